@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs what the builds and the test suites need, from Debian's packages.
+# Does nothing for a tool that is already present; needs root for the rest.
+set -euo pipefail
+
+need=()
+command -v cmake >/dev/null || need+=(cmake)
+command -v ninja >/dev/null || need+=(ninja-build)
+command -v g++ >/dev/null || need+=(g++)
+[ -d /usr/src/googletest ] || need+=(googletest)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+[ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)
+command -v i686-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-i686-win32)
+wine_ok=1
+command -v wine >/dev/null || wine_ok=0
+[ -e /usr/lib/wine/wine ] || [ -e /usr/lib/i386-linux-gnu/wine ] || wine_ok=0
+dpkg -s wine32:i386 >/dev/null 2>&1 || wine_ok=0
+[ "$wine_ok" = 1 ] || need+=(wine wine32:i386)
+
+if [ ${#need[@]} -eq 0 ]; then
+    exit 0
+fi
+if [ "$(id -u)" != 0 ]; then
+    echo "install-deps: missing packages: ${need[*]}; run this script as root to install them" >&2
+    exit 1
+fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null

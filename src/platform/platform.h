@@ -1,0 +1,109 @@
+// The library's one interface to the operating system.
+//
+// Everything above this header speaks in Windows paths (drive letter,
+// backslashes), because the list file is for a Windows host.  The Win32
+// implementation passes them straight to KERNEL32; the POSIX implementation
+// maps them onto folders through the drive map of the environment, so the
+// portable build behaves as a small Windows machine.
+//
+// Only what the library needs is here, named after what it does.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace mfg::platform {
+
+// ---- private profiles --------------------------------------------------
+
+// GetPrivateProfileStringA: the value of `key` in `section` of `file`, or
+// `def` when the file, the section or the key is missing.  The answer is
+// what a buffer of `bufferSize` characters would receive, without the NUL.
+std::string readProfileString(std::string_view section, std::string_view key,
+                              std::string_view def, std::size_t bufferSize,
+                              std::string_view file);
+
+// WritePrivateProfileStringA, key by key.  The list writer does not use this
+// (it commits a whole document at once); it exists so that tests can compare
+// the document against the platform's own writer.
+bool writeProfileString(std::string_view section, std::string_view key,
+                        std::string_view value, std::string_view file);
+
+// ---- whole files ---------------------------------------------------------
+
+// Does a file or a directory of this name exist (a directory search).
+bool pathExists(std::string_view path);
+
+// The whole content of a file; false when it cannot be opened or read.
+bool readWholeFile(std::string_view path, std::string& content);
+
+// Replaces `path` with `content` so that no reader ever sees a torn file:
+// a complete new file is written beside the target and moved over it.  A
+// target that is read-only, or a folder that does not exist, fails and
+// leaves the target as it was.  `error` receives a short reason on failure.
+bool replaceFileAtomically(std::string_view path, std::string_view content,
+                           std::string* error = nullptr);
+
+// CopyFileA with overwrite / DeleteFileA.
+bool copyFile(std::string_view from, std::string_view to);
+bool deleteFile(std::string_view path);
+
+// Appends `text` to a file opened in text mode ("a"): the file is created
+// when missing, and each LF is written as CR LF as a Windows text-mode
+// stream does.
+bool appendText(std::string_view path, std::string_view text);
+
+// ---- open files ----------------------------------------------------------
+
+// A file opened for reading with sharing for reading only, read in order.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // Reads up to `size` bytes at the file pointer; `got` is 0 at the end.
+    virtual bool read(void* buffer, std::size_t size, std::size_t& got) = 0;
+    // Moves the file pointer to `offset` from the beginning.
+    virtual bool seek(std::uint64_t offset) = 0;
+};
+std::unique_ptr<InputFile> openForReading(std::string_view path);
+
+// A file created (or truncated) for writing and shared for reading and
+// writing, whose whole content is rewritten in place again and again.
+class RewritableFile {
+public:
+    virtual ~RewritableFile() = default;
+    // Writes `content` from offset 0 and sets the end of file after it.
+    virtual bool rewrite(std::string_view content) = 0;
+};
+std::unique_ptr<RewritableFile> createForRewriting(std::string_view path);
+
+// ---- the machine ---------------------------------------------------------
+
+// GetSystemDirectoryA; false when the query fails.
+bool systemDirectory(std::string& dir);
+
+// GetModuleFileNameA for the library's own file (not the host program).
+bool moduleFileName(std::string& path);
+
+// The fields of the extended version record that the library reads.
+struct VersionInfo {
+    std::uint32_t major = 0;
+    std::uint32_t minor = 0;
+    std::uint32_t build = 0;
+    std::uint32_t platformId = 0;
+    std::uint8_t productType = 0;  // 1 workstation, 2 domain controller, 3 server
+    bool extended = false;         // answered with the extended record
+};
+// GetVersionExA: extended record first, then the basic one.  On failure
+// returns false and `lastError` holds the system's error code.
+bool windowsVersion(VersionInfo& info, std::uint32_t& lastError);
+
+// OutputDebugStringA.
+void debugOutput(const char* text);
+
+// The active ANSI code page (1252, 932, 936, 949, 950, ...).
+unsigned activeCodePage();
+
+}  // namespace mfg::platform

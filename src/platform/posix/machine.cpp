@@ -1,0 +1,187 @@
+#include "platform/posix/machine.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "text/codepage.h"
+
+namespace mfg::platform::posix {
+namespace {
+
+char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool equalsNoCaseAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (upperAscii(a[i]) != upperAscii(b[i])) return false;
+    return true;
+}
+
+std::string stripTrailingSlashes(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool existsNative(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The entry of `folder` that `name` stands for: the exact name when it exists,
+// else the first entry (in byte order) equal to it without regard to case,
+// else the name itself.
+std::string matchComponent(const std::string& folder, const std::string& name) {
+    std::string exact = folder == "/" ? "/" + name : folder + "/" + name;
+    if (existsNative(exact)) return name;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return name;
+    std::string best;
+    bool found = false;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string_view candidate(entry->d_name);
+        if (candidate == "." || candidate == "..") continue;
+        if (equalsNoCaseAscii(candidate, name) && (!found || candidate < best)) {
+            best = std::string(candidate);
+            found = true;
+        }
+    }
+    ::closedir(dir);
+    return found ? best : name;
+}
+
+// Splits the part after the drive into components at '\' and '/', stepping
+// over double-byte characters so that a trail byte 0x5C is not a separator.
+std::vector<std::string> splitComponents(std::string_view rest) {
+    const text::CodePage cp = text::CodePage::active();
+    std::vector<std::string> parts;
+    std::string current;
+    for (std::size_t i = 0; i < rest.size();) {
+        const unsigned len = cp.charLength(rest.data(), rest.size(), i);
+        if (len == 1 && (rest[i] == '\\' || rest[i] == '/')) {
+            if (!current.empty()) parts.push_back(std::move(current));
+            current.clear();
+        } else {
+            current.append(rest.substr(i, len));
+        }
+        i += len;
+    }
+    if (!current.empty()) parts.push_back(std::move(current));
+    return parts;
+}
+
+std::optional<std::string> driveFolder(char letter) {
+    letter = upperAscii(letter);
+    for (const DriveMapping& mapping : driveMap())
+        if (mapping.letter == letter) return mapping.folder;
+    return std::nullopt;
+}
+
+std::string currentDirectory() {
+    std::vector<char> buffer(4096);
+    if (::getcwd(buffer.data(), buffer.size())) return buffer.data();
+    return "/";
+}
+
+}  // namespace
+
+std::vector<DriveMapping> driveMap() {
+    std::vector<DriveMapping> map;
+    const char* value = std::getenv("MFGLIST_DRIVES");
+    std::string_view spec = value ? value : "";
+    while (!spec.empty()) {
+        const std::size_t end = spec.find(';');
+        std::string_view item = spec.substr(0, end);
+        spec = end == std::string_view::npos ? std::string_view() : spec.substr(end + 1);
+        const std::size_t eq = item.find('=');
+        if (eq != 1) continue;
+        const char letter = upperAscii(item[0]);
+        std::string_view folder = item.substr(2);
+        if (letter < 'A' || letter > 'Z' || folder.empty() || folder[0] != '/') continue;
+        map.erase(std::remove_if(map.begin(), map.end(),
+                                 [&](const DriveMapping& m) { return m.letter == letter; }),
+                  map.end());
+        map.push_back({letter, stripTrailingSlashes(std::string(folder))});
+    }
+    const bool hasZ = std::any_of(map.begin(), map.end(),
+                                  [](const DriveMapping& m) { return m.letter == 'Z'; });
+    if (!hasZ) map.push_back({'Z', "/"});
+    return map;
+}
+
+std::optional<std::string> resolvePath(std::string_view windowsPath) {
+    windowsPath = std::string_view(windowsPath.data(), ::strnlen(windowsPath.data(), windowsPath.size()));
+    if (windowsPath.empty()) return std::nullopt;
+
+    std::string root;
+    std::vector<std::string> parts;
+    const bool hasDrive = windowsPath.size() >= 2 && windowsPath[1] == ':' &&
+                          std::isalpha(static_cast<unsigned char>(windowsPath[0]));
+    if (hasDrive) {
+        std::optional<std::string> folder = driveFolder(windowsPath[0]);
+        if (!folder) return std::nullopt;
+        root = *folder;
+        // "C:name" is relative to the drive's current directory, which on
+        // this machine is always the drive's root.
+        parts = splitComponents(windowsPath.substr(2));
+    } else if (windowsPath[0] == '\\' || windowsPath[0] == '/') {
+        if (windowsPath.size() >= 2 && (windowsPath[1] == '\\' || windowsPath[1] == '/'))
+            return std::nullopt;  // network paths do not exist on this machine
+        const std::string cwd = toWindowsPath(currentDirectory());
+        std::optional<std::string> folder = driveFolder(cwd[0]);
+        if (!folder) return std::nullopt;
+        root = *folder;
+        parts = splitComponents(windowsPath);
+    } else {
+        root = "/";
+        parts = splitComponents(currentDirectory());
+        for (std::string& part : splitComponents(windowsPath)) parts.push_back(std::move(part));
+        // Components of the current directory are native already: resolving
+        // them again is harmless, since their exact spelling exists.
+    }
+
+    std::vector<std::string> resolved;
+    for (const std::string& part : parts) {
+        if (part == ".") continue;
+        if (part == "..") {
+            if (!resolved.empty()) resolved.pop_back();
+            continue;
+        }
+        std::string folder = root;
+        for (const std::string& r : resolved) folder = folder == "/" ? "/" + r : folder + "/" + r;
+        resolved.push_back(isDirectory(folder) ? matchComponent(folder, part) : part);
+    }
+    std::string native = root;
+    for (const std::string& r : resolved) native = native == "/" ? "/" + r : native + "/" + r;
+    return native;
+}
+
+std::string toWindowsPath(const std::string& nativePath) {
+    const DriveMapping* best = nullptr;
+    std::vector<DriveMapping> map = driveMap();
+    for (const DriveMapping& m : map) {
+        const bool holds = m.folder == "/" ||
+                           nativePath == m.folder ||
+                           (nativePath.compare(0, m.folder.size(), m.folder) == 0 &&
+                            nativePath.size() > m.folder.size() && nativePath[m.folder.size()] == '/');
+        if (holds && (!best || m.folder.size() > best->folder.size())) best = &m;
+    }
+    if (!best) return "Z:" + nativePath;
+    std::string rest = best->folder == "/" ? nativePath : nativePath.substr(best->folder.size());
+    std::replace(rest.begin(), rest.end(), '/', '\\');
+    if (rest.empty()) rest = "\\";
+    return std::string(1, best->letter) + ":" + rest;
+}
+
+}  // namespace mfg::platform::posix

@@ -1,0 +1,32 @@
+// The shape of the Windows machine that the portable build pretends to be,
+// read from the environment on every call so that a host (or a test) can
+// change it between two list runs.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mfg::platform::posix {
+
+struct DriveMapping {
+    char letter;         // upper-case 'A'..'Z'
+    std::string folder;  // native folder, without a trailing '/' (except "/")
+};
+
+// MFGLIST_DRIVES, e.g. "C=/srv/c;D=/srv/d".  Z: maps to "/" unless the
+// variable maps it elsewhere.  Malformed entries are skipped.
+std::vector<DriveMapping> driveMap();
+
+// The native path for a Windows path, resolving each component without
+// regard to ASCII case (the exact spelling wins when both exist).  Components
+// that do not exist keep the case given, so new files are created as named.
+// Empty when the path's drive is not mapped or the path cannot be expressed.
+std::optional<std::string> resolvePath(std::string_view windowsPath);
+
+// A native absolute path expressed on the drive whose folder holds it
+// (longest match), else on Z:.
+std::string toWindowsPath(const std::string& nativePath);
+
+}  // namespace mfg::platform::posix

@@ -1,0 +1,177 @@
+// Files on Windows: thin calls into KERNEL32 with the paths as given.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace mfg::platform {
+namespace {
+
+std::string str(std::string_view text) { return std::string(text); }
+
+bool isReadOnlyFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool writeAll(HANDLE file, std::string_view content) {
+    const char* data = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        const DWORD chunk = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return ".";
+    return path.substr(0, slash + 1);
+}
+
+std::string lastErrorText(const char* what) {
+    return std::string(what) + " (error " + std::to_string(GetLastError()) + ")";
+}
+
+class Win32InputFile final : public InputFile {
+public:
+    explicit Win32InputFile(HANDLE file) : file_(file) {}
+    ~Win32InputFile() override { CloseHandle(file_); }
+    bool read(void* buffer, std::size_t size, std::size_t& got) override {
+        DWORD n = 0;
+        const BOOL ok = ReadFile(file_, buffer, static_cast<DWORD>(size), &n, nullptr);
+        got = n;
+        return ok != FALSE;
+    }
+    bool seek(std::uint64_t offset) override {
+        LONG high = static_cast<LONG>(offset >> 32);
+        const DWORD low = SetFilePointer(file_, static_cast<LONG>(offset & 0xFFFFFFFFu), &high,
+                                         FILE_BEGIN);
+        return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+    }
+
+private:
+    HANDLE file_;
+};
+
+class Win32RewritableFile final : public RewritableFile {
+public:
+    explicit Win32RewritableFile(HANDLE file) : file_(file) {}
+    ~Win32RewritableFile() override { CloseHandle(file_); }
+    bool rewrite(std::string_view content) override {
+        if (SetFilePointer(file_, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+        const bool written = writeAll(file_, content);
+        return SetEndOfFile(file_) != FALSE && written;
+    }
+
+private:
+    HANDLE file_;
+};
+
+}  // namespace
+
+bool pathExists(std::string_view path) {
+    WIN32_FIND_DATAA data;
+    const HANDLE find = FindFirstFileA(str(path).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+}
+
+bool readWholeFile(std::string_view path, std::string& content) {
+    content.clear();
+    const HANDLE file = CreateFileA(str(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr)) ok = false;
+        if (!ok || n == 0) break;
+        content.append(buffer, n);
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+bool replaceFileAtomically(std::string_view path, std::string_view content, std::string* error) {
+    const std::string target = str(path);
+    auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        return false;
+    };
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return fail("a folder of that name exists");
+        if (attributes & FILE_ATTRIBUTE_READONLY) return fail("the file is read-only");
+    }
+    const std::string folder = folderOf(target);
+    const DWORD folderAttributes = GetFileAttributesA(folder.c_str());
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES ||
+        !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fail("the folder does not exist");
+
+    static unsigned counter = 0;
+    const std::string temp = target + ".mfgnew." + std::to_string(GetCurrentProcessId()) + "." +
+                             std::to_string(counter++);
+    const HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return fail(lastErrorText("cannot create the new file"));
+    bool ok = writeAll(file, content) && FlushFileBuffers(file);
+    std::string why = ok ? std::string() : lastErrorText("cannot write the new file");
+    CloseHandle(file);
+    if (ok && !MoveFileExA(temp.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ok = false;
+        why = lastErrorText("cannot replace the file");
+    }
+    if (!ok) {
+        DeleteFileA(temp.c_str());
+        return fail(why);
+    }
+    return true;
+}
+
+bool copyFile(std::string_view from, std::string_view to) {
+    return CopyFileA(str(from).c_str(), str(to).c_str(), FALSE) != FALSE;
+}
+
+bool deleteFile(std::string_view path) { return DeleteFileA(str(path).c_str()) != FALSE; }
+
+bool appendText(std::string_view path, std::string_view text) {
+    FILE* file = std::fopen(str(path).c_str(), "a");
+    if (!file) return false;
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+    return true;
+}
+
+std::unique_ptr<InputFile> openForReading(std::string_view path) {
+    const HANDLE file = CreateFileA(str(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32InputFile>(file);
+}
+
+std::unique_ptr<RewritableFile> createForRewriting(std::string_view path) {
+    const std::string target = str(path);
+    if (isReadOnlyFile(target)) return nullptr;
+    // Held open for a whole walk, so it must not lock others out: no DELETE
+    // access of ours, and every kind of sharing for theirs.
+    const HANDLE file =
+        CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32RewritableFile>(file);
+}
+
+}  // namespace mfg::platform

@@ -1,0 +1,24 @@
+// The library's diagnostic trace.  It writes only while the debug flag file
+// exists; every message then goes to the debugger output and, as one tagged
+// line, to the trace log file.  Nothing about it is ever reported to the host.
+#pragma once
+
+namespace mfg {
+
+// Where the trace looks and writes.  Fixed: no option, key or environment
+// value changes them, so a factory engineer always knows where to look.
+inline constexpr const char kDebugFlagFile[] = "C:\\vrelDebug.flg";
+inline constexpr const char kTraceLogFile[] = "D:\\ombrix_drvinst.log";
+inline constexpr const char kTraceTag[] = "ORVANTIS == : ";
+
+// printf-style.  Returns 1 when the line reached the trace log file, 0 when
+// the flag file is absent, the format is null or the file cannot be opened.
+// The flag file is looked up on every call, so creating or deleting it while
+// the host runs takes effect at the next message.
+int TraceLog(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+}  // namespace mfg

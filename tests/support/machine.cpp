@@ -1,0 +1,74 @@
+#include "support/machine.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace mfg::test {
+
+void writeFile(std::string_view windowsPath, std::string_view bytes) {
+    std::ofstream out(hostPath(windowsPath), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string readFile(std::string_view windowsPath) {
+    std::ifstream in(hostPath(windowsPath), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool fileExists(std::string_view windowsPath) {
+    std::error_code ec;
+    return fs::exists(hostPath(windowsPath), ec);
+}
+
+void removeFile(std::string_view windowsPath) {
+    std::error_code ec;
+    setReadOnly(windowsPath, false);
+    fs::remove(hostPath(windowsPath), ec);
+}
+
+void makeFolder(std::string_view windowsPath) {
+    std::error_code ec;
+    fs::create_directories(hostPath(windowsPath), ec);
+}
+
+void removeTree(std::string_view windowsPath) {
+    std::error_code ec;
+    const fs::path root = hostPath(windowsPath);
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
+         it.increment(ec))
+        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
+    fs::remove_all(root, ec);
+}
+
+void setReadOnly(std::string_view windowsPath, bool readOnly) {
+    std::error_code ec;
+    const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if (readOnly)
+        fs::permissions(hostPath(windowsPath), write, fs::perm_options::remove, ec);
+    else
+        fs::permissions(hostPath(windowsPath), fs::perms::owner_write, fs::perm_options::add, ec);
+}
+
+ScratchFolder::ScratchFolder(std::string_view hint) {
+    static unsigned counter = 0;
+    path_ = "C:\\mfgtest\\" + std::string(hint) + "-" + std::to_string(currentProcessId()) + "-" +
+            std::to_string(counter++) + "\\";
+    removeTree(path_);
+    makeFolder(path_);
+}
+
+ScratchFolder::~ScratchFolder() { removeTree(path_); }
+
+ScopedEnv::ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    setEnvironment(name_, value);
+}
+
+ScopedEnv::~ScopedEnv() { setEnvironment(name_, saved_); }
+
+}  // namespace mfg::test

@@ -1,0 +1,62 @@
+// What the tests need of the machine the library runs on: files at Windows
+// paths, scratch folders on drive C:, and the environment of the POSIX
+// machine.  The same tests run natively (drives mapped into a temporary
+// folder by the test program's main) and under Wine (a prefix whose C: and
+// D: live in a temporary folder).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mfg::test {
+
+// The path the test program's own file functions use for a Windows path.
+std::string hostPath(std::string_view windowsPath);
+
+void writeFile(std::string_view windowsPath, std::string_view bytes);
+std::string readFile(std::string_view windowsPath);  // "" when missing
+bool fileExists(std::string_view windowsPath);
+void removeFile(std::string_view windowsPath);
+void makeFolder(std::string_view windowsPath);
+void removeTree(std::string_view windowsPath);
+void setReadOnly(std::string_view windowsPath, bool readOnly);
+
+// A fresh folder on C: for one test, removed with everything in it when the
+// test ends.  `path()` ends in a backslash.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(std::string_view hint = "t");
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(std::string_view name) const { return path_ + std::string(name); }
+
+private:
+    std::string path_;
+};
+
+// Sets (or, with nullopt, removes) an environment variable for the life of
+// the object.  Used for the POSIX machine's variables.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, std::optional<std::string> value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> saved_;
+};
+
+// Folder holding the test program (helpers live beside it).
+std::string programFolder();
+
+// Per-platform pieces behind the helpers above.
+unsigned currentProcessId();
+void setEnvironment(const std::string& name, const std::optional<std::string>& value);
+
+}  // namespace mfg::test

@@ -1,0 +1,31 @@
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/posix/machine.h"
+#include "support/machine.h"
+
+namespace mfg::test {
+
+std::string hostPath(std::string_view windowsPath) {
+    const auto native = platform::posix::resolvePath(windowsPath);
+    // An unmapped drive: a path that cannot exist, so that writes fail.
+    return native ? *native : std::string("/nonexistent-drive/") + std::string(windowsPath);
+}
+
+unsigned currentProcessId() { return static_cast<unsigned>(::getpid()); }
+
+void setEnvironment(const std::string& name, const std::optional<std::string>& value) {
+    if (value)
+        ::setenv(name.c_str(), value->c_str(), 1);
+    else
+        ::unsetenv(name.c_str());
+}
+
+std::string programFolder() {
+    return std::filesystem::canonical("/proc/self/exe").parent_path().string();
+}
+
+}  // namespace mfg::test

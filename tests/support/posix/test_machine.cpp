@@ -1,0 +1,34 @@
+#include "support/test_machine.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <system_error>
+
+namespace mfg::test {
+
+TestMachine::TestMachine() {
+    for (const char* name : {"MFGLIST_DRIVES", "MFGLIST_SYSTEM_DIR", "MFGLIST_WINVER",
+                             "MFGLIST_CODEPAGE", "MFGLIST_DEBUG_OUTPUT"})
+        ::unsetenv(name);
+    char pattern[] = "/tmp/mfglist-test-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    if (!made) return;
+    root_ = made;
+    std::filesystem::create_directories(root_ + "/c");
+    std::filesystem::create_directories(root_ + "/d");
+    const std::string drives = "C=" + root_ + "/c;D=" + root_ + "/d";
+    ::setenv("MFGLIST_DRIVES", drives.c_str(), 1);
+}
+
+TestMachine::~TestMachine() {
+    if (root_.empty()) return;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root_, ec);
+         !ec && it != std::filesystem::end(it); it.increment(ec))
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(root_, ec);
+}
+
+}  // namespace mfg::test

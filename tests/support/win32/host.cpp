@@ -1,0 +1,25 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "support/machine.h"
+
+namespace mfg::test {
+
+std::string hostPath(std::string_view windowsPath) { return std::string(windowsPath); }
+
+unsigned currentProcessId() { return static_cast<unsigned>(GetCurrentProcessId()); }
+
+void setEnvironment(const std::string& name, const std::optional<std::string>& value) {
+    SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
+    _putenv((name + "=" + (value ? *value : std::string())).c_str());
+}
+
+std::string programFolder() {
+    char buffer[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    std::string path(buffer, n);
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+}  // namespace mfg::test
