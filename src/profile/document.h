@@ -1,0 +1,100 @@
+// One profile file held in memory across many writes.
+//
+// The list file receives tens of thousands of keys in one run.  Writing them
+// through applyWrite would copy the whole text for every key; the document
+// keeps the loaded text untouched and records each write beside it, so a
+// write costs about the length of its line and names (the first write into a
+// section of the loaded text also reads that section once).  The bytes it
+// produces are always exactly those that applying the same writes one by one
+// with applyWrite would give.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "profile/profile_syntax.h"
+#include "profile/write_request.h"
+#include "text/codepage.h"
+
+namespace mfg::profile {
+
+class Document {
+public:
+    Document() : Document(std::string(), text::CodePage()) {}
+    explicit Document(std::string text, text::CodePage cp);
+
+    Document(Document&&) = default;
+    Document& operator=(Document&&) = default;
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    // WritePrivateProfileStringA(section, key, value).  A UTF-16 text is not
+    // written to (see applyWrite): the call returns false and the text stays.
+    bool write(std::string_view section, std::string_view key, std::string_view value);
+
+    // The file's text after every write so far.
+    std::string bytes() const;
+    bool empty() const;
+
+    // The text is UTF-16 and some write was refused.
+    bool writesRefused() const { return refused_; }
+    bool unicode() const { return unicode_; }
+    const text::CodePage& codePage() const { return cp_; }
+
+private:
+    // Where a key line is: in the loaded text (offsets into it) or among the
+    // lines writes have added to its section.
+    struct KeyRef {
+        bool added = false;
+        std::size_t line = 0;        // loaded: offset of the line; added: index
+        std::size_t equalsEnd = 0;   // just after the '=' (in the text / in the line)
+        std::size_t contentEnd = 0;  // loaded only: end of the line before its line end
+    };
+    struct Replacement {
+        std::size_t contentEnd;
+        std::string value;
+    };
+    // What writes have done to one section; made on the first write into it.
+    struct Edit {
+        std::unordered_map<std::string, KeyRef> keys;  // first key of each folded name
+        std::map<std::size_t, Replacement> replaced;   // by the loaded line's equalsEnd
+        std::vector<std::string> added;                // new lines with their CR LF
+    };
+    // A section of the loaded text is [begin, end): the header up to the last
+    // line that is not blank and that line's first line end, up to bodyEnd,
+    // then blank lines.  Lines added by writes go between the two.  Sections
+    // that writes append have begin == bodyEnd == end and their header in
+    // edit->added[0].
+    struct Section {
+        std::size_t begin = 0;
+        std::size_t bodyEnd = 0;
+        std::size_t end = 0;
+        bool bodyEndsLine = true;       // the last non-blank line has a line end
+        bool bodyLineEndAdded = false;  // ... or a write gave it one
+        bool tailLineEndAdded = false;  // a write ended the blank lines at the end
+        std::unique_ptr<Edit> edit;
+    };
+
+    void load(std::string text);
+    bool writeInPlace(const WriteRequest& request);
+    Edit& editOf(Section& section);
+    void addLine(Edit& edit, const std::string& content);
+    void endWithLineEnd();
+
+    text::CodePage cp_;
+    syntax::Chars chars_;
+    std::string text_;  // the loaded text, never changed by writes
+    bool unicode_ = false;
+    bool refused_ = false;
+    std::size_t prefixEnd_ = 0;  // lines before the first header
+    bool prefixLineEndAdded_ = false;
+    std::vector<Section> sections_;
+    std::unordered_map<std::string, std::size_t> sectionIndex_;  // first section of each name
+};
+
+}  // namespace mfg::profile

@@ -1,0 +1,82 @@
+// GetPrivateProfileStringA over a text in memory.
+#include <optional>
+
+#include "profile/profile_syntax.h"
+#include "profile/profile_text.h"
+#include "profile/profile_unicode.h"
+
+namespace mfg::profile {
+namespace {
+
+using namespace syntax;
+
+// The value of the first key named `keyFolded` in the first section named
+// `sectionFolded`; later sections of the same name are never searched.
+std::optional<std::string_view> findValue(std::string_view text, std::string_view sectionFolded,
+                                          std::string_view keyFolded, const Chars& chars) {
+    LineCursor cursor(text);
+    LineSpan line;
+    bool inSection = false;
+    while (cursor.next(line)) {
+        const LineInfo info =
+            classify(text.substr(line.begin, line.contentEnd - line.begin), chars);
+        if (info.kind == LineKind::Header) {
+            if (inSection) return std::nullopt;
+            inSection = matchesFolded(info.name, sectionFolded, chars);
+        } else if (inSection && info.kind == LineKind::Key &&
+                   matchesFolded(info.name, keyFolded, chars)) {
+            return info.value;
+        }
+    }
+    return std::nullopt;
+}
+
+// What the caller's buffer receives.  One pair of equal quotes around the
+// whole value goes: the opening quote is skipped, the rest is cut to the
+// buffer, and when the buffer was large enough for everything but the closing
+// quote, the last character copied is taken for it and dropped.  So a buffer
+// of exactly that size loses a real character ("val1" in 5 bytes is val),
+// and smaller ones keep what fits ("val1" in 2 bytes is v), as under Wine.
+// A cut never splits a double-byte character.
+std::string copyOut(std::string_view value, std::size_t bufferSize, const Chars& chars) {
+    if (bufferSize == 0) return {};
+    bool quoted = false;
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'')) {
+        const std::size_t last = chars.lastCharStart(value);
+        quoted = last == value.size() - 1 && value[last] == value[0];
+    }
+    const std::string_view body = quoted ? value.substr(1) : value;
+    std::string out(body.substr(0, chars.fit(body, bufferSize - 1)));
+    if (quoted && bufferSize >= body.size() && !out.empty()) out.resize(chars.lastCharStart(out));
+    return out;
+}
+
+}  // namespace
+
+bool isUnicodeText(std::string_view fileText) {
+    return fileText.size() >= 2 && fileText[0] == '\xFF' && fileText[1] == '\xFE';
+}
+
+std::string getString(std::string_view fileText, std::string_view section, std::string_view key,
+                      const char* def, std::size_t bufferSize, const text::CodePage& cp) {
+    const Chars chars(cp);
+    std::string decoded;
+    std::string_view text = fileText;
+    if (isUnicodeText(fileText)) {
+        decoded = utf16LeToAnsi(fileText.substr(2), cp);
+        text = decoded;
+    }
+    // An empty section name finds nothing, not even a "[]" header: that is
+    // the answer under Wine, and the ANSI function on Windows cannot be called
+    // with one at all.
+    const std::string_view wantSection = trim(cutAtNul(section), chars);
+    if (!wantSection.empty()) {
+        const std::string_view wantKey = trim(cutAtNul(key), chars);
+        const auto value = findValue(text, fold(wantSection, chars), fold(wantKey, chars), chars);
+        if (value) return copyOut(cutAtNul(*value), bufferSize, chars);
+    }
+    return copyOut(trimRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
+                   chars);
+}
+
+}  // namespace mfg::profile

@@ -1,0 +1,112 @@
+// How a profile text is cut into lines and what each line is.  The reader,
+// the text writer and the document all see lines through this file, so they
+// can never disagree about where a section starts or which line holds a key.
+//
+// A line is the text between two runs of CR/LF bytes.  Blanks are 0x09-0x0D,
+// 0x20 and 0x1A (the DOS end-of-file mark).  With a double-byte code page a
+// lead byte takes the next byte with it, so a trail byte is never a bracket,
+// an equals sign or a blank.  Lines are cut before characters are looked at:
+// a broken character at the end of a line never swallows the line end (the
+// writer appends CR LF after values it copies verbatim, whatever they end in).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "text/codepage.h"
+
+namespace mfg::profile::syntax {
+
+inline bool isBlank(unsigned char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A; }
+inline bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// The lead-byte table of one code page, built once per call of the public
+// functions so that scanning a large text costs one table look-up a byte.
+class Chars {
+public:
+    explicit Chars(const text::CodePage& cp);
+
+    bool doubleByte() const { return doubleByte_; }
+
+    // Length of the character that starts at text[pos] (pos < text.size()).
+    // A lead byte at the very end stands alone.
+    std::size_t length(std::string_view text, std::size_t pos) const {
+        return (lead_[static_cast<unsigned char>(text[pos])] && pos + 1 < text.size()) ? 2 : 1;
+    }
+
+    // The longest prefix of `text` of at most `limit` bytes that ends on a
+    // character boundary.
+    std::size_t fit(std::string_view text, std::size_t limit) const;
+
+    // Offset of the last character of a non-empty text.
+    std::size_t lastCharStart(std::string_view text) const;
+
+private:
+    bool lead_[256];
+    bool doubleByte_;
+};
+
+std::string_view cutAtNul(std::string_view s);
+std::string_view trimLeft(std::string_view s);
+std::string_view trimRight(std::string_view s, const Chars& chars);
+std::string_view trim(std::string_view s, const Chars& chars);
+
+// One line of a text: content [begin, contentEnd), then its run of CR/LF
+// bytes up to `end`.  Only the first line of a text can have empty content.
+struct LineSpan {
+    std::size_t begin = 0;
+    std::size_t contentEnd = 0;
+    std::size_t end = 0;
+};
+
+// Walks the lines of a text in order.  The next CR and the next LF are
+// searched for separately and remembered, so a text with only one kind of
+// line end is still read in one pass.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text, std::size_t from = 0);
+    bool next(LineSpan& line);
+
+private:
+    std::size_t find(char c, std::size_t from) const;  // text_.size() when none
+
+    std::string_view text_;
+    std::size_t pos_;
+    std::size_t nextCr_;
+    std::size_t nextLf_;
+};
+
+// The first line end of a run of CR/LF bytes: CR LF or LF CR as a pair, else
+// one byte.  A key inserted after a line goes after this first line end, so
+// blank lines that follow the line stay after the new key.
+inline std::size_t firstBreakLength(std::string_view run) {
+    if (run.empty()) return 0;
+    return (run.size() >= 2 && run[0] != run[1]) ? 2 : 1;
+}
+
+enum class LineKind { Blank, Header, Key, Other };
+
+struct LineInfo {
+    LineKind kind = LineKind::Blank;
+    // Header: the text between the first '[' and the last ']', trimmed.  Key:
+    // the text before the first '=', trimmed.  Both are cut at a NUL byte,
+    // because names are compared as C strings.
+    std::string_view name;
+    // Key only: offset of the '=' in the content, and the value (the text
+    // after the '=' up to the end of the trimmed line, without leading blanks).
+    std::size_t equals = 0;
+    std::string_view value;
+};
+
+LineInfo classify(std::string_view content, const Chars& chars);
+
+// Section and key names match without regard to the case of ASCII letters;
+// every other byte, and both bytes of a double-byte character, must be equal.
+// `fold` gives the form under which two names are equal exactly when they
+// match; `matchesFolded` compares a name against a folded one without
+// allocating.
+std::string fold(std::string_view name, const Chars& chars);
+bool matchesFolded(std::string_view name, std::string_view folded, const Chars& chars);
+
+}  // namespace mfg::profile::syntax

@@ -1,0 +1,36 @@
+// The portable INI text model: what the Windows private-profile functions
+// answer for a file that holds a given text, and what text a write leaves.
+//
+// Texts are bytes in the ANSI code page `cp`.  A text that starts with the
+// UTF-16LE byte-order mark is read as UTF-16 and converted to the code page,
+// as Windows does; a UTF-8 byte-order mark means nothing (on Windows it stays
+// on the first line as three more bytes).  Writes are made only to ANSI texts.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "text/codepage.h"
+
+namespace mfg::profile {
+
+// True for a text that starts with the UTF-16LE byte-order mark FF FE.
+bool isUnicodeText(std::string_view fileText);
+
+// What GetPrivateProfileStringA(section, key, def, buffer, bufferSize, file)
+// leaves in the buffer, without the terminating NUL, when the file holds
+// `fileText` (pass "" for a missing file).  `def` may be null.  The count the
+// function returns is the size of the answer.
+std::string getString(std::string_view fileText, std::string_view section, std::string_view key,
+                      const char* def, std::size_t bufferSize, const text::CodePage& cp);
+
+// The text WritePrivateProfileStringA(section, key, value) leaves in a file
+// that held `fileText` ("" for a missing or empty file).  Every byte that the
+// write does not need to change is kept.  A UTF-16 text is returned as it was:
+// the library writes ANSI profiles only, and converting the file would lose
+// every character the code page cannot hold.
+std::string applyWrite(std::string_view fileText, std::string_view section, std::string_view key,
+                       std::string_view value, const text::CodePage& cp);
+
+}  // namespace mfg::profile

@@ -1,0 +1,205 @@
+// A profile document must give exactly the bytes of applying its writes one
+// by one to the text, however odd the text and the writes.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "profile/document.h"
+#include "profile/profile_file.h"
+#include "profile/profile_text.h"
+#include "profile_cases.h"
+#include "support/machine.h"
+
+namespace mfg::profile {
+namespace {
+
+using namespace std::literals;
+using cases::hex;
+using text::CodePage;
+
+TEST(ProfileDocument, KnownEdits) {
+    for (const cases::WriteCase& c : cases::kWrites) {
+        SCOPED_TRACE(c.what);
+        Document doc{std::string(c.before), CodePage(c.codePage)};
+        for (const cases::WriteCall& call : c.calls) {
+            EXPECT_TRUE(doc.write(call.section, call.key, call.value));
+        }
+        EXPECT_EQ(hex(doc.bytes()), hex(c.after));
+    }
+}
+
+// Texts to start from: the files of the known cases, and files made of the
+// pieces that make lines odd.
+std::string oddText(std::mt19937& rng) {
+    static const std::vector<std::string> pieces = {
+        "[S]",  "[s]",  "[T]",     "[ S ]",   "[S",    "S]",    "[]",      "K=1",    "k = 2 ",
+        "K",    "L=3",  "=e",      ";c",      "#K=c",  "  ",    "\t",      "\x1A",   "\0"s,
+        "\x82", "\xE9", "[T\xE9]", "K\xE9=4", "[x]=y", "\"q\"", "[S]junk", "[Se]c]",
+    };
+    static const std::vector<std::string> ends = {"\r\n",     "\n", "\r",        "\n\r",
+                                                  "\r\n\r\n", "",   "\r\n  \r\n"};
+    if (rng() % 4 == 0) {
+        const auto& c = cases::kWrites[rng() % cases::kWrites.size()];
+        return std::string(c.before);
+    }
+    std::string text;
+    for (unsigned i = rng() % 10; i > 0; --i) {
+        text += pieces[rng() % pieces.size()];
+        if (rng() % 3 == 0) text += pieces[rng() % pieces.size()];
+        text += ends[rng() % ends.size()];
+    }
+    return text;
+}
+
+TEST(ProfileDocument, GeneratedWritesMatchTextWrites) {
+    // Arguments that stay on one line and ones that change the shape of the
+    // file: line ends, header-looking keys, ']' in values, lead bytes.
+    const std::vector<std::string> sections = {
+        "S",   "s", " S ",      "T",        "t\t",  "New", "NEW",    "x",     "T\xE9",
+        "a]b", "",  "S\0junk"s, "\x83\x5D", "Se]c", "[S",  "N\r\nX", "x]\xE9"};
+    const std::vector<std::string> keys = {"K",  "k",   " K ",   "L",  "M",     "",         "[x]",
+                                           "[y", "a=b", "K\xE9", ";c", "K\0z"s, "\x82\xA0", "n\nm"};
+    const std::vector<std::string> values = {
+        "1",    "",     "  padded  ", "\"q\"", "x]", "]",   "a\r\nK=dup", "v\r\n[S]\r\nK=w",
+        "\x82", "\xE9", "val\0cut"s,  "=",     "\r", "[z]", "last"};
+    std::mt19937 rng(1234567);
+    auto some = [&rng](const std::vector<std::string>& from, std::size_t count) {
+        std::vector<std::string> chosen;
+        while (chosen.size() < count) chosen.push_back(from[rng() % from.size()]);
+        return chosen;
+    };
+    for (unsigned cp : {1252u, 932u}) {
+        for (int round = 0; round < 3000; ++round) {
+            const std::string start = oddText(rng);
+            Document doc(start, CodePage(cp));
+            std::string text = start;
+            std::string calls;
+            // A few names and values per round, so that odd ones meet again.
+            const auto roundSections = some(sections, 3);
+            const auto roundKeys = some(keys, 3);
+            const auto roundValues = some(values, 4);
+            for (unsigned writes = 1 + rng() % 20; writes > 0; --writes) {
+                const std::string& section = roundSections[rng() % 3];
+                const std::string& key = roundKeys[rng() % 3];
+                const std::string& value = roundValues[rng() % 4];
+                calls += hex(section) + "/" + hex(key) + "=" + hex(value) + "; ";
+                doc.write(section, key, value);
+                text = applyWrite(text, section, key, value, CodePage(cp));
+                ASSERT_EQ(hex(doc.bytes()), hex(text))
+                    << "cp " << cp << " start " << hex(start) << " calls " << calls;
+            }
+        }
+    }
+}
+
+TEST(ProfileDocument, UnicodeTextRefusesWrites) {
+    const std::string text = "\xFF\xFE[\0S\0]\0\r\0\n\0K\0=\0V\0"s;
+    Document doc(text, CodePage(1252));
+    EXPECT_TRUE(doc.unicode());
+    EXPECT_FALSE(doc.writesRefused());
+    EXPECT_FALSE(doc.write("S", "K", "W"));
+    EXPECT_TRUE(doc.writesRefused());
+    EXPECT_EQ(doc.bytes(), text);
+}
+
+TEST(ProfileDocument, Emptiness) {
+    EXPECT_TRUE(Document().empty());
+    EXPECT_FALSE(Document("\r\n", CodePage(1252)).empty());
+    Document doc;
+    doc.write("S", "K", "");
+    EXPECT_FALSE(doc.empty());
+    EXPECT_EQ(doc.bytes(), "[S]\r\nK=\r\n");
+}
+
+// The list file: many sections of many keys, counters rewritten as it grows.
+TEST(ProfileDocument, HundredThousandWrites) {
+    Document doc("; list\r\n[SYSTEM]\r\nCOUNT=0\r\n\r\n", CodePage(1252));
+    std::string want = "; list\r\n[SYSTEM]\r\nCOUNT=1000\r\n";
+    std::string sections;
+    for (int s = 0; s < 1000; ++s) {
+        const std::string name = "ITEM" + std::to_string(s);
+        sections += "[" + name + "]\r\n";
+        for (int k = 0; k < 99; ++k) {
+            const std::string key = "KEY" + std::to_string(k);
+            doc.write(name, key, "old");
+            doc.write(name, key, "value " + std::to_string(s * 100 + k));
+            sections += key + "=value " + std::to_string(s * 100 + k) + "\r\n";
+        }
+        doc.write("system", "count", std::to_string(s + 1));
+    }
+    want += "\r\n" + sections;
+    EXPECT_EQ(doc.bytes(), want);
+}
+
+TEST(ProfileDocument, HugeTexts) {
+    constexpr std::size_t kHundredMegabytes = 100u << 20;
+    {
+        Document doc(std::string(kHundredMegabytes, '\0'), CodePage(1252));
+        doc.write("S", "K", "V");
+        const std::string bytes = doc.bytes();
+        ASSERT_EQ(bytes.size(), kHundredMegabytes + 12);
+        EXPECT_EQ(bytes.find_first_not_of('\0'), kHundredMegabytes);
+        EXPECT_EQ(bytes.substr(kHundredMegabytes), "\r\n[S]\r\nK=V\r\n");
+    }
+    {
+        // One section of ten megabytes of keys: the first write into it
+        // indexes them, the later ones do not look at them again.
+        std::string text = "[S]\r\n";
+        text.reserve((10u << 20) + 64);
+        for (int i = 0; text.size() < (10u << 20); ++i) text += "k" + std::to_string(i) + "=v\r\n";
+        Document doc(text, CodePage(932));
+        doc.write("S", "k5", "five");
+        doc.write("S", "new", "1");
+        doc.write("s", "K5", "5");
+        std::string want = text;
+        want.replace(want.find("\r\nk5=v\r\n") + 2, 4, "k5=5");
+        want += "new=1\r\n";
+        EXPECT_EQ(doc.bytes(), want);
+    }
+}
+
+TEST(ProfileFile, LoadAndCommit) {
+    test::ScratchFolder dir("profiledoc");
+    const std::string path = dir / "LIST.INI";
+
+    Document doc;
+    ASSERT_TRUE(loadDocument(path, doc));  // missing: an empty document
+    EXPECT_TRUE(doc.empty());
+    doc.write("SYSTEM", "COUNT", "1");
+    std::string error;
+    ASSERT_TRUE(commitDocument(path, doc, &error)) << error;
+    EXPECT_EQ(test::readFile(path), "[SYSTEM]\r\nCOUNT=1\r\n");
+
+    test::writeFile(path, "; kept\r\n[SYSTEM]\r\nCOUNT=1\r\n");
+    ASSERT_TRUE(loadDocument(path, doc));
+    doc.write("system", "count", "2");
+    ASSERT_TRUE(commitDocument(path, doc, &error)) << error;
+    EXPECT_EQ(test::readFile(path), "; kept\r\n[SYSTEM]\r\nCOUNT=2\r\n");
+    EXPECT_EQ(platform::readProfileString("SYSTEM", "COUNT", "", 260, path), "2");
+
+    test::makeFolder(dir / "FOLDER");
+    EXPECT_FALSE(loadDocument(dir / "FOLDER", doc));
+    EXPECT_FALSE(commitDocument(dir / "NO\\LIST.INI", doc, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(ProfileFile, UnicodeFileIsNotRewritten) {
+    test::ScratchFolder dir("profileutf16");
+    const std::string path = dir / "U.INI";
+    const std::string text = "\xFF\xFE[\0S\0]\0\r\0\n\0K\0=\0V\0"s;
+    test::writeFile(path, text);
+    Document doc;
+    ASSERT_TRUE(loadDocument(path, doc));
+    EXPECT_FALSE(doc.write("S", "K", "W"));
+    std::string error;
+    EXPECT_FALSE(commitDocument(path, doc, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(test::readFile(path), text);
+}
+
+}  // namespace
+}  // namespace mfg::profile
