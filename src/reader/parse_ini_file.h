@@ -1,0 +1,111 @@
+// The process-file reader: walks the sections of one process file at a time
+// and answers key lookups in the current section only, so that two sections
+// of the same name are read as two entries, in file order.
+//
+// There is one reader per process (GetInstance / ReleaseInstance).  A walk is
+// OpenFile, FirstSection, then NextSection while a section is current, then
+// CloseFile.  Operations answer 1 for done and 0 for nothing done.
+//
+// Lookups are answered from the current section's text in memory.  The
+// reader still leaves the section where factory engineers look for it: the
+// temporary section file (Temp.ini at the root of the system drive) holds the
+// current section after every step, and the lookup copy D:\temp.ini holds it
+// after every lookup.  No answer depends on either file: another process may
+// write them, or they may not be writable at all.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "reader/section_scanner.h"
+#include "text/codepage.h"
+
+namespace mfg {
+
+class CParseIniFile;
+
+// What a class tells about itself at run time, for code that creates or
+// checks objects by class name.
+struct RuntimeClass {
+    const char* className;
+    int schema;
+    const char* baseClassName;
+    CParseIniFile* (*createObject)();  // a new reader, as GetInstance makes it
+};
+
+inline constexpr const char kTempSectionFileName[] = "Temp.ini";
+inline constexpr const char kLookupCopyPath[] = "D:\\temp.ini";
+
+class CParseIniFile {
+public:
+    // The one reader, created by the first call; null when it cannot be made
+    // (the next call tries again).
+    static CParseIniFile* GetInstance();
+    // Destroys the reader; an open walk's files are closed, the temporary
+    // section file is left where it is.
+    static void ReleaseInstance();
+
+    static const RuntimeClass classCParseIniFile;
+    virtual const RuntimeClass* GetRuntimeClass() const;
+    virtual ~CParseIniFile();
+
+    CParseIniFile(const CParseIniFile&) = delete;
+    CParseIniFile& operator=(const CParseIniFile&) = delete;
+
+    // Opens a process file (surrounding blanks of the path ignored) for a
+    // walk.  Each successful open traces the temporary section file's path;
+    // a failed one traces nothing and leaves no file open.
+    int OpenFile(std::string_view path);
+    // Loads the first section of the open file; 1 when there is one.
+    int FirstSection();
+    // Loads the section after the current one; 1 when there is one.  Right
+    // after OpenFile it loads the first section.
+    int NextSection();
+    // The key's value in the current section, trimmed, at most 259 bytes;
+    // "" when the key, the section or the walk is missing.
+    std::string GetValue(std::string_view key);
+    // The text between the section's "[" and the first "]" of its text; ""
+    // when there is no current section.  Not trimmed.
+    std::string GetSectionName() const;
+    // Ends the walk: closes the process file and both section files and
+    // deletes the temporary section file.  Always 0.
+    int CloseFile();
+
+    // Where the walk stands, for diagnostics and tests.  The read position is
+    // the offset in the process file where the next step starts: the "[" of
+    // the next section's header after a step that found one, the size of the
+    // file once the walk has ended, 0 after OpenFile.
+    std::uint64_t GetReadPosition() const { return readPosition_; }
+    const std::string& GetSectionText() const { return sectionText_; }
+    const std::string& GetProcessFilePath() const { return processFilePath_; }
+    const std::string& GetTempFilePath() const { return tempFilePath_; }
+
+private:
+    CParseIniFile();
+    static CParseIniFile* CreateObject();
+
+    int Step();
+    int ReadSection();
+    int WriteTempFile();
+    void WriteLookupCopy();
+    static std::string MakeTempPath(std::string_view fileName);
+
+    std::unique_ptr<platform::InputFile> processFile_;
+    std::uint64_t readPosition_ = 0;
+    std::string processFilePath_;
+    std::string sectionText_;
+    std::string sectionName_;   // cached by GetValue, cleared by every step
+    std::string tempFilePath_;  // worked out once, at the first open
+
+    text::CodePage codePage_;  // the machine's, taken at OpenFile
+    std::unique_ptr<reader::SectionScanner> scanner_;
+    bool stepped_ = false;  // a step has run in this walk
+    bool lookupCopyCurrent_ = false;
+    std::unique_ptr<platform::RewritableFile> tempFile_;
+    std::unique_ptr<platform::RewritableFile> lookupCopy_;
+};
+
+}  // namespace mfg

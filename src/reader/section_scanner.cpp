@@ -1,0 +1,183 @@
+#include "reader/section_scanner.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "text/mbstring.h"
+
+namespace mfg::reader {
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// What may stand before a header's "[" on its line.
+bool isBlank(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 0x09 && b <= 0x0D) || b == 0x20 || b == 0x1A;
+}
+
+}  // namespace
+
+SectionScanner::SectionScanner(Source source, const text::CodePage& cp, std::size_t chunkSize)
+    : source_(std::move(source)), chunk_(std::max<std::size_t>(chunkSize, 1)) {
+    for (unsigned b = 0; b < 256; ++b) lead_[b] = cp.isLeadByte(static_cast<unsigned char>(b));
+}
+
+bool SectionScanner::fill() {
+    if (ended_) return false;
+    offset_ += chunkLen_;
+    chunkPos_ = chunkLen_ = 0;
+    std::size_t got = 0;
+    if (!source_(chunk_.data(), chunk_.size(), got)) {
+        failed_ = ended_ = true;
+        return false;
+    }
+    if (got == 0) {
+        ended_ = true;
+        return false;
+    }
+    chunkLen_ = std::min(got, chunk_.size());
+    return true;
+}
+
+void SectionScanner::append(const char* bytes, std::size_t count) {
+    if (inSection_ && textOpen_) text_.append(bytes, count);
+}
+
+void SectionScanner::flushCandidate() {
+    if (candidateNul_ == npos) {
+        append(candidate_.data(), candidate_.size());
+    } else {
+        append(candidate_.data(), candidateNul_);
+        textOpen_ = false;
+    }
+    candidate_.clear();
+    candidateNul_ = npos;
+}
+
+bool SectionScanner::startSection(std::string& section) {
+    const bool ended = inSection_;
+    if (ended) {
+        // The blanks in front of the new header's "[" belong to neither.
+        text_.resize(std::min(lineMark_, text_.size()));
+        section.swap(text_);
+        position_ = candidateAt_;
+    }
+    textOpen_ = candidateNul_ == npos;
+    if (textOpen_) {
+        text_.swap(candidate_);
+    } else {
+        text_.assign(candidate_, 0, candidateNul_);
+    }
+    candidate_.clear();
+    candidateNul_ = npos;
+    inSection_ = true;
+    line_ = Line::Rest;
+    return ended;
+}
+
+bool SectionScanner::finish(std::string& section) {
+    position_ = offset_ + chunkPos_;
+    if (failed_) {
+        inSection_ = false;
+        text_.clear();
+        candidate_.clear();
+        return false;
+    }
+    if (line_ == Line::Candidate) {
+        flushCandidate();
+        line_ = Line::Start;
+    }
+    if (!inSection_) return false;
+    inSection_ = false;
+    text_.resize(text::trimRight(text_).size());
+    section.swap(text_);
+    text_.clear();
+    return true;
+}
+
+bool SectionScanner::next(std::string& section) {
+    section.clear();
+    for (;;) {
+        if (chunkPos_ == chunkLen_ && !fill()) return finish(section);
+        const char* const p = chunk_.data();
+        while (chunkPos_ < chunkLen_) {
+            std::size_t i = chunkPos_;
+            switch (line_) {
+                case Line::Rest:
+                    // Nothing more on this line can start a section: take it in
+                    // one piece up to its end.
+                    while (i < chunkLen_ && !isLineEnd(p[i]) && p[i] != '\0') ++i;
+                    append(p + chunkPos_, i - chunkPos_);
+                    if (i < chunkLen_) {
+                        if (p[i] == '\0') {
+                            textOpen_ = false;
+                        } else {
+                            append(p + i, 1);
+                            line_ = Line::Start;
+                            lineMark_ = text_.size();
+                        }
+                        ++i;
+                    }
+                    break;
+                case Line::Start: {
+                    const char c = p[i];
+                    if (c == '[') {
+                        line_ = Line::Candidate;
+                        candidate_.assign(1, '[');
+                        candidateNul_ = npos;
+                        candidateAt_ = offset_ + i;
+                        trailNext_ = false;
+                        ++i;
+                    } else if (isLineEnd(c)) {
+                        append(p + i, 1);
+                        lineMark_ = text_.size();
+                        ++i;
+                    } else if (isBlank(c)) {
+                        append(p + i, 1);
+                        ++i;
+                    } else {
+                        line_ = Line::Rest;  // a NUL or a lead byte goes there too
+                    }
+                    break;
+                }
+                case Line::Candidate: {
+                    while (i < chunkLen_) {
+                        const char c = p[i];
+                        if (trailNext_) {
+                            trailNext_ = false;
+                            if (!isLineEnd(c) && c != '\0') {
+                                ++i;
+                                continue;
+                            }
+                        }
+                        if (isLineEnd(c) || c == ']') break;
+                        if (c == '\0' && candidateNul_ == npos)
+                            candidateNul_ = candidate_.size() + (i - chunkPos_);
+                        if (lead_[static_cast<unsigned char>(c)]) trailNext_ = true;
+                        ++i;
+                    }
+                    candidate_.append(p + chunkPos_, i - chunkPos_);
+                    if (i < chunkLen_) {
+                        if (p[i] == ']') {
+                            candidate_ += ']';
+                            chunkPos_ = i + 1;
+                            if (startSection(section)) return true;
+                            continue;
+                        }
+                        // A line end before any "]": an ordinary line.  Its line
+                        // end is taken by the Start state.
+                        flushCandidate();
+                        line_ = Line::Start;
+                    }
+                    break;
+                }
+            }
+            chunkPos_ = i;
+        }
+    }
+}
+
+}  // namespace mfg::reader
