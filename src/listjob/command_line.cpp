@@ -1,0 +1,136 @@
+// Start-up from the host's command line: mode, folders, group and the
+// CALLFACTORY flag, each decision traced so that a factory engineer can tell
+// from the log why a list came out as it did.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "listjob/mfg_list.h"
+#include "platform/platform.h"
+#include "text/mbstring.h"
+#include "trace/trace_log.h"
+
+namespace mfg {
+
+namespace {
+
+constexpr char kProcFileName[] = "MfgProc.ini";
+constexpr char kDefaultGroup[] = "PRELOAD";
+constexpr char kCdRomSwitch[] = "-CDROM";
+
+// Positions of the hyphens that start an option: the first character of the
+// line or one right after white space.  A hyphen inside a value (C:\MY-PROC)
+// belongs to the value; the walk goes by characters so that a double-byte
+// character is never split.
+std::vector<std::size_t> optionStarts(std::string_view line, const text::CodePage& cp) {
+    std::vector<std::size_t> starts;
+    bool afterSpace = true;
+    for (std::size_t pos = 0; pos < line.size();) {
+        const unsigned len = cp.charLength(line.data(), line.size(), pos);
+        if (len == 1 && line[pos] == '-' && afterSpace) starts.push_back(pos);
+        afterSpace = len == 1 && text::isSpaceByte(line[pos]);
+        pos += len;
+    }
+    return starts;
+}
+
+// A directory value always ends in a backslash.  The test looks at the last
+// character, not the last byte: in a double-byte page a trail byte 0x5C
+// belongs to a letter and is no separator.
+std::string withClosingBackslash(std::string_view value, const text::CodePage& cp) {
+    std::string dir(value);
+    const bool endsInBackslash =
+        !dir.empty() && dir.back() == '\\' && text::isCharBoundary(dir, dir.size() - 1, cp);
+    if (!endsInBackslash) dir += '\\';
+    return dir;
+}
+
+}  // namespace
+
+int CMfgList::ParseCommandLine(const std::string& commandLine) {
+    return ParseCommandLine(commandLine, text::CodePage::active());
+}
+
+int CMfgList::ParseCommandLine(const std::string& commandLine, const text::CodePage& cp) {
+    TraceLog("===== COMMAND = %s", commandLine.c_str());
+    if (commandLine.empty()) return 0;
+
+    const std::string line = text::toUpperAscii(commandLine, cp);
+    cdRom = 0;
+
+    // The CD-ROM media's host may pass the switch glued to anything, so it is
+    // looked for anywhere; no other option counts on that media.
+    if (text::find(line, kCdRomSwitch, 0, cp) != std::string::npos) {
+        TraceLog("===== RUN BY CDROM OR RUN DRVINST NOT PARAM");
+        TraceLog("===== (1) SET CALLFACTORY = FALSE ");
+        TraceLog("===== (2) SET CDROM = TRUE ");
+        TraceLog("===== (3) SET WORKPATH = CURRENT ");
+        TraceLog("===== (4) SET MFGFILE = CONFIG ");
+        cdRom = 1;
+        callFactory = 0;
+        workDir = GetModulePath(std::string());
+        groupName = kDefaultGroup;
+        procDir = workDir;
+        return 1;
+    }
+
+    // Text before the first option (the host's own program path) is skipped;
+    // each option runs to the next one.  A later option overwrites an earlier.
+    const std::vector<std::size_t> starts = optionStarts(line, cp);
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const std::size_t begin = starts[i] + 1;
+        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : line.size();
+        const std::string_view option =
+            text::trim(std::string_view(line).substr(begin, end - begin));
+        if (option.empty()) continue;
+        // Leading blanks of the value stay until the final trim, after the
+        // closing backslash is added.
+        const std::string_view value = option.substr(1);
+        switch (option[0]) {
+        case 'D':
+            workDir = withClosingBackslash(value, cp);
+            break;
+        case 'F':
+            callFactory = 1;
+            TraceLog("===== SET CALLFACTORY = TRUE ");
+            break;
+        case 'P':
+            procDir = withClosingBackslash(value, cp);
+            procFile = procDir + kProcFileName;
+            break;
+        case 'T':
+            groupName = std::string(value);
+            break;
+        default:
+            break;
+        }
+    }
+
+    if (workDir.empty()) workDir = GetModulePath(std::string());
+    if (groupName.empty()) groupName = kDefaultGroup;
+    if (procDir.empty()) {
+        procDir = workDir;
+        procFile = procDir + kProcFileName;
+    }
+    workDir = std::string(text::trim(workDir));
+    groupName = std::string(text::trim(groupName));
+    procFile = std::string(text::trim(procFile));
+    procDir = std::string(text::trim(procDir));
+
+    // Without its process file the run falls back to the CD-ROM media's fixed
+    // files, looked for in the same folder.
+    if (!platform::pathExists(procFile)) {
+        TraceLog("===== NOT FIND = %s ,BY CDROM PROCFILE", procFile.c_str());
+        TraceLog("===== (1) SET CALLFACTORY = FALSE ");
+        TraceLog("===== (2) SET CDROM = TRUE ");
+        cdRom = 1;
+        callFactory = 0;
+    }
+
+    TraceLog("===== WORKDIR = %s", workDir.c_str());
+    TraceLog("===== GROUPNAME = %s", groupName.c_str());
+    TraceLog("===== MFGPATH = %s", procDir.c_str());
+    return 1;
+}
+
+}  // namespace mfg

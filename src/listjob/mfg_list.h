@@ -1,0 +1,115 @@
+// The list object: everything one list run knows, from MFG_InitMfgList to
+// the end of the create call.  Its start-up settles the mode, the folders,
+// the group and the OS variant from the host's command line and the machine;
+// the create call then turns process files into the install list.
+//
+// The fields are public: the list flows, the entry reader, the filters and
+// the list writer are all operations on this one object and read them freely.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "items/iteminfo.h"
+#include "text/codepage.h"
+
+namespace mfg {
+
+struct SYSTEMINFO;
+namespace output {
+class ListFile;
+}
+
+inline constexpr int kWriteSystemForm = 1;  // WriteSection: the SYSTEM section
+inline constexpr int kWriteEntryForm = 0;   // WriteSection: one entry section
+
+class CMfgList {
+public:
+    // Runs the whole start-up: drive number, then ParseCommandLine, then
+    // DetectOsVersion.  A null command line is read as an empty one.
+    CMfgList(int kind, const char* commandLine, int driveNumber);
+    virtual ~CMfgList();
+    CMfgList(const CMfgList&) = delete;
+    CMfgList& operator=(const CMfgList&) = delete;
+
+    // Start-up (command_line.cpp, module_path.cpp, os_version.cpp).  The
+    // code-page overload exists so that the whole line is read with one code
+    // page and so that tests can choose one; the other uses the active page.
+    int ParseCommandLine(const std::string& commandLine);
+    int ParseCommandLine(const std::string& commandLine, const text::CodePage& cp);
+    std::string GetModulePath(const std::string& fileName) const;
+    void DetectOsVersion();
+
+    // Path macros (items/macros.cpp).
+    std::string ExpandMacros(std::string source) const;
+    std::string ExpandMacros(std::string source, const text::CodePage& cp) const;
+
+    // Install entries (items/read_item.cpp, items/filters.cpp).  ReadItem
+    // fills a zero-filled record from the reader's current section and sets
+    // the current section and package names; 0 only for a null record.  The
+    // filters answer 1 when the current section passes, else 0.
+    int ReadItem(ITEMINFO* item);
+    int ExpandItemPaths(ITEMINFO* item);
+    int IsTypeMatch();
+    int IsGroupMatch();
+    int IsIdMatch(int idCount, const char* const* ids);
+
+    // The list file (output/).  Writes go to the list file open for the
+    // create call (listFile); outside one, each operation commits its own
+    // writes.  WriteSection's form 1 (kWriteSystemForm) writes SYSTEM from
+    // `settings`, any other value the entry section named by entriesWritten.
+    int ReadSystemInfo();
+    int ExpandSystemPaths(SYSTEMINFO* settings);
+    int WriteSection(int form, const SYSTEMINFO* settings, const ITEMINFO* entry);
+    int WriteCount();
+    int WriteDriverList();
+
+    // Write-as-you-go flows over the process file at procFile
+    // (listjob/list_requests.cpp); 0 when it cannot be opened.
+    int WriteMatchedItems(int idCount, const char* const* ids);
+    int BuildSoftList();
+
+    // List requests.  `ids` holds `idCount` non-null texts (the exports make
+    // it so); `idCount` <= 0 means no IDs and the array is not read.
+    int CreateIniFile(int idCount, const char* const* ids, const std::string& path);
+    int CreateAllSoftIniFile(const std::string& path);
+
+    // Driver list order (items/driver_order.cpp).  GetTypeRank gives the
+    // install-order rank of a TYPE, 0 to 12.  AddDriverItem owns the record
+    // in every case: it joins the list in key order, takes the place of the
+    // held entry it supersedes, or is released before the call returns.  1
+    // only when the list grew.  The code-page overload is for tests.
+    static int GetTypeRank(std::string type);
+    int AddDriverItem(std::unique_ptr<ITEMINFO> item);
+    int AddDriverItem(std::unique_ptr<ITEMINFO> item, const text::CodePage& cp);
+
+    // The CD-ROM driver list (listjob/cdrom_driver_list.cpp): matched
+    // entries of DrvProc.ini in install order, then every driver entry of
+    // DrvCofg.ini as it comes, written once at the end.  The collectors walk
+    // the file at procFile; 0 when it cannot be walked.
+    int CreateCdRomDriverList(int idCount, const char* const* ids);
+    int CollectMatchedDrivers(int idCount, const char* const* ids);
+    int CollectConfigDrivers();
+
+    // Ends the section reader's life and releases every held driver entry.
+    int FreeItems();
+
+    std::int32_t osVariant = 0;    // WIN_XP32, WIN_VISTA32 or WIN_VISTA64
+    std::int32_t listKind = 0;     // as the host gave it, whatever the value
+    std::int32_t callFactory = 0;  // -F: read the group section's extended settings
+    std::int32_t cdRom = 0;        // 1: the fixed process files of the CD-ROM media
+    std::string workDir;           // $TESTDIR, ends in a backslash after start-up
+    std::string procFile;          // the process file a process-file-mode flow walks
+    std::string procDir;           // $MFGPROCPATH
+    std::string groupName;         // entries selected and the settings section
+    std::string packetName;        // $PACKETNAME of the section being read
+    std::string sectionName;       // $SECTORNAME of the section being read
+    std::string outputPath;        // the list file
+    std::int32_t entriesWritten = 0;
+    std::vector<std::unique_ptr<ITEMINFO>> driverList;
+    output::ListFile* listFile = nullptr;  // open while a create call or a write runs
+};
+
+}  // namespace mfg

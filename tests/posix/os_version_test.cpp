@@ -1,0 +1,36 @@
+// OS detection on the POSIX machine, whose release comes from MFGLIST_WINVER
+// (tests/windows/ holds the same test against Wine prefixes).
+#include <gtest/gtest.h>
+
+#include "api/current_list.h"
+#include "list_run_support.h"
+#include "listjob/mfg_list.h"
+
+namespace mfg {
+namespace {
+
+TEST(OsVersionOnThisMachine, OnlyAVistaWorkstationIsVista) {
+    const struct {
+        const char* release;
+        int variant;
+        const char* traced;
+    } cases[] = {
+        {"5.1", WIN_XP32, "OSVERSION = WIN_XP32"},
+        {"6.0", WIN_VISTA32, "OSVERSION = WIN_VISTA32"},
+        {"6.0:server", WIN_XP32, "OSVERSION = WIN_XP32"},
+        {"6.1", WIN_XP32, "OSVERSION = WIN_XP32"},
+        {"six", WIN_XP32, "== GET OS VERSION ERROR 87"},
+    };
+    for (const auto& c : cases) {
+        test::ScopedEnv release("MFGLIST_WINVER", c.release);
+        test::TraceCapture trace;
+        MFG_InitMfgList(LIST_DRIVER, "", 0);
+        ASSERT_NE(CurrentListForTesting(), nullptr);
+        EXPECT_EQ(CurrentListForTesting()->osVariant, c.variant) << c.release;
+        EXPECT_EQ(trace.lines(), (std::vector<std::string>{"===== COMMAND = ", c.traced}));
+        test::endListRun();
+    }
+}
+
+}  // namespace
+}  // namespace mfg
