@@ -1,0 +1,94 @@
+// What a write-as-you-go list run costs as the list grows, and what the same
+// writes would cost made key by key through the platform's profile writer,
+// which rewrites the whole list file for every key.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "listjob/mfg_list.h"
+#include "mfglist/mfglist.h"
+#include "output/list_file.h"
+#include "platform/platform.h"
+#include "reader/parse_ini_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A machine of its own: drives C: and D: in a temporary folder.
+class BenchMachine {
+public:
+    BenchMachine() {
+        char pattern[] = "/tmp/mfglist-bench-XXXXXX";
+        root_ = ::mkdtemp(pattern);
+        fs::create_directories(root_ + "/c");
+        fs::create_directories(root_ + "/d");
+        ::setenv("MFGLIST_DRIVES", ("C=" + root_ + "/c;D=" + root_ + "/d").c_str(), 1);
+    }
+    ~BenchMachine() {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    std::string host(const std::string& name) const { return root_ + "/c/" + name; }
+
+private:
+    std::string root_;
+};
+
+const BenchMachine& machine() {
+    static BenchMachine m;
+    return m;
+}
+
+void writeProcessFile(int entries) {
+    std::ofstream out(machine().host("MfgProc.ini"), std::ios::binary | std::ios::trunc);
+    out << "[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n";
+    for (int i = 0; i < entries; ++i) {
+        out << "[E" << i << "]\r\nGROUP=PRELOAD\r\nNAME=Driver " << i << "\r\nID=" << i
+            << "\r\nHARDID=PCI\\VEN_" << i << "\r\nEXEPATH=$TESTDIR\\D" << i
+            << "\\setup.exe\r\nPACKETNAME=D" << i << "\r\nTYPE=DISPLAY\r\nTIMEOUT=600\r\n";
+    }
+}
+
+void runList(const std::string& listPath) {
+    mfg::CMfgList list(LIST_DRIVER, "X -D C:\\", 0);
+    list.CreateIniFile(0, nullptr, listPath);
+    list.FreeItems();
+}
+
+void BM_WriteAsYouGo(benchmark::State& state) {
+    const int entries = static_cast<int>(state.range(0));
+    writeProcessFile(entries);
+    for (auto _ : state) {
+        fs::remove(machine().host("LIST.INI"));
+        runList("C:\\LIST.INI");
+    }
+    state.SetItemsProcessed(state.iterations() * entries);
+}
+BENCHMARK(BM_WriteAsYouGo)->Arg(50)->Arg(300)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The same run's writes made key by key: quadratic in the entries, so only
+// the small lists are measured.
+void BM_KeyByKeyWrites(benchmark::State& state) {
+    const int entries = static_cast<int>(state.range(0));
+    writeProcessFile(entries);
+    std::vector<mfg::output::ListWrite> journal;
+    mfg::output::ListFile::recordWritesForTesting(&journal);
+    runList("C:\\JOURNAL.INI");
+    mfg::output::ListFile::recordWritesForTesting(nullptr);
+    for (auto _ : state) {
+        fs::remove(machine().host("KEYS.INI"));
+        for (const auto& w : journal)
+            mfg::platform::writeProfileString(w.section, w.key, w.value, "C:\\KEYS.INI");
+    }
+    state.SetItemsProcessed(state.iterations() * entries);
+}
+BENCHMARK(BM_KeyByKeyWrites)->Arg(50)->Arg(300)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

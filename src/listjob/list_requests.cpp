@@ -1,0 +1,108 @@
+// The two list requests and the write-as-you-go flows.  A request picks the
+// process file from the mode and the list kind, writes SYSTEM from its group
+// section, then walks it and writes every selected entry at once as the next
+// numbered section, COUNT following each one.  The list file is committed
+// once, when the request ends (output/list_file.h).
+#include <memory>
+#include <string>
+
+#include "items/iteminfo.h"
+#include "listjob/mfg_list.h"
+#include "mfglist/mfglist.h"
+#include "output/list_file.h"
+#include "reader/parse_ini_file.h"
+#include "text/mbstring.h"
+#include "trace/trace_log.h"
+
+namespace mfg {
+
+namespace {
+
+constexpr char kSoftwareProcessFile[] = "SoftProc.ini";
+
+// A fixed process file of the CD-ROM media in the process-file directory.
+// The directory ends in a backslash, so the join doubles it; every doubled
+// backslash is halved, except the pair that opens a network path (media
+// shared from a server), which would otherwise name a folder of this drive.
+std::string cdRomProcessFile(const std::string& procDir, const char* fileName) {
+    const text::CodePage cp = text::CodePage::active();
+    const std::string joined = procDir + "\\" + fileName;
+    const std::size_t keep = joined.compare(0, 2, "\\\\") == 0 ? 2 : 0;
+    return joined.substr(0, keep) +
+           text::replaceAll(std::string_view(joined).substr(keep), "\\\\", "\\", cp);
+}
+
+// One walk over the process file at procFile: every section that `selected`
+// accepts becomes the next entry section.  The record lives only while its
+// section is handled.
+template <typename Selected>
+int writeSelectedEntries(CMfgList& list, Selected selected) {
+    output::ListFileSession session(list);
+    CParseIniFile* reader = CParseIniFile::GetInstance();
+    if (!reader || reader->OpenFile(list.procFile) != 1) {
+        TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
+        return 0;
+    }
+    list.entriesWritten = 0;
+    for (int found = reader->FirstSection(); found == 1; found = reader->NextSection()) {
+        if (!selected()) continue;
+        auto item = std::make_unique<ITEMINFO>();
+        if (list.ReadItem(item.get()) != 1) continue;
+        list.WriteSection(kWriteEntryForm, nullptr, item.get());
+        ++list.entriesWritten;
+        list.WriteCount();
+    }
+    reader->CloseFile();
+    return 1;
+}
+
+}  // namespace
+
+int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::string& path) {
+    if (!ids) idCount = 0;
+    for (int i = 0; i < idCount; ++i) TraceLog("======= MYHARDID = %s ", ids[i] ? ids[i] : "");
+    outputPath = std::string(text::trim(path));
+    output::ListFileSession session(*this);
+
+    if (cdRom == 0) {
+        TraceLog("MFGFILE = %s", procFile.c_str());
+        ReadSystemInfo();
+        WriteMatchedItems(idCount, ids);
+    } else if (listKind == LIST_DRIVER) {
+        CreateCdRomDriverList(idCount, ids);
+    } else if (listKind == LIST_SOFTWARE) {
+        procFile = cdRomProcessFile(procDir, kSoftwareProcessFile);
+        TraceLog("MFGFILE = %s", procFile.c_str());
+        ReadSystemInfo();
+        WriteMatchedItems(idCount, ids);
+    }
+    return 1;
+}
+
+int CMfgList::CreateAllSoftIniFile(const std::string& path) {
+    outputPath = std::string(text::trim(path));
+    output::ListFileSession session(*this);
+    if (cdRom != 0) procFile = cdRomProcessFile(procDir, kSoftwareProcessFile);
+    ReadSystemInfo();
+    return BuildSoftList();
+}
+
+int CMfgList::WriteMatchedItems(int idCount, const char* const* ids) {
+    // A driver list of a factory group takes every driver of the group: the
+    // factory image is built for this machine, so no ID is asked.
+    return writeSelectedEntries(*this, [&] {
+        return IsTypeMatch() != 0 && IsGroupMatch() == 1 &&
+               (listKind != LIST_SOFTWARE || IsIdMatch(idCount, ids) == 1);
+    });
+}
+
+int CMfgList::BuildSoftList() {
+    if (listKind != LIST_SOFTWARE) {
+        TraceLog("********** NOT A SOFTWARE LIST ,NO ENTRY WRITTEN : LIST KIND = %d",
+                 static_cast<int>(listKind));
+        return 0;
+    }
+    return writeSelectedEntries(*this, [&] { return IsTypeMatch() != 0 && IsGroupMatch() == 1; });
+}
+
+}  // namespace mfg

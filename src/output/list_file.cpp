@@ -1,0 +1,69 @@
+#include "output/list_file.h"
+
+#include <exception>
+#include <utility>
+
+#include "listjob/mfg_list.h"
+#include "profile/profile_file.h"
+#include "text/codepage.h"
+#include "text/mbstring.h"
+#include "trace/trace_log.h"
+
+namespace mfg::output {
+
+namespace {
+std::vector<ListWrite>* g_journal = nullptr;
+}
+
+void ListFile::recordWritesForTesting(std::vector<ListWrite>* journal) { g_journal = journal; }
+
+bool ListFile::write(std::string_view section, std::string_view key, std::string_view value) {
+    if (state_ == State::notLoaded) {
+        if (profile::loadDocument(path_, document_)) {
+            state_ = State::loaded;
+        } else {
+            state_ = State::unreadable;
+            TraceLog("********** CANNOT READ LIST FILE = %s (LEFT AS IT WAS, NOTHING WRITTEN)",
+                     path_.c_str());
+        }
+    }
+    if (state_ != State::loaded) return false;
+    if (g_journal)
+        g_journal->push_back({std::string(section), std::string(key), std::string(value)});
+    changed_ = true;
+    return document_.write(section, key, value);
+}
+
+bool ListFile::commit() {
+    if (state_ == State::unreadable) return false;
+    if (!changed_) return true;
+    std::string error;
+    if (profile::commitDocument(path_, document_, &error)) {
+        changed_ = false;
+        return true;
+    }
+    const std::string reason = text::toUpperAscii(error, text::CodePage::active());
+    TraceLog("********** CANNOT WRITE LIST FILE = %s (%s)", path_.c_str(), reason.c_str());
+    return false;
+}
+
+ListFileSession::ListFileSession(CMfgList& list)
+    : list_(list), exceptionsOnEntry_(std::uncaught_exceptions()) {
+    if (list_.listFile) return;
+    owned_ = std::make_unique<ListFile>(list_.outputPath);
+    list_.listFile = owned_.get();
+}
+
+ListFileSession::~ListFileSession() {
+    if (!owned_) return;
+    list_.listFile = nullptr;
+    if (std::uncaught_exceptions() != exceptionsOnEntry_) return;
+    try {
+        owned_->commit();
+    } catch (...) {
+        TraceLog("********** CANNOT WRITE LIST FILE = %s (NOT ENOUGH MEMORY)",
+                 owned_->path().c_str());
+    }
+}
+
+}  // namespace mfg::output

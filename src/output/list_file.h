@@ -1,0 +1,81 @@
+// The install list file while a list run writes it.
+//
+// The file is loaded once as a profile document (what it held before the run
+// included), every key the run writes changes the document in memory, and
+// the document is committed once, atomically, when the run ends.  The file
+// that results is byte for byte the one the platform's key-by-key profile
+// writer would leave, but it costs one write instead of one whole-file
+// rewrite per key, and a power cut leaves the old list or the new one, never
+// a torn one.  A run that writes nothing leaves the file untouched.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "profile/document.h"
+
+namespace mfg {
+class CMfgList;
+}
+
+namespace mfg::output {
+
+// One key write as the run made it, for tests that replay a run's writes
+// through the platform's own profile writer.
+struct ListWrite {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+class ListFile {
+public:
+    explicit ListFile(std::string path) : path_(std::move(path)) {}
+    ListFile(const ListFile&) = delete;
+    ListFile& operator=(const ListFile&) = delete;
+
+    // WritePrivateProfileStringA on the document.  The first write loads the
+    // file; a file that exists but cannot be read is traced once and takes
+    // no writes at all, so the commit cannot overwrite what it held.
+    bool write(std::string_view section, std::string_view key, std::string_view value);
+
+    // Replaces the file with the document when some write reached it.  A
+    // failure (missing folder, read-only file) leaves the file as it was and
+    // is traced with the path and the reason.  True when nothing failed.
+    bool commit();
+
+    const std::string& path() const { return path_; }
+
+    // While set, every write of every list file is also appended here.
+    static void recordWritesForTesting(std::vector<ListWrite>* journal);
+
+private:
+    enum class State { notLoaded, loaded, unreadable };
+
+    std::string path_;
+    State state_ = State::notLoaded;
+    bool changed_ = false;
+    profile::Document document_;
+};
+
+// Keeps a list file open on the list object (CMfgList::listFile) for one
+// create call, or for one write operation called on its own.  The outermost
+// session opens the file and commits it when it ends; inner ones share it.
+// A session left by an exception commits nothing, so a run that did not
+// finish never replaces the list file.
+class ListFileSession {
+public:
+    explicit ListFileSession(CMfgList& list);
+    ~ListFileSession();
+    ListFileSession(const ListFileSession&) = delete;
+    ListFileSession& operator=(const ListFileSession&) = delete;
+
+private:
+    CMfgList& list_;
+    std::unique_ptr<ListFile> owned_;
+    int exceptionsOnEntry_ = 0;
+};
+
+}  // namespace mfg::output
