@@ -1,0 +1,93 @@
+// The CD-ROM media's driver list.  The media serves every machine model, so
+// its drivers are picked by the machine's hardware IDs (DrvProc.ini), put in
+// install order with one driver per device, and followed by the drivers that
+// every machine gets (DrvCofg.ini) in the order the media's author wrote
+// them.  The list is written once, at the end, because the order is only
+// known when every matched driver has been seen.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "items/iteminfo.h"
+#include "listjob/mfg_list.h"
+#include "reader/parse_ini_file.h"
+#include "text/mbstring.h"
+#include "trace/trace_log.h"
+
+namespace mfg {
+
+namespace {
+
+constexpr char kMatchedDriversFile[] = "DrvProc.ini";
+constexpr char kConfigDriversFile[] = "DrvCofg.ini";
+
+// The folder already ends in a backslash, so the join doubles it; every
+// doubled backslash is halved, as for the media's software list, except the
+// pair that opens a network path (media shared from a server).
+std::string processFileIn(const std::string& folder, const char* fileName) {
+    const std::string joined = folder + "\\" + fileName;
+    const std::size_t keep = joined.compare(0, 2, "\\\\") == 0 ? 2 : 0;
+    const std::string single =
+        joined.substr(0, keep) + text::replaceAll(std::string_view(joined).substr(keep), "\\\\",
+                                                  "\\", text::CodePage::active());
+    return std::string(text::trim(single));
+}
+
+// One walk over the file at procFile: every section that `select` passes is
+// read into a fresh zero-filled record and handed to `take`, which owns it
+// from then on.  A record that cannot be read goes at once.
+template <typename Select, typename Take>
+int collectDrivers(CMfgList& list, Select select, Take take) {
+    // Either file may be missing from a media (one without per-model or
+    // without common drivers); the list is then made of the other one.
+    CParseIniFile* reader = CParseIniFile::GetInstance();
+    if (!reader || reader->OpenFile(list.procFile) != 1) {
+        TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
+        return 0;
+    }
+    for (int more = reader->FirstSection(); more == 1; more = reader->NextSection()) {
+        if (!select()) continue;
+        auto item = std::make_unique<ITEMINFO>();
+        if (list.ReadItem(item.get()) == 1) take(std::move(item));
+    }
+    reader->CloseFile();
+    return 1;
+}
+
+}  // namespace
+
+int CMfgList::CreateCdRomDriverList(int idCount, const char* const* ids) {
+    procFile = processFileIn(procDir, kMatchedDriversFile);
+    TraceLog("MFGFILE = %s", procFile.c_str());
+    CollectMatchedDrivers(idCount, ids);
+
+    procFile = processFileIn(procDir, kConfigDriversFile);
+    TraceLog("MFGFILE = %s", procFile.c_str());
+    CollectConfigDrivers();
+
+    return WriteDriverList();
+}
+
+int CMfgList::CollectMatchedDrivers(int idCount, const char* const* ids) {
+    if (idCount > 0 && !ids) {
+        TraceLog("===== NULL ID ARRAY FOR %d IDS, NO IDS TAKEN", idCount);
+        idCount = 0;
+    }
+    // No group filter: the media's drivers belong to whatever machine the
+    // hardware IDs say it is.
+    return collectDrivers(
+        *this, [&] { return IsTypeMatch() != 0 && IsIdMatch(idCount, ids) == 1; },
+        [this](std::unique_ptr<ITEMINFO> item) { AddDriverItem(std::move(item)); });
+}
+
+int CMfgList::CollectConfigDrivers() {
+    // Every machine gets these, after the matched drivers and in file order:
+    // no ID filter, no ranking, no duplicate test.
+    return collectDrivers(
+        *this, [this] { return IsTypeMatch() != 0; },
+        [this](std::unique_ptr<ITEMINFO> item) { driverList.push_back(std::move(item)); });
+}
+
+}  // namespace mfg
