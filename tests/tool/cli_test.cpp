@@ -1,0 +1,135 @@
+// What the user meets at the command line: every bad use ends with one line
+// saying what to do and the status of its kind, and --help explains each
+// command.
+#include <string>
+#include <vector>
+
+#include "tool_fixture.h"
+
+namespace mfgtest {
+namespace {
+
+struct BadUse {
+    const char* what;
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+};
+
+class ToolBadUse : public ToolTest {};
+
+TEST_F(ToolBadUse, EachGivesItsLineAndStatus) {
+    const std::string factoryFolder = factory().string();
+    const std::string cdromFolder = cdrom().string();
+    writeText(scratch / "not-a-library", "text, not a program\n");
+    const std::vector<std::string> host = {"host", "--command-line", "SETUP.EXE -P C:\\PROC",
+                                           "--output", "C:\\LIST.INI"};
+    const auto withHost = [&](std::vector<std::string> more) {
+        std::vector<std::string> args = host;
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    };
+    // One case a line or two, read as a table.
+    // clang-format off
+    std::vector<BadUse> cases = {
+        {"no command", {}, 2, "choose a command"},
+        {"unknown command", {"frobnicate"}, 2, "unknown command frobnicate"},
+        {"unknown option", {"preview", factoryFolder, "--frobnicate"}, 2, "--frobnicate"},
+        {"no folder given", {"preview"}, 2, "FOLDER is required"},
+        {"folder missing", {"preview", (scratch / "nowhere").string()}, 2, "no folder"},
+        {"folder is a file", {"preview", (factory() / "MfgProc.ini").string()}, 2,
+         "is not a folder"},
+        {"no process file", {"preview", cdromFolder}, 2, "add --cdrom"},
+        {"process file in CD-ROM mode", {"preview", factoryFolder, "--cdrom"}, 2,
+         "holds MfgProc.ini"},
+        {"callfactory in CD-ROM mode", {"preview", cdromFolder, "--cdrom", "--callfactory"}, 2,
+         "--callfactory has no effect"},
+        {"64-bit Vista", {"preview", factoryFolder, "--windows", "vista64"}, 2,
+         "no detection for 64-bit Vista"},
+        {"unknown list kind", {"preview", factoryFolder, "--kind", "printer"}, 2,
+         "unknown list kind printer"},
+        {"IDs for the complete software list",
+         {"preview", factoryFolder, "--kind", "all-software", "--id", "BACKUP"}, 2,
+         "takes no IDs"},
+        {"IDs file missing",
+         {"preview", factoryFolder, "--ids-file", (scratch / "none.txt").string()}, 2,
+         "cannot read the IDs file"},
+        {"empty group", {"preview", factoryFolder, "--group", ""}, 2, "needs a group name"},
+        {"group that would start an option", {"preview", factoryFolder, "--group", "A -F"}, 2,
+         "new option"},
+        {"output folder missing",
+         {"preview", factoryFolder, "--output", (scratch / "no" / "list.ini").string()}, 2,
+         "no folder"},
+        {"host without command line", {"host", "--output", "C:\\LIST.INI"}, 2,
+         "--command-line is required"},
+        {"host drive not a number", withHost({"--drive", "two"}), 2, "--drive"},
+        {"host IDs for the complete software list",
+         withHost({"--all-software", "--id", "BACKUP"}), 2, "passes no IDs"},
+        {"library missing",
+         {"preview", factoryFolder, "--library", (scratch / "none.lib").string()}, 3,
+         "no library file"},
+        {"library not a program",
+         {"preview", factoryFolder, "--library", (scratch / "not-a-library").string()}, 3,
+         "cannot load"},
+        {"library lacks exports",
+         {"preview", factoryFolder, "--library", partialLibraryFile().string()}, 3,
+         "does not export MFG_CreateIniFile"},
+        {"host library lacks exports", withHost({"--library", partialLibraryFile().string()}), 3,
+         "does not export MFG_CreateIniFile"},
+    };
+    // clang-format on
+    if (!hostDrives(scratch.path())) {  // Windows: the real machine cannot be reshaped
+        cases.push_back({"drive map on Windows", withHost({"--drives", "C=/srv/c"}), 2,
+                         "--drives is for the Linux build"});
+        cases.push_back({"version on Windows", withHost({"--winver", "6.0"}), 2,
+                         "--winver is for the Linux build"});
+    }
+    for (const BadUse& bad : cases) {
+        SCOPED_TRACE(bad.what);
+        const Outcome outcome = runTool(bad.args);
+        EXPECT_EQ(outcome.status, bad.status);
+        expectOneErrorLine(outcome, bad.message);
+    }
+}
+
+// On Windows the library reads the real version, so only the detected one
+// can be previewed; on Linux both can.
+TEST_F(ToolBadUse, WindowsVersionTheMachineCannotGiveIsRefused) {
+    int refused = 0;
+    for (const char* windows : {"xp", "vista"}) {
+        const Outcome outcome = runTool({"preview", factory().string(), "--windows", windows,
+                                         "--library", recordingLibraryFile().string()});
+        if (outcome.status == 0) continue;
+        ++refused;
+        EXPECT_EQ(outcome.status, 2);
+        expectOneErrorLine(outcome, "the library reads the real version");
+    }
+    EXPECT_EQ(refused, hostDrives(scratch.path()) ? 0 : 1);
+}
+
+TEST(ToolHelp, EachCommandExplainsItselfWithExamples) {
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {{"--help"}, {"preview", "host", "Exit status", "3 the library cannot be loaded"}},
+        {{"preview", "--help"},
+         {"FOLDER", "--cdrom", "--group", "--callfactory", "--kind", "--id", "--ids-file",
+          "--windows", "--output", "--trace", "--json", "--library",
+          "Examples:", "mfglist preview examples/factory", "Exit status"}},
+        {{"host", "--help"},
+         {"--command-line", "--drive", "--kind", "--id", "--ids-file", "--all-software", "--output",
+          "--drives", "--winver", "--library", "Examples:", "mfglist host", "Exit status"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.size() > 1 ? c.args[0] : "mfglist");
+        const Outcome outcome = runTool(c.args);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.err, "");
+        for (const std::string& text : c.shown)
+            EXPECT_NE(outcome.out.find(text), std::string::npos) << text;
+    }
+}
+
+}  // namespace
+}  // namespace mfgtest

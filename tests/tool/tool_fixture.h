@@ -1,0 +1,32 @@
+// Every tool test works on its own copy of the example tree.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "tool_support.h"
+
+namespace mfgtest {
+
+class ToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::copy(examplesFolder(), scratch / "examples", fs::copy_options::recursive);
+    }
+
+    fs::path examples() const { return scratch / "examples"; }
+    fs::path factory() const { return examples() / "factory"; }
+    fs::path cdrom() const { return examples() / "cdrom"; }
+
+    Scratch scratch;
+};
+
+// The only error line of a failed run: "mfglist: ..." on standard error.
+inline void expectOneErrorLine(const Outcome& outcome, const std::string& message) {
+    EXPECT_EQ(outcome.out, "");
+    const std::vector<std::string> errorLines = lines(outcome.err);
+    ASSERT_EQ(errorLines.size(), 1u) << outcome.err;
+    EXPECT_EQ(errorLines[0].rfind("mfglist: ", 0), 0u) << errorLines[0];
+    EXPECT_NE(errorLines[0].find(message), std::string::npos) << errorLines[0];
+}
+
+}  // namespace mfgtest

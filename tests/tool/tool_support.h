@@ -1,0 +1,81 @@
+// Running the built `mfglist` as a process, the way a user or a script does,
+// with its standard streams captured to files.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mfgtest {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+using EnvChanges = std::vector<std::pair<std::string, std::optional<std::string>>>;
+
+// The built files, as the test program reaches them.
+fs::path toolFile();
+fs::path libraryFile();
+fs::path recordingLibraryFile();
+fs::path partialLibraryFile();
+fs::path examplesFolder();
+
+// Runs the tool with `args`, the environment changed by `env` for the child
+// only, and `input` on its standard input.
+Outcome runTool(const std::vector<std::string>& args, const EnvChanges& env = {},
+                const std::string& input = {});
+
+std::string readText(const fs::path& file);  // "" when missing
+void writeText(const fs::path& file, const std::string& text);
+std::vector<std::string> lines(const std::string& text);
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class Scratch {
+public:
+    Scratch();
+    ~Scratch();
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    const fs::path& path() const { return path_; }
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+// ---- per platform ----------------------------------------------------------
+
+// How `preview` names the process-file folder on the command line it builds.
+std::string previewFolderForLibrary(const fs::path& folder);
+
+// A machine for direct and `host` calls with every path under `root`: the
+// drive map for the library (none on Windows, where paths are real) and the
+// name under which the library reaches a native path below `root`.
+std::optional<std::string> hostDrives(const fs::path& root);
+std::string hostPathForLibrary(const fs::path& native, const fs::path& root);
+
+// The library's fixed debug flag and trace log as the user's own machine has
+// them, and what the tool's environment needs for that.
+struct UserTraceFiles {
+    fs::path flag;
+    fs::path log;
+    EnvChanges env;
+};
+UserTraceFiles userTraceFiles(const fs::path& root);
+
+// Starts `program` with `args`, its standard streams on the three files, and
+// waits for its exit status.
+int spawnAndWait(const fs::path& program, const std::vector<std::string>& args,
+                 const fs::path& input, const fs::path& output, const fs::path& error);
+void setEnvironment(const std::string& name, const std::optional<std::string>& value);
+std::optional<std::string> environment(const std::string& name);
+unsigned processId();
+
+}  // namespace mfgtest

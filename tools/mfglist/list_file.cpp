@@ -1,0 +1,125 @@
+#include "list_file.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace mfgtool {
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1a';
+}
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// The profile reader hands values back without one pair of enclosing quotes.
+std::string_view unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// A decimal count as the host would take it; nothing else counts.
+std::optional<std::size_t> parseCount(const std::string& text) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    std::size_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::size_t>(c - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+const std::string* IniSection::find(std::string_view key) const {
+    for (const auto& [keyName, value] : keys)
+        if (equalsNoCase(keyName, key)) return &value;
+    return nullptr;
+}
+
+const IniSection* IniDocument::find(std::string_view sectionName) const {
+    for (const IniSection& section : sections)
+        if (equalsNoCase(section.name, sectionName)) return &section;
+    return nullptr;
+}
+
+IniDocument parseIni(std::string_view text) {
+    IniDocument document;
+    // Lines before the first header, and the sections of a repeated header,
+    // are never reached by a look-up: their keys go nowhere.
+    IniSection* current = nullptr;
+    while (!text.empty()) {
+        std::size_t end = text.find_first_of("\r\n");
+        std::string_view line = trim(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (line.empty()) continue;
+        const std::size_t close = line.rfind(']');
+        if (line.front() == '[' && close != std::string_view::npos) {
+            const std::string name(trim(line.substr(1, close - 1)));
+            current = nullptr;
+            if (!document.find(name)) {
+                document.sections.push_back({name, {}});
+                current = &document.sections.back();
+            }
+            continue;
+        }
+        const std::size_t eq = line.find('=');
+        if (!current || eq == std::string_view::npos) continue;
+        std::string key(trim(line.substr(0, eq)));
+        if (current->find(key)) continue;
+        current->keys.emplace_back(std::move(key), std::string(unquote(trim(line.substr(eq + 1)))));
+    }
+    return document;
+}
+
+InstallList installListFrom(const IniDocument& document) {
+    InstallList list;
+    list.written = true;
+    const IniSection* system = document.find("SYSTEM");
+    if (!system) {
+        list.problems.push_back("the list file has no SYSTEM section");
+        return list;
+    }
+    list.system = system->keys;
+    const std::string* countText = system->find("COUNT");
+    const std::optional<std::size_t> count =
+        countText ? parseCount(*countText) : std::optional<std::size_t>();
+    if (!count) {
+        list.problems.push_back("SYSTEM has no COUNT that a host can read");
+        return list;
+    }
+    for (std::size_t i = 0; i < *count; ++i) {
+        const IniSection* entry = document.find(std::to_string(i));
+        if (!entry) {
+            list.problems.push_back("COUNT is " + *countText + " but section " + std::to_string(i) +
+                                    " is missing");
+            break;
+        }
+        list.entries.push_back(entry->keys);
+    }
+    return list;
+}
+
+InstallList readInstallList(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {};
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return installListFrom(parseIni(text));
+}
+
+}  // namespace mfgtool

@@ -1,0 +1,77 @@
+#include "table.h"
+
+#include <algorithm>
+
+namespace mfgtool {
+namespace {
+
+constexpr std::size_t kGap = 2;
+constexpr std::size_t kIndent = 2;
+// Narrower than this a shrinking column shows too little to be worth it.
+constexpr std::size_t kMinShrunk = 6;
+const std::string kEllipsis = "...";
+
+}  // namespace
+
+std::string fitCell(const std::string& text, std::size_t width, bool keepEnd) {
+    if (text.size() <= width) return text;
+    if (width <= kEllipsis.size()) return kEllipsis.substr(0, width);
+    const std::size_t kept = width - kEllipsis.size();
+    return keepEnd ? kEllipsis + text.substr(text.size() - kept) : text.substr(0, kept) + kEllipsis;
+}
+
+std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
+                                     const std::vector<std::vector<std::string>>& rows,
+                                     std::size_t width) {
+    std::vector<std::size_t> widths(columns.size());
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        widths[c] = columns[c].header.size();
+        for (const auto& row : rows)
+            if (c < row.size()) widths[c] = std::max(widths[c], row[c].size());
+    }
+    const auto total = [&] {
+        std::size_t sum = kIndent;
+        for (std::size_t w : widths) sum += w;
+        return sum + kGap * (widths.empty() ? 0 : widths.size() - 1);
+    };
+    // One character at a time from the widest shrinking column keeps the
+    // columns' share of the space as even as their content allows; columns
+    // first give up what they have beyond a comfortable width, and only then
+    // go below it.
+    for (const bool belowComfort : {false, true}) {
+        while (total() > width) {
+            std::size_t widest = columns.size();
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                const std::size_t floor =
+                    belowComfort ? kMinShrunk : std::max(kMinShrunk, columns[c].comfortable);
+                if (columns[c].shrinks && widths[c] > floor &&
+                    (widest == columns.size() || widths[c] > widths[widest]))
+                    widest = c;
+            }
+            if (widest == columns.size()) break;
+            --widths[widest];
+        }
+    }
+
+    const auto line = [&](const std::vector<std::string>& cells, bool header) {
+        std::string out(kIndent, ' ');
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const std::string& text = c < cells.size() ? cells[c] : std::string();
+            const std::string cell = fitCell(text, widths[c], columns[c].keepEnd && !header);
+            const std::string pad(widths[c] - cell.size(), ' ');
+            if (c) out.append(kGap, ' ');
+            out += columns[c].alignRight ? pad + cell : cell + pad;
+        }
+        while (!out.empty() && out.back() == ' ') out.pop_back();
+        return out;
+    };
+
+    std::vector<std::string> lines;
+    std::vector<std::string> headers;
+    for (const TableColumn& column : columns) headers.push_back(column.header);
+    lines.push_back(line(headers, true));
+    for (const auto& row : rows) lines.push_back(line(row, false));
+    return lines;
+}
+
+}  // namespace mfgtool

@@ -1,0 +1,29 @@
+// A text table that fits the terminal: columns that may shrink give up
+// width, widest first, and a cell that no longer fits is cut with "..."
+// rather than wrapped, so every row stays one line.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace mfgtool {
+
+struct TableColumn {
+    std::string header;
+    bool alignRight = false;      // numbers
+    bool shrinks = false;         // may be narrowed below its widest cell
+    bool keepEnd = false;         // cut from the left: the end of a path says most
+    std::size_t comfortable = 0;  // shrinking columns give up width below this last
+};
+
+// The cell text cut to `width` characters, the cut marked by "...".
+std::string fitCell(const std::string& text, std::size_t width, bool keepEnd);
+
+// One string per line, header first, no line longer than `width` unless the
+// columns that do not shrink need more.
+std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
+                                     const std::vector<std::vector<std::string>>& rows,
+                                     std::size_t width);
+
+}  // namespace mfgtool

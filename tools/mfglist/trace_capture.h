@@ -1,0 +1,34 @@
+// The library traces only while its debug flag file exists, into a log file
+// it appends to and never truncates.  For one run the host raises the flag
+// (when it is not up already), keeps the log lines of this run only, and
+// afterwards removes exactly what it created: a flag file or a log that was
+// there before stays.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace mfgtool {
+
+class TraceCapture {
+public:
+    // Throws RunError when the flag file cannot be created.
+    TraceCapture(std::filesystem::path flagFile, std::filesystem::path logFile);
+    ~TraceCapture();
+    TraceCapture(const TraceCapture&) = delete;
+    TraceCapture& operator=(const TraceCapture&) = delete;
+
+    // The lines the library appended since the capture began, without line ends.
+    std::vector<std::string> lines() const;
+
+private:
+    std::filesystem::path flagFile_;
+    std::filesystem::path logFile_;
+    bool createdFlag_ = false;
+    bool logExisted_ = false;
+    std::uintmax_t logStart_ = 0;
+};
+
+}  // namespace mfgtool
