@@ -19,12 +19,8 @@ namespace {
 
 using test::ScratchFolder;
 using test::TraceCapture;
+using test::upper;
 using Lines = std::vector<std::string>;
-
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // One entry section as the driver list writes it: 18 keys, no DESCRIPTION.
 struct Entry {

@@ -1,6 +1,7 @@
 // Helpers for tests that drive a list run through the exports.
 #pragma once
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -49,5 +50,11 @@ inline std::string ownFolder() {
 
 // Ends whatever list run a test left open.
 inline void endListRun() { MFG_CreateAllSoftIniFile(""); }
+
+// ASCII upper-case, as the command line and the ID traces show a text.
+inline std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
 
 }  // namespace mfg::test

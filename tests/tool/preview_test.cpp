@@ -47,13 +47,13 @@ TEST_F(ToolPreview, BuildsTheFactoryCallFromItsOptions) {
         std::string init;
         std::string create;  // the start of the create call's record
     } cases[] = {
-        {{factory().string()}, "init|0|mfglist -P " + f + "|0", "create|0||"},
+        {{factory().string()}, "init|0|mfglist -D " + f + " -P " + f + "|0", "create|0||"},
         {{factory().string(), "--group", "REWORK", "--callfactory", "--kind", "software", "--id",
           "BACKUP", "--ids-file", ids},
-         "init|1|mfglist -P " + f + " -T REWORK -F|0",
+         "init|1|mfglist -D " + f + " -P " + f + " -T REWORK -F|0",
          "create|3|<BACKUP>,<MEDIAPLAYER>,<RECOVERY>|"},
         {{factory().string(), "--kind", "all-software"},
-         "init|1|mfglist -P " + f + "|0",
+         "init|1|mfglist -D " + f + " -P " + f + "|0",
          "createall|"},
         {{cdrom().string(), "--cdrom", "--id", "1A2B0001C0DE0101"},
          "init|0|mfglist -D " + c + " -P " + c + "|0",
@@ -130,7 +130,8 @@ TEST_F(ToolPreview, JsonCarriesTheRunAndEveryKey) {
     const Outcome outcome = preview({factory().string(), "--json", "--id", "X1"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const nlohmann::json json = nlohmann::json::parse(outcome.out);
-    EXPECT_EQ(json["command_line"], "mfglist -P " + previewFolderForLibrary(factory()));
+    EXPECT_EQ(json["command_line"], "mfglist -D " + previewFolderForLibrary(factory()) + " -P " +
+                                          previewFolderForLibrary(factory()));
     EXPECT_EQ(json["mode"], "process-file");
     EXPECT_EQ(json["ids"], nlohmann::json::array({"X1"}));
     EXPECT_EQ(json["list_written"], true);

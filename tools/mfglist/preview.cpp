@@ -345,14 +345,14 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         listForLibrary = machine->reach(listFile.parent_path(), 'L') + "list.ini";
     }
 
+    // On the line and on a CD-ROM the library lies beside its process files,
+    // so its folder is $TESTDIR: -D makes the previewed folder $TESTDIR, as
+    // if the library lay there, instead of the build tree it is loaded from.
     // In CD-ROM mode the library reads its fixed files from its own folder;
     // pointing -P at a folder without MfgProc.ini gives the same mode with
-    // the files read from there, and -D makes $TESTDIR that folder too, as
-    // on a CD-ROM where the library lies beside its process files.
+    // the files read from there.
     requireOptionSafe(run.folderForLibrary, "the folder's path");
-    run.commandLine = "mfglist";
-    if (options.cdrom) run.commandLine += " -D " + run.folderForLibrary;
-    run.commandLine += " -P " + run.folderForLibrary;
+    run.commandLine = "mfglist -D " + run.folderForLibrary + " -P " + run.folderForLibrary;
     if (options.group) run.commandLine += " -T " + *options.group;
     if (options.callFactory) run.commandLine += " -F";
 
