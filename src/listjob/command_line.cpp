@@ -82,7 +82,9 @@ int CMfgList::ParseCommandLine(const std::string& commandLine, const text::CodeP
         const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : line.size();
         const std::string_view option =
             text::trim(std::string_view(line).substr(begin, end - begin));
-        if (option.empty()) continue;
+        // A hyphen standing alone ends the options: hosts have always been
+        // able to cut the line short that way.
+        if (option.empty()) break;
         // Leading blanks of the value stay until the final trim, after the
         // closing backslash is added.
         const std::string_view value = option.substr(1);
