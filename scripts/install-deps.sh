@@ -12,7 +12,6 @@ command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)
-command -v i686-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-i686-win32)
 wine_ok=1
 command -v wine >/dev/null || wine_ok=0
 [ -e /usr/lib/wine/wine ] || [ -e /usr/lib/i386-linux-gnu/wine ] || wine_ok=0
