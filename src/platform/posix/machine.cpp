@@ -99,11 +99,11 @@ std::string currentDirectory() {
 std::vector<DriveMapping> driveMap() {
     std::vector<DriveMapping> map;
     const char* value = std::getenv("MFGLIST_DRIVES");
-    std::string_view spec = value ? value : "";
-    while (!spec.empty()) {
-        const std::size_t end = spec.find(';');
-        std::string_view item = spec.substr(0, end);
-        spec = end == std::string_view::npos ? std::string_view() : spec.substr(end + 1);
+    std::string_view rest = value ? value : "";
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(';');
+        std::string_view item = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         const std::size_t eq = item.find('=');
         if (eq != 1) continue;
         const char letter = upperAscii(item[0]);
