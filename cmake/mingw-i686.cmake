@@ -1,17 +1,5 @@
-# Cross toolchain for the 32-bit Windows build (mingw-w64, i686).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain for the 32-bit Windows build (mingw-w64, i686): the DLL that
+# factory hosts load.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(MFGLIST_MINGW_PREFIX i686-w64-mingw32)
-find_program(CMAKE_C_COMPILER NAMES ${MFGLIST_MINGW_PREFIX}-gcc-posix ${MFGLIST_MINGW_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${MFGLIST_MINGW_PREFIX}-g++-posix ${MFGLIST_MINGW_PREFIX}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${MFGLIST_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${MFGLIST_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# ctest runs the Windows programs through Wine, in a prefix of the suite's own.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/run-under-wine.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

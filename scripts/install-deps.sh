@@ -11,12 +11,16 @@ command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
-command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)
+command -v i686-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-i686-win32)
 wine_ok=1
 command -v wine >/dev/null || wine_ok=0
 [ -e /usr/lib/wine/wine ] || [ -e /usr/lib/i386-linux-gnu/wine ] || wine_ok=0
 dpkg -s wine32:i386 >/dev/null 2>&1 || wine_ok=0
 [ "$wine_ok" = 1 ] || need+=(wine wine32:i386)
+# For a machine whose kernel executes no 32-bit code: the suite then runs an
+# x86_64 build of the same code under the 64-bit Wine (scripts/test.sh).
+command -v x86_64-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-x86-64-win32)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0

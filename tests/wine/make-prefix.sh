@@ -6,18 +6,19 @@
 # (winxp, vista, win7, ...) sets the Windows version the prefix reports.
 # Prints the prefix's path.
 set -euo pipefail
+. "$(dirname "$0")/wine-env.sh"
 folder=$1
 version=${2:-}
 prefix=$folder/prefix
 mkdir -p "$folder/d"
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$prefix/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1 || true
+    "$wine" wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
 fi
 ln -sfn "$folder/d" "$prefix/dosdevices/d:"
 if [ -n "$version" ]; then
-    wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d "$version" /f >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d "$version" /f >/dev/null 2>&1
     wineserver -w || true
 fi
 echo "$prefix"

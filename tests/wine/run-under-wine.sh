@@ -5,6 +5,7 @@
 # it, a prefix of this user's is made once and reused.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh"
 prefix=${MFGLIST_WINEPREFIX:-}
 if [ -z "$prefix" ]; then
     prefix=$("$here/make-prefix.sh" "${TMPDIR:-/tmp}/mfglist-wine-$(id -u)")
@@ -12,4 +13,4 @@ fi
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-exec wine "$@"
+exec "$wine" "$@"
