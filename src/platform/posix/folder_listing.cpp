@@ -6,6 +6,7 @@
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace mfg::platform::posix {
 namespace {
@@ -55,6 +56,7 @@ struct Listing {
     timespec modified{};
     timespec changed{};
     bool kept = false;
+    std::unordered_set<std::string> names;
     // Upper-cased name -> the first name in byte order that folds to it.
     std::unordered_map<std::string, std::string> byFoldedName;
 
@@ -74,6 +76,7 @@ bool list(const std::string& folder, const struct stat& folderStat, Listing& lis
     while (dirent* entry = ::readdir(dir)) {
         const std::string name(entry->d_name);
         if (name == "." || name == "..") continue;
+        listing.names.insert(name);
         auto [at, added] = listing.byFoldedName.try_emplace(foldedAscii(name), name);
         if (!added && name < at->second) at->second = name;
     }
@@ -111,6 +114,23 @@ std::optional<std::string> findNoCase(const std::string& folder, const struct st
     const auto match = at->second.byFoldedName.find(foldedAscii(name));
     if (match == at->second.byFoldedName.end()) return std::nullopt;
     return match->second;
+}
+
+KeptAnswer findInKeptListing(const std::string& folder, std::string& name) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    auto& cache = listings();
+    const auto at = cache.find(folder);
+    if (at == cache.end() || !at->second.kept) return KeptAnswer::unknown;
+    struct stat folderStat {};
+    countResolverCall();
+    if (::stat(folder.c_str(), &folderStat) != 0 || !at->second.describes(folderStat))
+        return KeptAnswer::unknown;
+    const Listing& listing = at->second;
+    if (listing.names.count(name) != 0) return KeptAnswer::found;
+    const auto match = listing.byFoldedName.find(foldedAscii(name));
+    if (match == listing.byFoldedName.end()) return KeptAnswer::missing;
+    name = match->second;
+    return KeptAnswer::found;
 }
 
 ResolverCalls resolverCalls() { return {g_fileSystemCalls.load(), g_listings.load()}; }

@@ -23,6 +23,13 @@ namespace mfg::platform::posix {
 std::optional<std::string> findNoCase(const std::string& folder, const struct stat& folderStat,
                                       const std::string& name);
 
+// Answers from the kept listing of `folder` alone, at the cost of one stat
+// of the folder, when that listing is still valid: found (`name` then holds
+// the entry's spelling, the exact one first) or missing.  Unknown when no
+// valid listing is kept; the caller then asks the file system itself.
+enum class KeptAnswer { unknown, missing, found };
+KeptAnswer findInKeptListing(const std::string& folder, std::string& name);
+
 // How many file-system calls path resolution has made in this process
 // (stat, lstat, and one per folder listing), and how many folder listings.
 // For tests that check the work per list step, which must not grow with the

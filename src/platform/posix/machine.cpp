@@ -29,11 +29,21 @@ std::string joinNative(const std::string& folder, const std::string& name) {
 
 // The entry of `folder` that `name` stands for: the exact name when it exists,
 // else the first entry (in byte order) equal to it without regard to case,
-// else the name itself.  `entry` receives the lstat of what was found; false
-// when nothing of that name exists.  The exact name is tried first and alone:
-// when it exists, as nearly every name a run uses does, the folder is not
-// asked about at all.
-bool matchComponent(const std::string& folder, std::string& name, struct stat& entry) {
+// else the name itself.  False when nothing of that name exists.  A folder
+// with a valid kept listing answers from it (one stat of the folder: the
+// trace's flag file is looked for that way before every message).  Else the
+// exact name is tried first and alone: when it exists, as nearly every name
+// a run uses does, the folder is not listed at all.
+bool matchComponent(const std::string& folder, std::string& name) {
+    switch (findInKeptListing(folder, name)) {
+    case KeptAnswer::found:
+        return true;
+    case KeptAnswer::missing:
+        return false;
+    case KeptAnswer::unknown:
+        break;
+    }
+    struct stat entry {};
     countResolverCall();
     if (::lstat(joinNative(folder, name).c_str(), &entry) == 0) return true;
     if (errno != ENOENT) return false;  // not a folder, or not one we may search
@@ -152,8 +162,7 @@ std::optional<std::string> resolvePath(std::string_view windowsPath) {
             continue;
         }
         std::string name = part;
-        struct stat entry {};
-        folderExists = folderExists && matchComponent(folder, name, entry);
+        folderExists = folderExists && matchComponent(folder, name);
         folder = joinNative(folder, name);
         resolved.push_back(std::move(name));
     }
