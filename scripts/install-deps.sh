@@ -11,6 +11,10 @@ command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+# Google Benchmark only when benchmarks are asked for (scripts/bench.sh).
+if [ -n "${MFGLIST_WITH_BENCHMARKS:-}" ]; then
+    [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+fi
 command -v i686-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-i686-win32)
 wine_ok=1
 command -v wine >/dev/null || wine_ok=0

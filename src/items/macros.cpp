@@ -35,8 +35,7 @@ std::string upperCaseBetweenPercents(std::string_view in, const text::CodePage& 
     return out;
 }
 
-// The Windows directory is the system directory's parent.  Asked again for
-// every text: nothing about the machine is cached between calls.
+// The Windows directory is the system directory's parent.
 std::string windowsDirectory(const text::CodePage& cp) {
     std::string systemDir;
     if (!platform::systemDirectory(systemDir)) return std::string();
@@ -74,7 +73,12 @@ std::string CMfgList::ExpandMacros(std::string source, const text::CodePage& cp)
     out = text::replaceAll(out, keyName(MFGKEY_MACRO_MFGPROCPATH), procDir, cp);
     out = text::replaceAll(out, keyName(MFGKEY_MACRO_SECTORNAME), sectionName, cp);
     out = text::replaceAll(out, keyName(MFGKEY_MACRO_PACKETNAME), packetName, cp);
-    out = text::replaceAll(out, keyName(MFGKEY_MACRO_WINDIR), windowsDirectory(cp), cp);
+    if (!holdsRunValues) {
+        out = text::replaceAll(out, keyName(MFGKEY_MACRO_WINDIR), windowsDirectory(cp), cp);
+    } else {
+        if (!windowsDirOfRun) windowsDirOfRun = windowsDirectory(cp);
+        out = text::replaceAll(out, keyName(MFGKEY_MACRO_WINDIR), *windowsDirOfRun, cp);
+    }
     out = text::replaceAll(out, "%", "", cp);
     return halveBackslashes(out, cp);
 }

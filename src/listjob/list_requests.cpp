@@ -56,12 +56,29 @@ int writeSelectedEntries(CMfgList& list, Selected selected) {
     return 1;
 }
 
+// For the length of one create call the list object keeps what the machine
+// answers once and cannot change within the call.
+class RunValuesHeld {
+public:
+    explicit RunValuesHeld(CMfgList& list) : list_(list) { list_.holdsRunValues = true; }
+    ~RunValuesHeld() {
+        list_.holdsRunValues = false;
+        list_.windowsDirOfRun.reset();
+    }
+    RunValuesHeld(const RunValuesHeld&) = delete;
+    RunValuesHeld& operator=(const RunValuesHeld&) = delete;
+
+private:
+    CMfgList& list_;
+};
+
 }  // namespace
 
 int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::string& path) {
     if (!ids) idCount = 0;
     for (int i = 0; i < idCount; ++i) TraceLog("======= MYHARDID = %s ", ids[i] ? ids[i] : "");
     outputPath = std::string(text::trim(path));
+    const RunValuesHeld runValues(*this);
     output::ListFileSession session(*this);
 
     if (cdRom == 0) {
@@ -81,6 +98,7 @@ int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::stri
 
 int CMfgList::CreateAllSoftIniFile(const std::string& path) {
     outputPath = std::string(text::trim(path));
+    const RunValuesHeld runValues(*this);
     output::ListFileSession session(*this);
     if (cdRom != 0) procFile = cdRomProcessFile(procDir, kSoftwareProcessFile);
     ReadSystemInfo();

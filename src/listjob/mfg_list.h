@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,11 @@ public:
     std::int32_t entriesWritten = 0;
     std::vector<std::unique_ptr<ITEMINFO>> driverList;
     output::ListFile* listFile = nullptr;  // open while a create call or a write runs
+    // The Windows directory for path macros, asked of the machine once per
+    // create call (it cannot change within one); unset outside a create call,
+    // where every expansion asks again.
+    bool holdsRunValues = false;
+    mutable std::optional<std::string> windowsDirOfRun;
 };
 
 }  // namespace mfg

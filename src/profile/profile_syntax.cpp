@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace mfg::profile::syntax {
 
 Chars::Chars(const text::CodePage& cp) : doubleByte_(cp.isDoubleByte()) {
+    // Made for every key looked up: a single-byte page needs no questions.
+    if (!doubleByte_) {
+        std::fill(std::begin(lead_), std::end(lead_), false);
+        return;
+    }
     for (unsigned b = 0; b < 256; ++b) lead_[b] = cp.isLeadByte(static_cast<unsigned char>(b));
 }
 

@@ -1,15 +1,16 @@
 #include "platform/posix/machine.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/posix/folder_listing.h"
 #include "text/codepage.h"
 
 namespace mfg::platform::posix {
@@ -17,48 +18,43 @@ namespace {
 
 char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool equalsNoCaseAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (upperAscii(a[i]) != upperAscii(b[i])) return false;
-    return true;
-}
-
 std::string stripTrailingSlashes(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     return folder;
 }
 
-bool isDirectory(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool existsNative(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
+std::string joinNative(const std::string& folder, const std::string& name) {
+    return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
 // The entry of `folder` that `name` stands for: the exact name when it exists,
 // else the first entry (in byte order) equal to it without regard to case,
-// else the name itself.
-std::string matchComponent(const std::string& folder, const std::string& name) {
-    std::string exact = folder == "/" ? "/" + name : folder + "/" + name;
-    if (existsNative(exact)) return name;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return name;
-    std::string best;
-    bool found = false;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string_view candidate(entry->d_name);
-        if (candidate == "." || candidate == "..") continue;
-        if (equalsNoCaseAscii(candidate, name) && (!found || candidate < best)) {
-            best = std::string(candidate);
-            found = true;
-        }
+// else the name itself.  False when nothing of that name exists.  A folder
+// with a valid kept listing answers from it (one stat of the folder: the
+// trace's flag file is looked for that way before every message).  Else the
+// exact name is tried first and alone: when it exists, as nearly every name
+// a run uses does, the folder is not listed at all.
+bool matchComponent(const std::string& folder, std::string& name) {
+    switch (findInKeptListing(folder, name)) {
+    case KeptAnswer::found:
+        return true;
+    case KeptAnswer::missing:
+        return false;
+    case KeptAnswer::unknown:
+        break;
     }
-    ::closedir(dir);
-    return found ? best : name;
+    struct stat entry {};
+    countResolverCall();
+    if (::lstat(joinNative(folder, name).c_str(), &entry) == 0) return true;
+    if (errno != ENOENT) return false;  // not a folder, or not one we may search
+    struct stat folderStat {};
+    countResolverCall();
+    if (::stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
+    const std::optional<std::string> match = findNoCase(folder, folderStat, name);
+    if (!match) return false;
+    name = *match;
+    countResolverCall();
+    return ::lstat(joinNative(folder, name).c_str(), &entry) == 0;
 }
 
 // Splits the part after the drive into components at '\' and '/', stepping
@@ -151,16 +147,24 @@ std::optional<std::string> resolvePath(std::string_view windowsPath) {
         // them again is harmless, since their exact spelling exists.
     }
 
+    // Each component is searched in the folder the ones before it name;
+    // below a name that does not exist nothing does.
     std::vector<std::string> resolved;
+    std::string folder = root;
+    bool folderExists = true;
     for (const std::string& part : parts) {
         if (part == ".") continue;
         if (part == "..") {
             if (!resolved.empty()) resolved.pop_back();
+            folder = root;
+            for (const std::string& r : resolved) folder = joinNative(folder, r);
+            folderExists = true;
             continue;
         }
-        std::string folder = root;
-        for (const std::string& r : resolved) folder = folder == "/" ? "/" + r : folder + "/" + r;
-        resolved.push_back(isDirectory(folder) ? matchComponent(folder, part) : part);
+        std::string name = part;
+        folderExists = folderExists && matchComponent(folder, name);
+        folder = joinNative(folder, name);
+        resolved.push_back(std::move(name));
     }
     std::string native = root;
     for (const std::string& r : resolved) native = native == "/" ? "/" + r : native + "/" + r;

@@ -1,0 +1,239 @@
+#include "workload.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "floor_io.h"
+#include "items/iteminfo.h"
+#include "listjob/mfg_list.h"
+#include "mfglist/mfglist.h"
+
+namespace bench {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kHostIds = 1000;
+constexpr char kFlagFile[] = "C:\\vrelDebug.flg";
+constexpr char kTraceLog[] = "D:\\ombrix_drvinst.log";
+constexpr char kTempSectionFile[] = "C:\\Temp.ini";
+constexpr char kLookupCopy[] = "D:\\temp.ini";
+constexpr char kListFile[] = "C:\\MFGBENCH\\LIST.INI";
+constexpr char kProcessFileFolder[] = "C:\\MFGBENCH\\PF\\";
+constexpr char kCdRomFolder[] = "C:\\MFGBENCH\\CD\\";
+// Debugger messages per entry, which the traced run cannot count: the TYPE
+// and group checks, the expanded name and the written name (process file);
+// the TYPE check and the expanded name (CD-ROM).
+constexpr int kDebuggerMessagesPerEntry[] = {4, 2};
+
+// The machine's hardware IDs: 16 characters, the first 8 a family.
+std::string hostId(int i) {
+    char id[17];
+    std::snprintf(id, sizeof id, "%08X%08X", 0x1A2B0000u + static_cast<unsigned>(i), 0xC0DE0101u);
+    return id;
+}
+
+void section(std::ostream& out, int i, const std::string& hardId, const char* type) {
+    out << "[DRV" << i << "]\r\nGROUP=PRELOAD\r\nNAME=Driver " << i << "\r\nID=" << (i % 97)
+        << "\r\nHARDID=" << hardId << "\r\nDESCRIPTION=Driver package " << i
+        << " for this machine\r\nEXEPATH=$TESTDIR\\DRV" << i
+        << "\\setup.exe\r\nEXEPATHVISTA32=$TESTDIR\\DRV" << i
+        << "\\vista\\setup.exe\r\nPACKETNAME=DRV" << i << "\r\nTYPE=" << type
+        << "\r\nTIMEOUT=600\r\nREBOOT_COUNT=0\r\nVERSION=1.0." << i
+        << "\r\nCOMMANDLINE=-s -F2 %WINDIR%\\drv" << i << ".log\r\n\r\n";
+}
+
+const char* const kTypes[] = {"DISPLAY", "NETCARD", "SOUND", "MAINBOARD", "1394", "POWER"};
+
+void writeFile(const std::string& native, const std::string& text) {
+    fs::create_directories(fs::path(native).parent_path());
+    std::ofstream(native, std::ios::binary | std::ios::trunc) << text;
+}
+
+std::vector<std::string> hostIds() {
+    std::vector<std::string> ids;
+    for (int i = 0; i < kHostIds; ++i) ids.push_back(hostId(i));
+    return ids;
+}
+
+// The list run as the host makes it: start-up, one create call, release.
+void libraryRun(ListCase c) {
+    fs::remove(machine().native(kListFile));
+    if (c == ListCase::processFile) {
+        mfg::CMfgList list(LIST_DRIVER, (std::string("X -D ") + kProcessFileFolder).c_str(), 0);
+        list.CreateIniFile(0, nullptr, kListFile);
+        list.FreeItems();
+        return;
+    }
+    static const std::vector<std::string> ids = hostIds();
+    std::vector<const char*> pointers;
+    for (const std::string& id : ids) pointers.push_back(id.c_str());
+    mfg::CMfgList list(LIST_DRIVER, (std::string("X -D ") + kCdRomFolder).c_str(), 0);
+    list.CreateIniFile(static_cast<int>(pointers.size()), pointers.data(), kListFile);
+    list.FreeItems();
+}
+
+std::uint64_t countLines(const std::string& native) {
+    std::ifstream in(native, std::ios::binary);
+    std::uint64_t lines = 0;
+    for (std::string line; std::getline(in, line);) ++lines;
+    return lines;
+}
+
+void writeCase(ListCase c, int matched, int config) {
+    std::ostringstream main;
+    if (c == ListCase::processFile) {
+        main << "[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n\r\n";
+        for (int i = 0; i < matched; ++i) section(main, i, hostId(i % kHostIds), kTypes[i % 6]);
+        writeFile(machine().native(std::string(kProcessFileFolder) + "MfgProc.ini"), main.str());
+        return;
+    }
+    // One driver per host ID, a family ID for every fourth.
+    for (int i = 0; i < matched; ++i)
+        section(main, i, i % 4 == 3 ? hostId(i).substr(0, 8) : hostId(i), kTypes[i % 6]);
+    std::ostringstream common;
+    for (int i = 0; i < config; ++i) section(common, matched + i, "", kTypes[i % 6]);
+    writeFile(machine().native(std::string(kCdRomFolder) + "DrvProc.ini"), main.str());
+    writeFile(machine().native(std::string(kCdRomFolder) + "DrvCofg.ini"), common.str());
+}
+
+// Trace messages of a run, counted in the trace log of a traced run.
+std::uint64_t tracedMessages(ListCase c, int matched, int config) {
+    writeCase(c, matched, config);
+    writeFile(machine().native(kFlagFile), "");
+    fs::remove(machine().native(kTraceLog));
+    libraryRun(c);
+    fs::remove(machine().native(kFlagFile));
+    const std::uint64_t lines = countLines(machine().native(kTraceLog));
+    fs::remove(machine().native(kTraceLog));
+    return lines;
+}
+
+}  // namespace
+
+const char* caseName(ListCase c) {
+    return c == ListCase::processFile ? "process file, driver list" : "CD-ROM driver list, 1,000 IDs";
+}
+
+BenchMachine::BenchMachine() {
+#ifdef _WIN32
+    root_.clear();  // the library sees the real drives: native paths are its own
+#else
+    char pattern[] = "/tmp/mfglist-bench-XXXXXX";
+    root_ = ::mkdtemp(pattern);
+    fs::create_directories(root_ + "/c");
+    fs::create_directories(root_ + "/d");
+    ::setenv("MFGLIST_DRIVES", ("C=" + root_ + "/c;D=" + root_ + "/d").c_str(), 1);
+#endif
+}
+
+BenchMachine::~BenchMachine() {
+    std::error_code ec;
+    if (!root_.empty()) fs::remove_all(root_, ec);
+    else fs::remove_all(native("C:\\MFGBENCH"), ec);
+}
+
+std::string BenchMachine::native(std::string_view windowsPath) const {
+    if (root_.empty()) return std::string(windowsPath);
+    std::string path = root_ + "/" + static_cast<char>(std::tolower(windowsPath[0]));
+    for (char ch : windowsPath.substr(2)) path += ch == '\\' ? '/' : ch;
+    return path;
+}
+
+const BenchMachine& machine() {
+    static BenchMachine m;
+    return m;
+}
+
+PreparedCase::PreparedCase(ListCase c, int entries) : case_(c), entries_(entries) {
+    matched_ = c == ListCase::processFile ? entries : std::min(entries, kHostIds);
+    config_ = entries - matched_;
+    // Messages grow linearly with each file's sections: measured on small
+    // traced runs, then taken for this size.
+    const int fileCount = c == ListCase::processFile ? 1 : 2;
+    const std::uint64_t base = tracedMessages(c, 20, fileCount == 2 ? 20 : 0);
+    const std::uint64_t perMatched = (tracedMessages(c, 40, fileCount == 2 ? 20 : 0) - base) / 20;
+    const std::uint64_t perConfig = fileCount == 2 ? (tracedMessages(c, 20, 40) - base) / 20 : 0;
+    traceMessages_ = base + perMatched * static_cast<std::uint64_t>(matched_ - 20) +
+                     perConfig * static_cast<std::uint64_t>(config_ - (fileCount == 2 ? 20 : 0));
+    debuggerMessages_ = static_cast<std::uint64_t>(entries) * kDebuggerMessagesPerEntry[static_cast<int>(c)];
+
+    writeCase(c, matched_, config_);
+    if (c == ListCase::processFile) {
+        processFiles_ = {machine().native(std::string(kProcessFileFolder) + "MfgProc.ini")};
+    } else {
+        processFiles_ = {machine().native(std::string(kCdRomFolder) + "DrvProc.ini"),
+                         machine().native(std::string(kCdRomFolder) + "DrvCofg.ini")};
+    }
+    libraryRun(c);
+    floor_io::readAll(machine().native(kListFile), listBytes_);
+}
+
+void PreparedCase::runLibrary() const { libraryRun(case_); }
+
+void PreparedCase::runFloor() const {
+    std::vector<std::string> sections;
+    for (const std::string& path : processFiles_) {
+        std::string text;
+        floor_io::readAll(path, text);
+        // A section starts at a '[' that begins a line.
+        std::size_t start = 0;
+        for (std::size_t at = text.find("\n[", 0); at != std::string::npos; at = text.find("\n[", at + 1)) {
+            sections.push_back(text.substr(start, at + 1 - start));
+            start = at + 1;
+        }
+        sections.push_back(text.substr(start));
+        sections.emplace_back();  // the step that finds no more sections
+    }
+    const std::string flag = machine().native(kFlagFile);
+    auto temp = floor_io::createRewritable(machine().native(kTempSectionFile));
+    auto lookup = floor_io::createRewritable(machine().native(kLookupCopy));
+    const std::uint64_t messagesEach = traceMessages_ / sections.size();
+    const std::uint64_t debuggerEach = debuggerMessages_ / sections.size();
+    std::uint64_t messages = 0;
+    std::uint64_t debugger = 0;
+    for (const std::string& text : sections) {
+        if (temp) temp->rewrite(text);
+        if (lookup && !text.empty()) lookup->rewrite(text);
+        for (std::uint64_t i = 0; i < messagesEach; ++i, ++messages) floor_io::flagPresent(flag);
+        for (std::uint64_t i = 0; i < debuggerEach; ++i, ++debugger) floor_io::debuggerOutput("DRV");
+    }
+    for (; messages < traceMessages_; ++messages) floor_io::flagPresent(flag);
+    for (; debugger < debuggerMessages_; ++debugger) floor_io::debuggerOutput("DRV");
+    temp.reset();
+    lookup.reset();
+    floor_io::removeFile(machine().native(kTempSectionFile));
+    floor_io::commitFile(machine().native(kListFile), listBytes_);
+}
+
+double peakBytesPerHeldEntry(int entries) {
+    PreparedCase prepared(ListCase::cdRom, entries);
+    const std::size_t before = liveBytes();
+    resetPeak();
+    prepared.runLibrary();
+    return static_cast<double>(peakBytes() - before) / entries - sizeof(mfg::ITEMINFO);
+}
+
+void printTable(const std::vector<Row>& rows, const std::vector<std::pair<int, double>>& memory,
+                const std::string& note) {
+    std::printf("\n| build | list | entries | library | floor | library / floor | growth t(n)/t(n/33) (linear: 33) |\n");
+    std::printf("|---|---|---:|---:|---:|---:|---:|\n");
+    for (const Row& r : rows) {
+        std::printf("| %s | %s | %d | %.3f s | %.3f s | %.2f | %.1f (floor %.1f) |\n", r.build,
+                    caseName(r.listCase), r.entries, r.library, r.floor, r.library / r.floor,
+                    r.library / r.librarySmall, r.floor / r.floorSmall);
+    }
+    for (const auto& [entries, bytes] : memory)
+        std::printf("\nPeak memory per held entry (CD-ROM list, %d entries): %.0f bytes beyond the %u-byte record\n",
+                    entries, bytes, static_cast<unsigned>(sizeof(mfg::ITEMINFO)));
+    if (!note.empty()) std::printf("\n%s\n", note.c_str());
+    std::fflush(stdout);
+}
+
+}  // namespace bench

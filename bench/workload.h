@@ -1,0 +1,84 @@
+// The list runs the benchmarks time, and the floor each is compared with.
+//
+// A case is a list request over generated process files: a factory driver
+// list of N selected sections (process-file mode), or a CD-ROM driver list
+// for a machine of 1,000 hardware IDs whose N held entries come from
+// DrvProc.ini (one per ID, up to 1,000) and DrvCofg.ini (the rest).  The
+// floor does only the I/O the run must do: read the process files once,
+// rewrite the temporary section file and its lookup copy per section, check
+// the debug flag file before every trace message, send every debugger
+// message, and write the list once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bench {
+
+enum class ListCase { processFile, cdRom };
+const char* caseName(ListCase c);
+
+// Scratch drives C: and D: for the library and the native paths that the
+// floor uses for the same files.
+class BenchMachine {
+public:
+    BenchMachine();
+    ~BenchMachine();
+    BenchMachine(const BenchMachine&) = delete;
+    BenchMachine& operator=(const BenchMachine&) = delete;
+    std::string native(std::string_view windowsPath) const;
+
+private:
+    std::string root_;
+};
+const BenchMachine& machine();
+
+// One list case at one size, with its files written and the floor's
+// work measured from a traced run of the library.
+class PreparedCase {
+public:
+    PreparedCase(ListCase c, int entries);
+    void runLibrary() const;
+    void runFloor() const;
+    // Entries the library's list holds (the CD-ROM list holds them all in
+    // memory until it is written).
+    int entries() const { return entries_; }
+
+private:
+    ListCase case_;
+    int entries_;
+    int matched_;  // CD-ROM: sections of DrvProc.ini; process file: all
+    int config_;   // CD-ROM: sections of DrvCofg.ini
+    std::vector<std::string> processFiles_;  // native paths, in the order walked
+    std::string listBytes_;                  // the list the library writes
+    std::uint64_t traceMessages_ = 0;
+    std::uint64_t debuggerMessages_ = 0;
+};
+
+// Allocation counter of the benchmark programs (alloc_counter.cpp).
+std::size_t liveBytes();
+std::size_t peakBytes();
+void resetPeak();
+
+// Bytes at the peak of a CD-ROM run per held entry, beyond its record.
+double peakBytesPerHeldEntry(int entries);
+
+// A time row of the table: t(n), floor(n), and the same at n/33.
+struct Row {
+    const char* build;
+    ListCase listCase;
+    int entries;
+    double library;  // seconds
+    double floor;
+    double librarySmall;  // at entries / 33
+    double floorSmall;
+};
+void printTable(const std::vector<Row>& rows, const std::vector<std::pair<int, double>>& memory,
+                const std::string& note);
+
+inline int smallerSize(int entries) { return entries / 33 > 0 ? entries / 33 : 1; }
+
+}  // namespace bench

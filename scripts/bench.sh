@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs the benchmarks: the library's list runs against the floor of their
+# I/O on the Linux build, then the same on the Windows build under Wine (in
+# a prefix of its own, as scripts/test.sh makes one), and prints the table
+# that README.md shows (also written to build/bench-table.md).
+# Installs what is missing first (as root, from Debian's packages), Google
+# Benchmark included.  Never part of scripts/test.sh.
+#
+#   bash scripts/bench.sh [--sizes=300,10000,100000] [--wine-sizes=300,10000] [--no-wine]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+sizes=300,10000,100000
+wine_sizes=300,10000
+wine=1
+for arg in "$@"; do
+    case $arg in
+    --sizes=*) sizes=${arg#--sizes=} ;;
+    --wine-sizes=*) wine_sizes=${arg#--wine-sizes=} ;;
+    --no-wine) wine=0 ;;
+    *) echo "bench: unknown option $arg" >&2; exit 2 ;;
+    esac
+done
+
+MFGLIST_WITH_BENCHMARKS=1 bash scripts/install-deps.sh
+
+cmake -S "$root" -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMFGLIST_BUILD_BENCH=ON >/dev/null
+cmake --build build/native -j "$jobs" --target mfglist_floor_bench >/dev/null
+table=build/bench-table.md
+echo "==== Linux build (Google Benchmark)"
+build/native/bench/mfglist_floor_bench --sizes="$sizes" --benchmark_format=console | tee build/bench-linux.txt
+sed -n '/^| build/,$p' build/bench-linux.txt >"$table"
+
+if [ "$wine" = 1 ]; then
+    cmake -S "$root" -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DMFGLIST_BUILD_BENCH=ON >/dev/null
+    cmake --build build/windows -j "$jobs" --target mfglist_floor_timing >/dev/null
+    wine_home=$(mktemp -d "${TMPDIR:-/tmp}/mfglist-bench-wine.XXXXXX")
+    cleanup() {
+        WINEPREFIX=$wine_home/prefix wineserver -k >/dev/null 2>&1 || true
+        rm -rf "$wine_home"
+    }
+    trap cleanup EXIT
+    prefix=$(tests/wine/make-prefix.sh "$wine_home")
+    echo "==== Windows build under Wine (own timing harness; sizes $wine_sizes)"
+    WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all \
+        wine build/windows/bench/mfglist_floor_timing.exe --sizes="$wine_sizes" | tee build/bench-wine.txt
+    echo >>"$table"
+    sed -n '/^| build/,$p' build/bench-wine.txt >>"$table"
+    echo >>"$table"
+    echo "Under Wine the largest size is $wine_sizes's last: every trace message's flag check and every debugger message is a round trip to the Wine server." >>"$table"
+fi
+echo
+echo "==== table (build/bench-table.md)"
+cat "$table"

@@ -1,0 +1,140 @@
+#include "platform/posix/folder_listing.h"
+
+#include <dirent.h>
+#include <time.h>
+
+#include <atomic>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace mfg::platform::posix {
+namespace {
+
+std::atomic<std::uint64_t> g_fileSystemCalls{0};
+std::atomic<std::uint64_t> g_listings{0};
+
+// A run touches a handful of folders; a host that wanders through many more
+// starts the cache afresh rather than let it grow.
+constexpr std::size_t kMaxFolders = 64;
+
+std::string foldedAscii(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return folded;
+}
+
+bool sameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+timespec now() {
+    timespec t{};
+    ::clock_gettime(CLOCK_REALTIME, &t);
+    return t;
+}
+
+// The folder's times come from the kernel's coarse clock, which may lag the
+// precise one by a tick, and some file systems keep whole seconds only.  A
+// listing taken within that margin of the folder's last change may have
+// missed an entry made in the same tick, so it serves only the call that
+// made it.
+bool listingCanBeKept(const struct stat& folderStat, const timespec& listedAt) {
+    const bool wholeSeconds = folderStat.st_mtim.tv_nsec == 0 && folderStat.st_ctim.tv_nsec == 0;
+    const std::int64_t marginNs = wholeSeconds ? 2'000'000'000 : 20'000'000;
+    const auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    const std::int64_t changed = std::max(ns(folderStat.st_mtim), ns(folderStat.st_ctim));
+    return changed + marginNs < ns(listedAt);
+}
+
+struct Listing {
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec modified{};
+    timespec changed{};
+    bool kept = false;
+    std::unordered_set<std::string> names;
+    // Upper-cased name -> the first name in byte order that folds to it.
+    std::unordered_map<std::string, std::string> byFoldedName;
+
+    bool describes(const struct stat& st) const {
+        return kept && device == st.st_dev && inode == st.st_ino &&
+               sameTime(modified, st.st_mtim) && sameTime(changed, st.st_ctim);
+    }
+};
+
+bool list(const std::string& folder, const struct stat& folderStat, Listing& listing) {
+    const timespec listedAt = now();
+    countResolverCall();
+    ++g_listings;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return false;
+    listing = Listing{};
+    while (dirent* entry = ::readdir(dir)) {
+        const std::string name(entry->d_name);
+        if (name == "." || name == "..") continue;
+        listing.names.insert(name);
+        auto [at, added] = listing.byFoldedName.try_emplace(foldedAscii(name), name);
+        if (!added && name < at->second) at->second = name;
+    }
+    ::closedir(dir);
+    listing.device = folderStat.st_dev;
+    listing.inode = folderStat.st_ino;
+    listing.modified = folderStat.st_mtim;
+    listing.changed = folderStat.st_ctim;
+    listing.kept = listingCanBeKept(folderStat, listedAt);
+    return true;
+}
+
+std::mutex g_mutex;
+std::unordered_map<std::string, Listing>& listings() {
+    static auto* cache = new std::unordered_map<std::string, Listing>();  // lives to exit
+    return *cache;
+}
+
+}  // namespace
+
+std::optional<std::string> findNoCase(const std::string& folder, const struct stat& folderStat,
+                                      const std::string& name) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    auto& cache = listings();
+    auto at = cache.find(folder);
+    if (at == cache.end() || !at->second.describes(folderStat)) {
+        if (at == cache.end() && cache.size() >= kMaxFolders) cache.clear();
+        Listing fresh;
+        if (!list(folder, folderStat, fresh)) {
+            cache.erase(folder);
+            return std::nullopt;
+        }
+        at = cache.insert_or_assign(folder, std::move(fresh)).first;
+    }
+    const auto match = at->second.byFoldedName.find(foldedAscii(name));
+    if (match == at->second.byFoldedName.end()) return std::nullopt;
+    return match->second;
+}
+
+KeptAnswer findInKeptListing(const std::string& folder, std::string& name) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    auto& cache = listings();
+    const auto at = cache.find(folder);
+    if (at == cache.end() || !at->second.kept) return KeptAnswer::unknown;
+    struct stat folderStat {};
+    countResolverCall();
+    if (::stat(folder.c_str(), &folderStat) != 0 || !at->second.describes(folderStat))
+        return KeptAnswer::unknown;
+    const Listing& listing = at->second;
+    if (listing.names.count(name) != 0) return KeptAnswer::found;
+    const auto match = listing.byFoldedName.find(foldedAscii(name));
+    if (match == listing.byFoldedName.end()) return KeptAnswer::missing;
+    name = match->second;
+    return KeptAnswer::found;
+}
+
+ResolverCalls resolverCalls() { return {g_fileSystemCalls.load(), g_listings.load()}; }
+
+void countResolverCall() { ++g_fileSystemCalls; }
+
+}  // namespace mfg::platform::posix

@@ -1,0 +1,44 @@
+// Case-insensitive name lookup in a folder without listing it on every call.
+//
+// The trace looks for its flag file at every message and every path of a
+// run resolves each component without regard to case, so the same few
+// folders are searched thousands of times in one run.  A folder's listing is
+// kept and used again while the folder is unchanged: same device and inode,
+// same modification and change times.  Creating, removing or renaming an
+// entry changes both times, so a file that appears or goes between two calls
+// is seen by the second one.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace mfg::platform::posix {
+
+// The entry of the folder at `folder` (whose stat the caller has just taken)
+// equal to `name` without regard to ASCII case; of several, the first in byte
+// order.  Empty when there is none or the folder cannot be listed.
+std::optional<std::string> findNoCase(const std::string& folder, const struct stat& folderStat,
+                                      const std::string& name);
+
+// Answers from the kept listing of `folder` alone, at the cost of one stat
+// of the folder, when that listing is still valid: found (`name` then holds
+// the entry's spelling, the exact one first) or missing.  Unknown when no
+// valid listing is kept; the caller then asks the file system itself.
+enum class KeptAnswer { unknown, missing, found };
+KeptAnswer findInKeptListing(const std::string& folder, std::string& name);
+
+// How many file-system calls path resolution has made in this process
+// (stat, lstat, and one per folder listing), and how many folder listings.
+// For tests that check the work per list step, which must not grow with the
+// size of a folder.
+struct ResolverCalls {
+    std::uint64_t fileSystemCalls = 0;
+    std::uint64_t listings = 0;
+};
+ResolverCalls resolverCalls();
+void countResolverCall();
+
+}  // namespace mfg::platform::posix

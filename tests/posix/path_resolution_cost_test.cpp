@@ -1,0 +1,97 @@
+// Path resolution keeps folder listings between calls: the work per list
+// step must not grow with a folder's size, and a file made or removed
+// between two calls must still be seen (the trace starts the moment the
+// flag file appears).
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "listjob/mfg_list.h"
+#include "mfglist/mfglist.h"
+#include "platform/platform.h"
+#include "platform/posix/folder_listing.h"
+#include "support/machine.h"
+
+namespace mfg {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::posix::resolverCalls;
+using test::ScopedEnv;
+
+struct Drives {
+    std::string root;
+    Drives() {
+        char pattern[] = "/tmp/mfglist-cost-XXXXXX";
+        root = ::mkdtemp(pattern);
+        for (const char* d : {"c", "d", "e", "p"}) fs::create_directories(root + "/" + d);
+    }
+    ~Drives() {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+    std::string map() const {
+        return "C=" + root + "/c;D=" + root + "/d;E=" + root + "/e;P=" + root + "/p";
+    }
+    void touch(const std::string& relative) const { std::ofstream(root + "/" + relative) << "x"; }
+};
+
+TEST(PathResolutionCost, FileMadeOrRemovedBetweenTwoCallsIsSeen) {
+    Drives drives;
+    ScopedEnv map("MFGLIST_DRIVES", drives.map());
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_FALSE(platform::pathExists("C:\\VRELDEBUG.FLG"));
+        drives.touch("c/vrelDebug.flg");
+        EXPECT_TRUE(platform::pathExists("C:\\VRELDEBUG.FLG")) << round;
+        fs::remove(drives.root + "/c/vrelDebug.flg");
+        EXPECT_FALSE(platform::pathExists("C:\\VRELDEBUG.FLG")) << round;
+        // The second round starts from a listing old enough to be kept.
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        EXPECT_FALSE(platform::pathExists("C:\\VRELDEBUG.FLG"));
+    }
+}
+
+// File-system calls of path resolution per section of a driver list run
+// whose drive C: (where the flag file is looked for before every trace
+// message) holds `extraFiles` other files.
+double callsPerSection(int extraFiles, int sections, std::uint64_t& listings) {
+    Drives drives;
+    for (int i = 0; i < extraFiles; ++i) drives.touch("c/other" + std::to_string(i) + ".dat");
+    std::ofstream proc(drives.root + "/p/MfgProc.ini", std::ios::binary);
+    proc << "[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n";
+    for (int i = 0; i < sections; ++i)
+        proc << "[E" << i << "]\r\nGROUP=PRELOAD\r\nNAME=D" << i << "\r\nTYPE=DISPLAY\r\n";
+    proc.close();
+    // Nothing the run writes lands on C:, so its listing stays valid.
+    ScopedEnv map("MFGLIST_DRIVES", drives.map());
+    ScopedEnv system("MFGLIST_SYSTEM_DIR", "E:\\WINDOWS\\system32");
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    const auto before = resolverCalls();
+    CMfgList list(LIST_DRIVER, "X -D P:\\", 0);
+    list.CreateIniFile(0, nullptr, "D:\\LIST.INI");
+    list.FreeItems();
+    const auto after = resolverCalls();
+    listings = after.listings - before.listings;
+    EXPECT_TRUE(fs::exists(drives.root + "/d/LIST.INI"));
+    return static_cast<double>(after.fileSystemCalls - before.fileSystemCalls) / sections;
+}
+
+TEST(PathResolutionCost, CallsPerSectionDoNotGrowWithTheFolder) {
+    std::uint64_t smallListings = 0;
+    std::uint64_t largeListings = 0;
+    const double small = callsPerSection(0, 200, smallListings);
+    const double large = callsPerSection(3000, 200, largeListings);
+    EXPECT_LE(small, 30.0);
+    EXPECT_NEAR(large, small, 0.5);
+    // Listings per run, not per section or per message.
+    EXPECT_LE(smallListings, 4u);
+    EXPECT_LE(largeListings, 4u);
+}
+
+}  // namespace
+}  // namespace mfg
