@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the builds and the test suites need, from Debian's packages.
 # Does nothing for a tool that is already present; needs root for the rest.
+# --fuzz adds clang and its fuzzer run-time (scripts/fuzz.sh, scripts/test.sh).
 set -euo pipefail
+fuzz=0
+[ "${1:-}" = --fuzz ] && fuzz=1
 
 need=()
 command -v cmake >/dev/null || need+=(cmake)
@@ -17,6 +20,11 @@ command -v wine >/dev/null || wine_ok=0
 [ -e /usr/lib/wine/wine ] || [ -e /usr/lib/i386-linux-gnu/wine ] || wine_ok=0
 dpkg -s wine32:i386 >/dev/null 2>&1 || wine_ok=0
 [ "$wine_ok" = 1 ] || need+=(wine wine32:i386)
+if [ "$fuzz" = 1 ]; then
+    command -v clang++-14 >/dev/null || need+=(clang)
+    compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-*.a' >/dev/null ||
+        need+=(libclang-rt-14-dev)
+fi
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0

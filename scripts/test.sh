@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native suite, the native suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows suite
-# (cross-built with mingw-w64, run under Wine in a prefix of its own).
+# AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for a
+# short time (so that they keep building and their checks keep holding), and
+# the Windows suite (cross-built with mingw-w64, run under Wine in a prefix
+# of its own).
 # Installs what is missing first (as root, from Debian's packages).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --fuzz
 
 run_suite() {  # name build-dir cmake-args...
     local name=$1 dir=$2
@@ -22,6 +24,7 @@ run_suite() {  # name build-dir cmake-args...
 
 run_suite native build/native
 run_suite sanitizers build/sanitize -DMFGLIST_SANITIZE=ON
+bash scripts/fuzz.sh 15
 
 wine_home=$(mktemp -d "${TMPDIR:-/tmp}/mfglist-wine.XXXXXX")
 cleanup() {
