@@ -97,11 +97,18 @@ void compareLookups(std::string_view file, const Walk& w, const text::CodePage& 
         const std::string& section = entry.first;
         const std::string_view header =
             std::string_view(section).substr(0, section.find_first_of("\r\n"));
+        // The settings lookup must see the same header lines as the walk.
+        const auto headerInfo = profile::syntax::classify(header, chars);
+        if (headerInfo.kind != profile::syntax::LineKind::Header)
+            fuzz::fail("the walk cut a section at a line the settings lookup takes for no header",
+                       context + "\nline: " + fuzz::printable(std::string(header)));
+        // Only the first section of a name (as the settings lookup names it)
+        // is found by the settings lookup.
+        if (!seen.insert(profile::syntax::fold(headerInfo.name, chars)).second) continue;
+        // One "]": the walk's name and the settings lookup's are the same.
         if (std::count(header.begin(), header.end(), ']') != 1) continue;
         const std::string name = readerName(section, cp);
-        const std::string_view trimmed = profile::syntax::trim(name, chars);
-        if (trimmed.empty() || !seen.insert(profile::syntax::fold(trimmed, chars)).second)
-            continue;
+        if (profile::syntax::trim(name, chars).empty()) continue;
         for (std::size_t pos = section.find_first_of("\r\n"); pos < section.size();) {
             const std::size_t end = std::min(section.find_first_of("\r\n", pos), section.size());
             const auto info =
