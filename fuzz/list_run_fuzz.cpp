@@ -2,7 +2,7 @@
 // on process files built from the input.
 //
 // Whatever the files hold, the run must leave a list that parses with COUNT
-// matching its entry sections (support/list_check.h), made of exactly the
+// matching its entry sections (tests/support/list_check.h), made of exactly the
 // writes the run made (replayed key by key on an empty file, they give the
 // same bytes), no more entries than the files have headers, no file in the
 // list's folder but the list, and no temporary section file.
@@ -92,11 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    describe(in));
     if (!committed) return 0;
     const std::string list = machine.readFile('L', kListName);
-    const std::string problem = fuzz::checkListFile(list, cp);
+    const std::string problem = test::checkListFile(list, cp);
     if (!problem.empty())
         fuzz::fail(("the list is malformed: " + problem).c_str(),
                    describe(in) + "\nlist: " + fuzz::printable(list));
-    const long count = fuzz::listCount(list, cp);
+    const long count = test::listCount(list, cp);
     if (count > 0 && static_cast<std::size_t>(count) > headers)
         fuzz::fail("more entries than the process files have sections", describe(in));
 

@@ -10,13 +10,14 @@
 // system's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <thread>
 
-#include "profile/profile_text.h"
+#include "support/list_check.h"
 #include "support/machine.h"
 #include "support/process.h"
 
@@ -66,9 +67,10 @@ TEST(CrashConsistency, AKilledListRunLeavesTheOldListOrTheNewOne) {
     ASSERT_EQ(test::readFile(list), listA) << "the lists must replace each other whole";
     ASSERT_NE(listA, listB);
     const text::CodePage cp;
-    for (const std::string* whole : {&listA, &listB})
-        ASSERT_EQ(profile::getString(*whole, "SYSTEM", "COUNT", "", 16, cp),
-                  std::to_string(kEntries));
+    for (const std::string* whole : {&listA, &listB}) {
+        ASSERT_EQ(test::checkListFile(*whole, cp), "");
+        ASSERT_EQ(test::listCount(*whole, cp), kEntries);
+    }
 
     // Kill moments spread from the helper's start to one run past its first.
     const double oneRun = runLists(list, a, b, 1);

@@ -7,9 +7,8 @@
 
 #include "mfglist/mfglist.h"
 #include "profile/profile_text.h"
-#include "support/fuzz_input.h"
 
-namespace mfg::fuzz {
+namespace mfg::test {
 
 namespace {
 
@@ -22,6 +21,22 @@ const std::set<std::string>& listKeys() {
         return k;
     }();
     return keys;
+}
+
+// The lines of a text, cut at CR and LF, empty lines dropped.
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty()) lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
 }
 
 bool isDecimal(const std::string& s) {
@@ -45,17 +60,17 @@ std::string checkListFile(const std::string& bytes, const text::CodePage& cp) {
     for (const std::string& line : linesOf(bytes)) {
         if (line.front() == '[') {
             if (line.back() != ']' || line.size() < 3)
-                return "a header line that is not [name]: " + printable(line);
+                return "a header line that is not [name]: " + std::string(line);
             const std::string name = line.substr(1, line.size() - 2);
-            if (sections.count(name)) return "section [" + printable(name) + "] twice";
+            if (sections.count(name)) return "section [" + std::string(name) + "] twice";
             current = &sections[name];
             continue;
         }
         const std::size_t equals = line.find('=');
-        if (equals == std::string::npos) return "a line that is no key: " + printable(line);
+        if (equals == std::string::npos) return "a line that is no key: " + std::string(line);
         const std::string key = line.substr(0, equals);
-        if (!current) return "a key before any section: " + printable(line);
-        if (!listKeys().count(key)) return "a key the list never writes: " + printable(line);
+        if (!current) return "a key before any section: " + std::string(line);
+        if (!listKeys().count(key)) return "a key the list never writes: " + std::string(line);
         for (const std::string& seen : *current)
             if (seen == key) return "key " + key + " twice in one section";
         current->push_back(key);
@@ -79,4 +94,4 @@ std::string checkListFile(const std::string& bytes, const text::CodePage& cp) {
     return "";
 }
 
-}  // namespace mfg::fuzz
+}  // namespace mfg::test
