@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the builds and the test suites need, from Debian's packages.
 # Does nothing for a tool that is already present; needs root for the rest.
+# --fuzz adds clang and its fuzzer run-time (scripts/fuzz.sh, scripts/test.sh).
 set -euo pipefail
+fuzz=0
+[ "${1:-}" = --fuzz ] && fuzz=1
 
 need=()
 command -v cmake >/dev/null || need+=(cmake)
@@ -25,6 +28,11 @@ dpkg -s wine32:i386 >/dev/null 2>&1 || wine_ok=0
 # x86_64 build of the same code under the 64-bit Wine (scripts/test.sh).
 command -v x86_64-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-x86-64-win32)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+if [ "$fuzz" = 1 ]; then
+    command -v clang++-14 >/dev/null || need+=(clang)
+    compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-*.a' >/dev/null ||
+        need+=(libclang-rt-14-dev)
+fi
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native suite, the native suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows suite
-# (cross-built with mingw-w64, run under Wine in a prefix of its own).
+# AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for a
+# short time (so that they keep building and their checks keep holding), and
+# the Windows suite (cross-built with mingw-w64, run under Wine in a prefix
+# of its own).
 # Installs what is missing first (as root, from Debian's packages).
 #
 #   scripts/test.sh                      every suite
@@ -11,7 +13,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --fuzz
 
 run_suite() {  # name build-dir cmake-args...
     local name=$1 dir=$2
@@ -24,11 +26,12 @@ run_suite() {  # name build-dir cmake-args...
 }
 
 suites=("$@")
-[ ${#suites[@]} -gt 0 ] || suites=(native sanitizers windows)
+[ ${#suites[@]} -gt 0 ] || suites=(native sanitizers fuzz windows)
 wanted() { [[ " ${suites[*]} " == *" $1 "* ]]; }
 
 wanted native && run_suite native build/native
 wanted sanitizers && run_suite sanitizers build/sanitize -DMFGLIST_SANITIZE=ON
+wanted fuzz && bash scripts/fuzz.sh 15
 wanted windows || { echo "==== suites passed: ${suites[*]}"; exit 0; }
 
 # The Windows suite runs the i686 build under the 32-bit Wine.  A machine

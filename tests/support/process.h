@@ -20,6 +20,9 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool started() const { return started_; }
+    // Ends the child at once, wherever it is (SIGKILL, TerminateProcess);
+    // wait() then reaps it.
+    void kill();
     // The child's exit code; -1 when it did not start or did not exit.
     int wait();
 

@@ -1,5 +1,6 @@
 #include "support/process.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -26,6 +27,10 @@ ChildProcess::ChildProcess(std::string_view program, const std::vector<std::stri
 }
 
 ChildProcess::~ChildProcess() { wait(); }
+
+void ChildProcess::kill() {
+    if (started_) ::kill(static_cast<pid_t>(handle_), SIGKILL);
+}
 
 int ChildProcess::wait() {
     if (!started_) return -1;

@@ -43,6 +43,10 @@ ChildProcess::ChildProcess(std::string_view program, const std::vector<std::stri
 
 ChildProcess::~ChildProcess() { wait(); }
 
+void ChildProcess::kill() {
+    if (started_) TerminateProcess(reinterpret_cast<HANDLE>(handle_), 1);
+}
+
 int ChildProcess::wait() {
     if (!started_) return -1;
     started_ = false;
