@@ -33,19 +33,28 @@ build/native/bench/mfglist_floor_bench --sizes="$sizes" --benchmark_format=conso
 sed -n '/^| build/,$p' build/bench-linux.txt >"$table"
 
 if [ "$wine" = 1 ]; then
-    cmake -S "$root" -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DMFGLIST_BUILD_BENCH=ON >/dev/null
-    cmake --build build/windows -j "$jobs" --target mfglist_floor_timing >/dev/null
+    # The i686 build where this machine executes 32-bit code, else the same
+    # code built for x86_64 under the 64-bit Wine (tests/wine/wine-env.sh).
+    . tests/wine/wine-env.sh
+    if [ "$MFGLIST_WINEARCH" = win32 ]; then
+        win_build=build/windows toolchain=mingw-i686
+    else
+        win_build=build/windows-x64 toolchain=mingw-x86_64
+    fi
+    cmake -S "$root" -B $win_build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" -DMFGLIST_BUILD_BENCH=ON >/dev/null
+    cmake --build $win_build -j "$jobs" --target mfglist_floor_timing >/dev/null
     wine_home=$(mktemp -d "${TMPDIR:-/tmp}/mfglist-bench-wine.XXXXXX")
     cleanup() {
         WINEPREFIX=$wine_home/prefix wineserver -k >/dev/null 2>&1 || true
         rm -rf "$wine_home"
     }
     trap cleanup EXIT
-    prefix=$(tests/wine/make-prefix.sh "$wine_home")
-    echo "==== Windows build under Wine (own timing harness; sizes $wine_sizes)"
-    WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all \
-        wine build/windows/bench/mfglist_floor_timing.exe --sizes="$wine_sizes" | tee build/bench-wine.txt
+    MFGLIST_WINEPREFIX=$(tests/wine/make-prefix.sh "$wine_home")
+    export MFGLIST_WINEPREFIX
+    echo "==== Windows build ($toolchain) under Wine (own timing harness; sizes $wine_sizes)"
+    tests/wine/run-under-wine.sh $win_build/bench/mfglist_floor_timing.exe --sizes="$wine_sizes" |
+        tee build/bench-wine.txt
     echo >>"$table"
     sed -n '/^| build/,$p' build/bench-wine.txt >>"$table"
     echo >>"$table"

@@ -38,8 +38,8 @@ wanted windows || { echo "==== suites passed: ${suites[*]}"; exit 0; }
 # whose kernel executes no 32-bit code runs the same suite cross-built for
 # x86_64 under the 64-bit Wine instead, and checks the i686 DLL (the one the
 # factory host loads) by its export and import tables, which need no Wine.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    export MFGLIST_WINEARCH=win32
+. tests/wine/wine-env.sh
+if [ "$MFGLIST_WINEARCH" = win32 ]; then
     win_build=build/windows toolchain=mingw-i686 xp_release=winxp
 else
     echo "==== windows: this machine executes no 32-bit code; the Windows suite runs the x86_64 build under the 64-bit Wine"
@@ -48,7 +48,6 @@ else
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
     cmake --build build/windows -j "$jobs" --target mfglist
     (cd build/windows && ctest --output-on-failure -R '^library_')
-    export MFGLIST_WINEARCH=win64
     win_build=build/windows-x64 toolchain=mingw-x86_64 xp_release=winxp64
 fi
 

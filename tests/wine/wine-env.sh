@@ -1,8 +1,16 @@
-# Sourced by the Wine scripts: which Wine runs the suite's programs.
-#   MFGLIST_WINEARCH=win32 (the default): the 32-bit Wine, for the i686 build;
+# Sourced by the scripts that run Windows programs: which Wine runs them.
+#   MFGLIST_WINEARCH=win32: the 32-bit Wine, for the i686 build;
 #   MFGLIST_WINEARCH=win64: the 64-bit Wine, for the x86_64 build that stands
-#   in for it on a machine that cannot execute 32-bit code.
-export WINEARCH=${MFGLIST_WINEARCH:-win32}
+#   in for it on a machine whose kernel executes no 32-bit code.
+# Unset, it is win32 where the 32-bit Wine starts, else win64.
+if [ -z "${MFGLIST_WINEARCH:-}" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        MFGLIST_WINEARCH=win32
+    else
+        MFGLIST_WINEARCH=win64
+    fi
+fi
+export MFGLIST_WINEARCH WINEARCH=$MFGLIST_WINEARCH
 if [ "$WINEARCH" = win64 ]; then
     wine=/usr/lib/wine/wine64
     export WINELOADER=$wine
