@@ -157,10 +157,11 @@ TEST_F(ListRun, OptionsSetTheFoldersTheGroupAndTheMode) {
         // Hyphens inside values belong to the values.
         {0, "X -P C:\\MY-PROC", own, "C:\\MY-PROC\\", "PRELOAD", 1, 0},
         {0, "X -D D:\\WIN-XP -T T-1", "D:\\WIN-XP\\", "D:\\WIN-XP\\", "T-1", 1, 0},
-        // A later option wins and other letters are ignored; a hyphen
-        // standing alone ends the options.
-        {0, "X -D C:\\A -D C:\\B -Q ANY -Z", "C:\\B\\", "C:\\B\\", "PRELOAD", 1, 0},
-        {0, "X -D C:\\A - -D C:\\B", "C:\\A\\", "C:\\A\\", "PRELOAD", 1, 0},
+        // A later option wins, other letters and hyphens standing alone are
+        // skipped; two hyphens in a row end the options.
+        {0, "X -D C:\\A -D C:\\B -Q ANY - -Z", "C:\\B\\", "C:\\B\\", "PRELOAD", 1, 0},
+        {0, "X -D C:\\A - -D C:\\B", "C:\\B\\", "C:\\B\\", "PRELOAD", 1, 0},
+        {0, "X -D C:\\A -- -D C:\\B", "C:\\A\\", "C:\\A\\", "PRELOAD", 1, 0},
         {0, "X\t-T\tTABBED", own, own, "TABBED", kAny, 0},
         // Text before the first option is the host's program, whatever it
         // looks like; the line may also start with an option.

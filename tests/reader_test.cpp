@@ -123,7 +123,12 @@ TEST_F(ReaderTest, EverySectionIsReadWhole) {
          bigSection() + "[N]\r\nLAST=no",
          {"K1000", "K1199", "LAST"},
          {"BIG|value number 1000|value number 1199|yes", "N|||no"}},
-        {"double-bracket header", "[[A]]\r\nK=1\r\n[B]\r\nK=2", {"K"}, {"[A|", "B|2"}},
+        // Keys are found in the text the walk cut, whatever the header holds.
+        {"double-bracket header", "[[A]]\r\nK=1\r\n[B]\r\nK=2", {"K"}, {"[A|1", "B|2"}},
+        {"second ] in a header",
+         "[VGA]]\r\nK=1\r\n[LAN] ; see [notes]\r\nK=2\r\n[]\r\nK=3",
+         {"K"},
+         {"VGA|1", "LAN|2", "|3"}},
         {"header line without ]",
          "[A]\r\nK=1\r\n[B\r\nL=2\r\n[C]\r\nL=3",
          {"K", "L"},
@@ -259,7 +264,7 @@ TEST_F(ReaderTest, DoubleByteCodePage) {
         test::ScopedEnv cp("MFGLIST_CODEPAGE", "932");
         EXPECT_EQ(walk(open(file), {"K", "L", "M"}), (Lines{"A|1|2|", "\x81]|||3"}));
     }
-    EXPECT_EQ(walk(open(file), {"K", "L", "M"}), (Lines{"A|1||", "\x81||2|", "\x81|||"}));
+    EXPECT_EQ(walk(open(file), {"K", "L", "M"}), (Lines{"A|1||", "\x81||2|", "\x81|||3"}));
 #endif
 }
 

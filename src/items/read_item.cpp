@@ -53,8 +53,9 @@ int CMfgList::ReadItem(ITEMINFO* item) {
     if (!item) return 0;
     const text::CodePage cp = text::CodePage::active();
     CParseIniFile* reader = CParseIniFile::GetInstance();
+    // Whole values: the cut to a field is made, and traced, by putField.
     const auto value = [reader](int key) {
-        return reader ? reader->GetValue(keyName(key)) : std::string();
+        return reader ? reader->GetWholeValue(keyName(key)) : std::string();
     };
 
     sectionName.clear();

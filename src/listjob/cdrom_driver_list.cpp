@@ -12,6 +12,7 @@
 
 #include "items/iteminfo.h"
 #include "listjob/mfg_list.h"
+#include "output/list_file.h"
 #include "reader/parse_ini_file.h"
 #include "text/mbstring.h"
 #include "trace/trace_log.h"
@@ -43,29 +44,34 @@ int collectDrivers(CMfgList& list, Select select, Take take) {
     // Either file may be missing from a media (one without per-model or
     // without common drivers); the list is then made of the other one.
     CParseIniFile* reader = CParseIniFile::GetInstance();
-    if (!reader || reader->OpenFile(list.procFile) != 1) {
+    if (!reader) {
         TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
         return 0;
     }
+    if (list.openProcessFile(*reader) != 1) return 0;
     for (int more = reader->FirstSection(); more == 1; more = reader->NextSection()) {
         if (!select()) continue;
         auto item = std::make_unique<ITEMINFO>();
         if (list.ReadItem(item.get()) == 1) take(std::move(item));
     }
-    reader->CloseFile();
-    return 1;
+    return list.endProcessFileWalk(*reader);
 }
 
 }  // namespace
 
 int CMfgList::CreateCdRomDriverList(int idCount, const char* const* ids) {
+    // One list file for both walks, so that a failed read of either leaves
+    // it as it was.
+    output::ListFileSession session(*this);
     procFile = processFileIn(procDir, kMatchedDriversFile);
     TraceLog("MFGFILE = %s", procFile.c_str());
     CollectMatchedDrivers(idCount, ids);
+    if (listAbandoned()) return 0;
 
     procFile = processFileIn(procDir, kConfigDriversFile);
     TraceLog("MFGFILE = %s", procFile.c_str());
     CollectConfigDrivers();
+    if (listAbandoned()) return 0;
 
     return WriteDriverList();
 }

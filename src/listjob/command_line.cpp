@@ -80,11 +80,13 @@ int CMfgList::ParseCommandLine(const std::string& commandLine, const text::CodeP
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const std::size_t begin = starts[i] + 1;
         const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : line.size();
-        const std::string_view option =
-            text::trim(std::string_view(line).substr(begin, end - begin));
-        // A hyphen standing alone ends the options: hosts have always been
-        // able to cut the line short that way.
-        if (option.empty()) break;
+        const std::string_view raw = std::string_view(line).substr(begin, end - begin);
+        // Only an empty option ends the options: two hyphens in a row, or a
+        // hyphen at the very end.  A hyphen standing alone between blanks
+        // gives a blank option, which is skipped.
+        if (raw.empty() || raw[0] == '-') break;
+        const std::string_view option = text::trim(raw);
+        if (option.empty()) continue;
         // Leading blanks of the value stay until the final trim, after the
         // closing backslash is added.
         const std::string_view value = option.substr(1);

@@ -39,10 +39,11 @@ template <typename Selected>
 int writeSelectedEntries(CMfgList& list, Selected selected) {
     output::ListFileSession session(list);
     CParseIniFile* reader = CParseIniFile::GetInstance();
-    if (!reader || reader->OpenFile(list.procFile) != 1) {
+    if (!reader) {
         TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
         return 0;
     }
+    if (list.openProcessFile(*reader) != 1) return 0;
     list.entriesWritten = 0;
     for (int found = reader->FirstSection(); found == 1; found = reader->NextSection()) {
         if (!selected()) continue;
@@ -52,7 +53,7 @@ int writeSelectedEntries(CMfgList& list, Selected selected) {
         ++list.entriesWritten;
         list.WriteCount();
     }
-    reader->CloseFile();
+    list.endProcessFileWalk(*reader);
     return 1;
 }
 
@@ -83,15 +84,13 @@ int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::stri
 
     if (cdRom == 0) {
         TraceLog("MFGFILE = %s", procFile.c_str());
-        ReadSystemInfo();
-        WriteMatchedItems(idCount, ids);
+        if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(idCount, ids);
     } else if (listKind == LIST_DRIVER) {
         CreateCdRomDriverList(idCount, ids);
     } else if (listKind == LIST_SOFTWARE) {
         procFile = cdRomProcessFile(procDir, kSoftwareProcessFile);
         TraceLog("MFGFILE = %s", procFile.c_str());
-        ReadSystemInfo();
-        WriteMatchedItems(idCount, ids);
+        if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(idCount, ids);
     }
     return 1;
 }
@@ -101,7 +100,7 @@ int CMfgList::CreateAllSoftIniFile(const std::string& path) {
     const RunValuesHeld runValues(*this);
     output::ListFileSession session(*this);
     if (cdRom != 0) procFile = cdRomProcessFile(procDir, kSoftwareProcessFile);
-    ReadSystemInfo();
+    if (ReadSystemInfo() != 1 && listAbandoned()) return 0;
     return BuildSoftList();
 }
 

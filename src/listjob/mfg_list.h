@@ -19,6 +19,7 @@
 namespace mfg {
 
 struct SYSTEMINFO;
+class CParseIniFile;
 namespace output {
 class ListFile;
 }
@@ -93,6 +94,20 @@ public:
     int CreateCdRomDriverList(int idCount, const char* const* ids);
     int CollectMatchedDrivers(int idCount, const char* const* ids);
     int CollectConfigDrivers();
+
+    // Process files read whole or not at all (listjob/process_file_walk.cpp).
+    // A file that is not there is skipped, as a media without it; one that
+    // is there but cannot be opened or read to its end fails the list run:
+    // the failure is traced and the list file stays as it was.
+    // openProcessFile opens procFile for a walk (1 opened); endProcessFileWalk
+    // closes it, 1 when the walk reached the end of the file.
+    // readProcessFileText gives the whole text of procFile for the settings
+    // lookups ("" when it is not there); false when the run failed.
+    int openProcessFile(CParseIniFile& reader);
+    int endProcessFileWalk(CParseIniFile& reader);
+    bool readProcessFileText(std::string& text);
+    void abandonList(const std::string& path, const std::string& reason);
+    bool listAbandoned() const;
 
     // Ends the section reader's life and releases every held driver entry.
     int FreeItems();

@@ -13,11 +13,23 @@ namespace mfg::output {
 
 namespace {
 std::vector<ListWrite>* g_journal = nullptr;
+
+// The text up to its first line break; the cut is traced.
+std::string_view oneLine(std::string_view text, const char* what, std::string_view section,
+                         std::string_view key) {
+    const std::size_t end = text.find_first_of("\r\n");
+    if (end == std::string_view::npos) return text;
+    TraceLog("********** LINE BREAK IN %s ,CUT TO %d : SECTION = %s ,KEY = %s", what,
+             static_cast<int>(end), std::string(section).c_str(), std::string(key).c_str());
+    return text.substr(0, end);
 }
+
+}  // namespace
 
 void ListFile::recordWritesForTesting(std::vector<ListWrite>* journal) { g_journal = journal; }
 
 bool ListFile::write(std::string_view section, std::string_view key, std::string_view value) {
+    if (state_ == State::abandoned) return false;
     if (state_ == State::notLoaded) {
         if (profile::loadDocument(path_, document_)) {
             state_ = State::loaded;
@@ -28,14 +40,23 @@ bool ListFile::write(std::string_view section, std::string_view key, std::string
         }
     }
     if (state_ != State::loaded) return false;
+    section = oneLine(section, "SECTION", section, key);
+    key = oneLine(key, "KEY", section, key);
+    value = oneLine(value, "VALUE", section, key);
     if (g_journal)
         g_journal->push_back({std::string(section), std::string(key), std::string(value)});
     changed_ = true;
     return document_.write(section, key, value);
 }
 
+void ListFile::abandon() {
+    if (state_ == State::abandoned) return;
+    state_ = State::abandoned;
+    TraceLog("********** LIST FILE LEFT AS IT WAS = %s", path_.c_str());
+}
+
 bool ListFile::commit() {
-    if (state_ == State::unreadable) return false;
+    if (state_ == State::unreadable || state_ == State::abandoned) return false;
     if (!changed_) return true;
     std::string error;
     if (profile::commitDocument(path_, document_, &error)) {

@@ -38,7 +38,9 @@ public:
 
     // WritePrivateProfileStringA on the document.  The first write loads the
     // file; a file that exists but cannot be read is traced once and takes
-    // no writes at all, so the commit cannot overwrite what it held.
+    // no writes at all, so the commit cannot overwrite what it held.  A CR or
+    // LF in a key or a value would start a line of its own (keys nobody
+    // wrote): the text is cut there and the cut traced.
     bool write(std::string_view section, std::string_view key, std::string_view value);
 
     // Replaces the file with the document when some write reached it.  A
@@ -46,13 +48,18 @@ public:
     // is traced with the path and the reason.  True when nothing failed.
     bool commit();
 
+    // The run failed before its list was complete: nothing is committed and
+    // no further write is taken, so the file stays as it was.
+    void abandon();
+    bool abandoned() const { return state_ == State::abandoned; }
+
     const std::string& path() const { return path_; }
 
     // While set, every write of every list file is also appended here.
     static void recordWritesForTesting(std::vector<ListWrite>* journal);
 
 private:
-    enum class State { notLoaded, loaded, unreadable };
+    enum class State { notLoaded, loaded, unreadable, abandoned };
 
     std::string path_;
     State state_ = State::notLoaded;

@@ -8,7 +8,7 @@
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "output/systeminfo.h"
-#include "platform/platform.h"
+#include "profile/profile_text.h"
 #include "text/mbstring.h"
 
 namespace mfg {
@@ -17,9 +17,6 @@ namespace {
 
 constexpr char kSystemTrace[] = "<READ SYSTEM>: ";
 constexpr char kDebugOn[] = "TRUE";
-// Large enough that a value longer than its field arrives whole, so that
-// the cut to the field is ours: traced, and never inside a character.
-constexpr std::size_t kSettingBufferSize = 4096;
 
 const char* keyName(int index) { return MFG_KEY_NAMES[index]; }
 
@@ -32,12 +29,17 @@ int CMfgList::ReadSystemInfo() {
     const FieldOrigin origin{kSystemTrace, groupName, cp};
 
     // A run without a group or a process file (an empty command line) has
-    // no settings to read; the SYSTEM section still goes out, empty.
-    const bool readable = !groupName.empty() && !procFile.empty();
+    // no settings to read; the SYSTEM section still goes out, empty.  The
+    // file is read once, whole, and decoded as the walk decodes it, so the
+    // settings never come from part of a file or from another reading of it.
+    std::string fileText;
+    if (!groupName.empty() && !procFile.empty() && !readProcessFileText(fileText)) return 0;
+    // Every value arrives whole, so that the cut to the field is ours:
+    // traced, and never inside a character.
     const auto setting = [&](int key) {
-        return readable ? platform::readProfileString(groupName, keyName(key), "",
-                                                      kSettingBufferSize, procFile)
-                        : std::string();
+        return fileText.empty() ? std::string()
+                                : profile::getString(fileText, groupName, keyName(key), "",
+                                                     fileText.size() + 2, cp);
     };
     const auto put = [&](auto& field, int key) {
         putField(field, setting(key), keyName(key), origin);

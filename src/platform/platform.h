@@ -37,11 +37,13 @@ bool writeProfileString(std::string_view section, std::string_view key,
 // Does a file or a directory of this name exist (a directory search).
 bool pathExists(std::string_view path);
 
-// The whole content of a file; false when it cannot be opened or read.
-bool readWholeFile(std::string_view path, std::string& content);
+// The whole content of a file; false when it cannot be opened or read, and
+// `error` then receives a short reason.  Only a regular file is read.
+bool readWholeFile(std::string_view path, std::string& content, std::string* error = nullptr);
 
 // Replaces `path` with `content` so that no reader ever sees a torn file:
-// a complete new file is written beside the target and moved over it.  A
+// a complete new file is written under a short name in the target's folder
+// and moved over it.  A
 // target that is read-only, or a folder that does not exist, fails and
 // leaves the target as it was.  `error` receives a short reason on failure.
 bool replaceFileAtomically(std::string_view path, std::string_view content,
@@ -66,8 +68,12 @@ public:
     virtual bool read(void* buffer, std::size_t size, std::size_t& got) = 0;
     // Moves the file pointer to `offset` from the beginning.
     virtual bool seek(std::uint64_t offset) = 0;
+    // A short reason for the last read or seek that failed.
+    virtual std::string lastError() const = 0;
 };
-std::unique_ptr<InputFile> openForReading(std::string_view path);
+// Null when the file cannot be opened (`error` then says why), or when it is
+// not a regular file: a FIFO or a device would block the run or never end.
+std::unique_ptr<InputFile> openForReading(std::string_view path, std::string* error = nullptr);
 
 // A file created (or truncated) for writing and shared for reading and
 // writing, whose whole content is rewritten in place again and again.

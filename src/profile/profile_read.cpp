@@ -11,8 +11,10 @@ namespace {
 using namespace syntax;
 
 // The value of the first key named `keyFolded` in the first section named
-// `sectionFolded`; later sections of the same name are never searched.
-std::optional<std::string_view> findValue(std::string_view text, std::string_view sectionFolded,
+// `sectionFolded` (null: the first section, whatever its name); later
+// sections of the same name are never searched.
+std::optional<std::string_view> findValue(std::string_view text,
+                                          const std::string_view* sectionFolded,
                                           std::string_view keyFolded, const Chars& chars) {
     LineCursor cursor(text);
     LineSpan line;
@@ -22,7 +24,7 @@ std::optional<std::string_view> findValue(std::string_view text, std::string_vie
             classify(text.substr(line.begin, line.contentEnd - line.begin), chars);
         if (info.kind == LineKind::Header) {
             if (inSection) return std::nullopt;
-            inSection = matchesFolded(info.name, sectionFolded, chars);
+            inSection = !sectionFolded || matchesFolded(info.name, *sectionFolded, chars);
         } else if (inSection && info.kind == LineKind::Key &&
                    matchesFolded(info.name, keyFolded, chars)) {
             return info.value;
@@ -72,9 +74,20 @@ std::string getString(std::string_view fileText, std::string_view section, std::
     const std::string_view wantSection = trim(cutAtNul(section), chars);
     if (!wantSection.empty()) {
         const std::string_view wantKey = trim(cutAtNul(key), chars);
-        const auto value = findValue(text, fold(wantSection, chars), fold(wantKey, chars), chars);
+        const std::string sectionFolded = fold(wantSection, chars);
+        const std::string_view sectionView(sectionFolded);
+        const auto value = findValue(text, &sectionView, fold(wantKey, chars), chars);
         if (value) return copyOut(cutAtNul(*value), bufferSize, chars);
     }
+    return copyOut(trimRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
+                   chars);
+}
+
+std::string getSectionString(std::string_view sectionText, std::string_view key, const char* def,
+                             std::size_t bufferSize, const text::CodePage& cp) {
+    const Chars chars(cp);
+    const auto value = findValue(sectionText, nullptr, fold(trim(cutAtNul(key), chars), chars), chars);
+    if (value) return copyOut(cutAtNul(*value), bufferSize, chars);
     return copyOut(trimRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
                    chars);
 }

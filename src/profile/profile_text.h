@@ -25,6 +25,13 @@ bool isUnicodeText(std::string_view fileText);
 std::string getString(std::string_view fileText, std::string_view section, std::string_view key,
                       const char* def, std::size_t bufferSize, const text::CodePage& cp);
 
+// What getString answers for `key` in the first section of `sectionText`,
+// whatever its header names: for a text cut out at a header line, the
+// section it holds, even when its name holds a "]" or is empty and a lookup
+// by name would miss it.
+std::string getSectionString(std::string_view sectionText, std::string_view key, const char* def,
+                             std::size_t bufferSize, const text::CodePage& cp);
+
 // The text WritePrivateProfileStringA(section, key, value) leaves in a file
 // that held `fileText` ("" for a missing or empty file).  Every byte that the
 // write does not need to change is kept.  A UTF-16 text is returned as it was:

@@ -1,5 +1,7 @@
 #include "profile/profile_unicode.h"
 
+#include <algorithm>
+
 namespace mfg::profile {
 namespace {
 
@@ -26,7 +28,8 @@ char toAnsi(char16_t unit, unsigned codePage) {
 
 }  // namespace
 
-std::string utf16LeToAnsi(std::string_view bytes, const text::CodePage& cp) {
+std::string utf16LeToAnsi(std::string_view bytes, const text::CodePage& cp,
+                          std::size_t* unrepresentable) {
     std::string out;
     out.reserve(bytes.size() / 2);
     const std::size_t units = bytes.size() / 2;
@@ -40,9 +43,85 @@ std::string utf16LeToAnsi(std::string_view bytes, const text::CodePage& cp) {
             const char16_t low = unitAt(i + 1);
             if (low >= 0xDC00 && low <= 0xDFFF) ++i;  // one character, one '?'
         }
-        out += toAnsi(unit, cp.id());
+        const char converted = toAnsi(unit, cp.id());
+        if (unrepresentable && converted == '?' && unit != u'?') ++*unrepresentable;
+        out += converted;
     }
     return out;
+}
+
+void FileTextDecoder::decide(bool atEnd) {
+    const std::string_view held(held_);
+    const std::string_view utf8Mark("\xEF\xBB\xBF", 3);
+    const auto mayBecome = [held](std::string_view mark) {
+        const std::size_t n = std::min(held.size(), mark.size());
+        return held.substr(0, n) == mark.substr(0, n);
+    };
+    if (held.size() >= 2 && held.substr(0, 2) == "\xFF\xFE") {
+        encoding_ = Encoding::utf16Le;
+        held_.erase(0, 2);
+    } else if (held.size() >= 2 && held.substr(0, 2) == "\xFE\xFF") {
+        encoding_ = Encoding::utf16Be;
+        held_.clear();
+    } else if (held.size() >= 3 && held.substr(0, 3) == utf8Mark) {
+        encoding_ = Encoding::ansi;
+        held_.erase(0, 3);
+    } else if (atEnd || held.size() >= 3 ||
+               !(mayBecome(utf8Mark) || mayBecome("\xFF\xFE") || mayBecome("\xFE\xFF"))) {
+        // Too short for a mark, or it begins otherwise: ordinary text.
+        encoding_ = Encoding::ansi;
+    }
+}
+
+void FileTextDecoder::convert(std::string& out, bool atEnd) {
+    switch (encoding_) {
+    case Encoding::ansi:
+        out += held_;
+        held_.clear();
+        break;
+    case Encoding::utf16Le: {
+        // Whole units only, and a high surrogate waits for its partner.
+        std::size_t usable = held_.size() & ~std::size_t{1};
+        if (!atEnd && usable >= 2) {
+            const auto high = static_cast<unsigned char>(held_[usable - 1]);
+            if (high >= 0xD8 && high <= 0xDB) usable -= 2;
+        }
+        out += utf16LeToAnsi(std::string_view(held_).substr(0, atEnd ? held_.size() : usable),
+                             cp_, &unrepresentable_);
+        held_.erase(0, atEnd ? held_.size() : usable);
+        break;
+    }
+    case Encoding::utf16Be:
+        held_.clear();
+        break;
+    case Encoding::unknown:
+        break;
+    }
+}
+
+void FileTextDecoder::feed(std::string_view bytes, std::string& out) {
+    if (encoding_ == Encoding::ansi && held_.empty()) {
+        out.append(bytes.data(), bytes.size());
+        return;
+    }
+    held_.append(bytes.data(), bytes.size());
+    if (encoding_ == Encoding::unknown) decide(false);
+    convert(out, false);
+}
+
+void FileTextDecoder::finish(std::string& out) {
+    if (encoding_ == Encoding::unknown) decide(true);
+    convert(out, true);
+}
+
+bool decodeFileText(std::string_view bytes, const text::CodePage& cp, std::string& text,
+                    std::size_t& unrepresentable) {
+    FileTextDecoder decoder(cp);
+    text.clear();
+    decoder.feed(bytes, text);
+    decoder.finish(text);
+    unrepresentable = decoder.unrepresentable();
+    return !decoder.unsupported();
 }
 
 }  // namespace mfg::profile

@@ -1,5 +1,7 @@
 #include "reader/parse_ini_file.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -49,7 +51,8 @@ int CParseIniFile::OpenFile(std::string_view path) {
     const std::string trimmed(text::trim(path));
     readPosition_ = 0;
     scanner_.reset();  // it reads through the file being replaced
-    processFile_ = platform::openForReading(trimmed);
+    readError_.clear();
+    processFile_ = platform::openForReading(trimmed, &readError_);
     if (!processFile_) return 0;
     processFilePath_ = trimmed;
     if (tempFilePath_.empty()) tempFilePath_ = MakeTempPath(kTempSectionFileName);
@@ -65,6 +68,7 @@ int CParseIniFile::FirstSection() {
     // The one seek of a walk; every later read follows on from the last.  A
     // file that cannot be rewound reads as a failed read: no section.
     if (processFile_ && !processFile_->seek(0)) {
+        readError_ = processFile_->lastError();
         scanner_ = std::make_unique<reader::SectionScanner>(
             [](char*, std::size_t, std::size_t&) { return false; }, codePage_);
     }
@@ -75,7 +79,6 @@ int CParseIniFile::NextSection() { return Step(); }
 
 int CParseIniFile::Step() {
     sectionText_.clear();
-    sectionName_.clear();
     if (!processFile_) return 0;
     const int found = ReadSection();
     WriteTempFile();
@@ -88,16 +91,53 @@ int CParseIniFile::ReadSection() {
     if (!scanner_) {
         // A fresh walk reads from where the file pointer stands: the start
         // of the file after OpenFile or FirstSection.
-        platform::InputFile* file = processFile_.get();
+        decoder_ = std::make_unique<profile::FileTextDecoder>(codePage_);
+        decoded_.clear();
+        decodedTaken_ = 0;
+        rawEnded_ = false;
+        readError_.clear();
+        unrepresentable_ = 0;
         scanner_ = std::make_unique<reader::SectionScanner>(
-            [file](char* buffer, std::size_t size, std::size_t& got) {
-                return file->read(buffer, size, got);
+            [this](char* buffer, std::size_t size, std::size_t& got) {
+                return ReadDecoded(buffer, size, got);
             },
             codePage_);
     }
     const bool found = scanner_->next(sectionText_);
     readPosition_ = scanner_->position();
+    if (decoder_) unrepresentable_ = decoder_->unrepresentable();
     return found ? 1 : 0;
+}
+
+bool CParseIniFile::ReadDecoded(char* buffer, std::size_t size, std::size_t& got) {
+    got = 0;
+    static constexpr std::size_t kRawChunkSize = reader::SectionScanner::kDefaultChunkSize;
+    while (decodedTaken_ == decoded_.size()) {
+        decoded_.clear();
+        decodedTaken_ = 0;
+        if (rawEnded_) return true;
+        std::string raw(kRawChunkSize, '\0');
+        std::size_t rawGot = 0;
+        if (!processFile_->read(raw.data(), raw.size(), rawGot)) {
+            readError_ = processFile_->lastError();
+            if (readError_.empty()) readError_ = "read error";
+            return false;
+        }
+        if (rawGot == 0) {
+            rawEnded_ = true;
+            decoder_->finish(decoded_);
+        } else {
+            decoder_->feed(std::string_view(raw.data(), rawGot), decoded_);
+        }
+        if (decoder_->unsupported()) {
+            readError_ = profile::kUnsupportedEncoding;
+            return false;
+        }
+    }
+    got = std::min(size, decoded_.size() - decodedTaken_);
+    std::memcpy(buffer, decoded_.data() + decodedTaken_, got);
+    decodedTaken_ += got;
+    return true;
 }
 
 int CParseIniFile::WriteTempFile() {
@@ -126,12 +166,22 @@ std::string CParseIniFile::GetSectionName() const {
 }
 
 std::string CParseIniFile::GetValue(std::string_view key) {
+    return Lookup(key, kValueBufferSize);
+}
+
+std::string CParseIniFile::GetWholeValue(std::string_view key) {
+    // No value is longer than the section that holds it.
+    return Lookup(key, sectionText_.size() + 2);
+}
+
+std::string CParseIniFile::Lookup(std::string_view key, std::size_t bufferSize) {
     // Before the first step of a walk, and after it, there is no section to
     // look in (the temporary file of an earlier walk is gone).
     if (!processFile_ || !stepped_) return {};
-    if (sectionName_.empty()) sectionName_ = GetSectionName();
+    // The walk cut this section at its header line: its keys are looked up
+    // in that text, not by a name that may hold a "]" of its own.
     const std::string value =
-        profile::getString(sectionText_, sectionName_, key, "", kValueBufferSize, codePage_);
+        profile::getSectionString(sectionText_, key, "", bufferSize, codePage_);
     if (!lookupCopyCurrent_) {
         WriteLookupCopy();
         lookupCopyCurrent_ = true;
@@ -142,6 +192,9 @@ std::string CParseIniFile::GetValue(std::string_view key) {
 int CParseIniFile::CloseFile() {
     processFile_.reset();
     scanner_.reset();
+    decoder_.reset();
+    decoded_.clear();
+    decodedTaken_ = 0;
     stepped_ = false;
     // Both handles go before the delete: Windows deletes an open file only
     // when its last handle closes.

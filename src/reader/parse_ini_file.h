@@ -6,6 +6,12 @@
 // OpenFile, FirstSection, then NextSection while a section is current, then
 // CloseFile.  Operations answer 1 for done and 0 for nothing done.
 //
+// The file is read as the profile lookups read it: a UTF-8 byte-order mark
+// is skipped and a UTF-16 file is converted to the code page; characters the
+// code page lacks are read as "?" (and counted, for the trace).  A read that fails part-way is
+// not an end of file: the walk ends and GetReadError() says why, so that no
+// list is made from part of a process file.
+//
 // Lookups are answered from the current section's text in memory.  The
 // reader still leaves the section where factory engineers look for it: the
 // temporary section file (Temp.ini at the root of the system drive) holds the
@@ -20,6 +26,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "profile/profile_unicode.h"
 #include "reader/section_scanner.h"
 #include "text/codepage.h"
 
@@ -65,14 +72,25 @@ public:
     // after OpenFile it loads the first section.
     int NextSection();
     // The key's value in the current section, trimmed, at most 259 bytes;
-    // "" when the key, the section or the walk is missing.
+    // "" when the key, the section or the walk is missing.  The section is
+    // the text the walk cut, whatever its header's name holds.
     std::string GetValue(std::string_view key);
+    // The same, whatever its length: for a reader that cuts the value to a
+    // field of its own and traces the cut.
+    std::string GetWholeValue(std::string_view key);
     // The text between the section's "[" and the first "]" of its text; ""
     // when there is no current section.  Not trimmed.
     std::string GetSectionName() const;
     // Ends the walk: closes the process file and both section files and
     // deletes the temporary section file.  Always 0.
     int CloseFile();
+
+    // Why the last OpenFile failed, or why the walk ended before the end of
+    // the file (a read error, an encoding the library cannot read); "" when
+    // neither happened.
+    const std::string& GetReadError() const { return readError_; }
+    // Characters of a UTF-16 file read so far that the code page lacks.
+    std::size_t GetUnrepresentableCount() const { return unrepresentable_; }
 
     // Where the walk stands, for diagnostics and tests.  The read position is
     // the offset in the process file where the next step starts: the "[" of
@@ -89,6 +107,8 @@ private:
 
     int Step();
     int ReadSection();
+    bool ReadDecoded(char* buffer, std::size_t size, std::size_t& got);
+    std::string Lookup(std::string_view key, std::size_t bufferSize);
     int WriteTempFile();
     void WriteLookupCopy();
     static std::string MakeTempPath(std::string_view fileName);
@@ -97,11 +117,16 @@ private:
     std::uint64_t readPosition_ = 0;
     std::string processFilePath_;
     std::string sectionText_;
-    std::string sectionName_;   // cached by GetValue, cleared by every step
     std::string tempFilePath_;  // worked out once, at the first open
 
     text::CodePage codePage_;  // the machine's, taken at OpenFile
     std::unique_ptr<reader::SectionScanner> scanner_;
+    std::unique_ptr<profile::FileTextDecoder> decoder_;  // one per pass over the file
+    std::string decoded_;           // text decoded and not yet scanned
+    std::size_t decodedTaken_ = 0;  // bytes of decoded_ already scanned
+    bool rawEnded_ = false;
+    std::string readError_;
+    std::size_t unrepresentable_ = 0;
     bool stepped_ = false;  // a step has run in this walk
     bool lookupCopyCurrent_ = false;
     std::unique_ptr<platform::RewritableFile> tempFile_;

@@ -13,18 +13,34 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/file_calls.h"
 #include "platform/posix/machine.h"
 
 namespace mfg::platform {
+
+namespace posix {
+
+namespace {
+int systemOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+}  // namespace
+
+const FileCalls systemFileCalls = {systemOpen, ::read, ::write, ::fsync, ::rename, ::close};
+FileCalls fileCalls = systemFileCalls;
+
+}  // namespace posix
+
 namespace {
 
+using posix::fileCalls;
 using posix::resolvePath;
+
+std::string errorText(int error) { return std::strerror(error); }
 
 bool writeAll(int fd, std::string_view content) {
     const char* data = content.data();
     std::size_t left = content.size();
     while (left > 0) {
-        const ssize_t n = ::write(fd, data, left);
+        const ssize_t n = fileCalls.write(fd, data, left);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -36,6 +52,26 @@ bool writeAll(int fd, std::string_view content) {
 }
 
 bool isReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+// Opens a file to read it whole or in order.  Only a regular file is taken:
+// a FIFO or a device could block the run forever or never end.  The open
+// itself does not wait for a FIFO's writer.
+int openRegularFile(const std::string& native, std::string* error) {
+    const int fd = fileCalls.open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+    if (fd < 0) {
+        if (error) *error = errorText(errno);
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (error) *error = S_ISDIR(st.st_mode) ? "a folder of that name exists"
+                                                : "not a regular file";
+        fileCalls.close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
 
 std::string parentFolder(const std::string& native) {
     const std::size_t slash = native.rfind('/');
@@ -50,29 +86,36 @@ void setError(std::string* error, const std::string& text) {
 class PosixInputFile final : public InputFile {
 public:
     explicit PosixInputFile(int fd) : fd_(fd) {}
-    ~PosixInputFile() override { ::close(fd_); }
+    ~PosixInputFile() override { fileCalls.close(fd_); }
     bool read(void* buffer, std::size_t size, std::size_t& got) override {
         got = 0;
         for (;;) {
-            const ssize_t n = ::read(fd_, buffer, size);
+            const ssize_t n = fileCalls.read(fd_, buffer, size);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return false;
+            if (n < 0) {
+                error_ = errorText(errno);
+                return false;
+            }
             got = static_cast<std::size_t>(n);
             return true;
         }
     }
     bool seek(std::uint64_t offset) override {
-        return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0;
+        if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0) return true;
+        error_ = errorText(errno);
+        return false;
     }
+    std::string lastError() const override { return error_; }
 
 private:
     int fd_;
+    std::string error_;
 };
 
 class PosixRewritableFile final : public RewritableFile {
 public:
     explicit PosixRewritableFile(int fd) : fd_(fd) {}
-    ~PosixRewritableFile() override { ::close(fd_); }
+    ~PosixRewritableFile() override { fileCalls.close(fd_); }
     bool rewrite(std::string_view content) override {
         if (::lseek(fd_, 0, SEEK_SET) < 0) return false;
         const bool written = writeAll(fd_, content);
@@ -91,28 +134,30 @@ bool pathExists(std::string_view path) {
     return native && ::stat(native->c_str(), &st) == 0;
 }
 
-bool readWholeFile(std::string_view path, std::string& content) {
+bool readWholeFile(std::string_view path, std::string& content, std::string* error) {
     content.clear();
     const auto native = resolvePath(path);
-    if (!native) return false;
-    const int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
+    if (!native) {
+        if (error) *error = "the drive does not exist";
         return false;
     }
-    content.reserve(static_cast<std::size_t>(st.st_size));
+    const int fd = openRegularFile(*native, error);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) content.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     bool ok = true;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = fileCalls.read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
+        if (n < 0) {
+            ok = false;
+            if (error) *error = errorText(errno);
+        }
         if (n <= 0) break;
         content.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
+    fileCalls.close(fd);
     return ok;
 }
 
@@ -142,28 +187,43 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
         return false;
     }
 
+    // A short name in the same folder: a name beside the target's own would
+    // be too long for a target near the file-name limit.
     static std::atomic<unsigned> counter{0};
-    const std::string temp = *native + ".mfgnew." + std::to_string(::getpid()) + "." +
-                             std::to_string(counter++);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 64; ++attempt) {
+        const unsigned stamp = (static_cast<unsigned>(::getpid()) * 64u + counter++) & 0xFFFFFu;
+        char name[16];
+        std::snprintf(name, sizeof name, "~mf%05X.tmp", stamp);
+        temp = folder + "/" + name;
+        fd = fileCalls.open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) break;
+    }
     if (fd < 0) {
-        setError(error, std::string("cannot create the new file: ") + std::strerror(errno));
+        setError(error, "cannot create the new file: " + errorText(errno));
         return false;
     }
-    bool ok = writeAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    const int savedErrno = errno;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temp.c_str(), native->c_str()) != 0) ok = false;
-    if (!ok) {
-        setError(error, std::string("cannot write the new file: ") + std::strerror(savedErrno ? savedErrno : errno));
+    // Each step's own error is the reason: a later call must not report an
+    // errno left over from an earlier one.
+    std::string why;
+    if (!writeAll(fd, content)) why = "cannot write the new file: " + errorText(errno);
+    else if (::fchmod(fd, mode) != 0) why = "cannot write the new file: " + errorText(errno);
+    else if (fileCalls.fsync(fd) != 0) why = "cannot flush the new file: " + errorText(errno);
+    if (fileCalls.close(fd) != 0 && why.empty())
+        why = "cannot close the new file: " + errorText(errno);
+    if (why.empty() && fileCalls.rename(temp.c_str(), native->c_str()) != 0)
+        why = "cannot replace the file: " + errorText(errno);
+    if (!why.empty()) {
+        setError(error, why);
         ::unlink(temp.c_str());
         return false;
     }
     // Make the rename itself durable: a power cut must find old or new, whole.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = fileCalls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+        fileCalls.fsync(dirFd);
+        fileCalls.close(dirFd);
     }
     return true;
 }
@@ -175,10 +235,10 @@ bool copyFile(std::string_view from, std::string_view to) {
     if (!native) return false;
     struct stat st {};
     if (::stat(native->c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st))) return false;
-    const int fd = ::open(native->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = fileCalls.open(native->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     const bool ok = writeAll(fd, content);
-    return (::close(fd) == 0) && ok;
+    return (fileCalls.close(fd) == 0) && ok;
 }
 
 bool deleteFile(std::string_view path) {
@@ -192,7 +252,12 @@ bool deleteFile(std::string_view path) {
 bool appendText(std::string_view path, std::string_view text) {
     const auto native = resolvePath(path);
     if (!native) return false;
-    const int fd = ::open(native->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // A read-only log stays as it is, even for root, as the list file does.
+    struct stat st {};
+    if (::stat(native->c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || isReadOnly(st)))
+        return false;
+    const int fd =
+        fileCalls.open(native->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     std::string translated;
     translated.reserve(text.size() + 16);
@@ -201,19 +266,17 @@ bool appendText(std::string_view path, std::string_view text) {
         translated += c;
     }
     const bool ok = writeAll(fd, translated);
-    return (::close(fd) == 0) && ok;
+    return (fileCalls.close(fd) == 0) && ok;
 }
 
-std::unique_ptr<InputFile> openForReading(std::string_view path) {
+std::unique_ptr<InputFile> openForReading(std::string_view path, std::string* error) {
     const auto native = resolvePath(path);
-    if (!native) return nullptr;
-    const int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
+    if (!native) {
+        if (error) *error = "the drive does not exist";
         return nullptr;
     }
+    const int fd = openRegularFile(*native, error);
+    if (fd < 0) return nullptr;
     return std::make_unique<PosixInputFile>(fd);
 }
 
@@ -223,7 +286,7 @@ std::unique_ptr<RewritableFile> createForRewriting(std::string_view path) {
     struct stat st {};
     if (::stat(native->c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st)))
         return nullptr;
-    const int fd = ::open(native->c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = fileCalls.open(native->c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;
     return std::make_unique<PosixRewritableFile>(fd);
 }

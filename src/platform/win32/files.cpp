@@ -40,6 +40,29 @@ std::string lastErrorText(const char* what) {
     return std::string(what) + " (error " + std::to_string(GetLastError()) + ")";
 }
 
+std::string errorCodeText(DWORD code) { return "error " + std::to_string(code); }
+
+void setError(std::string* error, const std::string& text) {
+    if (error) *error = text;
+}
+
+// Opens a file to read; only a plain disk file is taken (not a pipe, a
+// console or a device), and never a folder.
+HANDLE openDiskFile(const std::string& path, std::string* error) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        setError(error, errorCodeText(GetLastError()));
+        return file;
+    }
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        setError(error, "not a regular file");
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
 class Win32InputFile final : public InputFile {
 public:
     explicit Win32InputFile(HANDLE file) : file_(file) {}
@@ -48,17 +71,25 @@ public:
         DWORD n = 0;
         const BOOL ok = ReadFile(file_, buffer, static_cast<DWORD>(size), &n, nullptr);
         got = n;
+        if (!ok) error_ = errorCodeText(GetLastError());
         return ok != FALSE;
     }
     bool seek(std::uint64_t offset) override {
         LONG high = static_cast<LONG>(offset >> 32);
         const DWORD low = SetFilePointer(file_, static_cast<LONG>(offset & 0xFFFFFFFFu), &high,
                                          FILE_BEGIN);
-        return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+        const DWORD code = GetLastError();
+        if (low == INVALID_SET_FILE_POINTER && code != NO_ERROR) {
+            error_ = errorCodeText(code);
+            return false;
+        }
+        return true;
     }
+    std::string lastError() const override { return error_; }
 
 private:
     HANDLE file_;
+    std::string error_;
 };
 
 class Win32RewritableFile final : public RewritableFile {
@@ -85,16 +116,18 @@ bool pathExists(std::string_view path) {
     return true;
 }
 
-bool readWholeFile(std::string_view path, std::string& content) {
+bool readWholeFile(std::string_view path, std::string& content, std::string* error) {
     content.clear();
-    const HANDLE file = CreateFileA(str(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = openDiskFile(str(path), error);
     if (file == INVALID_HANDLE_VALUE) return false;
     char buffer[65536];
     bool ok = true;
     for (;;) {
         DWORD n = 0;
-        if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr)) ok = false;
+        if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
+            ok = false;
+            setError(error, errorCodeText(GetLastError()));
+        }
         if (!ok || n == 0) break;
         content.append(buffer, n);
     }
@@ -119,12 +152,19 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
         !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return fail("the folder does not exist");
 
-    static unsigned counter = 0;
-    const std::string temp = target + ".mfgnew." + std::to_string(GetCurrentProcessId()) + "." +
-                             std::to_string(counter++);
-    const HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    // A short unique name in the same folder (mfgXXXX.tmp, created empty): a
+    // name beside the target's own would pass MAX_PATH for a long target.
+    char tempName[MAX_PATH];
+    if (!GetTempFileNameA(folder.c_str(), "mfg", 0, tempName))
+        return fail(lastErrorText("cannot create the new file"));
+    const std::string temp = tempName;
+    const HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return fail(lastErrorText("cannot create the new file"));
+    if (file == INVALID_HANDLE_VALUE) {
+        const std::string why = lastErrorText("cannot create the new file");
+        DeleteFileA(temp.c_str());
+        return fail(why);
+    }
     bool ok = writeAll(file, content) && FlushFileBuffers(file);
     std::string why = ok ? std::string() : lastErrorText("cannot write the new file");
     CloseHandle(file);
@@ -154,9 +194,8 @@ bool appendText(std::string_view path, std::string_view text) {
     return true;
 }
 
-std::unique_ptr<InputFile> openForReading(std::string_view path) {
-    const HANDLE file = CreateFileA(str(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+std::unique_ptr<InputFile> openForReading(std::string_view path, std::string* error) {
+    const HANDLE file = openDiskFile(str(path), error);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32InputFile>(file);
 }

@@ -1,0 +1,74 @@
+// A list is made from whole process files only.  A scratched CD-ROM or a
+// dropped network share ends a read part-way; taken for the end of the file,
+// that would ship a machine without the drivers of the rest of the file, and
+// say nothing.  So a file that is there but cannot be read to its end fails
+// the list run: the trace says why, and the list file stays as it was.
+#include <string>
+
+#include "listjob/mfg_list.h"
+#include "output/list_file.h"
+#include "platform/platform.h"
+#include "profile/profile_unicode.h"
+#include "reader/parse_ini_file.h"
+#include "text/codepage.h"
+#include "text/mbstring.h"
+#include "trace/trace_log.h"
+
+namespace mfg {
+
+namespace {
+
+void traceUnrepresentable(const std::string& path, std::size_t count) {
+    if (count == 0) return;
+    TraceLog("********** %d CHARACTERS NOT IN THE CODE PAGE, READ AS ? : MFGFILE = %s",
+             static_cast<int>(count), path.c_str());
+}
+
+}  // namespace
+
+void CMfgList::abandonList(const std::string& path, const std::string& reason) {
+    const std::string why =
+        reason.empty() ? "READ ERROR" : text::toUpperAscii(reason, text::CodePage::active());
+    TraceLog("********** CANNOT READ MFGFILE = %s (%s)", path.c_str(), why.c_str());
+    if (listFile) listFile->abandon();
+}
+
+bool CMfgList::listAbandoned() const { return listFile && listFile->abandoned(); }
+
+int CMfgList::openProcessFile(CParseIniFile& reader) {
+    if (reader.OpenFile(procFile) == 1) return 1;
+    if (platform::pathExists(procFile)) {
+        abandonList(procFile, reader.GetReadError());
+    } else {
+        TraceLog("********** CANNOT OPEN MFGFILE = %s", procFile.c_str());
+    }
+    return 0;
+}
+
+int CMfgList::endProcessFileWalk(CParseIniFile& reader) {
+    traceUnrepresentable(procFile, reader.GetUnrepresentableCount());
+    const std::string error = reader.GetReadError();
+    reader.CloseFile();
+    if (error.empty()) return 1;
+    abandonList(procFile, error);
+    return 0;
+}
+
+bool CMfgList::readProcessFileText(std::string& text) {
+    text.clear();
+    std::string bytes, error;
+    if (!platform::readWholeFile(procFile, bytes, &error)) {
+        if (!platform::pathExists(procFile)) return true;  // no settings to read
+        abandonList(procFile, error);
+        return false;
+    }
+    std::size_t unrepresentable = 0;
+    if (!profile::decodeFileText(bytes, text::CodePage::active(), text, unrepresentable)) {
+        abandonList(procFile, profile::kUnsupportedEncoding);
+        return false;
+    }
+    traceUnrepresentable(procFile, unrepresentable);
+    return true;
+}
+
+}  // namespace mfg

@@ -1,0 +1,68 @@
+#include "platform/posix/fault_injection.h"
+
+#include <cerrno>
+
+#include "platform/posix/file_calls.h"
+
+namespace mfg::platform::testing {
+namespace {
+
+using posix::fileCalls;
+using posix::systemFileCalls;
+
+struct Plan {
+    std::uint64_t failAt = 0;
+    int error = 0;
+    unsigned kinds = 0;
+    std::uint64_t counted = 0;
+    bool made = false;
+};
+Plan g_plan;
+
+// True when this call is the one to fail; errno is then set.
+bool failNow(FileCallKind kind) {
+    if (!(g_plan.kinds & kind)) return false;
+    ++g_plan.counted;
+    if (g_plan.failAt == 0 || g_plan.counted != g_plan.failAt) return false;
+    g_plan.made = true;
+    errno = g_plan.error;
+    return true;
+}
+
+int faultyOpen(const char* path, int flags, mode_t mode) {
+    return failNow(kOpenCall) ? -1 : systemFileCalls.open(path, flags, mode);
+}
+ssize_t faultyRead(int fd, void* buffer, size_t size) {
+    return failNow(kReadCall) ? -1 : systemFileCalls.read(fd, buffer, size);
+}
+ssize_t faultyWrite(int fd, const void* buffer, size_t size) {
+    return failNow(kWriteCall) ? -1 : systemFileCalls.write(fd, buffer, size);
+}
+int faultyFsync(int fd) { return failNow(kFlushCall) ? -1 : systemFileCalls.fsync(fd); }
+int faultyRename(const char* from, const char* to) {
+    return failNow(kRenameCall) ? -1 : systemFileCalls.rename(from, to);
+}
+int faultyClose(int fd) {
+    if (!failNow(kCloseCall)) return systemFileCalls.close(fd);
+    const int error = errno;
+    systemFileCalls.close(fd);
+    errno = error;
+    return -1;
+}
+
+}  // namespace
+
+void injectFileFault(std::uint64_t failAt, int error, unsigned kinds) {
+    g_plan = Plan{failAt, error, kinds, 0, false};
+    fileCalls = {faultyOpen, faultyRead, faultyWrite, faultyFsync, faultyRename, faultyClose};
+}
+
+std::uint64_t fileCallsCounted() { return g_plan.counted; }
+bool fileFaultMade() { return g_plan.made; }
+
+void clearFileFault() {
+    fileCalls = systemFileCalls;
+    g_plan = Plan{};
+}
+
+}  // namespace mfg::platform::testing
