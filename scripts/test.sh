@@ -15,14 +15,20 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 bash scripts/install-deps.sh --fuzz
 
-run_suite() {  # name build-dir cmake-args...
+build_suite() {  # name build-dir cmake-args...
     local name=$1 dir=$2
     shift 2
     echo "==== $name: configure and build"
     cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
-    echo "==== $name: test"
-    (cd "$dir" && ctest --output-on-failure -j "$jobs")
+}
+test_suite() {  # name build-dir
+    echo "==== $1: test"
+    (cd "$2" && ctest --output-on-failure -j "$jobs")
+}
+run_suite() {  # name build-dir cmake-args...
+    build_suite "$@"
+    test_suite "$1" "$2"
 }
 
 suites=("$@")
@@ -59,16 +65,23 @@ cleanup() {
     rm -rf "$wine_home"
 }
 trap cleanup EXIT
+# The prefixes are made while the suite builds: making one is mostly waiting.
+# Besides the suite's own, two report the releases OS detection tells apart;
+# the suite runs its OS test in each (tests/CMakeLists.txt).
 echo "==== windows: making Wine prefixes in $wine_home"
-MFGLIST_WINEPREFIX=$(tests/wine/make-prefix.sh "$wine_home")
-export MFGLIST_WINEPREFIX
-# Two more that report the releases OS detection distinguishes; the suite runs
-# its OS test in each (tests/CMakeLists.txt).
-winxp_prefix=$(tests/wine/make-prefix.sh "$wine_home/winxp" $xp_release)
-vista_prefix=$(tests/wine/make-prefix.sh "$wine_home/vista" vista)
+export MFGLIST_WINEPREFIX=$wine_home/prefix
+winxp_prefix=$wine_home/winxp/prefix vista_prefix=$wine_home/vista/prefix
+tests/wine/make-prefix.sh "$wine_home" >/dev/null &
+prefix_jobs=($!)
+tests/wine/make-prefix.sh "$wine_home/winxp" $xp_release >/dev/null &
+prefix_jobs+=($!)
+tests/wine/make-prefix.sh "$wine_home/vista" vista >/dev/null &
+prefix_jobs+=($!)
 rm -f build/windows/windows-suite.passed
-run_suite windows $win_build -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
+build_suite windows $win_build -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
     -DMFGLIST_WINXP_PREFIX="$winxp_prefix" -DMFGLIST_VISTA_PREFIX="$vista_prefix"
+for job in "${prefix_jobs[@]}"; do wait "$job"; done
+test_suite windows $win_build
 mkdir -p build/windows
 touch build/windows/windows-suite.passed
 echo "==== all suites passed"
