@@ -12,12 +12,27 @@
 namespace mfgtool {
 namespace {
 
+// The open converters, closed when the program ends.
+class Converters {
+public:
+    ~Converters() {
+        for (const auto& [key, cd] : open_)
+            if (cd != reinterpret_cast<iconv_t>(-1)) ::iconv_close(cd);
+    }
+    iconv_t get(const char* to, const char* from) {
+        const auto key = std::make_pair(std::string(to), std::string(from));
+        auto found = open_.find(key);
+        if (found == open_.end()) found = open_.emplace(key, ::iconv_open(to, from)).first;
+        return found->second;
+    }
+
+private:
+    std::map<std::pair<std::string, std::string>, iconv_t> open_;
+};
+
 iconv_t converter(const char* to, const char* from) {
-    static std::map<std::pair<std::string, std::string>, iconv_t> open;
-    const auto key = std::make_pair(std::string(to), std::string(from));
-    auto found = open.find(key);
-    if (found == open.end()) found = open.emplace(key, ::iconv_open(to, from)).first;
-    return found->second;
+    static Converters converters;
+    return converters.get(to, from);
 }
 
 std::string pageName(int codePage) { return "CP" + std::to_string(codePage); }
