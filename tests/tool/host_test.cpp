@@ -37,7 +37,7 @@ TEST_F(ToolHost, PassesEveryArgumentUnchanged) {
     EXPECT_EQ(readText(scratch / "list.ini"), "[SYSTEM]\r\nCOUNT=0\r\n") << "the list stays";
 
     outcome = runTool({"host", "--command-line=-CDROM", "--kind", "1", "--all-software", "--output",
-                       "", "--library", library},
+                       "", "--allow-empty", "--library", library},
                       record);
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     const std::vector<std::string> made = lines(readText(scratch / "record.txt"));

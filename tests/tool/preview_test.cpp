@@ -71,7 +71,9 @@ TEST_F(ToolPreview, BuildsTheFactoryCallFromItsOptions) {
         ASSERT_EQ(made.size(), 2u);
         EXPECT_EQ(made[0].rfind(c2.init + "|", 0), 0u) << made[0];
         EXPECT_EQ(made[1].rfind(c2.create, 0), 0u) << made[1];
-        EXPECT_NE(made[1].find("|flag=0"), std::string::npos) << "no trace unless asked";
+        // The library always traces into the scratch machine: a missing list
+        // is explained from its trace.
+        EXPECT_NE(made[1].find("|flag=1"), std::string::npos);
     }
 }
 
@@ -87,7 +89,11 @@ TEST_F(ToolPreview, WindowsChoiceReachesTheLinuxMachine) {
 }
 
 TEST_F(ToolPreview, ShowsTheListInInstallOrderWithinTheTerminalWidth) {
-    const Outcome outcome = preview({factory().string()}, kCannedList, {{"COLUMNS", "90"}});
+    // Into a file or pipe the table is cut only to a width given.
+    const Outcome uncut = preview({factory().string()});
+    EXPECT_NE(uncut.out.find("C:\\FACTORY\\DRIVERS\\DISPLAY\\RELEASE\\2008\\BOARD\\C0DE0101\\VGA\\SETUP.EXE"),
+              std::string::npos) << uncut.out;
+    const Outcome outcome = preview({factory().string(), "--width", "90"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const std::vector<std::string> shown = lines(outcome.out);
     for (const std::string& line : shown) EXPECT_LE(line.size(), 90u) << line;
@@ -111,18 +117,30 @@ TEST_F(ToolPreview, SaysSoWhenTheListHasNoEntries) {
     const struct {
         std::string list;
         std::string said;
+        int status;
+        std::string error;  // on standard error
     } cases[] = {
-        {"", "the list has no entries (the library wrote no list file)."},
-        {"[SYSTEM]\r\nINDEX=0\r\nCOUNT=0\r\n", "the list has no entries."},
-        {"[SYSTEM]\r\nCOUNT=2\r\n[0]\r\nNAME=Lonely\r\n",
+        {"", "the list has no entries (the library wrote no list file).", 4,
+         "no list: the library wrote no list file: no entry was selected; --allow-empty"},
+        {"[SYSTEM]\r\nINDEX=0\r\nCOUNT=0\r\n", "the list has no entries.", 4,
+         "no list: the list has no entries; --allow-empty"},
+        {"[SYSTEM]\r\nCOUNT=2\r\n[0]\r\nNAME=Lonely\r\n", "Lonely", 0,
          "warning: COUNT is 2 but section 1 is missing"},
-        {"[0]\r\nNAME=Headless\r\n", "warning: the list file has no SYSTEM section"},
+        {"[0]\r\nNAME=Headless\r\n", "the list has no entries", 4,
+         "warning: the list file has no SYSTEM section"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);
         const Outcome outcome = preview({factory().string()}, c.list);
-        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_EQ(outcome.status, c.status) << outcome.err;
         EXPECT_NE(outcome.out.find(c.said), std::string::npos) << outcome.out;
+        EXPECT_NE(outcome.err.find("mfglist: " + c.error), std::string::npos) << outcome.err;
+    }
+    // An empty list is a success when the caller says it may be.
+    for (const std::string list : {"", "[SYSTEM]\r\nCOUNT=0\r\n"}) {
+        const Outcome outcome = preview({factory().string(), "--allow-empty"}, list);
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_EQ(outcome.err, "");
     }
 }
 
@@ -130,16 +148,22 @@ TEST_F(ToolPreview, JsonCarriesTheRunAndEveryKey) {
     const Outcome outcome = preview({factory().string(), "--json", "--id", "X1"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const nlohmann::json json = nlohmann::json::parse(outcome.out);
-    EXPECT_EQ(json["command_line"], "mfglist -D " + previewFolderForLibrary(factory()) + " -P " +
-                                          previewFolderForLibrary(factory()));
-    EXPECT_EQ(json["mode"], "process-file");
-    EXPECT_EQ(json["ids"], nlohmann::json::array({"X1"}));
-    EXPECT_EQ(json["list_written"], true);
-    EXPECT_EQ(json["system"]["LOG_FILE"], "C:\\FACTORY\\install.log");
-    ASSERT_EQ(json["entries"].size(), 3u);
-    EXPECT_EQ(json["entries"][1]["position"], 1);
-    EXPECT_EQ(json["entries"][1]["HARDID"], "1A2B0001C0DE0101");
-    EXPECT_EQ(json["entries"][2]["NAME"], "Audio driver");
+    EXPECT_EQ(json["schema"], 1);
+    EXPECT_EQ(json["command"], "preview");
+    EXPECT_EQ(json["status"], "ok");
+    EXPECT_EQ(json["run"]["mode"], "process-file");
+    EXPECT_EQ(json["run"]["ids"], nlohmann::json::array({"X1"}));
+    EXPECT_EQ(json["list"]["written"], true);
+    const nlohmann::json& system = json["list"]["system"]["keys"];
+    EXPECT_EQ(system["LOG_FILE"], "C:\\FACTORY\\install.log");
+    EXPECT_EQ(system["COUNT"], 3) << "numbers as numbers";
+    EXPECT_EQ(system["HOTKEY"], "");
+    const nlohmann::json& entries = json["list"]["entries"];
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[1]["position"], 1);
+    EXPECT_EQ(entries[1]["keys"]["HARDID"], "1A2B0001C0DE0101");
+    EXPECT_EQ(entries[1]["keys"]["TIMEOUT"], 600);
+    EXPECT_EQ(entries[2]["keys"]["NAME"], "Audio driver");
     EXPECT_FALSE(json.contains("trace"));
 }
 
@@ -194,7 +218,8 @@ TEST_F(ToolPreview, IdsFromStandardInput) {
     fs::remove(scratch / "record.txt");
     writeText(scratch / "canned.ini", kCannedList);
     const Outcome outcome = runTool({"preview", cdrom().string(), "--cdrom", "--ids-file", "-",
-                                     "--library", recordingLibraryFile().string()},
+                                     "--allow-empty", "--library",
+                                     recordingLibraryFile().string()},
                                     {{"MFGLIST_FAKE_RECORD", (scratch / "record.txt").string()}},
                                     "1A2B0001C0DE0101\n# not an ID\nACPI0003\n");
     EXPECT_EQ(outcome.status, 0) << outcome.err;
@@ -204,7 +229,8 @@ TEST_F(ToolPreview, IdsFromStandardInput) {
 // With the real library: a group without entries gives a list without
 // entries, whether or not the library writes a SYSTEM section for it.
 TEST_F(ToolPreview, RealLibraryGroupWithoutEntries) {
-    const Outcome outcome = runTool({"preview", factory().string(), "--group", "NOSUCHGROUP"});
+    const Outcome outcome = runTool(
+        {"preview", factory().string(), "--group", "NOSUCHGROUP", "--allow-empty"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_NE(outcome.out.find("the list has no entries"), std::string::npos) << outcome.out;
     EXPECT_NE(outcome.out.find(libraryFile().filename().string()), std::string::npos)

@@ -10,6 +10,10 @@
 
 #include "mfglist/mfglist.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 std::string environment(const char* name) {
@@ -36,7 +40,26 @@ std::string nativePath(std::string path) {
     return "/unmapped-drive/" + path;
 }
 
+// On Windows through KERNEL32, as the real library goes, so that a host that
+// re-points the library's imports re-points these too.
+#ifdef _WIN32
+bool flagRaised() { return GetFileAttributesA("C:\\vrelDebug.flg") != INVALID_FILE_ATTRIBUTES; }
+
+void appendTrace(const std::string& line) {
+    HANDLE log = CreateFileA("D:\\ombrix_drvinst.log", FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (log == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(log);
+}
+#else
 bool flagRaised() { return std::ifstream(nativePath("C:\\vrelDebug.flg")).good(); }
+
+void appendTrace(const std::string& line) {
+    std::ofstream(nativePath("D:\\ombrix_drvinst.log"), std::ios::app | std::ios::binary) << line;
+}
+#endif
 
 void record(const std::string& line) {
     std::ofstream out(environment("MFGLIST_FAKE_RECORD"), std::ios::app | std::ios::binary);
@@ -44,9 +67,7 @@ void record(const std::string& line) {
 }
 
 void finish(const char* output) {
-    if (flagRaised())
-        std::ofstream(nativePath("D:\\ombrix_drvinst.log"), std::ios::app | std::ios::binary)
-            << "ORVANTIS == : RECORDED LIST RUN\r\n";
+    if (flagRaised()) appendTrace("ORVANTIS == : RECORDED LIST RUN\r\n");
     std::ifstream list(environment("MFGLIST_FAKE_LIST"), std::ios::binary);
     if (!list) return;
     const std::string text{std::istreambuf_iterator<char>(list), std::istreambuf_iterator<char>()};

@@ -1,5 +1,5 @@
-// The two commands of the host.  Each returns the exit status, or throws one
-// of the errors of errors.h.
+// The commands of the host.  Each returns the exit status, or throws one of
+// the errors of errors.h; each writes what it shows into `out` as UTF-8.
 #pragma once
 
 #include <optional>
@@ -9,7 +9,10 @@
 
 namespace mfgtool {
 
-struct PreviewOptions {
+// What a run of the library from a folder of process files needs.  `preview`
+// takes these; a command that explains or checks the same run takes them too
+// (options.h adds them to a command).
+struct RunOptions {
     std::string folder;
     bool cdrom = false;
     std::optional<std::string> group;
@@ -18,10 +21,15 @@ struct PreviewOptions {
     std::vector<std::string> ids;
     std::optional<std::string> idsFile;
     std::optional<std::string> windows;  // xp, vista, vista64
+    std::optional<std::string> library;
+};
+
+struct PreviewOptions : RunOptions {
     std::optional<std::string> output;
     bool trace = false;
     bool json = false;
-    std::optional<std::string> library;
+    bool allowEmpty = false;
+    std::optional<int> width;
 };
 
 struct HostOptions {
@@ -35,9 +43,17 @@ struct HostOptions {
     std::optional<std::string> drives;
     std::optional<std::string> winver;
     std::optional<std::string> library;
+    bool allowEmpty = false;
+};
+
+struct DiffOptions {
+    std::string before;
+    std::string after;
+    bool json = false;
 };
 
 int runPreview(const PreviewOptions& options, std::ostream& out);
 int runHost(const HostOptions& options);
+int runDiff(const DiffOptions& options, std::ostream& out);
 
 }  // namespace mfgtool

@@ -12,6 +12,8 @@ enum ExitStatus : int {
     kExitRunFailed = 1,       // this machine let the run down (temporary folder, a file)
     kExitBadUse = 2,          // the command line asks for something impossible
     kExitLibraryProblem = 3,  // the library cannot be loaded or lacks an export
+    kExitNoList = 4,          // the library wrote no list, or one without entries
+    kExitDifferent = 1,       // diff: the two lists differ (as diff(1) says it)
 };
 
 struct UsageError : std::runtime_error {
@@ -23,6 +25,11 @@ struct LibraryError : std::runtime_error {
 };
 
 struct RunError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The library ran but left no list to use; the message says why.
+struct NoListError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 

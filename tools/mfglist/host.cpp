@@ -1,6 +1,8 @@
 // `mfglist host`: one factory call reproduced exactly.  Every value goes to
 // the library as given; nothing is checked that the library itself would
-// take, so that a faulty call on the line can be replayed here.
+// take, so that a faulty call on the line can be replayed here.  Afterwards
+// the list file must be there, as the factory host needs it.
+#include <optional>
 #include <vector>
 
 #include "commands.h"
@@ -8,7 +10,12 @@
 #include "ids.h"
 #include "library.h"
 #include "machine.h"
+#include "no_list.h"
 #include "system.h"
+#include "text_encoding.h"
+#include "trace_capture.h"
+
+namespace fs = std::filesystem;
 
 namespace mfgtool {
 
@@ -19,7 +26,8 @@ int runHost(const HostOptions& options) {
             "leave out --id and --ids-file");
     std::vector<std::string> ids = options.ids;
     if (options.idsFile) {
-        std::vector<std::string> more = readIdsFile(*options.idsFile, IdLines::Verbatim);
+        std::vector<std::string> more =
+            readIdsFile(*options.idsFile, IdLines::Verbatim, libraryCodePage());
         ids.insert(ids.end(), more.begin(), more.end());
     }
     applyHostMachine(options.drives, options.winver);
@@ -28,13 +36,42 @@ int runHost(const HostOptions& options) {
     std::vector<const char*> pointers;
     for (const std::string& id : ids) pointers.push_back(id.c_str());
 
+    // Where the user has the library's trace on, this run's lines say why a
+    // list is missing; the flag itself is not the host's to raise.
+    const NativePath native = [](const std::string& path) {
+        std::string why;
+        return hostNativePath(path, why);
+    };
+    std::optional<TraceCapture> userTrace;
+    const std::optional<fs::path> flag = native("C:\\vrelDebug.flg");
+    const std::optional<fs::path> log = native("D:\\ombrix_drvinst.log");
+    std::error_code ec;
+    if (flag && log && fs::exists(*flag, ec)) userTrace.emplace(*flag, *log, false);
+
     library.initMfgList(options.kind, options.commandLine.c_str(), options.drive);
     if (options.allSoftware)
         library.createAllSoftIniFile(options.output.c_str());
     else
         library.createIniFile(static_cast<int>(pointers.size()),
                               pointers.empty() ? nullptr : pointers.data(), options.output.c_str());
-    return kExitOk;
+
+    std::string why;
+    const std::optional<fs::path> output = hostNativePath(options.output, why);
+    if ((output && fs::is_regular_file(*output, ec)) || options.allowEmpty) return kExitOk;
+    if (options.output.empty())
+        throw NoListError("the list path is empty, so the library writes nothing; give --output");
+    std::optional<std::string> reason;
+    if (userTrace) reason = reasonFromTrace(userTrace->lines(), native);
+    if (!reason && !output) reason = why;
+    if (!reason) {
+        const std::string missing = whyMissing(options.output, native, "list file");
+        reason = missing.rfind("no list file", 0) == 0
+                     ? "no entry was selected, or the library could not write it (with "
+                       "C:\\vrelDebug.flg present its trace says which; --allow-empty accepts "
+                       "a run without a list)"
+                     : missing;
+    }
+    throw NoListError("the library wrote no list at " + options.output + ": " + *reason);
 }
 
 }  // namespace mfgtool

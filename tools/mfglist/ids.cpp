@@ -3,34 +3,112 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 
 #include "errors.h"
+#include "text_encoding.h"
 
 namespace mfgtool {
 namespace {
 
-std::vector<std::string> readIds(std::istream& in, IdLines mode) {
-    std::vector<std::string> ids;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (mode == IdLines::Tidy) {
-            const std::size_t first = line.find_first_not_of(" \t");
-            if (first == std::string::npos || line[first] == '#') continue;
-            line = line.substr(first, line.find_last_not_of(" \t") - first + 1);
+bool startsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
+}
+
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    std::string utf8;
+    const auto unit = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    };
+    std::u32string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
         }
-        ids.push_back(line);
+        if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;
+        text += c;
     }
-    return ids;
+    for (const char32_t c : text) {
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | (c >> 18));
+            utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+std::string readAll(std::istream& in) {
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
 
-std::vector<std::string> readIdsFile(const std::string& file, IdLines mode) {
+std::string decodeIdsText(std::string_view bytes, bool& unicode) {
+    unicode = true;
+    if (startsWith(bytes, "\xEF\xBB\xBF")) return std::string(bytes.substr(3));
+    if (startsWith(bytes, "\xFF\xFE")) return utf16ToUtf8(bytes.substr(2), false);
+    if (startsWith(bytes, "\xFE\xFF")) return utf16ToUtf8(bytes.substr(2), true);
+    // Plain ASCII reads the same either way; other text that is valid UTF-8
+    // is almost never meant as a code page's bytes.
+    unicode = isValidUtf8(bytes);
+    return std::string(bytes);
+}
+
+std::vector<std::string> idsFromText(std::string_view bytes, IdLines mode, int codePage,
+                                     const std::string& name) {
+    bool unicode = false;
+    const std::string text = decodeIdsText(bytes, unicode);
+    std::vector<std::string> ids;
+    std::size_t lineNumber = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (mode == IdLines::Tidy) {
+            const std::size_t first = line.find_first_not_of(" \t");
+            if (first == std::string::npos || line[first] == '#' || line[first] == ';') continue;
+            line = line.substr(first, line.find_last_not_of(" \t") - first + 1);
+        }
+        if (unicode) {
+            std::optional<std::string> encoded = encodeCodePage(line, codePage);
+            if (!encoded)
+                throw UsageError(name + " line " + std::to_string(lineNumber) + ": \"" + line +
+                                 "\" has a character that code page " + std::to_string(codePage) +
+                                 " (the library's) cannot hold; the library could never match "
+                                 "it");
+            line = std::move(*encoded);
+        }
+        ids.push_back(std::move(line));
+    }
+    return ids;
+}
+
+std::vector<std::string> readIdsFile(const std::string& file, IdLines mode, int codePage) {
     if (file == "-") {
-        std::vector<std::string> ids = readIds(std::cin, mode);
+        const std::string text = readAll(std::cin);
         if (std::cin.bad()) throw UsageError("cannot read IDs from standard input");
-        return ids;
+        return idsFromText(text, mode, codePage, "standard input");
     }
     std::error_code ec;
     std::ifstream in;
@@ -38,9 +116,9 @@ std::vector<std::string> readIdsFile(const std::string& file, IdLines mode) {
     if (!in.is_open())
         throw UsageError("cannot read the IDs file " + file +
                          "; give a readable file with one ID a line");
-    std::vector<std::string> ids = readIds(in, mode);
+    const std::string text = readAll(in);
     if (in.bad()) throw UsageError("cannot read the IDs file " + file);
-    return ids;
+    return idsFromText(text, mode, codePage, "the IDs file " + file);
 }
 
 }  // namespace mfgtool

@@ -1,15 +1,19 @@
 // Hardware IDs or package names from a file, one a line ("-" for standard
-// input).
+// input), in whatever encoding the file was saved: UTF-8 with or without a
+// byte-order mark, UTF-16 LE or BE with one (what PowerShell 5's '>' writes),
+// or the library's ANSI code page.  The IDs come back in the library's code
+// page, since the library compares them byte for byte.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mfgtool {
 
 enum class IdLines {
     // For people: blanks around an ID are dropped, and empty lines and lines
-    // starting with '#' are skipped.
+    // starting with '#' or ';' are skipped.
     Tidy,
     // For reproducing a call: each line is one ID exactly as written (only
     // the line end is removed), since the library compares IDs unchanged and
@@ -17,7 +21,16 @@ enum class IdLines {
     Verbatim,
 };
 
+// The file's text as UTF-8 when it is Unicode (marked, or valid UTF-8), else
+// its bytes unchanged; `unicode` says which.
+std::string decodeIdsText(std::string_view bytes, bool& unicode);
+
+// `name` is how messages name the source.  Throws UsageError naming the line
+// of an ID that the code page cannot hold.
+std::vector<std::string> idsFromText(std::string_view bytes, IdLines mode, int codePage,
+                                     const std::string& name);
+
 // Throws UsageError when the file cannot be read.
-std::vector<std::string> readIdsFile(const std::string& file, IdLines mode);
+std::vector<std::string> readIdsFile(const std::string& file, IdLines mode, int codePage);
 
 }  // namespace mfgtool

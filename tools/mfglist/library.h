@@ -21,6 +21,8 @@ public:
     virtual ~DynamicModule() = default;
     // Null when the module does not export `name`.
     virtual Symbol symbol(const char* name) const = 0;
+    // The loader's handle (HMODULE, dlopen's handle).
+    virtual void* handle() const = 0;
 
     // Null on failure, with the loader's reason in `error`.
     static std::unique_ptr<DynamicModule> open(const std::filesystem::path& file,

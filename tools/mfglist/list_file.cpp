@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <unordered_set>
 
 namespace mfgtool {
 namespace {
@@ -14,6 +15,13 @@ std::string_view trim(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
     return text;
+}
+
+std::string lowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
@@ -53,9 +61,14 @@ const std::string* IniSection::find(std::string_view key) const {
 }
 
 const IniSection* IniDocument::find(std::string_view sectionName) const {
-    for (const IniSection& section : sections)
-        if (equalsNoCase(section.name, sectionName)) return &section;
-    return nullptr;
+    const auto found = index_.find(lowerAscii(sectionName));
+    return found == index_.end() ? nullptr : &sections_[found->second];
+}
+
+IniSection* IniDocument::add(std::string name) {
+    if (!index_.emplace(lowerAscii(name), sections_.size()).second) return nullptr;
+    sections_.push_back({std::move(name), {}});
+    return &sections_.back();
 }
 
 IniDocument parseIni(std::string_view text) {
@@ -63,6 +76,7 @@ IniDocument parseIni(std::string_view text) {
     // Lines before the first header, and the sections of a repeated header,
     // are never reached by a look-up: their keys go nowhere.
     IniSection* current = nullptr;
+    std::unordered_set<std::string> currentKeys;  // lower-case
     while (!text.empty()) {
         std::size_t end = text.find_first_of("\r\n");
         std::string_view line = trim(text.substr(0, end));
@@ -70,18 +84,14 @@ IniDocument parseIni(std::string_view text) {
         if (line.empty()) continue;
         const std::size_t close = line.rfind(']');
         if (line.front() == '[' && close != std::string_view::npos) {
-            const std::string name(trim(line.substr(1, close - 1)));
-            current = nullptr;
-            if (!document.find(name)) {
-                document.sections.push_back({name, {}});
-                current = &document.sections.back();
-            }
+            current = document.add(std::string(trim(line.substr(1, close - 1))));
+            currentKeys.clear();
             continue;
         }
         const std::size_t eq = line.find('=');
         if (!current || eq == std::string_view::npos) continue;
         std::string key(trim(line.substr(0, eq)));
-        if (current->find(key)) continue;
+        if (!currentKeys.insert(lowerAscii(key)).second) continue;
         current->keys.emplace_back(std::move(key), std::string(unquote(trim(line.substr(eq + 1)))));
     }
     return document;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,10 +23,19 @@ struct IniSection {
     const std::string* find(std::string_view key) const;
 };
 
-struct IniDocument {
-    std::vector<IniSection> sections;  // a repeated section name keeps its first section
-
+// Sections are found through an index of their names (without regard to
+// ASCII case), so that reading a list of n entries takes time in n, not n².
+class IniDocument {
+public:
+    const std::vector<IniSection>& sections() const { return sections_; }
     const IniSection* find(std::string_view name) const;
+    // The new section, or null when the name is taken: a repeated section
+    // name keeps its first section.
+    IniSection* add(std::string name);
+
+private:
+    std::vector<IniSection> sections_;
+    std::unordered_map<std::string, std::size_t> index_;
 };
 
 IniDocument parseIni(std::string_view text);

@@ -1,11 +1,14 @@
 // The Windows machine that the library sees while the host runs it.
 //
-// The library speaks Windows paths on every platform.  On Windows the host
-// hands it real paths and cannot change the Windows version it detects.  On
-// Linux the library's machine comes from the environment (MFGLIST_DRIVES,
-// MFGLIST_WINVER, ...), so the host builds one for each preview: scratch
-// drives C: and D: for the library's fixed files, and a drive letter for
-// every native folder the library must reach.
+// The library speaks Windows paths on every platform and keeps its own files
+// at fixed paths (C:\vrelDebug.flg, D:\ombrix_drvinst.log, Temp.ini at the
+// root of the system drive, D:\temp.ini).  A preview runs it in a scratch
+// machine of its own, so that those files never touch the user's drives and
+// the Windows version is the one asked for.  On Linux the machine comes from
+// the environment (MFGLIST_DRIVES, MFGLIST_WINVER); on Windows the host
+// points the library's imports of the file and version calls at its own
+// functions, which send the fixed paths to scratch folders and report the
+// version asked for.
 #pragma once
 
 #include <filesystem>
@@ -16,6 +19,8 @@
 #include <vector>
 
 namespace mfgtool {
+
+class DynamicModule;
 
 enum class Windows { Xp, Vista };
 
@@ -34,16 +39,20 @@ public:
     // (C:\vrelDebug.flg, D:\ombrix_drvinst.log).
     virtual std::filesystem::path fixedFile(char drive, const std::string& name) const = 0;
 
-    // The Windows version the library will detect: `wanted` where the host
-    // can choose it, else the machine's own.  Throws UsageError when
-    // `wanted` cannot be had here.
+    // The native path behind a Windows path of the library's; nullopt when
+    // its drive does not exist for the library.
+    virtual std::optional<std::filesystem::path> nativePath(const std::string& path) const = 0;
+
+    // Sets the Windows version the library will detect: `wanted`, else the
+    // machine's own, which it returns.
     virtual Windows settleWindows(std::optional<Windows> wanted) = 0;
 
-    // Puts the machine in place; call before the first call into the library.
-    virtual void publish() = 0;
+    // Puts the machine in place for `library`; call before the first call
+    // into it.
+    virtual void publish(const DynamicModule& library) = 0;
 
-    // The drive letters the host mapped, with their native folders.
-    virtual std::vector<std::pair<char, std::filesystem::path>> mappedDrives() const = 0;
+    // What the user should know about this machine (one line each).
+    virtual std::vector<std::string> notes() const = 0;
 };
 
 // `scratch` is an empty folder of the host's that the machine may fill; the
@@ -51,9 +60,18 @@ public:
 std::unique_ptr<LibraryMachine> makeLibraryMachine(const std::filesystem::path& scratch);
 
 // The `host` command's raw machine settings: the drive map and the Windows
-// version of the POSIX machine, passed on unchanged.  Throws UsageError on
-// Windows, where the library sees the real drives and version.
+// version of the POSIX machine, checked and passed on.  Throws UsageError on
+// a malformed value, and on Windows, where the library sees the real drives
+// and version.
 void applyHostMachine(const std::optional<std::string>& drives,
                       const std::optional<std::string>& winver);
+
+// Where `host`'s list path is on this machine (through the drive map on
+// Linux); nullopt with `why` set when the library cannot reach it.
+std::optional<std::filesystem::path> hostNativePath(const std::string& path, std::string& why);
+
+// Checks a drive map "C=/srv/c;D=/srv/d" and a version "6.0" or "6.0:server".
+void checkDriveMap(const std::string& map);
+void checkWinver(const std::string& winver);
 
 }  // namespace mfgtool

@@ -1,24 +1,21 @@
 // mfglist: the command-line host of the install-list library.  It loads the
 // library at run time and calls its exports as the factory host does, either
 // from a folder of process files (`preview`) or with the exact arguments of
-// one factory call (`host`).
+// one factory call (`host`), and compares two lists (`diff`).
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>
+#include <sstream>
 
 #include "commands.h"
 #include "errors.h"
+#include "json_contract.h"
+#include "options.h"
+#include "system.h"
 
 namespace {
 
-const char* const kExitStatuses =
-    "Exit status: 0 done; 1 this machine let the run down (temporary folder, a file);\n"
-    "2 bad use of the command line; 3 the library cannot be loaded or lacks an export.\n"
-    "Errors are one line on standard error.";
-
-const char* const kLibraryHelp =
-    "The library file to load; by default the one beside this program, else the one in the "
-    "build tree (this program's folder/../src)";
+using namespace mfgtool;
 
 const char* const kPreviewFooter =
     "Process-file mode (the default) reads FOLDER/MfgProc.ini: a driver list takes every\n"
@@ -28,24 +25,28 @@ const char* const kPreviewFooter =
     "for every machine) and SoftProc.ini (software) from FOLDER; the library's group is\n"
     "PRELOAD unless --group says otherwise.\n"
     "\n"
-    "On Linux the tool maps FOLDER to drive P:, the list's folder to L: and scratch folders to\n"
-    "C: and D: (MFGLIST_DRIVES) for the library, and --windows sets MFGLIST_WINVER.  On Windows\n"
-    "the library sees the real folders and detects the real version.\n"
+    "The library runs in a scratch machine: its fixed files (C:\\vrelDebug.flg,\n"
+    "D:\\ombrix_drvinst.log, Temp.ini, D:\\temp.ini) go to a scratch folder, removed afterwards,\n"
+    "and --windows sets the version it detects, on Linux and on Windows.  Text is shown as\n"
+    "UTF-8 (the terminal's encoding on a terminal); the table is cut to the terminal's width,\n"
+    "or to --width, and never when written to a file or pipe without --width.\n"
     "\n"
     "Examples:\n"
     "  mfglist preview examples/factory --ids-file examples/ids.txt\n"
     "  mfglist preview examples/factory --group REWORK --callfactory --windows vista\n"
     "  mfglist preview examples/factory --kind software --id MEDIAPLAYER --id BACKUP\n"
     "  mfglist preview examples/cdrom --cdrom --ids-file examples/ids.txt --trace\n"
-    "  mfglist preview examples/cdrom --cdrom --kind all-software --json\n"
-    "  mfglist preview examples/factory --output list.ini\n";
+    "  mfglist preview examples/factory --json > before.json    # edit MfgProc.ini, then:\n"
+    "  mfglist preview examples/factory --json > after.json\n"
+    "  mfglist diff before.json after.json\n";
 
 const char* const kHostFooter =
-    "Prints nothing but errors and leaves the list file where --output says.  IDs from\n"
-    "--ids-file are taken line by line exactly as written (only line ends are removed).\n"
-    "On Linux the library sees the drives of MFGLIST_DRIVES (or --drives) and the version of\n"
-    "MFGLIST_WINVER (or --winver); on Windows the real ones.  A command line that begins\n"
-    "with '-' is given as --command-line=-CDROM.\n"
+    "Prints nothing but errors and leaves the list file where --output says; status 4 when no\n"
+    "list file is there afterwards.  IDs from --ids-file are taken line by line exactly as\n"
+    "written (only line ends and a byte-order mark are removed; Unicode files are converted to\n"
+    "the library's code page).  On Linux the library sees the drives of MFGLIST_DRIVES (or\n"
+    "--drives) and the version of MFGLIST_WINVER (or --winver); on Windows the real ones.  A\n"
+    "command line that begins with '-' is given as --command-line=-CDROM.\n"
     "\n"
     "Examples:\n"
     "  mfglist host --command-line \"C:\\TOOLS\\SETUP.EXE -P C:\\PROC -T PRELOAD -F\" \\\n"
@@ -53,57 +54,62 @@ const char* const kHostFooter =
     "  mfglist host --command-line \"SETUP.EXE -CDROM\" --kind 1 --all-software \\\n"
     "      --output D:\\SOFT.INI\n";
 
-std::string commandOf(const CLI::App& app) {
-    const auto chosen = app.get_subcommands();
-    return chosen.empty() ? "mfglist" : "mfglist " + chosen.front()->get_name();
+const char* const kDiffFooter =
+    "Each of A and B is an install list file or the saved JSON of 'mfglist preview --json'.\n"
+    "Entries are matched by section where both lists hold the same entry there, then by NAME\n"
+    "and HARDID, then by section again (an entry edited in place); the report names entries\n"
+    "added, removed, moved in the install order, and every changed key.  Status 0 when the\n"
+    "lists are equal, 1 when they differ, 2 when a file cannot be read.\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist diff before.json after.json\n"
+    "  mfglist diff old/LIST.INI new/LIST.INI --json\n";
+
+bool wantsJson(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--json") return true;
+    return false;
+}
+
+// One failure, told the way the caller asked: a line on standard error, or
+// a JSON document on standard output.
+int fail(bool json, const std::string& command, int status, const std::string& message) {
+    if (json)
+        writeStdout(jsonError(command, status, message)
+                        .dump(2, ' ', false, Json::error_handler_t::replace) +
+                    "\n");
+    else
+        std::cerr << "mfglist: " << message << '\n';
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace mfgtool;
-
     CLI::App app{"Runs the install-list library the way the factory host does.", "mfglist"};
     app.require_subcommand(1);
     // Values here are paths, which on Windows may start with '/': never options.
     app.allow_windows_style_options(false);
-    app.footer(std::string("\nSee 'mfglist preview --help' and 'mfglist host --help'.\n") +
-               kExitStatuses);
+    app.set_version_flag("--version", std::string("mfglist ") + MFGLIST_VERSION,
+                         "Print the version and exit");
+    app.footer(std::string("\nSee 'mfglist preview --help', 'mfglist host --help' and "
+                           "'mfglist diff --help'.\n") +
+               kExitStatusHelp);
 
     PreviewOptions preview;
     CLI::App* previewCommand = app.add_subcommand(
         "preview", "Show the install list that the library makes from a folder of process files.");
-    previewCommand
-        ->add_option("FOLDER", preview.folder,
-                     "Folder of the process files (MfgProc.ini, or the CD-ROM files "
-                     "with --cdrom)")
-        ->required();
-    previewCommand->add_flag("--cdrom", preview.cdrom,
-                             "CD-ROM mode: read DrvProc.ini, DrvCofg.ini and SoftProc.ini");
-    previewCommand->add_option("--group", preview.group, "Group to list (-T); default PRELOAD");
-    previewCommand->add_flag("--callfactory", preview.callFactory,
-                             "Read every group setting into SYSTEM (-F), not LOG_FILE only");
-    previewCommand->add_option("--kind", preview.kind,
-                               "List kind: driver (default), software or all-software");
-    previewCommand
-        ->add_option("--id", preview.ids,
-                     "A hardware ID (driver list) or package name (software list); "
-                     "repeat for more")
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    previewCommand->add_option("--ids-file", preview.idsFile,
-                               "File of IDs, one a line ('-' = standard input); blank lines and "
-                               "lines starting with # are skipped");
-    previewCommand->add_option("--windows", preview.windows,
-                               "Windows the library targets: xp or vista (on Windows: the "
-                               "detected one only)");
+    addRunOptions(*previewCommand, preview);
     previewCommand->add_option("--output", preview.output,
                                "Keep the list file here (replaced); default: a temporary file");
-    previewCommand->add_flag("--trace", preview.trace,
-                             "Raise the library's debug flag for this run and show its trace");
-    previewCommand->add_flag("--json", preview.json, "Print the run and the list as JSON");
-    previewCommand->add_option("--library", preview.library, kLibraryHelp);
-    previewCommand->footer(std::string("\n") + kPreviewFooter + "\n" + kExitStatuses);
+    previewCommand->add_flag("--trace", preview.trace, "Show the library's trace of this run");
+    addJsonOption(*previewCommand, preview.json);
+    previewCommand->add_flag("--allow-empty", preview.allowEmpty,
+                             "A list without entries is a success (status 0), not status 4");
+    previewCommand->add_option("--width", preview.width,
+                               "Cut the table to this many columns (default: the terminal's; "
+                               "no cutting into a file or pipe)");
+    previewCommand->footer(std::string("\n") + kPreviewFooter + "\n" + kExitStatusHelp);
 
     HostOptions host;
     CLI::App* hostCommand = app.add_subcommand(
@@ -131,44 +137,63 @@ int main(int argc, char** argv) {
                             "Linux: the library's drive map, e.g. \"C=/srv/c;D=/srv/d\" "
                             "(MFGLIST_DRIVES)");
     hostCommand->add_option("--winver", host.winver,
-                            "Linux: the Windows version the library detects, e.g. 6.0 "
-                            "(MFGLIST_WINVER)");
-    hostCommand->add_option("--library", host.library, kLibraryHelp);
-    hostCommand->footer(std::string("\n") + kHostFooter + "\n" + kExitStatuses);
+                            "Linux: the Windows version the library detects, e.g. 6.0 or "
+                            "6.0:server (MFGLIST_WINVER)");
+    hostCommand->add_option("--library", host.library,
+                            "The library file to load (default: beside this program, else "
+                            "this program's folder/../src)");
+    hostCommand->add_flag("--allow-empty", host.allowEmpty,
+                          "No list file afterwards is a success (status 0), not status 4");
+    hostCommand->footer(std::string("\n") + kHostFooter + "\n" + kExitStatusHelp);
 
-    if (argc < 2) {
-        std::cerr << "mfglist: choose a command, preview or host; see 'mfglist --help'\n";
-        return kExitBadUse;
-    }
-    const std::string first = argv[1];
-    if (!first.empty() && first[0] != '-' && first != "preview" && first != "host") {
-        std::cerr << "mfglist: unknown command " << first
-                  << "; choose preview or host, see 'mfglist --help'\n";
-        return kExitBadUse;
-    }
+    DiffOptions diff;
+    CLI::App* diffCommand =
+        app.add_subcommand("diff", "Compare two install lists (list files or preview JSON).");
+    diffCommand->add_option("A", diff.before, "The list before")->required();
+    diffCommand->add_option("B", diff.after, "The list after")->required();
+    addJsonOption(*diffCommand, diff.json);
+    diffCommand->footer(std::string("\n") + kDiffFooter + "\n" + kExitStatusHelp);
+
+    const bool json = wantsJson(argc, argv);
+    const std::string first = argc > 1 ? argv[1] : "";
+    const std::string command =
+        first == "preview" || first == "host" || first == "diff" ? first : "mfglist";
+    if (argc < 2)
+        return fail(json, command, kExitBadUse,
+                    "choose a command, preview, host or diff; see 'mfglist --help'");
+    if (!first.empty() && first[0] != '-' && command == "mfglist")
+        return fail(json, command, kExitBadUse,
+                    "unknown command " + first + "; choose preview, host or diff, see "
+                    "'mfglist --help'");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
-        const std::string command = commandOf(app);
-        std::cerr << "mfglist: " << e.what() << "; see '" << command << " --help'\n";
-        return kExitBadUse;
+        const std::string help = command == "mfglist" ? "mfglist" : "mfglist " + command;
+        return fail(json, command, kExitBadUse,
+                    parseErrorMessage(e) + "; see '" + help + " --help'");
     }
 
+    std::ostringstream out;
+    int status = kExitOk;
     try {
-        if (previewCommand->parsed()) return runPreview(preview, std::cout);
-        return runHost(host);
+        if (previewCommand->parsed())
+            status = runPreview(preview, out);
+        else if (diffCommand->parsed())
+            status = runDiff(diff, out);
+        else
+            status = runHost(host);
     } catch (const UsageError& e) {
-        std::cerr << "mfglist: " << e.what() << '\n';
-        return kExitBadUse;
+        return fail(json, command, kExitBadUse, e.what());
     } catch (const LibraryError& e) {
-        std::cerr << "mfglist: " << e.what() << '\n';
-        return kExitLibraryProblem;
+        return fail(json, command, kExitLibraryProblem, e.what());
+    } catch (const NoListError& e) {
+        return fail(json, command, kExitNoList, e.what());
     } catch (const RunError& e) {
-        std::cerr << "mfglist: " << e.what() << '\n';
-        return kExitRunFailed;
+        return fail(json, command, kExitRunFailed, e.what());
     } catch (const std::exception& e) {
-        std::cerr << "mfglist: " << e.what() << '\n';
-        return kExitRunFailed;
+        return fail(json, command, kExitRunFailed, e.what());
     }
+    writeStdout(out.str());
+    return status;
 }

@@ -1,9 +1,10 @@
 // What the host needs of the operating system for itself (not for the
-// library): where its program file is, how wide the terminal is, and the
-// Windows machine that the library will see (machine.h).
+// library): where its program file is, the terminal, and the Windows machine
+// that the library will see (machine.h).
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace mfgtool {
 
@@ -15,5 +16,13 @@ std::filesystem::path programFolder();
 int terminalColumns();
 
 unsigned processId();
+
+// Whether command-line arguments arrive as UTF-8 (Linux) rather than in the
+// ANSI code page (Windows).
+bool argumentsAreUtf8();
+
+// Writes UTF-8 text to standard output: to a terminal in the terminal's own
+// encoding, to a file or pipe as UTF-8.
+void writeStdout(const std::string& utf8);
 
 }  // namespace mfgtool

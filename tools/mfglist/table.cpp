@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text_encoding.h"
+
 namespace mfgtool {
 namespace {
 
@@ -14,10 +16,10 @@ const std::string kEllipsis = "...";
 }  // namespace
 
 std::string fitCell(const std::string& text, std::size_t width, bool keepEnd) {
-    if (text.size() <= width) return text;
+    if (displayWidth(text) <= width) return text;
     if (width <= kEllipsis.size()) return kEllipsis.substr(0, width);
-    const std::size_t kept = width - kEllipsis.size();
-    return keepEnd ? kEllipsis + text.substr(text.size() - kept) : text.substr(0, kept) + kEllipsis;
+    const std::string kept(takeColumns(text, width - kEllipsis.size(), keepEnd));
+    return keepEnd ? kEllipsis + kept : kept + kEllipsis;
 }
 
 std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
@@ -25,9 +27,9 @@ std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
                                      std::size_t width) {
     std::vector<std::size_t> widths(columns.size());
     for (std::size_t c = 0; c < columns.size(); ++c) {
-        widths[c] = columns[c].header.size();
+        widths[c] = displayWidth(columns[c].header);
         for (const auto& row : rows)
-            if (c < row.size()) widths[c] = std::max(widths[c], row[c].size());
+            if (c < row.size()) widths[c] = std::max(widths[c], displayWidth(row[c]));
     }
     const auto total = [&] {
         std::size_t sum = kIndent;
@@ -58,7 +60,7 @@ std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const std::string& text = c < cells.size() ? cells[c] : std::string();
             const std::string cell = fitCell(text, widths[c], columns[c].keepEnd && !header);
-            const std::string pad(widths[c] - cell.size(), ' ');
+            const std::string pad(widths[c] - displayWidth(cell), ' ');
             if (c) out.append(kGap, ' ');
             out += columns[c].alignRight ? pad + cell : cell + pad;
         }

@@ -17,7 +17,10 @@ struct TableColumn {
     std::size_t comfortable = 0;  // shrinking columns give up width below this last
 };
 
-// The cell text cut to `width` characters, the cut marked by "...".
+// Text is UTF-8 and widths are terminal columns: a double-width character
+// counts two and is never cut in half.
+
+// The cell text cut to `width` columns, the cut marked by "...".
 std::string fitCell(const std::string& text, std::size_t width, bool keepEnd);
 
 // One string per line, header first, no line longer than `width` unless the

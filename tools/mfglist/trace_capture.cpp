@@ -9,13 +9,13 @@ namespace fs = std::filesystem;
 
 namespace mfgtool {
 
-TraceCapture::TraceCapture(fs::path flagFile, fs::path logFile)
+TraceCapture::TraceCapture(fs::path flagFile, fs::path logFile, bool raise)
     : flagFile_(std::move(flagFile)), logFile_(std::move(logFile)) {
     std::error_code ec;
     logExisted_ = fs::exists(logFile_, ec);
     if (logExisted_) logStart_ = fs::file_size(logFile_, ec);
     if (ec) logStart_ = 0;
-    if (!fs::exists(flagFile_, ec)) {
+    if (raise && !fs::exists(flagFile_, ec)) {
         std::ofstream flag(flagFile_, std::ios::binary);
         if (!flag)
             throw RunError("cannot create the debug flag file " + flagFile_.string() +

@@ -14,8 +14,10 @@ namespace mfgtool {
 
 class TraceCapture {
 public:
-    // Throws RunError when the flag file cannot be created.
-    TraceCapture(std::filesystem::path flagFile, std::filesystem::path logFile);
+    // Throws RunError when the flag file cannot be created.  With `raise`
+    // false the flag is left as it is (the lines are those of a run traced
+    // because the user raised the flag).
+    TraceCapture(std::filesystem::path flagFile, std::filesystem::path logFile, bool raise = true);
     ~TraceCapture();
     TraceCapture(const TraceCapture&) = delete;
     TraceCapture& operator=(const TraceCapture&) = delete;

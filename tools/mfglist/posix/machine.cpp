@@ -16,17 +16,67 @@ std::optional<std::string> environment(const char* name) {
     return value ? std::optional<std::string>(value) : std::nullopt;
 }
 
+char upperLetter(char letter) {
+    return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+}
+
 // The drive of the system directory: the library keeps its temporary
 // section file at that drive's root, so the drive must exist and be
 // writable or every look-up in a process file comes back empty.
 char systemDrive() {
     const std::optional<std::string> dir = environment("MFGLIST_SYSTEM_DIR");
     if (dir && dir->size() >= 2 && (*dir)[1] == ':') {
-        const char letter = (*dir)[0];
-        if (letter >= 'a' && letter <= 'z') return static_cast<char>(letter - 'a' + 'A');
+        const char letter = upperLetter((*dir)[0]);
         if (letter >= 'A' && letter <= 'Z') return letter;
     }
     return 'C';
+}
+
+std::map<char, fs::path> parseDriveMap(const std::string& map) {
+    std::map<char, fs::path> drives;
+    for (std::size_t at = 0; at < map.size();) {
+        std::size_t end = map.find(';', at);
+        if (end == std::string::npos) end = map.size();
+        const std::string item = map.substr(at, end - at);
+        if (item.size() >= 2 && item[1] == '=') drives.emplace(upperLetter(item[0]), item.substr(2));
+        at = end + 1;
+    }
+    return drives;
+}
+
+// A Windows path on the drives of `drives` (Z: is "/" unless mapped), each
+// component found without regard to case where the exact one is missing,
+// as the library finds it.
+std::optional<fs::path> resolve(const std::map<char, fs::path>& drives, const std::string& path) {
+    if (path.size() < 2 || path[1] != ':') return std::nullopt;
+    const char letter = upperLetter(path[0]);
+    const auto drive = drives.find(letter);
+    if (drive == drives.end() && letter != 'Z') return std::nullopt;
+    fs::path native = drive == drives.end() ? fs::path("/") : drive->second;
+    std::size_t at = 2;
+    while (at < path.size()) {
+        std::size_t end = path.find_first_of("\\/", at);
+        if (end == std::string::npos) end = path.size();
+        const std::string part = path.substr(at, end - at);
+        at = end + 1;
+        if (part.empty()) continue;
+        fs::path next = native / part;
+        std::error_code ec;
+        if (!fs::exists(next, ec)) {
+            for (fs::directory_iterator it(native, ec), stop; !ec && it != stop; it.increment(ec)) {
+                const std::string name = it->path().filename().string();
+                if (name.size() == part.size() &&
+                    std::equal(name.begin(), name.end(), part.begin(), [](char a, char b) {
+                        return upperLetter(a) == upperLetter(b);
+                    })) {
+                    next = it->path();
+                    break;
+                }
+            }
+        }
+        native = next;
+    }
+    return native;
 }
 
 class PosixMachine : public LibraryMachine {
@@ -66,17 +116,20 @@ public:
         return drives_.at(drive) / name;
     }
 
-    Windows settleWindows(std::optional<Windows> wanted) override {
-        if (wanted) {
-            winver_ = *wanted == Windows::Vista ? "6.0" : "5.1";
-            return *wanted;
-        }
-        // The library's own rule: only 6.0 on a workstation is Vista.
-        const std::optional<std::string> winver = environment("MFGLIST_WINVER");
-        return winver && *winver == "6.0" ? Windows::Vista : Windows::Xp;
+    std::optional<fs::path> nativePath(const std::string& path) const override {
+        return resolve(drives_, path);
     }
 
-    void publish() override {
+    Windows settleWindows(std::optional<Windows> wanted) override {
+        // The library's own rule: only 6.0 on a workstation is Vista.
+        const std::optional<std::string> winver = environment("MFGLIST_WINVER");
+        const Windows own = winver && *winver == "6.0" ? Windows::Vista : Windows::Xp;
+        if (!wanted) return own;
+        winver_ = *wanted == Windows::Vista ? "6.0" : "5.1";
+        return *wanted;
+    }
+
+    void publish(const DynamicModule&) override {
         std::string map;
         for (const auto& [letter, folder] : drives_) {
             if (!map.empty()) map += ';';
@@ -86,9 +139,7 @@ public:
         if (winver_) ::setenv("MFGLIST_WINVER", winver_->c_str(), 1);
     }
 
-    std::vector<std::pair<char, fs::path>> mappedDrives() const override {
-        return {drives_.begin(), drives_.end()};
-    }
+    std::vector<std::string> notes() const override { return {}; }
 
 private:
     bool isScratch(char letter) const {
@@ -107,8 +158,20 @@ std::unique_ptr<LibraryMachine> makeLibraryMachine(const fs::path& scratch) {
 
 void applyHostMachine(const std::optional<std::string>& drives,
                       const std::optional<std::string>& winver) {
+    if (drives) checkDriveMap(*drives);
+    if (winver) checkWinver(*winver);
     if (drives) ::setenv("MFGLIST_DRIVES", drives->c_str(), 1);
     if (winver) ::setenv("MFGLIST_WINVER", winver->c_str(), 1);
+}
+
+std::optional<fs::path> hostNativePath(const std::string& path, std::string& why) {
+    const std::optional<std::string> map = environment("MFGLIST_DRIVES");
+    std::optional<fs::path> native = resolve(parseDriveMap(map ? *map : ""), path);
+    if (!native)
+        why = path.size() >= 2 && path[1] == ':'
+                  ? "drive " + path.substr(0, 2) + " is not mapped (--drives, MFGLIST_DRIVES)"
+                  : "the path has no drive letter";
+    return native;
 }
 
 }  // namespace mfgtool

@@ -1,8 +1,13 @@
 #include "system.h"
 
+#include <iconv.h>
+#include <langinfo.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <clocale>
+#include <cstring>
+#include <iostream>
 #include <system_error>
 
 namespace mfgtool {
@@ -21,5 +26,37 @@ int terminalColumns() {
 }
 
 unsigned processId() { return static_cast<unsigned>(::getpid()); }
+
+bool argumentsAreUtf8() { return true; }
+
+void writeStdout(const std::string& utf8) {
+    std::string text = utf8;
+    if (::isatty(STDOUT_FILENO)) {
+        std::setlocale(LC_CTYPE, "");
+        const std::string codeset = ::nl_langinfo(CODESET);
+        if (codeset != "UTF-8") {
+            // What the terminal cannot show becomes its nearest letter or '?'.
+            iconv_t cd = ::iconv_open((codeset + "//TRANSLIT").c_str(), "UTF-8");
+            if (cd != reinterpret_cast<iconv_t>(-1)) {
+                std::string out(utf8.size() * 4 + 16, '\0');
+                char* in = text.data();
+                std::size_t inLeft = text.size();
+                char* at = out.data();
+                std::size_t outLeft = out.size();
+                while (inLeft && ::iconv(cd, &in, &inLeft, &at, &outLeft) == static_cast<size_t>(-1)) {
+                    if (!outLeft) break;
+                    *at++ = '?';
+                    --outLeft;
+                    ++in;
+                    --inLeft;
+                }
+                out.resize(static_cast<std::size_t>(at - out.data()));
+                ::iconv_close(cd);
+                text = out;
+            }
+        }
+    }
+    std::cout << text << std::flush;
+}
 
 }  // namespace mfgtool

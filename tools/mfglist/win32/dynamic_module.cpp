@@ -16,6 +16,8 @@ public:
         return reinterpret_cast<Symbol>(GetProcAddress(handle_, name));
     }
 
+    void* handle() const override { return handle_; }
+
 private:
     HMODULE handle_;
 };

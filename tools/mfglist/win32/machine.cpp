@@ -5,26 +5,46 @@
 #include <system_error>
 
 #include "errors.h"
+#include "library.h"
+#include "library_imports.h"
 
 namespace fs = std::filesystem;
 
 namespace mfgtool {
 namespace {
 
-// The library's own detection: only 6.0 on an NT workstation is Vista, and
-// only when the extended version record can be had.
-Windows detectWindows() {
-    OSVERSIONINFOEXA info{};
-    info.dwOSVersionInfoSize = sizeof(info);
-    if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return Windows::Xp;
-    const bool vista = info.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-                       info.wProductType == VER_NT_WORKSTATION && info.dwMajorVersion == 6 &&
-                       info.dwMinorVersion == 0;
-    return vista ? Windows::Vista : Windows::Xp;
+std::string lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+char systemDriveLetter() {
+    char buffer[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
+    return n >= 2 && buffer[1] == ':' ? buffer[0] : 'C';
 }
 
 class Win32Machine : public LibraryMachine {
 public:
+    explicit Win32Machine(const fs::path& scratch) : scratch_(scratch) {
+        std::error_code ec;
+        for (const char* name : {"c", "d"}) {
+            fs::create_directories(scratch / name, ec);
+            if (ec)
+                throw RunError("cannot make the scratch folder " + (scratch / name).string() +
+                               ": " + ec.message());
+        }
+        const char system = systemDriveLetter();
+        redirect_.files = {
+            {"c:\\vreldebug.flg", fixedFile('C', "vrelDebug.flg").string()},
+            {"d:\\ombrix_drvinst.log", fixedFile('D', "ombrix_drvinst.log").string()},
+            {"d:\\temp.ini", fixedFile('D', "temp.ini").string()},
+            {lower(std::string(1, system) + ":\\temp.ini"),
+             (scratch_ / (lower(std::string(1, system)) == "d" ? "d" : "c") / "Temp.ini").string()},
+        };
+    }
+
     std::string reach(const fs::path& folder, char) override {
         std::error_code ec;
         fs::path absolute = fs::absolute(folder, ec);
@@ -35,28 +55,49 @@ public:
     }
 
     fs::path fixedFile(char drive, const std::string& name) const override {
-        return fs::path(std::string(1, drive) + ":\\" + name);
+        return scratch_ / (drive == 'D' ? "d" : "c") / name;
+    }
+
+    std::optional<fs::path> nativePath(const std::string& path) const override {
+        const auto found = redirect_.files.find(lower(path));
+        if (found != redirect_.files.end()) return fs::path(found->second);
+        return fs::path(path);
     }
 
     Windows settleWindows(std::optional<Windows> wanted) override {
-        const Windows detected = detectWindows();
-        if (wanted && *wanted != detected)
-            throw UsageError(std::string("this Windows is detected as ") + windowsName(detected) +
-                             " and the library reads the real version, so --windows " +
-                             windowsName(*wanted) + " can only be previewed on Linux or on " +
-                             windowsName(*wanted));
-        return detected;
+        OSVERSIONINFOEXA info{};
+        info.dwOSVersionInfoSize = sizeof(info);
+        const bool known = GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info)) != 0;
+        // The library's own rule: only 6.0 on an NT workstation is Vista.
+        const bool vista = known && info.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+                           info.wProductType == VER_NT_WORKSTATION && info.dwMajorVersion == 6 &&
+                           info.dwMinorVersion == 0;
+        if (!wanted) return vista ? Windows::Vista : Windows::Xp;
+        redirect_.version = *wanted == Windows::Vista ? std::make_pair(DWORD{6}, DWORD{0})
+                                                      : std::make_pair(DWORD{5}, DWORD{1});
+        notes_.push_back(std::string("the library is told it runs on Windows ") +
+                         windowsName(*wanted) + " (" + (*wanted == Windows::Vista ? "6.0" : "5.1") +
+                         "); this machine reports " + std::to_string(info.dwMajorVersion) + "." +
+                         std::to_string(info.dwMinorVersion));
+        return *wanted;
     }
 
-    void publish() override {}
+    void publish(const DynamicModule& library) override {
+        redirectLibraryImports(static_cast<HMODULE>(library.handle()), redirect_);
+    }
 
-    std::vector<std::pair<char, fs::path>> mappedDrives() const override { return {}; }
+    std::vector<std::string> notes() const override { return notes_; }
+
+private:
+    fs::path scratch_;
+    ImportRedirect redirect_;
+    std::vector<std::string> notes_;
 };
 
 }  // namespace
 
-std::unique_ptr<LibraryMachine> makeLibraryMachine(const fs::path&) {
-    return std::make_unique<Win32Machine>();
+std::unique_ptr<LibraryMachine> makeLibraryMachine(const fs::path& scratch) {
+    return std::make_unique<Win32Machine>(scratch);
 }
 
 void applyHostMachine(const std::optional<std::string>& drives,
@@ -67,6 +108,17 @@ void applyHostMachine(const std::optional<std::string>& drives,
     if (winver)
         throw UsageError(
             "--winver is for the Linux build; on Windows the library reads the real version");
+}
+
+std::optional<fs::path> hostNativePath(const std::string& path, std::string& why) {
+    if (path.size() >= 2 && path[1] == ':') {
+        const std::string root = path.substr(0, 2) + "\\";
+        if (GetDriveTypeA(root.c_str()) == DRIVE_NO_ROOT_DIR) {
+            why = "drive " + path.substr(0, 2) + " does not exist on this machine";
+            return std::nullopt;
+        }
+    }
+    return fs::path(path);
 }
 
 }  // namespace mfgtool

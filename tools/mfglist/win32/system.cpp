@@ -1,7 +1,10 @@
 #include "system.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <iostream>
 #include <string>
 
 namespace mfgtool {
@@ -20,5 +23,29 @@ int terminalColumns() {
 }
 
 unsigned processId() { return static_cast<unsigned>(GetCurrentProcessId()); }
+
+bool argumentsAreUtf8() { return false; }
+
+void writeStdout(const std::string& utf8) {
+    // A console takes UTF-16 whatever its code page; files and pipes get
+    // UTF-8.
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(out, &mode)) {
+        const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                          nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(n), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                            n);
+        DWORD written = 0;
+        std::cout << std::flush;
+        WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    // Line ends as written, so that both builds give the same bytes.
+    std::cout << std::flush;
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::cout << utf8 << std::flush;
+}
 
 }  // namespace mfgtool

@@ -1,0 +1,171 @@
+// The tool's pure pieces, called directly: table fitting and cell cutting by
+// display width, the list-file reader, code-page text, ID files, and the
+// comparison of two lists.
+#include <gtest/gtest.h>
+
+#include "diff.h"
+#include "errors.h"
+#include "ids.h"
+#include "list_file.h"
+#include "table.h"
+#include "text_encoding.h"
+
+namespace mfgtool {
+namespace {
+
+const std::string kKanji = "\xE6\xBC\xA2\xE5\xAD\x97";  // 2 characters, 4 columns
+
+TEST(ToolTable, CellsAreCutByDisplayWidthNeverInsideACharacter) {
+    const struct {
+        std::string text;
+        std::size_t width;
+        bool keepEnd;
+        std::string cut;
+    } cases[] = {
+        {"short", 10, false, "short"},
+        {"C:\\A\\LONG\\PATH.EXE", 12, true, "...\\PATH.EXE"},
+        {"A long driver name", 10, false, "A long ..."},
+        {kKanji + kKanji, 6, false, "\xE6\xBC\xA2..."},  // a wide character is not halved
+        {kKanji + kKanji, 7, false, kKanji + "..."},
+        {"r\xC3\xA9seau", 6, false, "r\xC3\xA9seau"},  // é is one column
+        {"anything", 2, false, ".."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string cut = fitCell(c.text, c.width, c.keepEnd);
+        EXPECT_EQ(cut, c.cut);
+        EXPECT_LE(displayWidth(cut), c.width);
+    }
+}
+
+TEST(ToolTable, ColumnsAlignByDisplayWidthAndFitTheWidth) {
+    const std::vector<TableColumn> columns = {{"NAME", false, true, false, 4},
+                                              {"ID", true, false, false, 0}};
+    const std::vector<std::vector<std::string>> rows = {{kKanji, "1"}, {"ab", "22"}};
+    const std::vector<std::string> lines = renderTable(columns, rows, 40);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "  " + kKanji + "   1");
+    EXPECT_EQ(lines[2], "  ab    22");
+    for (const std::string& line : renderTable(columns, {{kKanji + kKanji + kKanji, "1"}}, 12))
+        EXPECT_LE(displayWidth(line), 12u) << line;
+}
+
+TEST(ToolListFile, FirstSectionAndKeyWinWithoutRegardToCase) {
+    const IniDocument document = parseIni(
+        "KEY=before any section\r\n[SYSTEM]\r\nCOUNT=2\r\ncount=9\r\n[0]\r\nNAME=\"First\"\r\n"
+        "[system]\r\nCOUNT=7\r\n[1]\r\n  NAME =  Second  \r\n");
+    ASSERT_EQ(document.sections().size(), 3u);
+    EXPECT_EQ(*document.find("system")->find("count"), "2");
+    const InstallList list = installListFrom(document);
+    ASSERT_EQ(list.entries.size(), 2u);
+    EXPECT_EQ(list.entries[0][0].second, "First");
+    EXPECT_EQ(list.entries[1][0].second, "Second");
+    EXPECT_TRUE(list.problems.empty());
+}
+
+TEST(ToolListFile, ReadsAListOfManyEntries) {
+    std::string text = "[SYSTEM]\r\nCOUNT=40000\r\n";
+    for (int i = 0; i < 40000; ++i)
+        text += "[" + std::to_string(i) + "]\r\nNAME=E" + std::to_string(i) + "\r\n";
+    const InstallList list = installListFrom(parseIni(text));
+    ASSERT_EQ(list.entries.size(), 40000u);
+    EXPECT_EQ(list.entries[39999][0].second, "E39999");
+}
+
+TEST(ToolText, CodePagesToUtf8AndBack) {
+    const struct {
+        int codePage;
+        std::string bytes;
+        std::string utf8;
+        bool valid;
+    } cases[] = {
+        {1252, "r\xE9seau \x80", "r\xC3\xA9seau \xE2\x82\xAC", true},
+        {1252, "a\x81z", "a\xEF\xBF\xBDz", false},  // 0x81 is no character in 1252
+        {932, "\x83h\x83\x89\x83" "C\x83o", "\xE3\x83\x89\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x90", true},
+        {932, "\xB1", "\xEF\xBD\xB1", true},        // half-width katakana, one byte
+        {932, "A\x83", "A\xEF\xBF\xBD", false},      // a lead byte without its second byte
+        {936, "\xD6\xD0\xCE\xC4", "\xE4\xB8\xAD\xE6\x96\x87", true},
+        {949, "\xC7\xD1", "\xED\x95\x9C", true},
+        {950, "\xA4\xA4", "\xE4\xB8\xAD", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.codePage) + " " + c.utf8);
+        const DecodedText decoded = decodeCodePage(c.bytes, c.codePage);
+        EXPECT_EQ(decoded.utf8, c.utf8);
+        EXPECT_EQ(decoded.valid, c.valid);
+        if (c.valid) {
+            EXPECT_EQ(encodeCodePage(c.utf8, c.codePage), c.bytes);
+        }
+    }
+    EXPECT_EQ(encodeCodePage(kKanji, 1252), std::nullopt);
+    EXPECT_EQ(displayWidth(kKanji + "ab"), 6u);
+}
+
+TEST(ToolIds, EveryEncodingGivesTheCodePageBytes) {
+    const std::string ids = "# machine\r\n R\xC3\xA9seau \r\n;skip\r\n\r\nACPI0003";
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("R\xE9seau\nX")) utf16 += std::string{c, '\0'};
+    const struct {
+        std::string text;
+        IdLines mode;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {ids, IdLines::Tidy, {"R\xE9seau", "ACPI0003"}},
+        {"\xEF\xBB\xBF" + ids, IdLines::Tidy, {"R\xE9seau", "ACPI0003"}},
+        {utf16, IdLines::Tidy, {"R\xE9seau", "X"}},
+        {"R\xE9seau\r\n", IdLines::Tidy, {"R\xE9seau"}},  // already the code page's bytes
+        {"\xEF\xBB\xBF A \r\n\r\n#B", IdLines::Verbatim, {" A ", "", "#B"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(idsFromText(c.text, c.mode, 1252, "ids"), c.expected);
+    }
+    try {
+        idsFromText("A\n" + kKanji + "\n", IdLines::Tidy, 1252, "ids.txt");
+        ADD_FAILURE() << "no error";
+    } catch (const UsageError& e) {
+        EXPECT_NE(std::string(e.what()).find("ids.txt line 2"), std::string::npos) << e.what();
+    }
+}
+
+KeyValues entry(const std::string& name, const std::string& hardId, const std::string& exe = "x") {
+    return {{"NAME", name}, {"HARDID", hardId}, {"EXEPATH", exe}};
+}
+
+TEST(ToolDiff, AddedRemovedMovedAndChanged) {
+    const ComparedList before = {KeyValues{{"LOG_FILE", "a"}, {"COUNT", "4"}},
+                                 {entry("A", "1"), entry("B", "2"), entry("C", "3"), entry("D", "4")}};
+    const struct {
+        const char* what;
+        std::vector<KeyValues> after;
+        std::vector<std::size_t> added, removed;
+        std::vector<std::string> moved, changed;
+    } cases[] = {
+        {"same", before.entries, {}, {}, {}, {}},
+        {"one inserted: the rest keep their order", {entry("A", "1"), entry("N", "9"), entry("B", "2"), entry("C", "3"), entry("D", "4")}, {1}, {}, {}, {}},
+        {"one removed", {entry("A", "1"), entry("C", "3"), entry("D", "4")}, {}, {1}, {}, {}},
+        {"one moved to the end", {entry("B", "2"), entry("C", "3"), entry("D", "4"), entry("A", "1")}, {}, {}, {"A"}, {}},
+        {"a path changed", {entry("A", "1"), entry("B", "2", "y"), entry("C", "3"), entry("D", "4")}, {}, {}, {}, {"B"}},
+        {"renamed in place", {entry("A", "1"), entry("B2", "2"), entry("C", "3"), entry("D", "4")}, {}, {}, {}, {"B2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ListDiff diff = compareLists(before, {before.system, c.after});
+        EXPECT_EQ(diff.added, c.added);
+        EXPECT_EQ(diff.removed, c.removed);
+        std::vector<std::string> moved, changed;
+        for (const EntryChange& change : diff.matched) {
+            if (change.moved) moved.push_back(change.name);
+            if (!change.keys.empty()) changed.push_back(change.name);
+        }
+        EXPECT_EQ(moved, c.moved);
+        EXPECT_EQ(changed, c.changed);
+        EXPECT_EQ(diff.equal(), std::string(c.what) == "same");
+    }
+    const ListDiff system = compareLists(before, {KeyValues{{"LOG_FILE", "b"}, {"COUNT", "9"}}, before.entries});
+    ASSERT_EQ(system.system.size(), 1u) << "COUNT is the entries' to tell";
+    EXPECT_EQ(system.system[0].key, "LOG_FILE");
+}
+
+}  // namespace
+}  // namespace mfgtool

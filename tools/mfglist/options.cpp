@@ -1,0 +1,73 @@
+#include "options.h"
+
+namespace mfgtool {
+
+const char* const kExitStatusHelp =
+    "Exit status: 0 the list was written (diff: the lists are equal); 1 this machine let the\n"
+    "run down (temporary folder, a file), or diff: the lists differ; 2 bad use of the command\n"
+    "line; 3 the library cannot be loaded or lacks an export; 4 the library wrote no list,\n"
+    "or one without entries (--allow-empty accepts that).  Errors are one line on standard\n"
+    "error, or with --json a JSON document on standard output with the same status.";
+
+namespace {
+
+const char* const kLibraryHelp =
+    "The library file to load; by default the one beside this program, else the one in the "
+    "build tree (this program's folder/../src)";
+
+}  // namespace
+
+void addRunOptions(CLI::App& command, RunOptions& options) {
+    command
+        .add_option("FOLDER", options.folder,
+                    "Folder of the process files (MfgProc.ini, or the CD-ROM files with --cdrom)")
+        ->required();
+    command.add_flag("--cdrom", options.cdrom,
+                     "CD-ROM mode: read DrvProc.ini, DrvCofg.ini and SoftProc.ini");
+    command.add_option("--group", options.group, "Group to list (-T); default PRELOAD");
+    command.add_flag("--callfactory", options.callFactory,
+                     "Read every group setting into SYSTEM (-F), not LOG_FILE only");
+    command.add_option("--kind", options.kind,
+                       "List kind: driver (default), software or all-software");
+    command
+        .add_option("--id", options.ids,
+                    "A hardware ID (driver list) or package name (software list); repeat for more")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    command.add_option("--ids-file", options.idsFile,
+                       "File of IDs, one a line ('-' = standard input): UTF-8 (with or without "
+                       "BOM), UTF-16 with BOM, or the library's code page; blank lines and lines "
+                       "starting with # or ; are skipped");
+    command.add_option("--windows", options.windows,
+                       "Windows the library targets: xp or vista (default: this machine's)");
+    command.add_option("--library", options.library, kLibraryHelp);
+}
+
+void addJsonOption(CLI::App& command, bool& json) {
+    command.add_flag("--json", json,
+                     "Print JSON (docs/mfglist.schema.json); errors too, on standard output");
+}
+
+std::string parseErrorMessage(const CLI::ParseError& error) {
+    std::string text = error.what();
+    const auto after = [&](const std::string& start) {
+        return text.rfind(start, 0) == 0 ? text.substr(start.size()) : std::string();
+    };
+    if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
+        std::string extras = after("The following arguments were not expected: ");
+        if (extras.empty()) extras = after("The following argument was not expected: ");
+        return "unknown option or extra argument " + (extras.empty() ? text : extras);
+    }
+    if (dynamic_cast<const CLI::RequiredError*>(&error)) {
+        const std::string name = text.substr(0, text.find(' '));
+        return name + " is required";
+    }
+    if (dynamic_cast<const CLI::ConversionError*>(&error) ||
+        dynamic_cast<const CLI::ValidationError*>(&error))
+        return "a value is not a number where one is needed (" + text + ")";
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error)) return "an option lacks its value (" + text + ")";
+    if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+}  // namespace mfgtool

@@ -1,0 +1,160 @@
+#include "report.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "mfglist/mfglist.h"
+#include "table.h"
+#include "text_encoding.h"
+
+namespace mfgtool {
+namespace {
+
+const char* const kProcessFile = "MfgProc.ini";
+
+std::string valueOf(const KeyValues& keys, const std::string& key) {
+    for (const auto& [name, value] : keys)
+        if (name == key) return value;
+    return {};
+}
+
+std::string upperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+const char* kindLabel(const Plan& plan) {
+    if (plan.allSoftware) return "complete software list";
+    return plan.listKind == LIST_SOFTWARE ? "software list" : "driver list";
+}
+
+}  // namespace
+
+void printPreviewText(const ReportContext& context, std::size_t width, std::ostream& out) {
+    const Plan& plan = context.plan;
+    const LibraryRun& run = context.run;
+    const auto text = [&](const std::string& bytes) {
+        return decodeCodePage(bytes, plan.codePage).utf8;
+    };
+    if (width == 0) width = std::numeric_limits<std::size_t>::max() / 2;
+    constexpr std::size_t kLabel = 15;
+    const auto row = [&](const std::string& label, const std::string& value, bool path = false) {
+        const std::size_t room = width > kLabel + 8 ? width - kLabel : 8;
+        out << label << std::string(kLabel - label.size(), ' ') << fitCell(value, room, path)
+            << '\n';
+    };
+    std::string seen = plan.folder.string();
+    if (run.folderForLibrary != plan.folder.string() + "\\" &&
+        run.folderForLibrary != plan.folder.string())
+        seen += "  (the library sees " + run.folderForLibrary + ")";
+    row("Process files", seen, true);
+    row("Mode", plan.cdrom ? "CD-ROM: DrvProc.ini, DrvCofg.ini, SoftProc.ini"
+                           : std::string("process file: ") + kProcessFile);
+    row("List", std::string(kindLabel(plan)) + " of group " + text(run.group) + " for Windows " +
+                    windowsName(run.windows) + (plan.callFactory ? ", CALLFACTORY" : ""));
+    if (!plan.allSoftware) {
+        const bool one = plan.ids.size() == 1;
+        std::string ids =
+            std::to_string(plan.ids.size()) + (plan.listKind == LIST_SOFTWARE
+                                                   ? (one ? " package name" : " package names")
+                                                   : (one ? " hardware ID" : " hardware IDs"));
+        if (!plan.cdrom && plan.listKind == LIST_DRIVER)
+            ids += ", not matched for a driver list from " + std::string(kProcessFile);
+        row("IDs", ids);
+    }
+    row("Command line", text(run.commandLine));
+    row("Library", context.libraryFile, true);
+    row("List file", plan.output ? plan.output->string() : "temporary, removed afterwards",
+        plan.output.has_value());
+
+    if (run.list.system) {
+        out << "\nSYSTEM\n";
+        std::size_t keyWidth = 0;
+        for (const auto& [key, value] : *run.list.system) keyWidth = std::max(keyWidth, key.size());
+        for (const auto& [key, value] : *run.list.system) {
+            std::string line =
+                "  " + key + std::string(keyWidth - key.size() + 2, ' ') + text(value);
+            while (!line.empty() && line.back() == ' ') line.pop_back();
+            out << fitCell(line, width, false) << '\n';
+        }
+    }
+
+    out << '\n';
+    if (run.list.entries.empty()) {
+        out << "Entries: the list has no entries"
+            << (run.list.written ? "." : " (the library wrote no list file).") << '\n';
+    } else {
+        out << "Entries in install order: " << run.list.entries.size() << '\n';
+        const std::vector<TableColumn> columns = {
+            {"#", true, false, false, 0},       {"NAME", false, true, false, 16},
+            {"TYPE", false, true, false, 9},    {"HARDID", false, true, false, 16},
+            {"ID", true, false, false, 0},      {"EXEPATH", false, true, true, 20},
+            {"TIMEOUT", true, false, false, 0}, {"REBOOT_COUNT", true, false, false, 0},
+        };
+        std::vector<std::vector<std::string>> rows;
+        for (std::size_t i = 0; i < run.list.entries.size(); ++i) {
+            const KeyValues& entry = run.list.entries[i];
+            std::vector<std::string> cells = {std::to_string(i)};
+            for (const char* key :
+                 {"NAME", "TYPE", "HARDID", "ID", "EXEPATH", "TIMEOUT", "REBOOT_COUNT"})
+                cells.push_back(text(valueOf(entry, key)));
+            rows.push_back(std::move(cells));
+        }
+        for (const std::string& line : renderTable(columns, rows, width)) out << line << '\n';
+    }
+
+    if (context.showTrace) {
+        out << "\nTrace of this run (D:\\ombrix_drvinst.log)";
+        if (run.trace.empty()) out << ": the library wrote no trace lines";
+        out << '\n';
+        for (const std::string& line : run.trace) out << "  " << text(line) << '\n';
+    }
+}
+
+Json previewJson(const ReportContext& context, const std::string& status, int exitStatus) {
+    const Plan& plan = context.plan;
+    const LibraryRun& run = context.run;
+    TextForJson text;
+    text.codePage = plan.codePage;
+    text.prefixes = {{run.folderForLibrary, "<folder>\\"}, {run.listFolderForLibrary, "<list>\\"}};
+
+    Json json = jsonDocument("preview", status, exitStatus);
+    json["code_page"] = plan.codePage;
+    Json request;
+    request["mode"] = plan.cdrom ? "cdrom" : "process-file";
+    request["kind"] = plan.kind;
+    request["group"] = text(run.group);
+    request["callfactory"] = plan.callFactory;
+    request["windows"] = windowsName(run.windows);
+    Json ids = Json::array();
+    for (const std::string& id : plan.ids) ids.push_back(text(id));
+    request["ids"] = ids;
+    request["list_file_kept"] = plan.output.has_value();
+    json["run"] = request;
+    json["list"] = installListJson(run.list, text);
+    json["problems"] = run.list.problems;
+    if (run.noList) json["reason"] = *run.noList;
+    if (context.showTrace) {
+        Json trace = Json::array();
+        for (const std::string& line : run.trace) {
+            // Paths inside a line: each folder's name wherever it stands, in
+            // any case (the library upper-cases its command line).
+            std::string shown = text(line);
+            for (const auto& [prefix, name] : text.prefixes) {
+                const std::string from = upperAscii(decodeCodePage(prefix, plan.codePage).utf8);
+                std::size_t at = 0;
+                while (!from.empty() &&
+                       (at = upperAscii(shown).find(from, at)) != std::string::npos) {
+                    shown.replace(at, from.size(), name);
+                    at += name.size();
+                }
+            }
+            trace.push_back(shown);
+        }
+        json["trace"] = trace;
+    }
+    return json;
+}
+
+}  // namespace mfgtool

@@ -1,0 +1,125 @@
+#include "scratch_run.h"
+
+#include <system_error>
+
+#include "errors.h"
+#include "mfglist/mfglist.h"
+#include "no_list.h"
+#include "system.h"
+#include "trace_capture.h"
+
+namespace fs = std::filesystem;
+
+namespace mfgtool {
+namespace {
+
+const char* const kDefaultGroup = "PRELOAD";
+
+}  // namespace
+
+ScratchFolder::ScratchFolder() {
+    std::error_code ec;
+    const fs::path base = fs::temp_directory_path(ec);
+    if (ec) throw RunError("no temporary folder on this machine: " + ec.message());
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        fs::path candidate =
+            base / ("mfglist-" + std::to_string(processId()) + "-" + std::to_string(attempt));
+        if (fs::create_directory(candidate, ec)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw RunError("cannot make a folder in " + base.string() + ": " + ec.message());
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library) {
+    ScratchFolder scratch;
+    std::unique_ptr<LibraryMachine> machine = makeLibraryMachine(scratch.path());
+    LibraryRun run;
+    run.folderForLibrary = machine->reach(plan.folder, 'P');
+    run.windows = machine->settleWindows(plan.windows);
+    run.group = plan.group ? *plan.group : kDefaultGroup;
+
+    fs::path listFile;
+    std::string listForLibrary;
+    std::error_code ec;
+    if (plan.output) {
+        listFile = *plan.output;
+        // The library adds to a list file that is there already; a preview
+        // shows this run's list only.
+        fs::remove(listFile, ec);
+        run.listFolderForLibrary = machine->reach(listFile.parent_path(), 'L');
+        listForLibrary = run.listFolderForLibrary + listFile.filename().string();
+    } else {
+        fs::create_directory(scratch.path() / "list", ec);
+        listFile = scratch.path() / "list" / "list.ini";
+        run.listFolderForLibrary = machine->reach(listFile.parent_path(), 'L');
+        listForLibrary = run.listFolderForLibrary + "list.ini";
+    }
+
+    // On the line and on a CD-ROM the library lies beside its process files,
+    // so its folder is $TESTDIR: -D makes the previewed folder $TESTDIR, as
+    // if the library lay there, instead of the build tree it is loaded from.
+    // In CD-ROM mode the library reads its fixed files from its own folder;
+    // pointing -P at a folder without MfgProc.ini gives the same mode with
+    // the files read from there.
+    requireOptionSafe(run.folderForLibrary, "the folder's path");
+    run.commandLine = "mfglist -D " + run.folderForLibrary + " -P " + run.folderForLibrary;
+    if (plan.group) run.commandLine += " -T " + *plan.group;
+    if (plan.callFactory) run.commandLine += " -F";
+
+    machine->publish(*library.module);
+    {
+        TraceCapture capture(machine->fixedFile('C', "vrelDebug.flg"),
+                             machine->fixedFile('D', "ombrix_drvinst.log"));
+        std::vector<const char*> pointers;
+        for (const std::string& id : plan.ids) pointers.push_back(id.c_str());
+        library.initMfgList(plan.listKind, run.commandLine.c_str(), 0);
+        if (plan.allSoftware)
+            library.createAllSoftIniFile(listForLibrary.c_str());
+        else
+            library.createIniFile(static_cast<int>(pointers.size()),
+                                  pointers.empty() ? nullptr : pointers.data(),
+                                  listForLibrary.c_str());
+        run.trace = capture.lines();
+    }
+    run.list = readInstallList(listFile);
+    run.notes = machine->notes();
+
+    const NativePath native = [&](const std::string& path) { return machine->nativePath(path); };
+    if (!run.list.written) {
+        run.noList = reasonFromTrace(run.trace, native);
+        if (!run.noList) {
+            // A CD-ROM driver list without entries writes no file at all.
+            run.empty = true;
+            run.noList = "the library wrote no list file: no entry was selected";
+        }
+    } else if (run.list.entries.empty()) {
+        run.noList = reasonFromTrace(run.trace, native);
+        if (!run.noList && !run.list.problems.empty()) run.noList = run.list.problems.front();
+        if (!run.noList) {
+            run.empty = true;
+            run.noList = "the list has no entries";
+        }
+    }
+    // Named for the user, the same on every run: the folder as "<folder>\".
+    if (run.noList) {
+        const std::string& prefix = run.folderForLibrary;
+        std::string& reason = *run.noList;
+        const auto upper = [](std::string text) {
+            for (char& c : text)
+                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            return text;
+        };
+        const std::size_t at = upper(reason).find(upper(prefix));
+        if (!prefix.empty() && at != std::string::npos) reason.replace(at, prefix.size(), "<folder>\\");
+    }
+    return run;
+}
+
+}  // namespace mfgtool

@@ -1,0 +1,50 @@
+// The run itself: a scratch folder of this run, the library's machine built
+// in it (machine.h), the factory call made from the plan, and what came
+// back: the list, the library's trace of the run, and why no list was
+// written when none was.  Nothing of the run stays on the machine.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "library.h"
+#include "list_file.h"
+#include "machine.h"
+#include "plan.h"
+
+namespace mfgtool {
+
+// A fresh folder of this run, removed with everything in it at the end.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct LibraryRun {
+    std::string commandLine;       // as passed to MFG_InitMfgList
+    std::string folderForLibrary;  // the previewed folder as the library names it
+    std::string listFolderForLibrary;  // the list file's folder as the library names it
+    std::string group;
+    Windows windows = Windows::Xp;
+    InstallList list;
+    std::vector<std::string> trace;  // this run's lines of the library's trace log
+    std::optional<std::string> noList;  // why the list is missing or empty
+    bool empty = false;  // no entries, and nothing worse (--allow-empty accepts it)
+    std::vector<std::string> notes;
+};
+
+// The library always traces into the scratch machine, so that a missing
+// list can be explained; the lines are shown only when asked for.
+LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library);
+
+}  // namespace mfgtool

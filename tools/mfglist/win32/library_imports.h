@@ -1,0 +1,24 @@
+// The library's own imports of KERNEL32, re-pointed for a preview: its file
+// calls send the library's fixed paths to scratch files, and its version
+// query reports the Windows asked for.  Only the loaded library's import
+// table changes; the rest of the process and the machine are untouched.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace mfgtool {
+
+struct ImportRedirect {
+    // Lower-case Windows path -> native file used instead.
+    std::map<std::string, std::string> files;
+    std::optional<std::pair<DWORD, DWORD>> version;  // major, minor of a workstation
+};
+
+// Installs `redirect` for `library` for the rest of the process.
+void redirectLibraryImports(HMODULE library, const ImportRedirect& redirect);
+
+}  // namespace mfgtool
