@@ -1,5 +1,7 @@
 #include "json_contract.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -8,12 +10,12 @@
 namespace mfgtool {
 namespace {
 
-bool startsWithNoCase(const std::string& text, const std::string& start) {
-    if (text.size() < start.size()) return false;
-    for (std::size_t i = 0; i < start.size(); ++i) {
-        const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
-        if (upper(text[i]) != upper(start[i])) return false;
-    }
+// Does `text` hold `part` at `at`, ASCII case aside (Windows paths).
+bool holdsNoCase(const std::string& text, std::size_t at, const std::string& part) {
+    if (text.size() - at < part.size()) return false;
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    for (std::size_t i = 0; i < part.size(); ++i)
+        if (upper(text[at + i]) != upper(part[i])) return false;
     return true;
 }
 
@@ -49,10 +51,24 @@ Json jsonError(const std::string& command, int exitStatus, const std::string& me
 }
 
 std::string TextForJson::operator()(const std::string& bytes) const {
-    for (const auto& [prefix, shown] : prefixes)
-        if (!prefix.empty() && startsWithNoCase(bytes, prefix))
-            return shown + decodeCodePage(bytes.substr(prefix.size()), codePage).utf8;
-    return decodeCodePage(bytes, codePage).utf8;
+    // The folders are named wherever they stand, at a character's start: a
+    // command line carries them in the middle of its text.
+    std::string shown;
+    std::size_t plain = 0;  // where the text not yet shown starts
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto folder = std::find_if(prefixes.begin(), prefixes.end(), [&](const auto& p) {
+            return !p.first.empty() && holdsNoCase(bytes, at, p.first);
+        });
+        if (folder == prefixes.end()) {
+            at += characterLength(bytes, at, codePage);
+            continue;
+        }
+        shown += decodeCodePage(std::string_view(bytes).substr(plain, at - plain), codePage).utf8;
+        shown += folder->second;
+        at += folder->first.size();
+        plain = at;
+    }
+    return shown + decodeCodePage(std::string_view(bytes).substr(plain), codePage).utf8;
 }
 
 bool isNumberKey(const std::string& key) {

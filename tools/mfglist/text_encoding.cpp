@@ -107,6 +107,12 @@ bool isSupportedCodePage(int codePage) {
            codePage == 950;
 }
 
+std::size_t characterLength(std::string_view bytes, std::size_t at, int codePage) {
+    const auto byte = static_cast<unsigned char>(bytes[at]);
+    if (byte < 0x80 || codePage == 1252 || !isLeadByte(byte, codePage)) return 1;
+    return at + 2 <= bytes.size() ? 2 : 1;
+}
+
 DecodedText decodeCodePage(std::string_view bytes, int codePage) {
     DecodedText decoded;
     decoded.utf8.reserve(bytes.size());
@@ -121,11 +127,9 @@ DecodedText decodeCodePage(std::string_view bytes, int codePage) {
             else if (kWindows1252High[byte - 0x80] != kNone) c = kWindows1252High[byte - 0x80];
         } else {
             // A lead byte without its second byte is not a character.
-            length = isLeadByte(byte, codePage) ? 2 : 1;
-            if (at + length <= bytes.size())
+            length = characterLength(bytes, at, codePage);
+            if (length == 2 || !isLeadByte(byte, codePage))
                 c = decodeDoubleByteCharacter(bytes.substr(at, length), codePage);
-            else
-                length = 1;
         }
         if (!c || *c == kReplacement) decoded.valid = false;
         appendUtf8(decoded.utf8, c ? *c : kReplacement);

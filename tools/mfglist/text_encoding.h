@@ -29,6 +29,10 @@ struct DecodedText {
 
 DecodedText decodeCodePage(std::string_view bytes, int codePage);
 
+// Bytes of the character at `at`: 2 for a lead byte of a double-byte page
+// with its second byte present, else 1.
+std::size_t characterLength(std::string_view bytes, std::size_t at, int codePage);
+
 // Nullopt when a character of `utf8` has no form in the code page.
 std::optional<std::string> encodeCodePage(std::string_view utf8, int codePage);
 

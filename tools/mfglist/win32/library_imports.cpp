@@ -1,5 +1,6 @@
 #include "library_imports.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace mfgtool {
@@ -50,6 +51,17 @@ BOOL WINAPI versionEx(LPOSVERSIONINFOA info) {
     return TRUE;
 }
 
+UINT WINAPI systemDirectory(LPSTR buffer, UINT size) {
+    if (g_redirect.systemDirectory.empty()) return GetSystemDirectoryA(buffer, size);
+    const std::string& dir = g_redirect.systemDirectory;
+    if (!buffer || size <= dir.size()) return static_cast<UINT>(dir.size() + 1);
+    std::memcpy(buffer, dir.c_str(), dir.size() + 1);
+    return static_cast<UINT>(dir.size());
+}
+FILE* __cdecl openStream(const char* path, const char* mode) {
+    return std::fopen(redirected(path), mode);
+}
+
 template <typename Function>
 void* address(Function function) {
     return reinterpret_cast<void*>(function);
@@ -69,6 +81,8 @@ void redirectLibraryImports(HMODULE library, const ImportRedirect& redirect) {
         {"GetPrivateProfileStringA", address(&readProfile)},
         {"WritePrivateProfileStringA", address(&writeProfile)},
         {"GetVersionExA", address(&versionEx)},
+        {"GetSystemDirectoryA", address(&systemDirectory)},
+        {"fopen", address(&openStream)},
     };
     auto* base = reinterpret_cast<BYTE*>(library);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);

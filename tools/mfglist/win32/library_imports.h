@@ -1,4 +1,5 @@
-// The library's own imports of KERNEL32, re-pointed for a preview: its file
+// The library's own imports of KERNEL32 (and the C run-time's fopen, which
+// writes its trace log), re-pointed for a preview: its file
 // calls send the library's fixed paths to scratch files, and its version
 // query reports the Windows asked for.  Only the loaded library's import
 // table changes; the rest of the process and the machine are untouched.
@@ -16,6 +17,7 @@ struct ImportRedirect {
     // Lower-case Windows path -> native file used instead.
     std::map<std::string, std::string> files;
     std::optional<std::pair<DWORD, DWORD>> version;  // major, minor of a workstation
+    std::string systemDirectory;                     // empty: the real one
 };
 
 // Installs `redirect` for `library` for the rest of the process.

@@ -19,11 +19,11 @@ std::string lower(std::string text) {
     return text;
 }
 
-char systemDriveLetter() {
-    char buffer[MAX_PATH] = {};
-    const UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
-    return n >= 2 && buffer[1] == ':' ? buffer[0] : 'C';
-}
+// The system directory the library is told, as the Linux build's scratch
+// machine tells it: previews of one folder then read the same on every
+// machine, whatever drive or spelling its Windows has (Wine says
+// "C:\windows").  The temporary section file goes to this drive's root.
+constexpr char kPreviewSystemDirectory[] = "C:\\WINDOWS\\system32";
 
 class Win32Machine : public LibraryMachine {
 public:
@@ -35,14 +35,13 @@ public:
                 throw RunError("cannot make the scratch folder " + (scratch / name).string() +
                                ": " + ec.message());
         }
-        const char system = systemDriveLetter();
         redirect_.files = {
             {"c:\\vreldebug.flg", fixedFile('C', "vrelDebug.flg").string()},
             {"d:\\ombrix_drvinst.log", fixedFile('D', "ombrix_drvinst.log").string()},
             {"d:\\temp.ini", fixedFile('D', "temp.ini").string()},
-            {lower(std::string(1, system) + ":\\temp.ini"),
-             (scratch_ / (lower(std::string(1, system)) == "d" ? "d" : "c") / "Temp.ini").string()},
+            {"c:\\temp.ini", fixedFile('C', "Temp.ini").string()},
         };
+        redirect_.systemDirectory = kPreviewSystemDirectory;
     }
 
     std::string reach(const fs::path& folder, char) override {
