@@ -91,8 +91,11 @@ bool list(const std::string& folder, const struct stat& folderStat, Listing& lis
 
 std::mutex g_mutex;
 std::unordered_map<std::string, Listing>& listings() {
-    static auto* cache = new std::unordered_map<std::string, Listing>();  // lives to exit
-    return *cache;
+    // An object, not a pointer left to the end of the process: the host may
+    // unload the library, and what it kept must go with it.  Nothing that
+    // resolves a path runs while the library's statics are destroyed.
+    static std::unordered_map<std::string, Listing> cache;
+    return cache;
 }
 
 }  // namespace
