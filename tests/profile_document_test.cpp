@@ -96,6 +96,29 @@ TEST(ProfileDocument, GeneratedWritesMatchTextWrites) {
     }
 }
 
+// Writes that come back to sections they left, small ones (whose key index
+// is let go and found again) and one past the size whose index is kept, and
+// that rewrite added values with longer and shorter ones.
+TEST(ProfileDocument, WritesReturningToSectionsMatchTextWrites) {
+    std::mt19937 rng(42);
+    const std::string start = "[Big]\r\nK0=loaded\r\n\r\n[Small]\r\nK1=x\r\n";
+    Document doc(start, CodePage(1252));
+    std::string text = start;
+    const char* const sections[] = {"Big", "Small", "E1", "E2", "e1"};
+    for (int write = 0; write < 3000; ++write) {
+        const std::string section = sections[rng() % 5];
+        const int keys = section == "Big" ? 150 : 6;
+        const std::string key = "K" + std::to_string(rng() % keys);
+        const std::string value(rng() % 12, static_cast<char>('a' + write % 26));
+        doc.write(section, key, value);
+        text = applyWrite(text, section, key, value, CodePage(1252));
+        if (write % 100 == 0) {
+            ASSERT_EQ(doc.bytes(), text) << "after write " << write;
+        }
+    }
+    EXPECT_EQ(doc.bytes(), text);
+}
+
 TEST(ProfileDocument, UnicodeTextRefusesWrites) {
     const std::string text = "\xFF\xFE[\0S\0]\0\r\0\n\0K\0=\0V\0"s;
     Document doc(text, CodePage(1252));

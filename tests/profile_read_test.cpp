@@ -221,6 +221,31 @@ TEST(ProfileRead, BadInputNeverBreaksTheReader) {
     EXPECT_EQ(read(std::string(1 << 20, '\0'), "S", "K"), kDefault);
 }
 
+// A reader indexes a section once and asks for many keys: every answer must
+// be the one a walk of the text by section name gives, for any bytes, and an
+// index made again for the next section must forget the last one.
+TEST(ProfileRead, SectionIndexAnswersAsTheTextWalk) {
+    std::mt19937 rng(7);
+    const std::string alphabet = "[]=;\"' \t\r\n\x1A\0\x81\x82\xE9Kk"s;
+    const std::string keys[] = {"K", " k ", "k\0x", "\x82", "\x81K", "", "=", "[S]"};
+    for (unsigned cp : {1252u, 932u, 936u}) {
+        SectionKeys index{CodePage(cp)};
+        for (int round = 0; round < 400; ++round) {
+            std::string section = "[S]\r\n";
+            for (int i = rng() % 80; i > 0; --i) section += alphabet[rng() % alphabet.size()];
+            index.index(section);
+            for (const std::string& key : keys) {
+                for (std::size_t size : {0u, 2u, 5u, 260u}) {
+                    SCOPED_TRACE(testing::Message() << "cp " << cp << " " << hex(section) << " key "
+                                                    << hex(key) << " size " << size);
+                    EXPECT_EQ(hex(index.get(key, "d", size)),
+                              hex(getString(section, "S", key, "d", size, CodePage(cp))));
+                }
+            }
+        }
+    }
+}
+
 TEST(ProfileRead, HugeTexts) {
     constexpr std::size_t kHundredMegabytes = 100u << 20;
     std::string file = cases::repeated("[S]\r\n", "key=some value\r\n", kHundredMegabytes);

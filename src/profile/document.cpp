@@ -14,6 +14,9 @@ void Document::load(std::string text) {
     text_ = std::move(text);
     sections_.clear();
     sectionIndex_.clear();
+    replaced_.clear();
+    keyIndexes_.clear();
+    lastWritten_ = static_cast<std::size_t>(-1);
     prefixEnd_ = text_.size();
     prefixLineEndAdded_ = false;
     unicode_ = isUnicodeText(text_);
@@ -80,31 +83,30 @@ bool Document::writeInPlace(const WriteRequest& request) {
         const std::string keyLine = request.keyLine();
         if (classify(keyLine, chars_).kind == LineKind::Header) return false;
         endWithLineEnd();
-        Section added;
+        const std::size_t number = sections_.size();
+        sections_.emplace_back();
+        Section& added = sections_.back();
         added.begin = added.bodyEnd = added.end = text_.size();
-        added.edit = std::make_unique<Edit>();
-        added.edit->added.push_back(header + "\r\n");
-        addLine(*added.edit, keyLine);
-        sectionIndex_.emplace(request.sectionFolded, sections_.size());
-        sections_.push_back(std::move(added));
+        added.added = header + "\r\n";
+        sectionIndex_.emplace(request.sectionFolded, number);
+        addLine(added, keyIndexOf(number), keyLine);
         return true;
     }
 
     Section& section = sections_[found->second];
-    Edit& edit = editOf(section);
-    const auto key = edit.keys.find(request.keyFolded);
-    if (key != edit.keys.end()) {
-        const KeyRef& ref = key->second;
-        std::string content = ref.added ? edit.added[ref.line].substr(0, ref.equalsEnd)
-                                        : text_.substr(ref.line, ref.equalsEnd - ref.line);
+    KeyIndex& keys = keyIndexOf(found->second);
+    const auto key = keys.find(request.keyFolded);
+    if (key != keys.end()) {
+        KeyRef& ref = key->second;
+        const std::string_view lines = ref.added ? std::string_view(section.added) : text_;
+        std::string content(lines.substr(ref.line, ref.equalsEnd - ref.line));
         content += request.value;
         // A line such as "[K=v" turns into a header when the value brings a ']'.
         if (classify(content, chars_).kind == LineKind::Header) return false;
         if (ref.added) {
-            content += "\r\n";
-            edit.added[ref.line] = std::move(content);
+            rewriteAddedValue(section, keys, ref, request.value);
         } else {
-            edit.replaced[ref.equalsEnd] = Replacement{ref.contentEnd, std::string(request.value)};
+            replaced_[ref.equalsEnd] = Replacement{ref.contentEnd, std::string(request.value)};
         }
         return true;
     }
@@ -112,42 +114,75 @@ bool Document::writeInPlace(const WriteRequest& request) {
     const std::string keyLine = request.keyLine();
     if (classify(keyLine, chars_).kind == LineKind::Header) return false;
     if (!section.bodyEndsLine) section.bodyLineEndAdded = true;
-    addLine(edit, keyLine);
+    addLine(section, keys, keyLine);
     return true;
 }
 
-Document::Edit& Document::editOf(Section& section) {
-    if (section.edit) return *section.edit;
-    section.edit = std::make_unique<Edit>();
-    Edit& edit = *section.edit;
-    // Offsets stay those of the whole text: the view only ends early.
-    const std::string_view body(text_.data(), section.bodyEnd);
-    LineCursor cursor(body, section.begin);
-    LineSpan line;
-    cursor.next(line);  // the header
-    while (cursor.next(line)) {
-        const LineInfo info =
-            classify(body.substr(line.begin, line.contentEnd - line.begin), chars_);
-        if (info.kind != LineKind::Key) continue;
-        KeyRef ref;
-        ref.line = line.begin;
-        ref.equalsEnd = line.begin + info.equals + 1;
-        ref.contentEnd = line.contentEnd;
-        edit.keys.emplace(fold(info.name, chars_), ref);
+Document::KeyIndex& Document::keyIndexOf(std::size_t sectionNumber) {
+    if (lastWritten_ != sectionNumber) {
+        // Writes have left the last section: a small one gives up its index
+        // and the spare room of its added lines.
+        const auto left = keyIndexes_.find(lastWritten_);
+        if (left != keyIndexes_.end() && left->second.size() <= kKeptIndexKeys) {
+            keyIndexes_.erase(left);
+            sections_[lastWritten_].added.shrink_to_fit();
+        }
+        lastWritten_ = sectionNumber;
     }
-    return edit;
+    const auto [at, made] = keyIndexes_.try_emplace(sectionNumber);
+    if (!made) return at->second;
+    KeyIndex& keys = at->second;
+    const Section& section = sections_[sectionNumber];
+    // The first key of each name wins: the loaded lines come first, then
+    // the added ones (whose first line is the header of an appended section).
+    auto indexLines = [&](std::string_view lines, std::size_t from, bool added) {
+        LineCursor cursor(lines, from);
+        LineSpan line;
+        while (cursor.next(line)) {
+            const LineInfo info =
+                classify(lines.substr(line.begin, line.contentEnd - line.begin), chars_);
+            if (info.kind != LineKind::Key) continue;
+            keys.emplace(fold(info.name, chars_),
+                         KeyRef{added, line.begin, line.begin + info.equals + 1, line.contentEnd});
+        }
+    };
+    if (section.begin < section.bodyEnd) {
+        // Offsets stay those of the whole text: the view only ends early.
+        const std::string_view body(text_.data(), section.bodyEnd);
+        LineCursor cursor(body, section.begin);
+        LineSpan header;
+        cursor.next(header);
+        indexLines(body, header.end, false);
+    }
+    indexLines(section.added, 0, true);
+    return keys;
 }
 
-void Document::addLine(Edit& edit, const std::string& content) {
+void Document::addLine(Section& section, KeyIndex& keys, const std::string& content) {
     const LineInfo info = classify(content, chars_);
+    const std::size_t line = section.added.size();
     if (info.kind == LineKind::Key) {
-        KeyRef ref;
-        ref.added = true;
-        ref.line = edit.added.size();
-        ref.equalsEnd = info.equals + 1;
-        edit.keys.emplace(fold(info.name, chars_), ref);
+        keys.emplace(fold(info.name, chars_),
+                     KeyRef{true, line, line + info.equals + 1, line + content.size()});
     }
-    edit.added.push_back(content + "\r\n");
+    section.added += content;
+    section.added += "\r\n";
+}
+
+// An added line is rewritten where it stands; the added lines after it move.
+void Document::rewriteAddedValue(Section& section, KeyIndex& keys, KeyRef& ref,
+                                 std::string_view value) {
+    const std::size_t oldLength = ref.contentEnd - ref.equalsEnd;
+    section.added.replace(ref.equalsEnd, oldLength, value);
+    const std::size_t line = ref.line;
+    ref.contentEnd = ref.equalsEnd + value.size();
+    if (value.size() == oldLength) return;
+    for (auto& [name, other] : keys) {
+        if (!other.added || other.line <= line) continue;
+        other.line = other.line + value.size() - oldLength;
+        other.equalsEnd = other.equalsEnd + value.size() - oldLength;
+        other.contentEnd = other.contentEnd + value.size() - oldLength;
+    }
 }
 
 // Before a section is appended, a text that does not end with a line end
@@ -170,24 +205,24 @@ void Document::endWithLineEnd() {
 
 std::string Document::bytes() const {
     if (unicode_) return text_;
+    std::size_t size = text_.size() + 64;
+    for (const Section& s : sections_) size += s.added.size();
     std::string out;
-    out.reserve(text_.size() + 64);
+    out.reserve(size);
     out.append(text_, 0, prefixEnd_);
     if (prefixLineEndAdded_) out += "\r\n";
+    // Sections and replacements are both in the order of the loaded text.
+    auto replacement = replaced_.begin();
     for (const Section& s : sections_) {
         std::size_t pos = s.begin;
-        if (s.edit) {
-            for (const auto& [equalsEnd, replacement] : s.edit->replaced) {
-                out.append(text_, pos, equalsEnd - pos);
-                out += replacement.value;
-                pos = replacement.contentEnd;
-            }
+        for (; replacement != replaced_.end() && replacement->first <= s.bodyEnd; ++replacement) {
+            out.append(text_, pos, replacement->first - pos);
+            out += replacement->second.value;
+            pos = replacement->second.contentEnd;
         }
         out.append(text_, pos, s.bodyEnd - pos);
         if (s.bodyLineEndAdded) out += "\r\n";
-        if (s.edit) {
-            for (const std::string& line : s.edit->added) out += line;
-        }
+        out += s.added;
         out.append(text_, s.bodyEnd, s.end - s.bodyEnd);
         if (s.tailLineEndAdded) out += "\r\n";
     }

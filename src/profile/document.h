@@ -11,7 +11,6 @@
 
 #include <cstddef>
 #include <map>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -48,42 +47,45 @@ public:
 
 private:
     // Where a key line is: in the loaded text (offsets into it) or among the
-    // lines writes have added to its section.
+    // lines writes have added to its section (offsets into those lines).
     struct KeyRef {
         bool added = false;
-        std::size_t line = 0;        // loaded: offset of the line; added: index
-        std::size_t equalsEnd = 0;   // just after the '=' (in the text / in the line)
-        std::size_t contentEnd = 0;  // loaded only: end of the line before its line end
+        std::size_t line = 0;        // start of the line
+        std::size_t equalsEnd = 0;   // just after the '='
+        std::size_t contentEnd = 0;  // end of the line before its line end
     };
     struct Replacement {
         std::size_t contentEnd;
         std::string value;
     };
-    // What writes have done to one section; made on the first write into it.
-    struct Edit {
-        std::unordered_map<std::string, KeyRef> keys;  // first key of each folded name
-        std::map<std::size_t, Replacement> replaced;   // by the loaded line's equalsEnd
-        std::vector<std::string> added;                // new lines with their CR LF
-    };
+    // The first key line of each folded name in one section.  A list holds
+    // tens of thousands of sections of about twenty keys each, and writes go
+    // to one or two of them at a time: the index of a small section is kept
+    // only while writes go to it and is found again from its lines when they
+    // come back; a large one keeps its index, so that going back to it never
+    // costs more than a small section's lines.
+    using KeyIndex = std::unordered_map<std::string, KeyRef>;
+    static constexpr std::size_t kKeptIndexKeys = 64;
     // A section of the loaded text is [begin, end): the header up to the last
     // line that is not blank and that line's first line end, up to bodyEnd,
-    // then blank lines.  Lines added by writes go between the two.  Sections
-    // that writes append have begin == bodyEnd == end and their header in
-    // edit->added[0].
+    // then blank lines.  Lines added by writes go between the two, in
+    // `added`, each with its CR LF.  Sections that writes append have
+    // begin == bodyEnd == end and their header as the first added line.
     struct Section {
         std::size_t begin = 0;
         std::size_t bodyEnd = 0;
         std::size_t end = 0;
+        std::string added;
         bool bodyEndsLine = true;       // the last non-blank line has a line end
         bool bodyLineEndAdded = false;  // ... or a write gave it one
         bool tailLineEndAdded = false;  // a write ended the blank lines at the end
-        std::unique_ptr<Edit> edit;
     };
 
     void load(std::string text);
     bool writeInPlace(const WriteRequest& request);
-    Edit& editOf(Section& section);
-    void addLine(Edit& edit, const std::string& content);
+    KeyIndex& keyIndexOf(std::size_t sectionNumber);
+    void addLine(Section& section, KeyIndex& keys, const std::string& content);
+    void rewriteAddedValue(Section& section, KeyIndex& keys, KeyRef& ref, std::string_view value);
     void endWithLineEnd();
 
     text::CodePage cp_;
@@ -95,6 +97,10 @@ private:
     bool prefixLineEndAdded_ = false;
     std::vector<Section> sections_;
     std::unordered_map<std::string, std::size_t> sectionIndex_;  // first section of each name
+    // New values of loaded key lines, by the offset just after their '='.
+    std::map<std::size_t, Replacement> replaced_;
+    std::unordered_map<std::size_t, KeyIndex> keyIndexes_;  // by section number
+    std::size_t lastWritten_ = static_cast<std::size_t>(-1);
 };
 
 }  // namespace mfg::profile

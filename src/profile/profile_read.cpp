@@ -10,12 +10,12 @@ namespace {
 
 using namespace syntax;
 
-// The value of the first key named `keyFolded` in the first section named
-// `sectionFolded` (null: the first section, whatever its name); later
-// sections of the same name are never searched.
-std::optional<std::string_view> findValue(std::string_view text,
-                                          const std::string_view* sectionFolded,
-                                          std::string_view keyFolded, const Chars& chars) {
+// Calls onKey(info) for each key line of the first section named
+// `sectionFolded` (null: the first section, whatever its name), in order,
+// until it answers true; later sections of the same name are never searched.
+template <typename OnKey>
+void walkSectionKeys(std::string_view text, const std::string_view* sectionFolded,
+                     const Chars& chars, OnKey&& onKey) {
     LineCursor cursor(text);
     LineSpan line;
     bool inSection = false;
@@ -23,14 +23,25 @@ std::optional<std::string_view> findValue(std::string_view text,
         const LineInfo info =
             classify(text.substr(line.begin, line.contentEnd - line.begin), chars);
         if (info.kind == LineKind::Header) {
-            if (inSection) return std::nullopt;
+            if (inSection) return;
             inSection = !sectionFolded || matchesFolded(info.name, *sectionFolded, chars);
-        } else if (inSection && info.kind == LineKind::Key &&
-                   matchesFolded(info.name, keyFolded, chars)) {
-            return info.value;
+        } else if (inSection && info.kind == LineKind::Key && onKey(info)) {
+            return;
         }
     }
-    return std::nullopt;
+}
+
+// The value of the first key named `keyFolded` in that section.
+std::optional<std::string_view> findValue(std::string_view text,
+                                          const std::string_view* sectionFolded,
+                                          std::string_view keyFolded, const Chars& chars) {
+    std::optional<std::string_view> found;
+    walkSectionKeys(text, sectionFolded, chars, [&](const LineInfo& info) {
+        if (!matchesFolded(info.name, keyFolded, chars)) return false;
+        found = info.value;
+        return true;
+    });
+    return found;
 }
 
 // What the caller's buffer receives.  One pair of equal quotes around the
@@ -85,11 +96,32 @@ std::string getString(std::string_view fileText, std::string_view section, std::
 
 std::string getSectionString(std::string_view sectionText, std::string_view key, const char* def,
                              std::size_t bufferSize, const text::CodePage& cp) {
-    const Chars chars(cp);
-    const auto value = findValue(sectionText, nullptr, fold(trim(cutAtNul(key), chars), chars), chars);
-    if (value) return copyOut(cutAtNul(*value), bufferSize, chars);
-    return copyOut(trimRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
-                   chars);
+    SectionKeys keys(cp);
+    keys.index(sectionText);
+    return keys.get(key, def, bufferSize);
+}
+
+SectionKeys::SectionKeys(const text::CodePage& cp) : chars_(cp) {}
+
+void SectionKeys::index(std::string_view sectionText) {
+    keys_.clear();  // the capacity stays for the next section
+    walkSectionKeys(sectionText, nullptr, chars_, [this](const LineInfo& info) {
+        keys_.push_back({info.name, info.value});
+        return false;
+    });
+}
+
+std::string SectionKeys::get(std::string_view key, const char* def,
+                             std::size_t bufferSize) const {
+    // Every key is kept and the first match answers: the first key of a name
+    // wins, as in a walk of the text.
+    const std::string wanted = fold(trim(cutAtNul(key), chars_), chars_);
+    for (const Key& k : keys_) {
+        if (matchesFolded(k.name, wanted, chars_))
+            return copyOut(cutAtNul(k.value), bufferSize, chars_);
+    }
+    return copyOut(trimRight(def ? std::string_view(def) : std::string_view(), chars_), bufferSize,
+                   chars_);
 }
 
 }  // namespace mfg::profile

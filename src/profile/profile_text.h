@@ -10,7 +10,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "profile/profile_syntax.h"
 #include "text/codepage.h"
 
 namespace mfg::profile {
@@ -31,6 +33,26 @@ std::string getString(std::string_view fileText, std::string_view section, std::
 // by name would miss it.
 std::string getSectionString(std::string_view sectionText, std::string_view key, const char* def,
                              std::size_t bufferSize, const text::CodePage& cp);
+
+// The keys of one section text, found in one walk and then looked up as
+// often as needed: for a reader that asks for many keys of the same section.
+// get answers exactly what getSectionString answers for the indexed text.
+class SectionKeys {
+public:
+    explicit SectionKeys(const text::CodePage& cp);
+    // Finds the keys of `sectionText`, which must stay unchanged and alive
+    // while lookups are made (the index holds views into it).
+    void index(std::string_view sectionText);
+    std::string get(std::string_view key, const char* def, std::size_t bufferSize) const;
+
+private:
+    struct Key {
+        std::string_view name;   // as the line spells it
+        std::string_view value;  // before the NUL cut and the quote rule
+    };
+    syntax::Chars chars_;
+    std::vector<Key> keys_;  // in file order
+};
 
 // The text WritePrivateProfileStringA(section, key, value) leaves in a file
 // that held `fileText` ("" for a missing or empty file).  Every byte that the

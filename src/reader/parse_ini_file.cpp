@@ -58,6 +58,8 @@ int CParseIniFile::OpenFile(std::string_view path) {
     if (tempFilePath_.empty()) tempFilePath_ = MakeTempPath(kTempSectionFileName);
     TraceLog("TEMP FILE = %s", tempFilePath_.c_str());
     codePage_ = text::CodePage::active();
+    sectionKeys_ = std::make_unique<profile::SectionKeys>(codePage_);
+    sectionKeysCurrent_ = false;
     stepped_ = false;
     return 1;
 }
@@ -84,6 +86,7 @@ int CParseIniFile::Step() {
     WriteTempFile();
     stepped_ = true;
     lookupCopyCurrent_ = false;
+    sectionKeysCurrent_ = false;
     return found;
 }
 
@@ -180,8 +183,11 @@ std::string CParseIniFile::Lookup(std::string_view key, std::size_t bufferSize) 
     if (!processFile_ || !stepped_) return {};
     // The walk cut this section at its header line: its keys are looked up
     // in that text, not by a name that may hold a "]" of its own.
-    const std::string value =
-        profile::getSectionString(sectionText_, key, "", bufferSize, codePage_);
+    if (!sectionKeysCurrent_) {
+        sectionKeys_->index(sectionText_);
+        sectionKeysCurrent_ = true;
+    }
+    const std::string value = sectionKeys_->get(key, "", bufferSize);
     if (!lookupCopyCurrent_) {
         WriteLookupCopy();
         lookupCopyCurrent_ = true;

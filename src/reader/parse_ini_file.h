@@ -26,6 +26,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "profile/profile_text.h"
 #include "profile/profile_unicode.h"
 #include "reader/section_scanner.h"
 #include "text/codepage.h"
@@ -129,6 +130,11 @@ private:
     std::size_t unrepresentable_ = 0;
     bool stepped_ = false;  // a step has run in this walk
     bool lookupCopyCurrent_ = false;
+    // The current section's keys, found at its first lookup: a reader asks
+    // for about twenty keys of every section.  Made at OpenFile, for the
+    // walk's code page.
+    std::unique_ptr<profile::SectionKeys> sectionKeys_;
+    bool sectionKeysCurrent_ = false;
     std::unique_ptr<platform::RewritableFile> tempFile_;
     std::unique_ptr<platform::RewritableFile> lookupCopy_;
 };
