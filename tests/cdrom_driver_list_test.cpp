@@ -13,6 +13,7 @@
 #include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
+#include "reader/parse_ini_file.h"
 
 namespace mfg {
 namespace {
@@ -286,7 +287,7 @@ TEST_F(CdRomDriverList, ProcessFilePathsAreJoinedWithOneBackslash) {
         list.procDir = row.procDir;
         list.outputPath = output;
         trace.clear();
-        EXPECT_EQ(list.CreateCdRomDriverList(0, nullptr), 0);
+        EXPECT_EQ(list.CreateCdRomDriverList(CParseIniFile::GetInstance(), 0, nullptr), 0);
         EXPECT_EQ(list.procFile, row.config);
         EXPECT_EQ(trace.lines(),
                   (Lines{std::string("MFGFILE = ") + row.matched,

@@ -27,17 +27,17 @@ protected:
     ~EntryTest() override { CParseIniFile::ReleaseInstance(); }
 
     // Runs `use` on the only section of a process file made of `body`.
-    void onSection(const std::string& body, const std::function<void()>& use) {
+    void onSection(const std::string& body, const std::function<void(CParseIniFile&)>& use) {
         test::writeFile(dir / "PROC.INI", body);
         CParseIniFile* reader = CParseIniFile::GetInstance();
         ASSERT_EQ(reader->OpenFile(dir / "PROC.INI"), 1);
         ASSERT_EQ(reader->FirstSection(), 1);
-        use();
+        use(*reader);
         reader->CloseFile();
     }
     ITEMINFO read(const std::string& body) {
         ITEMINFO item{};
-        onSection(body, [&] { EXPECT_EQ(list.ReadItem(&item), 1); });
+        onSection(body, [&](CParseIniFile& section) { EXPECT_EQ(list.ReadItem(&item, section), 1); });
         return item;
     }
 
@@ -110,7 +110,7 @@ TEST_F(EntryTest, EveryFieldOfAFullSection) {
     EXPECT_EQ((std::vector<int>{e.timeout, e.rebootCount, e.firstTimeout, e.firstRebootCount,
                                 e.resultValue}),
               (std::vector<int>{600, 1, -1, 2, 3010}));
-    EXPECT_EQ(list.ReadItem(nullptr), 0);
+    EXPECT_EQ(list.ReadItem(nullptr, *CParseIniFile::GetInstance()), 0);
     EXPECT_EQ(list.sectionName, "AUDIO01");
 }
 
@@ -166,7 +166,9 @@ TEST_F(EntryTest, TypeFilterByListKind) {
     for (const auto& c : cases) {
         list.listKind = c.kind;
         onSection(std::string("[S]\r\n") + c.type,
-                  [&] { EXPECT_EQ(list.IsTypeMatch(), c.expected) << c.kind << " " << c.type; });
+                  [&](CParseIniFile& section) {
+                      EXPECT_EQ(list.IsTypeMatch(section), c.expected) << c.kind << " " << c.type;
+                  });
     }
 }
 
@@ -186,8 +188,8 @@ TEST_F(EntryTest, GroupFilter) {
     };
     for (const auto& c : cases) {
         list.groupName = c.groupName;
-        onSection(std::string("[S]\r\n") + c.group, [&] {
-            EXPECT_EQ(list.IsGroupMatch(), c.expected) << c.groupName << " " << c.group;
+        onSection(std::string("[S]\r\n") + c.group, [&](CParseIniFile& section) {
+            EXPECT_EQ(list.IsGroupMatch(section), c.expected) << c.groupName << " " << c.group;
         });
     }
 }
@@ -248,9 +250,10 @@ TEST_F(EntryTest, IdFilterWithItsTraces) {
         if (c.match)
             traced.push_back(std::string(" OK :::::::::::: CHECK INFO = ") + c.match + " ");
         list.listKind = c.kind;
-        onSection(std::string("[S]\r\n") + c.keys, [&] {
+        onSection(std::string("[S]\r\n") + c.keys, [&](CParseIniFile& section) {
             test::TraceCapture trace;
-            EXPECT_EQ(list.IsIdMatch(static_cast<int>(c.ids.size()), c.ids.data()), c.expected)
+            EXPECT_EQ(list.IsIdMatch(section, static_cast<int>(c.ids.size()), c.ids.data()),
+                      c.expected)
                 << c.keys;
             EXPECT_EQ(trace.lines(), traced) << c.keys;
         });

@@ -81,11 +81,11 @@ TEST(TextEdit, ReplaceAndUpperCaseWholeCharactersOnly) {
 }
 
 TEST(TextTrim, OnlyCLocaleWhiteSpace) {
-    EXPECT_EQ(trimLeft(" \t\n\v\f\rx y\r\n"sv), "x y\r\n"sv);
-    EXPECT_EQ(trimRight(" \t\n\v\f\rx y\r\n"sv), " \t\n\v\f\rx y"sv);
-    EXPECT_EQ(trim(" \t "sv), ""sv);
+    EXPECT_EQ(trimAsciiSpaceLeft(" \t\n\v\f\rx y\r\n"sv), "x y\r\n"sv);
+    EXPECT_EQ(trimAsciiSpaceRight(" \t\n\v\f\rx y\r\n"sv), " \t\n\v\f\rx y"sv);
+    EXPECT_EQ(trimAsciiSpace(" \t "sv), ""sv);
     // NUL, no-break space and next-line are not white space here.
-    EXPECT_EQ(trim("\0 x\xA0\x85"sv), "\0 x\xA0\x85"sv);
+    EXPECT_EQ(trimAsciiSpace("\0 x\xA0\x85"sv), "\0 x\xA0\x85"sv);
     EXPECT_EQ(untilNul("ab\0cd\0"sv), "ab"sv);
     EXPECT_EQ(untilNul("abc"sv), "abc"sv);
 }

@@ -71,24 +71,24 @@ std::string getString(std::string_view fileText, std::string_view section, std::
     // An empty section name finds nothing, not even a "[]" header: that is
     // the answer under Wine, and the ANSI function on Windows cannot be called
     // with one at all.
-    const std::string_view wantSection = trim(cutAtNul(section), chars);
+    const std::string_view wantSection = trimProfileBlanks(cutAtNul(section), chars);
     if (!wantSection.empty()) {
-        const std::string_view wantKey = trim(cutAtNul(key), chars);
+        const std::string_view wantKey = trimProfileBlanks(cutAtNul(key), chars);
         const std::string sectionFolded = fold(wantSection, chars);
         const std::string_view sectionView(sectionFolded);
         const auto value = findValue(text, &sectionView, fold(wantKey, chars), chars);
         if (value) return copyOut(cutAtNul(*value), bufferSize, chars);
     }
-    return copyOut(trimRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
+    return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
                    chars);
 }
 
 std::string getSectionString(std::string_view sectionText, std::string_view key, const char* def,
                              std::size_t bufferSize, const text::CodePage& cp) {
     const Chars chars(cp);
-    const auto value = findValue(sectionText, nullptr, fold(trim(cutAtNul(key), chars), chars), chars);
+    const auto value = findValue(sectionText, nullptr, fold(trimProfileBlanks(cutAtNul(key), chars), chars), chars);
     if (value) return copyOut(cutAtNul(*value), bufferSize, chars);
-    return copyOut(trimRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
+    return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
                    chars);
 }
 

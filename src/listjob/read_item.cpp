@@ -1,5 +1,5 @@
 // One process-file section becomes one install entry.  Every key is looked
-// up in the reader's current section; absent keys leave empty text or 0, so
+// up in the section the reader stands on; absent keys leave empty text or 0, so
 // a section with no keys at all is still a valid (empty) entry.
 #include <cerrno>
 #include <cstdint>
@@ -10,8 +10,8 @@
 
 #include "items/fixed_field.h"
 #include "items/iteminfo.h"
+#include "items/keys.h"
 #include "listjob/mfg_list.h"
-#include "mfglist/mfglist.h"
 #include "platform/platform.h"
 #include "reader/parse_ini_file.h"
 #include "text/mbstring.h"
@@ -27,8 +27,6 @@ constexpr char kSectionNameKey[] = "(SECTION NAME)";
 // Installers name their own log file on their command line after this
 // switch, so an entry need not repeat it under LOGFILE.
 constexpr char kLogSwitch[] = "-F2";
-
-const char* keyName(int index) { return MFG_KEY_NAMES[index]; }
 
 // atoi as the host's run-time library has it: leading blanks and a sign,
 // digits up to the first other character, 0 without digits.  A number beyond
@@ -49,21 +47,18 @@ std::int32_t toInteger(const std::string& value, const char* key, const std::str
 
 }  // namespace
 
-int CMfgList::ReadItem(ITEMINFO* item) {
+int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
     if (!item) return 0;
     const text::CodePage cp = text::CodePage::active();
-    CParseIniFile* reader = CParseIniFile::GetInstance();
     // Whole values: the cut to a field is made, and traced, by putField.
-    const auto value = [reader](int key) {
-        return reader ? reader->GetWholeValue(keyName(key)) : std::string();
-    };
+    const auto value = [&section](int key) { return section.GetWholeValue(keyName(key)); };
 
     sectionName.clear();
     packetName.clear();
-    const std::string rawSectionName = reader ? reader->GetSectionName() : std::string();
+    const std::string rawSectionName = section.GetSectionName();
     // Path macros and trace lines use the name without its blanks; the
     // record keeps it as the header spells it.
-    sectionName = std::string(text::trim(rawSectionName));
+    sectionName = std::string(text::trimAsciiSpace(rawSectionName));
     const FieldOrigin origin{kEntryTrace, sectionName, cp};
     const auto put = [&origin](auto& field, std::string_view text, int key) {
         putField(field, text, keyName(key), origin);
@@ -98,7 +93,7 @@ int CMfgList::ReadItem(ITEMINFO* item) {
 
     // Packages always lie in the working directory.
     put(item->packetPath, workDir, MFGKEY_PACKETPATH);
-    packetName = std::string(text::trim(value(MFGKEY_PACKETNAME)));
+    packetName = std::string(text::trimAsciiSpace(value(MFGKEY_PACKETNAME)));
     put(item->packetName, packetName, MFGKEY_PACKETNAME);
     if (item->name[0] == '\0') put(item->name, fieldText(item->packetName), MFGKEY_NAME);
     TraceLog("<READ SECTOR>: PACKETNAME = %s", item->packetName);
@@ -131,9 +126,7 @@ int CMfgList::ExpandItemPaths(ITEMINFO* item) {
     if (!item) return 0;
     const text::CodePage cp = text::CodePage::active();
     const FieldOrigin origin{kEntryTrace, sectionName, cp};
-    const auto expand = [&](auto& field, int key) {
-        putField(field, ExpandMacros(std::string(fieldText(field)), cp), keyName(key), origin);
-    };
+    const auto expand = [&](auto& field, int key) { expandField(field, key, origin); };
     expand(item->name, MFGKEY_NAME);
     // Factory engineers watch the entries go by in a debugger, trace or not.
     platform::debugOutput(item->name);

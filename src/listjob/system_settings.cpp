@@ -5,8 +5,8 @@
 #include <string>
 
 #include "items/fixed_field.h"
+#include "items/keys.h"
 #include "listjob/mfg_list.h"
-#include "mfglist/mfglist.h"
 #include "output/systeminfo.h"
 #include "profile/profile_text.h"
 #include "text/mbstring.h"
@@ -17,8 +17,6 @@ namespace {
 
 constexpr char kSystemTrace[] = "<READ SYSTEM>: ";
 constexpr char kDebugOn[] = "TRUE";
-
-const char* keyName(int index) { return MFG_KEY_NAMES[index]; }
 
 }  // namespace
 
@@ -63,12 +61,9 @@ int CMfgList::ExpandSystemPaths(SYSTEMINFO* settings) {
     if (!settings) return 0;
     const text::CodePage cp = text::CodePage::active();
     const FieldOrigin origin{kSystemTrace, groupName, cp};
-    const auto expand = [&](auto& field, int key) {
-        putField(field, ExpandMacros(std::string(fieldText(field)), cp), keyName(key), origin);
-    };
-    expand(settings->logFile, MFGKEY_LOG_FILE);
-    expand(settings->runBeginTest, MFGKEY_RUN_BEGINTEST);
-    expand(settings->runEndTest, MFGKEY_RUN_ENDTEST);
+    expandField(settings->logFile, MFGKEY_LOG_FILE, origin);
+    expandField(settings->runBeginTest, MFGKEY_RUN_BEGINTEST, origin);
+    expandField(settings->runEndTest, MFGKEY_RUN_ENDTEST, origin);
     return 1;
 }
 

@@ -1,6 +1,6 @@
 // The key-name table of the public header.  The order is the MFGKEY_ order;
 // every reader and writer of the library indexes it, never spells a key.
-#include "mfglist/mfglist.h"
+#include "items/keys.h"
 
 extern "C" const char MFG_KEY_NAMES[MFGKEY_COUNT][MFG_KEY_NAME_SIZE] = {
     "LOG_FILE",
@@ -35,3 +35,9 @@ extern "C" const char MFG_KEY_NAMES[MFGKEY_COUNT][MFG_KEY_NAME_SIZE] = {
     "$PACKETNAME",
     "WINDIR",
 };
+
+namespace mfg {
+
+const char* keyName(int key) { return MFG_KEY_NAMES[key]; }
+
+}  // namespace mfg
