@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "items/iteminfo.h"
+#include "items/keys.h"
 #include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
@@ -19,7 +20,7 @@ using Lines = std::vector<std::string>;
 
 class EntryTest : public ::testing::Test {
 protected:
-    EntryTest() : list(LIST_DRIVER, "", 0) {
+    EntryTest() : list(MFG_LIST_DRIVER, "", 0) {
         list.workDir = "C:\\WORK\\";
         list.procDir = "C:\\PROC\\";
         list.groupName = "PRELOAD";
@@ -154,12 +155,12 @@ TEST_F(EntryTest, TypeFilterByListKind) {
         const char* type;
         int expected;
     } cases[] = {
-        {LIST_DRIVER, "TYPE=Software", 0},
-        {LIST_DRIVER, "", 1},
-        {LIST_DRIVER, "TYPE=SOUND", 1},
-        {LIST_SOFTWARE, "", 0},
-        {LIST_SOFTWARE, "TYPE=software", 1},
-        {LIST_SOFTWARE, "TYPE=SYSPATCH", 0},
+        {MFG_LIST_DRIVER, "TYPE=Software", 0},
+        {MFG_LIST_DRIVER, "", 1},
+        {MFG_LIST_DRIVER, "TYPE=SOUND", 1},
+        {MFG_LIST_SOFTWARE, "", 0},
+        {MFG_LIST_SOFTWARE, "TYPE=software", 1},
+        {MFG_LIST_SOFTWARE, "TYPE=SYSPATCH", 0},
         {2, "TYPE=SOFTWARE", 1},
         {-1, "", 1},
     };
@@ -203,45 +204,45 @@ TEST_F(EntryTest, IdFilterWithItsTraces) {
         const char* myId;   // traced as read; null: nothing traced
         const char* match;  // the upper-cased pair of a match
     } cases[] = {
-        {LIST_DRIVER, "TYPE= SysPatch ", {}, 1, nullptr, nullptr},
-        {LIST_DRIVER, "HARDID=", {"X"}, 0, "", nullptr},
-        {LIST_DRIVER,
+        {MFG_LIST_DRIVER, "TYPE= SysPatch ", {}, 1, nullptr, nullptr},
+        {MFG_LIST_DRIVER, "HARDID=", {"X"}, 0, "", nullptr},
+        {MFG_LIST_DRIVER,
          "HARDID=Pci\\Ven_1",
          {"A", "PCI\\VEN_1", "pci\\ven_1"},
          1,
          "Pci\\Ven_1",
          "PCI\\VEN_1 , MYID = PCI\\VEN_1"},
         // An 8-character hardware ID names a family of devices.
-        {LIST_DRIVER,
+        {MFG_LIST_DRIVER,
          "HARDID=ABCD1234",
          {"abcd1234&EXTRA"},
          1,
          "ABCD1234",
          "ABCD1234 , MYID = ABCD1234&EXTRA"},
-        {LIST_DRIVER,
+        {MFG_LIST_DRIVER,
          "HARDID=ABCD1234",
          {"ABCD1234 "},
          1,
          "ABCD1234",
          "ABCD1234 , MYID = ABCD1234 "},
-        {LIST_DRIVER, "HARDID=ABCD12345", {"ABCD123456"}, 0, "ABCD12345", nullptr},
-        {LIST_DRIVER, "HARDID=ABCD123", {"ABCD1234"}, 0, "ABCD123", nullptr},
-        {LIST_DRIVER, "HARDID=ABCD1234", {"ABCD123"}, 0, "ABCD1234", nullptr},
-        {LIST_DRIVER, "HARDID=H", {}, 0, "H", nullptr},
-        {LIST_SOFTWARE, "PACKETNAME=ABCD1234", {"ABCD1234XYZ"}, 0, "ABCD1234", nullptr},
-        {LIST_SOFTWARE,
+        {MFG_LIST_DRIVER, "HARDID=ABCD12345", {"ABCD123456"}, 0, "ABCD12345", nullptr},
+        {MFG_LIST_DRIVER, "HARDID=ABCD123", {"ABCD1234"}, 0, "ABCD123", nullptr},
+        {MFG_LIST_DRIVER, "HARDID=ABCD1234", {"ABCD123"}, 0, "ABCD1234", nullptr},
+        {MFG_LIST_DRIVER, "HARDID=H", {}, 0, "H", nullptr},
+        {MFG_LIST_SOFTWARE, "PACKETNAME=ABCD1234", {"ABCD1234XYZ"}, 0, "ABCD1234", nullptr},
+        {MFG_LIST_SOFTWARE,
          "PACKETNAME=Office\r\nTYPE=SYSPATCH",
          {"office"},
          1,
          "Office",
          "OFFICE , MYID = OFFICE"},
-        {LIST_SOFTWARE, "", {"X"}, 0, "", nullptr},
+        {MFG_LIST_SOFTWARE, "", {"X"}, 0, "", nullptr},
         {2, "HARDID=X\r\nPACKETNAME=X\r\nTYPE=SYSPATCH", {"X"}, 0, nullptr, nullptr},
     };
     for (const auto& c : cases) {
         Lines traced;
         if (c.myId) {
-            traced.push_back(std::string(c.kind == LIST_DRIVER
+            traced.push_back(std::string(c.kind == MFG_LIST_DRIVER
                                              ? ">>>>>> DRVINFO_LIST ,HARDID = "
                                              : ">>>>>> SOFTINFO_LIST ,PACKETNAME = ") +
                              c.myId + " ");
@@ -258,6 +259,17 @@ TEST_F(EntryTest, IdFilterWithItsTraces) {
             EXPECT_EQ(trace.lines(), traced) << c.keys;
         });
     }
+}
+
+// The names that look alike keep their places.
+TEST(KeyNames, LookAlikeNamesInTheirPlaces) {
+    const struct {
+        Key key;
+        const char* name;
+    } anchors[] = {{Key::logFile, "LOG_FILE"},         {Key::entryLogFile, "LOGFILE"},
+                   {Key::packetName, "PACKETNAME"},    {Key::packetNameMacro, "$PACKETNAME"},
+                   {Key::selectPath, "SELECTPATH"},    {Key::windirMacro, "WINDIR"}};
+    for (const auto& a : anchors) EXPECT_STREQ(keyName(a.key), a.name);
 }
 
 }  // namespace

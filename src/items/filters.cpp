@@ -2,6 +2,7 @@
 
 #include "items/hardware_id.h"
 #include "items/keys.h"
+#include "mfglist/mfglist.h"
 #include "platform/platform.h"
 #include "text/mbstring.h"
 #include "trace/trace_log.h"
@@ -17,13 +18,13 @@ constexpr char kSysPatchType[] = "SYSPATCH";
 }  // namespace
 
 bool typeMatches(std::int32_t listKind, const SectionValues& section, const text::CodePage& cp) {
-    const std::string type = section(MFGKEY_TYPE);
+    const std::string type = section(Key::type);
     platform::debugOutput(type.c_str());
     const bool software = text::equalsNoCase(type, kSoftwareType, cp);
     switch (listKind) {
-    case LIST_DRIVER:
+    case MFG_LIST_DRIVER:
         return !software;
-    case LIST_SOFTWARE:
+    case MFG_LIST_SOFTWARE:
         return software;
     default:
         return true;
@@ -33,7 +34,7 @@ bool typeMatches(std::int32_t listKind, const SectionValues& section, const text
 bool groupMatches(std::string_view groupName, const SectionValues& section,
                   const text::CodePage& cp) {
     if (groupName.empty()) return false;
-    const std::string group = section(MFGKEY_GROUP);
+    const std::string group = section(Key::group);
     if (group.empty()) return false;
     if (!text::equalsNoCase(group, groupName, cp)) return false;
     platform::debugOutput("TRUE");
@@ -43,13 +44,13 @@ bool groupMatches(std::string_view groupName, const SectionValues& section,
 bool idMatches(std::int32_t listKind, const SectionValues& section, int idCount,
                const char* const* ids, const text::CodePage& cp) {
     std::string myId;
-    if (listKind == LIST_DRIVER) {
-        if (text::equalsNoCase(text::trimAsciiSpace(section(MFGKEY_TYPE)), kSysPatchType, cp))
+    if (listKind == MFG_LIST_DRIVER) {
+        if (text::equalsNoCase(text::trimAsciiSpace(section(Key::type)), kSysPatchType, cp))
             return true;
-        myId = section(MFGKEY_HARDID);
+        myId = section(Key::hardId);
         TraceLog(">>>>>> DRVINFO_LIST ,HARDID = %s ", myId.c_str());
-    } else if (listKind == LIST_SOFTWARE) {
-        myId = section(MFGKEY_PACKETNAME);
+    } else if (listKind == MFG_LIST_SOFTWARE) {
+        myId = section(Key::packetName);
         TraceLog(">>>>>> SOFTINFO_LIST ,PACKETNAME = %s ", myId.c_str());
     }
     if (myId.empty()) return false;
@@ -57,7 +58,7 @@ bool idMatches(std::int32_t listKind, const SectionValues& section, int idCount,
 
     const std::string mine = text::toUpperAscii(myId, cp);
     // Package names are matched whole; only hardware IDs know families.
-    const bool hardwareIds = listKind == LIST_DRIVER;
+    const bool hardwareIds = listKind == MFG_LIST_DRIVER;
     for (int i = 0; ids && i < idCount; ++i) {
         const std::string theirs = text::toUpperAscii(ids[i] ? ids[i] : "", cp);
         if (mine == theirs || (hardwareIds && familyIdMatches(mine, theirs, cp))) {

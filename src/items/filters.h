@@ -9,13 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "items/keys.h"
 #include "text/codepage.h"
 
 namespace mfg::items {
 
 // The section's value of a key (keys.h), "" when the section lacks it.  Only
 // the keys a filter needs are asked for, in the order it needs them.
-using SectionValues = std::function<std::string(int key)>;
+using SectionValues = std::function<std::string(Key key)>;
 
 // A driver list takes every TYPE but SOFTWARE, a software list only
 // SOFTWARE, any other list kind every TYPE.

@@ -38,11 +38,11 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
     // Each step sees what the steps before it inserted: a folder that holds
     // the word WINDIR, a percent sign or a doubled backslash is changed too.
     std::string out = upperCaseBetweenPercents(source, cp);
-    out = text::replaceAll(out, keyName(MFGKEY_MACRO_TESTDIR), values.testDir, cp);
-    out = text::replaceAll(out, keyName(MFGKEY_MACRO_MFGPROCPATH), values.mfgProcPath, cp);
-    out = text::replaceAll(out, keyName(MFGKEY_MACRO_SECTORNAME), values.sectorName, cp);
-    out = text::replaceAll(out, keyName(MFGKEY_MACRO_PACKETNAME), values.packetName, cp);
-    out = text::replaceAll(out, keyName(MFGKEY_MACRO_WINDIR), values.windowsDir, cp);
+    out = text::replaceAll(out, keyName(Key::testDirMacro), values.testDir, cp);
+    out = text::replaceAll(out, keyName(Key::mfgProcPathMacro), values.mfgProcPath, cp);
+    out = text::replaceAll(out, keyName(Key::sectorNameMacro), values.sectorName, cp);
+    out = text::replaceAll(out, keyName(Key::packetNameMacro), values.packetName, cp);
+    out = text::replaceAll(out, keyName(Key::windirMacro), values.windowsDir, cp);
     out = text::replaceAll(out, "%", "", cp);
     return text::halveDoubledBackslashes(out, cp);
 }

@@ -36,7 +36,7 @@ std::string CMfgList::ExpandMacros(std::string source, const text::CodePage& cp)
     return items::expandMacros(source, {workDir, procDir, sectionName, packetName, windowsDir}, cp);
 }
 
-void CMfgList::expandField(char* field, std::size_t width, int key,
+void CMfgList::expandField(char* field, std::size_t width, Key key,
                            const FieldOrigin& origin) const {
     const std::string value(text::untilNul(std::string_view(field, width)));
     putField(field, width, ExpandMacros(value, origin.codePage), keyName(key), origin);

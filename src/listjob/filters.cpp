@@ -11,7 +11,7 @@ namespace mfg {
 namespace {
 
 items::SectionValues valuesOf(CParseIniFile& section) {
-    return [&section](int key) { return section.GetValue(keyName(key)); };
+    return [&section](Key key) { return section.GetValue(keyName(key)); };
 }
 
 }  // namespace

@@ -73,9 +73,9 @@ int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::stri
     if (cdRom == 0) {
         TraceLog("MFGFILE = %s", procFile.c_str());
         if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(reader, idCount, ids);
-    } else if (listKind == LIST_DRIVER) {
+    } else if (listKind == MFG_LIST_DRIVER) {
         CreateCdRomDriverList(reader, idCount, ids);
-    } else if (listKind == LIST_SOFTWARE) {
+    } else if (listKind == MFG_LIST_SOFTWARE) {
         procFile = cdRomProcessFile(procDir, kSoftwareProcessFile, text::CodePage::active());
         TraceLog("MFGFILE = %s", procFile.c_str());
         if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(reader, idCount, ids);
@@ -99,12 +99,12 @@ int CMfgList::WriteMatchedItems(CParseIniFile* reader, int idCount, const char* 
     // factory image is built for this machine, so no ID is asked.
     return writeSelectedEntries(*this, reader, [&](CParseIniFile& section) {
         return IsTypeMatch(section) != 0 && IsGroupMatch(section) == 1 &&
-               (listKind != LIST_SOFTWARE || IsIdMatch(section, idCount, ids) == 1);
+               (listKind != MFG_LIST_SOFTWARE || IsIdMatch(section, idCount, ids) == 1);
     });
 }
 
 int CMfgList::BuildSoftList(CParseIniFile* reader) {
-    if (listKind != LIST_SOFTWARE) {
+    if (listKind != MFG_LIST_SOFTWARE) {
         TraceLog("********** NOT A SOFTWARE LIST ,NO ENTRY WRITTEN : LIST KIND = %d",
                  static_cast<int>(listKind));
         return 0;

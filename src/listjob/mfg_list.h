@@ -18,6 +18,7 @@
 
 #include "items/fixed_field.h"
 #include "items/iteminfo.h"
+#include "items/keys.h"
 #include "text/codepage.h"
 
 namespace mfg {
@@ -53,9 +54,9 @@ public:
     std::string ExpandMacros(std::string source, const text::CodePage& cp) const;
     // A record's field with its macros expanded, in place; a value that no
     // longer fits is cut and traced as coming from `origin`.
-    void expandField(char* field, std::size_t width, int key, const FieldOrigin& origin) const;
+    void expandField(char* field, std::size_t width, Key key, const FieldOrigin& origin) const;
     template <std::size_t N>
-    void expandField(char (&field)[N], int key, const FieldOrigin& origin) const {
+    void expandField(char (&field)[N], Key key, const FieldOrigin& origin) const {
         expandField(field, N, key, origin);
     }
 
@@ -124,7 +125,7 @@ public:
     // Ends the section reader's life and releases every held driver entry.
     int FreeItems();
 
-    std::int32_t osVariant = 0;    // WIN_XP32, WIN_VISTA32 or WIN_VISTA64
+    std::int32_t osVariant = 0;    // MFG_WIN_XP32, MFG_WIN_VISTA32 or MFG_WIN_VISTA64
     std::int32_t listKind = 0;     // as the host gave it, whatever the value
     std::int32_t callFactory = 0;  // -F: read the group section's extended settings
     std::int32_t cdRom = 0;        // 1: the fixed process files of the CD-ROM media

@@ -81,12 +81,12 @@ protected:
     }
 };
 
-const ListRun kRuns[] = {{"driver list", false, LIST_DRIVER, false},
-                     {"software list", false, LIST_SOFTWARE, false},
-                     {"all-software list", false, LIST_SOFTWARE, true},
-                     {"CD-ROM driver list", true, LIST_DRIVER, false},
-                     {"CD-ROM software list", true, LIST_SOFTWARE, false},
-                     {"CD-ROM all-software list", true, LIST_SOFTWARE, true}};
+const ListRun kRuns[] = {{"driver list", false, MFG_LIST_DRIVER, false},
+                     {"software list", false, MFG_LIST_SOFTWARE, false},
+                     {"all-software list", false, MFG_LIST_SOFTWARE, true},
+                     {"CD-ROM driver list", true, MFG_LIST_DRIVER, false},
+                     {"CD-ROM software list", true, MFG_LIST_SOFTWARE, false},
+                     {"CD-ROM all-software list", true, MFG_LIST_SOFTWARE, true}};
 
 // A read that fails part-way through a process file (here after the first
 // 128 KiB) is an error, not an end: nothing is committed, and the trace says

@@ -72,7 +72,7 @@ double callsPerSection(int extraFiles, int sections, std::uint64_t& listings) {
     ScopedEnv system("MFGLIST_SYSTEM_DIR", "E:\\WINDOWS\\system32");
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     const auto before = resolverCalls();
-    CMfgList list(LIST_DRIVER, "X -D P:\\", 0);
+    CMfgList list(MFG_LIST_DRIVER, "X -D P:\\", 0);
     list.CreateIniFile(0, nullptr, "D:\\LIST.INI");
     list.FreeItems();
     const auto after = resolverCalls();

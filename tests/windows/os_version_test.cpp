@@ -17,9 +17,10 @@ TEST(OsVersionOnThisMachine, ReleaseOfThePrefix) {
     const std::string expected = value;
     ASSERT_TRUE(expected == "WIN_XP32" || expected == "WIN_VISTA32") << expected;
     test::TraceCapture trace;
-    MFG_InitMfgList(LIST_DRIVER, "", 0);
+    MFG_InitMfgList(MFG_LIST_DRIVER, "", 0);
     ASSERT_NE(CurrentListForTesting(), nullptr);
-    EXPECT_EQ(CurrentListForTesting()->osVariant, expected == "WIN_XP32" ? WIN_XP32 : WIN_VISTA32);
+    EXPECT_EQ(CurrentListForTesting()->osVariant,
+              expected == "WIN_XP32" ? MFG_WIN_XP32 : MFG_WIN_VISTA32);
     EXPECT_EQ(trace.lines(),
               (std::vector<std::string>{"===== COMMAND = ", "OSVERSION = " + expected}));
     test::endListRun();
