@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "items/filters.h"
+#include "items/hardware_id.h"
 #include "items/iteminfo.h"
 #include "items/keys.h"
 #include "list_run_support.h"
@@ -259,6 +261,26 @@ TEST_F(EntryTest, IdFilterWithItsTraces) {
             EXPECT_EQ(trace.lines(), traced) << c.keys;
         });
     }
+}
+
+// The ID filter on plain values: a null ID in the host's array is an empty
+// one and hides none after it; a family ID ends where a character ends.
+TEST(IdFilter, NullIdsAndDoubleByteFamilies) {
+    const text::CodePage western(1252), japanese(932);
+    const auto section = [](std::string hardId) {
+        return [hardId](Key key) { return key == Key::hardId ? hardId : std::string(); };
+    };
+    const char* const ids[] = {nullptr, "pci\\ven_1", nullptr};
+    EXPECT_TRUE(items::idMatches(MFG_LIST_DRIVER, section("PCI\\VEN_1"), 3, ids, western));
+    EXPECT_FALSE(items::idMatches(MFG_LIST_DRIVER, section("PCI\\VEN_2"), 3, ids, western));
+
+    // 0x82 is a lead byte in 932: there the family's last byte is half of
+    // the device ID's character, in 1252 it is a character of its own.
+    const char* const device[] = {"ABCDEFG\x82\xA0XYZ"};
+    EXPECT_TRUE(items::idMatches(MFG_LIST_DRIVER, section("ABCDEFG\x82"), 1, device, western));
+    EXPECT_FALSE(items::idMatches(MFG_LIST_DRIVER, section("ABCDEFG\x82"), 1, device, japanese));
+    EXPECT_TRUE(familyIdMatches("ABCDEFGH", "ABCDEFGH\x82\xA0", japanese));
+    EXPECT_FALSE(familyIdMatches("ABCDEFG", "ABCDEFGH", western));
 }
 
 // The names that look alike keep their places.

@@ -84,8 +84,10 @@ TEST(TextTrim, OnlyCLocaleWhiteSpace) {
     EXPECT_EQ(trimAsciiSpaceLeft(" \t\n\v\f\rx y\r\n"sv), "x y\r\n"sv);
     EXPECT_EQ(trimAsciiSpaceRight(" \t\n\v\f\rx y\r\n"sv), " \t\n\v\f\rx y"sv);
     EXPECT_EQ(trimAsciiSpace(" \t "sv), ""sv);
-    // NUL, no-break space and next-line are not white space here.
+    // NUL, no-break space, next-line and the DOS end-of-file mark (a blank
+    // of INI lines only) are not white space here.
     EXPECT_EQ(trimAsciiSpace("\0 x\xA0\x85"sv), "\0 x\xA0\x85"sv);
+    EXPECT_EQ(trimAsciiSpace("\x1A x \x1A"sv), "\x1A x \x1A"sv);
     EXPECT_EQ(untilNul("ab\0cd\0"sv), "ab"sv);
     EXPECT_EQ(untilNul("abc"sv), "abc"sv);
 }

@@ -137,7 +137,9 @@ std::string_view trimAsciiSpaceRight(std::string_view text) {
     return text.substr(0, end);
 }
 
-std::string_view trimAsciiSpace(std::string_view text) { return trimAsciiSpaceRight(trimAsciiSpaceLeft(text)); }
+std::string_view trimAsciiSpace(std::string_view text) {
+    return trimAsciiSpaceRight(trimAsciiSpaceLeft(text));
+}
 
 std::string cutToWidth(std::string_view text, std::size_t maxBytes, const CodePage& cp) {
     if (maxBytes >= text.size()) {
