@@ -3,7 +3,6 @@
 // between two calls must still be seen (the trace starts the moment the
 // flag file appears).
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <filesystem>
@@ -25,15 +24,10 @@ using platform::posix::resolverCalls;
 using test::ScopedEnv;
 
 struct Drives {
-    std::string root;
+    test::ScratchFolder folder{"cost"};
+    std::string root = test::withoutClosingSlash(folder.hostPath());
     Drives() {
-        char pattern[] = "/tmp/mfglist-cost-XXXXXX";
-        root = ::mkdtemp(pattern);
         for (const char* d : {"c", "d", "e", "p"}) fs::create_directories(root + "/" + d);
-    }
-    ~Drives() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
     }
     std::string map() const {
         return "C=" + root + "/c;D=" + root + "/d;E=" + root + "/e;P=" + root + "/p";

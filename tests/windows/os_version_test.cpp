@@ -2,8 +2,6 @@
 // in Wine prefixes set to a release and names the variant to expect.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "api/current_list.h"
 #include "list_run_support.h"
 #include "listjob/mfg_list.h"
@@ -12,9 +10,8 @@ namespace mfg {
 namespace {
 
 TEST(OsVersionOnThisMachine, ReleaseOfThePrefix) {
-    const char* value = std::getenv("MFGLIST_EXPECT_OSVERSION");
-    if (!value || !*value) GTEST_SKIP() << "MFGLIST_EXPECT_OSVERSION not set";
-    const std::string expected = value;
+    const std::string expected = test::environment("MFGLIST_EXPECT_OSVERSION").value_or("");
+    if (expected.empty()) GTEST_SKIP() << "MFGLIST_EXPECT_OSVERSION not set";
     ASSERT_TRUE(expected == "WIN_XP32" || expected == "WIN_VISTA32") << expected;
     test::TraceCapture trace;
     MFG_InitMfgList(MFG_LIST_DRIVER, "", 0);
