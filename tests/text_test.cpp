@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "text/mbstring.h"
+#include "text/windows_path.h"
 
 namespace mfg::text {
 namespace {
@@ -78,6 +79,19 @@ TEST(TextEdit, ReplaceAndUpperCaseWholeCharactersOnly) {
         EXPECT_FALSE(equalsNoCase("ab"sv, "abc"sv, cp));
         EXPECT_EQ(equalsNoCase("\x81\x61"sv, "\x81\x41"sv, cp), !cp.isDoubleByte()) << cp.id();
     }
+}
+
+// The one halving of doubled backslashes, for path macros and the CD-ROM
+// media's file names alike.
+TEST(WindowsPath, DoubledBackslashesHalvedButANetworkPathsPair) {
+    const CodePage western(1252), japanese(932);
+    EXPECT_EQ(halveDoubledBackslashes("C:\\\\A\\\\\\B", western), "C:\\A\\\\B");
+    EXPECT_EQ(halveDoubledBackslashes("\\\\SRV\\\\X", western), "\\\\SRV\\X");
+    EXPECT_EQ(halveDoubledBackslashes("\\\\\\\\SRV", western), "\\\\\\SRV");
+    EXPECT_EQ(halveDoubledBackslashes("\\", western), "\\");
+    // 0x95 0x5C is one character in 932: its trail byte pairs with nothing.
+    EXPECT_EQ(halveDoubledBackslashes("C:\\\x95\x5C\\X", japanese), "C:\\\x95\x5C\\X");
+    EXPECT_EQ(halveDoubledBackslashes("C:\\\x95\x5C\\X", western), "C:\\\x95\\X");
 }
 
 TEST(TextTrim, OnlyCLocaleWhiteSpace) {
