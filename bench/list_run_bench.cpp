@@ -55,7 +55,7 @@ void writeProcessFile(int entries) {
 }
 
 void runList(const std::string& listPath) {
-    mfg::CMfgList list(LIST_DRIVER, "X -D C:\\", 0);
+    mfg::CMfgList list(MFG_LIST_DRIVER, "X -D C:\\", 0);
     list.CreateIniFile(0, nullptr, listPath);
     list.FreeItems();
 }

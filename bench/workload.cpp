@@ -66,7 +66,7 @@ std::vector<std::string> hostIds() {
 void libraryRun(ListCase c) {
     fs::remove(machine().native(kListFile));
     if (c == ListCase::processFile) {
-        mfg::CMfgList list(LIST_DRIVER, (std::string("X -D ") + kProcessFileFolder).c_str(), 0);
+        mfg::CMfgList list(MFG_LIST_DRIVER, (std::string("X -D ") + kProcessFileFolder).c_str(), 0);
         list.CreateIniFile(0, nullptr, kListFile);
         list.FreeItems();
         return;
@@ -74,7 +74,7 @@ void libraryRun(ListCase c) {
     static const std::vector<std::string> ids = hostIds();
     std::vector<const char*> pointers;
     for (const std::string& id : ids) pointers.push_back(id.c_str());
-    mfg::CMfgList list(LIST_DRIVER, (std::string("X -D ") + kCdRomFolder).c_str(), 0);
+    mfg::CMfgList list(MFG_LIST_DRIVER, (std::string("X -D ") + kCdRomFolder).c_str(), 0);
     list.CreateIniFile(static_cast<int>(pointers.size()), pointers.data(), kListFile);
     list.FreeItems();
 }

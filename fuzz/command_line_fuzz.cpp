@@ -55,7 +55,7 @@ void checkStartUp(const fuzz::FuzzInput& in, const CMfgList& list, const text::C
     check(endsInBackslash(list.procDir, cp), "the process-file folder does not end in a backslash");
     check(cdRomSwitch || list.procFile == list.procDir + "MfgProc.ini",
           "the process file is not in the process-file folder");
-    check(!list.groupName.empty() && text::trim(list.groupName) == list.groupName,
+    check(!list.groupName.empty() && text::trimAsciiSpace(list.groupName) == list.groupName,
           "the group has no name, or blanks around it");
     check(list.cdRom == 0 || list.cdRom == 1, "the mode is neither");
     check(list.cdRom == 0 || list.callFactory == 0, "the CD-ROM media calls the factory");

@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<output::ListWrite> journal;
     output::ListFile::recordWritesForTesting(&journal);
-    MFG_InitMfgList(request == 0 || request == 3 ? LIST_DRIVER : LIST_SOFTWARE,
+    MFG_InitMfgList(request == 0 || request == 3 ? MFG_LIST_DRIVER : MFG_LIST_SOFTWARE,
                     commandLine.c_str(), 0);
     if (request >= 2)
         MFG_CreateAllSoftIniFile(kListPath);

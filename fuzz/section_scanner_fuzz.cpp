@@ -108,7 +108,7 @@ void compareLookups(std::string_view file, const Walk& w, const text::CodePage& 
         // One "]": the walk's name and the settings lookup's are the same.
         if (std::count(header.begin(), header.end(), ']') != 1) continue;
         const std::string name = readerName(section, cp);
-        if (profile::syntax::trim(name, chars).empty()) continue;
+        if (profile::syntax::trimProfileBlanks(name, chars).empty()) continue;
         for (std::size_t pos = section.find_first_of("\r\n"); pos < section.size();) {
             const std::size_t end = std::min(section.find_first_of("\r\n", pos), section.size());
             const auto info =

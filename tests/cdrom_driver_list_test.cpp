@@ -13,6 +13,7 @@
 #include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
+#include "reader/parse_ini_file.h"
 
 namespace mfg {
 namespace {
@@ -125,7 +126,7 @@ protected:
     void run(const Lines& ids, const std::string& listPath) {
         const std::string line =
             "C:\\SETUP.EXE -D " + dir.path() + " -P " + dir.path() + " -T NOSUCHGROUP";
-        ASSERT_EQ(MFG_InitMfgList(LIST_DRIVER, line.c_str(), 0), 1);
+        ASSERT_EQ(MFG_InitMfgList(MFG_LIST_DRIVER, line.c_str(), 0), 1);
         ASSERT_NE(CurrentListForTesting(), nullptr);
         trace.clear();
         std::vector<const char*> idTexts;
@@ -282,11 +283,11 @@ TEST_F(CdRomDriverList, ProcessFilePathsAreJoinedWithOneBackslash) {
         {"", "\\DrvProc.ini", "\\DrvCofg.ini"},
     };
     for (const auto& row : rows) {
-        CMfgList list(LIST_DRIVER, "", 0);
+        CMfgList list(MFG_LIST_DRIVER, "", 0);
         list.procDir = row.procDir;
         list.outputPath = output;
         trace.clear();
-        EXPECT_EQ(list.CreateCdRomDriverList(0, nullptr), 0);
+        EXPECT_EQ(list.CreateCdRomDriverList(CParseIniFile::GetInstance(), 0, nullptr), 0);
         EXPECT_EQ(list.procFile, row.config);
         EXPECT_EQ(trace.lines(),
                   (Lines{std::string("MFGFILE = ") + row.matched,
@@ -311,7 +312,7 @@ TEST_F(CdRomDriverList, CdRomSwitchReadsTheFilesBesideTheLibrary) {
     test::writeFile(matched.path, kMatchedDrivers);
     test::writeFile(config.path, kConfigDrivers);
 
-    ASSERT_EQ(MFG_InitMfgList(LIST_DRIVER, "C:\\SETUP.EXE -cdrom -P C:\\ELSEWHERE -T X", 0), 1);
+    ASSERT_EQ(MFG_InitMfgList(MFG_LIST_DRIVER, "C:\\SETUP.EXE -cdrom -P C:\\ELSEWHERE -T X", 0), 1);
     trace.clear();
     EXPECT_EQ(MFG_CreateIniFile(2, kHostIds, output.c_str()), 1);
     const std::vector<Entry> all = join(matchedEntries(own), configEntries());

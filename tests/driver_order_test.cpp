@@ -59,7 +59,7 @@ TEST(TypeRank, FactoryInstallOrderWithUnknownTypesLast) {
 
 class DriverOrder : public ::testing::Test {
 protected:
-    DriverOrder() : list(LIST_DRIVER, "", 0) {}
+    DriverOrder() : list(MFG_LIST_DRIVER, "", 0) {}
     ~DriverOrder() override { list.FreeItems(); }
 
     // Offers each driver in turn and checks what each offer answered.

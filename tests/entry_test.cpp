@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "items/filters.h"
+#include "items/hardware_id.h"
 #include "items/iteminfo.h"
+#include "items/keys.h"
 #include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
@@ -19,7 +22,7 @@ using Lines = std::vector<std::string>;
 
 class EntryTest : public ::testing::Test {
 protected:
-    EntryTest() : list(LIST_DRIVER, "", 0) {
+    EntryTest() : list(MFG_LIST_DRIVER, "", 0) {
         list.workDir = "C:\\WORK\\";
         list.procDir = "C:\\PROC\\";
         list.groupName = "PRELOAD";
@@ -27,17 +30,17 @@ protected:
     ~EntryTest() override { CParseIniFile::ReleaseInstance(); }
 
     // Runs `use` on the only section of a process file made of `body`.
-    void onSection(const std::string& body, const std::function<void()>& use) {
+    void onSection(const std::string& body, const std::function<void(CParseIniFile&)>& use) {
         test::writeFile(dir / "PROC.INI", body);
         CParseIniFile* reader = CParseIniFile::GetInstance();
         ASSERT_EQ(reader->OpenFile(dir / "PROC.INI"), 1);
         ASSERT_EQ(reader->FirstSection(), 1);
-        use();
+        use(*reader);
         reader->CloseFile();
     }
     ITEMINFO read(const std::string& body) {
         ITEMINFO item{};
-        onSection(body, [&] { EXPECT_EQ(list.ReadItem(&item), 1); });
+        onSection(body, [&](CParseIniFile& section) { EXPECT_EQ(list.ReadItem(&item, section), 1); });
         return item;
     }
 
@@ -110,7 +113,7 @@ TEST_F(EntryTest, EveryFieldOfAFullSection) {
     EXPECT_EQ((std::vector<int>{e.timeout, e.rebootCount, e.firstTimeout, e.firstRebootCount,
                                 e.resultValue}),
               (std::vector<int>{600, 1, -1, 2, 3010}));
-    EXPECT_EQ(list.ReadItem(nullptr), 0);
+    EXPECT_EQ(list.ReadItem(nullptr, *CParseIniFile::GetInstance()), 0);
     EXPECT_EQ(list.sectionName, "AUDIO01");
 }
 
@@ -154,19 +157,21 @@ TEST_F(EntryTest, TypeFilterByListKind) {
         const char* type;
         int expected;
     } cases[] = {
-        {LIST_DRIVER, "TYPE=Software", 0},
-        {LIST_DRIVER, "", 1},
-        {LIST_DRIVER, "TYPE=SOUND", 1},
-        {LIST_SOFTWARE, "", 0},
-        {LIST_SOFTWARE, "TYPE=software", 1},
-        {LIST_SOFTWARE, "TYPE=SYSPATCH", 0},
+        {MFG_LIST_DRIVER, "TYPE=Software", 0},
+        {MFG_LIST_DRIVER, "", 1},
+        {MFG_LIST_DRIVER, "TYPE=SOUND", 1},
+        {MFG_LIST_SOFTWARE, "", 0},
+        {MFG_LIST_SOFTWARE, "TYPE=software", 1},
+        {MFG_LIST_SOFTWARE, "TYPE=SYSPATCH", 0},
         {2, "TYPE=SOFTWARE", 1},
         {-1, "", 1},
     };
     for (const auto& c : cases) {
         list.listKind = c.kind;
         onSection(std::string("[S]\r\n") + c.type,
-                  [&] { EXPECT_EQ(list.IsTypeMatch(), c.expected) << c.kind << " " << c.type; });
+                  [&](CParseIniFile& section) {
+                      EXPECT_EQ(list.IsTypeMatch(section), c.expected) << c.kind << " " << c.type;
+                  });
     }
 }
 
@@ -186,8 +191,8 @@ TEST_F(EntryTest, GroupFilter) {
     };
     for (const auto& c : cases) {
         list.groupName = c.groupName;
-        onSection(std::string("[S]\r\n") + c.group, [&] {
-            EXPECT_EQ(list.IsGroupMatch(), c.expected) << c.groupName << " " << c.group;
+        onSection(std::string("[S]\r\n") + c.group, [&](CParseIniFile& section) {
+            EXPECT_EQ(list.IsGroupMatch(section), c.expected) << c.groupName << " " << c.group;
         });
     }
 }
@@ -201,45 +206,45 @@ TEST_F(EntryTest, IdFilterWithItsTraces) {
         const char* myId;   // traced as read; null: nothing traced
         const char* match;  // the upper-cased pair of a match
     } cases[] = {
-        {LIST_DRIVER, "TYPE= SysPatch ", {}, 1, nullptr, nullptr},
-        {LIST_DRIVER, "HARDID=", {"X"}, 0, "", nullptr},
-        {LIST_DRIVER,
+        {MFG_LIST_DRIVER, "TYPE= SysPatch ", {}, 1, nullptr, nullptr},
+        {MFG_LIST_DRIVER, "HARDID=", {"X"}, 0, "", nullptr},
+        {MFG_LIST_DRIVER,
          "HARDID=Pci\\Ven_1",
          {"A", "PCI\\VEN_1", "pci\\ven_1"},
          1,
          "Pci\\Ven_1",
          "PCI\\VEN_1 , MYID = PCI\\VEN_1"},
         // An 8-character hardware ID names a family of devices.
-        {LIST_DRIVER,
+        {MFG_LIST_DRIVER,
          "HARDID=ABCD1234",
          {"abcd1234&EXTRA"},
          1,
          "ABCD1234",
          "ABCD1234 , MYID = ABCD1234&EXTRA"},
-        {LIST_DRIVER,
+        {MFG_LIST_DRIVER,
          "HARDID=ABCD1234",
          {"ABCD1234 "},
          1,
          "ABCD1234",
          "ABCD1234 , MYID = ABCD1234 "},
-        {LIST_DRIVER, "HARDID=ABCD12345", {"ABCD123456"}, 0, "ABCD12345", nullptr},
-        {LIST_DRIVER, "HARDID=ABCD123", {"ABCD1234"}, 0, "ABCD123", nullptr},
-        {LIST_DRIVER, "HARDID=ABCD1234", {"ABCD123"}, 0, "ABCD1234", nullptr},
-        {LIST_DRIVER, "HARDID=H", {}, 0, "H", nullptr},
-        {LIST_SOFTWARE, "PACKETNAME=ABCD1234", {"ABCD1234XYZ"}, 0, "ABCD1234", nullptr},
-        {LIST_SOFTWARE,
+        {MFG_LIST_DRIVER, "HARDID=ABCD12345", {"ABCD123456"}, 0, "ABCD12345", nullptr},
+        {MFG_LIST_DRIVER, "HARDID=ABCD123", {"ABCD1234"}, 0, "ABCD123", nullptr},
+        {MFG_LIST_DRIVER, "HARDID=ABCD1234", {"ABCD123"}, 0, "ABCD1234", nullptr},
+        {MFG_LIST_DRIVER, "HARDID=H", {}, 0, "H", nullptr},
+        {MFG_LIST_SOFTWARE, "PACKETNAME=ABCD1234", {"ABCD1234XYZ"}, 0, "ABCD1234", nullptr},
+        {MFG_LIST_SOFTWARE,
          "PACKETNAME=Office\r\nTYPE=SYSPATCH",
          {"office"},
          1,
          "Office",
          "OFFICE , MYID = OFFICE"},
-        {LIST_SOFTWARE, "", {"X"}, 0, "", nullptr},
+        {MFG_LIST_SOFTWARE, "", {"X"}, 0, "", nullptr},
         {2, "HARDID=X\r\nPACKETNAME=X\r\nTYPE=SYSPATCH", {"X"}, 0, nullptr, nullptr},
     };
     for (const auto& c : cases) {
         Lines traced;
         if (c.myId) {
-            traced.push_back(std::string(c.kind == LIST_DRIVER
+            traced.push_back(std::string(c.kind == MFG_LIST_DRIVER
                                              ? ">>>>>> DRVINFO_LIST ,HARDID = "
                                              : ">>>>>> SOFTINFO_LIST ,PACKETNAME = ") +
                              c.myId + " ");
@@ -248,13 +253,45 @@ TEST_F(EntryTest, IdFilterWithItsTraces) {
         if (c.match)
             traced.push_back(std::string(" OK :::::::::::: CHECK INFO = ") + c.match + " ");
         list.listKind = c.kind;
-        onSection(std::string("[S]\r\n") + c.keys, [&] {
+        onSection(std::string("[S]\r\n") + c.keys, [&](CParseIniFile& section) {
             test::TraceCapture trace;
-            EXPECT_EQ(list.IsIdMatch(static_cast<int>(c.ids.size()), c.ids.data()), c.expected)
+            EXPECT_EQ(list.IsIdMatch(section, static_cast<int>(c.ids.size()), c.ids.data()),
+                      c.expected)
                 << c.keys;
             EXPECT_EQ(trace.lines(), traced) << c.keys;
         });
     }
+}
+
+// The ID filter on plain values: a null ID in the host's array is an empty
+// one and hides none after it; a family ID ends where a character ends.
+TEST(IdFilter, NullIdsAndDoubleByteFamilies) {
+    const text::CodePage western(1252), japanese(932);
+    const auto section = [](std::string hardId) {
+        return [hardId](Key key) { return key == Key::hardId ? hardId : std::string(); };
+    };
+    const char* const ids[] = {nullptr, "pci\\ven_1", nullptr};
+    EXPECT_TRUE(items::idMatches(MFG_LIST_DRIVER, section("PCI\\VEN_1"), 3, ids, western));
+    EXPECT_FALSE(items::idMatches(MFG_LIST_DRIVER, section("PCI\\VEN_2"), 3, ids, western));
+
+    // 0x82 is a lead byte in 932: there the family's last byte is half of
+    // the device ID's character, in 1252 it is a character of its own.
+    const char* const device[] = {"ABCDEFG\x82\xA0XYZ"};
+    EXPECT_TRUE(items::idMatches(MFG_LIST_DRIVER, section("ABCDEFG\x82"), 1, device, western));
+    EXPECT_FALSE(items::idMatches(MFG_LIST_DRIVER, section("ABCDEFG\x82"), 1, device, japanese));
+    EXPECT_TRUE(familyIdMatches("ABCDEFGH", "ABCDEFGH\x82\xA0", japanese));
+    EXPECT_FALSE(familyIdMatches("ABCDEFG", "ABCDEFGH", western));
+}
+
+// The names that look alike keep their places.
+TEST(KeyNames, LookAlikeNamesInTheirPlaces) {
+    const struct {
+        Key key;
+        const char* name;
+    } anchors[] = {{Key::logFile, "LOG_FILE"},         {Key::entryLogFile, "LOGFILE"},
+                   {Key::packetName, "PACKETNAME"},    {Key::packetNameMacro, "$PACKETNAME"},
+                   {Key::selectPath, "SELECTPATH"},    {Key::windirMacro, "WINDIR"}};
+    for (const auto& a : anchors) EXPECT_STREQ(keyName(a.key), a.name);
 }
 
 }  // namespace

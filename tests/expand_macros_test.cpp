@@ -33,7 +33,7 @@ struct Row {
 
 class ExpandMacros : public ::testing::Test {
 protected:
-    ExpandMacros() : list(LIST_DRIVER, "", 0) {}
+    ExpandMacros() : list(MFG_LIST_DRIVER, "", 0) {}
     void expect(const Row& row) const {
         EXPECT_EQ(list.ExpandMacros(row.text, kWestern), withWindowsDir(row.in1252)) << row.text;
         EXPECT_EQ(list.ExpandMacros(row.text, kJapanese),

@@ -22,7 +22,7 @@ inline constexpr char kExampleProcess[] =
     "[LAN01]\r\nGROUP=SERVICE\r\nHARDID=9C0D1E2F\r\nPACKETNAME=LAN\r\nTYPE=NETCARD\r\n";
 
 // What a driver list run over it writes with the working directory
-// C:\FACTORY\, without -F, on WIN_VISTA32.
+// C:\FACTORY\, without -F, on MFG_WIN_VISTA32.
 inline constexpr char kExampleList[] =
     "[SYSTEM]\r\nINDEX=0\r\nCOUNT=2\r\nINSTALLSTATUS=0\r\nLOG_FILE=C:\\FACTORY\\install.log\r\n"
     "HOTKEY=\r\nDEBUG=0\r\nLANGUAGEID=\r\nRUN_BEGINTEST=\r\nRUN_ENDTEST=\r\n"

@@ -59,7 +59,7 @@ std::string sampleSection(const std::string& name, const std::string& exe, bool 
 
 class ListFileTest : public ::testing::Test {
 protected:
-    ListFileTest() : list(LIST_DRIVER, "", 0) {
+    ListFileTest() : list(MFG_LIST_DRIVER, "", 0) {
         list.workDir = "C:\\WORK\\";
         list.groupName = "PRELOAD";
         list.procFile = dir / "MFG.INI";
@@ -123,9 +123,9 @@ TEST_F(ListFileTest, EntrySectionTakesTheExecutableOfTheOsVariant) {
         int osVariant;
         const char* exe;
     } cases[] = {
-        {WIN_XP32, "XP.EXE"},
-        {WIN_VISTA32, "V32.EXE"},
-        {WIN_VISTA64, "V64.EXE"},
+        {MFG_WIN_XP32, "XP.EXE"},
+        {MFG_WIN_VISTA32, "V32.EXE"},
+        {MFG_WIN_VISTA64, "V64.EXE"},
         {7, "XP.EXE"},
     };
     const ITEMINFO entry = sampleEntry();
@@ -149,7 +149,7 @@ TEST_F(ListFileTest, SystemFormWithoutSettingsAndEntryFormWithoutEntry) {
 
 TEST_F(ListFileTest, DriverListForm) {
     test::TraceCapture trace;
-    list.osVariant = WIN_VISTA64;
+    list.osVariant = MFG_WIN_VISTA64;
     list.driverList.push_back(std::make_unique<ITEMINFO>(sampleEntry()));
     EXPECT_EQ(list.WriteDriverList(), 1);
     const std::string system =

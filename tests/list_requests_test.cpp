@@ -48,7 +48,7 @@ protected:
     }
 };
 
-// The example list of a driver list written as you go, on WIN_VISTA32.  The
+// The example list of a driver list written as you go, on MFG_WIN_VISTA32.  The
 // POSIX machine is told to report Windows 6.0; a Wine prefix reports its own
 // release, so there the variant is set on the held list object between init
 // and create, and the OSVERSION line shows what was detected.
@@ -56,9 +56,9 @@ TEST_F(ListRequest, ExampleDriverListByteForByte) {
     test::writeFile("C:\\FACTORY\\MfgProc.ini", test::kExampleProcess);
     test::ScopedEnv release("MFGLIST_WINVER", "6.0");
     test::TraceCapture trace;
-    CMfgList& list = init(LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY");
-    const std::string detected = list.osVariant == WIN_VISTA32 ? "WIN_VISTA32" : "WIN_XP32";
-    list.osVariant = WIN_VISTA32;
+    CMfgList& list = init(MFG_LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY");
+    const std::string detected = list.osVariant == MFG_WIN_VISTA32 ? "WIN_VISTA32" : "WIN_XP32";
+    list.osVariant = MFG_WIN_VISTA32;
     create({"PCI\\VEN_1"}, kFactoryList);
 
     EXPECT_EQ(test::readFile(kFactoryList), test::kExampleList);
@@ -104,13 +104,13 @@ TEST_F(ListRequest, WhichEntriesEachRequestWrites) {
         const char* names;
     } cases[] = {
         // A factory driver list takes every driver of the group, IDs or not.
-        {LIST_DRIVER, false, {}, "2:Audio driver,VGA"},
-        {LIST_DRIVER, false, {"NOTHING"}, "2:Audio driver,VGA"},
-        {LIST_SOFTWARE, false, {"office"}, "1:OFFICE"},
-        {LIST_SOFTWARE, false, {"AUDIO"}, "0:"},
-        {LIST_SOFTWARE, false, {}, "0:"},
-        {LIST_SOFTWARE, true, {}, "1:OFFICE"},
-        {LIST_DRIVER, true, {}, "0:"},
+        {MFG_LIST_DRIVER, false, {}, "2:Audio driver,VGA"},
+        {MFG_LIST_DRIVER, false, {"NOTHING"}, "2:Audio driver,VGA"},
+        {MFG_LIST_SOFTWARE, false, {"office"}, "1:OFFICE"},
+        {MFG_LIST_SOFTWARE, false, {"AUDIO"}, "0:"},
+        {MFG_LIST_SOFTWARE, false, {}, "0:"},
+        {MFG_LIST_SOFTWARE, true, {}, "1:OFFICE"},
+        {MFG_LIST_DRIVER, true, {}, "0:"},
         // Another list kind knows no IDs: every section of the group goes.
         {5, false, {"OFFICE"}, "3:Audio driver,OFFICE,VGA"},
     };
@@ -134,7 +134,7 @@ TEST_F(ListRequest, CdRomSoftwareList) {
                     "EXEPATH=xp.exe\r\nEXEPATHVISTA32=v32.exe\r\n"
                     "[TOOLS]\r\nGROUP=PRELOAD\r\nTYPE=Software\r\nPACKETNAME=Tools\r\n");
     test::TraceCapture trace;
-    init(LIST_SOFTWARE, "C:\\SETUP.EXE -D C:\\CD -P C:\\CD -F").osVariant = WIN_VISTA32;
+    init(MFG_LIST_SOFTWARE, "C:\\SETUP.EXE -D C:\\CD -P C:\\CD -F").osVariant = MFG_WIN_VISTA32;
     trace.clear();
     create({"TOOLS2", "OFFICE"}, "  C:\\CD\\SOFT.INI  ");
     // The media's own SYSTEM settings beyond LOG_FILE are never read (-F
@@ -170,7 +170,7 @@ TEST_F(ListRequest, CdRomSoftwareList) {
 
     // The complete software list of the media, and a list kind the media
     // has no list for: nothing written, only the IDs traced.
-    init(LIST_SOFTWARE, "C:\\SETUP.EXE -P C:\\CD");
+    init(MFG_LIST_SOFTWARE, "C:\\SETUP.EXE -P C:\\CD");
     EXPECT_EQ(MFG_CreateAllSoftIniFile("C:\\CD\\ALL.INI"), 1);
     EXPECT_EQ(test::entryNames("C:\\CD\\ALL.INI"), "2:Office,Tools");
     init(3, "C:\\SETUP.EXE -P C:\\CD");
@@ -186,7 +186,7 @@ TEST_F(ListRequest, AnExistingListFileKeepsWhatTheRunDoesNotWrite) {
     test::writeFile(kFactoryList,
                     "; made by hand\r\n[SYSTEM]\r\nCOUNT=3\r\nOPERATOR=ANN\r\n\r\n"
                     "[0]\r\nNAME=OLD\r\nDONE=1\r\n[2]\r\nNAME=OLD2\r\n[NOTES]\r\nA=B");
-    init(LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY").osVariant = WIN_XP32;
+    init(MFG_LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY").osVariant = MFG_WIN_XP32;
     create({}, kFactoryList);
     EXPECT_EQ(test::readFile(kFactoryList),
               "; made by hand\r\n[SYSTEM]\r\nCOUNT=1\r\nOPERATOR=ANN\r\nINDEX=0\r\n"
@@ -204,7 +204,7 @@ TEST_F(ListRequest, RunsThatCannotReadOrWriteTheirFiles) {
     test::TraceCapture trace;
 
     // The process file went away after start-up: SYSTEM alone.
-    init(LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY");
+    init(MFG_LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY");
     test::removeFile("C:\\FACTORY\\MfgProc.ini");
     trace.clear();
     create({}, kFactoryList);
@@ -220,7 +220,7 @@ TEST_F(ListRequest, RunsThatCannotReadOrWriteTheirFiles) {
     test::makeFolder("C:\\FACTORY\\DIR.INI");
     trace.clear();
     for (const char* out : {kFactoryList, "C:\\FACTORY\\NEW\\LIST.INI", "C:\\FACTORY\\DIR.INI"}) {
-        init(LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY");
+        init(MFG_LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY");
         create({}, out);
     }
     test::setReadOnly(kFactoryList, false);
@@ -239,7 +239,7 @@ TEST_F(ListRequest, RunsThatCannotReadOrWriteTheirFiles) {
 
     // No output path: the whole walk, and neither a file nor a written
     // section in the trace.
-    init(LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY");
+    init(MFG_LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY");
     trace.clear();
     create({}, "   ");
     const Lines walked = trace.lines();

@@ -1,13 +1,13 @@
 // Helpers for tests that drive a list run through the exports.
 #pragma once
 
-#include <cctype>
 #include <string>
 #include <vector>
 
 #include "mfglist/mfglist.h"
 #include "platform/platform.h"
 #include "support/machine.h"
+#include "support/text.h"
 #include "trace/trace_log.h"
 
 namespace mfg::test {
@@ -50,11 +50,5 @@ inline std::string ownFolder() {
 
 // Ends whatever list run a test left open.
 inline void endListRun() { MFG_CreateAllSoftIniFile(""); }
-
-// ASCII upper-case, as the command line and the ID traces show a text.
-inline std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 }  // namespace mfg::test

@@ -27,7 +27,7 @@ protected:
     void SetUp() override { test::endListRun(); }
     void TearDown() override { test::endListRun(); }
 
-    static CMfgList& start(const std::string& line, int drive = 0, int kind = LIST_DRIVER) {
+    static CMfgList& start(const std::string& line, int drive = 0, int kind = MFG_LIST_DRIVER) {
         EXPECT_EQ(MFG_InitMfgList(kind, line.c_str(), drive), 1);
         if (!CurrentListForTesting()) throw std::runtime_error("no list object held");
         return *CurrentListForTesting();
@@ -38,7 +38,7 @@ TEST_F(ListRun, CreateEndsTheRunAndCreateWithoutARunDoesNothing) {
     ScratchFolder dir("life");
     test::writeFile(dir / "DrvProc.ini", "[A]\r\n");
     start("X -T FIRST");
-    CMfgList& list = start("X -T SECOND", 3, LIST_SOFTWARE);  // replaces the first
+    CMfgList& list = start("X -T SECOND", 3, MFG_LIST_SOFTWARE);  // replaces the first
     EXPECT_EQ(list.groupName, "SECOND");
     for (int i = 0; i < 3; ++i) list.driverList.push_back(std::make_unique<ITEMINFO>());
     ASSERT_EQ(CParseIniFile::GetInstance()->OpenFile(dir / "DrvProc.ini"), 1);
@@ -61,13 +61,13 @@ TEST_F(ListRun, ConstructionKeepsTheListKindAndTheDriveNumbersLowByte) {
     const struct {
         int drive, kind;
         const char* workDir;
-    } cases[] = {{0, LIST_DRIVER, ""},
-                 {256, LIST_SOFTWARE, ""},
+    } cases[] = {{0, MFG_LIST_DRIVER, ""},
+                 {256, MFG_LIST_SOFTWARE, ""},
                  {-256, 7, ""},
                  {2, -1, "c:\\"},
-                 {3, LIST_DRIVER, "d:\\"},
-                 {0x102, LIST_DRIVER, "c:\\"},
-                 {-254, LIST_DRIVER, "c:\\"}};
+                 {3, MFG_LIST_DRIVER, "d:\\"},
+                 {0x102, MFG_LIST_DRIVER, "c:\\"},
+                 {-254, MFG_LIST_DRIVER, "c:\\"}};
     for (const auto& c : cases) {
         const CMfgList& list = start("", c.drive, c.kind);  // an empty line sets nothing
         EXPECT_EQ(list.workDir, c.workDir) << c.drive;
@@ -81,7 +81,7 @@ TEST_F(ListRun, ConstructionKeepsTheListKindAndTheDriveNumbersLowByte) {
 
 TEST_F(ListRun, NullPointersFromTheHostAreEmptyTextsAndSaidSo) {
     TraceCapture trace;
-    EXPECT_EQ(MFG_InitMfgList(LIST_DRIVER, nullptr, 2), 1);
+    EXPECT_EQ(MFG_InitMfgList(MFG_LIST_DRIVER, nullptr, 2), 1);
     EXPECT_EQ(trace.lines(), (Lines{"===== NULL COMMAND LINE FROM HOST, TAKEN AS EMPTY",
                                     "===== COMMAND = ", "OSVERSION = WIN_XP32"}));
     trace.clear();
@@ -194,7 +194,7 @@ TEST_F(ListRun, CommandLineIsReadByCharactersOfTheCodePage) {
         std::string procDir, group;
     } cases[] = {{932, "C:\\\x95\x5C\\", "\x82\x61X"}, {1252, "C:\\\x95\x5C", "\x82\x41X"}};
     for (const auto& c : cases) {
-        CMfgList list(LIST_DRIVER, "", 0);
+        CMfgList list(MFG_LIST_DRIVER, "", 0);
         EXPECT_EQ(
             list.ParseCommandLine("X -P C:\\\x95\x5C -T \x82\x61x", text::CodePage(c.codePage)), 1);
         EXPECT_EQ(list.procDir, c.procDir) << c.codePage;

@@ -41,7 +41,7 @@ protected:
                                  const std::string& list = kList) {
         test::writeFile(std::string(kDir) + "MfgProc.ini", procFile);
         test::TraceCapture trace;
-        MFG_InitMfgList(LIST_DRIVER, line.c_str(), 0);
+        MFG_InitMfgList(MFG_LIST_DRIVER, line.c_str(), 0);
         MFG_CreateIniFile(0, nullptr, list.c_str());
         return trace.lines();
     }

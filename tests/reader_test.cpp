@@ -297,8 +297,9 @@ TEST_F(ReaderTest, TwoProcessesWalkAtOnce) {
         }
         files[f] = processFile(text, f ? "B.INI" : "A.INI");
     }
-    test::ChildProcess first("reader_walker", {files[0], dir_ / "A.OUT", go, "3", "K", "L"});
-    test::ChildProcess second("reader_walker", {files[1], dir_ / "B.OUT", go, "3", "K", "L"});
+    const std::string walker = test::helperProgram("reader_walker");
+    test::ChildProcess first(walker, {files[0], dir_ / "A.OUT", go, "3", "K", "L"});
+    test::ChildProcess second(walker, {files[1], dir_ / "B.OUT", go, "3", "K", "L"});
     ASSERT_TRUE(first.started() && second.started());
     test::writeFile(go, "");
     EXPECT_EQ(first.wait(), 0);

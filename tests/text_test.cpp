@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "text/mbstring.h"
+#include "text/windows_path.h"
 
 namespace mfg::text {
 namespace {
@@ -80,12 +81,27 @@ TEST(TextEdit, ReplaceAndUpperCaseWholeCharactersOnly) {
     }
 }
 
+// The one halving of doubled backslashes, for path macros and the CD-ROM
+// media's file names alike.
+TEST(WindowsPath, DoubledBackslashesHalvedButANetworkPathsPair) {
+    const CodePage western(1252), japanese(932);
+    EXPECT_EQ(halveDoubledBackslashes("C:\\\\A\\\\\\B", western), "C:\\A\\\\B");
+    EXPECT_EQ(halveDoubledBackslashes("\\\\SRV\\\\X", western), "\\\\SRV\\X");
+    EXPECT_EQ(halveDoubledBackslashes("\\\\\\\\SRV", western), "\\\\\\SRV");
+    EXPECT_EQ(halveDoubledBackslashes("\\", western), "\\");
+    // 0x95 0x5C is one character in 932: its trail byte pairs with nothing.
+    EXPECT_EQ(halveDoubledBackslashes("C:\\\x95\x5C\\X", japanese), "C:\\\x95\x5C\\X");
+    EXPECT_EQ(halveDoubledBackslashes("C:\\\x95\x5C\\X", western), "C:\\\x95\\X");
+}
+
 TEST(TextTrim, OnlyCLocaleWhiteSpace) {
-    EXPECT_EQ(trimLeft(" \t\n\v\f\rx y\r\n"sv), "x y\r\n"sv);
-    EXPECT_EQ(trimRight(" \t\n\v\f\rx y\r\n"sv), " \t\n\v\f\rx y"sv);
-    EXPECT_EQ(trim(" \t "sv), ""sv);
-    // NUL, no-break space and next-line are not white space here.
-    EXPECT_EQ(trim("\0 x\xA0\x85"sv), "\0 x\xA0\x85"sv);
+    EXPECT_EQ(trimAsciiSpaceLeft(" \t\n\v\f\rx y\r\n"sv), "x y\r\n"sv);
+    EXPECT_EQ(trimAsciiSpaceRight(" \t\n\v\f\rx y\r\n"sv), " \t\n\v\f\rx y"sv);
+    EXPECT_EQ(trimAsciiSpace(" \t "sv), ""sv);
+    // NUL, no-break space, next-line and the DOS end-of-file mark (a blank
+    // of INI lines only) are not white space here.
+    EXPECT_EQ(trimAsciiSpace("\0 x\xA0\x85"sv), "\0 x\xA0\x85"sv);
+    EXPECT_EQ(trimAsciiSpace("\x1A x \x1A"sv), "\x1A x \x1A"sv);
     EXPECT_EQ(untilNul("ab\0cd\0"sv), "ab"sv);
     EXPECT_EQ(untilNul("abc"sv), "abc"sv);
 }

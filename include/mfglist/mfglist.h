@@ -24,52 +24,17 @@ extern "C" {
 #endif
 
 /* List kinds: the first argument of MFG_InitMfgList. */
-enum { LIST_DRIVER = 0, LIST_SOFTWARE = 1 };
+enum { MFG_LIST_DRIVER = 0, MFG_LIST_SOFTWARE = 1 };
 
 /* OS variants: which executable path of an entry goes into the list. */
-enum { WIN_XP32 = 0, WIN_VISTA32 = 1, WIN_VISTA64 = 2 };
+enum { MFG_WIN_XP32 = 0, MFG_WIN_VISTA32 = 1, MFG_WIN_VISTA64 = 2 };
 
-/* The names of every INI key the library reads or writes and of the path
- * macros, each in a fixed slot of MFG_KEY_NAME_SIZE characters, indexed by
- * the MFGKEY_ values below.  One table so that a key is spelled in one place
- * only.  It lives inside the library and is not exported: the library's own
- * C and C++ code reads it. */
-enum {
-    MFGKEY_LOG_FILE,
-    MFGKEY_HOTKEY,
-    MFGKEY_DEBUG,
-    MFGKEY_LANGUAGEID,
-    MFGKEY_RUN_BEGINTEST,
-    MFGKEY_RUN_ENDTEST,
-    MFGKEY_GROUP,
-    MFGKEY_NAME,
-    MFGKEY_ID,
-    MFGKEY_DESCRIPTION,
-    MFGKEY_HARDID,
-    MFGKEY_EXEPATH,
-    MFGKEY_EXEPATHVISTA32,
-    MFGKEY_EXEPATHVISTA64,
-    MFGKEY_PACKETNAME,
-    MFGKEY_TYPE,
-    MFGKEY_TIMEOUT,
-    MFGKEY_REBOOT_COUNT,
-    MFGKEY_FIRST_TIMEOUT,
-    MFGKEY_FIRST_REBOOT_COUNT,
-    MFGKEY_RESULTVALUE,
-    MFGKEY_VERSION,
-    MFGKEY_COMMANDLINE,
-    MFGKEY_LOGFILE, /* an entry's log file; MFGKEY_LOG_FILE is the list's own */
-    MFGKEY_PACKETPATH,
-    MFGKEY_SELECTPATH,
-    MFGKEY_MACRO_TESTDIR,
-    MFGKEY_MACRO_MFGPROCPATH,
-    MFGKEY_MACRO_SECTORNAME,
-    MFGKEY_MACRO_PACKETNAME,
-    MFGKEY_MACRO_WINDIR,
-    MFGKEY_COUNT
-};
-enum { MFG_KEY_NAME_SIZE = 200 };
-extern const char MFG_KEY_NAMES[MFGKEY_COUNT][MFG_KEY_NAME_SIZE];
+/* The names hosts were written with.  A host whose own names collide with
+ * them defines MFGLIST_NO_SHORT_NAMES before including this header. */
+#ifndef MFGLIST_NO_SHORT_NAMES
+enum { LIST_DRIVER = MFG_LIST_DRIVER, LIST_SOFTWARE = MFG_LIST_SOFTWARE };
+enum { WIN_XP32 = MFG_WIN_XP32, WIN_VISTA32 = MFG_WIN_VISTA32, WIN_VISTA64 = MFG_WIN_VISTA64 };
+#endif
 
 MFGLIST_EXPORT int MFGLIST_CALL MFG_InitMfgList(int listKind, const char* commandLine,
                                                 int driveNumber);

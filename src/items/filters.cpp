@@ -1,87 +1,72 @@
-// Which sections of a process file become entries of this list: the TYPE
-// must suit the list kind, the GROUP must be this run's group, and the
-// section's ID must be one the host asked for.  Each filter reads the
-// reader's current section only and changes nothing.
-#include <cstddef>
-#include <string>
+#include "items/filters.h"
 
-#include "listjob/mfg_list.h"
+#include "items/hardware_id.h"
+#include "items/keys.h"
 #include "mfglist/mfglist.h"
 #include "platform/platform.h"
-#include "reader/parse_ini_file.h"
 #include "text/mbstring.h"
 #include "trace/trace_log.h"
 
-namespace mfg {
+namespace mfg::items {
 
 namespace {
 
 constexpr char kSoftwareType[] = "SOFTWARE";
 // System patches go onto every machine: no hardware ID is asked of them.
 constexpr char kSysPatchType[] = "SYSPATCH";
-// A hardware ID of exactly this length names a device family: it matches
-// every device ID of the machine that begins with it.
-constexpr std::size_t kFamilyIdLength = 8;
-
-std::string sectionValue(int key) {
-    CParseIniFile* reader = CParseIniFile::GetInstance();
-    return reader ? reader->GetValue(MFG_KEY_NAMES[key]) : std::string();
-}
 
 }  // namespace
 
-int CMfgList::IsTypeMatch() {
-    const std::string type = sectionValue(MFGKEY_TYPE);
+bool typeMatches(std::int32_t listKind, const SectionValues& section, const text::CodePage& cp) {
+    const std::string type = section(Key::type);
     platform::debugOutput(type.c_str());
-    const bool software = text::equalsNoCase(type, kSoftwareType, text::CodePage::active());
+    const bool software = text::equalsNoCase(type, kSoftwareType, cp);
     switch (listKind) {
-    case LIST_DRIVER:
-        return software ? 0 : 1;
-    case LIST_SOFTWARE:
-        return software ? 1 : 0;
+    case MFG_LIST_DRIVER:
+        return !software;
+    case MFG_LIST_SOFTWARE:
+        return software;
     default:
-        return 1;
+        return true;
     }
 }
 
-int CMfgList::IsGroupMatch() {
-    if (groupName.empty()) return 0;
-    const std::string group = sectionValue(MFGKEY_GROUP);
-    if (group.empty()) return 0;
-    if (!text::equalsNoCase(group, groupName, text::CodePage::active())) return 0;
+bool groupMatches(std::string_view groupName, const SectionValues& section,
+                  const text::CodePage& cp) {
+    if (groupName.empty()) return false;
+    const std::string group = section(Key::group);
+    if (group.empty()) return false;
+    if (!text::equalsNoCase(group, groupName, cp)) return false;
     platform::debugOutput("TRUE");
-    return 1;
+    return true;
 }
 
-int CMfgList::IsIdMatch(int idCount, const char* const* ids) {
-    const text::CodePage cp = text::CodePage::active();
+bool idMatches(std::int32_t listKind, const SectionValues& section, int idCount,
+               const char* const* ids, const text::CodePage& cp) {
     std::string myId;
-    if (listKind == LIST_DRIVER) {
-        if (text::equalsNoCase(text::trim(sectionValue(MFGKEY_TYPE)), kSysPatchType, cp)) return 1;
-        myId = sectionValue(MFGKEY_HARDID);
+    if (listKind == MFG_LIST_DRIVER) {
+        if (text::equalsNoCase(text::trimAsciiSpace(section(Key::type)), kSysPatchType, cp))
+            return true;
+        myId = section(Key::hardId);
         TraceLog(">>>>>> DRVINFO_LIST ,HARDID = %s ", myId.c_str());
-    } else if (listKind == LIST_SOFTWARE) {
-        myId = sectionValue(MFGKEY_PACKETNAME);
+    } else if (listKind == MFG_LIST_SOFTWARE) {
+        myId = section(Key::packetName);
         TraceLog(">>>>>> SOFTINFO_LIST ,PACKETNAME = %s ", myId.c_str());
     }
-    if (myId.empty()) return 0;
+    if (myId.empty()) return false;
     TraceLog("====== MYID = %s ", myId.c_str());
 
     const std::string mine = text::toUpperAscii(myId, cp);
     // Package names are matched whole; only hardware IDs know families.
-    const bool familyId = listKind == LIST_DRIVER && mine.size() == kFamilyIdLength;
+    const bool hardwareIds = listKind == MFG_LIST_DRIVER;
     for (int i = 0; ids && i < idCount; ++i) {
         const std::string theirs = text::toUpperAscii(ids[i] ? ids[i] : "", cp);
-        // The family must end where a character of the device ID ends.
-        const bool match =
-            mine == theirs || (familyId && theirs.compare(0, kFamilyIdLength, mine) == 0 &&
-                               text::isCharBoundary(theirs, kFamilyIdLength, cp));
-        if (match) {
+        if (mine == theirs || (hardwareIds && familyIdMatches(mine, theirs, cp))) {
             TraceLog(" OK :::::::::::: CHECK INFO = %s , MYID = %s ", mine.c_str(), theirs.c_str());
-            return 1;
+            return true;
         }
     }
-    return 0;
+    return false;
 }
 
-}  // namespace mfg
+}  // namespace mfg::items

@@ -19,9 +19,9 @@ struct ITEMINFO {
     std::int32_t id;
     char hardId[kItemTextWidth];
     char description[kItemPathWidth];
-    char exePath[kItemPathWidth];         // WIN_XP32
-    char exePathVista32[kItemPathWidth];  // WIN_VISTA32
-    char exePathVista64[kItemPathWidth];  // WIN_VISTA64
+    char exePath[kItemPathWidth];         // MFG_WIN_XP32
+    char exePathVista32[kItemPathWidth];  // MFG_WIN_VISTA32
+    char exePathVista64[kItemPathWidth];  // MFG_WIN_VISTA64
     char packetName[kItemTextWidth];
     char packetPath[kItemPathWidth];
     char type[kItemTextWidth];

@@ -11,72 +11,57 @@
 #include <utility>
 
 #include "items/iteminfo.h"
+#include "listjob/cdrom_files.h"
+#include "listjob/list_file_session.h"
 #include "listjob/mfg_list.h"
-#include "output/list_file.h"
 #include "reader/parse_ini_file.h"
-#include "text/mbstring.h"
 #include "trace/trace_log.h"
 
 namespace mfg {
 
 namespace {
 
-constexpr char kMatchedDriversFile[] = "DrvProc.ini";
-constexpr char kConfigDriversFile[] = "DrvCofg.ini";
-
-// The folder already ends in a backslash, so the join doubles it; every
-// doubled backslash is halved, as for the media's software list, except the
-// pair that opens a network path (media shared from a server).
-std::string processFileIn(const std::string& folder, const char* fileName) {
-    const std::string joined = folder + "\\" + fileName;
-    const std::size_t keep = joined.compare(0, 2, "\\\\") == 0 ? 2 : 0;
-    const std::string single =
-        joined.substr(0, keep) + text::replaceAll(std::string_view(joined).substr(keep), "\\\\",
-                                                  "\\", text::CodePage::active());
-    return std::string(text::trim(single));
-}
-
 // One walk over the file at procFile: every section that `select` passes is
 // read into a fresh zero-filled record and handed to `take`, which owns it
 // from then on.  A record that cannot be read goes at once.
 template <typename Select, typename Take>
-int collectDrivers(CMfgList& list, Select select, Take take) {
+int collectDrivers(CMfgList& list, CParseIniFile* reader, Select select, Take take) {
     // Either file may be missing from a media (one without per-model or
     // without common drivers); the list is then made of the other one.
-    CParseIniFile* reader = CParseIniFile::GetInstance();
     if (!reader) {
         TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
         return 0;
     }
     if (list.openProcessFile(*reader) != 1) return 0;
     for (int more = reader->FirstSection(); more == 1; more = reader->NextSection()) {
-        if (!select()) continue;
+        if (!select(*reader)) continue;
         auto item = std::make_unique<ITEMINFO>();
-        if (list.ReadItem(item.get()) == 1) take(std::move(item));
+        if (list.ReadItem(item.get(), *reader) == 1) take(std::move(item));
     }
     return list.endProcessFileWalk(*reader);
 }
 
 }  // namespace
 
-int CMfgList::CreateCdRomDriverList(int idCount, const char* const* ids) {
+int CMfgList::CreateCdRomDriverList(CParseIniFile* reader, int idCount, const char* const* ids) {
     // One list file for both walks, so that a failed read of either leaves
     // it as it was.
-    output::ListFileSession session(*this);
-    procFile = processFileIn(procDir, kMatchedDriversFile);
+    ListFileSession session(*this);
+    const text::CodePage cp = text::CodePage::active();
+    procFile = cdRomProcessFile(procDir, kMatchedDriversFile, cp);
     TraceLog("MFGFILE = %s", procFile.c_str());
-    CollectMatchedDrivers(idCount, ids);
+    CollectMatchedDrivers(reader, idCount, ids);
     if (listAbandoned()) return 0;
 
-    procFile = processFileIn(procDir, kConfigDriversFile);
+    procFile = cdRomProcessFile(procDir, kConfigDriversFile, cp);
     TraceLog("MFGFILE = %s", procFile.c_str());
-    CollectConfigDrivers();
+    CollectConfigDrivers(reader);
     if (listAbandoned()) return 0;
 
     return WriteDriverList();
 }
 
-int CMfgList::CollectMatchedDrivers(int idCount, const char* const* ids) {
+int CMfgList::CollectMatchedDrivers(CParseIniFile* reader, int idCount, const char* const* ids) {
     if (idCount > 0 && !ids) {
         TraceLog("===== NULL ID ARRAY FOR %d IDS, NO IDS TAKEN", idCount);
         idCount = 0;
@@ -84,15 +69,18 @@ int CMfgList::CollectMatchedDrivers(int idCount, const char* const* ids) {
     // No group filter: the media's drivers belong to whatever machine the
     // hardware IDs say it is.
     return collectDrivers(
-        *this, [&] { return IsTypeMatch() != 0 && IsIdMatch(idCount, ids) == 1; },
+        *this, reader,
+        [&](CParseIniFile& section) {
+            return IsTypeMatch(section) != 0 && IsIdMatch(section, idCount, ids) == 1;
+        },
         [this](std::unique_ptr<ITEMINFO> item) { AddDriverItem(std::move(item)); });
 }
 
-int CMfgList::CollectConfigDrivers() {
+int CMfgList::CollectConfigDrivers(CParseIniFile* reader) {
     // Every machine gets these, after the matched drivers and in file order:
     // no ID filter, no ranking, no duplicate test.
     return collectDrivers(
-        *this, [this] { return IsTypeMatch() != 0; },
+        *this, reader, [this](CParseIniFile& section) { return IsTypeMatch(section) != 0; },
         [this](std::unique_ptr<ITEMINFO> item) { driverList.push_back(std::move(item)); });
 }
 

@@ -28,7 +28,7 @@ std::vector<std::size_t> optionStarts(std::string_view line, const text::CodePag
     for (std::size_t pos = 0; pos < line.size();) {
         const unsigned len = cp.charLength(line.data(), line.size(), pos);
         if (len == 1 && line[pos] == '-' && afterSpace) starts.push_back(pos);
-        afterSpace = len == 1 && text::isSpaceByte(line[pos]);
+        afterSpace = len == 1 && text::isAsciiSpace(line[pos]);
         pos += len;
     }
     return starts;
@@ -85,7 +85,7 @@ int CMfgList::ParseCommandLine(const std::string& commandLine, const text::CodeP
         // hyphen at the very end.  A hyphen standing alone between blanks
         // gives a blank option, which is skipped.
         if (raw.empty() || raw[0] == '-') break;
-        const std::string_view option = text::trim(raw);
+        const std::string_view option = text::trimAsciiSpace(raw);
         if (option.empty()) continue;
         // Leading blanks of the value stay until the final trim, after the
         // closing backslash is added.
@@ -116,10 +116,10 @@ int CMfgList::ParseCommandLine(const std::string& commandLine, const text::CodeP
         procDir = workDir;
         procFile = procDir + kProcFileName;
     }
-    workDir = std::string(text::trim(workDir));
-    groupName = std::string(text::trim(groupName));
-    procFile = std::string(text::trim(procFile));
-    procDir = std::string(text::trim(procDir));
+    workDir = std::string(text::trimAsciiSpace(workDir));
+    groupName = std::string(text::trimAsciiSpace(groupName));
+    procFile = std::string(text::trimAsciiSpace(procFile));
+    procDir = std::string(text::trimAsciiSpace(procDir));
 
     // Without its process file the run falls back to the CD-ROM media's fixed
     // files, looked for in the same folder.

@@ -7,9 +7,10 @@
 #include <string>
 
 #include "items/iteminfo.h"
+#include "listjob/cdrom_files.h"
+#include "listjob/list_file_session.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
-#include "output/list_file.h"
 #include "reader/parse_ini_file.h"
 #include "text/mbstring.h"
 #include "trace/trace_log.h"
@@ -18,27 +19,12 @@ namespace mfg {
 
 namespace {
 
-constexpr char kSoftwareProcessFile[] = "SoftProc.ini";
-
-// A fixed process file of the CD-ROM media in the process-file directory.
-// The directory ends in a backslash, so the join doubles it; every doubled
-// backslash is halved, except the pair that opens a network path (media
-// shared from a server), which would otherwise name a folder of this drive.
-std::string cdRomProcessFile(const std::string& procDir, const char* fileName) {
-    const text::CodePage cp = text::CodePage::active();
-    const std::string joined = procDir + "\\" + fileName;
-    const std::size_t keep = joined.compare(0, 2, "\\\\") == 0 ? 2 : 0;
-    return joined.substr(0, keep) +
-           text::replaceAll(std::string_view(joined).substr(keep), "\\\\", "\\", cp);
-}
-
 // One walk over the process file at procFile: every section that `selected`
 // accepts becomes the next entry section.  The record lives only while its
 // section is handled.
 template <typename Selected>
-int writeSelectedEntries(CMfgList& list, Selected selected) {
-    output::ListFileSession session(list);
-    CParseIniFile* reader = CParseIniFile::GetInstance();
+int writeSelectedEntries(CMfgList& list, CParseIniFile* reader, Selected selected) {
+    ListFileSession session(list);
     if (!reader) {
         TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
         return 0;
@@ -46,9 +32,9 @@ int writeSelectedEntries(CMfgList& list, Selected selected) {
     if (list.openProcessFile(*reader) != 1) return 0;
     list.entriesWritten = 0;
     for (int found = reader->FirstSection(); found == 1; found = reader->NextSection()) {
-        if (!selected()) continue;
+        if (!selected(*reader)) continue;
         auto item = std::make_unique<ITEMINFO>();
-        if (list.ReadItem(item.get()) != 1) continue;
+        if (list.ReadItem(item.get(), *reader) != 1) continue;
         list.WriteSection(kWriteEntryForm, nullptr, item.get());
         ++list.entriesWritten;
         list.WriteCount();
@@ -78,48 +64,54 @@ private:
 int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::string& path) {
     if (!ids) idCount = 0;
     for (int i = 0; i < idCount; ++i) TraceLog("======= MYHARDID = %s ", ids[i] ? ids[i] : "");
-    outputPath = std::string(text::trim(path));
+    outputPath = std::string(text::trimAsciiSpace(path));
     const RunValuesHeld runValues(*this);
-    output::ListFileSession session(*this);
+    ListFileSession session(*this);
+    // The library's one reader walks every process file of the run.
+    CParseIniFile* reader = CParseIniFile::GetInstance();
 
     if (cdRom == 0) {
         TraceLog("MFGFILE = %s", procFile.c_str());
-        if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(idCount, ids);
-    } else if (listKind == LIST_DRIVER) {
-        CreateCdRomDriverList(idCount, ids);
-    } else if (listKind == LIST_SOFTWARE) {
-        procFile = cdRomProcessFile(procDir, kSoftwareProcessFile);
+        if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(reader, idCount, ids);
+    } else if (listKind == MFG_LIST_DRIVER) {
+        CreateCdRomDriverList(reader, idCount, ids);
+    } else if (listKind == MFG_LIST_SOFTWARE) {
+        procFile = cdRomProcessFile(procDir, kSoftwareProcessFile, text::CodePage::active());
         TraceLog("MFGFILE = %s", procFile.c_str());
-        if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(idCount, ids);
+        if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(reader, idCount, ids);
     }
     return 1;
 }
 
 int CMfgList::CreateAllSoftIniFile(const std::string& path) {
-    outputPath = std::string(text::trim(path));
+    outputPath = std::string(text::trimAsciiSpace(path));
     const RunValuesHeld runValues(*this);
-    output::ListFileSession session(*this);
-    if (cdRom != 0) procFile = cdRomProcessFile(procDir, kSoftwareProcessFile);
+    ListFileSession session(*this);
+    CParseIniFile* reader = CParseIniFile::GetInstance();
+    if (cdRom != 0)
+        procFile = cdRomProcessFile(procDir, kSoftwareProcessFile, text::CodePage::active());
     if (ReadSystemInfo() != 1 && listAbandoned()) return 0;
-    return BuildSoftList();
+    return BuildSoftList(reader);
 }
 
-int CMfgList::WriteMatchedItems(int idCount, const char* const* ids) {
+int CMfgList::WriteMatchedItems(CParseIniFile* reader, int idCount, const char* const* ids) {
     // A driver list of a factory group takes every driver of the group: the
     // factory image is built for this machine, so no ID is asked.
-    return writeSelectedEntries(*this, [&] {
-        return IsTypeMatch() != 0 && IsGroupMatch() == 1 &&
-               (listKind != LIST_SOFTWARE || IsIdMatch(idCount, ids) == 1);
+    return writeSelectedEntries(*this, reader, [&](CParseIniFile& section) {
+        return IsTypeMatch(section) != 0 && IsGroupMatch(section) == 1 &&
+               (listKind != MFG_LIST_SOFTWARE || IsIdMatch(section, idCount, ids) == 1);
     });
 }
 
-int CMfgList::BuildSoftList() {
-    if (listKind != LIST_SOFTWARE) {
+int CMfgList::BuildSoftList(CParseIniFile* reader) {
+    if (listKind != MFG_LIST_SOFTWARE) {
         TraceLog("********** NOT A SOFTWARE LIST ,NO ENTRY WRITTEN : LIST KIND = %d",
                  static_cast<int>(listKind));
         return 0;
     }
-    return writeSelectedEntries(*this, [&] { return IsTypeMatch() != 0 && IsGroupMatch() == 1; });
+    return writeSelectedEntries(*this, reader, [&](CParseIniFile& section) {
+        return IsTypeMatch(section) != 0 && IsGroupMatch(section) == 1;
+    });
 }
 
 }  // namespace mfg

@@ -4,7 +4,10 @@
 // the create call then turns process files into the install list.
 //
 // The fields are public: the list flows, the entry reader, the filters and
-// the list writer are all operations on this one object and read them freely.
+// the list writes are all operations on this one object and read them
+// freely.  The rules they apply live below it (items/, output/), as
+// functions of their inputs; the flows and filters take the reader they
+// work on, so that each can be run on a reader of its own.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "items/fixed_field.h"
 #include "items/iteminfo.h"
+#include "items/keys.h"
 #include "text/codepage.h"
 
 namespace mfg {
@@ -44,21 +49,28 @@ public:
     std::string GetModulePath(const std::string& fileName) const;
     void DetectOsVersion();
 
-    // Path macros (items/macros.cpp).
+    // Path macros (expand_macros.cpp).
     std::string ExpandMacros(std::string source) const;
     std::string ExpandMacros(std::string source, const text::CodePage& cp) const;
+    // A record's field with its macros expanded, in place; a value that no
+    // longer fits is cut and traced as coming from `origin`.
+    void expandField(char* field, std::size_t width, Key key, const FieldOrigin& origin) const;
+    template <std::size_t N>
+    void expandField(char (&field)[N], Key key, const FieldOrigin& origin) const {
+        expandField(field, N, key, origin);
+    }
 
-    // Install entries (items/read_item.cpp, items/filters.cpp).  ReadItem
-    // fills a zero-filled record from the reader's current section and sets
-    // the current section and package names; 0 only for a null record.  The
-    // filters answer 1 when the current section passes, else 0.
-    int ReadItem(ITEMINFO* item);
+    // Install entries (read_item.cpp, filters.cpp).  ReadItem fills a
+    // zero-filled record from the section the reader stands on and sets the
+    // current section and package names; 0 only for a null record.  The
+    // filters answer 1 when that section passes, else 0.
+    int ReadItem(ITEMINFO* item, CParseIniFile& section);
     int ExpandItemPaths(ITEMINFO* item);
-    int IsTypeMatch();
-    int IsGroupMatch();
-    int IsIdMatch(int idCount, const char* const* ids);
+    int IsTypeMatch(CParseIniFile& section);
+    int IsGroupMatch(CParseIniFile& section);
+    int IsIdMatch(CParseIniFile& section, int idCount, const char* const* ids);
 
-    // The list file (output/).  Writes go to the list file open for the
+    // The list file (system_settings.cpp, list_writes.cpp).  Writes go to the list file open for the
     // create call (listFile); outside one, each operation commits its own
     // writes.  WriteSection's form 1 (kWriteSystemForm) writes SYSTEM from
     // `settings`, any other value the entry section named by entriesWritten.
@@ -69,16 +81,17 @@ public:
     int WriteDriverList();
 
     // Write-as-you-go flows over the process file at procFile
-    // (listjob/list_requests.cpp); 0 when it cannot be opened.
-    int WriteMatchedItems(int idCount, const char* const* ids);
-    int BuildSoftList();
+    // (list_requests.cpp), walked with `reader` (the library's one reader;
+    // null when it could not be made); 0 when it cannot be opened.
+    int WriteMatchedItems(CParseIniFile* reader, int idCount, const char* const* ids);
+    int BuildSoftList(CParseIniFile* reader);
 
     // List requests.  `ids` holds `idCount` non-null texts (the exports make
     // it so); `idCount` <= 0 means no IDs and the array is not read.
     int CreateIniFile(int idCount, const char* const* ids, const std::string& path);
     int CreateAllSoftIniFile(const std::string& path);
 
-    // Driver list order (items/driver_order.cpp).  GetTypeRank gives the
+    // Driver list order (driver_list.cpp, items/driver_order.h).  GetTypeRank gives the
     // install-order rank of a TYPE, 0 to 12.  AddDriverItem owns the record
     // in every case: it joins the list in key order, takes the place of the
     // held entry it supersedes, or is released before the call returns.  1
@@ -87,15 +100,15 @@ public:
     int AddDriverItem(std::unique_ptr<ITEMINFO> item);
     int AddDriverItem(std::unique_ptr<ITEMINFO> item, const text::CodePage& cp);
 
-    // The CD-ROM driver list (listjob/cdrom_driver_list.cpp): matched
-    // entries of DrvProc.ini in install order, then every driver entry of
-    // DrvCofg.ini as it comes, written once at the end.  The collectors walk
-    // the file at procFile; 0 when it cannot be walked.
-    int CreateCdRomDriverList(int idCount, const char* const* ids);
-    int CollectMatchedDrivers(int idCount, const char* const* ids);
-    int CollectConfigDrivers();
+    // The CD-ROM driver list (cdrom_driver_list.cpp): matched entries of
+    // DrvProc.ini in install order, then every driver entry of DrvCofg.ini
+    // as it comes, written once at the end.  The collectors walk the file at
+    // procFile with `reader`; 0 when it cannot be walked.
+    int CreateCdRomDriverList(CParseIniFile* reader, int idCount, const char* const* ids);
+    int CollectMatchedDrivers(CParseIniFile* reader, int idCount, const char* const* ids);
+    int CollectConfigDrivers(CParseIniFile* reader);
 
-    // Process files read whole or not at all (listjob/process_file_walk.cpp).
+    // Process files read whole or not at all (process_file_walk.cpp).
     // A file that is not there is skipped, as a media without it; one that
     // is there but cannot be opened or read to its end fails the list run:
     // the failure is traced and the list file stays as it was.
@@ -112,7 +125,7 @@ public:
     // Ends the section reader's life and releases every held driver entry.
     int FreeItems();
 
-    std::int32_t osVariant = 0;    // WIN_XP32, WIN_VISTA32 or WIN_VISTA64
+    std::int32_t osVariant = 0;    // MFG_WIN_XP32, MFG_WIN_VISTA32 or MFG_WIN_VISTA64
     std::int32_t listKind = 0;     // as the host gave it, whatever the value
     std::int32_t callFactory = 0;  // -F: read the group section's extended settings
     std::int32_t cdRom = 0;        // 1: the fixed process files of the CD-ROM media

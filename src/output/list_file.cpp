@@ -1,9 +1,7 @@
 #include "output/list_file.h"
 
-#include <exception>
 #include <utility>
 
-#include "listjob/mfg_list.h"
 #include "profile/profile_file.h"
 #include "text/codepage.h"
 #include "text/mbstring.h"
@@ -66,25 +64,6 @@ bool ListFile::commit() {
     const std::string reason = text::toUpperAscii(error, text::CodePage::active());
     TraceLog("********** CANNOT WRITE LIST FILE = %s (%s)", path_.c_str(), reason.c_str());
     return false;
-}
-
-ListFileSession::ListFileSession(CMfgList& list)
-    : list_(list), exceptionsOnEntry_(std::uncaught_exceptions()) {
-    if (list_.listFile) return;
-    owned_ = std::make_unique<ListFile>(list_.outputPath);
-    list_.listFile = owned_.get();
-}
-
-ListFileSession::~ListFileSession() {
-    if (!owned_) return;
-    list_.listFile = nullptr;
-    if (std::uncaught_exceptions() != exceptionsOnEntry_) return;
-    try {
-        owned_->commit();
-    } catch (...) {
-        TraceLog("********** CANNOT WRITE LIST FILE = %s (NOT ENOUGH MEMORY)",
-                 owned_->path().c_str());
-    }
 }
 
 }  // namespace mfg::output

@@ -16,10 +16,6 @@
 
 #include "profile/document.h"
 
-namespace mfg {
-class CMfgList;
-}
-
 namespace mfg::output {
 
 // One key write as the run made it, for tests that replay a run's writes
@@ -65,24 +61,6 @@ private:
     State state_ = State::notLoaded;
     bool changed_ = false;
     profile::Document document_;
-};
-
-// Keeps a list file open on the list object (CMfgList::listFile) for one
-// create call, or for one write operation called on its own.  The outermost
-// session opens the file and commits it when it ends; inner ones share it.
-// A session left by an exception commits nothing, so a run that did not
-// finish never replaces the list file.
-class ListFileSession {
-public:
-    explicit ListFileSession(CMfgList& list);
-    ~ListFileSession();
-    ListFileSession(const ListFileSession&) = delete;
-    ListFileSession& operator=(const ListFileSession&) = delete;
-
-private:
-    CMfgList& list_;
-    std::unique_ptr<ListFile> owned_;
-    int exceptionsOnEntry_ = 0;
 };
 
 }  // namespace mfg::output

@@ -82,15 +82,15 @@ std::string getString(std::string_view fileText, std::string_view section, std::
     // An empty section name finds nothing, not even a "[]" header: that is
     // the answer under Wine, and the ANSI function on Windows cannot be called
     // with one at all.
-    const std::string_view wantSection = trim(cutAtNul(section), chars);
+    const std::string_view wantSection = trimProfileBlanks(cutAtNul(section), chars);
     if (!wantSection.empty()) {
-        const std::string_view wantKey = trim(cutAtNul(key), chars);
+        const std::string_view wantKey = trimProfileBlanks(cutAtNul(key), chars);
         const std::string sectionFolded = fold(wantSection, chars);
         const std::string_view sectionView(sectionFolded);
         const auto value = findValue(text, &sectionView, fold(wantKey, chars), chars);
         if (value) return copyOut(cutAtNul(*value), bufferSize, chars);
     }
-    return copyOut(trimRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
+    return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
                    chars);
 }
 
@@ -115,12 +115,12 @@ std::string SectionKeys::get(std::string_view key, const char* def,
                              std::size_t bufferSize) const {
     // Every key is kept and the first match answers: the first key of a name
     // wins, as in a walk of the text.
-    const std::string wanted = fold(trim(cutAtNul(key), chars_), chars_);
+    const std::string wanted = fold(trimProfileBlanks(cutAtNul(key), chars_), chars_);
     for (const Key& k : keys_) {
         if (matchesFolded(k.name, wanted, chars_))
             return copyOut(cutAtNul(k.value), bufferSize, chars_);
     }
-    return copyOut(trimRight(def ? std::string_view(def) : std::string_view(), chars_), bufferSize,
+    return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars_), bufferSize,
                    chars_);
 }
 

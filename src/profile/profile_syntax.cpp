@@ -42,16 +42,16 @@ std::string_view cutAtNul(std::string_view s) {
     return nul == std::string_view::npos ? s : s.substr(0, nul);
 }
 
-std::string_view trimLeft(std::string_view s) {
+std::string_view trimProfileBlanksLeft(std::string_view s) {
     std::size_t begin = 0;
-    while (begin < s.size() && isBlank(static_cast<unsigned char>(s[begin]))) ++begin;
+    while (begin < s.size() && isProfileBlank(static_cast<unsigned char>(s[begin]))) ++begin;
     return s.substr(begin);
 }
 
-std::string_view trimRight(std::string_view s, const Chars& chars) {
+std::string_view trimProfileBlanksRight(std::string_view s, const Chars& chars) {
     if (!chars.doubleByte()) {
         std::size_t end = s.size();
-        while (end > 0 && isBlank(static_cast<unsigned char>(s[end - 1]))) --end;
+        while (end > 0 && isProfileBlank(static_cast<unsigned char>(s[end - 1]))) --end;
         return s.substr(0, end);
     }
     // A blank byte can be the trail of a double-byte character, so only a
@@ -60,14 +60,14 @@ std::string_view trimRight(std::string_view s, const Chars& chars) {
     std::size_t pos = 0;
     while (pos < s.size()) {
         const std::size_t len = chars.length(s, pos);
-        if (len == 2 || !isBlank(static_cast<unsigned char>(s[pos]))) end = pos + len;
+        if (len == 2 || !isProfileBlank(static_cast<unsigned char>(s[pos]))) end = pos + len;
         pos += len;
     }
     return s.substr(0, end);
 }
 
-std::string_view trim(std::string_view s, const Chars& chars) {
-    return trimRight(trimLeft(s), chars);
+std::string_view trimProfileBlanks(std::string_view s, const Chars& chars) {
+    return trimProfileBlanksRight(trimProfileBlanksLeft(s), chars);
 }
 
 LineCursor::LineCursor(std::string_view text, std::size_t from)
@@ -109,7 +109,7 @@ struct Delimiters {
 Delimiters scanSingleByte(std::string_view content, std::size_t start, bool bracketed) {
     constexpr std::size_t none = std::string_view::npos;
     auto trimBack = [&content](std::size_t end, std::size_t floor) {
-        while (end > floor && isBlank(static_cast<unsigned char>(content[end - 1]))) --end;
+        while (end > floor && isProfileBlank(static_cast<unsigned char>(content[end - 1]))) --end;
         return end;
     };
     Delimiters d{};
@@ -140,7 +140,7 @@ Delimiters scanDoubleByte(std::string_view content, std::size_t start, bool brac
                 d.nameEndAtBracket = d.end;
             }
         }
-        if (len == 2 || !isBlank(c)) d.end = pos + len;
+        if (len == 2 || !isProfileBlank(c)) d.end = pos + len;
         pos += len;
     }
     return d;
@@ -153,7 +153,7 @@ LineInfo classify(std::string_view content, const Chars& chars) {
     LineInfo info;
     const std::size_t size = content.size();
     std::size_t start = 0;
-    while (start < size && isBlank(static_cast<unsigned char>(content[start]))) ++start;
+    while (start < size && isProfileBlank(static_cast<unsigned char>(content[start]))) ++start;
     if (start == size) return info;
 
     const bool bracketed = content[start] == '[';
@@ -161,7 +161,7 @@ LineInfo classify(std::string_view content, const Chars& chars) {
                                             : scanSingleByte(content, start, bracketed);
     if (d.bracket != none) {
         std::size_t nameBegin = start + 1;
-        while (nameBegin < d.bracket && isBlank(static_cast<unsigned char>(content[nameBegin]))) {
+        while (nameBegin < d.bracket && isProfileBlank(static_cast<unsigned char>(content[nameBegin]))) {
             ++nameBegin;
         }
         const std::size_t nameEnd = std::max(nameBegin, d.nameEndAtBracket);
@@ -171,7 +171,7 @@ LineInfo classify(std::string_view content, const Chars& chars) {
     }
     if (d.equals != none) {
         std::size_t valueBegin = d.equals + 1;
-        while (valueBegin < d.end && isBlank(static_cast<unsigned char>(content[valueBegin]))) {
+        while (valueBegin < d.end && isProfileBlank(static_cast<unsigned char>(content[valueBegin]))) {
             ++valueBegin;
         }
         info.kind = LineKind::Key;

@@ -18,7 +18,11 @@
 
 namespace mfg::profile::syntax {
 
-inline bool isBlank(unsigned char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A; }
+// The blanks of an INI line, as the profile functions skip them: ASCII white
+// space and the DOS end-of-file mark.
+inline bool isProfileBlank(unsigned char c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A;
+}
 inline bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 // The lead-byte table of one code page, built once per call of the public
@@ -48,9 +52,9 @@ private:
 };
 
 std::string_view cutAtNul(std::string_view s);
-std::string_view trimLeft(std::string_view s);
-std::string_view trimRight(std::string_view s, const Chars& chars);
-std::string_view trim(std::string_view s, const Chars& chars);
+std::string_view trimProfileBlanksLeft(std::string_view s);
+std::string_view trimProfileBlanksRight(std::string_view s, const Chars& chars);
+std::string_view trimProfileBlanks(std::string_view s, const Chars& chars);
 
 // One line of a text: content [begin, contentEnd), then its run of CR/LF
 // bytes up to `end`.  Only the first line of a text can have empty content.

@@ -6,11 +6,11 @@ WriteRequest makeWriteRequest(std::string_view section, std::string_view key,
                               std::string_view value, const syntax::Chars& chars) {
     using namespace syntax;
     WriteRequest r;
-    r.section = trimLeft(cutAtNul(section));
-    r.key = trimLeft(cutAtNul(key));
-    r.value = trimLeft(cutAtNul(value));
-    r.sectionFolded = fold(trimRight(r.section, chars), chars);
-    r.keyFolded = fold(trimRight(r.key, chars), chars);
+    r.section = trimProfileBlanksLeft(cutAtNul(section));
+    r.key = trimProfileBlanksLeft(cutAtNul(key));
+    r.value = trimProfileBlanksLeft(cutAtNul(value));
+    r.sectionFolded = fold(trimProfileBlanksRight(r.section, chars), chars);
+    r.keyFolded = fold(trimProfileBlanksRight(r.key, chars), chars);
     for (std::string_view argument : {r.section, r.key, r.value}) {
         if (argument.find_first_of("\r\n") != std::string_view::npos) r.multiline = true;
     }

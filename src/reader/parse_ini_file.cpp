@@ -48,7 +48,7 @@ std::string CParseIniFile::MakeTempPath(std::string_view fileName) {
 }
 
 int CParseIniFile::OpenFile(std::string_view path) {
-    const std::string trimmed(text::trim(path));
+    const std::string trimmed(text::trimAsciiSpace(path));
     readPosition_ = 0;
     scanner_.reset();  // it reads through the file being replaced
     readError_.clear();
@@ -192,7 +192,7 @@ std::string CParseIniFile::Lookup(std::string_view key, std::size_t bufferSize) 
         WriteLookupCopy();
         lookupCopyCurrent_ = true;
     }
-    return std::string(text::trim(value));
+    return std::string(text::trimAsciiSpace(value));
 }
 
 int CParseIniFile::CloseFile() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "profile/profile_syntax.h"
 #include "text/mbstring.h"
 
 namespace mfg::reader {
@@ -11,12 +12,6 @@ namespace {
 constexpr std::size_t npos = std::string::npos;
 
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
-
-// What may stand before a header's "[" on its line.
-bool isBlank(char c) {
-    const auto b = static_cast<unsigned char>(c);
-    return (b >= 0x09 && b <= 0x0D) || b == 0x20 || b == 0x1A;
-}
 
 }  // namespace
 
@@ -92,7 +87,7 @@ bool SectionScanner::finish(std::string& section) {
     }
     if (!inSection_) return false;
     inSection_ = false;
-    text_.resize(text::trimRight(text_).size());
+    text_.resize(text::trimAsciiSpaceRight(text_).size());
     section.swap(text_);
     text_.clear();
     return true;
@@ -135,7 +130,8 @@ bool SectionScanner::next(std::string& section) {
                         append(p + i, 1);
                         lineMark_ = text_.size();
                         ++i;
-                    } else if (isBlank(c)) {
+                    } else if (profile::syntax::isProfileBlank(static_cast<unsigned char>(c))) {
+                        // Blanks may stand before a header's "[" on its line.
                         append(p + i, 1);
                         ++i;
                     } else {

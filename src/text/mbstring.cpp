@@ -119,25 +119,27 @@ bool equalsNoCase(std::string_view a, std::string_view b, const CodePage& cp) {
     return a.size() == b.size() && toUpperAscii(a, cp) == toUpperAscii(b, cp);
 }
 
-bool isSpaceByte(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isAsciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-std::string_view trimLeft(std::string_view text) {
+std::string_view trimAsciiSpaceLeft(std::string_view text) {
     std::size_t begin = 0;
-    while (begin < text.size() && isSpaceByte(text[begin])) {
+    while (begin < text.size() && isAsciiSpace(text[begin])) {
         ++begin;
     }
     return text.substr(begin);
 }
 
-std::string_view trimRight(std::string_view text) {
+std::string_view trimAsciiSpaceRight(std::string_view text) {
     std::size_t end = text.size();
-    while (end > 0 && isSpaceByte(text[end - 1])) {
+    while (end > 0 && isAsciiSpace(text[end - 1])) {
         --end;
     }
     return text.substr(0, end);
 }
 
-std::string_view trim(std::string_view text) { return trimRight(trimLeft(text)); }
+std::string_view trimAsciiSpace(std::string_view text) {
+    return trimAsciiSpaceRight(trimAsciiSpaceLeft(text));
+}
 
 std::string cutToWidth(std::string_view text, std::size_t maxBytes, const CodePage& cp) {
     if (maxBytes >= text.size()) {

@@ -50,13 +50,15 @@ std::string toUpperAscii(std::string_view text, const CodePage& cp);
 // Both texts upper-cased with toUpperAscii() and compared whole.
 bool equalsNoCase(std::string_view a, std::string_view b, const CodePage& cp);
 
-// White space is 0x09-0x0D and 0x20, as the C library's isspace() in the C
-// locale.  None of these bytes is a trail byte in any supported page, so the
-// trimming works on bytes and needs no code page.
-bool isSpaceByte(char c);
-std::string_view trimLeft(std::string_view text);
-std::string_view trimRight(std::string_view text);
-std::string_view trim(std::string_view text);
+// ASCII white space: 0x09-0x0D and 0x20, as the C library's isspace() in
+// the C locale; what the host's command line, paths and looked-up values
+// are trimmed of.  (INI lines have blanks of their own, 0x1A included:
+// profile::syntax::isProfileBlank.)  None of these bytes is a trail byte in
+// any supported page, so the trimming works on bytes and needs no code page.
+bool isAsciiSpace(char c);
+std::string_view trimAsciiSpaceLeft(std::string_view text);
+std::string_view trimAsciiSpaceRight(std::string_view text);
+std::string_view trimAsciiSpace(std::string_view text);
 
 // The longest prefix of at most `maxBytes` bytes that does not end inside a
 // double-byte character.

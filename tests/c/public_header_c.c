@@ -1,12 +1,15 @@
-/* The public header compiled as C: what a C compiler makes of the key-name
- * table and the function types, for public_header_test.cpp to compare. */
+/* The public header compiled as C: what a C compiler makes of the constants
+ * and the function types, for public_header_test.cpp to compare. */
 #include "mfglist/mfglist.h"
 
-const char* mfg_c_key_table(unsigned long* size, int* count);
+int mfg_c_constants(int* values, int size);
 
-const char* mfg_c_key_table(unsigned long* size, int* count) {
+int mfg_c_constants(int* values, int size) {
+    const int constants[5] = {LIST_DRIVER, LIST_SOFTWARE, MFG_WIN_XP32, MFG_WIN_VISTA32,
+                              MFG_WIN_VISTA64};
     MFG_CreateIniFile_t create = MFG_CreateIniFile;
-    *size = (unsigned long)sizeof MFG_KEY_NAMES;
-    *count = create != 0 ? MFGKEY_COUNT : 0;
-    return MFG_KEY_NAMES[0];
+    int i;
+    if (create == 0 || size < 5) return 0;
+    for (i = 0; i < 5; ++i) values[i] = constants[i];
+    return 5;
 }

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     for (long run = 0; runs == 0 || run < runs; ++run) {
         const std::string& folder = folders[run % 2];
         const std::string commandLine = "C:\\FACTORY\\SETUP.EXE -D " + folder + " -P " + folder;
-        MFG_InitMfgList(LIST_DRIVER, commandLine.c_str(), 0);
+        MFG_InitMfgList(MFG_LIST_DRIVER, commandLine.c_str(), 0);
         MFG_CreateIniFile(0, nullptr, listPath.c_str());
     }
     return 0;

@@ -47,7 +47,8 @@ std::string processFile(const std::string& tag, std::size_t padding) {
 double runLists(const std::string& list, const std::string& first, const std::string& second,
                 int runs) {
     const auto start = Clock::now();
-    test::ChildProcess child("list_runner", {list, first, second, std::to_string(runs)});
+    test::ChildProcess child(test::helperProgram("list_runner"),
+                             {list, first, second, std::to_string(runs)});
     EXPECT_EQ(child.wait(), 0);
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -82,7 +83,8 @@ TEST(CrashConsistency, AKilledListRunLeavesTheOldListOrTheNewOne) {
     int leftovers = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         const bool fromA = rng() % 2 == 0;
-        test::ChildProcess child("list_runner", {list, fromA ? a : b, fromA ? b : a, "0"});
+        test::ChildProcess child(test::helperProgram("list_runner"),
+                                 {list, fromA ? a : b, fromA ? b : a, "0"});
         ASSERT_TRUE(child.started());
         std::this_thread::sleep_for(std::chrono::duration<double>(moment(rng)));
         child.kill();

@@ -25,7 +25,7 @@ TEST(EntryDebugOutput, WithoutTheTraceTheDebuggerStillSeesTheEntries) {
                     "[D]\r\nGROUP=preload\r\nPACKETNAME=P\r\n");
     const std::string seen = dir / "DEBUG.TXT";
     test::ScopedEnv output("MFGLIST_DEBUG_OUTPUT", test::hostPath(seen));
-    CMfgList list(LIST_DRIVER, ("X -P " + dir.path()).c_str(), 0);
+    CMfgList list(MFG_LIST_DRIVER, ("X -P " + dir.path()).c_str(), 0);
     list.CreateIniFile(0, nullptr, dir / "LIST.INI");
     EXPECT_EQ(test::readFile(seen),
               "\n"

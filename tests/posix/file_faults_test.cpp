@@ -12,6 +12,7 @@
 
 #include "list_run_support.h"
 #include "platform/posix/fault_injection.h"
+#include "reader/parse_ini_file.h"
 
 namespace mfg {
 namespace {
@@ -81,12 +82,12 @@ protected:
     }
 };
 
-const ListRun kRuns[] = {{"driver list", false, LIST_DRIVER, false},
-                     {"software list", false, LIST_SOFTWARE, false},
-                     {"all-software list", false, LIST_SOFTWARE, true},
-                     {"CD-ROM driver list", true, LIST_DRIVER, false},
-                     {"CD-ROM software list", true, LIST_SOFTWARE, false},
-                     {"CD-ROM all-software list", true, LIST_SOFTWARE, true}};
+const ListRun kRuns[] = {{"driver list", false, MFG_LIST_DRIVER, false},
+                     {"software list", false, MFG_LIST_SOFTWARE, false},
+                     {"all-software list", false, MFG_LIST_SOFTWARE, true},
+                     {"CD-ROM driver list", true, MFG_LIST_DRIVER, false},
+                     {"CD-ROM software list", true, MFG_LIST_SOFTWARE, false},
+                     {"CD-ROM all-software list", true, MFG_LIST_SOFTWARE, true}};
 
 // A read that fails part-way through a process file (here after the first
 // 128 KiB) is an error, not an end: nothing is committed, and the trace says
@@ -172,6 +173,25 @@ TEST_F(FileFaults, FifoProcessFileAndReadOnlyTraceLog) {
     run(kRuns[0]);
     EXPECT_EQ(test::readFile(kTraceLogFile), before);
     test::setReadOnly(kTraceLogFile, false);
+}
+
+// The lookup copy is written at the first lookup of a section, not at every
+// one: a list run looks up a dozen keys a section.
+TEST_F(FileFaults, LookupCopyWrittenOncePerSection) {
+    test::writeFile("C:\\FAULTS\\P.INI", "[A]\r\nK=1\r\nL=2\r\n[B]\r\nK=3\r\n");
+    CParseIniFile* reader = CParseIniFile::GetInstance();
+    ASSERT_EQ(reader->OpenFile("C:\\FAULTS\\P.INI"), 1);
+    ASSERT_EQ(reader->FirstSection(), 1);
+    fi::injectFileFault(0, 0, fi::kWriteCall);
+    EXPECT_EQ(reader->GetValue("K"), "1");
+    const std::uint64_t firstLookup = fi::fileCallsCounted();
+    EXPECT_GE(firstLookup, 1u);
+    EXPECT_EQ(reader->GetValue("L"), "2");
+    EXPECT_EQ(reader->GetWholeValue("K"), "1");
+    EXPECT_EQ(fi::fileCallsCounted(), firstLookup);
+    fi::clearFileFault();
+    reader->CloseFile();
+    CParseIniFile::ReleaseInstance();
 }
 
 }  // namespace

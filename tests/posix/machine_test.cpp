@@ -16,16 +16,10 @@ namespace fs = std::filesystem;
 using platform::posix::resolvePath;
 using test::ScopedEnv;
 
+// A folder of the test machine that a test maps as a drive of its own.
 struct NativeTree {
-    std::string root;
-    NativeTree() {
-        char pattern[] = "/tmp/mfglist-tree-XXXXXX";
-        root = ::mkdtemp(pattern);
-    }
-    ~NativeTree() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
+    test::ScratchFolder folder{"tree"};
+    std::string root = test::withoutClosingSlash(folder.hostPath());
     void file(const std::string& relative, const std::string& content = "x") const {
         fs::create_directories(fs::path(root + "/" + relative).parent_path());
         std::ofstream(root + "/" + relative) << content;

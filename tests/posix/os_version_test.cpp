@@ -15,16 +15,16 @@ TEST(OsVersionOnThisMachine, OnlyAVistaWorkstationIsVista) {
         int variant;
         const char* traced;
     } cases[] = {
-        {"5.1", WIN_XP32, "OSVERSION = WIN_XP32"},
-        {"6.0", WIN_VISTA32, "OSVERSION = WIN_VISTA32"},
-        {"6.0:server", WIN_XP32, "OSVERSION = WIN_XP32"},
-        {"6.1", WIN_XP32, "OSVERSION = WIN_XP32"},
-        {"six", WIN_XP32, "== GET OS VERSION ERROR 87"},
+        {"5.1", MFG_WIN_XP32, "OSVERSION = WIN_XP32"},
+        {"6.0", MFG_WIN_VISTA32, "OSVERSION = WIN_VISTA32"},
+        {"6.0:server", MFG_WIN_XP32, "OSVERSION = WIN_XP32"},
+        {"6.1", MFG_WIN_XP32, "OSVERSION = WIN_XP32"},
+        {"six", MFG_WIN_XP32, "== GET OS VERSION ERROR 87"},
     };
     for (const auto& c : cases) {
         test::ScopedEnv release("MFGLIST_WINVER", c.release);
         test::TraceCapture trace;
-        MFG_InitMfgList(LIST_DRIVER, "", 0);
+        MFG_InitMfgList(MFG_LIST_DRIVER, "", 0);
         ASSERT_NE(CurrentListForTesting(), nullptr);
         EXPECT_EQ(CurrentListForTesting()->osVariant, c.variant) << c.release;
         EXPECT_EQ(trace.lines(), (std::vector<std::string>{"===== COMMAND = ", c.traced}));

@@ -3,7 +3,6 @@
 // between two calls must still be seen (the trace starts the moment the
 // flag file appears).
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <filesystem>
@@ -25,15 +24,10 @@ using platform::posix::resolverCalls;
 using test::ScopedEnv;
 
 struct Drives {
-    std::string root;
+    test::ScratchFolder folder{"cost"};
+    std::string root = test::withoutClosingSlash(folder.hostPath());
     Drives() {
-        char pattern[] = "/tmp/mfglist-cost-XXXXXX";
-        root = ::mkdtemp(pattern);
         for (const char* d : {"c", "d", "e", "p"}) fs::create_directories(root + "/" + d);
-    }
-    ~Drives() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
     }
     std::string map() const {
         return "C=" + root + "/c;D=" + root + "/d;E=" + root + "/e;P=" + root + "/p";
@@ -72,7 +66,7 @@ double callsPerSection(int extraFiles, int sections, std::uint64_t& listings) {
     ScopedEnv system("MFGLIST_SYSTEM_DIR", "E:\\WINDOWS\\system32");
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     const auto before = resolverCalls();
-    CMfgList list(LIST_DRIVER, "X -D P:\\", 0);
+    CMfgList list(MFG_LIST_DRIVER, "X -D P:\\", 0);
     list.CreateIniFile(0, nullptr, "D:\\LIST.INI");
     list.FreeItems();
     const auto after = resolverCalls();

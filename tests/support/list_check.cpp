@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "mfglist/mfglist.h"
+#include "items/keys.h"
 #include "profile/profile_text.h"
 
 namespace mfg::test {
@@ -17,7 +17,8 @@ constexpr char kSystem[] = "SYSTEM";
 const std::set<std::string>& listKeys() {
     static const std::set<std::string> keys = [] {
         std::set<std::string> k{"INDEX", "COUNT", "INSTALLSTATUS", "REDAYINSTALL"};
-        for (int i = 0; i <= MFGKEY_SELECTPATH; ++i) k.insert(MFG_KEY_NAMES[i]);
+        for (int i = 0; i <= static_cast<int>(Key::selectPath); ++i)
+            k.insert(keyName(static_cast<Key>(i)));
         return k;
     }();
     return keys;

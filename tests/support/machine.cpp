@@ -36,14 +36,19 @@ void makeFolder(std::string_view windowsPath) {
     fs::create_directories(hostPath(windowsPath), ec);
 }
 
-void removeTree(std::string_view windowsPath) {
+namespace {
+
+void removeHostTree(const fs::path& root) {
     std::error_code ec;
-    const fs::path root = hostPath(windowsPath);
     for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
          it.increment(ec))
         fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
     fs::remove_all(root, ec);
 }
+
+}  // namespace
+
+void removeTree(std::string_view windowsPath) { removeHostTree(hostPath(windowsPath)); }
 
 void setReadOnly(std::string_view windowsPath, bool readOnly) {
     std::error_code ec;
@@ -58,14 +63,20 @@ ScratchFolder::ScratchFolder(std::string_view hint) {
     static unsigned counter = 0;
     path_ = "C:\\mfgtest\\" + std::string(hint) + "-" + std::to_string(currentProcessId()) + "-" +
             std::to_string(counter++) + "\\";
-    removeTree(path_);
+    host_ = test::hostPath(path_);
+    removeHostTree(host_);
     makeFolder(path_);
 }
 
-ScratchFolder::~ScratchFolder() { removeTree(path_); }
+ScratchFolder::~ScratchFolder() { removeHostTree(host_); }
 
-ScopedEnv::ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
+std::optional<std::string> environment(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+ScopedEnv::ScopedEnv(const char* name, std::optional<std::string> value)
+    : name_(name), saved_(environment(name)) {
     setEnvironment(name_, value);
 }
 

@@ -22,8 +22,11 @@ void makeFolder(std::string_view windowsPath);
 void removeTree(std::string_view windowsPath);
 void setReadOnly(std::string_view windowsPath, bool readOnly);
 
-// A fresh folder on C: for one test, removed with everything in it when the
-// test ends.  `path()` ends in a backslash.
+// The tests' one scratch folder: a fresh folder on C: for one test,
+// removed with everything in it when the test ends, whatever drive map is
+// in force by then.  `path()` is its Windows path and ends in a backslash;
+// `hostPath()` is where the test program's own file functions find it, for
+// tests that build a machine of their own below it.
 class ScratchFolder {
 public:
     explicit ScratchFolder(std::string_view hint = "t");
@@ -32,14 +35,19 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::string& path() const { return path_; }
+    const std::string& hostPath() const { return host_; }
     std::string operator/(std::string_view name) const { return path_ + std::string(name); }
 
 private:
     std::string path_;
+    std::string host_;
 };
 
-// Sets (or, with nullopt, removes) an environment variable for the life of
-// the object.  Used for the POSIX machine's variables.
+// The environment: a variable's value (nullopt when it is not set), and a
+// change of it for the life of an object (nullopt removes it).  Used for the
+// POSIX machine's variables.
+std::optional<std::string> environment(const std::string& name);
+
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, std::optional<std::string> value);
@@ -51,6 +59,12 @@ private:
     std::string name_;
     std::optional<std::string> saved_;
 };
+
+// A host path without the separator that closes a folder's path.
+inline std::string withoutClosingSlash(std::string path) {
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+    return path;
+}
 
 // Folder holding the test program (helpers live beside it).
 std::string programFolder();

@@ -1,20 +1,33 @@
-// Starts a helper program of the test build (they live beside the test
-// program) and waits for it, so that a test can run library code in several
-// processes at the same time.
+// Starts a program as a child process and waits for it, so that a test can
+// run library code in several processes at once, kill one part-way, or see
+// what a program prints.  Both builds: posix_spawn and CreateProcessA.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace mfg::test {
 
+class ScratchFolder;
+
+// A child's standard streams: inherited from the test program, unless the
+// child is given text for its input or asked to keep its output and error.
+struct ChildStreams {
+    std::optional<std::string> input;
+    bool keepOutput = false;
+    bool keepError = false;
+};
+
 class ChildProcess {
 public:
-    // `program` is the helper's name without any extension.  The child
-    // inherits the environment, so it sees the same drives.
-    ChildProcess(std::string_view program, const std::vector<std::string>& args);
+    // Starts `program` (a path) with `args`.  The child inherits the
+    // environment, so it sees the same drives.
+    ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                 const ChildStreams& streams = {});
     ~ChildProcess();  // waits for a child that is still running
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -25,10 +38,29 @@ public:
     void kill();
     // The child's exit code; -1 when it did not start or did not exit.
     int wait();
+    // What the child wrote, once wait() has returned ("" unless kept).
+    const std::string& output() const { return output_; }
+    const std::string& error() const { return error_; }
 
 private:
+    // The files of the streams in streamFiles_.
+    static constexpr char kInput[] = "IN", kOutput[] = "OUT", kError[] = "ERR";
+
+    void start(const std::string& program, const std::vector<std::string>& args);
+    void collect();
+
     bool started_ = false;
     std::uintptr_t handle_ = 0;  // a process id or a process handle
+    ChildStreams streams_;
+    std::unique_ptr<ScratchFolder> streamFiles_;  // the kept streams, as files
+    std::string output_, error_;
 };
+
+// A helper program of the test build (they live beside the test program),
+// by its name without any extension.
+std::string helperProgram(std::string_view name);
+
+// One argument as the C run-time's command-line parser reads it back.
+std::string quoteWindowsArgument(std::string_view arg);
 
 }  // namespace mfg::test

@@ -23,7 +23,7 @@ namespace {
 TEST(ListFileVsKernel32, EveryKindOfRunGivesTheBytesOfKeyByKeyWrites) {
     test::ScratchFolder dir("vskernel");
     test::writeFile(dir / "MfgProc.ini", test::kExampleProcess);
-    CMfgList list(LIST_DRIVER, "", 0);
+    CMfgList list(MFG_LIST_DRIVER, "", 0);
     list.workDir = list.procDir = dir.path();
     list.procFile = dir / "MfgProc.ini";
     list.groupName = "PRELOAD";
@@ -42,8 +42,8 @@ TEST(ListFileVsKernel32, EveryKindOfRunGivesTheBytesOfKeyByKeyWrites) {
     };
 
     check("DRIVERS", [&](std::string out) { list.CreateIniFile(0, nullptr, out); });
-    list.listKind = LIST_SOFTWARE;
-    list.osVariant = WIN_VISTA64;
+    list.listKind = MFG_LIST_SOFTWARE;
+    list.osVariant = MFG_WIN_VISTA64;
     const char* ids[] = {"office"};
     check("SOME", [&](std::string out) { list.CreateIniFile(1, ids, out); });
     check("ALL", [&](std::string out) { list.CreateAllSoftIniFile(out); });

@@ -2,8 +2,6 @@
 // in Wine prefixes set to a release and names the variant to expect.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "api/current_list.h"
 #include "list_run_support.h"
 #include "listjob/mfg_list.h"
@@ -12,14 +10,14 @@ namespace mfg {
 namespace {
 
 TEST(OsVersionOnThisMachine, ReleaseOfThePrefix) {
-    const char* value = std::getenv("MFGLIST_EXPECT_OSVERSION");
-    if (!value || !*value) GTEST_SKIP() << "MFGLIST_EXPECT_OSVERSION not set";
-    const std::string expected = value;
+    const std::string expected = test::environment("MFGLIST_EXPECT_OSVERSION").value_or("");
+    if (expected.empty()) GTEST_SKIP() << "MFGLIST_EXPECT_OSVERSION not set";
     ASSERT_TRUE(expected == "WIN_XP32" || expected == "WIN_VISTA32") << expected;
     test::TraceCapture trace;
-    MFG_InitMfgList(LIST_DRIVER, "", 0);
+    MFG_InitMfgList(MFG_LIST_DRIVER, "", 0);
     ASSERT_NE(CurrentListForTesting(), nullptr);
-    EXPECT_EQ(CurrentListForTesting()->osVariant, expected == "WIN_XP32" ? WIN_XP32 : WIN_VISTA32);
+    EXPECT_EQ(CurrentListForTesting()->osVariant,
+              expected == "WIN_XP32" ? MFG_WIN_XP32 : MFG_WIN_VISTA32);
     EXPECT_EQ(trace.lines(),
               (std::vector<std::string>{"===== COMMAND = ", "OSVERSION = " + expected}));
     test::endListRun();

@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include "support/machine.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -10,7 +12,7 @@ namespace mfg::test {
 TestMachine::TestMachine() {
     for (const char* name : {"MFGLIST_DRIVES", "MFGLIST_SYSTEM_DIR", "MFGLIST_WINVER",
                              "MFGLIST_CODEPAGE", "MFGLIST_DEBUG_OUTPUT"})
-        ::unsetenv(name);
+        setEnvironment(name, std::nullopt);
     char pattern[] = "/tmp/mfglist-test-XXXXXX";
     const char* made = ::mkdtemp(pattern);
     if (!made) return;
@@ -18,7 +20,7 @@ TestMachine::TestMachine() {
     std::filesystem::create_directories(root_ + "/c");
     std::filesystem::create_directories(root_ + "/d");
     const std::string drives = "C=" + root_ + "/c;D=" + root_ + "/d";
-    ::setenv("MFGLIST_DRIVES", drives.c_str(), 1);
+    setEnvironment("MFGLIST_DRIVES", drives);
 }
 
 TestMachine::~TestMachine() {

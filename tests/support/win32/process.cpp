@@ -5,40 +5,51 @@
 #include "support/machine.h"
 
 namespace mfg::test {
+
 namespace {
 
-// One argument as the C run-time's command-line parser reads it back.
-std::string quoted(const std::string& arg) {
-    std::string out = "\"";
-    std::size_t backslashes = 0;
-    for (char c : arg) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, '\\');
-    return out + "\"";
+// An inheritable handle on a stream file; null when none is asked for.
+HANDLE streamHandle(const std::string& path, bool write) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const HANDLE h = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                 write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
+    return h == INVALID_HANDLE_VALUE ? nullptr : h;
 }
 
 }  // namespace
 
-ChildProcess::ChildProcess(std::string_view program, const std::vector<std::string>& args) {
-    const std::string path = programFolder() + "\\" + std::string(program) + ".exe";
-    std::string commandLine = quoted(path);
-    for (const std::string& arg : args) commandLine += " " + quoted(arg);
+std::string helperProgram(std::string_view name) {
+    return programFolder() + "\\" + std::string(name) + ".exe";
+}
+
+void ChildProcess::start(const std::string& program, const std::vector<std::string>& args) {
+    std::string commandLine = quoteWindowsArgument(program);
+    for (const std::string& arg : args) commandLine += " " + quoteWindowsArgument(arg);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    HANDLE handles[3] = {nullptr, nullptr, nullptr};
+    if (streamFiles_) {
+        const std::string folder = streamFiles_->path();
+        handles[0] = streams_.input ? streamHandle(folder + kInput, false) : nullptr;
+        handles[1] = streams_.keepOutput ? streamHandle(folder + kOutput, true) : nullptr;
+        handles[2] = streams_.keepError ? streamHandle(folder + kError, true) : nullptr;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = handles[0] ? handles[0] : GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = handles[1] ? handles[1] : GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = handles[2] ? handles[2] : GetStdHandle(STD_ERROR_HANDLE);
+    }
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    const BOOL inherit = streamFiles_ ? TRUE : FALSE;
+    if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, inherit, 0, nullptr,
                        nullptr, &startup, &info)) {
         CloseHandle(info.hThread);
         started_ = true;
         handle_ = reinterpret_cast<std::uintptr_t>(info.hProcess);
     }
+    for (HANDLE h : handles)
+        if (h) CloseHandle(h);
 }
 
 ChildProcess::~ChildProcess() { wait(); }
@@ -55,6 +66,7 @@ int ChildProcess::wait() {
     const bool exited = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 &&
                         GetExitCodeProcess(process, &code);
     CloseHandle(process);
+    collect();
     return exited ? static_cast<int>(code) : -1;
 }
 

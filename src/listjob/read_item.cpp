@@ -1,5 +1,5 @@
 // One process-file section becomes one install entry.  Every key is looked
-// up in the reader's current section; absent keys leave empty text or 0, so
+// up in the section the reader stands on; absent keys leave empty text or 0, so
 // a section with no keys at all is still a valid (empty) entry.
 #include <cerrno>
 #include <cstdint>
@@ -10,8 +10,8 @@
 
 #include "items/fixed_field.h"
 #include "items/iteminfo.h"
+#include "items/keys.h"
 #include "listjob/mfg_list.h"
-#include "mfglist/mfglist.h"
 #include "platform/platform.h"
 #include "reader/parse_ini_file.h"
 #include "text/mbstring.h"
@@ -27,8 +27,6 @@ constexpr char kSectionNameKey[] = "(SECTION NAME)";
 // Installers name their own log file on their command line after this
 // switch, so an entry need not repeat it under LOGFILE.
 constexpr char kLogSwitch[] = "-F2";
-
-const char* keyName(int index) { return MFG_KEY_NAMES[index]; }
 
 // atoi as the host's run-time library has it: leading blanks and a sign,
 // digits up to the first other character, 0 without digits.  A number beyond
@@ -49,70 +47,67 @@ std::int32_t toInteger(const std::string& value, const char* key, const std::str
 
 }  // namespace
 
-int CMfgList::ReadItem(ITEMINFO* item) {
+int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
     if (!item) return 0;
     const text::CodePage cp = text::CodePage::active();
-    CParseIniFile* reader = CParseIniFile::GetInstance();
     // Whole values: the cut to a field is made, and traced, by putField.
-    const auto value = [reader](int key) {
-        return reader ? reader->GetWholeValue(keyName(key)) : std::string();
-    };
+    const auto value = [&section](Key key) { return section.GetWholeValue(keyName(key)); };
 
     sectionName.clear();
     packetName.clear();
-    const std::string rawSectionName = reader ? reader->GetSectionName() : std::string();
+    const std::string rawSectionName = section.GetSectionName();
     // Path macros and trace lines use the name without its blanks; the
     // record keeps it as the header spells it.
-    sectionName = std::string(text::trim(rawSectionName));
+    sectionName = std::string(text::trimAsciiSpace(rawSectionName));
     const FieldOrigin origin{kEntryTrace, sectionName, cp};
-    const auto put = [&origin](auto& field, std::string_view text, int key) {
+    const auto put = [&origin](auto& field, std::string_view text, Key key) {
         putField(field, text, keyName(key), origin);
     };
-    const auto number = [&](int key) { return toInteger(value(key), keyName(key), sectionName); };
+    const auto number = [&](Key key) { return toInteger(value(key), keyName(key), sectionName); };
 
     putField(item->sectionName, rawSectionName, kSectionNameKey, origin);
-    put(item->group, value(MFGKEY_GROUP), MFGKEY_GROUP);
-    put(item->name, value(MFGKEY_NAME), MFGKEY_NAME);
+    put(item->group, value(Key::group), Key::group);
+    put(item->name, value(Key::name), Key::name);
     TraceLog("<READ SECTOR>: NAME = %s", item->name);
-    item->id = number(MFGKEY_ID);
-    put(item->hardId, value(MFGKEY_HARDID), MFGKEY_HARDID);
-    put(item->description, value(MFGKEY_DESCRIPTION), MFGKEY_DESCRIPTION);
+    item->id = number(Key::id);
+    put(item->hardId, value(Key::hardId), Key::hardId);
+    put(item->description, value(Key::description), Key::description);
 
     // The CD-ROM media carries a build per Windows variant; a factory process
     // file names one executable that serves them all.
     if (cdRom == 1) {
         TraceLog("<READ SECTOR>: BY CDROM ,EXE BY OSVERSION ");
-        put(item->exePath, value(MFGKEY_EXEPATH), MFGKEY_EXEPATH);
-        put(item->exePathVista32, value(MFGKEY_EXEPATHVISTA32), MFGKEY_EXEPATHVISTA32);
-        put(item->exePathVista64, value(MFGKEY_EXEPATHVISTA64), MFGKEY_EXEPATHVISTA64);
+        put(item->exePath, value(Key::exePath), Key::exePath);
+        put(item->exePathVista32, value(Key::exePathVista32), Key::exePathVista32);
+        put(item->exePathVista64, value(Key::exePathVista64), Key::exePathVista64);
     } else {
         TraceLog("<READ SECTOR>: EXE ONLY BY XP_32 ,SET OTHER IS SAME");
-        const std::string exePath = value(MFGKEY_EXEPATH);
-        put(item->exePath, exePath, MFGKEY_EXEPATH);
-        put(item->exePathVista32, exePath, MFGKEY_EXEPATH);
-        put(item->exePathVista64, exePath, MFGKEY_EXEPATH);
+        const std::string exePath = value(Key::exePath);
+        put(item->exePath, exePath, Key::exePath);
+        put(item->exePathVista32, exePath, Key::exePath);
+        put(item->exePathVista64, exePath, Key::exePath);
     }
     TraceLog("<READ SECTOR>: XP_32 = %s", item->exePath);
     TraceLog("<READ SECTOR>: VISTA_32 = %s", item->exePathVista32);
     TraceLog("<READ SECTOR>: VISTA_64 = %s", item->exePathVista64);
 
     // Packages always lie in the working directory.
-    put(item->packetPath, workDir, MFGKEY_PACKETPATH);
-    packetName = std::string(text::trim(value(MFGKEY_PACKETNAME)));
-    put(item->packetName, packetName, MFGKEY_PACKETNAME);
-    if (item->name[0] == '\0') put(item->name, fieldText(item->packetName), MFGKEY_NAME);
+    put(item->packetPath, workDir, Key::packetPath);
+    packetName = std::string(text::trimAsciiSpace(value(Key::packetName)));
+    put(item->packetName, packetName, Key::packetName);
+    if (item->name[0] == '\0') put(item->name, fieldText(item->packetName), Key::name);
     TraceLog("<READ SECTOR>: PACKETNAME = %s", item->packetName);
 
-    put(item->type, value(MFGKEY_TYPE), MFGKEY_TYPE);
-    item->timeout = number(MFGKEY_TIMEOUT);
-    item->rebootCount = number(MFGKEY_REBOOT_COUNT);
-    item->firstTimeout = number(MFGKEY_FIRST_TIMEOUT);
-    item->firstRebootCount = number(MFGKEY_FIRST_REBOOT_COUNT);
-    item->resultValue = number(MFGKEY_RESULTVALUE);
-    put(item->version, value(MFGKEY_VERSION), MFGKEY_VERSION);
-    put(item->selectPath, value(MFGKEY_SELECTPATH), MFGKEY_SELECTPATH);
-    put(item->commandLine, value(MFGKEY_COMMANDLINE), MFGKEY_COMMANDLINE);
-    put(item->logFile, value(MFGKEY_LOGFILE), MFGKEY_LOGFILE);
+    put(item->type, value(Key::type), Key::type);
+    item->timeout = number(Key::timeout);
+    item->rebootCount = number(Key::rebootCount);
+    item->firstTimeout = number(Key::firstTimeout);
+    item->firstRebootCount = number(Key::firstRebootCount);
+    item->resultValue = number(Key::resultValue);
+    put(item->version, value(Key::version), Key::version);
+    put(item->selectPath, value(Key::selectPath), Key::selectPath);
+    put(item->commandLine, value(Key::commandLine), Key::commandLine);
+    put(item->logFile, value(Key::entryLogFile), Key::entryLogFile);
 
     ExpandItemPaths(item);
 
@@ -120,7 +115,7 @@ int CMfgList::ReadItem(ITEMINFO* item) {
         const std::string upper = text::toUpperAscii(fieldText(item->commandLine), cp);
         const std::size_t at = text::find(upper, kLogSwitch, 0, cp);
         if (at != std::string::npos)
-            put(item->logFile, std::string_view(upper).substr(at + 3), MFGKEY_LOGFILE);
+            put(item->logFile, std::string_view(upper).substr(at + 3), Key::entryLogFile);
     }
 
     TraceLog("<READ SECTOR>: NAME = %s", item->name);
@@ -131,18 +126,16 @@ int CMfgList::ExpandItemPaths(ITEMINFO* item) {
     if (!item) return 0;
     const text::CodePage cp = text::CodePage::active();
     const FieldOrigin origin{kEntryTrace, sectionName, cp};
-    const auto expand = [&](auto& field, int key) {
-        putField(field, ExpandMacros(std::string(fieldText(field)), cp), keyName(key), origin);
-    };
-    expand(item->name, MFGKEY_NAME);
+    const auto expand = [&](auto& field, Key key) { expandField(field, key, origin); };
+    expand(item->name, Key::name);
     // Factory engineers watch the entries go by in a debugger, trace or not.
     platform::debugOutput(item->name);
-    expand(item->exePath, MFGKEY_EXEPATH);
-    expand(item->exePathVista32, MFGKEY_EXEPATHVISTA32);
-    expand(item->exePathVista64, MFGKEY_EXEPATHVISTA64);
-    expand(item->description, MFGKEY_DESCRIPTION);
-    expand(item->commandLine, MFGKEY_COMMANDLINE);
-    expand(item->logFile, MFGKEY_LOGFILE);
+    expand(item->exePath, Key::exePath);
+    expand(item->exePathVista32, Key::exePathVista32);
+    expand(item->exePathVista64, Key::exePathVista64);
+    expand(item->description, Key::description);
+    expand(item->commandLine, Key::commandLine);
+    expand(item->logFile, Key::entryLogFile);
     return 1;
 }
 

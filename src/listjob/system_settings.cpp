@@ -5,8 +5,8 @@
 #include <string>
 
 #include "items/fixed_field.h"
+#include "items/keys.h"
 #include "listjob/mfg_list.h"
-#include "mfglist/mfglist.h"
 #include "output/systeminfo.h"
 #include "profile/profile_text.h"
 #include "text/mbstring.h"
@@ -17,8 +17,6 @@ namespace {
 
 constexpr char kSystemTrace[] = "<READ SYSTEM>: ";
 constexpr char kDebugOn[] = "TRUE";
-
-const char* keyName(int index) { return MFG_KEY_NAMES[index]; }
 
 }  // namespace
 
@@ -36,23 +34,23 @@ int CMfgList::ReadSystemInfo() {
     if (!groupName.empty() && !procFile.empty() && !readProcessFileText(fileText)) return 0;
     // Every value arrives whole, so that the cut to the field is ours:
     // traced, and never inside a character.
-    const auto setting = [&](int key) {
+    const auto setting = [&](Key key) {
         return fileText.empty() ? std::string()
                                 : profile::getString(fileText, groupName, keyName(key), "",
                                                      fileText.size() + 2, cp);
     };
-    const auto put = [&](auto& field, int key) {
+    const auto put = [&](auto& field, Key key) {
         putField(field, setting(key), keyName(key), origin);
     };
 
-    put(settings->logFile, MFGKEY_LOG_FILE);
+    put(settings->logFile, Key::logFile);
     // The other settings serve the factory line only (-F).
     if (callFactory == 1) {
-        put(settings->languageId, MFGKEY_LANGUAGEID);
-        put(settings->hotKey, MFGKEY_HOTKEY);
-        settings->debug = text::toUpperAscii(setting(MFGKEY_DEBUG), cp) == kDebugOn ? 1 : 0;
-        put(settings->runBeginTest, MFGKEY_RUN_BEGINTEST);
-        put(settings->runEndTest, MFGKEY_RUN_ENDTEST);
+        put(settings->languageId, Key::languageId);
+        put(settings->hotKey, Key::hotKey);
+        settings->debug = text::toUpperAscii(setting(Key::debug), cp) == kDebugOn ? 1 : 0;
+        put(settings->runBeginTest, Key::runBeginTest);
+        put(settings->runEndTest, Key::runEndTest);
     }
     ExpandSystemPaths(settings.get());
     WriteSection(kWriteSystemForm, settings.get(), nullptr);
@@ -63,12 +61,9 @@ int CMfgList::ExpandSystemPaths(SYSTEMINFO* settings) {
     if (!settings) return 0;
     const text::CodePage cp = text::CodePage::active();
     const FieldOrigin origin{kSystemTrace, groupName, cp};
-    const auto expand = [&](auto& field, int key) {
-        putField(field, ExpandMacros(std::string(fieldText(field)), cp), keyName(key), origin);
-    };
-    expand(settings->logFile, MFGKEY_LOG_FILE);
-    expand(settings->runBeginTest, MFGKEY_RUN_BEGINTEST);
-    expand(settings->runEndTest, MFGKEY_RUN_ENDTEST);
+    expandField(settings->logFile, Key::logFile, origin);
+    expandField(settings->runBeginTest, Key::runBeginTest, origin);
+    expandField(settings->runEndTest, Key::runEndTest, origin);
     return 1;
 }
 

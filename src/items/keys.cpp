@@ -1,8 +1,13 @@
-// The key-name table of the public header.  The order is the MFGKEY_ order;
-// every reader and writer of the library indexes it, never spells a key.
-#include "mfglist/mfglist.h"
+#include "items/keys.h"
 
-extern "C" const char MFG_KEY_NAMES[MFGKEY_COUNT][MFG_KEY_NAME_SIZE] = {
+#include <iterator>
+
+namespace mfg {
+
+namespace {
+
+// In the order of Key.
+constexpr const char* kKeyNames[] = {
     "LOG_FILE",
     "HOTKEY",
     "DEBUG",
@@ -35,3 +40,10 @@ extern "C" const char MFG_KEY_NAMES[MFGKEY_COUNT][MFG_KEY_NAME_SIZE] = {
     "$PACKETNAME",
     "WINDIR",
 };
+static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::count));
+
+}  // namespace
+
+const char* keyName(Key key) { return kKeyNames[static_cast<int>(key)]; }
+
+}  // namespace mfg

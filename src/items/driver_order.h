@@ -1,0 +1,28 @@
+// The CD-ROM driver list's order and de-duplication.  Drivers install in
+// TYPE order (system patches first, so that every later driver finds them in
+// place; unknown types last), then by ID.  A machine gets one driver per
+// hardware ID: a driver made for the full 16-character ID of a device beats
+// one made for the 8-character family it belongs to, whichever of the two
+// the process file names first.
+#pragma once
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "items/iteminfo.h"
+#include "text/codepage.h"
+
+namespace mfg::items {
+
+using DriverList = std::vector<std::unique_ptr<ITEMINFO>>;
+
+// The install-order rank of a TYPE, 0 to 12 (12: not a known TYPE).
+int typeRank(std::string_view type, const text::CodePage& cp);
+
+// Puts `item` in its place in `list`, takes the place of the held entry it
+// supersedes, or releases it when a held entry stands for it already.  True
+// only when the list grew.
+bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const text::CodePage& cp);
+
+}  // namespace mfg::items

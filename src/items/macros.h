@@ -1,0 +1,31 @@
+// Path macros: process files name the machine's folders by macro so that one
+// file serves every factory tree, CD-ROM media and Windows installation.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "text/codepage.h"
+
+namespace mfg::items {
+
+// What the macros stand for in one expansion.
+struct MacroValues {
+    std::string_view testDir;      // $TESTDIR
+    std::string_view mfgProcPath;  // $MFGPROCPATH
+    std::string_view sectorName;   // $SECTORNAME
+    std::string_view packetName;   // $PACKETNAME
+    std::string_view windowsDir;   // WINDIR
+};
+
+// Names between percent signs are upper-cased, the macros replaced in a fixed
+// order (each step sees what the steps before it inserted), the remaining
+// percent signs dropped and doubled backslashes halved.
+std::string expandMacros(std::string_view source, const MacroValues& values,
+                         const text::CodePage& cp);
+
+// The Windows directory is the system directory's parent; "" when the
+// system directory has no backslash.
+std::string windowsDirectoryOf(std::string_view systemDir, const text::CodePage& cp);
+
+}  // namespace mfg::items

@@ -1,0 +1,22 @@
+// The CD-ROM driver list held on the list object, in install order
+// (items/driver_order.h holds the rules).
+#include <utility>
+
+#include "items/driver_order.h"
+#include "listjob/mfg_list.h"
+
+namespace mfg {
+
+int CMfgList::GetTypeRank(std::string type) {
+    return items::typeRank(type, text::CodePage::active());
+}
+
+int CMfgList::AddDriverItem(std::unique_ptr<ITEMINFO> item) {
+    return AddDriverItem(std::move(item), text::CodePage::active());
+}
+
+int CMfgList::AddDriverItem(std::unique_ptr<ITEMINFO> item, const text::CodePage& cp) {
+    return items::addInInstallOrder(driverList, std::move(item), cp) ? 1 : 0;
+}
+
+}  // namespace mfg

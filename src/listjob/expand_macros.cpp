@@ -1,0 +1,45 @@
+// Path macros with this run's folders and names (items/macros.h holds the
+// rule).
+#include <utility>
+
+#include "items/keys.h"
+#include "items/macros.h"
+#include "listjob/mfg_list.h"
+#include "platform/platform.h"
+
+namespace mfg {
+
+namespace {
+
+std::string windowsDirectory(const text::CodePage& cp) {
+    std::string systemDir;
+    if (!platform::systemDirectory(systemDir)) return std::string();
+    return items::windowsDirectoryOf(systemDir, cp);
+}
+
+}  // namespace
+
+std::string CMfgList::ExpandMacros(std::string source) const {
+    return ExpandMacros(std::move(source), text::CodePage::active());
+}
+
+std::string CMfgList::ExpandMacros(std::string source, const text::CodePage& cp) const {
+    if (source.empty()) return source;
+    // Within a create call the machine is asked once; outside one, each time.
+    std::string windowsDir;
+    if (!holdsRunValues) {
+        windowsDir = windowsDirectory(cp);
+    } else {
+        if (!windowsDirOfRun) windowsDirOfRun = windowsDirectory(cp);
+        windowsDir = *windowsDirOfRun;
+    }
+    return items::expandMacros(source, {workDir, procDir, sectionName, packetName, windowsDir}, cp);
+}
+
+void CMfgList::expandField(char* field, std::size_t width, Key key,
+                           const FieldOrigin& origin) const {
+    const std::string value(text::untilNul(std::string_view(field, width)));
+    putField(field, width, ExpandMacros(value, origin.codePage), keyName(key), origin);
+}
+
+}  // namespace mfg
