@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         machine.writeFile('P', names[i], in.part(i));
         headers += static_cast<std::size_t>(std::count(in.part(i).begin(), in.part(i).end(), '['));
     }
-    std::vector<std::string> ids = fuzz::linesOf(in.part(names.size()));
+    std::vector<std::string> ids = test::linesOf(in.part(names.size()));
     if (ids.size() > kMaxIds) ids.resize(kMaxIds);
     std::vector<const char*> idTexts;
     for (const std::string& id : ids) idTexts.push_back(id.c_str());

@@ -28,21 +28,6 @@ FuzzInput splitInput(const std::uint8_t* data, std::size_t size) {
     return input;
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!line.empty()) lines.push_back(line);
-            line.clear();
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
 std::string printable(const std::string& bytes) {
     std::string out;
     for (unsigned char c : bytes) {

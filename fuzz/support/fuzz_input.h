@@ -25,9 +25,6 @@ struct FuzzInput {
 
 FuzzInput splitInput(const std::uint8_t* data, std::size_t size);
 
-// The lines of a text, cut at CR and LF, empty lines dropped.
-std::vector<std::string> linesOf(const std::string& text);
-
 // Stops the fuzzer with a message and a stack: a finding.
 [[noreturn]] void fail(const char* what, const std::string& detail = std::string());
 

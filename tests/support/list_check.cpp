@@ -24,7 +24,15 @@ const std::set<std::string>& listKeys() {
     return keys;
 }
 
-// The lines of a text, cut at CR and LF, empty lines dropped.
+bool isDecimal(const std::string& s) {
+    if (s.empty() || s.size() > 9 || (s.size() > 1 && s[0] == '0')) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+}  // namespace
+
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::string line;
@@ -40,14 +48,6 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-bool isDecimal(const std::string& s) {
-    if (s.empty() || s.size() > 9 || (s.size() > 1 && s[0] == '0')) return false;
-    for (char c : s)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-}  // namespace
 
 long listCount(const std::string& bytes, const text::CodePage& cp) {
     const std::string count = profile::getString(bytes, kSystem, "COUNT", "", 64, cp);

@@ -6,10 +6,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "text/codepage.h"
 
 namespace mfg::test {
+
+// The lines of a text, cut at CR and LF, empty lines dropped.
+std::vector<std::string> linesOf(const std::string& text);
 
 // "" when the list is sound, else what is wrong with it.
 std::string checkListFile(const std::string& bytes, const text::CodePage& cp);
