@@ -73,6 +73,7 @@ TEST_F(ReaderTest, FourLineFileStepByStep) {
     EXPECT_EQ(reader.GetSectionName(), "A");
     EXPECT_EQ(reader.GetValue("K"), "1");
     EXPECT_EQ(reader.GetReadPosition(), 10u);
+    EXPECT_EQ(reader.GetSectionLine(), 1u);
     EXPECT_EQ(test::readFile(kTempFile), "[A]\r\nK=1\r\n");
     ASSERT_EQ(reader.NextSection(), 1);
     EXPECT_EQ(test::readFile(kTempFile), "[B]\r\nK=2");
@@ -80,7 +81,9 @@ TEST_F(ReaderTest, FourLineFileStepByStep) {
     EXPECT_EQ(reader.GetValue("K"), "2");
     EXPECT_EQ(test::readFile(kLookupCopyPath), "[B]\r\nK=2");
     EXPECT_EQ(reader.GetReadPosition(), 20u);
+    EXPECT_EQ(reader.GetSectionLine(), 3u);
     EXPECT_EQ(reader.NextSection(), 0);
+    EXPECT_EQ(reader.GetSectionLine(), 0u);
     EXPECT_EQ(reader.GetSectionName(), "");
     EXPECT_EQ(reader.GetValue("K"), "");
     EXPECT_EQ(test::readFile(kLookupCopyPath), "");
@@ -153,6 +156,30 @@ TEST_F(ReaderTest, EverySectionIsReadWhole) {
     for (const WalkCase& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(walk(open(c.file), c.keys), c.sections);
+    }
+}
+
+// Section lines are the lines an editor shows, in whatever encoding the file
+// comes: a byte-order mark and UTF-16 change no line number.
+TEST_F(ReaderTest, SectionLinesAreTheEditorsLines) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("\r\n[A]\r\nK=1\r\n[B]")) utf16 += {c, '\0'};
+    const struct {
+        const char* what;
+        std::string file;
+    } cases[] = {
+        {"ANSI", "\r\n[A]\r\nK=1\r\n[B]"},
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBF\r\n[A]\r\nK=1\r\n[B]"},
+        {"UTF-16", utf16},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CParseIniFile& reader = open(c.file);
+        std::vector<std::uint64_t> lines;
+        for (int more = reader.FirstSection(); more; more = reader.NextSection())
+            lines.push_back(reader.GetSectionLine());
+        EXPECT_EQ(lines, (std::vector<std::uint64_t>{2, 4}));
+        reader.CloseFile();
     }
 }
 

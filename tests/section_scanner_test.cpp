@@ -86,6 +86,41 @@ TEST(ReaderScanner, SectionsAreCutAtHeaderLinesOnly) {
     }
 }
 
+// The header line of each section, as an editor numbers lines, whatever the
+// reads' size: a CR LF pair split between two reads is still one line end.
+TEST(ReaderScanner, SectionsKnowTheLineOfTheirHeader) {
+    const struct {
+        const char* what;
+        std::string input;
+        std::vector<std::uint64_t> lines;
+    } cases[] = {
+        {"CR LF", "[A]\r\nK=1\r\n\r\n[B]\r\n[C]", {1, 4, 5}},
+        {"LF, CR and CR LF mixed", "\n[A]\rK\r\n\n\r[B]\n\r\n[C]", {2, 6, 8}},
+        {"LF CR is two line ends", "K\n\r[A]", {3}},
+        {"text and a false header before the first", "x\r\n[no\r\n  [A]", {3}},
+        {"lines after a NUL still count", "[A]\0\r\n\r\n[B]"s, {1, 3}},
+        {"blanks before the bracket", "[A]\r\n \t[B]", {1, 2}},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t chunk : {1, 2, 5, 65536}) {
+            SCOPED_TRACE(std::string(c.what) + ", chunk " + std::to_string(chunk));
+            std::size_t at = 0;
+            SectionScanner scanner(
+                [&](char* buffer, std::size_t size, std::size_t& got) {
+                    got = std::min(size, c.input.size() - at);
+                    std::copy_n(c.input.data() + at, got, buffer);
+                    at += got;
+                    return true;
+                },
+                text::CodePage(1252), chunk);
+            std::vector<std::uint64_t> lines;
+            std::string text;
+            while (scanner.next(text)) lines.push_back(scanner.sectionLine());
+            EXPECT_EQ(lines, c.lines);
+        }
+    }
+}
+
 TEST(ReaderScanner, InputIsReadOnceInLargeChunks) {
     std::string input;
     for (int i = 0; i < 100000; ++i) input += "[S" + std::to_string(i) + "]\r\nK=1\r\n";

@@ -81,6 +81,7 @@ int CParseIniFile::NextSection() { return Step(); }
 
 int CParseIniFile::Step() {
     sectionText_.clear();
+    sectionLine_ = 0;
     if (!processFile_) return 0;
     const int found = ReadSection();
     WriteTempFile();
@@ -108,6 +109,7 @@ int CParseIniFile::ReadSection() {
     }
     const bool found = scanner_->next(sectionText_);
     readPosition_ = scanner_->position();
+    sectionLine_ = found ? scanner_->sectionLine() : 0;
     if (decoder_) unrepresentable_ = decoder_->unrepresentable();
     return found ? 1 : 0;
 }

@@ -99,6 +99,10 @@ public:
     // file once the walk has ended, 0 after OpenFile.
     std::uint64_t GetReadPosition() const { return readPosition_; }
     const std::string& GetSectionText() const { return sectionText_; }
+    // The line of the process file, from 1, where the current section's
+    // header stands (as an editor counts lines); 0 when no section is
+    // current.
+    std::uint64_t GetSectionLine() const { return sectionLine_; }
     const std::string& GetProcessFilePath() const { return processFilePath_; }
     const std::string& GetTempFilePath() const { return tempFilePath_; }
 
@@ -116,6 +120,7 @@ private:
 
     std::unique_ptr<platform::InputFile> processFile_;
     std::uint64_t readPosition_ = 0;
+    std::uint64_t sectionLine_ = 0;
     std::string processFilePath_;
     std::string sectionText_;
     std::string tempFilePath_;  // worked out once, at the first open

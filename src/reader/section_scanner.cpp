@@ -52,6 +52,12 @@ void SectionScanner::flushCandidate() {
     candidateNul_ = npos;
 }
 
+void SectionScanner::countLineEnd(char c) {
+    // The LF of a CR LF pair ends the line its CR already ended.
+    if (!(c == '\n' && afterCr_)) ++lineEnds_;
+    afterCr_ = c == '\r';
+}
+
 bool SectionScanner::startSection(std::string& section) {
     const bool ended = inSection_;
     if (ended) {
@@ -59,7 +65,9 @@ bool SectionScanner::startSection(std::string& section) {
         text_.resize(std::min(lineMark_, text_.size()));
         section.swap(text_);
         position_ = candidateAt_;
+        sectionLine_ = openLine_;
     }
+    openLine_ = candidateLine_;
     textOpen_ = candidateNul_ == npos;
     if (textOpen_) {
         text_.swap(candidate_);
@@ -87,6 +95,7 @@ bool SectionScanner::finish(std::string& section) {
     }
     if (!inSection_) return false;
     inSection_ = false;
+    sectionLine_ = openLine_;
     text_.resize(text::trimAsciiSpaceRight(text_).size());
     section.swap(text_);
     text_.clear();
@@ -106,10 +115,13 @@ bool SectionScanner::next(std::string& section) {
                     // one piece up to its end.
                     while (i < chunkLen_ && !isLineEnd(p[i]) && p[i] != '\0') ++i;
                     append(p + chunkPos_, i - chunkPos_);
+                    if (i > chunkPos_) countText();
                     if (i < chunkLen_) {
                         if (p[i] == '\0') {
                             textOpen_ = false;
+                            countText();
                         } else {
+                            countLineEnd(p[i]);
                             append(p + i, 1);
                             line_ = Line::Start;
                             lineMark_ = text_.size();
@@ -124,14 +136,18 @@ bool SectionScanner::next(std::string& section) {
                         candidate_.assign(1, '[');
                         candidateNul_ = npos;
                         candidateAt_ = offset_ + i;
+                        candidateLine_ = lineEnds_ + 1;
+                        countText();
                         trailNext_ = false;
                         ++i;
                     } else if (isLineEnd(c)) {
+                        countLineEnd(c);
                         append(p + i, 1);
                         lineMark_ = text_.size();
                         ++i;
                     } else if (profile::syntax::isProfileBlank(static_cast<unsigned char>(c))) {
                         // Blanks may stand before a header's "[" on its line.
+                        countText();
                         append(p + i, 1);
                         ++i;
                     } else {
@@ -156,6 +172,7 @@ bool SectionScanner::next(std::string& section) {
                         ++i;
                     }
                     candidate_.append(p + chunkPos_, i - chunkPos_);
+                    if (i > chunkPos_) countText();
                     if (i < chunkLen_) {
                         if (p[i] == ']') {
                             candidate_ += ']';

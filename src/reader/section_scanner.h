@@ -54,6 +54,12 @@ public:
     // the walk has ended).
     std::uint64_t position() const { return position_; }
 
+    // The line of the input, from 1, where the section the last call of
+    // next() returned has its header.  Lines are counted as an editor shows
+    // them: CR LF, a lone CR and a lone LF each end one line.  0 before the
+    // first section.
+    std::uint64_t sectionLine() const { return sectionLine_; }
+
 private:
     enum class Line { Start, Candidate, Rest };
 
@@ -65,6 +71,9 @@ private:
     // section ended there and has been moved to `section`.
     bool startSection(std::string& section);
     bool finish(std::string& section);
+    // Counts the line end `c` just consumed, or notes that other bytes were.
+    void countLineEnd(char c);
+    void countText() { afterCr_ = false; }
 
     Source source_;
     bool lead_[256];
@@ -88,6 +97,12 @@ private:
     std::uint64_t candidateAt_ = 0;
 
     std::uint64_t position_ = 0;
+
+    std::uint64_t lineEnds_ = 0;   // line ends consumed so far
+    bool afterCr_ = false;         // the last byte consumed was a CR
+    std::uint64_t candidateLine_ = 0;
+    std::uint64_t openLine_ = 0;   // header line of the section being cut
+    std::uint64_t sectionLine_ = 0;
 };
 
 }  // namespace mfg::reader
