@@ -8,6 +8,10 @@
 // the settings lookup over the whole file answers for the first section of
 // that name, as the group settings are read.
 //
+// Each section's header line, counted in any of those ways, is the line an
+// editor shows: one more than the line ends before its "[" (CR LF counting
+// once).
+//
 // Input: flags (bit 0: code page 932, else 1252; bits 1-7: the chunk size,
 // 1 to 128 bytes), then the file's bytes.
 #include <algorithm>
@@ -32,8 +36,17 @@ using namespace mfg;
 // What a lookup buffer of the reader holds: 259 bytes and a NUL.
 constexpr std::size_t kValueBufferSize = 260;
 
+struct Cut {
+    std::string text;
+    std::uint64_t positionAfter;
+    std::uint64_t line;
+    bool operator!=(const Cut& o) const {
+        return text != o.text || positionAfter != o.positionAfter || line != o.line;
+    }
+};
+
 struct Walk {
-    std::vector<std::pair<std::string, std::uint64_t>> sections;  // text, position after
+    std::vector<Cut> sections;
     std::uint64_t end = 0;
 };
 
@@ -53,7 +66,8 @@ Walk walk(std::string_view file, const text::CodePage& cp, std::size_t chunkSize
         cp, chunkSize);
     Walk result;
     std::string section;
-    while (scanner.next(section)) result.sections.emplace_back(section, scanner.position());
+    while (scanner.next(section))
+        result.sections.push_back({section, scanner.position(), scanner.sectionLine()});
     result.end = scanner.position();
     return result;
 }
@@ -72,8 +86,29 @@ void compareWalks(const Walk& expected, const Walk& got, const std::string& how,
     for (std::size_t i = 0; i < expected.sections.size(); ++i)
         if (expected.sections[i] != got.sections[i])
             fuzz::fail(("section " + std::to_string(i) + " differs " + how).c_str(),
-                       context + "\nwhole:   " + fuzz::printable(expected.sections[i].first) +
-                           "\nchunked: " + fuzz::printable(got.sections[i].first));
+                       context + "\nwhole:   " + fuzz::printable(expected.sections[i].text) +
+                           "\nchunked: " + fuzz::printable(got.sections[i].text));
+}
+
+// A section after the first starts where the one before it ended: at its
+// header's "[".
+void checkLines(std::string_view file, const Walk& w, const std::string& context) {
+    std::uint64_t lineEnds = 0;
+    std::size_t counted = 0;
+    for (std::size_t i = 1; i < w.sections.size(); ++i) {
+        const std::size_t header = w.sections[i - 1].positionAfter;
+        for (; counted < header; ++counted) {
+            const char c = file[counted];
+            if (c == '\r' || (c == '\n' && (counted == 0 || file[counted - 1] != '\r')))
+                ++lineEnds;
+        }
+        if (w.sections[i].line != lineEnds + 1)
+            fuzz::fail(("section " + std::to_string(i) + " gives header line " +
+                        std::to_string(w.sections[i].line) + ", an editor shows " +
+                        std::to_string(lineEnds + 1))
+                           .c_str(),
+                       context);
+    }
 }
 
 // The name the reader gives a section: from its "[" to the first "]".
@@ -93,8 +128,8 @@ void compareLookups(std::string_view file, const Walk& w, const text::CodePage& 
                     const std::string& context) {
     const profile::syntax::Chars chars(cp);
     std::set<std::string> seen;  // folded names of the sections already met
-    for (const auto& entry : w.sections) {
-        const std::string& section = entry.first;
+    for (const Cut& entry : w.sections) {
+        const std::string& section = entry.text;
         const std::string_view header =
             std::string_view(section).substr(0, section.find_first_of("\r\n"));
         // The settings lookup must see the same header lines as the walk.
@@ -147,6 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                  walk(file, cp, reader::SectionScanner::kDefaultChunkSize,
                       [chunk](std::size_t i) { return 1 + (i * 7 + chunk) % 23; }),
                  "in short reads", context);
+    checkLines(file, whole, context);
     if (plainFile(file)) compareLookups(file, whole, cp, context);
     return 0;
 }
