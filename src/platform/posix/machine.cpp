@@ -77,10 +77,36 @@ std::vector<std::string> splitComponents(std::string_view rest) {
     return parts;
 }
 
+// Calls `use(letter, folder)` for each well-formed entry of MFGLIST_DRIVES,
+// in order (a later entry for a letter overrides an earlier one).
+// Malformed entries are skipped.
+template <typename Use>
+void forEachDriveMapping(Use use) {
+    const char* value = std::getenv("MFGLIST_DRIVES");
+    std::string_view rest = value ? value : "";
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(';');
+        std::string_view item = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        const std::size_t eq = item.find('=');
+        if (eq != 1) continue;
+        const char letter = upperAscii(item[0]);
+        std::string_view folder = item.substr(2);
+        if (letter < 'A' || letter > 'Z' || folder.empty() || folder[0] != '/') continue;
+        use(letter, folder);
+    }
+}
+
+// One drive's folder, read without building the whole map: every path a
+// run resolves asks for one.
 std::optional<std::string> driveFolder(char letter) {
     letter = upperAscii(letter);
-    for (const DriveMapping& mapping : driveMap())
-        if (mapping.letter == letter) return mapping.folder;
+    std::optional<std::string_view> found;
+    forEachDriveMapping([&](char mapped, std::string_view folder) {
+        if (mapped == letter) found = folder;
+    });
+    if (found) return stripTrailingSlashes(std::string(*found));
+    if (letter == 'Z') return std::string("/");
     return std::nullopt;
 }
 
@@ -94,22 +120,12 @@ std::string currentDirectory() {
 
 std::vector<DriveMapping> driveMap() {
     std::vector<DriveMapping> map;
-    const char* value = std::getenv("MFGLIST_DRIVES");
-    std::string_view rest = value ? value : "";
-    while (!rest.empty()) {
-        const std::size_t end = rest.find(';');
-        std::string_view item = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        const std::size_t eq = item.find('=');
-        if (eq != 1) continue;
-        const char letter = upperAscii(item[0]);
-        std::string_view folder = item.substr(2);
-        if (letter < 'A' || letter > 'Z' || folder.empty() || folder[0] != '/') continue;
+    forEachDriveMapping([&](char letter, std::string_view folder) {
         map.erase(std::remove_if(map.begin(), map.end(),
                                  [&](const DriveMapping& m) { return m.letter == letter; }),
                   map.end());
         map.push_back({letter, stripTrailingSlashes(std::string(folder))});
-    }
+    });
     const bool hasZ = std::any_of(map.begin(), map.end(),
                                   [](const DriveMapping& m) { return m.letter == 'Z'; });
     if (!hasZ) map.push_back({'Z', "/"});
@@ -117,6 +133,12 @@ std::vector<DriveMapping> driveMap() {
 }
 
 std::optional<std::string> resolvePath(std::string_view windowsPath) {
+    std::optional<ResolvedPath> resolved = resolvePathNoting(windowsPath);
+    if (!resolved) return std::nullopt;
+    return std::move(resolved->native);
+}
+
+std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
     windowsPath = std::string_view(windowsPath.data(), ::strnlen(windowsPath.data(), windowsPath.size()));
     if (windowsPath.empty()) return std::nullopt;
 
@@ -152,7 +174,7 @@ std::optional<std::string> resolvePath(std::string_view windowsPath) {
     std::vector<std::string> resolved;
     std::string folder = root;
     bool folderExists = true;
-    for (const std::string& part : parts) {
+    for (std::string& part : parts) {
         if (part == ".") continue;
         if (part == "..") {
             if (!resolved.empty()) resolved.pop_back();
@@ -161,14 +183,14 @@ std::optional<std::string> resolvePath(std::string_view windowsPath) {
             folderExists = true;
             continue;
         }
-        std::string name = part;
-        folderExists = folderExists && matchComponent(folder, name);
-        folder = joinNative(folder, name);
-        resolved.push_back(std::move(name));
+        folderExists = folderExists && matchComponent(folder, part);
+        folder = joinNative(folder, part);
+        resolved.push_back(std::move(part));
     }
-    std::string native = root;
-    for (const std::string& r : resolved) native = native == "/" ? "/" + r : native + "/" + r;
-    return native;
+    ResolvedPath path;
+    path.native = std::move(folder);  // the root and every resolved name
+    path.knownMissing = !folderExists;
+    return path;
 }
 
 std::string toWindowsPath(const std::string& nativePath) {
