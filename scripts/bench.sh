@@ -58,7 +58,7 @@ if [ "$wine" = 1 ]; then
     echo >>"$table"
     sed -n '/^| build/,$p' build/bench-wine.txt >>"$table"
     echo >>"$table"
-    echo "Under Wine the largest size is $wine_sizes's last: every trace message's flag check and every debugger message is a round trip to the Wine server." >>"$table"
+    echo "Under Wine the sizes are $wine_sizes: every trace message's flag check and every debugger message is a round trip to the Wine server." >>"$table"
 fi
 echo
 echo "==== table (build/bench-table.md)"

@@ -48,25 +48,29 @@ bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const t
 
     // The earliest held entry that relates to the new one decides, so an
     // outcome never depends on entries further down the list.  A refused
-    // record is released when `item` goes out of scope.
+    // record is released when `item` goes out of scope.  Every held entry is
+    // asked, so the IDs are compared in place (upper-casing `newId`'s first
+    // eight bytes leaves them as they are) and a held ID is copied only for
+    // the trace.
+    const std::string_view newFamily = std::string_view(newId).substr(0, kFamilyIdLength);
     for (std::unique_ptr<ITEMINFO>& held : list) {
         if (!held) continue;  // an empty slot left by other code relates to nothing
-        const std::string heldId = text::toUpperAscii(fieldText(held->hardId), cp);
-        if (newId == heldId) {
+        const std::string_view heldId = fieldText(held->hardId);
+        if (heldId.size() == newId.size() && text::equalsNoCase(heldId, newId, cp)) {
             TraceLog("IS EXIST , NOT ADD");
             return false;
         }
         if (heldId.size() == kFamilyIdLength && newId.size() == kDeviceIdLength &&
-            newId.compare(0, kFamilyIdLength, heldId) == 0) {
-            TraceLog("IS EXIST , NEW IS 16 ,UPDATE THIS ,OLD = %s , NEW = %s", heldId.c_str(),
-                     newId.c_str());
+            text::equalsNoCase(heldId, newFamily, cp)) {
+            TraceLog("IS EXIST , NEW IS 16 ,UPDATE THIS ,OLD = %s , NEW = %s",
+                     text::toUpperAscii(heldId, cp).c_str(), newId.c_str());
             // The device driver installs when the family driver would have,
             // whatever its own TYPE and ID say; the family driver goes.
             held = std::move(item);
             return false;
         }
         if (heldId.size() == kDeviceIdLength && newId.size() == kFamilyIdLength &&
-            heldId.compare(0, kFamilyIdLength, newId) == 0) {
+            text::equalsNoCase(heldId.substr(0, kFamilyIdLength), newId, cp)) {
             TraceLog("IS EXIST , NEW IS 8 ,NOT ADD ");
             return false;
         }

@@ -59,8 +59,9 @@ bool idMatches(std::int32_t listKind, const SectionValues& section, int idCount,
     const std::string mine = text::toUpperAscii(myId, cp);
     // Package names are matched whole; only hardware IDs know families.
     const bool hardwareIds = listKind == MFG_LIST_DRIVER;
+    std::string theirs;
     for (int i = 0; ids && i < idCount; ++i) {
-        const std::string theirs = text::toUpperAscii(ids[i] ? ids[i] : "", cp);
+        text::toUpperAsciiInto(ids[i] ? ids[i] : "", cp, theirs);
         if (mine == theirs || (hardwareIds && familyIdMatches(mine, theirs, cp))) {
             TraceLog(" OK :::::::::::: CHECK INFO = %s , MYID = %s ", mine.c_str(), theirs.c_str());
             return true;

@@ -103,7 +103,13 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
 }
 
 std::string toUpperAscii(std::string_view text, const CodePage& cp) {
-    std::string out(text);
+    std::string out;
+    toUpperAsciiInto(text, cp, out);
+    return out;
+}
+
+void toUpperAsciiInto(std::string_view text, const CodePage& cp, std::string& out) {
+    out.assign(text.data(), text.size());
     std::size_t pos = 0;
     while (pos < out.size()) {
         const std::size_t len = charLen(text, pos, cp);
@@ -112,11 +118,31 @@ std::string toUpperAscii(std::string_view text, const CodePage& cp) {
         }
         pos += len;
     }
-    return out;
 }
 
+// Compared in place, byte by byte, each text walked by its own characters:
+// this runs for every held entry's TYPE and ID, and must not allocate.
 bool equalsNoCase(std::string_view a, std::string_view b, const CodePage& cp) {
-    return a.size() == b.size() && toUpperAscii(a, cp) == toUpperAscii(b, cp);
+    if (a.size() != b.size()) return false;
+    std::size_t nextA = 0;
+    std::size_t nextB = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        bool singleA = false;
+        bool singleB = false;
+        if (i == nextA) {
+            nextA += charLen(a, i, cp);
+            singleA = nextA == i + 1;
+        }
+        if (i == nextB) {
+            nextB += charLen(b, i, cp);
+            singleB = nextB == i + 1;
+        }
+        const auto upper = [](char c, bool single) {
+            return single && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        };
+        if (upper(a[i], singleA) != upper(b[i], singleB)) return false;
+    }
+    return true;
 }
 
 bool isAsciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }

@@ -46,6 +46,9 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
 // Upper-cases the single-byte letters a-z.  Bytes above 127 and both bytes of
 // a double-byte character are left alone (0x61 is a trail byte in 932).
 std::string toUpperAscii(std::string_view text, const CodePage& cp);
+// The same into `out`, whose buffer is used again: for loops that upper-case
+// one text after another (an ID against each of a machine's IDs).
+void toUpperAsciiInto(std::string_view text, const CodePage& cp, std::string& out);
 
 // Both texts upper-cased with toUpperAscii() and compared whole.
 bool equalsNoCase(std::string_view a, std::string_view b, const CodePage& cp);

@@ -14,6 +14,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/file_calls.h"
+#include "platform/posix/folder_listing.h"
 #include "platform/posix/machine.h"
 
 namespace mfg::platform {
@@ -129,9 +130,11 @@ private:
 }  // namespace
 
 bool pathExists(std::string_view path) {
-    const auto native = resolvePath(path);
+    const auto resolved = posix::resolvePathNoting(path);
+    if (!resolved || resolved->knownMissing) return false;
     struct stat st {};
-    return native && ::stat(native->c_str(), &st) == 0;
+    posix::countResolverCall();
+    return ::stat(resolved->native.c_str(), &st) == 0;
 }
 
 bool readWholeFile(std::string_view path, std::string& content, std::string* error) {

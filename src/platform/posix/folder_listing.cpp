@@ -56,9 +56,14 @@ struct Listing {
     timespec modified{};
     timespec changed{};
     bool kept = false;
+    // Upper-cased name -> the first name in byte order that folds to it, and
+    // whether other names fold to it too (then `names` says which exist).
+    struct Spellings {
+        std::string first;
+        bool several = false;
+    };
+    std::unordered_map<std::string, Spellings> byFoldedName;
     std::unordered_set<std::string> names;
-    // Upper-cased name -> the first name in byte order that folds to it.
-    std::unordered_map<std::string, std::string> byFoldedName;
 
     bool describes(const struct stat& st) const {
         return kept && device == st.st_dev && inode == st.st_ino &&
@@ -77,8 +82,10 @@ bool list(const std::string& folder, const struct stat& folderStat, Listing& lis
         const std::string name(entry->d_name);
         if (name == "." || name == "..") continue;
         listing.names.insert(name);
-        auto [at, added] = listing.byFoldedName.try_emplace(foldedAscii(name), name);
-        if (!added && name < at->second) at->second = name;
+        auto [at, added] = listing.byFoldedName.try_emplace(foldedAscii(name), Listing::Spellings{name});
+        if (added) continue;
+        at->second.several = true;
+        if (name < at->second.first) at->second.first = name;
     }
     ::closedir(dir);
     listing.device = folderStat.st_dev;
@@ -116,7 +123,7 @@ std::optional<std::string> findNoCase(const std::string& folder, const struct st
     }
     const auto match = at->second.byFoldedName.find(foldedAscii(name));
     if (match == at->second.byFoldedName.end()) return std::nullopt;
-    return match->second;
+    return match->second.first;
 }
 
 KeptAnswer findInKeptListing(const std::string& folder, std::string& name) {
@@ -129,10 +136,13 @@ KeptAnswer findInKeptListing(const std::string& folder, std::string& name) {
     if (::stat(folder.c_str(), &folderStat) != 0 || !at->second.describes(folderStat))
         return KeptAnswer::unknown;
     const Listing& listing = at->second;
-    if (listing.names.count(name) != 0) return KeptAnswer::found;
+    // One look-up answers nearly every call: the name is missing, or its
+    // only spelling is the one wanted or the one to use instead.
     const auto match = listing.byFoldedName.find(foldedAscii(name));
     if (match == listing.byFoldedName.end()) return KeptAnswer::missing;
-    name = match->second;
+    const auto& spellings = match->second;
+    if (name != spellings.first && !(spellings.several && listing.names.count(name) != 0))
+        name = spellings.first;
     return KeptAnswer::found;
 }
 

@@ -30,8 +30,9 @@ std::optional<std::string> findNoCase(const std::string& folder, const struct st
 enum class KeptAnswer { unknown, missing, found };
 KeptAnswer findInKeptListing(const std::string& folder, std::string& name);
 
-// How many file-system calls path resolution has made in this process
-// (stat, lstat, and one per folder listing), and how many folder listings.
+// How many file-system calls path resolution and the existence check made on
+// top of it have made in this process (stat, lstat, and one per folder
+// listing), and how many folder listings.
 // For tests that check the work per list step, which must not grow with the
 // size of a folder.
 struct ResolverCalls {

@@ -57,30 +57,53 @@ bool matchComponent(const std::string& folder, std::string& name) {
     return ::lstat(joinNative(folder, name).c_str(), &entry) == 0;
 }
 
-// Splits the part after the drive into components at '\' and '/', stepping
-// over double-byte characters so that a trail byte 0x5C is not a separator.
-std::vector<std::string> splitComponents(std::string_view rest) {
-    const text::CodePage cp = text::CodePage::active();
-    std::vector<std::string> parts;
-    std::string current;
+// Calls `use(component)` for each component of `rest` split at '\' and '/',
+// stepping over double-byte characters so that a trail byte 0x5C is not a
+// separator.  Components are slices of `rest`: nothing is copied.
+template <typename Use>
+void forEachComponent(std::string_view rest, const text::CodePage& cp, Use use) {
+    std::size_t start = 0;
     for (std::size_t i = 0; i < rest.size();) {
         const unsigned len = cp.charLength(rest.data(), rest.size(), i);
         if (len == 1 && (rest[i] == '\\' || rest[i] == '/')) {
-            if (!current.empty()) parts.push_back(std::move(current));
-            current.clear();
-        } else {
-            current.append(rest.substr(i, len));
+            if (i > start) use(rest.substr(start, i - start));
+            start = i + 1;
         }
         i += len;
     }
-    if (!current.empty()) parts.push_back(std::move(current));
-    return parts;
+    if (rest.size() > start) use(rest.substr(start));
 }
 
+// Calls `use(letter, folder)` for each well-formed entry of MFGLIST_DRIVES,
+// in order (a later entry for a letter overrides an earlier one).
+// Malformed entries are skipped.
+template <typename Use>
+void forEachDriveMapping(Use use) {
+    const char* value = std::getenv("MFGLIST_DRIVES");
+    std::string_view rest = value ? value : "";
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(';');
+        std::string_view item = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        const std::size_t eq = item.find('=');
+        if (eq != 1) continue;
+        const char letter = upperAscii(item[0]);
+        std::string_view folder = item.substr(2);
+        if (letter < 'A' || letter > 'Z' || folder.empty() || folder[0] != '/') continue;
+        use(letter, folder);
+    }
+}
+
+// One drive's folder, read without building the whole map: every path a
+// run resolves asks for one.
 std::optional<std::string> driveFolder(char letter) {
     letter = upperAscii(letter);
-    for (const DriveMapping& mapping : driveMap())
-        if (mapping.letter == letter) return mapping.folder;
+    std::optional<std::string_view> found;
+    forEachDriveMapping([&](char mapped, std::string_view folder) {
+        if (mapped == letter) found = folder;
+    });
+    if (found) return stripTrailingSlashes(std::string(*found));
+    if (letter == 'Z') return std::string("/");
     return std::nullopt;
 }
 
@@ -94,22 +117,12 @@ std::string currentDirectory() {
 
 std::vector<DriveMapping> driveMap() {
     std::vector<DriveMapping> map;
-    const char* value = std::getenv("MFGLIST_DRIVES");
-    std::string_view rest = value ? value : "";
-    while (!rest.empty()) {
-        const std::size_t end = rest.find(';');
-        std::string_view item = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        const std::size_t eq = item.find('=');
-        if (eq != 1) continue;
-        const char letter = upperAscii(item[0]);
-        std::string_view folder = item.substr(2);
-        if (letter < 'A' || letter > 'Z' || folder.empty() || folder[0] != '/') continue;
+    forEachDriveMapping([&](char letter, std::string_view folder) {
         map.erase(std::remove_if(map.begin(), map.end(),
                                  [&](const DriveMapping& m) { return m.letter == letter; }),
                   map.end());
         map.push_back({letter, stripTrailingSlashes(std::string(folder))});
-    }
+    });
     const bool hasZ = std::any_of(map.begin(), map.end(),
                                   [](const DriveMapping& m) { return m.letter == 'Z'; });
     if (!hasZ) map.push_back({'Z', "/"});
@@ -117,58 +130,74 @@ std::vector<DriveMapping> driveMap() {
 }
 
 std::optional<std::string> resolvePath(std::string_view windowsPath) {
+    std::optional<ResolvedPath> resolved = resolvePathNoting(windowsPath);
+    if (!resolved) return std::nullopt;
+    return std::move(resolved->native);
+}
+
+std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
     windowsPath = std::string_view(windowsPath.data(), ::strnlen(windowsPath.data(), windowsPath.size()));
     if (windowsPath.empty()) return std::nullopt;
 
-    std::string root;
-    std::vector<std::string> parts;
+    // Each component is searched in the folder the ones before it name;
+    // below a name that does not exist nothing does.  `folder` is the root
+    // and the names resolved so far; `ends` where each name ends in it.
+    // Every path a run uses comes through here, the trace's flag file before
+    // every message: nothing is allocated per component that need not be.
+    std::string folder;
+    std::vector<std::size_t> ends;
+    std::size_t rootSize = 0;
+    bool folderExists = true;
+    std::string name;
+    const auto step = [&](std::string_view part) {
+        if (part == ".") return;
+        if (part == "..") {
+            if (!ends.empty()) ends.pop_back();
+            folder.resize(ends.empty() ? rootSize : ends.back());
+            folderExists = true;
+            return;
+        }
+        name.assign(part);
+        folderExists = folderExists && matchComponent(folder, name);
+        if (folder != "/") folder += '/';
+        folder += name;
+        ends.push_back(folder.size());
+    };
+
+    const text::CodePage cp = text::CodePage::active();
     const bool hasDrive = windowsPath.size() >= 2 && windowsPath[1] == ':' &&
                           std::isalpha(static_cast<unsigned char>(windowsPath[0]));
     if (hasDrive) {
-        std::optional<std::string> folder = driveFolder(windowsPath[0]);
-        if (!folder) return std::nullopt;
-        root = *folder;
+        std::optional<std::string> root = driveFolder(windowsPath[0]);
+        if (!root) return std::nullopt;
+        folder = std::move(*root);
+        rootSize = folder.size();
         // "C:name" is relative to the drive's current directory, which on
         // this machine is always the drive's root.
-        parts = splitComponents(windowsPath.substr(2));
+        forEachComponent(windowsPath.substr(2), cp, step);
     } else if (windowsPath[0] == '\\' || windowsPath[0] == '/') {
         if (windowsPath.size() >= 2 && (windowsPath[1] == '\\' || windowsPath[1] == '/'))
             return std::nullopt;  // network paths do not exist on this machine
         const std::string cwd = toWindowsPath(currentDirectory());
-        std::optional<std::string> folder = driveFolder(cwd[0]);
-        if (!folder) return std::nullopt;
-        root = *folder;
-        parts = splitComponents(windowsPath);
+        std::optional<std::string> root = driveFolder(cwd[0]);
+        if (!root) return std::nullopt;
+        folder = std::move(*root);
+        rootSize = folder.size();
+        forEachComponent(windowsPath, cp, step);
     } else {
-        root = "/";
-        parts = splitComponents(currentDirectory());
-        for (std::string& part : splitComponents(windowsPath)) parts.push_back(std::move(part));
+        folder = "/";
+        rootSize = 1;
         // Components of the current directory are native already: resolving
         // them again is harmless, since their exact spelling exists.
+        const std::string cwd = currentDirectory();
+        forEachComponent(cwd, cp, step);
+        forEachComponent(windowsPath, cp, step);
     }
 
-    // Each component is searched in the folder the ones before it name;
-    // below a name that does not exist nothing does.
-    std::vector<std::string> resolved;
-    std::string folder = root;
-    bool folderExists = true;
-    for (const std::string& part : parts) {
-        if (part == ".") continue;
-        if (part == "..") {
-            if (!resolved.empty()) resolved.pop_back();
-            folder = root;
-            for (const std::string& r : resolved) folder = joinNative(folder, r);
-            folderExists = true;
-            continue;
-        }
-        std::string name = part;
-        folderExists = folderExists && matchComponent(folder, name);
-        folder = joinNative(folder, name);
-        resolved.push_back(std::move(name));
-    }
-    std::string native = root;
-    for (const std::string& r : resolved) native = native == "/" ? "/" + r : native + "/" + r;
-    return native;
+    ResolvedPath path;
+    path.native = std::move(folder);
+    path.knownMissing = !folderExists;
+    return path;
 }
 
 std::string toWindowsPath(const std::string& nativePath) {

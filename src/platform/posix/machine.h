@@ -25,6 +25,15 @@ std::vector<DriveMapping> driveMap();
 // Empty when the path's drive is not mapped or the path cannot be expressed.
 std::optional<std::string> resolvePath(std::string_view windowsPath);
 
+// The same, and whether the search itself already found a component missing:
+// then nothing exists at the path and the caller need not ask again (the
+// trace's flag-file check, made before every message, costs one call so).
+struct ResolvedPath {
+    std::string native;
+    bool knownMissing = false;
+};
+std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath);
+
 // A native absolute path expressed on the drive whose folder holds it
 // (longest match), else on Z:.
 std::string toWindowsPath(const std::string& nativePath);

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/platform.h"
@@ -104,12 +105,12 @@ void debugOutput(const char* text) {
     }
 }
 
+// Asked for every path a run resolves: compared in place, nothing allocated.
 unsigned activeCodePage() {
     const char* value = std::getenv("MFGLIST_CODEPAGE");
     if (!value) return 1252;
-    const std::string text = value;
-    for (unsigned known : {1252u, 932u, 936u, 949u, 950u})
-        if (text == std::to_string(known)) return known;
+    for (const char* known : {"1252", "932", "936", "949", "950"})
+        if (std::strcmp(value, known) == 0) return static_cast<unsigned>(std::atoi(known));
     return 1252;
 }
 
