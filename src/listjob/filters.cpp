@@ -4,6 +4,8 @@
 #include "items/filters.h"
 #include "items/keys.h"
 
+#include <string>
+
 #include "listjob/decision_observer.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
@@ -37,22 +39,47 @@ items::IdMatch CMfgList::matchId(CParseIniFile& section, int idCount, const char
     return items::findIdMatch(listKind, valuesOf(section), idCount, ids, text::CodePage::active());
 }
 
+namespace {
+
+// The section's values as the filters ask for them, keeping the last one
+// given: the value a filter decided on, without a second lookup (each one
+// rewrites the lookup copy).
+class RecordedValues {
+public:
+    explicit RecordedValues(CParseIniFile& section)
+        : values_([this, &section](Key key) {
+              last_ = section.GetValue(keyName(key));
+              return last_;
+          }) {}
+    RecordedValues(const RecordedValues&) = delete;
+    RecordedValues& operator=(const RecordedValues&) = delete;
+    const items::SectionValues& values() const { return values_; }
+    const std::string& last() const { return last_; }
+
+private:
+    std::string last_;
+    items::SectionValues values_;
+};
+
+}  // namespace
+
 bool CMfgList::passesType(CParseIniFile& section, const listjob::SectionAt* at) {
-    if (IsTypeMatch(section) != 0) return true;
-    if (at && decisionObserver)
-        decisionObserver->sectionLeftOut(*at,
-                                         listKind == MFG_LIST_SOFTWARE
-                                             ? listjob::LeftOut::notSoftwareInSoftwareList
-                                             : listjob::LeftOut::softwareInDriverList,
-                                         section.GetValue(keyName(Key::type)));
+    if (!at || !decisionObserver) return IsTypeMatch(section) != 0;
+    const RecordedValues recorded(section);
+    if (items::typeMatches(listKind, recorded.values(), text::CodePage::active())) return true;
+    decisionObserver->sectionLeftOut(*at,
+                                     listKind == MFG_LIST_SOFTWARE
+                                         ? listjob::LeftOut::notSoftwareInSoftwareList
+                                         : listjob::LeftOut::softwareInDriverList,
+                                     recorded.last());
     return false;
 }
 
 bool CMfgList::passesGroup(CParseIniFile& section, const listjob::SectionAt* at) {
-    if (IsGroupMatch(section) == 1) return true;
-    if (at && decisionObserver)
-        decisionObserver->sectionLeftOut(*at, listjob::LeftOut::otherGroup,
-                                         section.GetValue(keyName(Key::group)));
+    if (!at || !decisionObserver) return IsGroupMatch(section) == 1;
+    const RecordedValues recorded(section);
+    if (items::groupMatches(groupName, recorded.values(), text::CodePage::active())) return true;
+    decisionObserver->sectionLeftOut(*at, listjob::LeftOut::otherGroup, recorded.last());
     return false;
 }
 
