@@ -11,6 +11,7 @@
 
 #include "api/current_list.h"
 #include "list_run_support.h"
+#include "listjob/decision_observer.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "reader/parse_ini_file.h"
@@ -123,11 +124,13 @@ protected:
 
     // A run whose missing MfgProc.ini sends it to the CD-ROM files of the
     // scratch folder; the group never counts for a CD-ROM driver list.
-    void run(const Lines& ids, const std::string& listPath) {
+    void run(const Lines& ids, const std::string& listPath,
+             listjob::DecisionObserver* observer = nullptr) {
         const std::string line =
             "C:\\SETUP.EXE -D " + dir.path() + " -P " + dir.path() + " -T NOSUCHGROUP";
         ASSERT_EQ(MFG_InitMfgList(MFG_LIST_DRIVER, line.c_str(), 0), 1);
         ASSERT_NE(CurrentListForTesting(), nullptr);
+        CurrentListForTesting()->decisionObserver = observer;
         trace.clear();
         std::vector<const char*> idTexts;
         for (const std::string& id : ids) idTexts.push_back(id.c_str());
@@ -188,6 +191,39 @@ TEST_F(CdRomDriverList, MatchedDriversInInstallOrderThenCommonOnesAsWritten) {
                                         kMatchedTrace,
                                         {mfgFile("DrvCofg.ini")},
                                         writeTrace(all)}));
+}
+
+// The held entries' decisions as an observer hears them: who refused or
+// made way, named by section and header line.
+class PlacementLog : public listjob::DecisionObserver {
+public:
+    void driverPlaced(const listjob::SectionAt& at, items::Placement placement,
+                      const listjob::SectionAt* other, int, std::int32_t) override {
+        static const char* const kNames[] = {"joined", "replaced", "refused same",
+                                             "refused device"};
+        std::string line = std::string(at.section) + ":" + std::to_string(at.line) + " " +
+                           kNames[static_cast<int>(placement)];
+        if (other) line += " " + std::string(other->section) + ":" + std::to_string(other->line);
+        placed.push_back(line);
+    }
+    Lines placed;
+};
+
+TEST_F(CdRomDriverList, AnObserverHearsEachPlacementAndChangesNeitherListNorTrace) {
+    test::writeFile(dir / "DrvProc.ini", kMatchedDrivers);
+    test::writeFile(dir / "DrvCofg.ini", kConfigDrivers);
+    run(hostIds(), output);
+    const std::string plainList = test::readFile(output);
+    const Lines plainTrace = trace.lines();
+
+    PlacementLog log;
+    run(hostIds(), output, &log);
+    EXPECT_EQ(test::readFile(output), plainList);
+    EXPECT_EQ(trace.lines(), plainTrace);
+    EXPECT_EQ(log.placed, (Lines{"PATCH:1 joined", "VGA_FAMILY:6 joined", "SOUND:11 joined",
+                                 "SOUND_AGAIN:28 refused same SOUND:11",
+                                 "VGA_DEVICE:33 replaced VGA_FAMILY:6",
+                                 "VGA_FAMILY_LATE:38 refused device VGA_DEVICE:33"}));
 }
 
 TEST_F(CdRomDriverList, EitherFileMayBeMissing) {

@@ -41,6 +41,16 @@ int typeRank(std::string_view type, const text::CodePage& cp) {
 
 bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const text::CodePage& cp) {
     if (!item) return false;
+    return placeInInstallOrder(list, std::move(item), cp).placement == Placement::joined;
+}
+
+InstallOrderOutcome placeInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item,
+                                        const text::CodePage& cp) {
+    InstallOrderOutcome outcome;
+    if (!item) {
+        outcome.placement = Placement::refusedSameId;
+        return outcome;
+    }
 
     // Upper-cased copies only: the records keep the IDs as their process
     // files spell them, and that is what reaches the list file.
@@ -58,7 +68,9 @@ bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const t
         const std::string_view heldId = fieldText(held->hardId);
         if (heldId.size() == newId.size() && text::equalsNoCase(heldId, newId, cp)) {
             TraceLog("IS EXIST , NOT ADD");
-            return false;
+            outcome.placement = Placement::refusedSameId;
+            outcome.refusedBy = held.get();
+            return outcome;
         }
         if (heldId.size() == kFamilyIdLength && newId.size() == kDeviceIdLength &&
             text::equalsNoCase(heldId, newFamily, cp)) {
@@ -66,13 +78,18 @@ bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const t
                      text::toUpperAscii(heldId, cp).c_str(), newId.c_str());
             // The device driver installs when the family driver would have,
             // whatever its own TYPE and ID say; the family driver goes.
+            outcome.placement = Placement::replacedFamily;
+            outcome.placed = item.get();
+            outcome.replaced = std::move(held);
             held = std::move(item);
-            return false;
+            return outcome;
         }
         if (heldId.size() == kDeviceIdLength && newId.size() == kFamilyIdLength &&
             text::equalsNoCase(heldId.substr(0, kFamilyIdLength), newId, cp)) {
             TraceLog("IS EXIST , NEW IS 8 ,NOT ADD ");
-            return false;
+            outcome.placement = Placement::refusedDeviceHeld;
+            outcome.refusedBy = held.get();
+            return outcome;
         }
     }
 
@@ -86,8 +103,9 @@ bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const t
         const int heldRank = rankOf(**at, cp);
         if (rank < heldRank || (rank == heldRank && (*at)->id >= id)) break;
     }
+    outcome.placed = item.get();
     list.insert(at, std::move(item));
-    return true;
+    return outcome;
 }
 
 }  // namespace mfg::items

@@ -25,4 +25,25 @@ int typeRank(std::string_view type, const text::CodePage& cp);
 // only when the list grew.
 bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const text::CodePage& cp);
 
+// What became of a driver offered to the list, and which held entry decided.
+enum class Placement {
+    joined,            // a new place in key order
+    replacedFamily,    // took the place of the held 8-character family driver
+    refusedSameId,     // a held entry has the same HARDID
+    refusedDeviceHeld, // a held 16-character driver begins with this family HARDID
+};
+struct InstallOrderOutcome {
+    Placement placement = Placement::joined;
+    // The held entry that refused the driver; null when it joined or replaced.
+    const ITEMINFO* refusedBy = nullptr;
+    // The family driver that left the list, released with the outcome.
+    std::unique_ptr<ITEMINFO> replaced;
+    // The offered driver's record while it is held (joined or replaced).
+    const ITEMINFO* placed = nullptr;
+};
+
+// addInInstallOrder, telling what decided.
+InstallOrderOutcome placeInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item,
+                                        const text::CodePage& cp);
+
 }  // namespace mfg::items

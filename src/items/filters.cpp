@@ -43,17 +43,25 @@ bool groupMatches(std::string_view groupName, const SectionValues& section,
 
 bool idMatches(std::int32_t listKind, const SectionValues& section, int idCount,
                const char* const* ids, const text::CodePage& cp) {
-    std::string myId;
+    return findIdMatch(listKind, section, idCount, ids, cp).matched;
+}
+
+IdMatch findIdMatch(std::int32_t listKind, const SectionValues& section, int idCount,
+                    const char* const* ids, const text::CodePage& cp) {
+    IdMatch match;
+    std::string& myId = match.sectionId;
     if (listKind == MFG_LIST_DRIVER) {
-        if (text::equalsNoCase(text::trimAsciiSpace(section(Key::type)), kSysPatchType, cp))
-            return true;
+        if (text::equalsNoCase(text::trimAsciiSpace(section(Key::type)), kSysPatchType, cp)) {
+            match.matched = match.sysPatch = true;
+            return match;
+        }
         myId = section(Key::hardId);
         TraceLog(">>>>>> DRVINFO_LIST ,HARDID = %s ", myId.c_str());
     } else if (listKind == MFG_LIST_SOFTWARE) {
         myId = section(Key::packetName);
         TraceLog(">>>>>> SOFTINFO_LIST ,PACKETNAME = %s ", myId.c_str());
     }
-    if (myId.empty()) return false;
+    if (myId.empty()) return match;
     TraceLog("====== MYID = %s ", myId.c_str());
 
     const std::string mine = text::toUpperAscii(myId, cp);
@@ -62,12 +70,16 @@ bool idMatches(std::int32_t listKind, const SectionValues& section, int idCount,
     std::string theirs;
     for (int i = 0; ids && i < idCount; ++i) {
         text::toUpperAsciiInto(ids[i] ? ids[i] : "", cp, theirs);
-        if (mine == theirs || (hardwareIds && familyIdMatches(mine, theirs, cp))) {
+        const bool same = mine == theirs;
+        if (same || (hardwareIds && familyIdMatches(mine, theirs, cp))) {
             TraceLog(" OK :::::::::::: CHECK INFO = %s , MYID = %s ", mine.c_str(), theirs.c_str());
-            return true;
+            match.matched = true;
+            match.family = !same;
+            match.hostIndex = i;
+            return match;
         }
     }
-    return false;
+    return match;
 }
 
 }  // namespace mfg::items

@@ -33,4 +33,15 @@ bool groupMatches(std::string_view groupName, const SectionValues& section,
 bool idMatches(std::int32_t listKind, const SectionValues& section, int idCount,
                const char* const* ids, const text::CodePage& cp);
 
+// The same match, telling what decided it.
+struct IdMatch {
+    bool matched = false;
+    bool sysPatch = false;  // a SYSPATCH driver: no ID asked
+    bool family = false;    // the section's family HARDID begins the host's device ID
+    int hostIndex = -1;     // the host ID matched, an index of `ids`; -1 when none
+    std::string sectionId;  // the HARDID or PACKETNAME compared, "" when none was
+};
+IdMatch findIdMatch(std::int32_t listKind, const SectionValues& section, int idCount,
+                    const char* const* ids, const text::CodePage& cp);
+
 }  // namespace mfg::items

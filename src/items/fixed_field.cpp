@@ -22,6 +22,7 @@ bool putField(char* field, std::size_t width, std::string_view value, std::strin
         const std::string keyText(key);
         TraceLog("%sVALUE TOO LONG ,CUT TO %d : SECTION = %s ,KEY = %s", origin.tracePrefix,
                  static_cast<int>(kept.size()), section.c_str(), keyText.c_str());
+        if (origin.cuts) origin.cuts->fieldCut(origin.owner, origin.section, key, kept.size());
     }
     return fits;
 }

@@ -16,12 +16,26 @@
 
 namespace mfg {
 
+enum class FieldOwner { entry, settings };
+
+// Told of every cut besides the trace, by whoever explains a run.
+class FieldCutListener {
+public:
+    virtual void fieldCut(FieldOwner owner, std::string_view section, std::string_view key,
+                          std::size_t keptBytes) = 0;
+
+protected:
+    ~FieldCutListener() = default;
+};
+
 // Who a field belongs to, for the trace line of a cut: the message family
 // ("<READ SECTOR>: ", "<READ SYSTEM>: ") and the section read.
 struct FieldOrigin {
     const char* tracePrefix;
     std::string_view section;
     text::CodePage codePage;
+    FieldCutListener* cuts = nullptr;  // none in a run nobody explains
+    FieldOwner owner = FieldOwner::entry;
 };
 
 // Copies `value` into the field of `width` bytes and zero-fills the rest.

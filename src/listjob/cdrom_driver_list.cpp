@@ -5,15 +5,21 @@
 // them.  The list is written once, at the end, because the order is only
 // known when every matched driver has been seen.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "items/driver_order.h"
+#include "items/fixed_field.h"
 #include "items/iteminfo.h"
 #include "listjob/cdrom_files.h"
+#include "listjob/decision_observer.h"
 #include "listjob/list_file_session.h"
 #include "listjob/mfg_list.h"
+#include "listjob/section_seen.h"
 #include "reader/parse_ini_file.h"
 #include "trace/trace_log.h"
 
@@ -23,7 +29,8 @@ namespace {
 
 // One walk over the file at procFile: every section that `select` passes is
 // read into a fresh zero-filled record and handed to `take`, which owns it
-// from then on.  A record that cannot be read goes at once.
+// from then on.  A record that cannot be read goes at once.  Both take the
+// section as the observer names it, null when nobody observes.
 template <typename Select, typename Take>
 int collectDrivers(CMfgList& list, CParseIniFile* reader, Select select, Take take) {
     // Either file may be missing from a media (one without per-model or
@@ -33,12 +40,45 @@ int collectDrivers(CMfgList& list, CParseIniFile* reader, Select select, Take ta
         return 0;
     }
     if (list.openProcessFile(*reader) != 1) return 0;
+    listjob::DecisionObserver* const observer = list.decisionObserver;
     for (int more = reader->FirstSection(); more == 1; more = reader->NextSection()) {
-        if (!select(*reader)) continue;
+        std::optional<listjob::SectionSeen> seen;
+        if (observer) {
+            seen.emplace(*reader);
+            observer->sectionReached(seen->at());
+        }
+        const listjob::SectionAt* at = seen ? &seen->at() : nullptr;
+        if (!select(*reader, at)) continue;
         auto item = std::make_unique<ITEMINFO>();
-        if (list.ReadItem(item.get(), *reader) == 1) take(std::move(item));
+        if (list.ReadItem(item.get(), *reader) == 1) take(std::move(item), at);
     }
     return list.endProcessFileWalk(*reader);
+}
+
+// AddDriverItem for a run that is observed: the same rule, with the held
+// entry that decided named by where it came from.
+void placeObserved(CMfgList& list, std::unique_ptr<ITEMINFO> item, const listjob::SectionAt& at) {
+    listjob::DecisionObserver& observer = *list.decisionObserver;
+    const text::CodePage cp = text::CodePage::active();
+    const int rank = items::typeRank(fieldText(item->type), cp);
+    const std::int32_t id = item->id;
+    const items::InstallOrderOutcome outcome =
+        items::placeInInstallOrder(list.driverList, std::move(item), cp);
+    const ITEMINFO* other = outcome.refusedBy ? outcome.refusedBy : outcome.replaced.get();
+    const listjob::SectionAt otherAt = observer.heldOrigins.find(other);
+    if (outcome.replaced) observer.heldOrigins.forget(outcome.replaced.get());
+    if (outcome.placed) observer.heldOrigins.remember(outcome.placed, at);
+    observer.driverPlaced(at, outcome.placement, other ? &otherAt : nullptr, rank, id);
+}
+
+void tellDriversListed(CMfgList& list, const text::CodePage& cp) {
+    listjob::DecisionObserver& observer = *list.decisionObserver;
+    for (std::size_t i = 0; i < list.driverList.size(); ++i) {
+        const ITEMINFO* entry = list.driverList[i].get();
+        if (!entry) continue;
+        observer.driverListed(observer.heldOrigins.find(entry), static_cast<int>(i),
+                              items::typeRank(fieldText(entry->type), cp), entry->id);
+    }
 }
 
 }  // namespace
@@ -58,7 +98,9 @@ int CMfgList::CreateCdRomDriverList(CParseIniFile* reader, int idCount, const ch
     CollectConfigDrivers(reader);
     if (listAbandoned()) return 0;
 
-    return WriteDriverList();
+    const int written = WriteDriverList();
+    if (written == 1 && decisionObserver) tellDriversListed(*this, cp);
+    return written;
 }
 
 int CMfgList::CollectMatchedDrivers(CParseIniFile* reader, int idCount, const char* const* ids) {
@@ -70,18 +112,32 @@ int CMfgList::CollectMatchedDrivers(CParseIniFile* reader, int idCount, const ch
     // hardware IDs say it is.
     return collectDrivers(
         *this, reader,
-        [&](CParseIniFile& section) {
-            return IsTypeMatch(section) != 0 && IsIdMatch(section, idCount, ids) == 1;
+        [&](CParseIniFile& section, const listjob::SectionAt* at) {
+            return passesType(section, at) && passesId(section, idCount, ids, at);
         },
-        [this](std::unique_ptr<ITEMINFO> item) { AddDriverItem(std::move(item)); });
+        [this](std::unique_ptr<ITEMINFO> item, const listjob::SectionAt* at) {
+            if (at && decisionObserver)
+                placeObserved(*this, std::move(item), *at);
+            else
+                AddDriverItem(std::move(item));
+        });
 }
 
 int CMfgList::CollectConfigDrivers(CParseIniFile* reader) {
     // Every machine gets these, after the matched drivers and in file order:
     // no ID filter, no ranking, no duplicate test.
     return collectDrivers(
-        *this, reader, [this](CParseIniFile& section) { return IsTypeMatch(section) != 0; },
-        [this](std::unique_ptr<ITEMINFO> item) { driverList.push_back(std::move(item)); });
+        *this, reader,
+        [this](CParseIniFile& section, const listjob::SectionAt* at) {
+            return passesType(section, at);
+        },
+        [this](std::unique_ptr<ITEMINFO> item, const listjob::SectionAt* at) {
+            if (at && decisionObserver) {
+                decisionObserver->heldOrigins.remember(item.get(), *at);
+                decisionObserver->configDriverAppended(*at);
+            }
+            driverList.push_back(std::move(item));
+        });
 }
 
 }  // namespace mfg

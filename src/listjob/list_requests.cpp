@@ -4,12 +4,15 @@
 // numbered section, COUNT following each one.  The list file is committed
 // once, when the request ends (output/list_file.h).
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "items/iteminfo.h"
 #include "listjob/cdrom_files.h"
+#include "listjob/decision_observer.h"
 #include "listjob/list_file_session.h"
 #include "listjob/mfg_list.h"
+#include "listjob/section_seen.h"
 #include "mfglist/mfglist.h"
 #include "reader/parse_ini_file.h"
 #include "text/mbstring.h"
@@ -21,7 +24,8 @@ namespace {
 
 // One walk over the process file at procFile: every section that `selected`
 // accepts becomes the next entry section.  The record lives only while its
-// section is handled.
+// section is handled.  `selected` takes the section as the observer names
+// it, null when nobody observes.
 template <typename Selected>
 int writeSelectedEntries(CMfgList& list, CParseIniFile* reader, Selected selected) {
     ListFileSession session(list);
@@ -31,11 +35,19 @@ int writeSelectedEntries(CMfgList& list, CParseIniFile* reader, Selected selecte
     }
     if (list.openProcessFile(*reader) != 1) return 0;
     list.entriesWritten = 0;
+    listjob::DecisionObserver* const observer = list.decisionObserver;
     for (int found = reader->FirstSection(); found == 1; found = reader->NextSection()) {
-        if (!selected(*reader)) continue;
+        std::optional<listjob::SectionSeen> seen;
+        if (observer) {
+            seen.emplace(*reader);
+            observer->sectionReached(seen->at());
+        }
+        const listjob::SectionAt* at = seen ? &seen->at() : nullptr;
+        if (!selected(*reader, at)) continue;
         auto item = std::make_unique<ITEMINFO>();
         if (list.ReadItem(item.get(), *reader) != 1) continue;
         list.WriteSection(kWriteEntryForm, nullptr, item.get());
+        if (at) observer->entryWritten(*at, list.entriesWritten);
         ++list.entriesWritten;
         list.WriteCount();
     }
@@ -97,10 +109,11 @@ int CMfgList::CreateAllSoftIniFile(const std::string& path) {
 int CMfgList::WriteMatchedItems(CParseIniFile* reader, int idCount, const char* const* ids) {
     // A driver list of a factory group takes every driver of the group: the
     // factory image is built for this machine, so no ID is asked.
-    return writeSelectedEntries(*this, reader, [&](CParseIniFile& section) {
-        return IsTypeMatch(section) != 0 && IsGroupMatch(section) == 1 &&
-               (listKind != MFG_LIST_SOFTWARE || IsIdMatch(section, idCount, ids) == 1);
-    });
+    return writeSelectedEntries(
+        *this, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
+            return passesType(section, at) && passesGroup(section, at) &&
+                   (listKind != MFG_LIST_SOFTWARE || passesId(section, idCount, ids, at));
+        });
 }
 
 int CMfgList::BuildSoftList(CParseIniFile* reader) {
@@ -109,9 +122,10 @@ int CMfgList::BuildSoftList(CParseIniFile* reader) {
                  static_cast<int>(listKind));
         return 0;
     }
-    return writeSelectedEntries(*this, reader, [&](CParseIniFile& section) {
-        return IsTypeMatch(section) != 0 && IsGroupMatch(section) == 1;
-    });
+    return writeSelectedEntries(
+        *this, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
+            return passesType(section, at) && passesGroup(section, at);
+        });
 }
 
 }  // namespace mfg

@@ -2,6 +2,8 @@
 // requests, and the release of everything a run collected.
 #include "listjob/mfg_list.h"
 
+#include "listjob/decision_observer.h"
+
 #include "reader/parse_ini_file.h"
 
 namespace mfg {
@@ -28,6 +30,7 @@ int CMfgList::FreeItems() {
     // and not with a file this run left open.
     CParseIniFile::ReleaseInstance();
     driverList.clear();
+    if (decisionObserver) decisionObserver->heldOrigins.clear();
     return 1;
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "items/filters.h"
 #include "items/fixed_field.h"
 #include "items/iteminfo.h"
 #include "items/keys.h"
@@ -25,6 +26,10 @@ namespace mfg {
 
 struct SYSTEMINFO;
 class CParseIniFile;
+namespace listjob {
+struct SectionAt;
+class DecisionObserver;
+}  // namespace listjob
 namespace output {
 class ListFile;
 }
@@ -69,6 +74,14 @@ public:
     int IsTypeMatch(CParseIniFile& section);
     int IsGroupMatch(CParseIniFile& section);
     int IsIdMatch(CParseIniFile& section, int idCount, const char* const* ids);
+    // IsIdMatch, telling which host ID matched and how.
+    items::IdMatch matchId(CParseIniFile& section, int idCount, const char* const* ids);
+    // The filters of the flows, each telling the observer (if any) when it
+    // leaves the section out; `at` is null when nobody observes.
+    bool passesType(CParseIniFile& section, const listjob::SectionAt* at);
+    bool passesGroup(CParseIniFile& section, const listjob::SectionAt* at);
+    bool passesId(CParseIniFile& section, int idCount, const char* const* ids,
+                  const listjob::SectionAt* at);
 
     // The list file (system_settings.cpp, list_writes.cpp).  Writes go to the list file open for the
     // create call (listFile); outside one, each operation commits its own
@@ -144,6 +157,9 @@ public:
     // where every expansion asks again.
     bool holdsRunValues = false;
     mutable std::optional<std::string> windowsDirOfRun;
+    // Told of every decision of the list requests; none in the library, so
+    // that a factory run does and costs what it always did.
+    listjob::DecisionObserver* decisionObserver = nullptr;
 };
 
 }  // namespace mfg

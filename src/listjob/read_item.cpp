@@ -11,6 +11,7 @@
 #include "items/fixed_field.h"
 #include "items/iteminfo.h"
 #include "items/keys.h"
+#include "listjob/decision_observer.h"
 #include "listjob/mfg_list.h"
 #include "platform/platform.h"
 #include "reader/parse_ini_file.h"
@@ -59,7 +60,7 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
     // Path macros and trace lines use the name without its blanks; the
     // record keeps it as the header spells it.
     sectionName = std::string(text::trimAsciiSpace(rawSectionName));
-    const FieldOrigin origin{kEntryTrace, sectionName, cp};
+    const FieldOrigin origin{kEntryTrace, sectionName, cp, decisionObserver};
     const auto put = [&origin](auto& field, std::string_view text, Key key) {
         putField(field, text, keyName(key), origin);
     };
@@ -125,7 +126,7 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
 int CMfgList::ExpandItemPaths(ITEMINFO* item) {
     if (!item) return 0;
     const text::CodePage cp = text::CodePage::active();
-    const FieldOrigin origin{kEntryTrace, sectionName, cp};
+    const FieldOrigin origin{kEntryTrace, sectionName, cp, decisionObserver};
     const auto expand = [&](auto& field, Key key) { expandField(field, key, origin); };
     expand(item->name, Key::name);
     // Factory engineers watch the entries go by in a debugger, trace or not.

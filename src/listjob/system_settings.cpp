@@ -6,6 +6,7 @@
 
 #include "items/fixed_field.h"
 #include "items/keys.h"
+#include "listjob/decision_observer.h"
 #include "listjob/mfg_list.h"
 #include "output/systeminfo.h"
 #include "profile/profile_text.h"
@@ -24,7 +25,7 @@ int CMfgList::ReadSystemInfo() {
     std::unique_ptr<SYSTEMINFO> settings(new (std::nothrow) SYSTEMINFO());
     if (!settings) return 0;
     const text::CodePage cp = text::CodePage::active();
-    const FieldOrigin origin{kSystemTrace, groupName, cp};
+    const FieldOrigin origin{kSystemTrace, groupName, cp, decisionObserver, FieldOwner::settings};
 
     // A run without a group or a process file (an empty command line) has
     // no settings to read; the SYSTEM section still goes out, empty.  The
@@ -35,9 +36,12 @@ int CMfgList::ReadSystemInfo() {
     // Every value arrives whole, so that the cut to the field is ours:
     // traced, and never inside a character.
     const auto setting = [&](Key key) {
-        return fileText.empty() ? std::string()
+        std::string value = fileText.empty()
+                                ? std::string()
                                 : profile::getString(fileText, groupName, keyName(key), "",
                                                      fileText.size() + 2, cp);
+        if (decisionObserver) decisionObserver->settingRead(procFile, groupName, key, value);
+        return value;
     };
     const auto put = [&](auto& field, Key key) {
         putField(field, setting(key), keyName(key), origin);
@@ -60,7 +64,7 @@ int CMfgList::ReadSystemInfo() {
 int CMfgList::ExpandSystemPaths(SYSTEMINFO* settings) {
     if (!settings) return 0;
     const text::CodePage cp = text::CodePage::active();
-    const FieldOrigin origin{kSystemTrace, groupName, cp};
+    const FieldOrigin origin{kSystemTrace, groupName, cp, decisionObserver, FieldOwner::settings};
     expandField(settings->logFile, Key::logFile, origin);
     expandField(settings->runBeginTest, Key::runBeginTest, origin);
     expandField(settings->runEndTest, Key::runEndTest, origin);

@@ -9,6 +9,7 @@
 
 #include "commands.h"
 #include "errors.h"
+#include "explain.h"
 #include "json_contract.h"
 #include "options.h"
 #include "system.h"
@@ -92,8 +93,8 @@ int main(int argc, char** argv) {
     app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string("mfglist ") + MFGLIST_VERSION,
                          "Print the version and exit");
-    app.footer(std::string("\nSee 'mfglist preview --help', 'mfglist host --help' and "
-                           "'mfglist diff --help'.\n") +
+    app.footer(std::string("\nSee 'mfglist preview --help', 'mfglist explain --help', "
+                           "'mfglist host --help' and 'mfglist diff --help'.\n") +
                kExitStatusHelp);
 
     PreviewOptions preview;
@@ -110,6 +111,9 @@ int main(int argc, char** argv) {
                                "Cut the table to this many columns (default: the terminal's; "
                                "no cutting into a file or pipe)");
     previewCommand->footer(std::string("\n") + kPreviewFooter + "\n" + kExitStatusHelp);
+
+    ExplainOptions explain;
+    CLI::App* explainCommand = addExplainCommand(app, explain);
 
     HostOptions host;
     CLI::App* hostCommand = app.add_subcommand(
@@ -157,13 +161,15 @@ int main(int argc, char** argv) {
     const bool json = wantsJson(argc, argv);
     const std::string first = argc > 1 ? argv[1] : "";
     const std::string command =
-        first == "preview" || first == "host" || first == "diff" ? first : "mfglist";
+        first == "preview" || first == "explain" || first == "host" || first == "diff"
+            ? first
+            : "mfglist";
     if (argc < 2)
         return fail(json, command, kExitBadUse,
-                    "choose a command, preview, host or diff; see 'mfglist --help'");
+                    "choose a command, preview, explain, host or diff; see 'mfglist --help'");
     if (!first.empty() && first[0] != '-' && command == "mfglist")
         return fail(json, command, kExitBadUse,
-                    "unknown command " + first + "; choose preview, host or diff, see "
+                    "unknown command " + first + "; choose preview, explain, host or diff, see "
                     "'mfglist --help'");
     try {
         app.parse(argc, argv);
@@ -179,6 +185,8 @@ int main(int argc, char** argv) {
     try {
         if (previewCommand->parsed())
             status = runPreview(preview, out);
+        else if (explainCommand->parsed())
+            status = runExplain(explain, out);
         else if (diffCommand->parsed())
             status = runDiff(diff, out);
         else

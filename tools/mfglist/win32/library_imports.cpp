@@ -1,5 +1,6 @@
 #include "library_imports.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -17,31 +18,49 @@ const char* redirected(const char* path) {
     return found == g_redirect.files.end() ? path : found->second.c_str();
 }
 
+// The functions the slots held before they were re-pointed.  The wrappers
+// call these, never the names: in this program's own import table (the core
+// linked in, mfglist explain) the names lead back to the wrappers.
+std::map<std::string, void*> g_original;
+
+template <typename Function>
+Function original(const char* name, Function linked) {
+    const auto found = g_original.find(name);
+    return found == g_original.end() ? linked : reinterpret_cast<Function>(found->second);
+}
+
 HANDLE WINAPI createFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                          DWORD disposition, DWORD flags, HANDLE templateFile) {
-    return CreateFileA(redirected(path), access, share, security, disposition, flags,
-                       templateFile);
+    return original("CreateFileA", &CreateFileA)(redirected(path), access, share, security,
+                                                 disposition, flags, templateFile);
 }
 BOOL WINAPI copyFile(LPCSTR from, LPCSTR to, BOOL failIfExists) {
-    return CopyFileA(redirected(from), redirected(to), failIfExists);
+    return original("CopyFileA", &CopyFileA)(redirected(from), redirected(to), failIfExists);
 }
-BOOL WINAPI deleteFile(LPCSTR path) { return DeleteFileA(redirected(path)); }
+BOOL WINAPI deleteFile(LPCSTR path) {
+    return original("DeleteFileA", &DeleteFileA)(redirected(path));
+}
 HANDLE WINAPI findFirstFile(LPCSTR path, LPWIN32_FIND_DATAA data) {
-    return FindFirstFileA(redirected(path), data);
+    return original("FindFirstFileA", &FindFirstFileA)(redirected(path), data);
 }
-DWORD WINAPI fileAttributes(LPCSTR path) { return GetFileAttributesA(redirected(path)); }
+DWORD WINAPI fileAttributes(LPCSTR path) {
+    return original("GetFileAttributesA", &GetFileAttributesA)(redirected(path));
+}
 BOOL WINAPI moveFile(LPCSTR from, LPCSTR to, DWORD flags) {
-    return MoveFileExA(redirected(from), redirected(to), flags);
+    return original("MoveFileExA", &MoveFileExA)(redirected(from), redirected(to), flags);
 }
 DWORD WINAPI readProfile(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR buffer, DWORD size,
                          LPCSTR file) {
-    return GetPrivateProfileStringA(section, key, fallback, buffer, size, redirected(file));
+    return original("GetPrivateProfileStringA", &GetPrivateProfileStringA)(
+        section, key, fallback, buffer, size, redirected(file));
 }
 BOOL WINAPI writeProfile(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
-    return WritePrivateProfileStringA(section, key, value, redirected(file));
+    return original("WritePrivateProfileStringA", &WritePrivateProfileStringA)(section, key, value,
+                                                                               redirected(file));
 }
 BOOL WINAPI versionEx(LPOSVERSIONINFOA info) {
-    if (!GetVersionExA(info) || !g_redirect.version) return info ? TRUE : FALSE;
+    if (!original("GetVersionExA", &GetVersionExA)(info) || !g_redirect.version)
+        return info ? TRUE : FALSE;
     info->dwMajorVersion = g_redirect.version->first;
     info->dwMinorVersion = g_redirect.version->second;
     info->dwBuildNumber = g_redirect.version->first == 6 ? 6002 : 2600;
@@ -52,14 +71,16 @@ BOOL WINAPI versionEx(LPOSVERSIONINFOA info) {
 }
 
 UINT WINAPI systemDirectory(LPSTR buffer, UINT size) {
-    if (g_redirect.systemDirectory.empty()) return GetSystemDirectoryA(buffer, size);
+    if (g_redirect.systemDirectory.empty())
+        return original("GetSystemDirectoryA", &GetSystemDirectoryA)(buffer, size);
     const std::string& dir = g_redirect.systemDirectory;
     if (!buffer || size <= dir.size()) return static_cast<UINT>(dir.size() + 1);
     std::memcpy(buffer, dir.c_str(), dir.size() + 1);
     return static_cast<UINT>(dir.size());
 }
 FILE* __cdecl openStream(const char* path, const char* mode) {
-    return std::fopen(redirected(path), mode);
+    using Open = FILE* (__cdecl*)(const char*, const char*);
+    return original("fopen", static_cast<Open>(&std::fopen))(redirected(path), mode);
 }
 
 template <typename Function>
@@ -103,6 +124,14 @@ void redirectLibraryImports(HMODULE library, const ImportRedirect& redirect) {
                 reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
             const auto found = replacements.find(reinterpret_cast<const char*>(byName->Name));
             if (found == replacements.end()) continue;
+            // Only what the slot held before any redirect is the real function.
+            const auto mine = std::find_if(replacements.begin(), replacements.end(),
+                                           [&](const auto& r) {
+                                               return reinterpret_cast<ULONG_PTR>(r.second) ==
+                                                      slot->u1.Function;
+                                           });
+            if (mine == replacements.end())
+                g_original.emplace(found->first, reinterpret_cast<void*>(slot->u1.Function));
             DWORD old = 0;
             VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &old);
             slot->u1.Function = reinterpret_cast<ULONG_PTR>(found->second);

@@ -1,0 +1,75 @@
+#include "explain.h"
+
+#include <iostream>
+
+#include "errors.h"
+#include "in_process_core.h"
+#include "options.h"
+#include "plan.h"
+#include "scratch_run.h"
+
+namespace mfgtool {
+namespace {
+
+const char* const kExplainFooter =
+    "Runs the list as 'mfglist preview' does, in the same scratch machine, with the library's\n"
+    "core linked into this program, and tells for every section of every process file read,\n"
+    "in file order, what became of it: listed at position N (a CD-ROM driver with its rank\n"
+    "and ID key), left out and why (other group, TYPE SOFTWARE in a driver list, not SOFTWARE\n"
+    "in a software list, no ID matched, with the nearest host ID), replaced by or refused\n"
+    "because of another section, values cut to their field.  Then the IDs that matched no\n"
+    "section and the group's settings with where each came from.\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist explain examples/factory --kind software --id MEDIAPLAYER\n"
+    "  mfglist explain examples/cdrom --cdrom --ids-file examples/ids.txt\n"
+    "  mfglist explain examples/cdrom --cdrom --ids-file examples/ids.txt --json\n";
+
+}  // namespace
+
+CLI::App* addExplainCommand(CLI::App& app, ExplainOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "explain", "Tell why each section of the process files is in the list or not.");
+    addRunOptions(*command, options);
+    command->add_option("--output", options.output,
+                        "Keep the list file here (replaced); default: a temporary file");
+    command->add_flag("--trace", options.trace, "Show the library's trace of this run");
+    addJsonOption(*command, options.json);
+    command->add_flag("--allow-empty", options.allowEmpty,
+                      "A list without entries is a success (status 0), not status 4");
+    command->footer(std::string("\n") + kExplainFooter + "\n" + kExitStatusHelp);
+    return command;
+}
+
+int runExplain(const ExplainOptions& options, std::ostream& out) {
+    if (options.library)
+        throw UsageError("--library is for preview: explain runs the library's core linked "
+                         "into mfglist");
+    Plan plan = planRun(options);
+    if (options.output) planOutput(plan, *options.output);
+    ExplainJournal journal(plan.ids);
+    const ListLibrary core = inProcessCore(journal);
+    const LibraryRun run = runInScratchMachine(plan, core);
+    for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
+
+    int status = kExitOk;
+    std::string label = "ok";
+    if (run.noList) {
+        label = run.empty ? "empty" : "no-list";
+        if (!run.empty || !options.allowEmpty) status = kExitNoList;
+    }
+    const ReportContext context{plan, run, core.file.string(), options.trace};
+    if (options.json) {
+        out << explainJson(context, journal, label, status)
+                   .dump(2, ' ', false, Json::error_handler_t::replace)
+            << '\n';
+        return status;
+    }
+    printExplainText(context, journal, out);
+    if (status == kExitNoList)
+        std::cerr << "mfglist: no list: " << *run.noList
+                  << (run.empty ? "; --allow-empty accepts a list without entries" : "") << '\n';
+    return status;
+}
+
+}  // namespace mfgtool

@@ -1,0 +1,37 @@
+// `mfglist explain`: the run a preview makes, made by the core linked into
+// this program with an observer attached, and every decision of it shown:
+// the fate of each section walked, the host IDs that matched nothing, the
+// group settings and where each came from.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "commands.h"
+#include "explain_journal.h"
+#include "json_contract.h"
+#include "report.h"
+
+namespace mfgtool {
+
+struct ExplainOptions : RunOptions {
+    std::optional<std::string> output;
+    bool trace = false;
+    bool json = false;
+    bool allowEmpty = false;
+};
+
+// Adds the explain command and its options (preview's run options) to `app`.
+CLI::App* addExplainCommand(CLI::App& app, ExplainOptions& options);
+
+int runExplain(const ExplainOptions& options, std::ostream& out);
+
+// The report of an explained run, as text or as the JSON of the contract.
+void printExplainText(const ReportContext& context, const ExplainJournal& journal,
+                      std::ostream& out);
+Json explainJson(const ReportContext& context, const ExplainJournal& journal,
+                 const std::string& status, int exitStatus);
+
+}  // namespace mfgtool

@@ -1,0 +1,25 @@
+// The library's core linked into this program, called through the same three
+// exports a factory host calls, with a decision observer attached to the
+// list object between MFG_InitMfgList and the create call.  The scratch run
+// (scratch_run.h) then puts its machine in place for this program itself, so
+// the core sees the same drives, folders and Windows as the loaded library.
+#pragma once
+
+#include <memory>
+
+#include "library.h"
+
+namespace mfg::listjob {
+class DecisionObserver;
+}
+
+namespace mfgtool {
+
+// This program as a module (its own handle), for the machine to publish to.
+std::unique_ptr<DynamicModule> ownModule();
+
+// The in-process core as a ListLibrary; `observer` is told every decision of
+// the runs made through it and must outlive them.
+ListLibrary inProcessCore(mfg::listjob::DecisionObserver& observer);
+
+}  // namespace mfgtool
