@@ -110,7 +110,7 @@ TEST_F(LintCommand, FindingsAreEditorLinesWithHintsAndTheStatusSaysWhetherToFail
     EXPECT_EQ(outcome.status, 1) << outcome.err;
     const std::vector<std::string> out = lines(outcome.out);
     ASSERT_EQ(out.size(), 5u) << outcome.out;
-    const std::string file = (folder / "MfgProc.ini").string();
+    const std::string file = folder.string() + "/MfgProc.ini";  // FOLDER as given, then the name
     EXPECT_EQ(out[0], file + ":8:1: error: unknown key EXEPTAH (did you mean EXEPATH?): the "
                              "library never reads it [unknown-key]");
     EXPECT_EQ(out[1], "    hint: rename it EXEPATH");
@@ -135,6 +135,13 @@ TEST_F(LintCommand, JsonFollowsTheSchemaAndSarifIsVersion2_1_0) {
     EXPECT_EQ(document["command"], "lint");
     EXPECT_EQ(document["files"].size(), 3u);
     EXPECT_FALSE(document["findings"].empty());
+
+    const Outcome bad = runTool({"lint", (scratch / "none").string(), "--json"});
+    EXPECT_EQ(bad.status, 2);
+    const nlohmann::json error = nlohmann::json::parse(bad.out);
+    EXPECT_EQ(error["command"], "lint");
+    EXPECT_EQ(error["status"], "error");
+    EXPECT_TRUE(schemaViolations(nlohmann::json::parse(readText(MFGLIST_SCHEMA_FILE)), error).empty());
 
     const Outcome sarif = runTool({"lint", cdrom().string(), "--cdrom", "--sarif"});
     const nlohmann::json log = nlohmann::json::parse(sarif.out);

@@ -43,7 +43,7 @@ void checkKeyName(FileCheck& check, const KeyLine& key) {
         check.report(key.line, key.column, "unknown-key",
                      "PACKETPATH is never read from a process file: the list's PACKETPATH is "
                      "always the working folder ($TESTDIR)",
-                     "remove it; name the program with EXEPATH");
+                     "remove it; name the program with EXEPATH", Severity::warning);
         return;
     }
     std::vector<std::string> names;

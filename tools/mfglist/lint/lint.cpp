@@ -73,6 +73,9 @@ std::vector<Finding> lintProcessFile(std::string_view bytes, const std::string& 
             continue;
         kept.push_back(std::move(finding));
     }
+    std::stable_sort(kept.begin(), kept.end(), [](const Finding& a, const Finding& b) {
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
     return kept;
 }
 
@@ -106,12 +109,9 @@ LintResult lintFolder(const LintOptions& options) {
                                  : "no MfgProc.ini in " + options.folder +
                                        " (for CD-ROM media add --cdrom)");
     }
+    // Each file's findings are in line order already.
     std::stable_sort(result.findings.begin(), result.findings.end(),
-                     [](const Finding& a, const Finding& b) {
-                         if (a.file != b.file) return a.file < b.file;
-                         if (a.line != b.line) return a.line < b.line;
-                         return a.column < b.column;
-                     });
+                     [](const Finding& a, const Finding& b) { return a.file < b.file; });
     return result;
 }
 
