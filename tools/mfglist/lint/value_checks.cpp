@@ -63,9 +63,6 @@ constexpr Key kPathKeys[] = {Key::exePath, Key::exePathVista32, Key::exePathVist
                              Key::entryLogFile, Key::selectPath, Key::logFile,
                              Key::runBeginTest, Key::runEndTest};
 
-// typeRank's answer for a TYPE outside its table.
-constexpr int kUnrankedType = 12;
-
 constexpr Key kMacros[] = {Key::testDirMacro, Key::mfgProcPathMacro, Key::sectorNameMacro,
                            Key::packetNameMacro};
 
@@ -113,13 +110,21 @@ void checkNumber(FileCheck& check, const KeyLine& key) {
 }
 
 void checkType(FileCheck& check, const KeyLine& key) {
-    if (key.value.empty() || mfg::items::typeRank(key.value, check.cp) < kUnrankedType) return;
+    if (key.value.empty() || mfg::items::rankedType(mfg::items::typeRank(key.value, check.cp)))
+        return;
+    std::vector<std::string> types;
+    std::string known;
+    for (int rank = 0; mfg::items::rankedType(rank); ++rank) {
+        types.emplace_back(mfg::items::rankedType(rank));
+        known += (known.empty() ? "" : ", ") + types.back();
+    }
+    const std::string near = closestName(key.value, types);
     const bool ranked = check.role == FileRole::drvProc;
     check.report(key.line, key.valueColumn, "unknown-type",
                  "TYPE " + key.value + " is not a known type" +
+                     (near.empty() ? "" : " (did you mean " + near + "?)") +
                      (ranked ? ": this driver installs after every ranked type" : ""),
-                 "use SYSPATCH, MAINBOARD, DISPLAY, NETCARD, SOUND, TVCARD, 1394, FAX, KEYBOARD, "
-                 "BOX, POWER or SOFTWARE");
+                 near.empty() ? "use one of " + known : "write TYPE=" + near);
 }
 
 void checkHardId(FileCheck& check, const SectionView& section) {
