@@ -74,6 +74,33 @@ TEST_F(ReadFaults, EveryEncodingAndHeaderGivesItsEntriesAndSettings) {
     }
 }
 
+// Notepad saves UTF-8 with a byte-order mark right before the first "[":
+// the first section, settings or entry, must still be read by every path
+// that reads a process file (the walks of both modes, the settings lookup).
+TEST_F(ReadFaults, AByteOrderMarkHidesNoFirstSectionInAnyFile) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string dir = kDir;
+    const std::string settings = "[PRELOAD]\r\nLOG_FILE=C:\\S.LOG\r\n";
+    run(bom + settings + entry("[VGA]", "A.EXE"), "X -P " + dir);
+    EXPECT_EQ(listValue("SYSTEM", "LOG_FILE") + listValue("SYSTEM", "COUNT"), "C:\\S.LOG1");
+
+    test::removeFile(dir + "MfgProc.ini");
+    test::writeFile(dir + "DrvProc.ini",
+                    bom + "[VGA]\r\nHARDID=1A2B0001\r\nTYPE=DISPLAY\r\nEXEPATH=A.EXE\r\n");
+    test::writeFile(dir + "DrvCofg.ini", bom + "[CFG]\r\nTYPE=POWER\r\nEXEPATH=C.EXE\r\n");
+    test::writeFile(dir + "SoftProc.ini", bom + settings +
+                                               "[P]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\n"
+                                               "EXEPATH=P.EXE\r\n");
+    const char* ids[] = {"1A2B0001C0DE0101"};
+    MFG_InitMfgList(MFG_LIST_DRIVER, ("X -P " + dir).c_str(), 0);
+    MFG_CreateIniFile(1, ids, kList);
+    EXPECT_EQ(listValue("0", "EXEPATH") + listValue("1", "EXEPATH"), "A.EXEC.EXE");
+
+    MFG_InitMfgList(MFG_LIST_SOFTWARE, ("X -P " + dir).c_str(), 0);
+    MFG_CreateAllSoftIniFile(kList);
+    EXPECT_EQ(listValue("SYSTEM", "LOG_FILE") + listValue("0", "EXEPATH"), "C:\\S.LOGP.EXE");
+}
+
 TEST_F(ReadFaults, UnrepresentableAndUnsupportedTextIsTraced) {
     std::string text = utf16(entry("[A]", "A.EXE") + "DESCRIPTION=X");
     text += std::string("\x2D\x4E", 2);  // U+4E2D: not in code page 1252

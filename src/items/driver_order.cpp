@@ -39,6 +39,10 @@ int typeRank(std::string_view type, const text::CodePage& cp) {
     return kUnknownTypeRank;
 }
 
+const char* rankedType(int rank) {
+    return rank >= 0 && rank < kUnknownTypeRank ? kTypeRanks[rank] : nullptr;
+}
+
 bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const text::CodePage& cp) {
     if (!item) return false;
     return placeInInstallOrder(list, std::move(item), cp).placement == Placement::joined;

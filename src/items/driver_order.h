@@ -20,6 +20,9 @@ using DriverList = std::vector<std::unique_ptr<ITEMINFO>>;
 // The install-order rank of a TYPE, 0 to 12 (12: not a known TYPE).
 int typeRank(std::string_view type, const text::CodePage& cp);
 
+// The TYPE of a rank, in install order; null for the rank of an unknown TYPE.
+const char* rankedType(int rank);
+
 // Puts `item` in its place in `list`, takes the place of the held entry it
 // supersedes, or releases it when a held entry stands for it already.  True
 // only when the list grew.

@@ -25,6 +25,24 @@ inline bool isProfileBlank(unsigned char c) {
 }
 inline bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// Lines as an editor numbers them: CR LF ends one line, a lone CR and a lone
+// LF end one each.  True when `c` ends a line that the byte before it (a CR
+// when `afterCr`) has not ended already.
+inline bool endsEditorLine(char c, bool afterCr) {
+    return c == '\r' || (c == '\n' && !afterCr);
+}
+
+// The number of lines a run of CR/LF bytes ends, counted as above.
+inline std::size_t countEditorLineEnds(std::string_view run) {
+    std::size_t count = 0;
+    bool afterCr = false;
+    for (const char c : run) {
+        if (endsEditorLine(c, afterCr)) ++count;
+        afterCr = c == '\r';
+    }
+    return count;
+}
+
 // The lead-byte table of one code page, built once per call of the public
 // functions so that scanning a large text costs one table look-up a byte.
 class Chars {

@@ -162,12 +162,7 @@ void CParseIniFile::WriteLookupCopy() {
 }
 
 std::string CParseIniFile::GetSectionName() const {
-    if (sectionText_.empty()) return {};
-    const std::size_t open = text::findChar(sectionText_, '[', 0, codePage_);
-    if (open == std::string::npos) return {};
-    const std::size_t close = text::findChar(sectionText_, ']', 0, codePage_);
-    if (close == std::string::npos || close <= open) return {};
-    return sectionText_.substr(open + 1, close - open - 1);
+    return reader::sectionNameOf(sectionText_, codePage_);
 }
 
 std::string CParseIniFile::GetValue(std::string_view key) {

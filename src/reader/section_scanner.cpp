@@ -15,6 +15,14 @@ bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
 
+std::string sectionNameOf(const std::string& sectionText, const text::CodePage& cp) {
+    const std::size_t open = text::findChar(sectionText, '[', 0, cp);
+    if (open == npos) return {};
+    const std::size_t close = text::findChar(sectionText, ']', 0, cp);
+    if (close == npos || close <= open) return {};
+    return sectionText.substr(open + 1, close - open - 1);
+}
+
 SectionScanner::SectionScanner(Source source, const text::CodePage& cp, std::size_t chunkSize)
     : source_(std::move(source)), chunk_(std::max<std::size_t>(chunkSize, 1)) {
     for (unsigned b = 0; b < 256; ++b) lead_[b] = cp.isLeadByte(static_cast<unsigned char>(b));
@@ -53,8 +61,7 @@ void SectionScanner::flushCandidate() {
 }
 
 void SectionScanner::countLineEnd(char c) {
-    // The LF of a CR LF pair ends the line its CR already ended.
-    if (!(c == '\n' && afterCr_)) ++lineEnds_;
+    if (profile::syntax::endsEditorLine(c, afterCr_)) ++lineEnds_;
     afterCr_ = c == '\r';
 }
 

@@ -31,6 +31,10 @@
 
 namespace mfg::reader {
 
+// The name of a section cut by the scanner: the text between its "[" and
+// the first "]" of its text, not trimmed; "" when there is none.
+std::string sectionNameOf(const std::string& sectionText, const text::CodePage& cp);
+
 class SectionScanner {
 public:
     // Fills `buffer` with up to `size` bytes that follow those given before;

@@ -52,8 +52,24 @@ struct DiffOptions {
     bool json = false;
 };
 
+struct LintCommandOptions {
+    std::string folder;
+    bool cdrom = false;
+    std::vector<std::string> groups;
+    std::optional<std::string> windows;  // xp, vista
+    std::optional<std::string> media;
+    std::optional<int> codePage;
+    bool json = false;
+    bool sarif = false;
+    bool strict = false;
+    std::vector<std::string> disabled;
+};
+
 int runPreview(const PreviewOptions& options, std::ostream& out);
 int runHost(const HostOptions& options);
 int runDiff(const DiffOptions& options, std::ostream& out);
+int runLint(const LintCommandOptions& options, std::ostream& out);
+// The lint rules by category, for --help.
+std::string lintRuleList();
 
 }  // namespace mfgtool

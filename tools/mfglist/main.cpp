@@ -66,6 +66,25 @@ const char* const kDiffFooter =
     "  mfglist diff before.json after.json\n"
     "  mfglist diff old/LIST.INI new/LIST.INI --json\n";
 
+const char* const kLintFooter =
+    "Checks the process files the library would read (FOLDER/MfgProc.ini, or with --cdrom\n"
+    "DrvProc.ini, DrvCofg.ini and SoftProc.ini) with the library's own reader and rules, and\n"
+    "prints one line per finding, FILE:LINE:COLUMN: error|warning|note: message [rule],\n"
+    "sorted by file and line, each followed by a hint.  Lint does not load the library.\n"
+    "A rule or a whole category is switched off with --disable NAME, or for one file with a\n"
+    "comment line '; mfglist-lint: disable=NAME[,NAME]'.\n"
+    "\n"
+    "Exit status: 0 no error (warnings and notes allowed unless --strict); 1 an error was\n"
+    "found, or with --strict a warning; 2 bad use (unknown option or rule, no such folder,\n"
+    "no process file in it).\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist lint examples/factory\n"
+    "  mfglist lint examples/cdrom --cdrom --windows vista --media /srv/cdrom\n"
+    "  mfglist lint factory --strict --sarif > mfglist.sarif\n"
+    "\n"
+    "Rules:\n";
+
 bool wantsJson(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--json") return true;
@@ -158,18 +177,47 @@ int main(int argc, char** argv) {
     addJsonOption(*diffCommand, diff.json);
     diffCommand->footer(std::string("\n") + kDiffFooter + "\n" + kExitStatusHelp);
 
+    LintCommandOptions lint;
+    CLI::App* lintCommand = app.add_subcommand(
+        "lint", "Check process files for mistakes before they reach the factory line.");
+    lintCommand->add_option("FOLDER", lint.folder, "Folder of the process files")->required();
+    lintCommand->add_flag("--cdrom", lint.cdrom,
+                          "CD-ROM mode: check DrvProc.ini, DrvCofg.ini and SoftProc.ini");
+    lintCommand
+        ->add_option("--group", lint.groups, "A group the line runs (-T); repeat; default PRELOAD")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    lintCommand->add_option("--windows", lint.windows,
+                            "xp or vista: the Windows whose program every entry must name "
+                            "(default: both, as warnings)");
+    lintCommand->add_option("--media", lint.media,
+                            "The folder $TESTDIR and $MFGPROCPATH stand for: every program "
+                            "path must exist there");
+    lintCommand->add_option("--codepage", lint.codePage,
+                            "The code page of the files: 1252, 932, 936, 949 or 950 "
+                            "(default: MFGLIST_CODEPAGE on Linux, the system's on Windows)");
+    addJsonOption(*lintCommand, lint.json);
+    lintCommand->add_flag("--sarif", lint.sarif, "Print the findings as SARIF 2.1.0");
+    lintCommand->add_flag("--strict", lint.strict, "A warning fails the check too (status 1)");
+    lintCommand
+        ->add_option("--disable", lint.disabled, "Switch a rule or a category off; repeat")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    lintCommand->footer(std::string("\n") + kLintFooter + lintRuleList());
+
     const bool json = wantsJson(argc, argv);
     const std::string first = argc > 1 ? argv[1] : "";
     const std::string command =
-        first == "preview" || first == "explain" || first == "host" || first == "diff"
+        first == "preview" || first == "explain" || first == "host" || first == "diff" ||
+                first == "lint"
             ? first
             : "mfglist";
     if (argc < 2)
         return fail(json, command, kExitBadUse,
-                    "choose a command, preview, explain, host or diff; see 'mfglist --help'");
+                    "choose a command, preview, explain, host, diff or lint; see 'mfglist --help'");
     if (!first.empty() && first[0] != '-' && command == "mfglist")
         return fail(json, command, kExitBadUse,
-                    "unknown command " + first + "; choose preview, explain, host or diff, see "
+                    "unknown command " + first + "; choose preview, explain, host, diff or lint, see "
                     "'mfglist --help'");
     try {
         app.parse(argc, argv);
@@ -189,6 +237,8 @@ int main(int argc, char** argv) {
             status = runExplain(explain, out);
         else if (diffCommand->parsed())
             status = runDiff(diff, out);
+        else if (lintCommand->parsed())
+            status = runLint(lint, out);
         else
             status = runHost(host);
     } catch (const UsageError& e) {

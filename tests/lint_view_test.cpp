@@ -1,0 +1,108 @@
+// The linter reads a process file through the reader's own pieces; this
+// holds its view of every section (name, header line, keys and values) to
+// what the reader answers for the same file, on generated files full of the
+// things that go wrong: duplicates, blanks, quotes, NUL bytes, long values,
+// lines without '=' or ']', and every kind of line end.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "file_view.h"
+#include "items/keys.h"
+#include "reader/parse_ini_file.h"
+#include "support/machine.h"
+
+namespace mfg {
+namespace {
+
+class ProcessFileMaker {
+public:
+    explicit ProcessFileMaker(unsigned seed) : random_(seed) {}
+
+    std::string file(std::vector<std::string>& names) {
+        std::string text = pick({"", "; header comment", "stray text", "\xEF\xBB\xBF"}) + lineEnd();
+        const int sections = below(8);
+        for (int s = 0; s < sections; ++s) {
+            text += pick({"", " ", "\t"}) + "[" + pick({"A", "a", " B ", "VGA", "LAN]x", ""}) + "]" +
+                    pick({"", " ; note", " trailing"}) + lineEnd();
+            const int lines = below(9);
+            for (int l = 0; l < lines; ++l) text += line(names) + lineEnd();
+        }
+        return text;
+    }
+
+private:
+    int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+    std::string pick(std::initializer_list<const char*> options) {
+        return *(options.begin() + below(static_cast<int>(options.size())));
+    }
+    std::string lineEnd() { return pick({"\r\n", "\n", "\r", "\r\n\r\n", "\n\r"}); }
+    std::string keyName(std::vector<std::string>& names) {
+        std::string name;
+        switch (below(4)) {
+            case 0: name = mfg::keyName(static_cast<Key>(below(static_cast<int>(Key::count)))); break;
+            case 1: name = pick({"exepath", "Group", "TYPE", "NAME"}); break;
+            case 2: name = pick({"K", "EXEPTAH", ";K", "A B"}); break;
+            default: name = "K" + std::to_string(below(5)); break;
+        }
+        names.push_back(name);
+        return pick({"", " ", "\t"}) + name + pick({"", " ", "\t"});
+    }
+    std::string value() {
+        switch (below(7)) {
+            case 0: return "";
+            case 1: return "\"quoted\"";
+            case 2: return "'a'  ";
+            case 3: return std::string("a\0b", 3);
+            case 4: return std::string(200 + below(400), 'V');
+            case 5: return " $TESTDIR\\X -Y ";
+            default: return "v" + std::to_string(below(100));
+        }
+    }
+    std::string line(std::vector<std::string>& names) {
+        switch (below(8)) {
+            case 0: return "";
+            case 1: return "; comment=1";
+            case 2: return "no equals here";
+            case 3: return "[not a header";
+            default: return keyName(names) + "=" + value();
+        }
+    }
+    std::mt19937 random_;
+};
+
+TEST(LintView, EverySectionIsWhatTheReaderReads) {
+    test::ScratchFolder dir("lintview");
+    const text::CodePage cp = text::CodePage::active();
+    ProcessFileMaker maker(20261208);
+    for (int n = 0; n < 150; ++n) {
+        std::vector<std::string> names;
+        const std::string bytes = maker.file(names);
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        test::writeFile(dir / "P.INI", bytes);
+        const mfgtool::lint::FileView view = mfgtool::lint::viewProcessFile(bytes, cp);
+
+        CParseIniFile* reader = CParseIniFile::GetInstance();
+        ASSERT_EQ(reader->OpenFile(dir / "P.INI"), 1);
+        std::size_t index = 0;
+        for (int more = reader->FirstSection(); more; more = reader->NextSection(), ++index) {
+            ASSERT_LT(index, view.sections.size());
+            const mfgtool::lint::SectionView& section = view.sections[index];
+            EXPECT_EQ(section.name, reader->GetSectionName());
+            EXPECT_EQ(section.line, reader->GetSectionLine());
+            EXPECT_EQ(section.text, reader->GetSectionText());
+            for (const mfgtool::lint::KeyLine& key : section.keys)
+                names.push_back(key.name);
+            for (const std::string& name : names)
+                EXPECT_EQ(section.value(name, cp), reader->GetWholeValue(name)) << name;
+        }
+        EXPECT_EQ(index, view.sections.size());
+        reader->CloseFile();
+        CParseIniFile::ReleaseInstance();
+    }
+}
+
+}  // namespace
+}  // namespace mfg

@@ -1,0 +1,159 @@
+// mfglist lint: the corpus of broken factories (one folder per rule, each
+// with the findings it must give: file, line as an editor shows it, rule),
+// the examples, and the command as a script in CI meets it.
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+
+#include "json_schema_check.h"
+#include "lint/lint.h"
+#include "lint/rules.h"
+#include "text_encoding.h"
+#include "tool_fixture.h"
+
+namespace mfgtest {
+namespace {
+
+using mfgtool::lint::Finding;
+using mfgtool::lint::LintOptions;
+using mfgtool::lint::Severity;
+
+struct CorpusCase {
+    LintOptions options;
+    std::vector<std::string> expected;  // "FILE:LINE:RULE", sorted
+};
+
+// expected: "# options: ..." then one "FILE:LINE:RULE" a line.
+CorpusCase readCase(const fs::path& folder) {
+    CorpusCase c;
+    c.options.folder = folder.string();
+    c.options.isValidCharacter = [](std::string_view character) {
+        return mfgtool::decodeCodePage(character, 1252).valid;
+    };
+    std::istringstream in(readText(folder / "expected"));
+    std::string line;
+    std::getline(in, line);
+    std::istringstream options(line.substr(line.find(':') + 1));
+    for (std::string word; options >> word;) {
+        std::string value;
+        if (word != "--cdrom") options >> value;
+        if (word == "--cdrom") c.options.cdrom = true;
+        if (word == "--group") c.options.groups.push_back(value);
+        if (word == "--windows") c.options.windows = value;
+        if (word == "--media") c.options.mediaRoot = (folder / value).string();
+    }
+    while (std::getline(in, line))
+        if (!line.empty()) c.expected.push_back(line);
+    std::sort(c.expected.begin(), c.expected.end());
+    return c;
+}
+
+std::vector<std::string> found(const std::vector<Finding>& findings) {
+    std::vector<std::string> out;
+    for (const Finding& f : findings)
+        out.push_back(fs::path(f.file).filename().string() + ":" + std::to_string(f.line) + ":" +
+                      f.rule);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST(LintCorpus, EachBrokenFactoryGivesExactlyItsFindingsAndEveryRuleIsCovered) {
+    std::set<std::string> covered;
+    std::size_t cases = 0;
+    for (const auto& entry : fs::directory_iterator(MFGLIST_LINT_CORPUS_FOLDER)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        const CorpusCase c = readCase(entry.path());
+        const auto result = mfgtool::lint::lintFolder(c.options);
+        EXPECT_EQ(found(result.findings), c.expected);
+        for (const Finding& f : result.findings) {
+            covered.insert(f.rule);
+            EXPECT_FALSE(f.message.empty() || f.hint.empty()) << f.rule;
+            EXPECT_GE(f.column, 1u);
+        }
+        ++cases;
+    }
+    EXPECT_GE(cases, mfgtool::lint::allRules().size());
+    for (const auto& rule : mfgtool::lint::allRules()) EXPECT_TRUE(covered.count(rule.name)) << rule.name;
+}
+
+TEST(LintCorpus, RulesAreSwitchedOffByNameOrCategoryPerRun) {
+    CorpusCase c = readCase(fs::path(MFGLIST_LINT_CORPUS_FOLDER) / "bad-number");
+    c.options.disabled = {"bad-number"};
+    EXPECT_TRUE(mfgtool::lint::lintFolder(c.options).findings.empty());
+    c.options.disabled = {"values"};
+    EXPECT_TRUE(mfgtool::lint::lintFolder(c.options).findings.empty());
+    c.options.disabled = {"keys"};
+    EXPECT_EQ(mfgtool::lint::lintFolder(c.options).findings.size(), 2u);
+}
+
+class LintCommand : public ToolTest {};
+
+TEST_F(LintCommand, ExamplesHaveNoErrors) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"lint", factory().string()},
+             {"lint", cdrom().string(), "--cdrom"},
+             {"lint", cdrom().string(), "--cdrom", "--windows", "xp"}}) {
+        const Outcome outcome = runTool(args);
+        EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
+        EXPECT_EQ(outcome.out.find(": error: "), std::string::npos) << outcome.out;
+    }
+}
+
+TEST_F(LintCommand, FindingsAreEditorLinesWithHintsAndTheStatusSaysWhetherToFail) {
+    const fs::path folder = scratch / "f";
+    fs::create_directories(folder);
+    writeText(folder / "MfgProc.ini",
+              "[PRELOAD]\r\nLOG_FILE=x.log\r\n\r\n[VGA]\r\nGROUP=PRELOAD\r\nTYPE=DISPLAY\r\n"
+              "EXEPATH=A.EXE\r\nEXEPTAH=B.EXE\r\nTYPE=SOUND\r\n");
+    Outcome outcome = runTool({"lint", folder.string()});
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    const std::vector<std::string> out = lines(outcome.out);
+    ASSERT_EQ(out.size(), 5u) << outcome.out;
+    const std::string file = folder.string() + "/MfgProc.ini";  // FOLDER as given, then the name
+    EXPECT_EQ(out[0], file + ":8:1: error: unknown key EXEPTAH (did you mean EXEPATH?): the "
+                             "library never reads it [unknown-key]");
+    EXPECT_EQ(out[1], "    hint: rename it EXEPATH");
+    EXPECT_EQ(out[2].rfind(file + ":9:1: warning: TYPE is given again", 0), 0u) << out[2];
+    EXPECT_EQ(out[4], "mfglist lint: 1 error, 1 warning, 0 notes in 1 file");
+
+    EXPECT_EQ(runTool({"lint", folder.string(), "--disable", "unknown-key"}).status, 0);
+    EXPECT_EQ(runTool({"lint", folder.string(), "--disable", "unknown-key", "--strict"}).status, 1);
+    expectOneErrorLine(runTool({"lint", folder.string(), "--disable", "no-such-rule"}), "no-such-rule");
+    EXPECT_EQ(runTool({"lint", (scratch / "none").string()}).status, 2);
+    EXPECT_EQ(runTool({"lint", cdrom().string()}).status, 2);  // no MfgProc.ini there
+    EXPECT_EQ(runTool({"lint", folder.string(), "--json", "--sarif"}).status, 2);
+}
+
+TEST_F(LintCommand, JsonFollowsTheSchemaAndSarifIsVersion2_1_0) {
+    const Outcome json = runTool({"lint", cdrom().string(), "--cdrom", "--json"});
+    EXPECT_EQ(json.status, 0);
+    const nlohmann::json document = nlohmann::json::parse(json.out);
+    for (const std::string& problem : schemaViolations(
+             nlohmann::json::parse(readText(MFGLIST_SCHEMA_FILE)), document))
+        ADD_FAILURE() << problem;
+    EXPECT_EQ(document["command"], "lint");
+    EXPECT_EQ(document["files"].size(), 3u);
+    EXPECT_FALSE(document["findings"].empty());
+
+    const Outcome bad = runTool({"lint", (scratch / "none").string(), "--json"});
+    EXPECT_EQ(bad.status, 2);
+    const nlohmann::json error = nlohmann::json::parse(bad.out);
+    EXPECT_EQ(error["command"], "lint");
+    EXPECT_EQ(error["status"], "error");
+    EXPECT_TRUE(schemaViolations(nlohmann::json::parse(readText(MFGLIST_SCHEMA_FILE)), error).empty());
+
+    const Outcome sarif = runTool({"lint", cdrom().string(), "--cdrom", "--sarif"});
+    const nlohmann::json log = nlohmann::json::parse(sarif.out);
+    EXPECT_EQ(log["version"], "2.1.0");
+    const nlohmann::json& results = log["runs"][0]["results"];
+    EXPECT_EQ(results.size(), document["findings"].size());
+    const nlohmann::json& rules = log["runs"][0]["tool"]["driver"]["rules"];
+    for (const auto& result : results) {
+        EXPECT_EQ(rules[result["ruleIndex"].get<std::size_t>()]["id"], result["ruleId"]);
+        EXPECT_GE(result["locations"][0]["physicalLocation"]["region"]["startLine"].get<int>(), 1);
+    }
+}
+
+}  // namespace
+}  // namespace mfgtest

@@ -1,0 +1,122 @@
+#include "file_view.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "profile/profile_syntax.h"
+#include "profile/profile_text.h"
+#include "profile/profile_unicode.h"
+#include "reader/section_scanner.h"
+#include "text/mbstring.h"
+
+namespace mfgtool::lint {
+
+namespace syntax = mfg::profile::syntax;
+
+namespace {
+
+FileEncoding encodingOf(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return FileEncoding::utf8Bom;
+    if (bytes.substr(0, 2) == "\xFF\xFE") return FileEncoding::utf16Le;
+    if (bytes.substr(0, 2) == "\xFE\xFF") return FileEncoding::utf16Be;
+    return FileEncoding::ansi;
+}
+
+bool isComment(std::string_view content) {
+    const std::string_view trimmed = syntax::trimProfileBlanksLeft(content);
+    return !trimmed.empty() && trimmed[0] == ';';
+}
+
+// The keys and stray lines of one section text whose header is on `line`.
+void readSection(SectionView& section, const mfg::text::CodePage& cp, const syntax::Chars& chars) {
+    mfg::profile::SectionKeys lookups(cp);
+    lookups.index(section.text);
+    const std::string_view text = section.text;
+    syntax::LineCursor cursor(text);
+    syntax::LineSpan span;
+    std::uint64_t line = section.line;
+    bool header = true;
+    while (cursor.next(span)) {
+        const std::string_view content = text.substr(span.begin, span.contentEnd - span.begin);
+        const std::uint64_t lineHere = line;
+        line += syntax::countEditorLineEnds(text.substr(span.contentEnd, span.end - span.contentEnd));
+        const syntax::LineInfo info = syntax::classify(content, chars);
+        if (header) {
+            header = false;
+            continue;
+        }
+        if (info.kind == syntax::LineKind::Header) break;  // as a lookup's walk stops
+        if (info.kind == syntax::LineKind::Key) {
+            KeyLine key;
+            key.name = std::string(info.name);
+            key.folded = syntax::fold(info.name, chars);
+            key.line = lineHere;
+            key.column = columnOf(content, content.size() - syntax::trimProfileBlanksLeft(content).size(), cp);
+            key.valueColumn = columnOf(content, static_cast<std::size_t>(info.value.data() - content.data()), cp);
+            key.comment = isComment(content);
+            key.value = std::string(mfg::text::trimAsciiSpace(lookups.get(key.name, "", text.size() + 2)));
+            for (const KeyLine& before : section.keys)
+                if (before.folded == key.folded) key.first = false;
+            section.keys.push_back(std::move(key));
+        } else if (info.kind == syntax::LineKind::Other && !isComment(content)) {
+            const std::size_t start = content.size() - syntax::trimProfileBlanksLeft(content).size();
+            section.stray.push_back({lineHere, columnOf(content, start, cp), content[start] == '['});
+        }
+    }
+}
+
+}  // namespace
+
+std::uint64_t columnOf(std::string_view line, std::size_t offset, const mfg::text::CodePage& cp) {
+    const syntax::Chars chars(cp);
+    std::uint64_t column = 1;
+    for (std::size_t at = 0; at < offset && at < line.size(); at += chars.length(line, at)) ++column;
+    return column;
+}
+
+const KeyLine* SectionView::find(std::string_view key, const mfg::text::CodePage& cp) const {
+    const syntax::Chars chars(cp);
+    const std::string wanted = syntax::fold(syntax::trimProfileBlanks(syntax::cutAtNul(key), chars), chars);
+    for (const KeyLine& k : keys)
+        if (k.folded == wanted) return &k;
+    return nullptr;
+}
+
+std::string SectionView::value(std::string_view key, const mfg::text::CodePage& cp) const {
+    const KeyLine* k = find(key, cp);
+    return k ? k->value : std::string();
+}
+
+FileView viewProcessFile(std::string_view bytes, const mfg::text::CodePage& cp) {
+    FileView view;
+    view.encoding = encodingOf(bytes);
+    if (!mfg::profile::decodeFileText(bytes, cp, view.text, view.unrepresentable)) {
+        view.text.clear();
+        return view;
+    }
+    std::size_t taken = 0;
+    const std::string_view text = view.text;
+    mfg::reader::SectionScanner scanner(
+        [&](char* buffer, std::size_t size, std::size_t& got) {
+            got = std::min(size, text.size() - taken);
+            std::memcpy(buffer, text.data() + taken, got);
+            taken += got;
+            return true;
+        },
+        cp);
+    const syntax::Chars chars(cp);
+    std::string sectionText;
+    while (scanner.next(sectionText)) {
+        SectionView section;
+        section.text = std::move(sectionText);
+        section.line = scanner.sectionLine();
+        section.name = mfg::reader::sectionNameOf(section.text, cp);
+        section.trimmedName = std::string(mfg::text::trimAsciiSpace(section.name));
+        readSection(section, cp, chars);
+        view.sections.push_back(std::move(section));
+        sectionText.clear();
+    }
+    return view;
+}
+
+}  // namespace mfgtool::lint

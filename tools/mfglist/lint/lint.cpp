@@ -1,0 +1,118 @@
+#include "lint.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "checks.h"
+#include "items/keys.h"
+#include "listjob/cdrom_files.h"
+#include "rules.h"
+#include "text/mbstring.h"
+
+namespace mfgtool::lint {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kProcessFile[] = "MfgProc.ini";
+
+FileRole roleOf(const std::string& fileName) {
+    if (fileName == mfg::kMatchedDriversFile) return FileRole::drvProc;
+    if (fileName == mfg::kConfigDriversFile) return FileRole::drvCofg;
+    if (fileName == mfg::kSoftwareProcessFile) return FileRole::softProc;
+    return FileRole::mfgProc;
+}
+
+std::string lowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// The file of that name in the folder, found as the library finds it:
+// without regard to case, the exact spelling first.
+std::optional<fs::path> findInFolder(const fs::path& folder, const std::string& name) {
+    std::error_code error;
+    if (fs::is_regular_file(folder / name, error)) return folder / name;
+    std::optional<fs::path> found;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (lowerAscii(it->path().filename().string()) == lowerAscii(name) &&
+            it->is_regular_file(error))
+            found = it->path();
+    }
+    return found;
+}
+
+std::string shownPath(const std::string& folder, const fs::path& file) {
+    std::string shown = folder;
+    while (shown.size() > 1 && (shown.back() == '/' || shown.back() == '\\')) shown.pop_back();
+    if (shown.empty() || shown == ".") return file.filename().string();
+    return shown + "/" + file.filename().string();
+}
+
+}  // namespace
+
+std::vector<Finding> lintProcessFile(std::string_view bytes, const std::string& fileName,
+                                     const std::string& shownAs, const LintOptions& options) {
+    FileCheck check(roleOf(fileName), bytes, shownAs, options);
+    checkEncoding(check);
+    if (check.view.encoding != FileEncoding::utf16Be) {
+        checkKeys(check);
+        checkValues(check);
+        checkSelection(check);
+        checkCdromOrder(check);
+        checkMedia(check);
+    }
+    std::vector<Finding> kept;
+    for (Finding& finding : check.findings) {
+        if (isDisabled(finding.rule, options.disabled) || isDisabled(finding.rule, check.disabledHere))
+            continue;
+        kept.push_back(std::move(finding));
+    }
+    std::stable_sort(kept.begin(), kept.end(), [](const Finding& a, const Finding& b) {
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+    return kept;
+}
+
+LintResult lintFolder(const LintOptions& options) {
+    const fs::path folder(options.folder);
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        throw LintInputError("folder " + options.folder + " does not exist");
+    std::vector<std::string> names;
+    if (options.cdrom) {
+        names = {mfg::kMatchedDriversFile, mfg::kConfigDriversFile, mfg::kSoftwareProcessFile};
+    } else {
+        names = {kProcessFile};
+    }
+    LintResult result;
+    for (const std::string& name : names) {
+        const std::optional<fs::path> file = findInFolder(folder, name);
+        if (!file) continue;
+        std::ifstream in(*file, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        if (!in && !in.eof()) throw LintInputError("cannot read " + file->string());
+        const std::string shown = shownPath(options.folder, *file);
+        result.files.push_back(shown);
+        std::vector<Finding> found = lintProcessFile(bytes.str(), name, shown, options);
+        std::move(found.begin(), found.end(), std::back_inserter(result.findings));
+    }
+    if (result.files.empty()) {
+        throw LintInputError(options.cdrom
+                                 ? "no DrvProc.ini, DrvCofg.ini or SoftProc.ini in " + options.folder
+                                 : "no MfgProc.ini in " + options.folder +
+                                       " (for CD-ROM media add --cdrom)");
+    }
+    // Each file's findings are in line order already.
+    std::stable_sort(result.findings.begin(), result.findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.file < b.file; });
+    return result;
+}
+
+}  // namespace mfgtool::lint

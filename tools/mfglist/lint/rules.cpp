@@ -1,0 +1,80 @@
+#include "rules.h"
+
+namespace mfgtool::lint {
+
+const char* severityName(Severity severity) {
+    switch (severity) {
+        case Severity::note: return "note";
+        case Severity::warning: return "warning";
+        case Severity::error: return "error";
+    }
+    return "error";
+}
+
+const std::vector<Rule>& allRules() {
+    static const std::vector<Rule> rules = {
+        {"byte-order-mark", "encoding", Severity::warning,
+         "a UTF-8 or UTF-16 byte-order mark at the start of a process file"},
+        {"invalid-byte", "encoding", Severity::warning,
+         "bytes that are not a character of the code page"},
+        {"nul-byte", "encoding", Severity::error,
+         "a NUL byte: the rest of its section is never read"},
+        {"text-before-header", "encoding", Severity::warning,
+         "text before the first section header, which no lookup reads"},
+        {"broken-header", "encoding", Severity::error,
+         "a line that starts like a section header but has no ']'"},
+        {"unknown-key", "keys", Severity::error, "a key the library never reads"},
+        {"duplicate-key", "keys", Severity::warning,
+         "a key given twice in one section: the first one wins"},
+        {"empty-section", "keys", Severity::warning, "a section without keys"},
+        {"not-a-key", "keys", Severity::warning,
+         "a line in a section that is neither a key, a comment nor blank"},
+        {"value-too-long", "values", Severity::warning,
+         "a value longer than the field that holds it: it is cut"},
+        {"bad-number", "values", Severity::error,
+         "a number key whose value is not a number or does not fit 32 bits"},
+        {"unknown-type", "values", Severity::warning, "a TYPE outside the table of ranks"},
+        {"hardid-length", "values", Severity::warning,
+         "a HARDID that is neither 8 nor 16 characters long, or missing"},
+        {"unknown-macro", "values", Severity::error, "a $ name that is not a path macro"},
+        {"dash-in-path", "values", Severity::warning,
+         "a path with a '-' after a blank, where a command line is cut"},
+        {"group-without-settings", "selection", Severity::warning,
+         "a group that has no settings section"},
+        {"group-without-entries", "selection", Severity::error,
+         "a group asked for that no entry belongs to"},
+        {"missing-exepath", "selection", Severity::error,
+         "an entry without a program for the Windows asked"},
+        {"software-in-driver-file", "selection", Severity::warning,
+         "a SOFTWARE entry in DrvProc.ini or DrvCofg.ini, which is never listed"},
+        {"duplicate-section", "selection", Severity::warning, "a section name given twice"},
+        {"shadowed-entry", "cdrom-order", Severity::warning,
+         "a driver that another with the same HARDID always keeps out"},
+        {"family-superseded", "cdrom-order", Severity::note,
+         "an 8-character HARDID that gives way to a 16-character one"},
+        {"missing-on-media", "media", Severity::error,
+         "a program path that does not exist on the media"},
+    };
+    return rules;
+}
+
+const Rule* findRule(std::string_view name) {
+    for (const Rule& rule : allRules())
+        if (name == rule.name) return &rule;
+    return nullptr;
+}
+
+bool isRuleOrCategory(std::string_view name) {
+    for (const Rule& rule : allRules())
+        if (name == rule.name || name == rule.category) return true;
+    return false;
+}
+
+bool isDisabled(std::string_view rule, const std::vector<std::string>& disabled) {
+    const Rule* known = findRule(rule);
+    for (const std::string& off : disabled)
+        if (off == rule || (known && off == known->category)) return true;
+    return false;
+}
+
+}  // namespace mfgtool::lint

@@ -1,0 +1,238 @@
+// Values: what the library does to a value that differs from what its writer
+// meant (cut to a field, read as 0, ranked last, matched exactly, left as
+// text).
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "checks.h"
+#include "items/driver_order.h"
+#include "items/hardware_id.h"
+#include "items/iteminfo.h"
+#include "output/systeminfo.h"
+#include "profile/profile_syntax.h"
+#include "text/mbstring.h"
+
+namespace mfgtool::lint {
+
+using mfg::Key;
+using mfg::keyName;
+
+namespace {
+
+struct FieldWidth {
+    Key key;
+    std::size_t width;
+};
+
+// The record fields the values go to (ITEMINFO, SYSTEMINFO).
+constexpr FieldWidth kFieldWidths[] = {
+    {Key::group, sizeof(mfg::ITEMINFO::group)},
+    {Key::name, sizeof(mfg::ITEMINFO::name)},
+    {Key::hardId, sizeof(mfg::ITEMINFO::hardId)},
+    {Key::description, sizeof(mfg::ITEMINFO::description)},
+    {Key::exePath, sizeof(mfg::ITEMINFO::exePath)},
+    {Key::exePathVista32, sizeof(mfg::ITEMINFO::exePathVista32)},
+    {Key::exePathVista64, sizeof(mfg::ITEMINFO::exePathVista64)},
+    {Key::packetName, sizeof(mfg::ITEMINFO::packetName)},
+    {Key::type, sizeof(mfg::ITEMINFO::type)},
+    {Key::version, sizeof(mfg::ITEMINFO::version)},
+    {Key::commandLine, sizeof(mfg::ITEMINFO::commandLine)},
+    {Key::entryLogFile, sizeof(mfg::ITEMINFO::logFile)},
+    {Key::selectPath, sizeof(mfg::ITEMINFO::selectPath)},
+    {Key::logFile, sizeof(mfg::SYSTEMINFO::logFile)},
+    {Key::hotKey, sizeof(mfg::SYSTEMINFO::hotKey)},
+    {Key::languageId, sizeof(mfg::SYSTEMINFO::languageId)},
+    {Key::runBeginTest, sizeof(mfg::SYSTEMINFO::runBeginTest)},
+    {Key::runEndTest, sizeof(mfg::SYSTEMINFO::runEndTest)},
+};
+
+constexpr Key kNumberKeys[] = {Key::id, Key::timeout, Key::rebootCount, Key::firstTimeout,
+                               Key::firstRebootCount, Key::resultValue};
+
+// Values whose path macros are expanded.
+constexpr Key kExpandedKeys[] = {Key::name, Key::description, Key::exePath, Key::exePathVista32,
+                                 Key::exePathVista64, Key::commandLine, Key::entryLogFile,
+                                 Key::logFile, Key::runBeginTest, Key::runEndTest};
+
+// Values that are a path a command line is made of.
+constexpr Key kPathKeys[] = {Key::exePath, Key::exePathVista32, Key::exePathVista64,
+                             Key::entryLogFile, Key::selectPath, Key::logFile,
+                             Key::runBeginTest, Key::runEndTest};
+
+constexpr Key kMacros[] = {Key::testDirMacro, Key::mfgProcPathMacro, Key::sectorNameMacro,
+                           Key::packetNameMacro};
+
+void checkWidth(FileCheck& check, const KeyLine& key, std::size_t width) {
+    if (key.value.size() < width) return;
+    const mfg::profile::syntax::Chars chars(check.cp);
+    const std::size_t kept = chars.fit(key.value, width - 1);
+    check.report(key.line, key.valueColumn, "value-too-long",
+                 key.name + " is " + std::to_string(key.value.size()) +
+                     " bytes long: the list keeps its first " + std::to_string(kept),
+                 "shorten it to at most " + std::to_string(width - 1) + " bytes");
+}
+
+// As the entry reader reads a number: strtoll's digits, held at the 32-bit
+// limits.
+void checkNumber(FileCheck& check, const KeyLine& key) {
+    const std::string& value = key.value;
+    if (value.empty()) return;
+    errno = 0;
+    char* end = nullptr;
+    const long long parsed = std::strtoll(value.c_str(), &end, 10);
+    const std::size_t used = static_cast<std::size_t>(end - value.c_str());
+    if (used == 0) {
+        check.report(key.line, key.valueColumn, "bad-number",
+                     key.name + "=" + value + " is not a number: the list gets 0",
+                     "write a whole number");
+        return;
+    }
+    constexpr long long kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr long long kMax = std::numeric_limits<std::int32_t>::max();
+    if (errno == ERANGE || parsed < kMin || parsed > kMax) {
+        check.report(key.line, key.valueColumn, "bad-number",
+                     key.name + "=" + value + " does not fit 32 bits: the list gets " +
+                         std::to_string(parsed < 0 ? kMin : kMax),
+                     "write a number from " + std::to_string(kMin) + " to " + std::to_string(kMax),
+                     Severity::warning);
+        return;
+    }
+    if (used < value.size()) {
+        check.report(key.line, key.valueColumn, "bad-number",
+                     key.name + "=" + value + " is not a whole number: the list gets " +
+                         std::to_string(parsed),
+                     "write digits only", Severity::warning);
+    }
+}
+
+void checkType(FileCheck& check, const KeyLine& key) {
+    if (key.value.empty() || mfg::items::rankedType(mfg::items::typeRank(key.value, check.cp)))
+        return;
+    std::vector<std::string> types;
+    std::string known;
+    for (int rank = 0; mfg::items::rankedType(rank); ++rank) {
+        types.emplace_back(mfg::items::rankedType(rank));
+        known += (known.empty() ? "" : ", ") + types.back();
+    }
+    const std::string near = closestName(key.value, types);
+    const bool ranked = check.role == FileRole::drvProc;
+    check.report(key.line, key.valueColumn, "unknown-type",
+                 "TYPE " + key.value + " is not a known type" +
+                     (near.empty() ? "" : " (did you mean " + near + "?)") +
+                     (ranked ? ": this driver installs after every ranked type" : ""),
+                 near.empty() ? "use one of " + known : "write TYPE=" + near);
+}
+
+void checkHardId(FileCheck& check, const SectionView& section) {
+    if (check.role != FileRole::drvProc || check.isSoftware(section)) return;
+    const KeyLine* key = check.key(section, Key::hardId);
+    const bool sysPatch =
+        mfg::text::equalsNoCase(check.value(section, Key::type), "SYSPATCH", check.cp);
+    if (!key || key->value.empty()) {
+        if (!sysPatch) {
+            check.report(key ? key->line : section.line, key ? key->valueColumn : 1,
+                         "hardid-length",
+                         sectionLabel(section) + " has no HARDID and is not a SYSPATCH: it "
+                                                 "matches no machine and is never listed",
+                         "give it the hardware ID it is for", Severity::error);
+        }
+        return;
+    }
+    const std::size_t length = key->value.size();
+    if (length == mfg::kFamilyIdLength || length == mfg::kDeviceIdLength) return;
+    check.report(key->line, key->valueColumn, "hardid-length",
+                 "HARDID " + key->value + " is " + std::to_string(length) +
+                     " characters long: only a machine ID equal to it matches (8 characters "
+                     "match a family, 16 a device)",
+                 "use the 8-character family ID or the 16-character device ID");
+}
+
+// "$NAME" as the expansion sees it: upper-cased between percent signs only.
+void checkMacros(FileCheck& check, const KeyLine& key) {
+    const std::string& value = key.value;
+    bool insidePercents = false;
+    const mfg::profile::syntax::Chars chars(check.cp);
+    for (std::size_t at = 0; at < value.size(); at += chars.length(value, at)) {
+        if (chars.length(value, at) == 1 && value[at] == '%') insidePercents = !insidePercents;
+        if (value[at] != '$') continue;
+        std::size_t end = at + 1;
+        while (end < value.size() && (std::isalnum(static_cast<unsigned char>(value[end])) ||
+                                      value[end] == '_'))
+            ++end;
+        if (end == at + 1) continue;
+        std::string seen = value.substr(at, end - at);
+        if (insidePercents) seen = mfg::text::toUpperAscii(seen, check.cp);
+        bool known = false;
+        std::vector<std::string> names;
+        for (Key macro : kMacros) {
+            const std::string name = keyName(macro);
+            names.push_back(name);
+            if (seen.compare(0, name.size(), name) == 0) known = true;
+        }
+        if (known) continue;
+        const std::string upper = mfg::text::toUpperAscii(seen, check.cp);
+        std::string near;
+        for (const std::string& name : names)
+            if (upper.compare(0, name.size(), name) == 0) near = name;
+        const bool caseOnly = !near.empty();
+        if (!caseOnly) near = closestName(seen, names);
+        check.report(key.line, key.valueColumn + at, "unknown-macro",
+                     seen + " in " + key.name + " is not a path macro: it stays in the list as text" +
+                         (caseOnly ? " (macros are upper-case outside %...%)" : ""),
+                     near.empty() ? "use $TESTDIR, $MFGPROCPATH, $SECTORNAME or $PACKETNAME"
+                                  : "write " + near);
+        at = end - 1;
+    }
+}
+
+void checkDash(FileCheck& check, const KeyLine& key) {
+    const std::string& value = key.value;
+    for (std::size_t at = 1; at < value.size(); ++at) {
+        if (value[at] != '-' || (value[at - 1] != ' ' && value[at - 1] != '\t')) continue;
+        check.report(key.line, key.valueColumn + at, "dash-in-path",
+                     key.name + " has a '-' after a blank: a command line that carries this path "
+                                "is cut there, and the rest is taken for an option",
+                     "rename the folder or file without \" -\" (a command's own options belong "
+                     "in COMMANDLINE)");
+        return;
+    }
+}
+
+template <std::size_t N>
+bool isOneOf(Key k, const Key (&keys)[N]) {
+    for (Key candidate : keys)
+        if (candidate == k) return true;
+    return false;
+}
+
+}  // namespace
+
+void checkValues(FileCheck& check) {
+    for (const SectionView& section : check.view.sections) {
+        if (section.name.size() >= sizeof(mfg::ITEMINFO::sectionName)) {
+            check.report(section.line, 2, "value-too-long",
+                         "the section name is " + std::to_string(section.name.size()) +
+                             " bytes long: the list keeps its first " +
+                             std::to_string(sizeof(mfg::ITEMINFO::sectionName) - 1),
+                         "shorten it");
+        }
+        for (int index = 0; index < static_cast<int>(Key::count); ++index) {
+            const Key k = static_cast<Key>(index);
+            const KeyLine* key = check.key(section, k);
+            if (!key || key->comment) continue;
+            for (const FieldWidth& field : kFieldWidths)
+                if (field.key == k) checkWidth(check, *key, field.width);
+            if (isOneOf(k, kNumberKeys)) checkNumber(check, *key);
+            if (k == Key::type) checkType(check, *key);
+            if (isOneOf(k, kExpandedKeys)) checkMacros(check, *key);
+            if (isOneOf(k, kPathKeys)) checkDash(check, *key);
+        }
+        checkHardId(check, section);
+    }
+}
+
+}  // namespace mfgtool::lint

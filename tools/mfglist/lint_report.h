@@ -1,0 +1,25 @@
+// How `mfglist lint` shows its findings: lines that editors and CI read
+// (FILE:LINE:COLUMN: severity: message [rule]), the tool's JSON, or SARIF
+// 2.1.0 for code-scanning services.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "json_contract.h"
+#include "lint/lint.h"
+
+namespace mfgtool {
+
+struct LintRun {
+    const lint::LintOptions* options = nullptr;
+    bool strict = false;
+    int exitStatus = 0;
+};
+
+// The findings' messages are in the code page; these are UTF-8.
+std::string lintText(const lint::LintResult& result, const LintRun& run);
+Json lintJson(const lint::LintResult& result, const LintRun& run);
+Json lintSarif(const lint::LintResult& result, const LintRun& run);
+
+}  // namespace mfgtool
