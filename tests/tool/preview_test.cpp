@@ -226,6 +226,71 @@ TEST_F(ToolPreview, IdsFromStandardInput) {
     EXPECT_EQ(calls().at(1).rfind("create|2|<1A2B0001C0DE0101>,<ACPI0003>|", 0), 0u);
 }
 
+// Each entry's section comes from the core's own run of the same call, and
+// only while that run's list is the loaded library's, byte for byte.
+TEST_F(ToolPreview, NamesTheSectionEachEntryCameFrom) {
+    const std::string ids = (examples() / "ids.txt").string();
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::vector<std::string> sources;  // "file:line [SECTION]" by position
+    } cases[] = {
+        {"factory driver list",
+         {factory().string()},
+         {"MfgProc.ini:23 [CHIPSET]", "MfgProc.ini:37 [VGA]", "MfgProc.ini:53 [AUDIO]",
+          "MfgProc.ini:67 [LAN]", "MfgProc.ini:76 [HOTFIX_USB]"}},
+        {"factory software list, the library named",
+         {factory().string(), "--kind", "software", "--id", "BACKUP", "--id", "MEDIAPLAYER",
+          "--library", libraryFile().string()},
+         {"MfgProc.ini:95 [MEDIAPLAYER]", "MfgProc.ini:106 [BACKUP]"}},
+        {"complete software list",
+         {factory().string(), "--kind", "all-software"},
+         {"MfgProc.ini:95 [MEDIAPLAYER]", "MfgProc.ini:106 [BACKUP]", "MfgProc.ini:117 [RECOVERY]"}},
+        {"CD-ROM driver list, kept",
+         {cdrom().string(), "--cdrom", "--ids-file", ids, "--output", (scratch / "kept.ini").string()},
+         {"DrvProc.ini:30 [HOTFIX_USB]", "DrvProc.ini:108 [HOTFIX_SATA]", "DrvProc.ini:41 [CHIPSET]",
+          "DrvProc.ini:51 [VGA_C0DE]", "DrvProc.ini:62 [LAN]", "DrvProc.ini:18 [AUDIO]",
+          "DrvProc.ini:117 [POWER]", "DrvProc.ini:98 [CARDREADER]", "DrvCofg.ini:4 [HOTKEYS]",
+          "DrvCofg.ini:14 [IME_PATCH]", "DrvCofg.ini:31 [BATTERY]"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "preview");
+        args.push_back("--json");
+        const Outcome json = runTool(args);
+        ASSERT_EQ(json.status, 0) << json.err;
+        EXPECT_EQ(json.err, "");
+        std::vector<std::string> sources;
+        const nlohmann::json document = nlohmann::json::parse(json.out);
+        for (const nlohmann::json& entry : document["list"]["entries"])
+            sources.push_back(entry["source"]["file"].get<std::string>() + ":" +
+                              std::to_string(entry["source"]["line"].get<int>()) + " [" +
+                              entry["source"]["section"].get<std::string>() + "]");
+        EXPECT_EQ(sources, c.sources);
+        args.back() = "--width=200";
+        const std::string table = runTool(args).out;
+        for (const std::string& source : c.sources)
+            EXPECT_NE(table.find("  " + source + "\n"), std::string::npos) << source << table;
+    }
+    // A narrow table cuts a source's file name, never its section.
+    const Outcome narrow = runTool({"preview", factory().string(), "--width", "80"});
+    for (const std::string& line : lines(narrow.out)) EXPECT_LE(line.size(), 80u) << line;
+    EXPECT_NE(narrow.out.find("...[HOTFIX_USB]\n"), std::string::npos) << narrow.out;
+}
+
+TEST_F(ToolPreview, ListsThatDisagreeGetNoSources) {
+    // The recording library's canned list is not the one the core writes.
+    const Outcome outcome = preview({factory().string(), "--json"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(outcome.err.find("mfglist: note: no sources: "), std::string::npos) << outcome.err;
+    const nlohmann::json document = nlohmann::json::parse(outcome.out);
+    EXPECT_NE(document.value("source_note", "").find("different list"), std::string::npos);
+    for (const nlohmann::json& entry : document["list"]["entries"])
+        EXPECT_FALSE(entry.contains("source"));
+    EXPECT_EQ(preview({factory().string()}).out.find("SOURCE"), std::string::npos);
+}
+
 // With the real library: a group without entries gives a list without
 // entries, whether or not the library writes a SYSTEM section for it.
 TEST_F(ToolPreview, RealLibraryGroupWithoutEntries) {

@@ -4,6 +4,7 @@
 
 #include "errors.h"
 #include "in_process_core.h"
+#include "list_sources.h"
 #include "options.h"
 #include "plan.h"
 #include "scratch_run.h"
@@ -48,8 +49,7 @@ int runExplain(const ExplainOptions& options, std::ostream& out) {
     Plan plan = planRun(options);
     if (options.output) planOutput(plan, *options.output);
     ExplainJournal journal(plan.ids);
-    const ListLibrary core = inProcessCore(journal);
-    const LibraryRun run = runInScratchMachine(plan, core);
+    const LibraryRun run = runObserved(plan, journal);
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
 
     int status = kExitOk;
@@ -58,7 +58,7 @@ int runExplain(const ExplainOptions& options, std::ostream& out) {
         label = run.empty ? "empty" : "no-list";
         if (!run.empty || !options.allowEmpty) status = kExitNoList;
     }
-    const ReportContext context{plan, run, core.file.string(), options.trace};
+    const ReportContext context{plan, run, kInProcessCoreName, options.trace};
     if (options.json) {
         out << explainJson(context, journal, label, status)
                    .dump(2, ' ', false, Json::error_handler_t::replace)

@@ -42,10 +42,11 @@ public:
 
     // A process file by its name in the previewed folder.
     std::string file(const std::string& path) const {
-        const std::string& folder = context_.run.folderForLibrary;
-        if (!folder.empty() && upperAscii(path).rfind(upperAscii(folder), 0) == 0)
-            return text(path.substr(folder.size()));
-        return text(path);
+        return fileInFolder(path, context_.run.folderForLibrary, context_.plan.codePage);
+    }
+
+    ShownPlace shownPlace(const SectionPlace& at) const {
+        return ShownPlace{file(at.file), text(at.section), at.line};
     }
 
     std::string place(const SectionPlace& at) const {
@@ -144,8 +145,7 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
 
     if (journal.sections().empty()) out << "No section of a process file was read.\n";
     for (const SectionRecord& record : journal.sections()) {
-        out << shown.file(record.place.file) << ':' << record.place.line << " ["
-            << shown.text(record.place.section) << "]  " << shown.fate(record) << '\n';
+        out << placeText(shown.shownPlace(record.place)) << "  " << shown.fate(record) << '\n';
         if (const auto hint = hintFor(record, plan))
             out << "    nearest " << (plan.listKind == LIST_SOFTWARE ? "package name" : "host ID")
                 << ": \"" << shown.text(hint->id) << "\" (" << hint->why << ")\n";
@@ -204,16 +204,10 @@ Json explainJson(const ReportContext& context, const ExplainJournal& journal,
     const ExplainText shown(context);
     Json json = previewJson(context, status, exitStatus);
     json["command"] = "explain";
-    const auto placeJson = [&](const SectionPlace& at) {
-        Json place;
-        place["file"] = shown.file(at.file);
-        place["section"] = shown.text(at.section);
-        place["line"] = at.line;
-        return place;
-    };
+    const auto sectionJson = [&](const SectionPlace& at) { return placeJson(shown.shownPlace(at)); };
     Json sections = Json::array();
     for (const SectionRecord& record : journal.sections()) {
-        Json item = placeJson(record.place);
+        Json item = sectionJson(record.place);
         switch (record.fate) {
         case Fate::listed: item["fate"] = "listed"; break;
         case Fate::leftOut: item["fate"] = "left-out"; break;
@@ -250,7 +244,7 @@ Json explainJson(const ReportContext& context, const ExplainJournal& journal,
             const char* name = record.fate == Fate::replaced  ? "replaced_by"
                                : record.fate == Fate::refused ? "refused_by"
                                                               : "took_place_of";
-            item[name] = placeJson(*record.other);
+            item[name] = sectionJson(*record.other);
         }
         if (const auto hint = hintFor(record, plan)) {
             Json nearest;

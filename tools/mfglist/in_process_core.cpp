@@ -21,7 +21,7 @@ int MFGLIST_CALL initObserved(int listKind, const char* commandLine, int driveNu
 ListLibrary inProcessCore(mfg::listjob::DecisionObserver& observer) {
     g_observer = &observer;
     ListLibrary core;
-    core.file = "(the core linked into mfglist)";
+    core.file = kInProcessCoreName;
     core.module = ownModule();
     core.initMfgList = &initObserved;
     core.createIniFile = &MFG_CreateIniFile;

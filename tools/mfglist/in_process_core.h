@@ -15,6 +15,9 @@ class DecisionObserver;
 
 namespace mfgtool {
 
+// How a report names the in-process core where it names a library file.
+inline const char* const kInProcessCoreName = "(the core linked into mfglist)";
+
 // This program as a module (its own handle), for the machine to publish to.
 std::unique_ptr<DynamicModule> ownModule();
 

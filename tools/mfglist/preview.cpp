@@ -1,11 +1,13 @@
 // `mfglist preview`: a factory call made from a folder of process files, and
 // the list it gives shown the way a person or a script reads it.  The plan
-// checks the options, the scratch run makes the call, the report shows it.
+// checks the options, the scratch run makes the call, a second run through
+// the core linked in names each entry's section, the report shows it.
 #include <iostream>
 
 #include "commands.h"
 #include "errors.h"
 #include "library.h"
+#include "list_sources.h"
 #include "plan.h"
 #include "report.h"
 #include "scratch_run.h"
@@ -22,6 +24,8 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     const ListLibrary library = loadListLibrary(options.library, programFolder());
     const LibraryRun run = runInScratchMachine(plan, library);
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
+    ListSources sources = listSources(plan, run);
+    if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
 
     int status = kExitOk;
     std::string label = "ok";
@@ -29,7 +33,8 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         label = run.empty ? "empty" : "no-list";
         if (!run.empty || !options.allowEmpty) status = kExitNoList;
     }
-    const ReportContext context{plan, run, library.file.string(), options.trace};
+    const ReportContext context{plan, run, library.file.string(), options.trace,
+                                std::move(sources.places), sources.note};
     if (options.json) {
         // Bytes that are not text are kept in hex by the contract; anything
         // else still never fails the dump.

@@ -31,6 +31,27 @@ const char* kindLabel(const Plan& plan) {
 
 }  // namespace
 
+std::string fileInFolder(const std::string& path, const std::string& folderForLibrary,
+                         int codePage) {
+    std::string name = path;
+    if (!folderForLibrary.empty() &&
+        upperAscii(path).rfind(upperAscii(folderForLibrary), 0) == 0)
+        name = path.substr(folderForLibrary.size());
+    return decodeCodePage(name, codePage).utf8;
+}
+
+std::string placeText(const ShownPlace& place) {
+    return place.file + ":" + std::to_string(place.line) + " [" + place.section + "]";
+}
+
+Json placeJson(const ShownPlace& place) {
+    Json json;
+    json["file"] = place.file;
+    json["section"] = place.section;
+    json["line"] = place.line;
+    return json;
+}
+
 void printPreviewText(const ReportContext& context, std::size_t width, std::ostream& out) {
     const Plan& plan = context.plan;
     const LibraryRun& run = context.run;
@@ -86,12 +107,23 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
             << (run.list.written ? "." : " (the library wrote no list file).") << '\n';
     } else {
         out << "Entries in install order: " << run.list.entries.size() << '\n';
-        const std::vector<TableColumn> columns = {
+        std::vector<TableColumn> columns = {
             {"#", true, false, false, 0},       {"NAME", false, true, false, 16},
             {"TYPE", false, true, false, 9},    {"HARDID", false, true, false, 16},
             {"ID", true, false, false, 0},      {"EXEPATH", false, true, true, 20},
             {"TIMEOUT", true, false, false, 0}, {"REBOOT_COUNT", true, false, false, 0},
         };
+        const bool sourced = !context.sources.empty();
+        if (sourced) {
+            // Cut from the left, and never into the section's name (unless
+            // an odd one is very long): the section says most, the file least.
+            constexpr std::size_t kLongestKeptSection = 24;
+            std::size_t section = 0;
+            for (const auto& source : context.sources)
+                if (source) section = std::max(section, displayWidth(source->section) + 2);
+            columns.push_back({"SOURCE", false, true, true, 24,
+                               std::min(section, kLongestKeptSection) + 3});
+        }
         std::vector<std::vector<std::string>> rows;
         for (std::size_t i = 0; i < run.list.entries.size(); ++i) {
             const KeyValues& entry = run.list.entries[i];
@@ -99,6 +131,8 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
             for (const char* key :
                  {"NAME", "TYPE", "HARDID", "ID", "EXEPATH", "TIMEOUT", "REBOOT_COUNT"})
                 cells.push_back(text(valueOf(entry, key)));
+            if (sourced && i < context.sources.size() && context.sources[i])
+                cells.push_back(placeText(*context.sources[i]));
             rows.push_back(std::move(cells));
         }
         for (const std::string& line : renderTable(columns, rows, width)) out << line << '\n';
@@ -133,6 +167,10 @@ Json previewJson(const ReportContext& context, const std::string& status, int ex
     request["list_file_kept"] = plan.output.has_value();
     json["run"] = request;
     json["list"] = installListJson(run.list, text);
+    Json& entries = json["list"]["entries"];
+    for (std::size_t i = 0; i < context.sources.size() && i < entries.size(); ++i)
+        if (context.sources[i]) entries[i]["source"] = placeJson(*context.sources[i]);
+    if (context.sourceNote) json["source_note"] = *context.sourceNote;
     json["problems"] = run.list.problems;
     if (run.noList) json["reason"] = *run.noList;
     if (context.showTrace) {

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "json_contract.h"
@@ -13,11 +16,31 @@
 
 namespace mfgtool {
 
+// A section as a report names it: UTF-8, its process file by its name in
+// the previewed folder.
+struct ShownPlace {
+    std::string file;
+    std::string section;
+    std::uint64_t line = 0;
+};
+
+// A process file as the library names it, by its name in the previewed
+// folder (the library's name of that folder is `folderForLibrary`).
+std::string fileInFolder(const std::string& path, const std::string& folderForLibrary,
+                         int codePage);
+
+// "DrvProc.ini:51 [VGA_C0DE]"
+std::string placeText(const ShownPlace& place);
+Json placeJson(const ShownPlace& place);
+
 struct ReportContext {
     const Plan& plan;
     const LibraryRun& run;
     std::string libraryFile;
     bool showTrace = false;
+    // The section each entry came from, one per entry; empty when not known.
+    std::vector<std::optional<ShownPlace>> sources = {};
+    std::optional<std::string> sourceNote = {};  // why `sources` is empty for a list with entries
 };
 
 // `width` in terminal columns; 0 = no limit.

@@ -1,5 +1,7 @@
 #include "scratch_run.h"
 
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "errors.h"
@@ -89,6 +91,10 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library) {
         run.trace = capture.lines();
     }
     run.list = readInstallList(listFile);
+    if (run.list.written) {
+        std::ifstream in(listFile, std::ios::binary);
+        run.listBytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     run.notes = machine->notes();
 
     const NativePath native = [&](const std::string& path) { return machine->nativePath(path); };

@@ -37,6 +37,7 @@ struct LibraryRun {
     std::string group;
     Windows windows = Windows::Xp;
     InstallList list;
+    std::string listBytes;  // the list file as written, "" when none
     std::vector<std::string> trace;  // this run's lines of the library's trace log
     std::optional<std::string> noList;  // why the list is missing or empty
     bool empty = false;  // no entries, and nothing worse (--allow-empty accepts it)

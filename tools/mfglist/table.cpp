@@ -44,8 +44,9 @@ std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
         while (total() > width) {
             std::size_t widest = columns.size();
             for (std::size_t c = 0; c < columns.size(); ++c) {
-                const std::size_t floor =
-                    belowComfort ? kMinShrunk : std::max(kMinShrunk, columns[c].comfortable);
+                const std::size_t floor = std::max(
+                    columns[c].least,
+                    belowComfort ? kMinShrunk : std::max(kMinShrunk, columns[c].comfortable));
                 if (columns[c].shrinks && widths[c] > floor &&
                     (widest == columns.size() || widths[c] > widths[widest]))
                     widest = c;

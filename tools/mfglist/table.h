@@ -15,6 +15,7 @@ struct TableColumn {
     bool shrinks = false;         // may be narrowed below its widest cell
     bool keepEnd = false;         // cut from the left: the end of a path says most
     std::size_t comfortable = 0;  // shrinking columns give up width below this last
+    std::size_t least = 0;        // a shrinking column never goes below this (0: the table's floor)
 };
 
 // Text is UTF-8 and widths are terminal columns: a double-width character
