@@ -1,23 +1,20 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (fuzz/*_fuzz.cpp) with clang, libFuzzer, ASan and
-# UBSan into build/fuzz, then runs each for SECONDS (default 600) on its
-# committed seeds (fuzz/corpus/TARGET) and the corpus grown by earlier runs
-# (build/fuzz/run/corpus/TARGET).  A crash, leak, hang or broken check fails
-# the script; the input that did it is kept in build/fuzz/findings/.
+# UBSan into build/sanitize (scripts/sanitize-build.sh), then runs each for
+# SECONDS (default 600) on its committed seeds (fuzz/corpus/TARGET) and the
+# corpus grown by earlier runs (build/fuzz/run/corpus/TARGET).  A crash, leak,
+# hang or broken check fails the script; the input that did it is kept in
+# build/fuzz/findings/.
 # Installs clang and its fuzzer run-time first when missing (as root).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=${1:-600}
-jobs=$(nproc 2>/dev/null || echo 2)
 case $seconds in '' | *[!0-9]*) echo "usage: scripts/fuzz.sh [seconds]" >&2; exit 2 ;; esac
 
 bash scripts/install-deps.sh --fuzz
 
-echo "==== fuzz: configure and build (clang, build/fuzz)"
-CC=clang-14 CXX=clang++-14 cmake -S "$root" -B build/fuzz -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMFGLIST_BUILD_FUZZ=ON -DMFGLIST_BUILD_TESTS=OFF >/dev/null
-cmake --build build/fuzz -j "$jobs" --target mfglist_fuzzers
+bash scripts/sanitize-build.sh mfglist_fuzzers
 
 run=$root/build/fuzz/run
 findings=$root/build/fuzz/findings
@@ -39,7 +36,7 @@ for source in fuzz/*_fuzz.cpp; do
     mkdir -p "$corpus" "$scratch"
     echo "==== fuzz: $name for ${seconds}s"
     # New inputs go to the first folder: the committed seeds stay as they are.
-    if TMPDIR=$scratch "build/fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 \
+    if TMPDIR=$scratch "build/sanitize/fuzz/$target" -max_total_time="$seconds" -timeout=10 \
         -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
         -artifact_prefix="$findings/$name-" "$corpus" "fuzz/corpus/$name" >"$run/$name.log" 2>&1; then
         grep -E '^Done [0-9]+ runs' "$run/$name.log" | tail -1 || true

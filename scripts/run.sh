@@ -12,9 +12,9 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 bash scripts/install-deps.sh
 
-cmake -S "$root" -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/native -j "$jobs" --target mfglist mfglist_tool >/dev/null
-cmake -S "$root" -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$root" -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build build/windows -j "$jobs" --target mfglist mfglist_tool >/dev/null
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native suite, the native suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for a
-# short time (so that they keep building and their checks keep holding), and
-# the Windows suite (cross-built with mingw-w64, run under Wine in a prefix
-# of its own).
+# AddressSanitizer and UndefinedBehaviorSanitizer (a clang build that also
+# holds the fuzz targets), each fuzz target for a short time (so that they
+# keep building and their checks keep holding), and the Windows suite
+# (cross-built with mingw-w64, run under Wine in a prefix of its own).
+# The builds are Release (no debug information, which would cost about
+# half as much build time again); MFGLIST_BUILD_TYPE names another.
 # Installs what is missing first (as root, from Debian's packages).
 #
 #   scripts/test.sh                      every suite
@@ -12,6 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
+build_type=${MFGLIST_BUILD_TYPE:-Release}
 
 bash scripts/install-deps.sh --fuzz
 
@@ -19,7 +22,7 @@ build_suite() {  # name build-dir cmake-args...
     local name=$1 dir=$2
     shift 2
     echo "==== $name: configure and build"
-    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
 }
 test_suite() {  # name build-dir
@@ -36,7 +39,10 @@ suites=("$@")
 wanted() { [[ " ${suites[*]} " == *" $1 "* ]]; }
 
 wanted native && run_suite native build/native
-wanted sanitizers && run_suite sanitizers build/sanitize -DMFGLIST_SANITIZE=ON
+if wanted sanitizers; then
+    bash scripts/sanitize-build.sh
+    test_suite sanitizers build/sanitize
+fi
 wanted fuzz && bash scripts/fuzz.sh 15
 wanted windows || { echo "==== suites passed: ${suites[*]}"; exit 0; }
 
@@ -50,7 +56,7 @@ if [ "$MFGLIST_WINEARCH" = win32 ]; then
 else
     echo "==== windows: this machine executes no 32-bit code; the Windows suite runs the x86_64 build under the 64-bit Wine"
     echo "==== windows i686: configure, build the DLL, check its tables"
-    cmake -S "$root" -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    cmake -S "$root" -B build/windows -G Ninja -DCMAKE_BUILD_TYPE="$build_type" \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
     cmake --build build/windows -j "$jobs" --target mfglist
     (cd build/windows && ctest --output-on-failure -R '^library_')

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "tool_support.h"
@@ -40,19 +41,30 @@ int spawnAndWait(const fs::path& program, const std::vector<std::string>& args,
     const std::string application = fs::path(program).make_preferred().string();
     std::string commandLine = quote(application);
     for (const std::string& arg : args) commandLine += " " + quote(arg);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = openInherited(input, false);
-    startup.hStdOutput = openInherited(output, true);
-    startup.hStdError = openInherited(error, true);
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr,
-                                        TRUE, 0, nullptr, nullptr, &startup, &process);
-    CloseHandle(startup.hStdInput);
-    CloseHandle(startup.hStdOutput);
-    CloseHandle(startup.hStdError);
-    if (!started) return -1;
+    // Under a busy Wine server a start now and then fails for a moment (the
+    // suite has seen it once in many runs): a few tries tell that apart
+    // from a program that cannot start, whose reason is then printed.
+    DWORD reason = 0;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (attempt > 0) Sleep(250);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = openInherited(input, false);
+        startup.hStdOutput = openInherited(output, true);
+        startup.hStdError = openInherited(error, true);
+        const BOOL started = CreateProcessA(application.c_str(), commandLine.data(), nullptr,
+                                            nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+        reason = started ? 0 : GetLastError();
+        CloseHandle(startup.hStdInput);
+        CloseHandle(startup.hStdOutput);
+        CloseHandle(startup.hStdError);
+        if (started) break;
+        std::fprintf(stderr, "spawn: cannot start %s (error %lu), try %d of 4\n",
+                     commandLine.c_str(), static_cast<unsigned long>(reason), attempt + 1);
+    }
+    if (reason != 0) return -1;
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 0;
     GetExitCodeProcess(process.hProcess, &status);
