@@ -120,6 +120,8 @@ TEST_F(LintCommand, FindingsAreEditorLinesWithHintsAndTheStatusSaysWhetherToFail
     EXPECT_EQ(runTool({"lint", folder.string(), "--disable", "unknown-key"}).status, 0);
     EXPECT_EQ(runTool({"lint", folder.string(), "--disable", "unknown-key", "--strict"}).status, 1);
     expectOneErrorLine(runTool({"lint", folder.string(), "--disable", "no-such-rule"}), "no-such-rule");
+    expectOneErrorLine(runTool({"lint", folder.string(), "--disable", "bad-numbr"}),
+                       "(did you mean bad-number?)");
     EXPECT_EQ(runTool({"lint", (scratch / "none").string()}).status, 2);
     EXPECT_EQ(runTool({"lint", cdrom().string()}).status, 2);  // no MfgProc.ini there
     EXPECT_EQ(runTool({"lint", folder.string(), "--json", "--sarif"}).status, 2);

@@ -1,5 +1,9 @@
 #include "rules.h"
 
+#include <algorithm>
+
+#include "checks.h"
+
 namespace mfgtool::lint {
 
 const char* severityName(Severity severity) {
@@ -54,6 +58,8 @@ const std::vector<Rule>& allRules() {
          "an 8-character HARDID that gives way to a 16-character one"},
         {"missing-on-media", "media", Severity::error,
          "a program path that does not exist on the media"},
+        {"unknown-rule", "comments", Severity::warning,
+         "a name in a '; mfglist-lint: disable=' comment that is no rule or category"},
     };
     return rules;
 }
@@ -68,6 +74,18 @@ bool isRuleOrCategory(std::string_view name) {
     for (const Rule& rule : allRules())
         if (name == rule.name || name == rule.category) return true;
     return false;
+}
+
+std::string unknownRuleText(std::string_view name) {
+    std::vector<std::string> names;
+    for (const Rule& rule : allRules()) {
+        names.emplace_back(rule.name);
+        if (std::find(names.begin(), names.end(), rule.category) == names.end())
+            names.emplace_back(rule.category);
+    }
+    const std::string near = closestName(name, names);
+    return "no rule or category " + std::string(name) +
+           (near.empty() ? "" : " (did you mean " + near + "?)");
 }
 
 bool isDisabled(std::string_view rule, const std::vector<std::string>& disabled) {
