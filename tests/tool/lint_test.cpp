@@ -124,6 +124,7 @@ TEST_F(LintCommand, FindingsAreEditorLinesWithHintsAndTheStatusSaysWhetherToFail
                        "(did you mean bad-number?)");
     EXPECT_EQ(runTool({"lint", (scratch / "none").string()}).status, 2);
     EXPECT_EQ(runTool({"lint", cdrom().string()}).status, 2);  // no MfgProc.ini there
+    expectOneErrorLine(runTool({"lint", factory().string(), "--cdrom"}), "leave out --cdrom");
     EXPECT_EQ(runTool({"lint", folder.string(), "--json", "--sarif"}).status, 2);
 }
 

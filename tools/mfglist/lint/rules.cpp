@@ -52,6 +52,8 @@ const std::vector<Rule>& allRules() {
         {"software-in-driver-file", "selection", Severity::warning,
          "a SOFTWARE entry in DrvProc.ini or DrvCofg.ini, which is never listed"},
         {"duplicate-section", "selection", Severity::warning, "a section name given twice"},
+        {"unread-process-file", "selection", Severity::note,
+         "a MfgProc.ini beside the CD-ROM files, which CD-ROM mode never reads"},
         {"shadowed-entry", "cdrom-order", Severity::warning,
          "a driver that another with the same HARDID always keeps out"},
         {"family-superseded", "cdrom-order", Severity::note,
