@@ -65,7 +65,8 @@ std::string fitPlaceText(const ShownPlace& place, std::size_t width) {
     // is called, the folder least.  So the folder goes first (from the left,
     // as a path is cut), then the end of the section, then the end of the
     // name; the line goes last.
-    constexpr std::size_t kEllipsisWidth = 3;
+    constexpr std::size_t kEllipsisWidth = 3;  // fitCell's "..."
+    constexpr std::size_t kBracketsWidth = 3;  // " [" and "]"
     const PlaceParts parts = splitPlace(place);
     const std::string at = parts.name + parts.line;
     const std::string section = " [" + place.section + "]";
@@ -73,9 +74,9 @@ std::string fitPlaceText(const ShownPlace& place, std::size_t width) {
     const std::size_t sectionWidth = displayWidth(section);
     if (!parts.folder.empty() && width >= atWidth + sectionWidth + kEllipsisWidth)
         return fitCell(parts.folder, width - atWidth - sectionWidth, true) + at + section;
-    const std::size_t brackets = 3;  // " [" and "]"
-    if (width > atWidth + brackets + kEllipsisWidth)
-        return at + " [" + fitCell(place.section, width - atWidth - brackets, false) + "]";
+    // A folder without room for its "..." is left out.
+    if (width > atWidth + kBracketsWidth + kEllipsisWidth)
+        return at + " [" + fitCell(place.section, width - atWidth - kBracketsWidth, false) + "]";
     if (width >= atWidth) return at;
     const std::size_t lineWidth = parts.line.size();
     if (width > lineWidth + kEllipsisWidth)
@@ -155,17 +156,18 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
         const bool sourced = !context.sources.empty();
         if (sourced) {
             // Never narrower than a source's file name and line (unless an
-            // odd name is very long): they say where the entry is.
-            constexpr std::size_t kLongestKept = 40;
-            // The others give up what they have beyond a comfortable width
+            // odd name is very long): they say where the entry is.  The other
+            // columns give up what they have beyond a comfortable width
             // before the section is cut.
+            constexpr std::size_t kLongestKept = 40;
             std::size_t kept = 0;
             std::size_t whole = 0;
             for (const auto& source : context.sources)
                 if (source) {
                     const PlaceParts parts = splitPlace(*source);
                     kept = std::max(kept, displayWidth(parts.name + parts.line));
-                    whole = std::max(whole, displayWidth(placeText(*source)) - parts.folder.size());
+                    whole = std::max(whole, displayWidth(placeText(*source)) -
+                                               displayWidth(parts.folder));
                 }
             TableColumn column{"SOURCE", false, true, true, std::min(whole, kLongestKept),
                                std::min(kept, kLongestKept)};
