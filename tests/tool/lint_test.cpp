@@ -91,13 +91,20 @@ class LintCommand : public ToolTest {};
 
 TEST_F(LintCommand, ExamplesHaveNoErrors) {
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"lint", factory().string()},
+             {"lint", factory().string(), "--disable", "entry-without-group"},
              {"lint", cdrom().string(), "--cdrom"},
              {"lint", cdrom().string(), "--cdrom", "--windows", "xp"}}) {
         const Outcome outcome = runTool(args);
         EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
         EXPECT_EQ(outcome.out.find(": error: "), std::string::npos) << outcome.out;
     }
+    // But for its spare entry without GROUP, which no run lists.
+    const Outcome factoryLint = runTool({"lint", factory().string()});
+    EXPECT_EQ(factoryLint.status, 1);
+    EXPECT_EQ(lines(factoryLint.out).front(),
+              factory().string() + "/MfgProc.ini:87:1: error: [SPARE_VGA] has an entry's keys "
+                                   "but no GROUP: the group filter refuses it, so it is never "
+                                   "listed, for any group [entry-without-group]");
 }
 
 TEST_F(LintCommand, FindingsAreEditorLinesWithHintsAndTheStatusSaysWhetherToFail) {
@@ -120,8 +127,11 @@ TEST_F(LintCommand, FindingsAreEditorLinesWithHintsAndTheStatusSaysWhetherToFail
     EXPECT_EQ(runTool({"lint", folder.string(), "--disable", "unknown-key"}).status, 0);
     EXPECT_EQ(runTool({"lint", folder.string(), "--disable", "unknown-key", "--strict"}).status, 1);
     expectOneErrorLine(runTool({"lint", folder.string(), "--disable", "no-such-rule"}), "no-such-rule");
+    expectOneErrorLine(runTool({"lint", folder.string(), "--disable", "bad-numbr"}),
+                       "(did you mean bad-number?)");
     EXPECT_EQ(runTool({"lint", (scratch / "none").string()}).status, 2);
     EXPECT_EQ(runTool({"lint", cdrom().string()}).status, 2);  // no MfgProc.ini there
+    expectOneErrorLine(runTool({"lint", factory().string(), "--cdrom"}), "leave out --cdrom");
     EXPECT_EQ(runTool({"lint", folder.string(), "--json", "--sarif"}).status, 2);
 }
 

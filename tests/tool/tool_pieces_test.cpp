@@ -1,12 +1,13 @@
 // The tool's pure pieces, called directly: table fitting and cell cutting by
-// display width, the list-file reader, code-page text, ID files, and the
-// comparison of two lists.
+// display width (a source's place too), the list-file reader, code-page
+// text, ID files, and the comparison of two lists.
 #include <gtest/gtest.h>
 
 #include "diff.h"
 #include "errors.h"
 #include "ids.h"
 #include "list_file.h"
+#include "report.h"
 #include "table.h"
 #include "text_encoding.h"
 
@@ -48,6 +49,30 @@ TEST(ToolTable, ColumnsAlignByDisplayWidthAndFitTheWidth) {
     EXPECT_EQ(lines[2], "  ab    22");
     for (const std::string& line : renderTable(columns, {{kKanji + kKanji + kKanji, "1"}}, 12))
         EXPECT_LE(displayWidth(line), 12u) << line;
+}
+
+TEST(ToolTable, ASourceGivesUpItsFolderThenItsSectionThenItsFileName) {
+    const ShownPlace nested{"cd\\DRIVERS\\DrvProc.ini", "HOTFIX_USB", 30};
+    const ShownPlace wide{"MfgProc.ini", kKanji + kKanji, 7};
+    const struct {
+        const ShownPlace& place;
+        std::size_t width;
+        std::string cut;
+    } cases[] = {
+        {nested, 40, "cd\\DRIVERS\\DrvProc.ini:30 [HOTFIX_USB]"},
+        {nested, 33, "...RS\\DrvProc.ini:30 [HOTFIX_USB]"},
+        {nested, 29, "DrvProc.ini:30 [HOTFIX_USB]"},
+        {nested, 22, "DrvProc.ini:30 [HO...]"},
+        {nested, 16, "DrvProc.ini:30"},
+        {nested, 10, "DrvP...:30"},
+        {wide, 22, "MfgProc.ini:7 [\xE6\xBC\xA2...]"},  // a wide character is not halved
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        const std::string cut = fitPlaceText(c.place, c.width);
+        EXPECT_EQ(cut, c.cut);
+        EXPECT_LE(displayWidth(cut), c.width);
+    }
 }
 
 TEST(ToolListFile, FirstSectionAndKeyWinWithoutRegardToCase) {

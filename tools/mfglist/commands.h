@@ -24,11 +24,15 @@ struct RunOptions {
     std::optional<std::string> library;
 };
 
-struct PreviewOptions : RunOptions {
+// What a command that runs the list and shows it does with the result.
+struct ListOutputOptions {
     std::optional<std::string> output;
     bool trace = false;
     bool json = false;
     bool allowEmpty = false;
+};
+
+struct PreviewOptions : RunOptions, ListOutputOptions {
     std::optional<int> width;
 };
 

@@ -32,12 +32,7 @@ CLI::App* addExplainCommand(CLI::App& app, ExplainOptions& options) {
     CLI::App* command = app.add_subcommand(
         "explain", "Tell why each section of the process files is in the list or not.");
     addRunOptions(*command, options);
-    command->add_option("--output", options.output,
-                        "Keep the list file here (replaced); default: a temporary file");
-    command->add_flag("--trace", options.trace, "Show the library's trace of this run");
-    addJsonOption(*command, options.json);
-    command->add_flag("--allow-empty", options.allowEmpty,
-                      "A list without entries is a success (status 0), not status 4");
+    addListOutputOptions(*command, options);
     command->footer(std::string("\n") + kExplainFooter + "\n" + kExitStatusHelp);
     return command;
 }

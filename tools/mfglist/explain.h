@@ -16,12 +16,7 @@
 
 namespace mfgtool {
 
-struct ExplainOptions : RunOptions {
-    std::optional<std::string> output;
-    bool trace = false;
-    bool json = false;
-    bool allowEmpty = false;
-};
+struct ExplainOptions : RunOptions, ListOutputOptions {};
 
 // Adds the explain command and its options (preview's run options) to `app`.
 CLI::App* addExplainCommand(CLI::App& app, ExplainOptions& options);

@@ -37,8 +37,8 @@ lint::LintOptions lintOptionsOf(const LintCommandOptions& options) {
     };
     for (const std::string& name : options.disabled) {
         if (!lint::isRuleOrCategory(name))
-            throw UsageError("--disable " + name +
-                             ": no such rule or category; 'mfglist lint --help' lists them");
+            throw UsageError("--disable: " + lint::unknownRuleText(name) +
+                             "; 'mfglist lint --help' lists them");
     }
     lintOptions.disabled = options.disabled;
     return lintOptions;

@@ -122,12 +122,7 @@ int main(int argc, char** argv) {
     CLI::App* previewCommand = app.add_subcommand(
         "preview", "Show the install list that the library makes from a folder of process files.");
     addRunOptions(*previewCommand, preview);
-    previewCommand->add_option("--output", preview.output,
-                               "Keep the list file here (replaced); default: a temporary file");
-    previewCommand->add_flag("--trace", preview.trace, "Show the library's trace of this run");
-    addJsonOption(*previewCommand, preview.json);
-    previewCommand->add_flag("--allow-empty", preview.allowEmpty,
-                             "A list without entries is a success (status 0), not status 4");
+    addListOutputOptions(*previewCommand, preview);
     previewCommand->add_option("--width", preview.width,
                                "Cut the table to this many columns (default: the terminal's; "
                                "no cutting into a file or pipe)");

@@ -43,6 +43,15 @@ void addRunOptions(CLI::App& command, RunOptions& options) {
     command.add_option("--library", options.library, kLibraryHelp);
 }
 
+void addListOutputOptions(CLI::App& command, ListOutputOptions& options) {
+    command.add_option("--output", options.output,
+                       "Keep the list file here (replaced); default: a temporary file");
+    command.add_flag("--trace", options.trace, "Show the library's trace of this run");
+    addJsonOption(command, options.json);
+    command.add_flag("--allow-empty", options.allowEmpty,
+                     "A list without entries is a success (status 0), not status 4");
+}
+
 void addJsonOption(CLI::App& command, bool& json) {
     command.add_flag("--json", json,
                      "Print JSON (docs/mfglist.schema.json); errors too, on standard output");

@@ -16,6 +16,10 @@ extern const char* const kExitStatusHelp;
 // --windows, --library.
 void addRunOptions(CLI::App& command, RunOptions& options);
 
+// --output, --trace, --json, --allow-empty: what a command that runs the
+// list does with it.
+void addListOutputOptions(CLI::App& command, ListOutputOptions& options);
+
 // --json: the output as the JSON of docs/mfglist.schema.json.
 void addJsonOption(CLI::App& command, bool& json);
 

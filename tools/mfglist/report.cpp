@@ -29,6 +29,20 @@ const char* kindLabel(const Plan& plan) {
     return plan.listKind == LIST_SOFTWARE ? "software list" : "driver list";
 }
 
+// A place as placeText shows it: folder + name + line + " [" + section + "]".
+struct PlaceParts {
+    std::string folder;  // with its closing separator; empty for a file in the previewed folder
+    std::string name;
+    std::string line;  // ":LINE"
+};
+
+PlaceParts splitPlace(const ShownPlace& place) {
+    const std::size_t slash = place.file.find_last_of("\\/");
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return {place.file.substr(0, nameStart), place.file.substr(nameStart),
+            ":" + std::to_string(place.line)};
+}
+
 }  // namespace
 
 std::string fileInFolder(const std::string& path, const std::string& folderForLibrary,
@@ -42,6 +56,32 @@ std::string fileInFolder(const std::string& path, const std::string& folderForLi
 
 std::string placeText(const ShownPlace& place) {
     return place.file + ":" + std::to_string(place.line) + " [" + place.section + "]";
+}
+
+std::string fitPlaceText(const ShownPlace& place, std::size_t width) {
+    const std::string whole = placeText(place);
+    if (displayWidth(whole) <= width) return whole;
+    // The file's name and line say where the entry is, the section what it
+    // is called, the folder least.  So the folder goes first (from the left,
+    // as a path is cut), then the end of the section, then the end of the
+    // name; the line goes last.
+    constexpr std::size_t kEllipsisWidth = 3;  // fitCell's "..."
+    constexpr std::size_t kBracketsWidth = 3;  // " [" and "]"
+    const PlaceParts parts = splitPlace(place);
+    const std::string at = parts.name + parts.line;
+    const std::string section = " [" + place.section + "]";
+    const std::size_t atWidth = displayWidth(at);
+    const std::size_t sectionWidth = displayWidth(section);
+    if (!parts.folder.empty() && width >= atWidth + sectionWidth + kEllipsisWidth)
+        return fitCell(parts.folder, width - atWidth - sectionWidth, true) + at + section;
+    // A folder without room for its "..." is left out.
+    if (width > atWidth + kBracketsWidth + kEllipsisWidth)
+        return at + " [" + fitCell(place.section, width - atWidth - kBracketsWidth, false) + "]";
+    if (width >= atWidth) return at;
+    const std::size_t lineWidth = parts.line.size();
+    if (width > lineWidth + kEllipsisWidth)
+        return fitCell(parts.name, width - lineWidth, false) + parts.line;
+    return fitCell(at, width, false);
 }
 
 Json placeJson(const ShownPlace& place) {
@@ -115,14 +155,28 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
         };
         const bool sourced = !context.sources.empty();
         if (sourced) {
-            // Cut from the left, and never into the section's name (unless
-            // an odd one is very long): the section says most, the file least.
-            constexpr std::size_t kLongestKeptSection = 24;
-            std::size_t section = 0;
+            // Never narrower than a source's file name and line (unless an
+            // odd name is very long): they say where the entry is.  The other
+            // columns give up what they have beyond a comfortable width
+            // before the section is cut.
+            constexpr std::size_t kLongestKept = 40;
+            std::size_t kept = 0;
+            std::size_t whole = 0;
             for (const auto& source : context.sources)
-                if (source) section = std::max(section, displayWidth(source->section) + 2);
-            columns.push_back({"SOURCE", false, true, true, 24,
-                               std::min(section, kLongestKeptSection) + 3});
+                if (source) {
+                    const PlaceParts parts = splitPlace(*source);
+                    kept = std::max(kept, displayWidth(parts.name + parts.line));
+                    whole = std::max(whole, displayWidth(placeText(*source)) -
+                                               displayWidth(parts.folder));
+                }
+            TableColumn column{"SOURCE", false, true, true, std::min(whole, kLongestKept),
+                               std::min(kept, kLongestKept)};
+            column.cut = [&context](std::size_t entry, std::size_t fit) {
+                return entry < context.sources.size() && context.sources[entry]
+                           ? fitPlaceText(*context.sources[entry], fit)
+                           : std::string();
+            };
+            columns.push_back(std::move(column));
         }
         std::vector<std::vector<std::string>> rows;
         for (std::size_t i = 0; i < run.list.entries.size(); ++i) {

@@ -31,6 +31,9 @@ std::string fileInFolder(const std::string& path, const std::string& folderForLi
 
 // "DrvProc.ini:51 [VGA_C0DE]"
 std::string placeText(const ShownPlace& place);
+// placeText cut to `width` columns: the folder first, then the end of the
+// section, then the end of the file's name, the line last.
+std::string fitPlaceText(const ShownPlace& place, std::size_t width);
 Json placeJson(const ShownPlace& place);
 
 struct ReportContext {

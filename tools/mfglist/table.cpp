@@ -1,6 +1,7 @@
 #include "table.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "text_encoding.h"
 
@@ -56,11 +57,14 @@ std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
         }
     }
 
-    const auto line = [&](const std::vector<std::string>& cells, bool header) {
+    // `row` is the body row of `cells`, none for the header.
+    const auto line = [&](const std::vector<std::string>& cells, std::optional<std::size_t> row) {
         std::string out(kIndent, ' ');
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const std::string& text = c < cells.size() ? cells[c] : std::string();
-            const std::string cell = fitCell(text, widths[c], columns[c].keepEnd && !header);
+            const bool cutByColumn = row && columns[c].cut && displayWidth(text) > widths[c];
+            const std::string cell = cutByColumn ? columns[c].cut(*row, widths[c])
+                                                 : fitCell(text, widths[c], columns[c].keepEnd && row);
             const std::string pad(widths[c] - displayWidth(cell), ' ');
             if (c) out.append(kGap, ' ');
             out += columns[c].alignRight ? pad + cell : cell + pad;
@@ -72,8 +76,8 @@ std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
     std::vector<std::string> lines;
     std::vector<std::string> headers;
     for (const TableColumn& column : columns) headers.push_back(column.header);
-    lines.push_back(line(headers, true));
-    for (const auto& row : rows) lines.push_back(line(row, false));
+    lines.push_back(line(headers, std::nullopt));
+    for (std::size_t r = 0; r < rows.size(); ++r) lines.push_back(line(rows[r], r));
     return lines;
 }
 

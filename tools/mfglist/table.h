@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct TableColumn {
     bool keepEnd = false;         // cut from the left: the end of a path says most
     std::size_t comfortable = 0;  // shrinking columns give up width below this last
     std::size_t least = 0;        // a shrinking column never goes below this (0: the table's floor)
+    // Cuts the cell of body row `row` to `width` columns, for a column whose
+    // cells say more in some parts than in others; unset: fitCell.
+    std::function<std::string(std::size_t row, std::size_t width)> cut = {};
 };
 
 // Text is UTF-8 and widths are terminal columns: a double-width character

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "checks.h"
+#include "rules.h"
 #include "profile/profile_syntax.h"
 
 namespace mfgtool::lint {
@@ -12,8 +13,9 @@ namespace {
 
 constexpr std::string_view kDisableComment = "mfglist-lint:";
 
-// "; mfglist-lint: disable=RULE,RULE" switches rules off for the file.
-void readDisableComment(std::string_view content, std::vector<std::string>& disabled) {
+// "; mfglist-lint: disable=RULE,RULE" switches rules off for the file; a
+// name that is no rule or category switches nothing off, and says so.
+void readDisableComment(FileCheck& check, std::string_view content, std::uint64_t line) {
     std::string_view rest = syntax::trimProfileBlanksLeft(content);
     if (rest.empty() || rest[0] != ';') return;
     rest = syntax::trimProfileBlanksLeft(rest.substr(1));
@@ -24,12 +26,17 @@ void readDisableComment(std::string_view content, std::vector<std::string>& disa
     rest = rest.substr(kDisable.size());
     while (!rest.empty()) {
         const std::size_t comma = rest.find(',');
-        std::string name(rest.substr(0, comma));
+        std::string_view name = syntax::trimProfileBlanksLeft(rest.substr(0, comma));
         while (!name.empty() && syntax::isProfileBlank(static_cast<unsigned char>(name.back())))
-            name.pop_back();
-        while (!name.empty() && syntax::isProfileBlank(static_cast<unsigned char>(name.front())))
-            name.erase(0, 1);
-        if (!name.empty()) disabled.push_back(name);
+            name.remove_suffix(1);
+        if (isRuleOrCategory(name)) {
+            check.disabledHere.emplace_back(name);
+        } else if (!name.empty()) {
+            const std::size_t offset = static_cast<std::size_t>(name.data() - content.data());
+            check.report(line, columnOf(content, offset, check.cp), "unknown-rule",
+                         unknownRuleText(name) + ": this comment switches nothing off by it",
+                         "spell it as 'mfglist lint --help' lists the rules and categories");
+        }
         if (comma == std::string_view::npos) break;
         rest = rest.substr(comma + 1);
     }
@@ -102,7 +109,7 @@ void checkEncoding(FileCheck& check) {
         const std::string_view content = text.substr(span.begin, span.contentEnd - span.begin);
         const std::uint64_t here = line;
         line += syntax::countEditorLineEnds(text.substr(span.contentEnd, span.end - span.contentEnd));
-        readDisableComment(content, check.disabledHere);
+        readDisableComment(check, content, here);
 
         const std::size_t nul = content.find('\0');
         if (nul != std::string_view::npos) {

@@ -103,11 +103,30 @@ LintResult lintFolder(const LintOptions& options) {
         std::vector<Finding> found = lintProcessFile(bytes.str(), name, shown, options);
         std::move(found.begin(), found.end(), std::back_inserter(result.findings));
     }
+    // CD-ROM mode reads its three files only: a process file beside them is
+    // somebody's work the line never sees.
+    const std::optional<fs::path> unread =
+        options.cdrom ? findInFolder(folder, kProcessFile) : std::nullopt;
     if (result.files.empty()) {
         throw LintInputError(options.cdrom
-                                 ? "no DrvProc.ini, DrvCofg.ini or SoftProc.ini in " + options.folder
+                                 ? "no DrvProc.ini, DrvCofg.ini or SoftProc.ini in " +
+                                       options.folder +
+                                       (unread ? " (for its MfgProc.ini leave out --cdrom)" : "")
                                  : "no MfgProc.ini in " + options.folder +
                                        " (for CD-ROM media add --cdrom)");
+    }
+    if (unread && !isDisabled("unread-process-file", options.disabled)) {
+        Finding note;
+        note.file = shownPath(options.folder, *unread);
+        note.line = note.column = 1;
+        note.severity = Severity::note;
+        note.rule = "unread-process-file";
+        note.message = std::string(kProcessFile) +
+                       " is not read in CD-ROM mode: the library reads DrvProc.ini, DrvCofg.ini "
+                       "and SoftProc.ini here";
+        note.hint = "lint it without --cdrom if the line runs it (-P); remove it from the media "
+                    "otherwise";
+        result.findings.push_back(std::move(note));
     }
     // Each file's findings are in line order already.
     std::stable_sort(result.findings.begin(), result.findings.end(),

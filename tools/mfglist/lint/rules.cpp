@@ -1,5 +1,9 @@
 #include "rules.h"
 
+#include <algorithm>
+
+#include "checks.h"
+
 namespace mfgtool::lint {
 
 const char* severityName(Severity severity) {
@@ -43,17 +47,23 @@ const std::vector<Rule>& allRules() {
          "a group that has no settings section"},
         {"group-without-entries", "selection", Severity::error,
          "a group asked for that no entry belongs to"},
+        {"entry-without-group", "selection", Severity::error,
+         "an entry without GROUP, which no group's list takes"},
         {"missing-exepath", "selection", Severity::error,
          "an entry without a program for the Windows asked"},
         {"software-in-driver-file", "selection", Severity::warning,
          "a SOFTWARE entry in DrvProc.ini or DrvCofg.ini, which is never listed"},
         {"duplicate-section", "selection", Severity::warning, "a section name given twice"},
+        {"unread-process-file", "selection", Severity::note,
+         "a MfgProc.ini beside the CD-ROM files, which CD-ROM mode never reads"},
         {"shadowed-entry", "cdrom-order", Severity::warning,
          "a driver that another with the same HARDID always keeps out"},
         {"family-superseded", "cdrom-order", Severity::note,
          "an 8-character HARDID that gives way to a 16-character one"},
         {"missing-on-media", "media", Severity::error,
          "a program path that does not exist on the media"},
+        {"unknown-rule", "comments", Severity::warning,
+         "a name in a '; mfglist-lint: disable=' comment that is no rule or category"},
     };
     return rules;
 }
@@ -68,6 +78,18 @@ bool isRuleOrCategory(std::string_view name) {
     for (const Rule& rule : allRules())
         if (name == rule.name || name == rule.category) return true;
     return false;
+}
+
+std::string unknownRuleText(std::string_view name) {
+    std::vector<std::string> names;
+    for (const Rule& rule : allRules()) {
+        names.emplace_back(rule.name);
+        if (std::find(names.begin(), names.end(), rule.category) == names.end())
+            names.emplace_back(rule.category);
+    }
+    const std::string near = closestName(name, names);
+    return "no rule or category " + std::string(name) +
+           (near.empty() ? "" : " (did you mean " + near + "?)");
 }
 
 bool isDisabled(std::string_view rule, const std::vector<std::string>& disabled) {

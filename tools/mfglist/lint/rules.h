@@ -13,7 +13,7 @@ namespace mfgtool::lint {
 
 struct Rule {
     const char* name;
-    const char* category;  // encoding, keys, values, selection, cdrom-order, media
+    const char* category;  // encoding, keys, values, selection, cdrom-order, media, comments
     Severity severity;     // the usual severity; a finding may say less or more
     const char* summary;
 };
@@ -21,6 +21,10 @@ struct Rule {
 const std::vector<Rule>& allRules();
 const Rule* findRule(std::string_view name);
 bool isRuleOrCategory(std::string_view name);
+
+// "no rule or category NAME", with the name it is likely a misspelling of:
+// one wording for --disable and for a file's disable comment.
+std::string unknownRuleText(std::string_view name);
 
 // True when `disabled` (rule or category names) switches `rule` off.
 bool isDisabled(std::string_view rule, const std::vector<std::string>& disabled);

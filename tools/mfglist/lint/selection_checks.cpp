@@ -1,5 +1,7 @@
 // Selection: entries that no run lists, or lists without what it needs.
+#include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 
 #include "checks.h"
@@ -25,6 +27,13 @@ void checkDuplicateSections(FileCheck& check) {
                          "): both are read as entries, but a lookup by name finds the first",
                      "give each section a name of its own");
     }
+}
+
+// GROUP itself (given, but empty) and the keys only an entry is read for.
+bool isEntryKey(const FileCheck& check, const KeyLine& key) {
+    for (int k = static_cast<int>(Key::group); k <= static_cast<int>(Key::selectPath); ++k)
+        if (mfg::text::equalsNoCase(key.name, keyName(static_cast<Key>(k)), check.cp)) return true;
+    return false;
 }
 
 struct GroupUse {
@@ -86,6 +95,36 @@ void checkGroups(FileCheck& check) {
     }
 }
 
+// A section without GROUP is a group's settings when an entry names it,
+// and an entry that lost its GROUP when it has an entry's keys: the group
+// filter refuses a section whose GROUP is empty, so no run lists it.
+void checkEntriesWithoutGroup(FileCheck& check) {
+    if (!check.hasGroups()) return;
+    std::set<std::string> groupNames;
+    for (const SectionView& section : check.view.sections) {
+        const std::string group = check.value(section, Key::group);
+        if (!group.empty()) groupNames.insert(mfg::text::toUpperAscii(group, check.cp));
+    }
+    const std::string asked = check.options.groups.empty() ? "PRELOAD" : check.options.groups.front();
+    for (const SectionView& section : check.view.sections) {
+        if (!check.value(section, Key::group).empty() ||
+            groupNames.count(mfg::text::toUpperAscii(section.trimmedName, check.cp)))
+            continue;
+        if (check.role == FileRole::softProc && !check.isSoftware(section)) continue;
+        const bool entry = std::any_of(section.keys.begin(), section.keys.end(),
+                                       [&](const KeyLine& key) { return isEntryKey(check, key); });
+        if (!entry) continue;
+        // At an empty GROUP= where there is one, else at the header.
+        const KeyLine* group = check.key(section, Key::group);
+        check.report(group ? group->line : section.line, group ? group->valueColumn : 1,
+                     "entry-without-group",
+                     sectionLabel(section) +
+                         (group ? " has an empty GROUP" : " has an entry's keys but no GROUP") +
+                         ": the group filter refuses it, so it is never listed, for any group",
+                     "add GROUP=" + asked + " (the group whose list should take it)");
+    }
+}
+
 void checkPrograms(FileCheck& check) {
     const bool asked = check.options.windows.has_value() || check.role == FileRole::mfgProc;
     for (const SectionView& section : check.view.sections) {
@@ -122,6 +161,7 @@ void checkSoftwareInDriverFile(FileCheck& check) {
 void checkSelection(FileCheck& check) {
     checkDuplicateSections(check);
     checkGroups(check);
+    checkEntriesWithoutGroup(check);
     checkPrograms(check);
     checkSoftwareInDriverFile(check);
 }
