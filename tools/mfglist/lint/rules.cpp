@@ -47,7 +47,7 @@ const std::vector<Rule>& allRules() {
          "a group that has no settings section"},
         {"group-without-entries", "selection", Severity::error,
          "a group asked for that no entry belongs to"},
-        {"entry-without-group", "selection", Severity::error,
+        {"entry-without-group", "selection", Severity::warning,
          "an entry without GROUP, which no group's list takes"},
         {"missing-exepath", "selection", Severity::error,
          "an entry without a program for the Windows asked"},
