@@ -74,13 +74,24 @@ void forEachComponent(std::string_view rest, const text::CodePage& cp, Use use) 
     if (rest.size() > start) use(rest.substr(start));
 }
 
+// The settings of the run this thread is in, while it holds them.
+struct RunHold {
+    int depth = 0;
+    HeldRunSettings settings;
+};
+thread_local RunHold t_runHold;
+
 // Calls `use(letter, folder)` for each well-formed entry of MFGLIST_DRIVES,
 // in order (a later entry for a letter overrides an earlier one).
 // Malformed entries are skipped.
 template <typename Use>
 void forEachDriveMapping(Use use) {
-    const char* value = std::getenv("MFGLIST_DRIVES");
-    std::string_view rest = value ? value : "";
+    std::string_view rest;
+    if (const HeldRunSettings* held = heldRunSettings()) {
+        if (held->drives) rest = *held->drives;
+    } else if (const char* value = std::getenv("MFGLIST_DRIVES")) {
+        rest = value;
+    }
     while (!rest.empty()) {
         const std::size_t end = rest.find(';');
         std::string_view item = rest.substr(0, end);
@@ -114,6 +125,10 @@ std::string currentDirectory() {
 }
 
 }  // namespace
+
+const HeldRunSettings* heldRunSettings() {
+    return t_runHold.depth > 0 ? &t_runHold.settings : nullptr;
+}
 
 std::vector<DriveMapping> driveMap() {
     std::vector<DriveMapping> map;
@@ -218,3 +233,17 @@ std::string toWindowsPath(const std::string& nativePath) {
 }
 
 }  // namespace mfg::platform::posix
+
+namespace mfg::platform {
+
+RunSettingsHeld::RunSettingsHeld() {
+    posix::RunHold& hold = posix::t_runHold;
+    if (hold.depth++ > 0) return;
+    const char* drives = std::getenv("MFGLIST_DRIVES");
+    hold.settings.drives = drives ? std::optional<std::string>(drives) : std::nullopt;
+    hold.settings.codePage = posix::codePageOfEnvironment();
+}
+
+RunSettingsHeld::~RunSettingsHeld() { --posix::t_runHold.depth; }
+
+}  // namespace mfg::platform
