@@ -60,6 +60,7 @@ public:
     ~RunValuesHeld() {
         list_.holdsRunValues = false;
         list_.windowsDirOfRun.reset();
+        list_.hostIdsOfRun.reset();
     }
     RunValuesHeld(const RunValuesHeld&) = delete;
     RunValuesHeld& operator=(const RunValuesHeld&) = delete;

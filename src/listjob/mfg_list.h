@@ -161,6 +161,9 @@ public:
     // where every expansion asks again.
     bool holdsRunValues = false;
     mutable std::optional<std::string> windowsDirOfRun;
+    // The host's IDs as the ID filter looks them up, made once per create
+    // call (matchId).
+    std::optional<items::HostIds> hostIdsOfRun;
     // Told of every decision of the list requests; none in the library, so
     // that a factory run does and costs what it always did.
     listjob::DecisionObserver* decisionObserver = nullptr;
