@@ -156,19 +156,19 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
 
     // Each component is searched in the folder the ones before it name;
     // below a name that does not exist nothing does.  `folder` is the root
-    // and the names resolved so far; `ends` where each name ends in it.
-    // Every path a run uses comes through here, the trace's flag file before
-    // every message: nothing is allocated per component that need not be.
+    // and the names resolved so far; no name holds a '/', so ".." goes back
+    // to the last one, never above the root.  Every path a run uses comes
+    // through here, the trace's flag file before every message: nothing is
+    // allocated per component that need not be.
     std::string folder;
-    std::vector<std::size_t> ends;
     std::size_t rootSize = 0;
     bool folderExists = true;
     std::string name;
     const auto step = [&](std::string_view part) {
         if (part == ".") return;
         if (part == "..") {
-            if (!ends.empty()) ends.pop_back();
-            folder.resize(ends.empty() ? rootSize : ends.back());
+            const std::size_t lastSlash = folder.rfind('/');
+            folder.resize(lastSlash == std::string::npos ? rootSize : std::max(rootSize, lastSlash));
             folderExists = true;
             return;
         }
@@ -176,7 +176,6 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
         folderExists = folderExists && matchComponent(folder, name);
         if (folder != "/") folder += '/';
         folder += name;
-        ends.push_back(folder.size());
     };
 
     const text::CodePage cp = text::CodePage::active();
@@ -187,6 +186,7 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
         if (!root) return std::nullopt;
         folder = std::move(*root);
         rootSize = folder.size();
+        folder.reserve(rootSize + windowsPath.size() + 1);
         // "C:name" is relative to the drive's current directory, which on
         // this machine is always the drive's root.
         forEachComponent(windowsPath.substr(2), cp, step);
