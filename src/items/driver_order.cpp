@@ -43,11 +43,6 @@ const char* rankedType(int rank) {
     return rank >= 0 && rank < kUnknownTypeRank ? kTypeRanks[rank] : nullptr;
 }
 
-bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const text::CodePage& cp) {
-    if (!item) return false;
-    return placeInInstallOrder(list, std::move(item), cp).placement == Placement::joined;
-}
-
 Relation relationOf(std::string_view heldId, std::string_view offeredUpperId,
                     const text::CodePage& cp) {
     // Compared in place: the scan asks this of every held entry.  The first

@@ -24,11 +24,6 @@ int typeRank(std::string_view type, const text::CodePage& cp);
 // The TYPE of a rank, in install order; null for the rank of an unknown TYPE.
 const char* rankedType(int rank);
 
-// Puts `item` in its place in `list`, takes the place of the held entry it
-// supersedes, or releases it when a held entry stands for it already.  True
-// only when the list grew.
-bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const text::CodePage& cp);
-
 // What became of a driver offered to the list, and which held entry decided.
 enum class Placement {
     joined,            // a new place in key order
@@ -46,9 +41,11 @@ struct InstallOrderOutcome {
     const ITEMINFO* placed = nullptr;
 };
 
-// addInInstallOrder, telling what decided.  It asks every held entry; the
-// list object keeps an index beside its list that reaches the same outcomes
-// without doing so (listjob/held_driver_index.h), from the parts below.
+// Puts `item` in its place in `list`, takes the place of the held entry it
+// supersedes, or releases it when a held entry stands for it already, and
+// tells what decided.  It asks every held entry; the list object keeps an
+// index beside its list that reaches the same outcomes without doing so
+// (listjob/held_driver_index.h), from the parts below.
 InstallOrderOutcome placeInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item,
                                         const text::CodePage& cp);
 
