@@ -4,10 +4,13 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "items/driver_order.h"
 #include "list_run_support.h"
+#include "listjob/held_driver_index.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 
@@ -213,6 +216,74 @@ TEST_F(DriverOrder, DoubleByteCharactersKeepTheirTrailBytes) {
         EXPECT_EQ(list.AddDriverItem(record({upper.c_str(), "SOUND", 1, "upper"}), cp),
                   row.secondResult)
             << row.codePage;
+    }
+}
+
+// Placing through the list object's index must decide as asking every held
+// entry does: the same outcome and deciding entry for every offer, the same
+// order, the same trace lines.  IDs come from a few families, their devices
+// and near misses, in mixed case, with double-byte characters across the
+// family's end in 932, so that every relation and every tie turns up.
+struct OfferTrail {
+    Lines outcomes;
+    Lines order;
+    Lines trace;
+};
+
+template <typename Place>
+OfferTrail offerAll(const std::vector<Driver>& drivers, bool emptySlotFirst, Place place) {
+    const TraceCapture trace;
+    OfferTrail trail;
+    items::DriverList list;
+    if (emptySlotFirst) list.push_back(nullptr);
+    for (const Driver& d : drivers) {
+        const items::InstallOrderOutcome outcome = place(list, record(d));
+        const ITEMINFO* other = outcome.refusedBy ? outcome.refusedBy : outcome.replaced.get();
+        trail.outcomes.push_back(std::string(d.name) + ' ' +
+                                 std::to_string(static_cast<int>(outcome.placement)) + ' ' +
+                                 (other ? other->name : "-") + ' ' +
+                                 (outcome.placed ? outcome.placed->name : "-"));
+    }
+    for (const auto& item : list) trail.order.push_back(item ? item->name : "<null>");
+    trail.trace = trace.lines();
+    return trail;
+}
+
+TEST(HeldDriverIndex, PlacesAsTheWalkOverEveryHeldEntry) {
+    const char* const families[] = {"ABCD0001", "abcd0001", "ABCD0002", "ABCDEFG\x82"};
+    const char* const suffixes[] = {"EFGH5678", "efgh5678", "IJKL9012", "\x61" "BCDEFGH"};
+    const char* const others[] = {"ABCD00011", "ABC", "ABCD0002EFGH567"};
+    const char* const types[] = {"SOUND", "display", "SYSPATCH", "MODEM", ""};
+    std::mt19937 random(20261208);
+    const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    for (unsigned codePage : {1252u, 932u}) {
+        const text::CodePage cp(codePage);
+        for (int round = 0; round < 60; ++round) {
+            std::vector<std::string> ids, names;
+            std::vector<Driver> drivers;
+            for (int i = 0; i < 40; ++i) {
+                std::string id = families[pick(std::size(families))];
+                const std::size_t shape = pick(5);
+                if (shape >= 2) id += suffixes[pick(std::size(suffixes))];
+                if (shape == 4) id = others[pick(std::size(others))];
+                ids.push_back(id);
+                names.push_back("d" + std::to_string(i));
+            }
+            for (std::size_t i = 0; i < ids.size(); ++i)
+                drivers.push_back({ids[i].c_str(), types[pick(std::size(types))],
+                                   static_cast<std::int32_t>(pick(4)), names[i].c_str()});
+            const bool emptySlotFirst = round % 7 == 0;
+            const OfferTrail walked = offerAll(drivers, emptySlotFirst, [&](auto& list, auto item) {
+                return items::placeInInstallOrder(list, std::move(item), cp);
+            });
+            listjob::HeldDriverIndex index;
+            const OfferTrail indexed = offerAll(drivers, emptySlotFirst, [&](auto& list, auto item) {
+                return index.place(list, std::move(item), cp);
+            });
+            ASSERT_EQ(indexed.outcomes, walked.outcomes) << codePage << " round " << round;
+            ASSERT_EQ(indexed.order, walked.order) << codePage << " round " << round;
+            ASSERT_EQ(indexed.trace, walked.trace) << codePage << " round " << round;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -281,6 +282,32 @@ TEST(IdFilter, NullIdsAndDoubleByteFamilies) {
     EXPECT_FALSE(items::idMatches(MFG_LIST_DRIVER, section("ABCDEFG\x82"), 1, device, japanese));
     EXPECT_TRUE(familyIdMatches("ABCDEFGH", "ABCDEFGH\x82\xA0", japanese));
     EXPECT_FALSE(familyIdMatches("ABCDEFG", "ABCDEFGH", western));
+}
+
+// The looked-up host IDs answer as a walk over them in the host's order
+// does: the first one equal to the section's ID or, for hardware IDs, a
+// device of its family, whichever comes first.
+TEST(IdFilter, HostIdsFindTheFirstAsAWalkDoes) {
+    const char* const ids[] = {"pci\\ven_2", "ABCD1234efgh", "abcd1234", nullptr, "ABCDEFG\x82\xA0X",
+                               "ABCDEFG\x82", "abcd1234", "XYZ", ""};
+    const int count = static_cast<int>(std::size(ids));
+    for (unsigned codePage : {1252u, 932u}) {
+        const text::CodePage cp(codePage);
+        const items::HostIds hostIds(count, ids, cp);
+        for (const char* mine : {"PCI\\VEN_2", "ABCD1234", "ABCD1234EFGH", "ABCDEFG\x82", "XYZ",
+                                 "ABCD123", "NONE"}) {
+            for (bool hardwareIds : {true, false}) {
+                int walked = -1;
+                for (int i = 0; i < count && walked < 0; ++i) {
+                    const std::string theirs = text::toUpperAscii(ids[i] ? ids[i] : "", cp);
+                    if (mine == theirs || (hardwareIds && familyIdMatches(mine, theirs, cp)))
+                        walked = i;
+                }
+                EXPECT_EQ(hostIds.firstMatch(mine, hardwareIds), walked)
+                    << codePage << ' ' << mine << ' ' << hardwareIds;
+            }
+        }
+    }
 }
 
 // The names that look alike keep their places.

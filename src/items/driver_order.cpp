@@ -43,9 +43,56 @@ const char* rankedType(int rank) {
     return rank >= 0 && rank < kUnknownTypeRank ? kTypeRanks[rank] : nullptr;
 }
 
-bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const text::CodePage& cp) {
-    if (!item) return false;
-    return placeInInstallOrder(list, std::move(item), cp).placement == Placement::joined;
+Relation relationOf(std::string_view heldId, std::string_view offeredUpperId,
+                    const text::CodePage& cp) {
+    // Compared in place: the scan asks this of every held entry.  The first
+    // eight bytes of an upper-cased ID stay as they are when upper-cased
+    // again, so the family is compared as cut.
+    if (heldId.size() == offeredUpperId.size() && text::equalsNoCase(heldId, offeredUpperId, cp))
+        return Relation::sameId;
+    if (heldId.size() == kFamilyIdLength && offeredUpperId.size() == kDeviceIdLength &&
+        text::equalsNoCase(heldId, offeredUpperId.substr(0, kFamilyIdLength), cp))
+        return Relation::familyHeld;
+    if (heldId.size() == kDeviceIdLength && offeredUpperId.size() == kFamilyIdLength &&
+        text::equalsNoCase(heldId.substr(0, kFamilyIdLength), offeredUpperId, cp))
+        return Relation::deviceHeld;
+    return Relation::none;
+}
+
+InstallOrderOutcome settleWithHeld(std::unique_ptr<ITEMINFO>& held, Relation relation,
+                                   std::unique_ptr<ITEMINFO> item,
+                                   std::string_view offeredUpperId, const text::CodePage& cp) {
+    // A refused record is released when `item` goes out of scope.
+    InstallOrderOutcome outcome;
+    switch (relation) {
+    case Relation::familyHeld:
+        TraceLog("IS EXIST , NEW IS 16 ,UPDATE THIS ,OLD = %s , NEW = %s",
+                 text::toUpperAscii(fieldText(held->hardId), cp).c_str(),
+                 std::string(offeredUpperId).c_str());
+        // The device driver installs when the family driver would have,
+        // whatever its own TYPE and ID say; the family driver goes.
+        outcome.placement = Placement::replacedFamily;
+        outcome.placed = item.get();
+        outcome.replaced = std::move(held);
+        held = std::move(item);
+        return outcome;
+    case Relation::deviceHeld:
+        TraceLog("IS EXIST , NEW IS 8 ,NOT ADD ");
+        outcome.placement = Placement::refusedDeviceHeld;
+        outcome.refusedBy = held.get();
+        return outcome;
+    case Relation::sameId:
+    case Relation::none:
+        break;
+    }
+    TraceLog("IS EXIST , NOT ADD");
+    outcome.placement = Placement::refusedSameId;
+    outcome.refusedBy = held.get();
+    return outcome;
+}
+
+InstallKey installKeyOf(const ITEMINFO& item, const text::CodePage& cp) {
+    return {rankOf(item, cp), item.id};
 }
 
 InstallOrderOutcome placeInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item,
@@ -57,55 +104,21 @@ InstallOrderOutcome placeInInstallOrder(DriverList& list, std::unique_ptr<ITEMIN
     }
 
     // Upper-cased copies only: the records keep the IDs as their process
-    // files spell them, and that is what reaches the list file.
+    // files spell them, and that is what reaches the list file.  The
+    // earliest held entry that relates to the new one decides, so an
+    // outcome never depends on entries further down the list.
     const std::string newId = text::toUpperAscii(fieldText(item->hardId), cp);
-
-    // The earliest held entry that relates to the new one decides, so an
-    // outcome never depends on entries further down the list.  A refused
-    // record is released when `item` goes out of scope.  Every held entry is
-    // asked, so the IDs are compared in place (upper-casing `newId`'s first
-    // eight bytes leaves them as they are) and a held ID is copied only for
-    // the trace.
-    const std::string_view newFamily = std::string_view(newId).substr(0, kFamilyIdLength);
     for (std::unique_ptr<ITEMINFO>& held : list) {
         if (!held) continue;  // an empty slot left by other code relates to nothing
-        const std::string_view heldId = fieldText(held->hardId);
-        if (heldId.size() == newId.size() && text::equalsNoCase(heldId, newId, cp)) {
-            TraceLog("IS EXIST , NOT ADD");
-            outcome.placement = Placement::refusedSameId;
-            outcome.refusedBy = held.get();
-            return outcome;
-        }
-        if (heldId.size() == kFamilyIdLength && newId.size() == kDeviceIdLength &&
-            text::equalsNoCase(heldId, newFamily, cp)) {
-            TraceLog("IS EXIST , NEW IS 16 ,UPDATE THIS ,OLD = %s , NEW = %s",
-                     text::toUpperAscii(heldId, cp).c_str(), newId.c_str());
-            // The device driver installs when the family driver would have,
-            // whatever its own TYPE and ID say; the family driver goes.
-            outcome.placement = Placement::replacedFamily;
-            outcome.placed = item.get();
-            outcome.replaced = std::move(held);
-            held = std::move(item);
-            return outcome;
-        }
-        if (heldId.size() == kDeviceIdLength && newId.size() == kFamilyIdLength &&
-            text::equalsNoCase(heldId.substr(0, kFamilyIdLength), newId, cp)) {
-            TraceLog("IS EXIST , NEW IS 8 ,NOT ADD ");
-            outcome.placement = Placement::refusedDeviceHeld;
-            outcome.refusedBy = held.get();
-            return outcome;
-        }
+        const Relation relation = relationOf(fieldText(held->hardId), newId, cp);
+        if (relation != Relation::none)
+            return settleWithHeld(held, relation, std::move(item), newId, cp);
     }
 
-    // Before the first held entry of a later rank, or of the same rank and
-    // an ID that is not smaller: of two equal keys the newer stands first.
-    const int rank = rankOf(*item, cp);
-    const std::int32_t id = item->id;
+    const InstallKey key = installKeyOf(*item, cp);
     auto at = list.begin();
     for (; at != list.end(); ++at) {
-        if (!*at) continue;
-        const int heldRank = rankOf(**at, cp);
-        if (rank < heldRank || (rank == heldRank && (*at)->id >= id)) break;
+        if (*at && goesBefore(key, installKeyOf(**at, cp))) break;
     }
     outcome.placed = item.get();
     list.insert(at, std::move(item));

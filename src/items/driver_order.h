@@ -6,6 +6,7 @@
 // the process file names first.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -22,11 +23,6 @@ int typeRank(std::string_view type, const text::CodePage& cp);
 
 // The TYPE of a rank, in install order; null for the rank of an unknown TYPE.
 const char* rankedType(int rank);
-
-// Puts `item` in its place in `list`, takes the place of the held entry it
-// supersedes, or releases it when a held entry stands for it already.  True
-// only when the list grew.
-bool addInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item, const text::CodePage& cp);
 
 // What became of a driver offered to the list, and which held entry decided.
 enum class Placement {
@@ -45,8 +41,38 @@ struct InstallOrderOutcome {
     const ITEMINFO* placed = nullptr;
 };
 
-// addInInstallOrder, telling what decided.
+// Puts `item` in its place in `list`, takes the place of the held entry it
+// supersedes, or releases it when a held entry stands for it already, and
+// tells what decided.  It asks every held entry; the list object keeps an
+// index beside its list that reaches the same outcomes without doing so
+// (listjob/held_driver_index.h), from the parts below.
 InstallOrderOutcome placeInInstallOrder(DriverList& list, std::unique_ptr<ITEMINFO> item,
                                         const text::CodePage& cp);
+
+// How a held entry's ID relates to an offered driver's ID (upper-cased with
+// text::toUpperAscii): the same ID, the family of the offered device ID, or
+// a device ID of the offered family.  The earliest related entry decides.
+enum class Relation { none, sameId, familyHeld, deviceHeld };
+Relation relationOf(std::string_view heldId, std::string_view offeredUpperId,
+                    const text::CodePage& cp);
+
+// What `held`, related to `item` by `relation` (not none), decides: traces
+// the decision and, for a held family driver, puts `item` in its slot.
+InstallOrderOutcome settleWithHeld(std::unique_ptr<ITEMINFO>& held, Relation relation,
+                                   std::unique_ptr<ITEMINFO> item,
+                                   std::string_view offeredUpperId, const text::CodePage& cp);
+
+// The install-order key of an entry: its TYPE's rank, then its ID.
+struct InstallKey {
+    int rank = 0;
+    std::int32_t id = 0;
+};
+InstallKey installKeyOf(const ITEMINFO& item, const text::CodePage& cp);
+// A new entry goes before the first held entry for which this is true: of
+// a later rank, or of the same rank and an ID that is not smaller (of two
+// equal keys the newer stands first).
+inline bool goesBefore(const InstallKey& offered, const InstallKey& held) {
+    return offered.rank < held.rank || (offered.rank == held.rank && held.id >= offered.id);
+}
 
 }  // namespace mfg::items

@@ -1,5 +1,7 @@
 #include "items/filters.h"
 
+#include <utility>
+
 #include "items/hardware_id.h"
 #include "items/keys.h"
 #include "mfglist/mfglist.h"
@@ -48,6 +50,40 @@ bool idMatches(std::int32_t listKind, const SectionValues& section, int idCount,
 
 IdMatch findIdMatch(std::int32_t listKind, const SectionValues& section, int idCount,
                     const char* const* ids, const text::CodePage& cp) {
+    return findIdMatch(listKind, section, HostIds(idCount, ids, cp), cp);
+}
+
+HostIds::HostIds(int idCount, const char* const* ids, const text::CodePage& cp)
+    : idCount_(idCount), ids_(ids), codePage_(cp.id()) {
+    for (int i = 0; ids && i < idCount; ++i) {
+        std::string upper = text::toUpperAscii(ids[i] ? ids[i] : "", cp);
+        firstEqual_.try_emplace(upper, i);
+        if (upper.size() >= kFamilyIdLength && text::isCharBoundary(upper, kFamilyIdLength, cp))
+            firstOfFamily_.try_emplace(upper.substr(0, kFamilyIdLength), i);
+        upper_.push_back(std::move(upper));
+    }
+}
+
+bool HostIds::madeFrom(int idCount, const char* const* ids, const text::CodePage& cp) const {
+    return idCount == idCount_ && ids == ids_ && cp.id() == codePage_;
+}
+
+int HostIds::firstMatch(std::string_view mine, bool hardwareIds) const {
+    const std::string key(mine);
+    const auto equal = firstEqual_.find(key);
+    int first = equal == firstEqual_.end() ? -1 : equal->second;
+    // familyIdMatches: a family of eight bytes begins a host ID where one of
+    // its characters ends.
+    if (hardwareIds && mine.size() == kFamilyIdLength) {
+        const auto family = firstOfFamily_.find(key);
+        if (family != firstOfFamily_.end() && (first < 0 || family->second < first))
+            first = family->second;
+    }
+    return first;
+}
+
+IdMatch findIdMatch(std::int32_t listKind, const SectionValues& section, const HostIds& hostIds,
+                    const text::CodePage& cp) {
     IdMatch match;
     std::string& myId = match.sectionId;
     if (listKind == MFG_LIST_DRIVER) {
@@ -67,18 +103,13 @@ IdMatch findIdMatch(std::int32_t listKind, const SectionValues& section, int idC
     const std::string mine = text::toUpperAscii(myId, cp);
     // Package names are matched whole; only hardware IDs know families.
     const bool hardwareIds = listKind == MFG_LIST_DRIVER;
-    std::string theirs;
-    for (int i = 0; ids && i < idCount; ++i) {
-        text::toUpperAsciiInto(ids[i] ? ids[i] : "", cp, theirs);
-        const bool same = mine == theirs;
-        if (same || (hardwareIds && familyIdMatches(mine, theirs, cp))) {
-            TraceLog(" OK :::::::::::: CHECK INFO = %s , MYID = %s ", mine.c_str(), theirs.c_str());
-            match.matched = true;
-            match.family = !same;
-            match.hostIndex = i;
-            return match;
-        }
-    }
+    const int i = hostIds.firstMatch(mine, hardwareIds);
+    if (i < 0) return match;
+    const std::string& theirs = hostIds.upper(i);
+    TraceLog(" OK :::::::::::: CHECK INFO = %s , MYID = %s ", mine.c_str(), theirs.c_str());
+    match.matched = true;
+    match.family = mine != theirs;
+    match.hostIndex = i;
     return match;
 }
 

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "items/keys.h"
 #include "text/codepage.h"
@@ -43,5 +45,31 @@ struct IdMatch {
 };
 IdMatch findIdMatch(std::int32_t listKind, const SectionValues& section, int idCount,
                     const char* const* ids, const text::CodePage& cp);
+
+// The host's IDs upper-cased once, and looked up rather than walked: a run
+// matches every section of a process file against the same IDs.
+class HostIds {
+public:
+    HostIds(int idCount, const char* const* ids, const text::CodePage& cp);
+    // Made from these very IDs (the same array and count) in this code page.
+    bool madeFrom(int idCount, const char* const* ids, const text::CodePage& cp) const;
+    // The first host ID, in the host's order, equal to the upper-cased
+    // `mine` or (for hardware IDs) a device ID of the family `mine`; -1
+    // when there is none.
+    int firstMatch(std::string_view mine, bool hardwareIds) const;
+    const std::string& upper(int index) const { return upper_[static_cast<std::size_t>(index)]; }
+
+private:
+    std::vector<std::string> upper_;
+    std::unordered_map<std::string, int> firstEqual_;
+    // Host IDs of at least eight bytes by their first eight, where those end
+    // on a character.
+    std::unordered_map<std::string, int> firstOfFamily_;
+    int idCount_;
+    const char* const* ids_;
+    unsigned codePage_;
+};
+IdMatch findIdMatch(std::int32_t listKind, const SectionValues& section, const HostIds& hostIds,
+                    const text::CodePage& cp);
 
 }  // namespace mfg::items

@@ -43,11 +43,7 @@ int collectDrivers(CMfgList& list, CParseIniFile* reader, Select select, Take ta
     listjob::DecisionObserver* const observer = list.decisionObserver;
     for (int more = reader->FirstSection(); more == 1; more = reader->NextSection()) {
         std::optional<listjob::SectionSeen> seen;
-        if (observer) {
-            seen.emplace(*reader);
-            observer->sectionReached(seen->at());
-        }
-        const listjob::SectionAt* at = seen ? &seen->at() : nullptr;
+        const listjob::SectionAt* at = listjob::reachSection(observer, *reader, seen);
         if (!select(*reader, at)) continue;
         auto item = std::make_unique<ITEMINFO>();
         if (list.ReadItem(item.get(), *reader) == 1) take(std::move(item), at);
@@ -63,7 +59,7 @@ void placeObserved(CMfgList& list, std::unique_ptr<ITEMINFO> item, const listjob
     const int rank = items::typeRank(fieldText(item->type), cp);
     const std::int32_t id = item->id;
     const items::InstallOrderOutcome outcome =
-        items::placeInInstallOrder(list.driverList, std::move(item), cp);
+        list.driverIndex.place(list.driverList, std::move(item), cp);
     const ITEMINFO* other = outcome.refusedBy ? outcome.refusedBy : outcome.replaced.get();
     const listjob::SectionAt otherAt = observer.heldOrigins.find(other);
     if (outcome.replaced) observer.heldOrigins.forget(outcome.replaced.get());

@@ -16,7 +16,10 @@ int CMfgList::AddDriverItem(std::unique_ptr<ITEMINFO> item) {
 }
 
 int CMfgList::AddDriverItem(std::unique_ptr<ITEMINFO> item, const text::CodePage& cp) {
-    return items::addInInstallOrder(driverList, std::move(item), cp) ? 1 : 0;
+    if (!item) return 0;
+    return driverIndex.place(driverList, std::move(item), cp).placement == items::Placement::joined
+               ? 1
+               : 0;
 }
 
 }  // namespace mfg

@@ -30,13 +30,16 @@ int CMfgList::IsGroupMatch(CParseIniFile& section) {
 }
 
 int CMfgList::IsIdMatch(CParseIniFile& section, int idCount, const char* const* ids) {
-    return items::idMatches(listKind, valuesOf(section), idCount, ids, text::CodePage::active())
-               ? 1
-               : 0;
+    return matchId(section, idCount, ids).matched ? 1 : 0;
 }
 
 items::IdMatch CMfgList::matchId(CParseIniFile& section, int idCount, const char* const* ids) {
-    return items::findIdMatch(listKind, valuesOf(section), idCount, ids, text::CodePage::active());
+    const text::CodePage cp = text::CodePage::active();
+    // Within a create call the host's IDs are upper-cased once; outside one
+    // the host may have changed them since the last call.
+    if (!holdsRunValues || !hostIdsOfRun || !hostIdsOfRun->madeFrom(idCount, ids, cp))
+        hostIdsOfRun.emplace(idCount, ids, cp);
+    return items::findIdMatch(listKind, valuesOf(section), *hostIdsOfRun, cp);
 }
 
 namespace {

@@ -14,6 +14,7 @@
 #include "listjob/mfg_list.h"
 #include "listjob/section_seen.h"
 #include "mfglist/mfglist.h"
+#include "platform/platform.h"
 #include "reader/parse_ini_file.h"
 #include "text/mbstring.h"
 #include "trace/trace_log.h"
@@ -38,11 +39,7 @@ int writeSelectedEntries(CMfgList& list, CParseIniFile* reader, Selected selecte
     listjob::DecisionObserver* const observer = list.decisionObserver;
     for (int found = reader->FirstSection(); found == 1; found = reader->NextSection()) {
         std::optional<listjob::SectionSeen> seen;
-        if (observer) {
-            seen.emplace(*reader);
-            observer->sectionReached(seen->at());
-        }
-        const listjob::SectionAt* at = seen ? &seen->at() : nullptr;
+        const listjob::SectionAt* at = listjob::reachSection(observer, *reader, seen);
         if (!selected(*reader, at)) continue;
         auto item = std::make_unique<ITEMINFO>();
         if (list.ReadItem(item.get(), *reader) != 1) continue;
@@ -63,12 +60,14 @@ public:
     ~RunValuesHeld() {
         list_.holdsRunValues = false;
         list_.windowsDirOfRun.reset();
+        list_.hostIdsOfRun.reset();
     }
     RunValuesHeld(const RunValuesHeld&) = delete;
     RunValuesHeld& operator=(const RunValuesHeld&) = delete;
 
 private:
     CMfgList& list_;
+    platform::RunSettingsHeld machineSettings_;
 };
 
 }  // namespace

@@ -30,6 +30,7 @@ int CMfgList::FreeItems() {
     // and not with a file this run left open.
     CParseIniFile::ReleaseInstance();
     driverList.clear();
+    driverIndex.clear();
     if (decisionObserver) decisionObserver->heldOrigins.clear();
     return 1;
 }

@@ -20,6 +20,7 @@
 #include "items/fixed_field.h"
 #include "items/iteminfo.h"
 #include "items/keys.h"
+#include "listjob/held_driver_index.h"
 #include "text/codepage.h"
 
 namespace mfg {
@@ -151,12 +152,18 @@ public:
     std::string outputPath;        // the list file
     std::int32_t entriesWritten = 0;
     std::vector<std::unique_ptr<ITEMINFO>> driverList;
+    // Finds the held entries a new driver relates to without a walk over
+    // driverList; AddDriverItem keeps it.
+    listjob::HeldDriverIndex driverIndex;
     output::ListFile* listFile = nullptr;  // open while a create call or a write runs
     // The Windows directory for path macros, asked of the machine once per
     // create call (it cannot change within one); unset outside a create call,
     // where every expansion asks again.
     bool holdsRunValues = false;
     mutable std::optional<std::string> windowsDirOfRun;
+    // The host's IDs as the ID filter looks them up, made once per create
+    // call (matchId).
+    std::optional<items::HostIds> hostIdsOfRun;
     // Told of every decision of the list requests; none in the library, so
     // that a factory run does and costs what it always did.
     listjob::DecisionObserver* decisionObserver = nullptr;

@@ -2,6 +2,7 @@
 // only when an observer is attached: a run nobody explains copies nothing.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "listjob/decision_observer.h"
@@ -23,5 +24,17 @@ private:
     std::string name_;
     SectionAt at_;
 };
+
+// Tells `observer` (if any) that the walk reached the section the reader
+// stands on, keeping its names in `seen` for the rest of the walk's step.
+// Where the section is, as the observer's calls name it; null when nobody
+// observes.
+inline const SectionAt* reachSection(DecisionObserver* observer, const CParseIniFile& reader,
+                                     std::optional<SectionSeen>& seen) {
+    if (!observer) return nullptr;
+    seen.emplace(reader);
+    observer->sectionReached(seen->at());
+    return &seen->at();
+}
 
 }  // namespace mfg::listjob

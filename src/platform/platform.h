@@ -112,4 +112,19 @@ void debugOutput(const char* text);
 // The active ANSI code page (1252, 932, 936, 949, 950, ...).
 unsigned activeCodePage();
 
+// ---- one list run ----------------------------------------------------------
+
+// While one of these lives on a thread, the machine's settings that a host
+// may change only between two runs are read once, when the outermost one
+// starts, instead of at every path and every trace message: on the portable
+// build the drive map and the code page of the environment.  The Windows
+// build asks the system, which answers as cheaply, and holds nothing.
+class RunSettingsHeld {
+public:
+    RunSettingsHeld();
+    ~RunSettingsHeld();
+    RunSettingsHeld(const RunSettingsHeld&) = delete;
+    RunSettingsHeld& operator=(const RunSettingsHeld&) = delete;
+};
+
 }  // namespace mfg::platform

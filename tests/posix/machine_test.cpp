@@ -181,6 +181,26 @@ TEST(PosixMachine, CodePageComesFromTheEnvironment) {
     }
 }
 
+// A run reads the drive map and the code page once; what the host changes
+// during a run counts from the next one, and nested holds keep the first read.
+TEST(PosixMachine, ARunHoldsTheSettingsItStartedWith) {
+    ScopedEnv codePage("MFGLIST_CODEPAGE", "932");
+    ScopedEnv drives("MFGLIST_DRIVES", "C=/tmp");
+    {
+        const platform::RunSettingsHeld run;
+        ScopedEnv laterCodePage("MFGLIST_CODEPAGE", "950");
+        ScopedEnv laterDrives("MFGLIST_DRIVES", "D=/tmp");
+        const platform::RunSettingsHeld nested;
+        EXPECT_EQ(platform::activeCodePage(), 932u);
+        EXPECT_EQ(resolvePath("C:\\x").value_or(""), "/tmp/x");
+        EXPECT_FALSE(resolvePath("D:\\x").has_value());
+    }
+    EXPECT_EQ(platform::activeCodePage(), 932u);
+    EXPECT_TRUE(resolvePath("C:\\x").has_value());
+    ScopedEnv afterCodePage("MFGLIST_CODEPAGE", "950");
+    EXPECT_EQ(platform::activeCodePage(), 950u);
+}
+
 TEST(PosixMachine, DebugOutputGoesWhereTheEnvironmentSays) {
     NativeTree tree;
     const std::string target = tree.root + "/debug.txt";

@@ -74,13 +74,24 @@ void forEachComponent(std::string_view rest, const text::CodePage& cp, Use use) 
     if (rest.size() > start) use(rest.substr(start));
 }
 
+// The settings of the run this thread is in, while it holds them.
+struct RunHold {
+    int depth = 0;
+    HeldRunSettings settings;
+};
+thread_local RunHold t_runHold;
+
 // Calls `use(letter, folder)` for each well-formed entry of MFGLIST_DRIVES,
 // in order (a later entry for a letter overrides an earlier one).
 // Malformed entries are skipped.
 template <typename Use>
 void forEachDriveMapping(Use use) {
-    const char* value = std::getenv("MFGLIST_DRIVES");
-    std::string_view rest = value ? value : "";
+    std::string_view rest;
+    if (const HeldRunSettings* held = heldRunSettings()) {
+        if (held->drives) rest = *held->drives;
+    } else if (const char* value = std::getenv("MFGLIST_DRIVES")) {
+        rest = value;
+    }
     while (!rest.empty()) {
         const std::size_t end = rest.find(';');
         std::string_view item = rest.substr(0, end);
@@ -115,6 +126,10 @@ std::string currentDirectory() {
 
 }  // namespace
 
+const HeldRunSettings* heldRunSettings() {
+    return t_runHold.depth > 0 ? &t_runHold.settings : nullptr;
+}
+
 std::vector<DriveMapping> driveMap() {
     std::vector<DriveMapping> map;
     forEachDriveMapping([&](char letter, std::string_view folder) {
@@ -141,19 +156,19 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
 
     // Each component is searched in the folder the ones before it name;
     // below a name that does not exist nothing does.  `folder` is the root
-    // and the names resolved so far; `ends` where each name ends in it.
-    // Every path a run uses comes through here, the trace's flag file before
-    // every message: nothing is allocated per component that need not be.
+    // and the names resolved so far; no name holds a '/', so ".." goes back
+    // to the last one, never above the root.  Every path a run uses comes
+    // through here, the trace's flag file before every message: nothing is
+    // allocated per component that need not be.
     std::string folder;
-    std::vector<std::size_t> ends;
     std::size_t rootSize = 0;
     bool folderExists = true;
     std::string name;
     const auto step = [&](std::string_view part) {
         if (part == ".") return;
         if (part == "..") {
-            if (!ends.empty()) ends.pop_back();
-            folder.resize(ends.empty() ? rootSize : ends.back());
+            const std::size_t lastSlash = folder.rfind('/');
+            folder.resize(lastSlash == std::string::npos ? rootSize : std::max(rootSize, lastSlash));
             folderExists = true;
             return;
         }
@@ -161,7 +176,6 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
         folderExists = folderExists && matchComponent(folder, name);
         if (folder != "/") folder += '/';
         folder += name;
-        ends.push_back(folder.size());
     };
 
     const text::CodePage cp = text::CodePage::active();
@@ -172,6 +186,7 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
         if (!root) return std::nullopt;
         folder = std::move(*root);
         rootSize = folder.size();
+        folder.reserve(rootSize + windowsPath.size() + 1);
         // "C:name" is relative to the drive's current directory, which on
         // this machine is always the drive's root.
         forEachComponent(windowsPath.substr(2), cp, step);
@@ -218,3 +233,17 @@ std::string toWindowsPath(const std::string& nativePath) {
 }
 
 }  // namespace mfg::platform::posix
+
+namespace mfg::platform {
+
+RunSettingsHeld::RunSettingsHeld() {
+    posix::RunHold& hold = posix::t_runHold;
+    if (hold.depth++ > 0) return;
+    const char* drives = std::getenv("MFGLIST_DRIVES");
+    hold.settings.drives = drives ? std::optional<std::string>(drives) : std::nullopt;
+    hold.settings.codePage = posix::codePageOfEnvironment();
+}
+
+RunSettingsHeld::~RunSettingsHeld() { --posix::t_runHold.depth; }
+
+}  // namespace mfg::platform

@@ -15,6 +15,17 @@ struct DriveMapping {
     std::string folder;  // native folder, without a trailing '/' (except "/")
 };
 
+// What a run reads once (platform::RunSettingsHeld); null when no run on
+// this thread holds them.
+struct HeldRunSettings {
+    std::optional<std::string> drives;  // MFGLIST_DRIVES, unset when absent
+    unsigned codePage = 1252;
+};
+const HeldRunSettings* heldRunSettings();
+
+// MFGLIST_CODEPAGE as the environment says now (1252 when unset or unknown).
+unsigned codePageOfEnvironment();
+
 // MFGLIST_DRIVES, e.g. "C=/srv/c;D=/srv/d".  Z: maps to "/" unless the
 // variable maps it elsewhere.  Malformed entries are skipped.
 std::vector<DriveMapping> driveMap();

@@ -105,8 +105,14 @@ void debugOutput(const char* text) {
     }
 }
 
-// Asked for every path a run resolves: compared in place, nothing allocated.
+// Asked for every path a run resolves: compared in place, nothing allocated,
+// and within a run not asked of the environment at all.
 unsigned activeCodePage() {
+    if (const posix::HeldRunSettings* held = posix::heldRunSettings()) return held->codePage;
+    return posix::codePageOfEnvironment();
+}
+
+unsigned posix::codePageOfEnvironment() {
     const char* value = std::getenv("MFGLIST_CODEPAGE");
     if (!value) return 1252;
     for (const char* known : {"1252", "932", "936", "949", "950"})

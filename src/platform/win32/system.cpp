@@ -84,4 +84,7 @@ void debugOutput(const char* text) { OutputDebugStringA(text ? text : ""); }
 
 unsigned activeCodePage() { return GetACP(); }
 
+RunSettingsHeld::RunSettingsHeld() = default;
+RunSettingsHeld::~RunSettingsHeld() = default;
+
 }  // namespace mfg::platform
