@@ -251,7 +251,7 @@ OfferTrail offerAll(const std::vector<Driver>& drivers, bool emptySlotFirst, Pla
 
 TEST(HeldDriverIndex, PlacesAsTheWalkOverEveryHeldEntry) {
     const char* const families[] = {"ABCD0001", "abcd0001", "ABCD0002", "ABCDEFG\x82"};
-    const char* const suffixes[] = {"EFGH5678", "efgh5678", "IJKL9012", "\x61" "BCDEFGH"};
+    const char* const suffixes[] = {"EFGH5678", "efgh5678", "IJKL9012", "aBCDEFGH"};
     const char* const others[] = {"ABCD00011", "ABC", "ABCD0002EFGH567"};
     const char* const types[] = {"SOUND", "display", "SYSPATCH", "MODEM", ""};
     std::mt19937 random(20261208);
