@@ -77,6 +77,13 @@ TEST(ReaderScanner, SectionsAreCutAtHeaderLinesOnly) {
          "[A]\r\n\x81[B]\r\n[\x81]\r\n",
          {{"[A]\r\n\x81[B]\r\n", 11}, {"[\x81]", 16}}},
         {"lead byte before a line end", "[A\x81\n]\n[B]", {{"[B]", 9}}, 932},
+        {"the last section loses its trailing white space", "[A]\nK=1 \t\r\n\x0B\f",
+         {{"[A]\nK=1", 13}}},
+        {"but not a blank that is a trail byte", "[A]\nK=\x82\t \r\n",
+         {{"[A]\nK=\x82\t", 11}}, 932},
+        {"and a line end is never one", "[A]\nK=\x82\r\n", {{"[A]\nK=\x82", 9}}, 932},
+        {"a lead byte taken as a trail leads nothing", "[A]\nK=\x82\x82\t",
+         {{"[A]\nK=\x82\x82", 9}}, 932},
     };
     for (const Case& c : cases) {
         for (std::size_t chunk : {1, 2, 3, 7, 65536}) {

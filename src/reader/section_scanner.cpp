@@ -88,6 +88,18 @@ bool SectionScanner::startSection(std::string& section) {
     return ended;
 }
 
+std::size_t SectionScanner::endWithoutTrailingSpace() const {
+    const std::size_t end = text::trimAsciiSpaceRight(text_).size();
+    if (end == 0 || end == text_.size() || isLineEnd(text_[end])) return end;
+    // The first blank cut off may be the trail byte of the last character,
+    // which only a walk from the start of its line can tell.
+    const std::size_t lineEnd = text_.find_last_of("\r\n", end - 1);
+    std::size_t pos = lineEnd == npos ? 0 : lineEnd + 1;
+    while (pos < end - 1) pos += lead_[static_cast<unsigned char>(text_[pos])] ? 2 : 1;
+    const bool lastIsLead = pos == end - 1 && lead_[static_cast<unsigned char>(text_[pos])];
+    return lastIsLead ? end + 1 : end;
+}
+
 bool SectionScanner::finish(std::string& section) {
     position_ = offset_ + chunkPos_;
     if (failed_) {
@@ -103,7 +115,7 @@ bool SectionScanner::finish(std::string& section) {
     if (!inSection_) return false;
     inSection_ = false;
     sectionLine_ = openLine_;
-    text_.resize(text::trimAsciiSpaceRight(text_).size());
+    text_.resize(endWithoutTrailingSpace());
     section.swap(text_);
     text_.clear();
     return true;

@@ -11,9 +11,10 @@
 // A section's text is its header from the "[" on, and every line after it up
 // to the next header line, keeping the line ends before that header (the
 // blanks in front of the next "[" belong to no section).  The last section
-// runs to the end of the input, its trailing white space stripped.  A NUL
-// byte ends the text of its section: the bytes after it are skipped up to the
-// next header line.  Bytes before the first header line are skipped.
+// runs to the end of the input, its trailing white space stripped (but not a
+// blank that is the trail byte of its last character).  A NUL byte ends the
+// text of its section: the bytes after it are skipped up to the next header
+// line.  Bytes before the first header line are skipped.
 //
 // The input is pulled from a source in large chunks and never re-read, and
 // only the current section and at most one line are held, so a walk costs
@@ -75,6 +76,10 @@ private:
     // section ended there and has been moved to `section`.
     bool startSection(std::string& section);
     bool finish(std::string& section);
+    // The size of the current section without its trailing white space; a
+    // blank that a lead byte takes as its trail is part of a character and
+    // stays, as the profile reader sees that line.
+    std::size_t endWithoutTrailingSpace() const;
     // Counts the line end `c` just consumed, or notes that other bytes were.
     void countLineEnd(char c);
     void countText() { afterCr_ = false; }
