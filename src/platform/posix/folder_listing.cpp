@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <time.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
@@ -29,25 +30,55 @@ bool sameTime(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-timespec now() {
+// The clock a folder's times are stamped from: the kernel's coarse clock.
+// Where it cannot be read, the precise clock stands in, which may run up to
+// a tick ahead of the stamps.
+#ifdef CLOCK_REALTIME_COARSE
+constexpr clockid_t kStampClock = CLOCK_REALTIME_COARSE;
+constexpr std::int64_t kStampClockLeadNs = 0;
+#else
+constexpr clockid_t kStampClock = CLOCK_REALTIME;
+constexpr std::int64_t kStampClockLeadNs = 20'000'000;
+#endif
+
+timespec stampClockNow() {
     timespec t{};
-    ::clock_gettime(CLOCK_REALTIME, &t);
+    ::clock_gettime(kStampClock, &t);
     return t;
 }
 
-// The folder's times come from the kernel's coarse clock, which may lag the
-// precise one by a tick, and some file systems keep whole seconds only.  A
-// listing taken within that margin of the folder's last change may have
-// missed an entry made in the same tick, so it serves only the call that
-// made it.
+std::int64_t nanoseconds(const timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+// The step of a folder's times: the largest power of ten, up to a second,
+// that both are whole multiples of.  Times stamped to the nanosecond almost
+// never are; exFAT keeps 10 ms, FAT and some network shares whole seconds.
+std::int64_t timeStepNs(const struct stat& folderStat) {
+    std::int64_t step = 1'000'000'000;
+    while (step > 1 && (folderStat.st_mtim.tv_nsec % step != 0 ||
+                        folderStat.st_ctim.tv_nsec % step != 0))
+        step /= 10;
+    return step;
+}
+
+// An entry made or removed after the listing started is stamped no earlier
+// than the stamp clock read then (`listedAt`).  When that reading lies
+// beyond the folder's last change by more than a step of its times, such a
+// change gives the folder new times, and the listing holds for as long as
+// they stay.  A listing taken sooner (in the tick of the last change) could
+// miss an entry that leaves the times as they were, so it serves only the
+// call that made it: a run that has just written in a folder lists it again
+// for about one tick of the kernel's clock (1 to 10 ms), not longer.
 bool listingCanBeKept(const struct stat& folderStat, const timespec& listedAt) {
-    const bool wholeSeconds = folderStat.st_mtim.tv_nsec == 0 && folderStat.st_ctim.tv_nsec == 0;
-    const std::int64_t marginNs = wholeSeconds ? 2'000'000'000 : 20'000'000;
-    const auto ns = [](const timespec& t) {
-        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-    };
-    const std::int64_t changed = std::max(ns(folderStat.st_mtim), ns(folderStat.st_ctim));
-    return changed + marginNs < ns(listedAt);
+    const std::int64_t step = timeStepNs(folderStat);
+    // FAT's times go in steps of two seconds, though they read as whole ones.
+    const std::int64_t marginNs =
+        (step == 1'000'000'000 ? 2 * step : std::max<std::int64_t>(2 * step, 1'000'000)) +
+        kStampClockLeadNs;
+    const std::int64_t changed =
+        std::max(nanoseconds(folderStat.st_mtim), nanoseconds(folderStat.st_ctim));
+    return changed + marginNs < nanoseconds(listedAt);
 }
 
 struct Listing {
@@ -72,7 +103,7 @@ struct Listing {
 };
 
 bool list(const std::string& folder, const struct stat& folderStat, Listing& listing) {
-    const timespec listedAt = now();
+    const timespec listedAt = stampClockNow();
     countResolverCall();
     ++g_listings;
     DIR* dir = ::opendir(folder.c_str());
