@@ -12,6 +12,7 @@ namespace {
 // %$testdir% match; an unpaired sign upper-cases the rest of the text.  Only
 // single-byte letters change: a trail byte such as 0x61 stays as it is.
 std::string upperCaseBetweenPercents(std::string_view in, const text::CodePage& cp) {
+    if (in.find('%') == std::string_view::npos) return std::string(in);
     std::string out;
     out.reserve(in.size());
     bool inside = false;
@@ -30,6 +31,13 @@ std::string upperCaseBetweenPercents(std::string_view in, const text::CodePage& 
     return out;
 }
 
+// Most steps find nothing to replace in a given value: those leave it as it
+// is, uncopied.
+void replaceAllIn(std::string& text, std::string_view from, std::string_view to,
+                  const text::CodePage& cp) {
+    if (text::find(text, from, 0, cp) != std::string::npos) text = text::replaceAll(text, from, to, cp);
+}
+
 }  // namespace
 
 std::string expandMacros(std::string_view source, const MacroValues& values,
@@ -38,12 +46,13 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
     // Each step sees what the steps before it inserted: a folder that holds
     // the word WINDIR, a percent sign or a doubled backslash is changed too.
     std::string out = upperCaseBetweenPercents(source, cp);
-    out = text::replaceAll(out, keyName(Key::testDirMacro), values.testDir, cp);
-    out = text::replaceAll(out, keyName(Key::mfgProcPathMacro), values.mfgProcPath, cp);
-    out = text::replaceAll(out, keyName(Key::sectorNameMacro), values.sectorName, cp);
-    out = text::replaceAll(out, keyName(Key::packetNameMacro), values.packetName, cp);
-    out = text::replaceAll(out, keyName(Key::windirMacro), values.windowsDir, cp);
-    out = text::replaceAll(out, "%", "", cp);
+    replaceAllIn(out, keyName(Key::testDirMacro), values.testDir, cp);
+    replaceAllIn(out, keyName(Key::mfgProcPathMacro), values.mfgProcPath, cp);
+    replaceAllIn(out, keyName(Key::sectorNameMacro), values.sectorName, cp);
+    replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);
+    replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);
+    replaceAllIn(out, "%", "", cp);
+    if (out.find("\\\\") == std::string::npos) return out;
     return text::halveDoubledBackslashes(out, cp);
 }
 

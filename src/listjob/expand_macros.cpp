@@ -1,5 +1,6 @@
 // Path macros with this run's folders and names (items/macros.h holds the
 // rule).
+#include <string_view>
 #include <utility>
 
 #include "items/keys.h"
@@ -26,9 +27,11 @@ std::string CMfgList::ExpandMacros(std::string source) const {
 std::string CMfgList::ExpandMacros(std::string source, const text::CodePage& cp) const {
     if (source.empty()) return source;
     // Within a create call the machine is asked once; outside one, each time.
-    std::string windowsDir;
+    std::string askedNow;
+    std::string_view windowsDir;
     if (!holdsRunValues) {
-        windowsDir = windowsDirectory(cp);
+        askedNow = windowsDirectory(cp);
+        windowsDir = askedNow;
     } else {
         if (!windowsDirOfRun) windowsDirOfRun = windowsDirectory(cp);
         windowsDir = *windowsDirOfRun;

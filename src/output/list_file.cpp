@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "profile/profile_file.h"
+#include "profile/profile_syntax.h"
 #include "text/codepage.h"
 #include "text/mbstring.h"
 #include "trace/trace_log.h"
@@ -15,7 +16,7 @@ std::vector<ListWrite>* g_journal = nullptr;
 // The text up to its first line break; the cut is traced.
 std::string_view oneLine(std::string_view text, const char* what, std::string_view section,
                          std::string_view key) {
-    const std::size_t end = text.find_first_of("\r\n");
+    const std::size_t end = profile::syntax::findLineEnd(text);
     if (end == std::string_view::npos) return text;
     TraceLog("********** LINE BREAK IN %s ,CUT TO %d : SECTION = %s ,KEY = %s", what,
              static_cast<int>(end), std::string(section).c_str(), std::string(key).c_str());
@@ -44,18 +45,36 @@ bool ListFile::write(std::string_view section, std::string_view key, std::string
     if (g_journal)
         g_journal->push_back({std::string(section), std::string(key), std::string(value)});
     changed_ = true;
-    return document_.write(section, key, value);
+    if (document_.unicode()) return document_.write(section, key, value);  // refused
+    if (pendingKeys_ > 0 && section != pendingSection_) flush();
+    if (pendingKeys_ == 0) pendingSection_.assign(section);
+    if (pendingText_.size() < 2 * (pendingKeys_ + 1)) pendingText_.resize(2 * (pendingKeys_ + 1));
+    pendingText_[2 * pendingKeys_].assign(key);
+    pendingText_[2 * pendingKeys_ + 1].assign(value);
+    ++pendingKeys_;
+    return true;
+}
+
+void ListFile::flush() {
+    if (pendingKeys_ == 0) return;
+    pendingViews_.clear();
+    for (std::size_t i = 0; i < pendingKeys_; ++i)
+        pendingViews_.push_back({pendingText_[2 * i], pendingText_[2 * i + 1]});
+    pendingKeys_ = 0;
+    document_.writeKeys(pendingSection_, pendingViews_);
 }
 
 void ListFile::abandon() {
     if (state_ == State::abandoned) return;
     state_ = State::abandoned;
+    pendingKeys_ = 0;
     TraceLog("********** LIST FILE LEFT AS IT WAS = %s", path_.c_str());
 }
 
 bool ListFile::commit() {
     if (state_ == State::unreadable || state_ == State::abandoned) return false;
     if (!changed_) return true;
+    flush();
     std::string error;
     if (profile::commitDocument(path_, document_, &error)) {
         changed_ = false;

@@ -6,7 +6,9 @@
 // that results is byte for byte the one the platform's key-by-key profile
 // writer would leave, but it costs one write instead of one whole-file
 // rewrite per key, and a power cut leaves the old list or the new one, never
-// a torn one.  A run that writes nothing leaves the file untouched.
+// a torn one.  A run that writes nothing leaves the file untouched.  The
+// keys of one section usually come one after another; they are gathered and
+// given to the document together, which adds a new section in one piece.
 #pragma once
 
 #include <memory>
@@ -57,10 +59,20 @@ public:
 private:
     enum class State { notLoaded, loaded, unreadable, abandoned };
 
+    // Gives the gathered keys to the document.
+    void flush();
+
     std::string path_;
     State state_ = State::notLoaded;
     bool changed_ = false;
     profile::Document document_;
+    // Keys written to pendingSection_ and not yet given to the document:
+    // pendingText_ holds key, value, key, value... and keeps its strings'
+    // room from one section to the next.
+    std::string pendingSection_;
+    std::vector<std::string> pendingText_;
+    std::size_t pendingKeys_ = 0;
+    std::vector<profile::Document::KeyValue> pendingViews_;
 };
 
 }  // namespace mfg::output

@@ -16,7 +16,8 @@ void Document::load(std::string text) {
     sectionIndex_.clear();
     replaced_.clear();
     keyIndexes_.clear();
-    lastWritten_ = static_cast<std::size_t>(-1);
+    written_[0] = written_[1] = kNoSection;
+    writtenIndex_ = nullptr;
     prefixEnd_ = text_.size();
     prefixLineEndAdded_ = false;
     unicode_ = isUnicodeText(text_);
@@ -71,6 +72,56 @@ bool Document::write(std::string_view section, std::string_view key, std::string
     return true;
 }
 
+bool Document::writeKeys(std::string_view section, const std::vector<KeyValue>& keys) {
+    if (unicode_) {
+        if (!keys.empty()) refused_ = true;
+        return keys.empty();
+    }
+    if (!appendSection(section, keys)) {
+        for (const KeyValue& k : keys) write(section, k.key, k.value);
+    }
+    return true;
+}
+
+// What the writes one by one would do to a new section when every key adds
+// a line of its own that reads back under the very name it was written with:
+// the header, then each key line, each with CR LF.
+bool Document::appendSection(std::string_view section, const std::vector<KeyValue>& keys) {
+    if (keys.empty()) return true;
+    WriteRequest request = makeWriteRequest(section, keys.front().key, keys.front().value, chars_);
+    if (sectionIndex_.count(request.sectionFolded) != 0) return false;
+    std::string lines = request.headerLine();
+    const LineInfo headerInfo = classify(lines, chars_);
+    if (headerInfo.kind != LineKind::Header || fold(headerInfo.name, chars_) != request.sectionFolded)
+        return false;
+    lines += "\r\n";
+    if (foldedKeys_.size() < keys.size()) foldedKeys_.resize(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (i > 0) setKeyValue(request, keys[i].key, keys[i].value, chars_);
+        if (request.multiline) return false;
+        for (std::size_t j = 0; j < i; ++j)
+            if (foldedKeys_[j] == request.keyFolded) return false;
+        const std::size_t line = lines.size();
+        lines += request.key;
+        lines += '=';
+        lines += request.value;
+        const LineInfo info = classify(std::string_view(lines).substr(line), chars_);
+        if (info.kind != LineKind::Key || info.name != trimProfileBlanksRight(request.key, chars_))
+            return false;
+        lines += "\r\n";
+        foldedKeys_[i].swap(request.keyFolded);
+    }
+    endWithLineEnd();
+    const std::size_t number = sections_.size();
+    sections_.emplace_back();
+    Section& added = sections_.back();
+    added.begin = added.bodyEnd = added.end = text_.size();
+    added.added = std::move(lines);
+    sectionIndex_.emplace(std::move(request.sectionFolded), number);
+    noteWrittenTo(number);  // its index is made if a later write comes back
+    return true;
+}
+
 bool Document::writeInPlace(const WriteRequest& request) {
     const auto found = sectionIndex_.find(request.sectionFolded);
     if (found == sectionIndex_.end()) {
@@ -81,7 +132,8 @@ bool Document::writeInPlace(const WriteRequest& request) {
             return false;
         }
         const std::string keyLine = request.keyLine();
-        if (classify(keyLine, chars_).kind == LineKind::Header) return false;
+        const LineInfo keyInfo = classify(keyLine, chars_);
+        if (keyInfo.kind == LineKind::Header) return false;
         endWithLineEnd();
         const std::size_t number = sections_.size();
         sections_.emplace_back();
@@ -89,7 +141,7 @@ bool Document::writeInPlace(const WriteRequest& request) {
         added.begin = added.bodyEnd = added.end = text_.size();
         added.added = header + "\r\n";
         sectionIndex_.emplace(request.sectionFolded, number);
-        addLine(added, keyIndexOf(number), keyLine);
+        addLine(added, keyIndexOf(number), keyLine, keyInfo);
         return true;
     }
 
@@ -112,24 +164,35 @@ bool Document::writeInPlace(const WriteRequest& request) {
     }
 
     const std::string keyLine = request.keyLine();
-    if (classify(keyLine, chars_).kind == LineKind::Header) return false;
+    const LineInfo keyInfo = classify(keyLine, chars_);
+    if (keyInfo.kind == LineKind::Header) return false;
     if (!section.bodyEndsLine) section.bodyLineEndAdded = true;
-    addLine(section, keys, keyLine);
+    addLine(section, keys, keyLine, keyInfo);
     return true;
 }
 
-Document::KeyIndex& Document::keyIndexOf(std::size_t sectionNumber) {
-    if (lastWritten_ != sectionNumber) {
-        // Writes have left the last section: a small one gives up its index
-        // and the spare room of its added lines.
-        const auto left = keyIndexes_.find(lastWritten_);
+void Document::noteWrittenTo(std::size_t sectionNumber) {
+    if (sectionNumber == written_[0]) return;
+    // Writes go back and forth between two sections (an entry and the count
+    // in SYSTEM), so the last two keep their indexes; a small one written
+    // before them gives up its index and the spare room of its added lines.
+    if (written_[1] != sectionNumber) {
+        const auto left = keyIndexes_.find(written_[1]);
         if (left != keyIndexes_.end() && left->second.size() <= kKeptIndexKeys) {
             keyIndexes_.erase(left);
-            sections_[lastWritten_].added.shrink_to_fit();
+            sections_[written_[1]].added.shrink_to_fit();
         }
-        lastWritten_ = sectionNumber;
     }
+    written_[1] = written_[0];
+    written_[0] = sectionNumber;
+    writtenIndex_ = nullptr;
+}
+
+Document::KeyIndex& Document::keyIndexOf(std::size_t sectionNumber) {
+    if (sectionNumber == written_[0] && writtenIndex_) return *writtenIndex_;
+    noteWrittenTo(sectionNumber);
     const auto [at, made] = keyIndexes_.try_emplace(sectionNumber);
+    writtenIndex_ = &at->second;  // the map's elements stay where they are
     if (!made) return at->second;
     KeyIndex& keys = at->second;
     const Section& section = sections_[sectionNumber];
@@ -158,8 +221,8 @@ Document::KeyIndex& Document::keyIndexOf(std::size_t sectionNumber) {
     return keys;
 }
 
-void Document::addLine(Section& section, KeyIndex& keys, const std::string& content) {
-    const LineInfo info = classify(content, chars_);
+void Document::addLine(Section& section, KeyIndex& keys, const std::string& content,
+                       const LineInfo& info) {
     const std::size_t line = section.added.size();
     if (info.kind == LineKind::Key) {
         keys.emplace(fold(info.name, chars_),

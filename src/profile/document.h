@@ -36,6 +36,16 @@ public:
     // written to (see applyWrite): the call returns false and the text stays.
     bool write(std::string_view section, std::string_view key, std::string_view value);
 
+    // write(section, key, value) for each pair in order, with the same bytes
+    // as a result.  A section the text does not hold yet, whose keys are
+    // plain (distinct names, each line read back under the name it was
+    // written with), is added in one piece, without a look-up per key.
+    struct KeyValue {
+        std::string_view key;
+        std::string_view value;
+    };
+    bool writeKeys(std::string_view section, const std::vector<KeyValue>& keys);
+
     // The file's text after every write so far.
     std::string bytes() const;
     bool empty() const;
@@ -83,8 +93,13 @@ private:
 
     void load(std::string text);
     bool writeInPlace(const WriteRequest& request);
+    bool appendSection(std::string_view section, const std::vector<KeyValue>& keys);
+    // Writes go to this section now: the index of an older one may go.
+    void noteWrittenTo(std::size_t sectionNumber);
     KeyIndex& keyIndexOf(std::size_t sectionNumber);
-    void addLine(Section& section, KeyIndex& keys, const std::string& content);
+    // `info` is what classify() says of `content`.
+    void addLine(Section& section, KeyIndex& keys, const std::string& content,
+                 const syntax::LineInfo& info);
     void rewriteAddedValue(Section& section, KeyIndex& keys, KeyRef& ref, std::string_view value);
     void endWithLineEnd();
 
@@ -100,7 +115,11 @@ private:
     // New values of loaded key lines, by the offset just after their '='.
     std::map<std::size_t, Replacement> replaced_;
     std::unordered_map<std::size_t, KeyIndex> keyIndexes_;  // by section number
-    std::size_t lastWritten_ = static_cast<std::size_t>(-1);
+    static constexpr std::size_t kNoSection = static_cast<std::size_t>(-1);
+    // The sections written last and the one before it, and the index of the last.
+    std::size_t written_[2] = {kNoSection, kNoSection};
+    KeyIndex* writtenIndex_ = nullptr;
+    std::vector<std::string> foldedKeys_;  // appendSection's, kept for their room
 };
 
 }  // namespace mfg::profile

@@ -25,6 +25,14 @@ inline bool isProfileBlank(unsigned char c) {
 }
 inline bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// The first CR or LF of `text`, npos when there is none.  (find_first_of
+// makes a call per byte; every value written to a list passes through here.)
+inline std::size_t findLineEnd(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (isLineEnd(text[i])) return i;
+    return std::string_view::npos;
+}
+
 // Lines as an editor numbers them: CR LF ends one line, a lone CR and a lone
 // LF end one each.  True when `c` ends a line that the byte before it (a CR
 // when `afterCr`) has not ended already.

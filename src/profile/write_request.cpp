@@ -2,19 +2,26 @@
 
 namespace mfg::profile {
 
+using namespace syntax;
+
 WriteRequest makeWriteRequest(std::string_view section, std::string_view key,
                               std::string_view value, const syntax::Chars& chars) {
-    using namespace syntax;
     WriteRequest r;
     r.section = trimProfileBlanksLeft(cutAtNul(section));
+    r.sectionFolded = fold(trimProfileBlanksRight(r.section, chars), chars);
+    setKeyValue(r, key, value, chars);
+    return r;
+}
+
+void setKeyValue(WriteRequest& r, std::string_view key, std::string_view value,
+                 const syntax::Chars& chars) {
     r.key = trimProfileBlanksLeft(cutAtNul(key));
     r.value = trimProfileBlanksLeft(cutAtNul(value));
-    r.sectionFolded = fold(trimProfileBlanksRight(r.section, chars), chars);
     r.keyFolded = fold(trimProfileBlanksRight(r.key, chars), chars);
+    r.multiline = false;
     for (std::string_view argument : {r.section, r.key, r.value}) {
-        if (argument.find_first_of("\r\n") != std::string_view::npos) r.multiline = true;
+        if (findLineEnd(argument) != std::string_view::npos) r.multiline = true;
     }
-    return r;
 }
 
 std::string WriteRequest::headerLine() const {

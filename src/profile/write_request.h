@@ -30,4 +30,9 @@ struct WriteRequest {
 WriteRequest makeWriteRequest(std::string_view section, std::string_view key,
                               std::string_view value, const syntax::Chars& chars);
 
+// Turns `request` into the request for another key and value of the same
+// section, as makeWriteRequest would make it.
+void setKeyValue(WriteRequest& request, std::string_view key, std::string_view value,
+                 const syntax::Chars& chars);
+
 }  // namespace mfg::profile
