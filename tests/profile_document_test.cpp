@@ -55,17 +55,21 @@ std::string oddText(std::mt19937& rng) {
     return text;
 }
 
+// Arguments that stay on one line and ones that change the shape of the
+// file: line ends, header-looking keys, ']' in values, lead bytes.
+const std::vector<std::string> kSections = {
+    "S",   "s", " S ",      "T",        "t\t",  "New", "NEW",    "x",     "T\xE9",
+    "a]b", "",  "S\0junk"s, "\x83\x5D", "Se]c", "[S",  "N\r\nX", "x]\xE9"};
+const std::vector<std::string> kKeys = {"K",  "k",   " K ",   "L",  "M",     "",         "[x]",
+                                        "[y", "a=b", "K\xE9", ";c", "K\0z"s, "\x82\xA0", "n\nm"};
+const std::vector<std::string> kValues = {
+    "1",    "",     "  padded  ", "\"q\"", "x]", "]",   "a\r\nK=dup", "v\r\n[S]\r\nK=w",
+    "\x82", "\xE9", "val\0cut"s,  "=",     "\r", "[z]", "last"};
+
 TEST(ProfileDocument, GeneratedWritesMatchTextWrites) {
-    // Arguments that stay on one line and ones that change the shape of the
-    // file: line ends, header-looking keys, ']' in values, lead bytes.
-    const std::vector<std::string> sections = {
-        "S",   "s", " S ",      "T",        "t\t",  "New", "NEW",    "x",     "T\xE9",
-        "a]b", "",  "S\0junk"s, "\x83\x5D", "Se]c", "[S",  "N\r\nX", "x]\xE9"};
-    const std::vector<std::string> keys = {"K",  "k",   " K ",   "L",  "M",     "",         "[x]",
-                                           "[y", "a=b", "K\xE9", ";c", "K\0z"s, "\x82\xA0", "n\nm"};
-    const std::vector<std::string> values = {
-        "1",    "",     "  padded  ", "\"q\"", "x]", "]",   "a\r\nK=dup", "v\r\n[S]\r\nK=w",
-        "\x82", "\xE9", "val\0cut"s,  "=",     "\r", "[z]", "last"};
+    const auto& sections = kSections;
+    const auto& keys = kKeys;
+    const auto& values = kValues;
     std::mt19937 rng(1234567);
     auto some = [&rng](const std::vector<std::string>& from, std::size_t count) {
         std::vector<std::string> chosen;
@@ -89,6 +93,40 @@ TEST(ProfileDocument, GeneratedWritesMatchTextWrites) {
                 calls += hex(section) + "/" + hex(key) + "=" + hex(value) + "; ";
                 doc.write(section, key, value);
                 text = applyWrite(text, section, key, value, CodePage(cp));
+                ASSERT_EQ(hex(doc.bytes()), hex(text))
+                    << "cp " << cp << " start " << hex(start) << " calls " << calls;
+            }
+        }
+    }
+}
+
+// The keys of a section given together (new sections are then added in one
+// piece) leave the bytes of the same writes made one by one, and later
+// writes find those keys.
+TEST(ProfileDocument, KeysGivenTogetherMatchTextWrites) {
+    std::mt19937 rng(7654321);
+    const auto pick = [&rng](const std::vector<std::string>& from) -> const std::string& {
+        // Plain names most of the time, so that most sections go in whole.
+        return from[rng() % 3 == 0 ? rng() % from.size() : rng() % 5];
+    };
+    for (unsigned cp : {1252u, 932u}) {
+        for (int round = 0; round < 1500; ++round) {
+            const std::string start = oddText(rng);
+            Document doc(start, CodePage(cp));
+            std::string text = start;
+            std::string calls;
+            for (unsigned batches = 1 + rng() % 6; batches > 0; --batches) {
+                const std::string& section = pick(kSections);
+                std::vector<Document::KeyValue> batch;
+                for (unsigned n = rng() % 8; n > 0; --n) {
+                    const std::string& key = pick(kKeys);
+                    const std::string& value = pick(kValues);
+                    batch.push_back({key, value});
+                    calls += hex(section) + "/" + hex(key) + "=" + hex(value) + "; ";
+                    text = applyWrite(text, section, key, value, CodePage(cp));
+                }
+                calls += "| ";
+                EXPECT_TRUE(doc.writeKeys(section, batch));
                 ASSERT_EQ(hex(doc.bytes()), hex(text))
                     << "cp " << cp << " start " << hex(start) << " calls " << calls;
             }
