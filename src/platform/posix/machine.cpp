@@ -18,9 +18,8 @@ namespace {
 
 char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-std::string stripTrailingSlashes(std::string folder) {
+void stripTrailingSlashes(std::string& folder) {
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder;
 }
 
 std::string joinNative(const std::string& folder, const std::string& name) {
@@ -63,8 +62,9 @@ bool matchComponent(const std::string& folder, std::string& name) {
 template <typename Use>
 void forEachComponent(std::string_view rest, const text::CodePage& cp, Use use) {
     std::size_t start = 0;
+    const bool doubleByte = cp.isDoubleByte();
     for (std::size_t i = 0; i < rest.size();) {
-        const unsigned len = cp.charLength(rest.data(), rest.size(), i);
+        const unsigned len = doubleByte ? cp.charLength(rest.data(), rest.size(), i) : 1;
         if (len == 1 && (rest[i] == '\\' || rest[i] == '/')) {
             if (i > start) use(rest.substr(start, i - start));
             start = i + 1;
@@ -105,17 +105,24 @@ void forEachDriveMapping(Use use) {
     }
 }
 
-// One drive's folder, read without building the whole map: every path a
-// run resolves asks for one.
-std::optional<std::string> driveFolder(char letter) {
+// One drive's folder, into `folder` (whose room is used again), read without
+// building the whole map: every path a run resolves asks for one.  False
+// when the drive is not mapped.
+bool driveFolder(char letter, std::string& folder) {
     letter = upperAscii(letter);
     std::optional<std::string_view> found;
-    forEachDriveMapping([&](char mapped, std::string_view folder) {
-        if (mapped == letter) found = folder;
+    forEachDriveMapping([&](char mapped, std::string_view mappedFolder) {
+        if (mapped == letter) found = mappedFolder;
     });
-    if (found) return stripTrailingSlashes(std::string(*found));
-    if (letter == 'Z') return std::string("/");
-    return std::nullopt;
+    if (found) {
+        folder.assign(*found);
+    } else if (letter == 'Z') {
+        folder.assign("/");
+    } else {
+        return false;
+    }
+    stripTrailingSlashes(folder);
+    return true;
 }
 
 std::string currentDirectory() {
@@ -136,7 +143,8 @@ std::vector<DriveMapping> driveMap() {
         map.erase(std::remove_if(map.begin(), map.end(),
                                  [&](const DriveMapping& m) { return m.letter == letter; }),
                   map.end());
-        map.push_back({letter, stripTrailingSlashes(std::string(folder))});
+        map.push_back({letter, std::string(folder)});
+        stripTrailingSlashes(map.back().folder);
     });
     const bool hasZ = std::any_of(map.begin(), map.end(),
                                   [](const DriveMapping& m) { return m.letter == 'Z'; });
@@ -182,11 +190,10 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
     const bool hasDrive = windowsPath.size() >= 2 && windowsPath[1] == ':' &&
                           std::isalpha(static_cast<unsigned char>(windowsPath[0]));
     if (hasDrive) {
-        std::optional<std::string> root = driveFolder(windowsPath[0]);
-        if (!root) return std::nullopt;
-        folder = std::move(*root);
+        // One allocation for the root and every name after it.
+        folder.reserve(windowsPath.size() + 128);
+        if (!driveFolder(windowsPath[0], folder)) return std::nullopt;
         rootSize = folder.size();
-        folder.reserve(rootSize + windowsPath.size() + 1);
         // "C:name" is relative to the drive's current directory, which on
         // this machine is always the drive's root.
         forEachComponent(windowsPath.substr(2), cp, step);
@@ -194,9 +201,7 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
         if (windowsPath.size() >= 2 && (windowsPath[1] == '\\' || windowsPath[1] == '/'))
             return std::nullopt;  // network paths do not exist on this machine
         const std::string cwd = toWindowsPath(currentDirectory());
-        std::optional<std::string> root = driveFolder(cwd[0]);
-        if (!root) return std::nullopt;
-        folder = std::move(*root);
+        if (!driveFolder(cwd[0], folder)) return std::nullopt;
         rootSize = folder.size();
         forEachComponent(windowsPath, cp, step);
     } else {
