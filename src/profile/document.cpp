@@ -90,7 +90,13 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
     if (keys.empty()) return true;
     WriteRequest request = makeWriteRequest(section, keys.front().key, keys.front().value, chars_);
     if (sectionIndex_.count(request.sectionFolded) != 0) return false;
-    std::string lines = request.headerLine();
+    // Room for every line as given (trimming only shortens them): a list
+    // holds tens of thousands of sections, and spare room in each adds up.
+    std::size_t room = section.size() + 4;
+    for (const KeyValue& k : keys) room += k.key.size() + k.value.size() + 3;
+    std::string lines;
+    lines.reserve(room);
+    lines += request.headerLine();
     const LineInfo headerInfo = classify(lines, chars_);
     if (headerInfo.kind != LineKind::Header || fold(headerInfo.name, chars_) != request.sectionFolded)
         return false;
