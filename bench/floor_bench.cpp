@@ -63,7 +63,7 @@ void registerPair(ListCase c, int entries) {
                                      for (auto _ : state) run.runLibrary();
                                  })
         ->Iterations(iterations)
-        ->Repetitions(entries >= 100000 ? 1 : 3)
+        ->Repetitions(3)
         ->ReportAggregatesOnly(false)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
@@ -73,7 +73,7 @@ void registerPair(ListCase c, int entries) {
                                      for (auto _ : state) run.runFloor();
                                  })
         ->Iterations(iterations)
-        ->Repetitions(entries >= 100000 ? 1 : 3)
+        ->Repetitions(3)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
 }

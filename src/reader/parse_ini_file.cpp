@@ -184,12 +184,14 @@ std::string CParseIniFile::Lookup(std::string_view key, std::size_t bufferSize) 
         sectionKeys_->index(sectionText_);
         sectionKeysCurrent_ = true;
     }
-    const std::string value = sectionKeys_->get(key, "", bufferSize);
+    std::string value = sectionKeys_->get(key, "", bufferSize);
     if (!lookupCopyCurrent_) {
         WriteLookupCopy();
         lookupCopyCurrent_ = true;
     }
-    return std::string(text::trimAsciiSpace(value));
+    const std::string_view trimmed = text::trimAsciiSpace(value);
+    if (trimmed.size() != value.size()) value = std::string(trimmed);
+    return value;
 }
 
 int CParseIniFile::CloseFile() {
