@@ -69,6 +69,39 @@ TEST(PathResolutionCost, AbsentFlagFileCostsOneCallPerCheck) {
     EXPECT_TRUE(platform::pathExists("C:\\vrelDebug.flg"));
 }
 
+// A kept listing must never miss an entry made after it in the tick of the
+// folder's last change: it is kept only when the stamp clock, read before
+// listing, lies past that change by more than a step of the folder's times.
+TEST(PathResolutionCost, AListingIsKeptOnceTheClockHasPassedTheLastChangeByAStep) {
+    const auto at = [](time_t sec, long nsec) { return timespec{sec, nsec}; };
+    const struct {
+        const char* what;
+        timespec modified, changed, listedAt;
+        bool kept;
+    } cases[] = {
+        {"times to the nanosecond, listed in the same tick", at(100, 123456789), at(100, 123456789),
+         at(100, 123456789), false},
+        {"half a millisecond later", at(100, 123456789), at(100, 123456789), at(100, 124000000),
+         false},
+        {"two milliseconds later", at(100, 123456789), at(100, 123456789), at(100, 125500000), true},
+        {"the later of the two times counts", at(100, 123456789), at(101, 1), at(100, 900000000),
+         false},
+        {"whole seconds, a second later", at(100, 0), at(100, 0), at(101, 500000000), false},
+        {"whole seconds, more than two seconds later", at(100, 0), at(100, 0), at(102, 500000000),
+         true},
+        {"10 ms steps, 15 ms later", at(100, 120000000), at(100, 120000000), at(100, 135000000),
+         false},
+        {"10 ms steps, 25 ms later", at(100, 120000000), at(100, 120000000), at(100, 145000000),
+         true},
+    };
+    for (const auto& c : cases) {
+        struct stat folder {};
+        folder.st_mtim = c.modified;
+        folder.st_ctim = c.changed;
+        EXPECT_EQ(platform::posix::listingCanBeKept(folder, c.listedAt), c.kept) << c.what;
+    }
+}
+
 // File-system calls of path resolution per section of a driver list run
 // whose drive C: (where the flag file is looked for before every trace
 // message) holds `extraFiles` other files.

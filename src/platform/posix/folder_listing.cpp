@@ -62,25 +62,6 @@ std::int64_t timeStepNs(const struct stat& folderStat) {
     return step;
 }
 
-// An entry made or removed after the listing started is stamped no earlier
-// than the stamp clock read then (`listedAt`).  When that reading lies
-// beyond the folder's last change by more than a step of its times, such a
-// change gives the folder new times, and the listing holds for as long as
-// they stay.  A listing taken sooner (in the tick of the last change) could
-// miss an entry that leaves the times as they were, so it serves only the
-// call that made it: a run that has just written in a folder lists it again
-// for about one tick of the kernel's clock (1 to 10 ms), not longer.
-bool listingCanBeKept(const struct stat& folderStat, const timespec& listedAt) {
-    const std::int64_t step = timeStepNs(folderStat);
-    // FAT's times go in steps of two seconds, though they read as whole ones.
-    const std::int64_t marginNs =
-        (step == 1'000'000'000 ? 2 * step : std::max<std::int64_t>(2 * step, 1'000'000)) +
-        kStampClockLeadNs;
-    const std::int64_t changed =
-        std::max(nanoseconds(folderStat.st_mtim), nanoseconds(folderStat.st_ctim));
-    return changed + marginNs < nanoseconds(listedAt);
-}
-
 struct Listing {
     dev_t device = 0;
     ino_t inode = 0;
@@ -137,6 +118,25 @@ std::unordered_map<std::string, Listing>& listings() {
 }
 
 }  // namespace
+
+// An entry made or removed after the listing started is stamped no earlier
+// than the stamp clock read then (`listedAt`).  When that reading lies
+// beyond the folder's last change by more than a step of its times, such a
+// change gives the folder new times, and the listing holds for as long as
+// they stay.  A listing taken sooner (in the tick of the last change) could
+// miss an entry that leaves the times as they were, so it serves only the
+// call that made it: a run that has just written in a folder lists it again
+// for about one tick of the kernel's clock (1 to 10 ms), not longer.
+bool listingCanBeKept(const struct stat& folderStat, const timespec& listedAt) {
+    const std::int64_t step = timeStepNs(folderStat);
+    // FAT's times go in steps of two seconds, though they read as whole ones.
+    const std::int64_t marginNs =
+        (step == 1'000'000'000 ? 2 * step : std::max<std::int64_t>(2 * step, 1'000'000)) +
+        kStampClockLeadNs;
+    const std::int64_t changed =
+        std::max(nanoseconds(folderStat.st_mtim), nanoseconds(folderStat.st_ctim));
+    return changed + marginNs < nanoseconds(listedAt);
+}
 
 std::optional<std::string> findNoCase(const std::string& folder, const struct stat& folderStat,
                                       const std::string& name) {

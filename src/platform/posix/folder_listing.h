@@ -10,6 +10,7 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <time.h>
 
 #include <cstdint>
 #include <optional>
@@ -29,6 +30,11 @@ std::optional<std::string> findNoCase(const std::string& folder, const struct st
 // valid listing is kept; the caller then asks the file system itself.
 enum class KeptAnswer { unknown, missing, found };
 KeptAnswer findInKeptListing(const std::string& folder, std::string& name);
+
+// Whether a listing of a folder with the stat `folderStat`, begun when the
+// clock that stamps the folder's changes read `listedAt`, may answer later
+// calls for as long as the folder's times stay as they are.
+bool listingCanBeKept(const struct stat& folderStat, const timespec& listedAt);
 
 // How many file-system calls path resolution and the existence check made on
 // top of it have made in this process (stat, lstat, and one per folder
