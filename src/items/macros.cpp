@@ -35,7 +35,8 @@ std::string upperCaseBetweenPercents(std::string_view in, const text::CodePage& 
 // is, uncopied.
 void replaceAllIn(std::string& text, std::string_view from, std::string_view to,
                   const text::CodePage& cp) {
-    if (text::find(text, from, 0, cp) != std::string::npos) text = text::replaceAll(text, from, to, cp);
+    if (text::find(text, from, 0, cp) != std::string::npos)
+        text = text::replaceAll(text, from, to, cp);
 }
 
 }  // namespace

@@ -98,7 +98,8 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
     lines.reserve(room);
     lines += request.headerLine();
     const LineInfo headerInfo = classify(lines, chars_);
-    if (headerInfo.kind != LineKind::Header || fold(headerInfo.name, chars_) != request.sectionFolded)
+    if (headerInfo.kind != LineKind::Header ||
+        fold(headerInfo.name, chars_) != request.sectionFolded)
         return false;
     lines += "\r\n";
     if (foldedKeys_.size() < keys.size()) foldedKeys_.resize(keys.size());
