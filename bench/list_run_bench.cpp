@@ -14,6 +14,7 @@
 #include "output/list_file.h"
 #include "platform/platform.h"
 #include "reader/parse_ini_file.h"
+#include "support/profile_calls.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ void BM_KeyByKeyWrites(benchmark::State& state) {
     for (auto _ : state) {
         fs::remove(machine().host("KEYS.INI"));
         for (const auto& w : journal)
-            mfg::platform::writeProfileString(w.section, w.key, w.value, "C:\\KEYS.INI");
+            mfg::test::writeProfileString(w.section, w.key, w.value, "C:\\KEYS.INI");
     }
     state.SetItemsProcessed(state.iterations() * entries);
 }

@@ -1,6 +1,6 @@
 # Fails when a source folder includes one above it in the rooms' order
 # (docs/architecture.md): api > listjob > output > items > reader >
-# platform implementations > profile > trace > text > platform.
+# profile > trace > platform implementations > text > platform.
 #   cmake -DSOURCE_DIR=<repo>/src -P check_include_order.cmake
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "SOURCE_DIR is not set")
@@ -8,7 +8,7 @@ endif()
 
 # Highest first; a folder may include its own files and those of any folder
 # after it.  The public header (mfglist/) serves every folder.
-set(order api listjob output items reader platform/posix platform/win32 profile trace text platform)
+set(order api listjob output items reader profile trace platform/posix platform/win32 text platform)
 list(LENGTH order count)
 
 function(rank_of folder out)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "support/profile_calls.h"
 
 namespace mfg::test {
 
@@ -40,11 +41,11 @@ inline constexpr char kExampleList[] =
 // COUNT, then the NAME of each entry section, as "COUNT:NAME,NAME,...",
 // with "?" for a section that is missing.
 inline std::string entryNames(const std::string& listFile) {
-    const std::string count = platform::readProfileString("SYSTEM", "COUNT", "0", 260, listFile);
+    const std::string count = test::readProfileString("SYSTEM", "COUNT", "0", 260, listFile);
     std::string names = count + ":";
     for (int i = 0; i < std::stoi(count); ++i)
         names += (i ? "," : "") +
-                 platform::readProfileString(std::to_string(i), "NAME", "?", 260, listFile);
+                 test::readProfileString(std::to_string(i), "NAME", "?", 260, listFile);
     return names;
 }
 

@@ -13,6 +13,7 @@
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "platform/platform.h"
+#include "support/profile_calls.h"
 
 namespace mfg {
 namespace {
@@ -140,7 +141,7 @@ TEST_F(ListRequest, CdRomSoftwareList) {
     // The media's own SYSTEM settings beyond LOG_FILE are never read (-F
     // does not survive the turn to CD-ROM mode); the Vista executable goes.
     const auto soft = [](const char* section, const char* key) {
-        return platform::readProfileString(section, key, "?", 260, "C:\\CD\\SOFT.INI");
+        return test::readProfileString(section, key, "?", 260, "C:\\CD\\SOFT.INI");
     };
     EXPECT_EQ(test::entryNames("C:\\CD\\SOFT.INI"), "1:Office");
     EXPECT_EQ(soft("SYSTEM", "LOG_FILE") + "|" + soft("SYSTEM", "HOTKEY") + "|" +

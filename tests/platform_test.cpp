@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 #include "support/machine.h"
+#include "support/profile_calls.h"
 
 namespace mfg {
 namespace {
@@ -128,9 +129,9 @@ TEST(PlatformFiles, CopyOverwritesAndDeleteRemoves) {
     ScratchFolder dir("copy");
     test::writeFile(dir / "a.ini", "new");
     test::writeFile(dir / "b.ini", "old and longer");
-    EXPECT_TRUE(platform::copyFile(dir / "a.ini", dir / "b.ini"));
+    EXPECT_TRUE(test::copyFile(dir / "a.ini", dir / "b.ini"));
     EXPECT_EQ(test::readFile(dir / "b.ini"), "new");
-    EXPECT_FALSE(platform::copyFile(dir / "missing.ini", dir / "c.ini"));
+    EXPECT_FALSE(test::copyFile(dir / "missing.ini", dir / "c.ini"));
     EXPECT_FALSE(test::fileExists(dir / "c.ini"));
     EXPECT_TRUE(platform::deleteFile(dir / "a.ini"));
     EXPECT_FALSE(platform::deleteFile(dir / "a.ini"));

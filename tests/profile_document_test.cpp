@@ -13,6 +13,7 @@
 #include "profile/profile_text.h"
 #include "profile_cases.h"
 #include "support/machine.h"
+#include "support/profile_calls.h"
 
 namespace mfg::profile {
 namespace {
@@ -240,7 +241,7 @@ TEST(ProfileFile, LoadAndCommit) {
     doc.write("system", "count", "2");
     ASSERT_TRUE(commitDocument(path, doc, &error)) << error;
     EXPECT_EQ(test::readFile(path), "; kept\r\n[SYSTEM]\r\nCOUNT=2\r\n");
-    EXPECT_EQ(platform::readProfileString("SYSTEM", "COUNT", "", 260, path), "2");
+    EXPECT_EQ(test::readProfileString("SYSTEM", "COUNT", "", 260, path), "2");
 
     test::makeFolder(dir / "FOLDER");
     EXPECT_FALSE(loadDocument(dir / "FOLDER", doc));

@@ -8,6 +8,7 @@
 
 #include "list_run_support.h"
 #include "platform/platform.h"
+#include "support/profile_calls.h"
 
 namespace mfg {
 namespace {
@@ -46,7 +47,7 @@ protected:
         return trace.lines();
     }
     static std::string listValue(const char* section, const char* key) {
-        return platform::readProfileString(section, key, "?", 4096, kList);
+        return test::readProfileString(section, key, "?", 4096, kList);
     }
     static bool has(const std::vector<std::string>& lines, const std::string& text) {
         for (const std::string& l : lines)

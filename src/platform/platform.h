@@ -17,21 +17,6 @@
 
 namespace mfg::platform {
 
-// ---- private profiles --------------------------------------------------
-
-// GetPrivateProfileStringA: the value of `key` in `section` of `file`, or
-// `def` when the file, the section or the key is missing.  The answer is
-// what a buffer of `bufferSize` characters would receive, without the NUL.
-std::string readProfileString(std::string_view section, std::string_view key,
-                              std::string_view def, std::size_t bufferSize,
-                              std::string_view file);
-
-// WritePrivateProfileStringA, key by key.  The list writer does not use this
-// (it commits a whole document at once); it exists so that tests can compare
-// the document against the platform's own writer.
-bool writeProfileString(std::string_view section, std::string_view key,
-                        std::string_view value, std::string_view file);
-
 // ---- whole files ---------------------------------------------------------
 
 // Does a file or a directory of this name exist (a directory search).
@@ -49,8 +34,7 @@ bool readWholeFile(std::string_view path, std::string& content, std::string* err
 bool replaceFileAtomically(std::string_view path, std::string_view content,
                            std::string* error = nullptr);
 
-// CopyFileA with overwrite / DeleteFileA.
-bool copyFile(std::string_view from, std::string_view to);
+// DeleteFileA.
 bool deleteFile(std::string_view path);
 
 // Appends `text` to a file opened in text mode ("a"): the file is created

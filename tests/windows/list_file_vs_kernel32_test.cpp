@@ -16,6 +16,7 @@
 #include "output/list_file.h"
 #include "platform/platform.h"
 #include "support/machine.h"
+#include "support/profile_calls.h"
 
 namespace mfg {
 namespace {
@@ -37,7 +38,7 @@ TEST(ListFileVsKernel32, EveryKindOfRunGivesTheBytesOfKeyByKeyWrites) {
         ASSERT_FALSE(journal.empty()) << name;
         const std::string replayed = dir / (name + "-REPLAY.INI");
         for (const output::ListWrite& w : journal)
-            ASSERT_TRUE(platform::writeProfileString(w.section, w.key, w.value, replayed)) << name;
+            ASSERT_TRUE(test::writeProfileString(w.section, w.key, w.value, replayed)) << name;
         EXPECT_EQ(test::readFile(dir / (name + ".INI")), test::readFile(replayed)) << name;
     };
 

@@ -231,19 +231,6 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
     return true;
 }
 
-bool copyFile(std::string_view from, std::string_view to) {
-    std::string content;
-    if (!readWholeFile(from, content)) return false;
-    const auto native = resolvePath(to);
-    if (!native) return false;
-    struct stat st {};
-    if (::stat(native->c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st))) return false;
-    const int fd = fileCalls.open(native->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    const bool ok = writeAll(fd, content);
-    return (fileCalls.close(fd) == 0) && ok;
-}
-
 bool deleteFile(std::string_view path) {
     const auto native = resolvePath(path);
     struct stat st {};

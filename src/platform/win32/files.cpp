@@ -180,10 +180,6 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
     return true;
 }
 
-bool copyFile(std::string_view from, std::string_view to) {
-    return CopyFileA(str(from).c_str(), str(to).c_str(), FALSE) != FALSE;
-}
-
 bool deleteFile(std::string_view path) { return DeleteFileA(str(path).c_str()) != FALSE; }
 
 bool appendText(std::string_view path, std::string_view text) {
