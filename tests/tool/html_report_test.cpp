@@ -91,13 +91,13 @@ Json craftedMatrix() {
               {cell(0, "listed at 0"), cell(out, "left out"), cell(0, "listed at 0"), cell(out, "")}),
         entry("AUDIO", 30, "Audio </td> \"x\"", "10EC0002",
               {cell(2, "listed at 2"), cell(1, "listed at 1 <b>"), cell(out, "left out"), cell(out, "")}),
-        entry("OLD", 40, "Modem", "FFFF0000",
+        entry("OLD", 100, "Modem", "FFFF0000",
               {cell(out, "left out"), cell(out, "left out"), cell(out, "left out"), cell(out, "")}),
         entry("CARD", 50, "Card reader", "10EC0003",
               {cell(out, "a"), cell(out, "b"), cell(out, "c"), cell(out, "d")})};
     matrix["entries"][4]["cells"][0] = cell(3, "listed at 3");
     matrix["entries"][4]["dead"] = false;
-    matrix["dead_entries"] = {"DrvProc.ini:40:OLD"};
+    matrix["dead_entries"] = {"DrvProc.ini:100:OLD"};
     matrix["uncovered"] = 3;
     return matrix;
 }
@@ -118,7 +118,7 @@ TEST(HtmlReport, MatrixPageShowsEveryEntryModelAndMark) {
     EXPECT_NE(dom->find("href=\"#why-2-1\" title=\"listed at 1 &lt;b&gt;\">1</a>"), std::string::npos);
     EXPECT_NE(dom->find("href=\"#why-0-2\" title=\"left out: no ID\"></a>"), std::string::npos);
     EXPECT_EQ(captures(*dom, "<tr class=\"entry dead\"[^>]*data-id=\"([^\"]*)\""),
-              std::vector<std::string>{"DrvProc.ini:40:OLD"});
+              std::vector<std::string>{"DrvProc.ini:100:OLD"});
     EXPECT_EQ(count(*dom, "class=\"mark dead-mark\""), 1u);
     // One row per uncovered ID, marked under each model that lacks it.
     EXPECT_EQ(captures(tbody(*dom, "uncovered-ids"), "<th scope=\"row\">([^<]*)<"),
@@ -139,7 +139,7 @@ TEST(HtmlReport, MatrixPageTakesSortAndFilterFromTheFragment) {
     } cases[] = {
         {"", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, 5},
         {"#sort=name", {"AUDIO", "CARD", "OLD", "LAN", "VGA"}, 5},
-        {"#sort=-place", {"CARD", "OLD", "AUDIO", "LAN", "VGA"}, 5},
+        {"#sort=-place", {"OLD", "CARD", "AUDIO", "LAN", "VGA"}, 5},  // 100 after 50
         // Models without the entry last, either way.
         {"#sort=model:m1", {"LAN", "VGA", "AUDIO", "CARD", "OLD"}, 5},
         {"#sort=-model:m2", {"AUDIO", "VGA", "LAN", "OLD", "CARD"}, 5},

@@ -1,10 +1,9 @@
 // The matrix page.  Every row and cell is written here, so the page reads
 // and prints completely without its script; sorting keys sit in data-key
-// attributes (numbers zero-padded, parts split by a tab) so that the script
-// compares plain strings and needs no knowledge of the columns.
+// attributes (parts split by a tab, as file and line) so that the script
+// needs no knowledge of the columns.
 #include "html_report.h"
 
-#include <cstdio>
 #include <map>
 #include <set>
 #include <vector>
@@ -69,13 +68,17 @@ var texts = new Map();
 rows.concat(idRows).forEach(function (row) { texts.set(row, row.textContent.toLowerCase()); });
 var sort = { column: -1, descending: false };
 
+// "Entry 9" before "Entry 10", case aside; the same order on every machine.
+var collator = new Intl.Collator("en", { numeric: true, sensitivity: "base" });
 function keyOf(row, column) {
   var cell = row.cells[column];
-  return cell && cell.dataset.key !== undefined ? cell.dataset.key.toLowerCase().split("\t") : null;
+  return cell && cell.dataset.key !== undefined ? cell.dataset.key.split("\t") : null;
 }
 function compareKeys(a, b) {
-  for (var i = 0; i < Math.min(a.length, b.length); ++i)
-    if (a[i] !== b[i]) return a[i] < b[i] ? -1 : 1;
+  for (var i = 0; i < Math.min(a.length, b.length); ++i) {
+    var order = collator.compare(a[i], b[i]);
+    if (order) return order;
+  }
   return a.length - b.length;
 }
 function sortRows(column, descending) {
@@ -177,13 +180,6 @@ document.getElementById("controls").hidden = false;
 
 const Json kNoCell;  // a model the entry has no cell for: shown as not listed
 
-std::string padded(const Json& number) {
-    if (!number.is_number_integer()) return htmlText(number);
-    char text[24];
-    std::snprintf(text, sizeof text, "%010lld", number.get<long long>());
-    return text;
-}
-
 std::string plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -227,7 +223,7 @@ std::string entryRow(const Json& entry, std::size_t row, bool dead, std::size_t 
     html += "<th scope=\"row\" data-key=\"" + section + "\">" + section;
     if (dead) html += "<span class=\"mark dead-mark\" title=\"No model gets this entry\">dead</span>";
     html += "</th><td data-key=\"" + htmlMember(entry, "file") + "\t" +
-            padded(memberOf(entry, "line")) + "\">" + placeOf(entry) + "</td>";
+            htmlMember(entry, "line") + "\">" + placeOf(entry) + "</td>";
     for (const char* key : {"name", "type", "hardid"}) {
         const std::string text = htmlMember(entry, key);
         html += "<td data-key=\"" + text + "\">" + text + "</td>";
@@ -237,7 +233,7 @@ std::string entryRow(const Json& entry, std::size_t row, bool dead, std::size_t 
         const Json& cell = c < cells.size() ? cells[c] : kNoCell;
         const Json& position = memberOf(cell, "position");
         const bool got = !position.is_null();
-        html += got ? "<td class=\"cell got\" data-key=\"" + padded(position) + "\">"
+        html += got ? "<td class=\"cell got\" data-key=\"" + htmlText(position) + "\">"
                     : std::string("<td class=\"cell\">");
         html += "<a class=\"why\" href=\"#why-" + r + "-" + std::to_string(c) + "\" title=\"" +
                 htmlMember(cell, "reason") + "\">" + (got ? htmlText(position) : "") + "</a></td>";
