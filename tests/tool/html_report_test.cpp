@@ -43,13 +43,15 @@ std::optional<std::string> renderedDom(const Scratch& scratch, const std::string
 
 std::size_t count(const std::string& text, const std::string& pattern) {
     const std::regex re(pattern);
-    return std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator());
+    return std::distance(std::sregex_iterator(text.begin(), text.end(), re),
+                         std::sregex_iterator());
 }
 
 std::vector<std::string> captures(const std::string& text, const std::string& pattern) {
     const std::regex re(pattern);
     std::vector<std::string> found;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it)
+    const std::sregex_iterator end;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != end; ++it)
         found.push_back((*it)[1]);
     return found;
 }
@@ -83,14 +85,18 @@ Json craftedMatrix() {
                    {"run", {{"mode", "cdrom"}, {"folder", "media"}}}};
     matrix["models"] = {model("m1", "Office 7010", {}, 3),
                         model("m2", "<script>alert(1)</script>", {"8086ABCD", "10EC8168"}, 2),
-                        model("m3", "Bürorechner 東京", {"8086ABCD"}, 1), model("m4", "m4", {}, 0)};
+                        model("m3", "Bürorechner 東京", {"8086ABCD"}, 1),
+                        model("m4", "m4", {}, 0)};
     matrix["entries"] = {
         entry("VGA", 10, "Video", "1A2B0001",
-              {cell(1, "listed at 1"), cell(0, "listed at 0"), cell(out, "left out: no ID"), cell(out, "")}),
+              {cell(1, "listed at 1"), cell(0, "listed at 0"), cell(out, "left out: no ID"),
+               cell(out, "")}),
         entry("LAN", 20, "Network", "10EC0001",
-              {cell(0, "listed at 0"), cell(out, "left out"), cell(0, "listed at 0"), cell(out, "")}),
+              {cell(0, "listed at 0"), cell(out, "left out"), cell(0, "listed at 0"),
+               cell(out, "")}),
         entry("AUDIO", 30, "Audio </td> \"x\"", "10EC0002",
-              {cell(2, "listed at 2"), cell(1, "listed at 1 <b>"), cell(out, "left out"), cell(out, "")}),
+              {cell(2, "listed at 2"), cell(1, "listed at 1 <b>"), cell(out, "left out"),
+               cell(out, "")}),
         entry("OLD", 100, "Modem", "FFFF0000",
               {cell(out, "left out"), cell(out, "left out"), cell(out, "left out"), cell(out, "")}),
         entry("CARD", 50, "Card reader", "10EC0003",
@@ -115,7 +121,8 @@ TEST(HtmlReport, MatrixPageShowsEveryEntryModelAndMark) {
 
     EXPECT_EQ(count(tbody(*dom, "entries"), "<tr "), 5u);
     EXPECT_EQ(count(*dom, "<th [^>]*class=\"model[ \"]"), 4u);
-    EXPECT_NE(dom->find("href=\"#why-2-1\" title=\"listed at 1 &lt;b&gt;\">1</a>"), std::string::npos);
+    EXPECT_NE(dom->find("href=\"#why-2-1\" title=\"listed at 1 &lt;b&gt;\">1</a>"),
+              std::string::npos);
     EXPECT_NE(dom->find("href=\"#why-0-2\" title=\"left out: no ID\"></a>"), std::string::npos);
     EXPECT_EQ(captures(*dom, "<tr class=\"entry dead\"[^>]*data-id=\"([^\"]*)\""),
               std::vector<std::string>{"DrvProc.ini:100:OLD"});
@@ -171,8 +178,9 @@ TEST(HtmlReport, ImpactPageListsChangedModelsFirstAndFoldsTheRest) {
          {"added", {{{"position", 1}, {"section", "NEW_LAN"}, {"name", "LAN"}, {"hardid", "1"}}}},
          {"removed", {{{"position", 1}, {"section", "OLD_LAN"}, {"name", "LAN"}, {"hardid", "2"}}}},
          {"moved", {{{"section", "VGA"}, {"name", "Video"}, {"from", 0}, {"to", 1}}}},
-         {"changed_fields", {{{"section", "VGA"}, {"name", "Video"}, {"position", 1}, {"key", "EXEPATH"},
-                              {"old", "a\\setup.exe"}, {"new", "</code><i>b</i>"}}}}},
+         {"changed_fields",
+          {{{"section", "VGA"}, {"name", "Video"}, {"position", 1}, {"key", "EXEPATH"},
+            {"old", "a\\setup.exe"}, {"new", "</code><i>b</i>"}}}}},
         {{"name", "m3"}, {"display_name", "Lab"}, {"changed", true}, {"old_entry_count", 1},
          {"new_entry_count", 0}, {"added", none},
          {"removed", {{{"position", 0}, {"section", "VGA"}, {"name", "Video"}, {"hardid", "3"}}}},

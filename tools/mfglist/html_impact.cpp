@@ -47,7 +47,8 @@ std::string changeTable(const char* kind, const char* caption, const Json& rows,
     if (rows.empty()) return {};
     std::string html = "<h3>" + std::string(caption) + " (" + std::to_string(rows.size()) +
                        ")</h3>\n<table class=\"" + kind + "\"><thead><tr>";
-    for (const Column& column : columns) html += "<th scope=\"col\">" + std::string(column.header) + "</th>";
+    for (const Column& column : columns)
+        html += "<th scope=\"col\">" + std::string(column.header) + "</th>";
     html += "</tr></thead><tbody>\n";
     for (const Json& row : rows) {
         html += "<tr>";
@@ -67,10 +68,11 @@ std::string changedModel(const Json& model, std::size_t index) {
     const HtmlModel shown = htmlModel(model);
     std::string html = "<section class=\"model changed\" id=\"model-" + std::to_string(index) +
                        "\"><h2>" + shown.display;
-    if (shown.display != shown.name) html += " <span class=\"model-name\">" + shown.name + "</span>";
+    if (shown.display != shown.name)
+        html += " <span class=\"model-name\">" + shown.name + "</span>";
     html += "<span class=\"mark changed-mark\">changes</span></h2>\n<p>Entries: " +
-            htmlMember(model, "old_entry_count") + " \u2192 " + htmlMember(model, "new_entry_count") +
-            "</p>\n";
+            htmlMember(model, "old_entry_count") + " \u2192 " +
+            htmlMember(model, "new_entry_count") + "</p>\n";
     const std::vector<Column> placed = {
         {"Position", "position", ""}, {"Section", "section", ""}, {"NAME", "name", ""},
         {"HARDID", "hardid", ""}};
@@ -104,8 +106,9 @@ std::string renderImpactHtml(const Json& impact) {
             body += changedModel(model, index);
         } else {
             ++unchangedCount;
-            unchanged += "<li id=\"model-" + std::to_string(index) + "\">" + htmlModel(model).label +
-                         ": " + htmlMember(model, "new_entry_count") + " entries</li>\n";
+            unchanged += "<li id=\"model-" + std::to_string(index) + "\">" +
+                         htmlModel(model).label + ": " + htmlMember(model, "new_entry_count") +
+                         " entries</li>\n";
         }
     }
     if (unchangedCount > 0)

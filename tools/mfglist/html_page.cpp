@@ -96,7 +96,8 @@ const Json& arrayOf(const Json& object, const char* key) {
 HtmlModel htmlModel(const Json& model) {
     HtmlModel shown{htmlMember(model, "name"), htmlMember(model, "display_name"), {}};
     if (shown.display.empty()) shown.display = shown.name;
-    shown.label = shown.display == shown.name ? shown.name : shown.display + " (" + shown.name + ")";
+    shown.label =
+        shown.display == shown.name ? shown.name : shown.display + " (" + shown.name + ")";
     return shown;
 }
 
@@ -105,7 +106,8 @@ std::string htmlRunList(const Json& run) {
     if (run.is_object())
         for (const auto& [key, value] : run.items())
             if (value.is_primitive())
-                html += "<div><dt>" + escapeHtml(key) + "</dt><dd>" + htmlText(value) + "</dd></div>";
+                html += "<div><dt>" + escapeHtml(key) + "</dt><dd>" + htmlText(value) +
+                        "</dd></div>";
     return html + "</dl>\n";
 }
 

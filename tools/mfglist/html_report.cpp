@@ -171,7 +171,9 @@ table.addEventListener("click", function (event) {
   document.getElementById("panel-all").href = link.getAttribute("href");
   panel.hidden = false;
 });
-document.getElementById("panel-close").addEventListener("click", function () { panel.hidden = true; });
+document.getElementById("panel-close").addEventListener("click", function () {
+  panel.hidden = true;
+});
 
 readFragment();
 applyFilter();
@@ -221,7 +223,8 @@ std::string entryRow(const Json& entry, std::size_t row, bool dead, std::size_t 
                        r + "\" data-order=\"" + r + "\" data-id=\"" + htmlMember(entry, "id") +
                        "\" data-label=\"" + section + " (" + placeOf(entry) + ")\">";
     html += "<th scope=\"row\" data-key=\"" + section + "\">" + section;
-    if (dead) html += "<span class=\"mark dead-mark\" title=\"No model gets this entry\">dead</span>";
+    if (dead)
+        html += "<span class=\"mark dead-mark\" title=\"No model gets this entry\">dead</span>";
     html += "</th><td data-key=\"" + htmlMember(entry, "file") + "\t" +
             htmlMember(entry, "line") + "\">" + placeOf(entry) + "</td>";
     for (const char* key : {"name", "type", "hardid"}) {
