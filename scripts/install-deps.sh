@@ -18,6 +18,8 @@ command -v g++ >/dev/null || need+=(g++)
 if [ -n "${MFGLIST_WITH_BENCHMARKS:-}" ]; then
     [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 fi
+# The HTML reports' test opens them in headless Chromium.
+command -v chromium >/dev/null || need+=(chromium)
 command -v i686-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-i686-win32)
 wine_ok=1
 command -v wine >/dev/null || wine_ok=0

@@ -1,0 +1,124 @@
+// The impact page: what a change to the process files does to each model's
+// list.  The changed models come first, each with its tables; the unchanged
+// ones fold into one list, since a reviewer only needs to know they are.
+#include <string>
+#include <vector>
+
+#include "html_page.h"
+#include "html_report.h"
+
+namespace mfgtool {
+namespace {
+
+constexpr const char* kImpactStyle = R"css(
+section.model { border-top: 2px solid #8aa; margin-top: 1.2rem; }
+section.model h2 { margin-top: .6rem; }
+section.model h3 { font-size: 1rem; margin: .6rem 0 .2rem; }
+.model-name { font: 12px ui-monospace, monospace; color: #444; }
+.changed-mark { color: #a50; }
+table.added thead th { background: #dff0df; }
+table.removed thead th { background: #f6dede; }
+td.old code { color: #900; }
+td.new code { color: #060; }
+details.unchanged { margin-top: 1.2rem; }
+details.unchanged summary { font-weight: 600; cursor: pointer; }
+)css";
+
+// Printing opens the folded list, so that paper shows every model.
+constexpr const char* kImpactScript = R"js(
+var folded = [];
+window.addEventListener("beforeprint", function () {
+  folded = Array.prototype.slice.call(document.querySelectorAll("details:not([open])"));
+  folded.forEach(function (details) { details.open = true; });
+});
+window.addEventListener("afterprint", function () {
+  folded.forEach(function (details) { details.open = false; });
+});
+)js";
+
+struct Column {
+    const char* header;
+    const char* key;
+    const char* cellClass;  // "" or a class; values of a classed column show as code
+};
+
+std::string changeTable(const char* kind, const char* caption, const Json& rows,
+                        const std::vector<Column>& columns) {
+    if (rows.empty()) return {};
+    std::string html = "<h3>" + std::string(caption) + " (" + std::to_string(rows.size()) +
+                       ")</h3>\n<table class=\"" + kind + "\"><thead><tr>";
+    for (const Column& column : columns)
+        html += "<th scope=\"col\">" + std::string(column.header) + "</th>";
+    html += "</tr></thead><tbody>\n";
+    for (const Json& row : rows) {
+        html += "<tr>";
+        for (const Column& column : columns) {
+            const std::string text = htmlMember(row, column.key);
+            html += *column.cellClass
+                        ? "<td class=\"" + std::string(column.cellClass) + "\"><code>" + text +
+                              "</code></td>"
+                        : "<td>" + text + "</td>";
+        }
+        html += "</tr>\n";
+    }
+    return html + "</tbody></table>\n";
+}
+
+std::string changedModel(const Json& model, std::size_t index) {
+    const HtmlModel shown = htmlModel(model);
+    std::string html = "<section class=\"model changed\" id=\"model-" + std::to_string(index) +
+                       "\"><h2>" + shown.display;
+    if (shown.display != shown.name)
+        html += " <span class=\"model-name\">" + shown.name + "</span>";
+    html += "<span class=\"mark changed-mark\">changes</span></h2>\n<p>Entries: " +
+            htmlMember(model, "old_entry_count") + " \u2192 " +
+            htmlMember(model, "new_entry_count") + "</p>\n";
+    const std::vector<Column> placed = {
+        {"Position", "position", ""}, {"Section", "section", ""}, {"NAME", "name", ""},
+        {"HARDID", "hardid", ""}};
+    html += changeTable("added", "Added", arrayOf(model, "added"), placed);
+    html += changeTable("removed", "Removed", arrayOf(model, "removed"), placed);
+    html += changeTable("moved", "Moved in the install order", arrayOf(model, "moved"),
+                        {{"Section", "section", ""}, {"NAME", "name", ""}, {"From", "from", ""},
+                         {"To", "to", ""}});
+    html += changeTable("changed-fields", "Fields changed", arrayOf(model, "changed_fields"),
+                        {{"Position", "position", ""}, {"Section", "section", ""},
+                         {"NAME", "name", ""}, {"Key", "key", ""}, {"Old", "old", "old"},
+                         {"New", "new", "new"}});
+    return html + "</section>\n";
+}
+
+}  // namespace
+
+std::string renderImpactHtml(const Json& impact) {
+    const Json& summary = memberOf(impact, "summary");
+    std::string body = "<h1>mfglist impact</h1>\n" + htmlRunList(memberOf(impact, "run"));
+    body += "<p class=\"summary\">" + htmlMember(summary, "text") + "</p>\n";
+    if (memberOf(impact, "error").is_string())
+        body += "<p class=\"error\">" + htmlMember(impact, "error") + "</p>\n";
+
+    const Json& models = arrayOf(impact, "models");
+    std::string unchanged;
+    std::size_t unchangedCount = 0;
+    for (std::size_t index = 0; index < models.size(); ++index) {
+        const Json& model = models[index];
+        if (memberOf(model, "changed") == true) {
+            body += changedModel(model, index);
+        } else {
+            ++unchangedCount;
+            unchanged += "<li id=\"model-" + std::to_string(index) + "\">" +
+                         htmlModel(model).label + ": " + htmlMember(model, "new_entry_count") +
+                         " entries</li>\n";
+        }
+    }
+    if (unchangedCount > 0)
+        body += "<details class=\"unchanged\"><summary>" + std::to_string(unchangedCount) +
+                (unchangedCount == 1 ? " model" : " models") +
+                " unchanged</summary>\n<ul>\n" + unchanged + "</ul></details>\n";
+    std::string title = "mfglist impact";
+    if (memberOf(summary, "text").is_string())
+        title += ": " + memberOf(summary, "text").get<std::string>();
+    return renderHtmlPage({title, kImpactStyle, body, kImpactScript});
+}
+
+}  // namespace mfgtool
