@@ -17,15 +17,16 @@ std::optional<std::uint32_t> hexOfLength(std::string_view text, std::size_t digi
     std::uint32_t value = 0;
     for (const char c : text) {
         if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
-        value = value * 16 + static_cast<std::uint32_t>(
-                                 std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                                                                            : std::toupper(c) - 'A' + 10);
+        value = value * 16 + static_cast<std::uint32_t>(std::isdigit(static_cast<unsigned char>(c))
+                                                            ? c - '0'
+                                                            : std::toupper(c) - 'A' + 10);
     }
     return value;
 }
 
 template <typename T>
-void fill(std::optional<T>& field, std::string_view part, std::string_view key, std::size_t digits) {
+void fill(std::optional<T>& field, std::string_view part, std::string_view key,
+          std::size_t digits) {
     if (field || part.substr(0, key.size()) != key) return;
     if (const auto value = hexOfLength(part.substr(key.size()), digits))
         field = static_cast<T>(*value);

@@ -21,12 +21,12 @@ struct Device {
     Bus bus = Bus::other;
     std::string location;     // sysfs name (0000:00:02.0, 1-1) or Windows' location
     std::string description;  // the class, where known ("display controller", "Display")
-    std::optional<std::uint16_t> vendor;     // PCI vendor, USB idVendor
-    std::optional<std::uint16_t> device;     // PCI device, USB idProduct
-    std::optional<std::uint16_t> subVendor;  // PCI subsystem vendor
-    std::optional<std::uint16_t> subDevice;  // PCI subsystem device
-    std::optional<std::uint8_t> revision;    // PCI revision
-    std::optional<std::uint32_t> classCode;  // PCI base class, subclass, interface
+    std::optional<std::uint16_t> vendor;       // PCI vendor, USB idVendor
+    std::optional<std::uint16_t> device;       // PCI device, USB idProduct
+    std::optional<std::uint16_t> subVendor;    // PCI subsystem vendor
+    std::optional<std::uint16_t> subDevice;    // PCI subsystem device
+    std::optional<std::uint8_t> revision;      // PCI revision
+    std::optional<std::uint32_t> classCode;    // PCI base class, subclass, interface
     std::optional<std::uint16_t> usbRevision;  // USB bcdDevice
     std::string acpiId;                        // ACPI _HID ("PNP0A08")
     // Windows' own hardware IDs then compatible IDs, most specific first;

@@ -1,7 +1,8 @@
 #include "id_forms.h"
 
 #include <algorithm>
-#include <functional>
+#include <iterator>
+#include <string_view>
 
 #include "errors.h"
 
@@ -11,55 +12,37 @@ namespace {
 std::string hex(std::uint32_t value, int digits) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4) text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+    for (int i = digits - 1; i >= 0; --i, value >>= 4)
+        text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
     return text;
 }
 
 bool hasSubsystem(const Device& device) {
-    return device.subVendor && device.subDevice && (*device.subVendor != 0 || *device.subDevice != 0);
+    return device.subVendor && device.subDevice &&
+           (*device.subVendor != 0 || *device.subDevice != 0);
+}
+
+constexpr std::string_view kFieldNames[] = {"VEN", "DEV", "SUBSYS", "SUBVEN",
+                                            "SUBDEV", "REV", "CLASS"};
+
+bool isField(std::string_view name) {
+    return std::find(std::begin(kFieldNames), std::end(kFieldNames), name) != std::end(kFieldNames);
 }
 
 // A template field's text for `device`, or nullopt when the device lacks it.
-using FieldValue = std::function<std::optional<std::string>(const Device&)>;
-
-const std::vector<std::pair<std::string, FieldValue>>& templateFields() {
-    static const std::vector<std::pair<std::string, FieldValue>> kFields = {
-        {"VEN", [](const Device& d) -> std::optional<std::string> {
-             if (!d.vendor) return std::nullopt;
-             return hex(*d.vendor, 4);
-         }},
-        {"DEV", [](const Device& d) -> std::optional<std::string> {
-             if (!d.device) return std::nullopt;
-             return hex(*d.device, 4);
-         }},
-        {"SUBSYS", [](const Device& d) -> std::optional<std::string> {
-             if (!hasSubsystem(d)) return std::nullopt;
-             return hex(*d.subDevice, 4) + hex(*d.subVendor, 4);
-         }},
-        {"SUBVEN", [](const Device& d) -> std::optional<std::string> {
-             if (!hasSubsystem(d)) return std::nullopt;
-             return hex(*d.subVendor, 4);
-         }},
-        {"SUBDEV", [](const Device& d) -> std::optional<std::string> {
-             if (!hasSubsystem(d)) return std::nullopt;
-             return hex(*d.subDevice, 4);
-         }},
-        {"REV", [](const Device& d) -> std::optional<std::string> {
-             if (!d.revision) return std::nullopt;
-             return hex(*d.revision, 2);
-         }},
-        {"CLASS", [](const Device& d) -> std::optional<std::string> {
-             if (!d.classCode) return std::nullopt;
-             return hex(*d.classCode, 6);
-         }},
+std::optional<std::string> fieldValue(std::string_view name, const Device& d) {
+    const auto hexOf = [](const auto& value, int digits) -> std::optional<std::string> {
+        if (!value) return std::nullopt;
+        return hex(*value, digits);
     };
-    return kFields;
-}
-
-const FieldValue* findField(const std::string& name) {
-    for (const auto& [fieldName, value] : templateFields())
-        if (fieldName == name) return &value;
-    return nullptr;
+    if (name == "VEN") return hexOf(d.vendor, 4);
+    if (name == "DEV") return hexOf(d.device, 4);
+    if (name == "REV") return hexOf(d.revision, 2);
+    if (name == "CLASS") return hexOf(d.classCode, 6);
+    if (!hasSubsystem(d)) return std::nullopt;
+    if (name == "SUBVEN") return hex(*d.subVendor, 4);
+    if (name == "SUBDEV") return hex(*d.subDevice, 4);
+    return hex(*d.subDevice, 4) + hex(*d.subVendor, 4);  // SUBSYS, as Windows writes it
 }
 
 // The template filled in for `device`; nullopt when it lacks a field.
@@ -73,7 +56,7 @@ std::optional<std::string> fillTemplate(const std::string& pattern, const Device
         }
         const std::size_t close = pattern.find('}', i);
         const std::optional<std::string> value =
-            (*findField(pattern.substr(i + 1, close - i - 1)))(device);
+            fieldValue(std::string_view(pattern).substr(i + 1, close - i - 1), device);
         if (!value) return std::nullopt;
         id += *value;
         i = close;
@@ -88,7 +71,7 @@ void checkTemplate(const std::string& pattern) {
         if (close == std::string::npos)
             throw UsageError("--template " + pattern + " has a '{' without its '}'");
         const std::string name = pattern.substr(i + 1, close - i - 1);
-        if (!findField(name))
+        if (!isField(name))
             throw UsageError("--template " + pattern + " has the unknown field {" + name +
                              "}; the fields are {VEN} {DEV} {SUBSYS} {SUBVEN} {SUBDEV} {REV} "
                              "{CLASS}");
@@ -103,7 +86,8 @@ std::vector<std::string> pciPnpIds(const Device& d) {
     const std::string rev = d.revision ? "&REV_" + hex(*d.revision, 2) : "";
     std::vector<std::string> ids;
     if (d.subVendor && d.subDevice) {
-        const std::string subsys = venDev + "&SUBSYS_" + hex(*d.subDevice, 4) + hex(*d.subVendor, 4);
+        const std::string subsys =
+            venDev + "&SUBSYS_" + hex(*d.subDevice, 4) + hex(*d.subVendor, 4);
         if (d.revision) ids.push_back(subsys + rev);
         ids.push_back(subsys);
     }

@@ -46,7 +46,8 @@ fs::path checkedRoot(const std::string& root) {
     if (!fs::exists(root, ec))
         throw UsageError("no folder " + root + "; give the folder a sysfs tree was copied to");
     if (!fs::is_directory(root, ec))
-        throw UsageError(root + " is not a folder; give the folder a sysfs tree was copied to "
+        throw UsageError(root +
+                         " is not a folder; give the folder a sysfs tree was copied to "
                          "(the one that holds sys/bus)");
     return root;
 }

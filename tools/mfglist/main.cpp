@@ -136,7 +136,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("mfglist ") + MFGLIST_VERSION,
                          "Print the version and exit");
     app.footer(std::string("\nSee 'mfglist preview --help', 'mfglist explain --help', "
-                           "'mfglist host --help', 'mfglist diff --help' and 'mfglist ids --help'.\n") +
+                           "'mfglist host --help', 'mfglist diff --help' and "
+                           "'mfglist ids --help'.\n") +
                kExitStatusHelp);
 
     PreviewOptions preview;
@@ -250,11 +251,12 @@ int main(int argc, char** argv) {
             : "mfglist";
     if (argc < 2)
         return fail(json, command, kExitBadUse,
-                    "choose a command, preview, explain, host, diff, lint or ids; see 'mfglist --help'");
+                    "choose a command, preview, explain, host, diff, lint or ids; see "
+                    "'mfglist --help'");
     if (!first.empty() && first[0] != '-' && command == "mfglist")
         return fail(json, command, kExitBadUse,
-                    "unknown command " + first + "; choose preview, explain, host, diff, lint or ids, see "
-                    "'mfglist --help'");
+                    "unknown command " + first +
+                        "; choose preview, explain, host, diff, lint or ids, see 'mfglist --help'");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

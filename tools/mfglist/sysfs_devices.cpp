@@ -14,14 +14,24 @@ namespace mfgtool {
 namespace {
 
 const char* pciClassName(std::uint32_t classCode) {
-    static constexpr const char* kNames[] = {
-        "unclassified device",     "mass storage controller", "network controller",
-        "display controller",      "multimedia controller",   "memory controller",
-        "bridge",                  "communication controller", "system peripheral",
-        "input device controller", "docking station",         "processor",
-        "serial bus controller",   "wireless controller",     "intelligent controller",
-        "satellite communications controller", "encryption controller",
-        "signal processing controller"};
+    static constexpr const char* kNames[] = {"unclassified device",
+                                             "mass storage controller",
+                                             "network controller",
+                                             "display controller",
+                                             "multimedia controller",
+                                             "memory controller",
+                                             "bridge",
+                                             "communication controller",
+                                             "system peripheral",
+                                             "input device controller",
+                                             "docking station",
+                                             "processor",
+                                             "serial bus controller",
+                                             "wireless controller",
+                                             "intelligent controller",
+                                             "satellite communications controller",
+                                             "encryption controller",
+                                             "signal processing controller"};
     const std::uint32_t base = classCode >> 16;
     return base < std::size(kNames) ? kNames[base] : "class";
 }
@@ -51,7 +61,8 @@ public:
         const std::optional<std::string> text = read(attribute, consequence);
         if (!text) return std::nullopt;
         const bool wellFormed =
-            text->size() == prefix.size() + digits && text->compare(0, prefix.size(), prefix) == 0 &&
+            text->size() == prefix.size() + digits &&
+            text->compare(0, prefix.size(), prefix) == 0 &&
             std::all_of(text->begin() + static_cast<std::ptrdiff_t>(prefix.size()), text->end(),
                         [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
         if (!wellFormed) {
@@ -80,7 +91,8 @@ public:
             note("cannot read " + file.string() + "; " + consequence);
             return std::nullopt;
         }
-        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+            text.pop_back();
         return text;
     }
 
@@ -120,7 +132,8 @@ std::optional<Device> readPci(DeviceFolder& folder) {
     if (device.classCode) {
         static constexpr char kDigits[] = "0123456789abcdef";
         std::string code;
-        for (int shift = 20; shift >= 0; shift -= 4) code += kDigits[(*device.classCode >> shift) & 0xF];
+        for (int shift = 20; shift >= 0; shift -= 4)
+            code += kDigits[(*device.classCode >> shift) & 0xF];
         device.description = std::string(pciClassName(*device.classCode)) + " " + code;
     }
     return device;
@@ -148,13 +161,14 @@ std::optional<Device> readAcpi(DeviceFolder& folder) {
     if (!folder.has("hid")) return std::nullopt;
     const std::optional<std::string> id = folder.read("hid", "the device is left out");
     if (!id) return std::nullopt;
-    const bool wellFormed = !id->empty() && id->size() <= 16 &&
-                            std::all_of(id->begin(), id->end(), [](char c) {
-                                return std::isupper(static_cast<unsigned char>(c)) ||
-                                       std::isdigit(static_cast<unsigned char>(c)) || c == '_';
-                            });
+    const bool wellFormed =
+        !id->empty() && id->size() <= 16 && std::all_of(id->begin(), id->end(), [](char c) {
+            return std::isupper(static_cast<unsigned char>(c)) ||
+                   std::isdigit(static_cast<unsigned char>(c)) || c == '_';
+        });
     if (!wellFormed) {
-        folder.note("hid holds \"" + id->substr(0, 40) + "\", not an ACPI ID; the device is left out");
+        folder.note("hid holds \"" + id->substr(0, 40) +
+                    "\", not an ACPI ID; the device is left out");
         return std::nullopt;
     }
     // LNX... IDs are Linux's own (LNXSYSTM, LNXCPU, ...), not the firmware's.
@@ -190,7 +204,8 @@ DeviceScan readSysfs(const fs::path& root) {
         const char* folder;
         Bus bus;
         std::optional<Device> (*read)(DeviceFolder&);
-    } kBuses[] = {{"pci", Bus::pci, readPci}, {"usb", Bus::usb, readUsb}, {"acpi", Bus::acpi, readAcpi}};
+    } kBuses[] = {
+        {"pci", Bus::pci, readPci}, {"usb", Bus::usb, readUsb}, {"acpi", Bus::acpi, readAcpi}};
     for (const auto& bus : kBuses) {
         const fs::path list = sysFolder / "bus" / bus.folder / "devices";
         std::vector<fs::directory_entry> entries;
@@ -202,7 +217,8 @@ DeviceScan readSysfs(const fs::path& root) {
             const fs::path folder = deviceFolder(entry, sysFolder);
             DeviceFolder device(folder, bus.bus, location, scan.notes);
             if (!fs::is_directory(folder, ec)) {
-                device.note(folder.string() + " is not a folder (a link to nothing?); the device is left out");
+                device.note(folder.string() +
+                            " is not a folder (a link to nothing?); the device is left out");
                 continue;
             }
             if (std::optional<Device> read = bus.read(device)) {

@@ -4,7 +4,9 @@
 
 namespace mfgtool {
 
-DeviceScan scanThisMachine() { return readSysfs("/"); }
+DeviceScan scanThisMachine() {
+    return readSysfs("/");
+}
 
 std::string thisMachineName() {
     char name[256] = {};
