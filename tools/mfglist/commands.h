@@ -69,10 +69,21 @@ struct LintCommandOptions {
     std::vector<std::string> disabled;
 };
 
+// `mfglist ids`: this machine's hardware IDs as an ID file of the model
+// catalogue (id_file_header.h, id_forms.h).
+struct IdsOptions {
+    std::optional<std::string> output;
+    std::optional<std::string> model;
+    std::optional<std::string> form;  // compact (default) or pnp
+    std::vector<std::string> templates;
+    std::optional<std::string> root;  // a copied sysfs tree instead of this machine
+};
+
 int runPreview(const PreviewOptions& options, std::ostream& out);
 int runHost(const HostOptions& options);
 int runDiff(const DiffOptions& options, std::ostream& out);
 int runLint(const LintCommandOptions& options, std::ostream& out);
+int runIds(const IdsOptions& options, std::ostream& out);
 // The lint rules by category, for --help.
 std::string lintRuleList();
 

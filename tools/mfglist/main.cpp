@@ -87,6 +87,27 @@ const char* const kLintFooter =
     "\n"
     "Rules:\n";
 
+const char* const kIdsFooter =
+    "Writes the hardware IDs of this machine as an ID file of the model catalogue: a header of\n"
+    "'# key: value' comments (model, form, templates, captured, host, tool), then each device\n"
+    "as a comment naming its bus, location and class, followed by its IDs, most specific\n"
+    "first.  Devices are in the order of their first IDs; an ID an earlier device gave is not\n"
+    "written again.  Linux reads sysfs (PCI, USB, ACPI); Windows asks SetupAPI for every\n"
+    "present device.  --root reads a sysfs tree copied from another machine (with its links).\n"
+    "\n"
+    "Forms: compact (default) {VEN}{DEV}{SUBSYS} and {VEN}{DEV} in upper-case hex, SUBSYS as\n"
+    "Windows writes it (subsystem device, then subsystem vendor), and an ACPI device's ID;\n"
+    "pnp Windows' hardware-ID and compatible-ID strings (PCI\\VEN_1A2B&DEV_0001&...);\n"
+    "--template (repeatable) any other, from {VEN} {DEV} {SUBSYS} {SUBVEN} {SUBDEV} {REV}\n"
+    "{CLASS}; a device without a template's fields gives no ID for it.  An entry that cannot\n"
+    "be read is left out with a note on standard error.  Status 4 when no device gives an ID.\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist ids -o catalogue/ModelA.txt --model \"Model A\"\n"
+    "  mfglist ids --form pnp\n"
+    "  mfglist ids --template \"PCI:{VEN}-{DEV}\" --root /media/stick/capture\n"
+    "  mfglist preview factory --ids-file catalogue/ModelA.txt\n";
+
 bool wantsJson(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--json") return true;
@@ -115,7 +136,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("mfglist ") + MFGLIST_VERSION,
                          "Print the version and exit");
     app.footer(std::string("\nSee 'mfglist preview --help', 'mfglist explain --help', "
-                           "'mfglist host --help' and 'mfglist diff --help'.\n") +
+                           "'mfglist host --help', 'mfglist diff --help' and "
+                           "'mfglist ids --help'.\n") +
                kExitStatusHelp);
 
     PreviewOptions preview;
@@ -202,20 +224,39 @@ int main(int argc, char** argv) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     lintCommand->footer(std::string("\n") + kLintFooter + lintRuleList());
 
+    IdsOptions ids;
+    CLI::App* idsCommand = app.add_subcommand(
+        "ids", "Write this machine's hardware IDs as an ID file of the model catalogue.");
+    idsCommand->add_option("-o,--output", ids.output,
+                           "Write the ID file here (replaced) instead of standard output");
+    idsCommand->add_option("--model", ids.model,
+                           "The model's name for the header (default: the file's name, else "
+                           "the host name)");
+    idsCommand->add_option("--form", ids.form, "compact (default) or pnp");
+    idsCommand
+        ->add_option("--template", ids.templates,
+                     "Write IDs in this form instead, e.g. {VEN}{DEV}{SUBSYS}; repeat for more")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    idsCommand->add_option("--root", ids.root,
+                           "Read the sysfs tree copied to this folder instead of this machine");
+    idsCommand->footer(std::string("\n") + kIdsFooter + "\n" + kExitStatusHelp);
+
     const bool json = wantsJson(argc, argv);
     const std::string first = argc > 1 ? argv[1] : "";
     const std::string command =
         first == "preview" || first == "explain" || first == "host" || first == "diff" ||
-                first == "lint"
+                first == "lint" || first == "ids"
             ? first
             : "mfglist";
     if (argc < 2)
         return fail(json, command, kExitBadUse,
-                    "choose a command, preview, explain, host, diff or lint; see 'mfglist --help'");
+                    "choose a command, preview, explain, host, diff, lint or ids; see "
+                    "'mfglist --help'");
     if (!first.empty() && first[0] != '-' && command == "mfglist")
         return fail(json, command, kExitBadUse,
-                    "unknown command " + first + "; choose preview, explain, host, diff or lint, see "
-                    "'mfglist --help'");
+                    "unknown command " + first +
+                        "; choose preview, explain, host, diff, lint or ids, see 'mfglist --help'");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -236,6 +277,8 @@ int main(int argc, char** argv) {
             status = runDiff(diff, out);
         else if (lintCommand->parsed())
             status = runLint(lint, out);
+        else if (idsCommand->parsed())
+            status = runIds(ids, out);
         else
             status = runHost(host);
     } catch (const UsageError& e) {

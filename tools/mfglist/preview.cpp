@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "errors.h"
+#include "id_file_check.h"
 #include "library.h"
 #include "list_sources.h"
 #include "plan.h"
@@ -22,7 +23,10 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         throw UsageError("--width " + std::to_string(*options.width) +
                          " leaves no room for the table; give 20 columns or more");
     const ListLibrary library = loadListLibrary(options.library, programFolder());
-    const LibraryRun run = runInScratchMachine(plan, library);
+    LibraryRun run = runInScratchMachine(plan, library);
+    // Shown with the list's problems: a warning, and in the JSON.
+    if (std::optional<std::string> mismatch = idFileFormWarning(options, plan))
+        run.list.problems.push_back(std::move(*mismatch));
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
     ListSources sources = listSources(plan, run);
     if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
