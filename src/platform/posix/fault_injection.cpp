@@ -1,4 +1,4 @@
-#include "platform/posix/fault_injection.h"
+#include "platform/fault_injection.h"
 
 #include <cerrno>
 
@@ -50,11 +50,28 @@ int faultyClose(int fd) {
     return -1;
 }
 
+int faultyStat(const char* path, struct stat* st) {
+    return failNow(kStatCall) ? -1 : systemFileCalls.stat(path, st);
+}
+int faultyLstat(const char* path, struct stat* st) {
+    return failNow(kStatCall) ? -1 : systemFileCalls.lstat(path, st);
+}
+DIR* faultyOpendir(const char* path) {
+    return failNow(kListCall) ? nullptr : systemFileCalls.opendir(path);
+}
+dirent* faultyReaddir(DIR* dir) {
+    return failNow(kListCall) ? nullptr : systemFileCalls.readdir(dir);
+}
+int faultyUnlink(const char* path) {
+    return failNow(kUnlinkCall) ? -1 : systemFileCalls.unlink(path);
+}
+
 }  // namespace
 
 void injectFileFault(std::uint64_t failAt, int error, unsigned kinds) {
     g_plan = Plan{failAt, error, kinds, 0, false};
-    fileCalls = {faultyOpen, faultyRead, faultyWrite, faultyFsync, faultyRename, faultyClose};
+    fileCalls = {faultyOpen,  faultyRead,  faultyWrite,   faultyFsync,   faultyRename, faultyClose,
+                 faultyStat,  faultyLstat, faultyOpendir, faultyReaddir, faultyUnlink};
 }
 
 std::uint64_t fileCallsCounted() { return g_plan.counted; }
@@ -62,7 +79,8 @@ bool fileFaultMade() { return g_plan.made; }
 
 void clearFileFault() {
     fileCalls = systemFileCalls;
-    g_plan = Plan{};
+    g_plan.failAt = 0;
+    g_plan.kinds = 0;
 }
 
 }  // namespace mfg::platform::testing

@@ -5,6 +5,8 @@
 // indirect jump, nothing next to the system call itself.
 #pragma once
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace mfg::platform::posix {
@@ -16,6 +18,11 @@ struct FileCalls {
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
     int (*close)(int fd);
+    int (*stat)(const char* path, struct stat* st);
+    int (*lstat)(const char* path, struct stat* st);
+    DIR* (*opendir)(const char* path);
+    dirent* (*readdir)(DIR* dir);
+    int (*unlink)(const char* path);
 };
 
 // The calls in force.

@@ -23,9 +23,13 @@ namespace posix {
 
 namespace {
 int systemOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+int systemStat(const char* path, struct stat* st) { return ::stat(path, st); }
+int systemLstat(const char* path, struct stat* st) { return ::lstat(path, st); }
 }  // namespace
 
-const FileCalls systemFileCalls = {systemOpen, ::read, ::write, ::fsync, ::rename, ::close};
+const FileCalls systemFileCalls = {systemOpen,  ::read,      ::write,    ::fsync,
+                                   ::rename,    ::close,     systemStat, systemLstat,
+                                   ::opendir,   ::readdir,   ::unlink};
 FileCalls fileCalls = systemFileCalls;
 
 }  // namespace posix
@@ -134,7 +138,7 @@ bool pathExists(std::string_view path) {
     if (!resolved || resolved->knownMissing) return false;
     struct stat st {};
     posix::countResolverCall();
-    return ::stat(resolved->native.c_str(), &st) == 0;
+    return fileCalls.stat(resolved->native.c_str(), &st) == 0;
 }
 
 bool readWholeFile(std::string_view path, std::string& content, std::string* error) {
@@ -172,7 +176,7 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
     }
     struct stat st {};
     mode_t mode = 0644;
-    if (::stat(native->c_str(), &st) == 0) {
+    if (fileCalls.stat(native->c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
             setError(error, "a folder of that name exists");
             return false;
@@ -185,7 +189,7 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
     }
     const std::string folder = parentFolder(*native);
     struct stat folderStat {};
-    if (::stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) {
+    if (fileCalls.stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) {
         setError(error, "the folder does not exist");
         return false;
     }
@@ -219,7 +223,7 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
         why = "cannot replace the file: " + errorText(errno);
     if (!why.empty()) {
         setError(error, why);
-        ::unlink(temp.c_str());
+        fileCalls.unlink(temp.c_str());
         return false;
     }
     // Make the rename itself durable: a power cut must find old or new, whole.
@@ -234,9 +238,9 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
 bool deleteFile(std::string_view path) {
     const auto native = resolvePath(path);
     struct stat st {};
-    if (!native || ::lstat(native->c_str(), &st) != 0 || S_ISDIR(st.st_mode) || isReadOnly(st))
+    if (!native || fileCalls.lstat(native->c_str(), &st) != 0 || S_ISDIR(st.st_mode) || isReadOnly(st))
         return false;
-    return ::unlink(native->c_str()) == 0;
+    return fileCalls.unlink(native->c_str()) == 0;
 }
 
 bool appendText(std::string_view path, std::string_view text) {
@@ -244,7 +248,7 @@ bool appendText(std::string_view path, std::string_view text) {
     if (!native) return false;
     // A read-only log stays as it is, even for root, as the list file does.
     struct stat st {};
-    if (::stat(native->c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || isReadOnly(st)))
+    if (fileCalls.stat(native->c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || isReadOnly(st)))
         return false;
     const int fd =
         fileCalls.open(native->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -274,7 +278,7 @@ std::unique_ptr<RewritableFile> createForRewriting(std::string_view path) {
     const auto native = resolvePath(path);
     if (!native) return nullptr;
     struct stat st {};
-    if (::stat(native->c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st)))
+    if (fileCalls.stat(native->c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st)))
         return nullptr;
     const int fd = fileCalls.open(native->c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;

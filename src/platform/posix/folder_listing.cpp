@@ -4,10 +4,13 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
 #include <unordered_set>
+
+#include "platform/posix/file_calls.h"
 
 namespace mfg::platform::posix {
 namespace {
@@ -87,10 +90,14 @@ bool list(const std::string& folder, const struct stat& folderStat, Listing& lis
     const timespec listedAt = stampClockNow();
     countResolverCall();
     ++g_listings;
-    DIR* dir = ::opendir(folder.c_str());
+    DIR* dir = fileCalls.opendir(folder.c_str());
     if (!dir) return false;
     listing = Listing{};
-    while (dirent* entry = ::readdir(dir)) {
+    // readdir ends a listing and fails one the same way, with a null entry;
+    // only errno tells them apart.  A listing cut short is no listing: kept,
+    // it would call every name it missed missing for as long as it held.
+    errno = 0;
+    while (dirent* entry = fileCalls.readdir(dir)) {
         const std::string name(entry->d_name);
         if (name == "." || name == "..") continue;
         listing.names.insert(name);
@@ -98,8 +105,11 @@ bool list(const std::string& folder, const struct stat& folderStat, Listing& lis
         if (added) continue;
         at->second.several = true;
         if (name < at->second.first) at->second.first = name;
+        errno = 0;
     }
+    const bool whole = errno == 0;
     ::closedir(dir);
+    if (!whole) return false;
     listing.device = folderStat.st_dev;
     listing.inode = folderStat.st_ino;
     listing.modified = folderStat.st_mtim;
@@ -164,7 +174,7 @@ KeptAnswer findInKeptListing(const std::string& folder, std::string& name) {
     if (at == cache.end() || !at->second.kept) return KeptAnswer::unknown;
     struct stat folderStat {};
     countResolverCall();
-    if (::stat(folder.c_str(), &folderStat) != 0 || !at->second.describes(folderStat))
+    if (fileCalls.stat(folder.c_str(), &folderStat) != 0 || !at->second.describes(folderStat))
         return KeptAnswer::unknown;
     const Listing& listing = at->second;
     // One look-up answers nearly every call: the name is missing, or its

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/posix/file_calls.h"
 #include "platform/posix/folder_listing.h"
 #include "text/codepage.h"
 
@@ -44,16 +45,16 @@ bool matchComponent(const std::string& folder, std::string& name) {
     }
     struct stat entry {};
     countResolverCall();
-    if (::lstat(joinNative(folder, name).c_str(), &entry) == 0) return true;
+    if (fileCalls.lstat(joinNative(folder, name).c_str(), &entry) == 0) return true;
     if (errno != ENOENT) return false;  // not a folder, or not one we may search
     struct stat folderStat {};
     countResolverCall();
-    if (::stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
+    if (fileCalls.stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
     const std::optional<std::string> match = findNoCase(folder, folderStat, name);
     if (!match) return false;
     name = *match;
     countResolverCall();
-    return ::lstat(joinNative(folder, name).c_str(), &entry) == 0;
+    return fileCalls.lstat(joinNative(folder, name).c_str(), &entry) == 0;
 }
 
 // Calls `use(component)` for each component of `rest` split at '\' and '/',

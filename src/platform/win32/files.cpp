@@ -5,14 +5,55 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/file_calls.h"
 
 namespace mfg::platform {
+
+namespace win32 {
+
 namespace {
+HANDLE WINAPI systemCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                               DWORD disposition, DWORD flags, HANDLE model) {
+    return CreateFileA(name, access, share, sa, disposition, flags, model);
+}
+UINT WINAPI systemGetTempFileName(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name) {
+    return GetTempFileNameA(folder, prefix, unique, name);
+}
+BOOL WINAPI systemReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED o) {
+    return ReadFile(file, buffer, size, got, o);
+}
+BOOL WINAPI systemWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD put, LPOVERLAPPED o) {
+    return WriteFile(file, buffer, size, put, o);
+}
+BOOL WINAPI systemFlushFileBuffers(HANDLE file) { return FlushFileBuffers(file); }
+BOOL WINAPI systemMoveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
+    return MoveFileExA(from, to, flags);
+}
+BOOL WINAPI systemCloseHandle(HANDLE file) { return CloseHandle(file); }
+DWORD WINAPI systemGetFileAttributes(LPCSTR name) { return GetFileAttributesA(name); }
+HANDLE WINAPI systemFindFirstFile(LPCSTR name, LPWIN32_FIND_DATAA data) {
+    return FindFirstFileA(name, data);
+}
+BOOL WINAPI systemDeleteFile(LPCSTR name) { return DeleteFileA(name); }
+}  // namespace
+
+const FileCalls systemFileCalls = {systemCreateFile,       systemGetTempFileName,
+                                   systemReadFile,         systemWriteFile,
+                                   systemFlushFileBuffers, systemMoveFileEx,
+                                   systemCloseHandle,      systemGetFileAttributes,
+                                   systemFindFirstFile,    systemDeleteFile};
+FileCalls fileCalls = systemFileCalls;
+
+}  // namespace win32
+
+namespace {
+
+using win32::fileCalls;
 
 std::string str(std::string_view text) { return std::string(text); }
 
 bool isReadOnlyFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = fileCalls.getFileAttributes(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
            !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -23,7 +64,7 @@ bool writeAll(HANDLE file, std::string_view content) {
     while (left > 0) {
         const DWORD chunk = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
         DWORD written = 0;
-        if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) return false;
+        if (!fileCalls.writeFile(file, data, chunk, &written, nullptr) || written == 0) return false;
         data += written;
         left -= written;
     }
@@ -49,7 +90,7 @@ void setError(std::string* error, const std::string& text) {
 // Opens a file to read; only a plain disk file is taken (not a pipe, a
 // console or a device), and never a folder.
 HANDLE openDiskFile(const std::string& path, std::string* error) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const HANDLE file = fileCalls.createFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         setError(error, errorCodeText(GetLastError()));
@@ -57,7 +98,7 @@ HANDLE openDiskFile(const std::string& path, std::string* error) {
     }
     if (GetFileType(file) != FILE_TYPE_DISK) {
         setError(error, "not a regular file");
-        CloseHandle(file);
+        fileCalls.closeHandle(file);
         return INVALID_HANDLE_VALUE;
     }
     return file;
@@ -66,10 +107,10 @@ HANDLE openDiskFile(const std::string& path, std::string* error) {
 class Win32InputFile final : public InputFile {
 public:
     explicit Win32InputFile(HANDLE file) : file_(file) {}
-    ~Win32InputFile() override { CloseHandle(file_); }
+    ~Win32InputFile() override { fileCalls.closeHandle(file_); }
     bool read(void* buffer, std::size_t size, std::size_t& got) override {
         DWORD n = 0;
-        const BOOL ok = ReadFile(file_, buffer, static_cast<DWORD>(size), &n, nullptr);
+        const BOOL ok = fileCalls.readFile(file_, buffer, static_cast<DWORD>(size), &n, nullptr);
         got = n;
         if (!ok) error_ = errorCodeText(GetLastError());
         return ok != FALSE;
@@ -95,7 +136,7 @@ private:
 class Win32RewritableFile final : public RewritableFile {
 public:
     explicit Win32RewritableFile(HANDLE file) : file_(file) {}
-    ~Win32RewritableFile() override { CloseHandle(file_); }
+    ~Win32RewritableFile() override { fileCalls.closeHandle(file_); }
     bool rewrite(std::string_view content) override {
         if (SetFilePointer(file_, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
         const bool written = writeAll(file_, content);
@@ -110,7 +151,7 @@ private:
 
 bool pathExists(std::string_view path) {
     WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA(str(path).c_str(), &data);
+    const HANDLE find = fileCalls.findFirstFile(str(path).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     FindClose(find);
     return true;
@@ -124,14 +165,14 @@ bool readWholeFile(std::string_view path, std::string& content, std::string* err
     bool ok = true;
     for (;;) {
         DWORD n = 0;
-        if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
+        if (!fileCalls.readFile(file, buffer, sizeof buffer, &n, nullptr)) {
             ok = false;
             setError(error, errorCodeText(GetLastError()));
         }
         if (!ok || n == 0) break;
         content.append(buffer, n);
     }
-    CloseHandle(file);
+    fileCalls.closeHandle(file);
     return ok;
 }
 
@@ -141,13 +182,13 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
         if (error) *error = why;
         return false;
     };
-    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const DWORD attributes = fileCalls.getFileAttributes(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) return fail("a folder of that name exists");
         if (attributes & FILE_ATTRIBUTE_READONLY) return fail("the file is read-only");
     }
     const std::string folder = folderOf(target);
-    const DWORD folderAttributes = GetFileAttributesA(folder.c_str());
+    const DWORD folderAttributes = fileCalls.getFileAttributes(folder.c_str());
     if (folderAttributes == INVALID_FILE_ATTRIBUTES ||
         !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return fail("the folder does not exist");
@@ -155,32 +196,32 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
     // A short unique name in the same folder (mfgXXXX.tmp, created empty): a
     // name beside the target's own would pass MAX_PATH for a long target.
     char tempName[MAX_PATH];
-    if (!GetTempFileNameA(folder.c_str(), "mfg", 0, tempName))
+    if (!fileCalls.getTempFileName(folder.c_str(), "mfg", 0, tempName))
         return fail(lastErrorText("cannot create the new file"));
     const std::string temp = tempName;
-    const HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+    const HANDLE file = fileCalls.createFile(temp.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const std::string why = lastErrorText("cannot create the new file");
-        DeleteFileA(temp.c_str());
+        fileCalls.deleteFile(temp.c_str());
         return fail(why);
     }
-    bool ok = writeAll(file, content) && FlushFileBuffers(file);
+    bool ok = writeAll(file, content) && fileCalls.flushFileBuffers(file);
     std::string why = ok ? std::string() : lastErrorText("cannot write the new file");
-    CloseHandle(file);
-    if (ok && !MoveFileExA(temp.c_str(), target.c_str(),
+    fileCalls.closeHandle(file);
+    if (ok && !fileCalls.moveFileEx(temp.c_str(), target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ok = false;
         why = lastErrorText("cannot replace the file");
     }
     if (!ok) {
-        DeleteFileA(temp.c_str());
+        fileCalls.deleteFile(temp.c_str());
         return fail(why);
     }
     return true;
 }
 
-bool deleteFile(std::string_view path) { return DeleteFileA(str(path).c_str()) != FALSE; }
+bool deleteFile(std::string_view path) { return fileCalls.deleteFile(str(path).c_str()) != FALSE; }
 
 bool appendText(std::string_view path, std::string_view text) {
     FILE* file = std::fopen(str(path).c_str(), "a");
@@ -202,7 +243,7 @@ std::unique_ptr<RewritableFile> createForRewriting(std::string_view path) {
     // Held open for a whole walk, so it must not lock others out: no DELETE
     // access of ours, and every kind of sharing for theirs.
     const HANDLE file =
-        CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE,
+        fileCalls.createFile(target.c_str(), GENERIC_READ | GENERIC_WRITE,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;

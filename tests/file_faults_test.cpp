@@ -1,0 +1,133 @@
+// File-system faults injected through the platform's file-call table, on
+// both builds: every failure of a whole list run leaves the old list byte for
+// byte or writes the complete new one, leaves no temporary file, and is
+// named in the trace.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "file_faults_fixture.h"
+#include "reader/parse_ini_file.h"
+#include "support/list_check.h"
+
+namespace mfg {
+namespace {
+
+using test::FileFaults;
+using test::kList;
+using test::kOldList;
+using test::kRuns;
+using test::ListRun;
+namespace fi = platform::testing;
+
+// A read that fails part-way through a process file (here after the first
+// 128 KiB) is an error, not an end: nothing is committed, and the trace says
+// which file and why.  The last read of a walk is the one at the end of the
+// file, so the one before it stops the walk part-way.
+TEST_F(FileFaults, ReadErrorPartWayCommitsNothing) {
+    test::TraceCapture trace;
+    for (const ListRun& r : kRuns) {
+        SCOPED_TRACE(r.what);
+        layOut(r.cdRom, 1500);
+        test::writeFile(kList, kOldList);
+        fi::injectFileFault(0, 0, fi::kReadCall);
+        run(r);
+        const std::uint64_t reads = fi::fileCallsCounted();
+        // Part-way through the last file walked, and (process-file mode) part-way
+        // through the group settings' read, which comes first.
+        for (std::uint64_t failAt : {reads - 1, std::uint64_t{2}}) {
+            test::writeFile(kList, kOldList);
+            trace.clear();
+            fi::injectFileFault(failAt, EIO, fi::kReadCall);
+            run(r);
+            fi::clearFileFault();
+            EXPECT_EQ(test::readFile(kList), kOldList) << failAt;
+            EXPECT_TRUE(traceSays(trace, "CANNOT READ MFGFILE = C:\\FAULTS\\")) << failAt;
+        }
+    }
+}
+
+// Every I/O call of whole list runs, in turn, fails.
+TEST_F(FileFaults, EveryFailingCallLeavesTheOldListOrTheWholeNewOne) {
+    test::TraceCapture trace;
+    for (const ListRun& r : kRuns) {
+        SCOPED_TRACE(r.what);
+        layOut(r.cdRom, 4);
+        test::writeFile(kList, kOldList);
+        fi::injectFileFault(0, 0);
+        run(r);
+        fi::clearFileFault();
+        const std::uint64_t calls = fi::fileCallsCounted();
+        const std::string newList = test::readFile(kList);
+        ASSERT_NE(newList, kOldList);
+        for (std::uint64_t n = 1; n <= calls; ++n) {
+            test::writeFile(kList, kOldList);
+            trace.clear();
+            fi::injectFileFault(n, n % 2 ? EIO : ENOSPC);
+            run(r);
+            fi::clearFileFault();
+            const std::string list = test::readFile(kList);
+            EXPECT_TRUE(list == kOldList || list == newList) << "call " << n << ":\n" << list;
+            if (list == kOldList) {
+                EXPECT_TRUE(traceSays(trace, "**********")) << "call " << n;
+            }
+            EXPECT_EQ(filesInListFolder(), 1u) << "call " << n;
+            EXPECT_FALSE(test::fileExists("C:\\Temp.ini")) << "call " << n;
+        }
+    }
+}
+
+// The lookup copy is written at the first lookup of a section, not at every
+// one: a list run looks up a dozen keys a section.
+TEST_F(FileFaults, LookupCopyWrittenOncePerSection) {
+    test::writeFile("C:\\FAULTS\\P.INI", "[A]\r\nK=1\r\nL=2\r\n[B]\r\nK=3\r\n");
+    CParseIniFile* reader = CParseIniFile::GetInstance();
+    ASSERT_EQ(reader->OpenFile("C:\\FAULTS\\P.INI"), 1);
+    ASSERT_EQ(reader->FirstSection(), 1);
+    fi::injectFileFault(0, 0, fi::kWriteCall);
+    EXPECT_EQ(reader->GetValue("K"), "1");
+    const std::uint64_t firstLookup = fi::fileCallsCounted();
+    EXPECT_GE(firstLookup, 1u);
+    EXPECT_EQ(reader->GetValue("L"), "2");
+    EXPECT_EQ(reader->GetWholeValue("K"), "1");
+    EXPECT_EQ(fi::fileCallsCounted(), firstLookup);
+    fi::clearFileFault();
+    reader->CloseFile();
+    CParseIniFile::ReleaseInstance();
+}
+
+// Asking after a file, listing a folder and removing one fail too.  A failed
+// existence test reads as a missing file, which may change what the run
+// reads (no process file is CD-ROM mode), so the list may be another one;
+// but it is never torn, and nothing is left beside it.
+TEST_F(FileFaults, FailedQueriesListingsAndRemovalsNeverTearTheList) {
+    test::TraceCapture trace;
+    const text::CodePage cp = text::CodePage::active();
+    const unsigned kinds = fi::kStatCall | fi::kListCall | fi::kUnlinkCall;
+    // Each mode's driver list: the other kinds ask after the same files.
+    for (const ListRun& r : {kRuns[0], kRuns[3]}) {
+        SCOPED_TRACE(r.what);
+        layOut(r.cdRom, 4);
+        test::writeFile(kList, kOldList);
+        fi::injectFileFault(0, 0, kinds);
+        run(r);
+        fi::clearFileFault();
+        const std::uint64_t calls = fi::fileCallsCounted();
+        ASSERT_GT(calls, 0u);
+        for (std::uint64_t n = 1; n <= calls; ++n) {
+            test::writeFile(kList, kOldList);
+            fi::injectFileFault(n, n % 2 ? EIO : EACCES, kinds);
+            run(r);
+            fi::clearFileFault();
+            const std::string list = test::readFile(kList);
+            if (list != kOldList) {
+                EXPECT_EQ(test::checkListFile(list, cp), "") << "call " << n;
+            }
+            EXPECT_EQ(filesInListFolder(), 1u) << "call " << n;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace mfg
