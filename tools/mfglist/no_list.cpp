@@ -79,7 +79,8 @@ std::optional<TracedProblem> problemFromTrace(const std::vector<std::string>& tr
         for (const TraceFailure& failure : kTraceFailures) {
             const std::size_t at = line.find(failure.marker);
             if (at == std::string::npos) continue;
-            const std::string rest = line.substr(at + std::char_traits<char>::length(failure.marker));
+            const std::string rest =
+                line.substr(at + std::char_traits<char>::length(failure.marker));
             if (failure.kind == LineKind::missingProcessFile) {
                 if (!missing) missing = TracedProblem{whyMissing(rest, native, "process file")};
                 break;
