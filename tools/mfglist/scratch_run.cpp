@@ -19,12 +19,12 @@ const char* const kDefaultGroup = "PRELOAD";
 
 // The list this run wrote, in place of whatever `kept` held.  Written
 // through the file itself, so that a link at `kept` keeps leading to it.
-void keepList(const fs::path& written, const fs::path& kept) {
-    std::error_code ec;
-    fs::copy_file(written, kept, fs::copy_options::overwrite_existing, ec);
-    if (ec)
-        throw RunError("cannot keep the list at " + kept.string() + ": " + ec.message() +
-                       "; give another --output");
+void keepList(const std::string& bytes, const fs::path& kept) {
+    std::ofstream out(kept, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw RunError("cannot keep the list at " + kept.string() + "; give another --output");
 }
 
 }  // namespace
@@ -121,7 +121,7 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library) {
             run.noList = "the list has no entries";
         }
     }
-    if (plan.output && run.list.written && !run.failed) keepList(listFile, *plan.output);
+    if (plan.output && run.list.written && !run.failed) keepList(run.listBytes, *plan.output);
     // Named for the user, the same on every run: the folder as "<folder>\".
     if (run.noList) {
         const std::string& prefix = run.folderForLibrary;
