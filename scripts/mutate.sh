@@ -85,6 +85,17 @@ MUTANTS = [
      "out = text::replaceAll(out, keyName(Key::windirMacro), values.windowsDir, cp);\n"
      "    out = text::replaceAll(out, keyName(Key::packetNameMacro), values.packetName, cp);",
      "ExpandMacros.*:EntryTest.*"),
+    # safety: a failed run is a failure of the tool (its tests are the tool
+    # test program's, mfglist_tool_tests), and a list behind a link is written
+    # where the link leads.
+    ("traced-failure-taken-for-no-list", "tools/mfglist/no_list.cpp",
+     "return TracedProblem{failure.before + rest + failure.after, true};",
+     "return TracedProblem{failure.before + rest + failure.after, false};",
+     "ToolReasonFinder.*:ToolRunSafety.*"),
+    ("symbolic-link-replaced", "src/platform/posix/files.cpp",
+     "if (!followLinks(*native, error)) return false;",
+     "if (std::string copy = *native; !followLinks(copy, error)) return false;",
+     "PosixFiles.*:PlatformAtomicReplace.*"),
 ]
 
 def build_tests():

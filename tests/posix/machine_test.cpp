@@ -119,6 +119,24 @@ TEST(PosixPaths, NativePathsAreExpressedOnTheLongestMatchingDrive) {
     EXPECT_EQ(platform::posix::toWindowsPath("/opt/x.so"), "Z:\\opt\\x.so");
 }
 
+// A list file kept elsewhere behind links (an absolute one to a relative
+// one) gets the new list there, and the links stay; a loop changes nothing.
+TEST(PosixFiles, AtomicReplaceWritesThroughSymbolicLinks) {
+    NativeTree tree;
+    ScopedEnv drives("MFGLIST_DRIVES", "L=" + tree.root);
+    tree.file("kept/LIST.INI", "old");
+    fs::create_symlink("kept/LIST.INI", tree.root + "/relative.ini");
+    fs::create_symlink(tree.root + "/relative.ini", tree.root + "/absolute.ini");
+    ASSERT_TRUE(platform::replaceFileAtomically("L:\\absolute.ini", "new"));
+    EXPECT_TRUE(fs::is_symlink(tree.root + "/absolute.ini"));
+    std::string content;
+    ASSERT_TRUE(platform::readWholeFile("L:\\kept\\LIST.INI", content));
+    EXPECT_EQ(content, "new");
+    fs::create_symlink("loop.ini", tree.root + "/loop.ini");
+    EXPECT_FALSE(platform::replaceFileAtomically("L:\\loop.ini", "x"));
+    EXPECT_TRUE(fs::is_symlink(tree.root + "/loop.ini"));
+}
+
 TEST(PosixMachine, SystemDirectoryComesFromTheEnvironment) {
     std::string dir;
     {

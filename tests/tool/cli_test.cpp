@@ -92,6 +92,8 @@ TEST_F(ToolBadUse, EachGivesItsLineAndStatus) {
         cases.push_back({"drive map to no folder",
                          withHost({"--drives", "C=" + (scratch / "none").string()}), 2,
                          "which is not a folder"});
+        cases.push_back({"drive map to a relative folder", withHost({"--drives", "C=examples"}), 2,
+                         "a relative folder"});
         cases.push_back({"version not a version", withHost({"--winver", "vista"}), 2,
                          "is not MAJOR.MINOR"});
     } else {  // Windows: the real machine cannot be reshaped

@@ -44,9 +44,10 @@ TEST_F(ToolHost, PassesEveryArgumentUnchanged) {
     ASSERT_EQ(made.size(), 4u);
     EXPECT_EQ(made[0], "init|7|C:\\TOOLS\\SETUP.EXE -p c:\\my-proc|259|winver=" +
                            std::string(drives ? "6.0:server" : ""));
-    EXPECT_EQ(made[1], "create|4|<A>,< B>,<>,<C >|" + output + "|flag=0");
+    // The flag the library sees is the host's side file on Windows.
+    EXPECT_EQ(made[1].rfind("create|4|<A>,< B>,<>,<C >|" + output + "|flag=", 0), 0u) << made[1];
     EXPECT_EQ(made[2].rfind("init|1|-CDROM|0|", 0), 0u) << made[2];
-    EXPECT_EQ(made[3], "createall||flag=0");
+    EXPECT_EQ(made[3].rfind("createall||flag=", 0), 0u) << made[3];
 }
 
 TEST_F(ToolHost, ListFileEqualsADirectCallOfTheExports) {

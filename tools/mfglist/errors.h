@@ -13,6 +13,7 @@ enum ExitStatus : int {
     kExitBadUse = 2,          // the command line asks for something impossible
     kExitLibraryProblem = 3,  // the library cannot be loaded or lacks an export
     kExitNoList = 4,          // the library wrote no list, or one without entries
+    kExitListRunFailed = 5,   // the library traced a failed run and left the list as it was
     kExitDifferent = 1,       // diff: the two lists differ (as diff(1) says it)
     kExitLintFindings = 1,    // lint: an error (or, with --strict, a warning) was found
 };
@@ -31,6 +32,12 @@ struct RunError : std::runtime_error {
 
 // The library ran but left no list to use; the message says why.
 struct NoListError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The library traced a failed run (a file it could not read or write, an
+// error of its own); the message gives its reason.
+struct FailedRunError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 

@@ -47,24 +47,17 @@ int runExplain(const ExplainOptions& options, std::ostream& out) {
     const LibraryRun run = runObserved(plan, journal);
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
 
-    int status = kExitOk;
-    std::string label = "ok";
-    if (run.noList) {
-        label = run.empty ? "empty" : "no-list";
-        if (!run.empty || !options.allowEmpty) status = kExitNoList;
-    }
+    const RunVerdict verdict = verdictOf(run, options.allowEmpty);
     const ReportContext context{plan, run, kInProcessCoreName, options.trace};
     if (options.json) {
-        out << explainJson(context, journal, label, status)
+        out << explainJson(context, journal, verdict.label, verdict.status)
                    .dump(2, ' ', false, Json::error_handler_t::replace)
             << '\n';
-        return status;
+        return verdict.status;
     }
     printExplainText(context, journal, out);
-    if (status == kExitNoList)
-        std::cerr << "mfglist: no list: " << *run.noList
-                  << (run.empty ? "; --allow-empty accepts a list without entries" : "") << '\n';
-    return status;
+    std::cerr << verdictLine(run, verdict, plan.folder.string());
+    return verdict.status;
 }
 
 }  // namespace mfgtool

@@ -1,19 +1,20 @@
 // `mfglist host`: one factory call reproduced exactly.  Every value goes to
 // the library as given; nothing is checked that the library itself would
 // take, so that a faulty call on the line can be replayed here.  Afterwards
-// the list file must be there, as the factory host needs it.
+// the list file must be there, as the factory host needs it, and the
+// library's trace of the run must hold no failure.
 #include <optional>
 #include <vector>
 
 #include "commands.h"
 #include "errors.h"
+#include "host_trace.h"
 #include "ids.h"
 #include "library.h"
 #include "machine.h"
 #include "no_list.h"
 #include "system.h"
 #include "text_encoding.h"
-#include "trace_capture.h"
 
 namespace fs = std::filesystem;
 
@@ -36,17 +37,11 @@ int runHost(const HostOptions& options) {
     std::vector<const char*> pointers;
     for (const std::string& id : ids) pointers.push_back(id.c_str());
 
-    // Where the user has the library's trace on, this run's lines say why a
-    // list is missing; the flag itself is not the host's to raise.
     const NativePath native = [](const std::string& path) {
         std::string why;
         return hostNativePath(path, why);
     };
-    std::optional<TraceCapture> userTrace;
-    const std::optional<fs::path> flag = native("C:\\vrelDebug.flg");
-    const std::optional<fs::path> log = native("D:\\ombrix_drvinst.log");
-    std::error_code ec;
-    if (flag && log && fs::exists(*flag, ec)) userTrace.emplace(*flag, *log, false);
+    const HostTrace trace(*library.module, native);
 
     library.initMfgList(options.kind, options.commandLine.c_str(), options.drive);
     if (options.allSoftware)
@@ -55,20 +50,27 @@ int runHost(const HostOptions& options) {
         library.createIniFile(static_cast<int>(pointers.size()),
                               pointers.empty() ? nullptr : pointers.data(), options.output.c_str());
 
+    if (options.output.empty()) {
+        if (options.allowEmpty) return kExitOk;
+        throw NoListError("the list path is empty, so the library writes nothing; give --output");
+    }
+    // A failed run fails whatever file is at the list path: the old list
+    // left as it was is not this run's.
+    const std::optional<TracedProblem> problem = problemFromTrace(trace.lines(), native);
+    if (problem && problem->failedRun)
+        throw FailedRunError("the library's run failed (list " + options.output +
+                             "): " + problem->reason);
     std::string why;
+    std::error_code ec;
     const std::optional<fs::path> output = hostNativePath(options.output, why);
     if ((output && fs::is_regular_file(*output, ec)) || options.allowEmpty) return kExitOk;
-    if (options.output.empty())
-        throw NoListError("the list path is empty, so the library writes nothing; give --output");
     std::optional<std::string> reason;
-    if (userTrace) reason = reasonFromTrace(userTrace->lines(), native);
+    if (problem) reason = problem->reason;
     if (!reason && !output) reason = why;
     if (!reason) {
         const std::string missing = whyMissing(options.output, native, "list file");
         reason = missing.rfind("no list file", 0) == 0
-                     ? "no entry was selected, or the library could not write it (with "
-                       "C:\\vrelDebug.flg present its trace says which; --allow-empty accepts "
-                       "a run without a list)"
+                     ? "no entry was selected (--allow-empty accepts a run without a list)"
                      : missing;
     }
     throw NoListError("the library wrote no list at " + options.output + ": " + *reason);

@@ -22,6 +22,10 @@ void checkDriveMap(const std::string& map) {
         if (item.size() < 3 || !letter || item[1] != '=')
             throw UsageError("--drives item \"" + item +
                              "\" is not LETTER=FOLDER; write the map as \"C=/srv/c;D=/srv/d\"");
+        // The library's machine drops a relative folder without a word.
+        if (item[2] != '/')
+            throw UsageError("--drives maps " + item.substr(0, 1) + ": to " + item.substr(2) +
+                             ", a relative folder; give it from the root (/srv/c)");
         std::error_code ec;
         if (!std::filesystem::is_directory(item.substr(2), ec))
             throw UsageError("--drives maps " + item.substr(0, 1) + ": to " + item.substr(2) +

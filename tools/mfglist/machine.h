@@ -66,6 +66,15 @@ std::unique_ptr<LibraryMachine> makeLibraryMachine(const std::filesystem::path& 
 void applyHostMachine(const std::optional<std::string>& drives,
                       const std::optional<std::string>& winver);
 
+// For `host` when the user's flag is down: the library's debug flag and
+// trace log are `flag` and `log`, files of the host's own, for the rest of
+// the process, so that its trace of the run can say why a run failed.  The
+// user's drives, flag and log are not touched, and the library's debugger
+// output goes nowhere, as it would with the flag down.  Call before the
+// library's first call.
+void traceIntoSideFiles(const DynamicModule& library, const std::filesystem::path& flag,
+                        const std::filesystem::path& log);
+
 // Where `host`'s list path is on this machine (through the drive map on
 // Linux); nullopt with `why` set when the library cannot reach it.
 std::optional<std::filesystem::path> hostNativePath(const std::string& path, std::string& why);

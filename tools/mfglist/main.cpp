@@ -45,7 +45,9 @@ const char* const kPreviewFooter =
 
 const char* const kHostFooter =
     "Prints nothing but errors and leaves the list file where --output says; status 4 when no\n"
-    "list file is there afterwards.  IDs from --ids-file are taken line by line exactly as\n"
+    "list file is there afterwards, 5 when the library's trace of the run names a failure (the\n"
+    "tool reads it from the user's log when C:\\vrelDebug.flg is up, else from files of its\n"
+    "own that the library is pointed at).  IDs from --ids-file are taken line by line exactly as\n"
     "written (only line ends and a byte-order mark are removed; Unicode files are converted to\n"
     "the library's code page).  On Linux the library sees the drives of MFGLIST_DRIVES (or\n"
     "--drives) and the version of MFGLIST_WINVER (or --winver); on Windows the real ones.  A\n"
@@ -177,7 +179,7 @@ int main(int argc, char** argv) {
         ->required();
     hostCommand->add_option("--drives", host.drives,
                             "Linux: the library's drive map, e.g. \"C=/srv/c;D=/srv/d\" "
-                            "(MFGLIST_DRIVES)");
+                            "(MFGLIST_DRIVES); each folder from the root");
     hostCommand->add_option("--winver", host.winver,
                             "Linux: the Windows version the library detects, e.g. 6.0 or "
                             "6.0:server (MFGLIST_WINVER)");
@@ -287,6 +289,8 @@ int main(int argc, char** argv) {
         return fail(json, command, kExitLibraryProblem, e.what());
     } catch (const NoListError& e) {
         return fail(json, command, kExitNoList, e.what());
+    } catch (const FailedRunError& e) {
+        return fail(json, command, kExitListRunFailed, e.what());
     } catch (const RunError& e) {
         return fail(json, command, kExitRunFailed, e.what());
     } catch (const std::exception& e) {

@@ -1,5 +1,5 @@
-// Why the library wrote no list: the library never says so to its host, but
-// its trace names the process file it could not open, and the machine tells
+// Why a run gave no list to use: the library never says so to its host, but
+// its trace names what it could not read or write, and the machine tells
 // whether a drive or folder on the way is missing.
 #pragma once
 
@@ -19,8 +19,20 @@ using NativePath = std::function<std::optional<std::filesystem::path>(const std:
 // folder, or the file itself.
 std::string whyMissing(const std::string& path, const NativePath& native, const char* what);
 
-// The reason from the trace lines of a run, if they hold one.
-std::optional<std::string> reasonFromTrace(const std::vector<std::string>& trace,
-                                           const NativePath& native);
+// What the trace of a run says went wrong.  A failed run hit a file that is
+// there and could not be read or written, or an error of the library itself:
+// the list file was left as it was (or, for an error that did not stop the
+// run, written from a guess), whatever file is at its path.  Otherwise the
+// line only says why no list was written: a process file or a list folder
+// that is missing (in CD-ROM mode one of the two driver files may be).
+struct TracedProblem {
+    std::string reason;
+    bool failedRun = false;
+};
+
+// The first failure the trace lines of a run name, else the first missing
+// file; nullopt when they name neither.
+std::optional<TracedProblem> problemFromTrace(const std::vector<std::string>& trace,
+                                              const NativePath& native);
 
 }  // namespace mfgtool

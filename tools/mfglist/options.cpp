@@ -6,8 +6,10 @@ const char* const kExitStatusHelp =
     "Exit status: 0 the list was written (diff: the lists are equal); 1 this machine let the\n"
     "run down (temporary folder, a file), or diff: the lists differ; 2 bad use of the command\n"
     "line; 3 the library cannot be loaded or lacks an export; 4 the library wrote no list,\n"
-    "or one without entries (--allow-empty accepts that).  Errors are one line on standard\n"
-    "error, or with --json a JSON document on standard output with the same status.";
+    "or one without entries (--allow-empty accepts that); 5 the library's run failed: its\n"
+    "trace names a file it could not read or write, or an error of its own, and the list\n"
+    "file was left as it was (--allow-empty does not accept that).  Errors are one line on\n"
+    "standard error, or with --json a JSON document on standard output with the same status.";
 
 namespace {
 
@@ -45,7 +47,8 @@ void addRunOptions(CLI::App& command, RunOptions& options) {
 
 void addListOutputOptions(CLI::App& command, ListOutputOptions& options) {
     command.add_option("--output", options.output,
-                       "Keep the list file here (replaced); default: a temporary file");
+                       "Keep the list file here: an existing file is replaced only by a list "
+                       "this run wrote; default: a temporary file");
     command.add_flag("--trace", options.trace, "Show the library's trace of this run");
     addJsonOption(command, options.json);
     command.add_flag("--allow-empty", options.allowEmpty,

@@ -134,6 +134,13 @@ void planOutput(Plan& plan, const std::string& output) {
     if (!fs::is_directory(path.parent_path(), ec))
         throw UsageError("no folder " + path.parent_path().string() +
                          " for the list file; make it first or give another --output");
+    // Read-only as the library's machine takes it: no write permission at
+    // all, even for root.
+    constexpr fs::perms kAnyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const fs::file_status status = fs::status(path, ec);
+    if (fs::exists(status) && (status.permissions() & kAnyWrite) == fs::perms::none)
+        throw UsageError(output + " is read-only; make it writable or give another --output");
     plan.output = path;
 }
 

@@ -31,21 +31,16 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     ListSources sources = listSources(plan, run);
     if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
 
-    int status = kExitOk;
-    std::string label = "ok";
-    if (run.noList) {
-        label = run.empty ? "empty" : "no-list";
-        if (!run.empty || !options.allowEmpty) status = kExitNoList;
-    }
+    const RunVerdict verdict = verdictOf(run, options.allowEmpty);
     const ReportContext context{plan, run, library.file.string(), options.trace,
                                 std::move(sources.places), sources.note};
     if (options.json) {
         // Bytes that are not text are kept in hex by the contract; anything
         // else still never fails the dump.
-        out << previewJson(context, label, status)
+        out << previewJson(context, verdict.label, verdict.status)
                    .dump(2, ' ', false, Json::error_handler_t::replace)
             << '\n';
-        return status;
+        return verdict.status;
     }
     std::size_t width = 0;
     if (options.width)
@@ -55,13 +50,8 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     printPreviewText(context, width, out);
     for (const std::string& problem : run.list.problems)
         std::cerr << "mfglist: warning: " << problem << '\n';
-    if (status == kExitNoList)
-        std::cerr << "mfglist: no list: " << *run.noList
-                  << (run.noList->find("<folder>") != std::string::npos
-                          ? " (<folder> is " + plan.folder.string() + ")"
-                          : "")
-                  << (run.empty ? "; --allow-empty accepts a list without entries" : "") << '\n';
-    return status;
+    std::cerr << verdictLine(run, verdict, plan.folder.string());
+    return verdict.status;
 }
 
 }  // namespace mfgtool

@@ -49,7 +49,7 @@ struct ReportContext {
 // `width` in terminal columns; 0 = no limit.
 void printPreviewText(const ReportContext& context, std::size_t width, std::ostream& out);
 
-// `status` is "ok", "empty" or "no-list".
+// `status` is "ok", "empty", "no-list" or "failed".
 Json previewJson(const ReportContext& context, const std::string& status, int exitStatus);
 
 }  // namespace mfgtool

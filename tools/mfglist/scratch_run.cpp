@@ -17,6 +17,16 @@ namespace {
 
 const char* const kDefaultGroup = "PRELOAD";
 
+// The list this run wrote, in place of whatever `kept` held.  Written
+// through the file itself, so that a link at `kept` keeps leading to it.
+void keepList(const std::string& bytes, const fs::path& kept) {
+    std::ofstream out(kept, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw RunError("cannot keep the list at " + kept.string() + "; give another --output");
+}
+
 }  // namespace
 
 ScratchFolder::ScratchFolder() {
@@ -47,22 +57,15 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library) {
     run.windows = machine->settleWindows(plan.windows);
     run.group = plan.group ? *plan.group : kDefaultGroup;
 
-    fs::path listFile;
-    std::string listForLibrary;
+    // The library writes into the scratch machine, which holds no list
+    // before the run (the library adds to one that is there): the user's
+    // --output file is replaced only by a list this run wrote.
     std::error_code ec;
-    if (plan.output) {
-        listFile = *plan.output;
-        // The library adds to a list file that is there already; a preview
-        // shows this run's list only.
-        fs::remove(listFile, ec);
-        run.listFolderForLibrary = machine->reach(listFile.parent_path(), 'L');
-        listForLibrary = run.listFolderForLibrary + listFile.filename().string();
-    } else {
-        fs::create_directory(scratch.path() / "list", ec);
-        listFile = scratch.path() / "list" / "list.ini";
-        run.listFolderForLibrary = machine->reach(listFile.parent_path(), 'L');
-        listForLibrary = run.listFolderForLibrary + "list.ini";
-    }
+    fs::create_directory(scratch.path() / "list", ec);
+    const fs::path listFile =
+        scratch.path() / "list" / (plan.output ? plan.output->filename() : fs::path("list.ini"));
+    run.listFolderForLibrary = machine->reach(listFile.parent_path(), 'L');
+    const std::string listForLibrary = run.listFolderForLibrary + listFile.filename().string();
 
     // On the line and on a CD-ROM the library lies beside its process files,
     // so its folder is $TESTDIR: -D makes the previewed folder $TESTDIR, as
@@ -98,21 +101,27 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library) {
     run.notes = machine->notes();
 
     const NativePath native = [&](const std::string& path) { return machine->nativePath(path); };
-    if (!run.list.written) {
-        run.noList = reasonFromTrace(run.trace, native);
-        if (!run.noList) {
+    const std::optional<TracedProblem> problem = problemFromTrace(run.trace, native);
+    if (problem && problem->failedRun) {
+        run.failed = true;
+        run.noList = problem->reason;
+    } else if (!run.list.written) {
+        if (problem) {
+            run.noList = problem->reason;
+        } else {
             // A CD-ROM driver list without entries writes no file at all.
             run.empty = true;
             run.noList = "the library wrote no list file: no entry was selected";
         }
     } else if (run.list.entries.empty()) {
-        run.noList = reasonFromTrace(run.trace, native);
+        if (problem) run.noList = problem->reason;
         if (!run.noList && !run.list.problems.empty()) run.noList = run.list.problems.front();
         if (!run.noList) {
             run.empty = true;
             run.noList = "the list has no entries";
         }
     }
+    if (plan.output && run.list.written && !run.failed) keepList(run.listBytes, *plan.output);
     // Named for the user, the same on every run: the folder as "<folder>\".
     if (run.noList) {
         const std::string& prefix = run.folderForLibrary;
@@ -126,6 +135,24 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library) {
         if (!prefix.empty() && at != std::string::npos) reason.replace(at, prefix.size(), "<folder>\\");
     }
     return run;
+}
+
+RunVerdict verdictOf(const LibraryRun& run, bool allowEmpty) {
+    if (run.failed) return {kExitListRunFailed, "failed"};
+    if (!run.noList) return {kExitOk, "ok"};
+    if (!run.empty) return {kExitNoList, "no-list"};
+    return {allowEmpty ? kExitOk : kExitNoList, "empty"};
+}
+
+std::string verdictLine(const LibraryRun& run, const RunVerdict& verdict,
+                        const std::string& folder) {
+    if (verdict.status == kExitOk) return "";
+    std::string line = std::string("mfglist: ") + (run.failed ? "run failed: " : "no list: ") +
+                       *run.noList;
+    if (run.noList->find("<folder>") != std::string::npos)
+        line += " (<folder> is " + folder + ")";
+    if (run.empty) line += "; --allow-empty accepts a list without entries";
+    return line + "\n";
 }
 
 }  // namespace mfgtool

@@ -1,7 +1,9 @@
 // The run itself: a scratch folder of this run, the library's machine built
 // in it (machine.h), the factory call made from the plan, and what came
 // back: the list, the library's trace of the run, and why no list was
-// written when none was.  Nothing of the run stays on the machine.
+// written when none was.  Nothing of the run stays on the machine but the
+// list at --output, which replaces the file there only when the run wrote
+// one and did not fail.
 #pragma once
 
 #include <filesystem>
@@ -41,8 +43,23 @@ struct LibraryRun {
     std::vector<std::string> trace;  // this run's lines of the library's trace log
     std::optional<std::string> noList;  // why the list is missing or empty
     bool empty = false;  // no entries, and nothing worse (--allow-empty accepts it)
+    bool failed = false;  // the library traced a failed run; noList says why
     std::vector<std::string> notes;
 };
+
+// What a run comes to for a command that shows it: the exit status and the
+// JSON status ("ok", "empty", "no-list", "failed").  A failed run fails
+// even with --allow-empty.
+struct RunVerdict {
+    int status;
+    const char* label;
+};
+RunVerdict verdictOf(const LibraryRun& run, bool allowEmpty);
+
+// The line on standard error for a run whose verdict is not ok ("" for an
+// ok one); `folder` is the previewed folder that "<folder>" stands for.
+std::string verdictLine(const LibraryRun& run, const RunVerdict& verdict,
+                        const std::string& folder);
 
 // The library always traces into the scratch machine, so that a missing
 // list can be explained; the lines are shown only when asked for.

@@ -12,8 +12,7 @@ namespace mfgtool {
 TraceCapture::TraceCapture(fs::path flagFile, fs::path logFile, bool raise)
     : flagFile_(std::move(flagFile)), logFile_(std::move(logFile)) {
     std::error_code ec;
-    logExisted_ = fs::exists(logFile_, ec);
-    if (logExisted_) logStart_ = fs::file_size(logFile_, ec);
+    if (fs::exists(logFile_, ec)) logStart_ = fs::file_size(logFile_, ec);
     if (ec) logStart_ = 0;
     if (raise && !fs::exists(flagFile_, ec)) {
         std::ofstream flag(flagFile_, std::ios::binary);
@@ -27,7 +26,6 @@ TraceCapture::TraceCapture(fs::path flagFile, fs::path logFile, bool raise)
 TraceCapture::~TraceCapture() {
     std::error_code ec;
     if (createdFlag_) fs::remove(flagFile_, ec);
-    if (!logExisted_) fs::remove(logFile_, ec);
 }
 
 std::vector<std::string> TraceCapture::lines() const {

@@ -1,8 +1,9 @@
 // The library traces only while its debug flag file exists, into a log file
 // it appends to and never truncates.  For one run the host raises the flag
 // (when it is not up already), keeps the log lines of this run only, and
-// afterwards removes exactly what it created: a flag file or a log that was
-// there before stays.
+// afterwards lowers a flag it raised.  The log stays, whether or not it was
+// there before: what the library wrote is the user's (a scratch machine's
+// log goes with its folder).
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,6 @@ private:
     std::filesystem::path flagFile_;
     std::filesystem::path logFile_;
     bool createdFlag_ = false;
-    bool logExisted_ = false;
     std::uintmax_t logStart_ = 0;
 };
 

@@ -168,12 +168,32 @@ bool readWholeFile(std::string_view path, std::string& content, std::string* err
     return ok;
 }
 
+// The file `native` names once its symbolic links are followed: a list file
+// that is a link to one kept elsewhere is replaced there, and the link
+// stays a link.  A link to nothing names the file to create.  False for a
+// chain of links that does not end.
+bool followLinks(std::string& native, std::string* error) {
+    constexpr int kMostLinks = 40;  // as the system's own path lookup allows
+    for (int hops = 0; hops < kMostLinks; ++hops) {
+        struct stat st {};
+        if (::lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        char target[4096];
+        const ssize_t size = ::readlink(native.c_str(), target, sizeof target);
+        if (size <= 0 || static_cast<std::size_t>(size) >= sizeof target) break;
+        const std::string next(target, static_cast<std::size_t>(size));
+        native = next[0] == '/' ? next : parentFolder(native) + "/" + next;
+    }
+    setError(error, "the symbolic link cannot be followed");
+    return false;
+}
+
 bool replaceFileAtomically(std::string_view path, std::string_view content, std::string* error) {
-    const auto native = resolvePath(path);
+    auto native = resolvePath(path);
     if (!native) {
         setError(error, "the drive does not exist");
         return false;
     }
+    if (!followLinks(*native, error)) return false;
     struct stat st {};
     mode_t mode = 0644;
     if (fileCalls.stat(native->c_str(), &st) == 0) {

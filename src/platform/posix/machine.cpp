@@ -126,6 +126,34 @@ bool driveFolder(char letter, std::string& folder) {
     return true;
 }
 
+bool sameWithoutCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return upperAscii(x) == upperAscii(y); });
+}
+
+// The native file MFGLIST_FILES places `windowsPath` at, if it names it (a
+// later item for the same path overrides an earlier one).
+std::optional<std::string_view> placedFile(std::string_view windowsPath) {
+    std::string_view rest;
+    if (const HeldRunSettings* held = heldRunSettings()) {
+        if (!held->files) return std::nullopt;
+        rest = *held->files;
+    } else if (const char* value = std::getenv("MFGLIST_FILES")) {
+        rest = value;
+    }
+    std::optional<std::string_view> found;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(';');
+        const std::string_view item = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        const std::size_t eq = item.find('=');
+        if (eq == std::string_view::npos || eq + 1 >= item.size() || item[eq + 1] != '/') continue;
+        if (sameWithoutCase(item.substr(0, eq), windowsPath)) found = item.substr(eq + 1);
+    }
+    return found;
+}
+
 std::string currentDirectory() {
     std::vector<char> buffer(4096);
     if (::getcwd(buffer.data(), buffer.size())) return buffer.data();
@@ -162,6 +190,8 @@ std::optional<std::string> resolvePath(std::string_view windowsPath) {
 std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
     windowsPath = std::string_view(windowsPath.data(), ::strnlen(windowsPath.data(), windowsPath.size()));
     if (windowsPath.empty()) return std::nullopt;
+    if (const std::optional<std::string_view> placed = placedFile(windowsPath))
+        return ResolvedPath{std::string(*placed), false};
 
     // Each component is searched in the folder the ones before it name;
     // below a name that does not exist nothing does.  `folder` is the root
@@ -247,6 +277,8 @@ RunSettingsHeld::RunSettingsHeld() {
     if (hold.depth++ > 0) return;
     const char* drives = std::getenv("MFGLIST_DRIVES");
     hold.settings.drives = drives ? std::optional<std::string>(drives) : std::nullopt;
+    const char* files = std::getenv("MFGLIST_FILES");
+    hold.settings.files = files ? std::optional<std::string>(files) : std::nullopt;
     hold.settings.codePage = posix::codePageOfEnvironment();
 }
 

@@ -19,6 +19,7 @@ struct DriveMapping {
 // this thread holds them.
 struct HeldRunSettings {
     std::optional<std::string> drives;  // MFGLIST_DRIVES, unset when absent
+    std::optional<std::string> files;   // MFGLIST_FILES, unset when absent
     unsigned codePage = 1252;
 };
 const HeldRunSettings* heldRunSettings();
@@ -29,6 +30,12 @@ unsigned codePageOfEnvironment();
 // MFGLIST_DRIVES, e.g. "C=/srv/c;D=/srv/d".  Z: maps to "/" unless the
 // variable maps it elsewhere.  Malformed entries are skipped.
 std::vector<DriveMapping> driveMap();
+
+// MFGLIST_FILES, e.g. "C:\vrelDebug.flg=/tmp/side/flag;D:\ombrix_drvinst.log=/tmp/side/log":
+// single files placed apart from their drive, as a host that traces a run
+// for itself puts the library's fixed files where the user's drives are not
+// touched.  A path is matched whole, without regard to ASCII case, and wins
+// over the drive map.
 
 // The native path for a Windows path, resolving each component without
 // regard to ASCII case (the exact spelling wins when both exist).  Components

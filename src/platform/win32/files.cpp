@@ -176,12 +176,52 @@ bool readWholeFile(std::string_view path, std::string& content, std::string* err
     return ok;
 }
 
+// The file that `path` names once a symbolic link is followed, for a list
+// file kept elsewhere behind a link: MoveFileExA would put the new list in
+// the link's place and leave the file it leads to old.  Links to files came
+// with Vista, and so did the call that names where a link leads; it is
+// looked up, not imported, so the library still loads on XP.  A reparse
+// point that cannot be followed is refused, never replaced.
+bool followLink(std::string& path, std::string* error) {
+    const DWORD attributes = fileCalls.getFileAttributes(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return true;
+    using FinalPathName = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto finalPathName = kernel ? reinterpret_cast<FinalPathName>(reinterpret_cast<void*>(
+                                            GetProcAddress(kernel, "GetFinalPathNameByHandleA")))
+                                      : nullptr;
+    const HANDLE file = finalPathName ? fileCalls.createFile(path.c_str(), 0,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                                        FILE_SHARE_DELETE,
+                                                    nullptr, OPEN_EXISTING,
+                                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                                      : INVALID_HANDLE_VALUE;
+    char target[MAX_PATH + 8];
+    DWORD size = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        size = finalPathName(file, target, sizeof target, 0);  // normalized, with its drive
+        fileCalls.closeHandle(file);
+    }
+    if (size == 0 || size >= sizeof target) {
+        if (error) *error = "the symbolic link cannot be followed";
+        return false;
+    }
+    path.assign(target, size);
+    if (path.rfind("\\\\?\\UNC\\", 0) == 0)
+        path = "\\\\" + path.substr(8);
+    else if (path.rfind("\\\\?\\", 0) == 0)
+        path = path.substr(4);
+    return true;
+}
+
 bool replaceFileAtomically(std::string_view path, std::string_view content, std::string* error) {
-    const std::string target = str(path);
+    std::string target = str(path);
     auto fail = [&](const std::string& why) {
         if (error) *error = why;
         return false;
     };
+    if (!followLink(target, error)) return false;
     const DWORD attributes = fileCalls.getFileAttributes(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) return fail("a folder of that name exists");

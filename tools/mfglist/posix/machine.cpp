@@ -136,6 +136,8 @@ public:
             map += std::string(1, letter) + "=" + folder.string();
         }
         ::setenv("MFGLIST_DRIVES", map.c_str(), 1);
+        // No file of the user's is placed in this machine.
+        ::unsetenv("MFGLIST_FILES");
         if (winver_) ::setenv("MFGLIST_WINVER", winver_->c_str(), 1);
     }
 
@@ -162,6 +164,16 @@ void applyHostMachine(const std::optional<std::string>& drives,
     if (winver) checkWinver(*winver);
     if (drives) ::setenv("MFGLIST_DRIVES", drives->c_str(), 1);
     if (winver) ::setenv("MFGLIST_WINVER", winver->c_str(), 1);
+}
+
+void traceIntoSideFiles(const DynamicModule&, const fs::path& flag, const fs::path& log) {
+    // The library's machine places single files through MFGLIST_FILES; a
+    // later item wins over one the user set for the same path.
+    const std::optional<std::string> placed = environment("MFGLIST_FILES");
+    std::string files = placed ? *placed + ";" : std::string();
+    files += "C:\\vrelDebug.flg=" + flag.string() + ";D:\\ombrix_drvinst.log=" + log.string();
+    ::setenv("MFGLIST_FILES", files.c_str(), 1);
+    ::unsetenv("MFGLIST_DEBUG_OUTPUT");
 }
 
 std::optional<fs::path> hostNativePath(const std::string& path, std::string& why) {

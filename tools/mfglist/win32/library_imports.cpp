@@ -78,6 +78,10 @@ UINT WINAPI systemDirectory(LPSTR buffer, UINT size) {
     std::memcpy(buffer, dir.c_str(), dir.size() + 1);
     return static_cast<UINT>(dir.size());
 }
+void WINAPI debugOutput(LPCSTR text) {
+    if (!g_redirect.quietDebugger)
+        original("OutputDebugStringA", &OutputDebugStringA)(text);
+}
 FILE* __cdecl openStream(const char* path, const char* mode) {
     using Open = FILE* (__cdecl*)(const char*, const char*);
     return original("fopen", static_cast<Open>(&std::fopen))(redirected(path), mode);
@@ -103,6 +107,7 @@ void redirectLibraryImports(HMODULE library, const ImportRedirect& redirect) {
         {"WritePrivateProfileStringA", address(&writeProfile)},
         {"GetVersionExA", address(&versionEx)},
         {"GetSystemDirectoryA", address(&systemDirectory)},
+        {"OutputDebugStringA", address(&debugOutput)},
         {"fopen", address(&openStream)},
     };
     auto* base = reinterpret_cast<BYTE*>(library);

@@ -109,6 +109,14 @@ void applyHostMachine(const std::optional<std::string>& drives,
             "--winver is for the Linux build; on Windows the library reads the real version");
 }
 
+void traceIntoSideFiles(const DynamicModule& library, const fs::path& flag, const fs::path& log) {
+    ImportRedirect redirect;
+    redirect.files = {{"c:\\vreldebug.flg", flag.string()},
+                      {"d:\\ombrix_drvinst.log", log.string()}};
+    redirect.quietDebugger = true;
+    redirectLibraryImports(static_cast<HMODULE>(library.handle()), redirect);
+}
+
 std::optional<fs::path> hostNativePath(const std::string& path, std::string& why) {
     if (path.size() >= 2 && path[1] == ':') {
         const std::string root = path.substr(0, 2) + "\\";
