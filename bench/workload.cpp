@@ -86,14 +86,20 @@ std::uint64_t countLines(const std::string& native) {
     return lines;
 }
 
-void writeCase(ListCase c, int matched, int config) {
+std::string factoryProcessFile(int entries) {
     std::ostringstream main;
+    main << "[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n\r\n";
+    for (int i = 0; i < entries; ++i) section(main, i, hostId(i % kHostIds), kTypes[i % 6]);
+    return main.str();
+}
+
+void writeCase(ListCase c, int matched, int config) {
     if (c == ListCase::processFile) {
-        main << "[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n\r\n";
-        for (int i = 0; i < matched; ++i) section(main, i, hostId(i % kHostIds), kTypes[i % 6]);
-        writeFile(machine().native(std::string(kProcessFileFolder) + "MfgProc.ini"), main.str());
+        writeFile(machine().native(std::string(kProcessFileFolder) + "MfgProc.ini"),
+                  factoryProcessFile(matched));
         return;
     }
+    std::ostringstream main;
     // One driver per host ID, a family ID for every fourth.
     for (int i = 0; i < matched; ++i)
         section(main, i, i % 4 == 3 ? hostId(i).substr(0, 8) : hostId(i), kTypes[i % 6]);
@@ -116,6 +122,10 @@ std::uint64_t tracedMessages(ListCase c, int matched, int config) {
 }
 
 }  // namespace
+
+void writeFactoryProcessFile(const std::string& path, int entries) {
+    writeFile(path, factoryProcessFile(entries));
+}
 
 const char* caseName(ListCase c) {
     return c == ListCase::processFile ? "process file, driver list" : "CD-ROM driver list, 1,000 IDs";

@@ -58,6 +58,10 @@ private:
     std::uint64_t debuggerMessages_ = 0;
 };
 
+// A factory process file of `entries` driver sections of group PRELOAD, the
+// process-file case's MfgProc.ini, written at the native `path`.
+void writeFactoryProcessFile(const std::string& path, int entries);
+
 // Allocation counter of the benchmark programs (alloc_counter.cpp).
 std::size_t liveBytes();
 std::size_t peakBytes();

@@ -71,10 +71,20 @@ TEST_F(ToolPreview, BuildsTheFactoryCallFromItsOptions) {
         ASSERT_EQ(made.size(), 2u);
         EXPECT_EQ(made[0].rfind(c2.init + "|", 0), 0u) << made[0];
         EXPECT_EQ(made[1].rfind(c2.create, 0), 0u) << made[1];
-        // The library always traces into the scratch machine: a missing list
-        // is explained from its trace.
-        EXPECT_NE(made[1].find("|flag=1"), std::string::npos);
+        // A run that wrote its list is not traced: the trace costs the
+        // library a flag check and a log write per message.
+        EXPECT_NE(made[1].find("|flag=0"), std::string::npos) << made[1];
     }
+}
+
+TEST_F(ToolPreview, RunWithoutAListIsRepeatedTracedToSayWhy) {
+    const Outcome outcome = preview({factory().string()}, "");
+    EXPECT_EQ(outcome.status, 4) << outcome.err;
+    const std::vector<std::string> made = calls();
+    ASSERT_EQ(made.size(), 4u);
+    EXPECT_EQ(made[0], made[2]) << "the same factory call again";
+    EXPECT_NE(made[1].find("|flag=0"), std::string::npos) << made[1];
+    EXPECT_NE(made[3].find("|flag=1"), std::string::npos) << made[3];
 }
 
 TEST_F(ToolPreview, WindowsChoiceReachesTheLinuxMachine) {

@@ -22,9 +22,31 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         throw UsageError("--width " + std::to_string(*options.width) +
                          " leaves no room for the table; give 20 columns or more");
     const ListLibrary library = loadListLibrary(options.library, programFolder());
-    const LibraryRun run = runInScratchMachine(plan, library);
+    // The library's trace is read only to show it or to say why a list is
+    // missing, and a traced run costs several untraced ones; so unless the
+    // trace is asked for, the run is untraced and repeated traced only when
+    // its list needs explaining.  The sources run compares the list's bytes
+    // before they are parsed, so the parsed list is never held beside it.
+    LibraryRun run;
+    ListSources sources;
+    if (options.trace) {
+        run = runInScratchMachine(plan, library);
+        if (!run.list.entries.empty()) sources = listSources(plan, run);
+    } else {
+        run = runInScratchMachine(plan, library, RunNeeds{/*trace=*/false, /*parsedList=*/false});
+        if (run.list.written) {
+            sources = listSources(plan, run);
+            run.list = installListFrom(parseIni(run.listBytes));
+        }
+        if (run.list.entries.empty()) {
+            run = runInScratchMachine(plan, library);
+            sources = {};
+        }
+    }
+    sources.places.resize(sources.places.empty() ? 0 : run.list.entries.size());
+    // The bytes served to check the sources run; the report shows the parsed list.
+    std::string().swap(run.listBytes);
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
-    ListSources sources = listSources(plan, run);
     if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
 
     int status = kExitOk;
