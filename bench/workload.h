@@ -18,7 +18,9 @@
 
 namespace bench {
 
-enum class ListCase { processFile, cdRom };
+// softwareList: a software list from a process file, every entry's
+// PACKETNAME one of the IDs given (the instruction counts only).
+enum class ListCase { processFile, cdRom, softwareList };
 const char* caseName(ListCase c);
 
 // Scratch drives C: and D: for the library and the native paths that the

@@ -8,7 +8,9 @@
 #
 #   bash scripts/bench.sh [--sizes=300,10000,100000] [--wine-sizes=300,10000] [--no-wine]
 #   bash scripts/bench.sh --cost   the command-line tool's own cost instead:
-#                                  preview against host on 200,000 entries
+#                                  preview against host on 200,000 entries,
+#                                  and the instructions of a 1,000-entry run
+#                                  of each list kind against the floor
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -31,9 +33,13 @@ MFGLIST_WITH_BENCHMARKS=1 bash scripts/install-deps.sh
 
 cmake -S "$root" -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMFGLIST_BUILD_BENCH=ON >/dev/null
 if [ "$cost" = 1 ]; then
-    cmake --build build/native -j "$jobs" --target mfglist_preview_cost_bench >/dev/null
+    cmake --build build/native -j "$jobs" --target mfglist_preview_cost_bench \
+        mfglist_instruction_count_bench >/dev/null
     echo "==== mfglist preview against mfglist host (Linux build)"
     build/native/bench/mfglist_preview_cost_bench
+    echo "==== instructions of a 1,000-entry list run against the floor (callgrind)"
+    command -v valgrind >/dev/null || apt-get install -y valgrind >/dev/null
+    build/native/bench/mfglist_instruction_count_bench
     exit 0
 fi
 cmake --build build/native -j "$jobs" --target mfglist_floor_bench >/dev/null
