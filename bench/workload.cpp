@@ -27,10 +27,13 @@ constexpr char kLookupCopy[] = "D:\\temp.ini";
 constexpr char kListFile[] = "C:\\MFGBENCH\\LIST.INI";
 constexpr char kProcessFileFolder[] = "C:\\MFGBENCH\\PF\\";
 constexpr char kCdRomFolder[] = "C:\\MFGBENCH\\CD\\";
+constexpr char kSoftwareFolder[] = "C:\\MFGBENCH\\SW\\";
 // Debugger messages per entry, which the traced run cannot count: the TYPE
 // and group checks, the expanded name and the written name (process file);
 // the TYPE check and the expanded name (CD-ROM).
-constexpr int kDebuggerMessagesPerEntry[] = {4, 2};
+// The software list is taken as the process-file one (the POSIX build's
+// debugger output costs nothing either way).
+constexpr int kDebuggerMessagesPerEntry[] = {4, 2, 4};
 
 // The machine's hardware IDs: 16 characters, the first 8 a family.
 std::string hostId(int i) {
@@ -62,12 +65,31 @@ std::vector<std::string> hostIds() {
     return ids;
 }
 
+// The software case's IDs: the packet names of its entries.
+std::vector<std::string> packetNames(int entries) {
+    std::vector<std::string> names;
+    for (int i = 0; i < entries; ++i) names.push_back("DRV" + std::to_string(i));
+    return names;
+}
+
+int g_softwareEntries = 0;  // the software case on the scratch drive now
+
 // The list run as the host makes it: start-up, one create call, release.
 void libraryRun(ListCase c) {
     fs::remove(machine().native(kListFile));
     if (c == ListCase::processFile) {
         mfg::CMfgList list(MFG_LIST_DRIVER, (std::string("X -D ") + kProcessFileFolder).c_str(), 0);
         list.CreateIniFile(0, nullptr, kListFile);
+        list.FreeItems();
+        return;
+    }
+    if (c == ListCase::softwareList) {
+        static std::vector<std::string> names;
+        if (names.size() != static_cast<std::size_t>(g_softwareEntries)) names = packetNames(g_softwareEntries);
+        std::vector<const char*> pointers;
+        for (const std::string& name : names) pointers.push_back(name.c_str());
+        mfg::CMfgList list(MFG_LIST_SOFTWARE, (std::string("X -D ") + kSoftwareFolder).c_str(), 0);
+        list.CreateIniFile(static_cast<int>(pointers.size()), pointers.data(), kListFile);
         list.FreeItems();
         return;
     }
@@ -86,14 +108,28 @@ std::uint64_t countLines(const std::string& native) {
     return lines;
 }
 
-void writeCase(ListCase c, int matched, int config) {
+std::string factoryProcessFile(int entries) {
     std::ostringstream main;
-    if (c == ListCase::processFile) {
+    main << "[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n\r\n";
+    for (int i = 0; i < entries; ++i) section(main, i, hostId(i % kHostIds), kTypes[i % 6]);
+    return main.str();
+}
+
+void writeCase(ListCase c, int matched, int config) {
+    if (c == ListCase::softwareList) {
+        std::ostringstream main;
         main << "[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n\r\n";
-        for (int i = 0; i < matched; ++i) section(main, i, hostId(i % kHostIds), kTypes[i % 6]);
-        writeFile(machine().native(std::string(kProcessFileFolder) + "MfgProc.ini"), main.str());
+        for (int i = 0; i < matched; ++i) section(main, i, hostId(i % kHostIds), "SOFTWARE");
+        writeFile(machine().native(std::string(kSoftwareFolder) + "MfgProc.ini"), main.str());
+        g_softwareEntries = matched;
         return;
     }
+    if (c == ListCase::processFile) {
+        writeFile(machine().native(std::string(kProcessFileFolder) + "MfgProc.ini"),
+                  factoryProcessFile(matched));
+        return;
+    }
+    std::ostringstream main;
     // One driver per host ID, a family ID for every fourth.
     for (int i = 0; i < matched; ++i)
         section(main, i, i % 4 == 3 ? hostId(i).substr(0, 8) : hostId(i), kTypes[i % 6]);
@@ -117,8 +153,17 @@ std::uint64_t tracedMessages(ListCase c, int matched, int config) {
 
 }  // namespace
 
+void writeFactoryProcessFile(const std::string& path, int entries) {
+    writeFile(path, factoryProcessFile(entries));
+}
+
 const char* caseName(ListCase c) {
-    return c == ListCase::processFile ? "process file, driver list" : "CD-ROM driver list, 1,000 IDs";
+    switch (c) {
+    case ListCase::processFile: return "process file, driver list";
+    case ListCase::cdRom: return "CD-ROM driver list, 1,000 IDs";
+    case ListCase::softwareList: return "process file, software list";
+    }
+    return "";
 }
 
 BenchMachine::BenchMachine() {
@@ -152,11 +197,11 @@ const BenchMachine& machine() {
 }
 
 PreparedCase::PreparedCase(ListCase c, int entries) : case_(c), entries_(entries) {
-    matched_ = c == ListCase::processFile ? entries : std::min(entries, kHostIds);
+    matched_ = c != ListCase::cdRom ? entries : std::min(entries, kHostIds);
     config_ = entries - matched_;
     // Messages grow linearly with each file's sections: measured on small
     // traced runs, then taken for this size.
-    const int fileCount = c == ListCase::processFile ? 1 : 2;
+    const int fileCount = c != ListCase::cdRom ? 1 : 2;
     const std::uint64_t base = tracedMessages(c, 20, fileCount == 2 ? 20 : 0);
     const std::uint64_t perMatched = (tracedMessages(c, 40, fileCount == 2 ? 20 : 0) - base) / 20;
     const std::uint64_t perConfig = fileCount == 2 ? (tracedMessages(c, 20, 40) - base) / 20 : 0;
@@ -167,6 +212,8 @@ PreparedCase::PreparedCase(ListCase c, int entries) : case_(c), entries_(entries
     writeCase(c, matched_, config_);
     if (c == ListCase::processFile) {
         processFiles_ = {machine().native(std::string(kProcessFileFolder) + "MfgProc.ini")};
+    } else if (c == ListCase::softwareList) {
+        processFiles_ = {machine().native(std::string(kSoftwareFolder) + "MfgProc.ini")};
     } else {
         processFiles_ = {machine().native(std::string(kCdRomFolder) + "DrvProc.ini"),
                          machine().native(std::string(kCdRomFolder) + "DrvCofg.ini")};

@@ -18,7 +18,9 @@
 
 namespace bench {
 
-enum class ListCase { processFile, cdRom };
+// softwareList: a software list from a process file, every entry's
+// PACKETNAME one of the IDs given (the instruction counts only).
+enum class ListCase { processFile, cdRom, softwareList };
 const char* caseName(ListCase c);
 
 // Scratch drives C: and D: for the library and the native paths that the
@@ -57,6 +59,10 @@ private:
     std::uint64_t traceMessages_ = 0;
     std::uint64_t debuggerMessages_ = 0;
 };
+
+// A factory process file of `entries` driver sections of group PRELOAD, the
+// process-file case's MfgProc.ini, written at the native `path`.
+void writeFactoryProcessFile(const std::string& path, int entries);
 
 // Allocation counter of the benchmark programs (alloc_counter.cpp).
 std::size_t liveBytes();

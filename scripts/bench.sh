@@ -7,6 +7,10 @@
 # Benchmark included.  Never part of scripts/test.sh.
 #
 #   bash scripts/bench.sh [--sizes=300,10000,100000] [--wine-sizes=300,10000] [--no-wine]
+#   bash scripts/bench.sh --cost   the command-line tool's own cost instead:
+#                                  preview against host on 200,000 entries,
+#                                  and the instructions of a 1,000-entry run
+#                                  of each list kind against the floor
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -14,11 +18,13 @@ jobs=$(nproc 2>/dev/null || echo 2)
 sizes=300,10000,100000
 wine_sizes=300,10000
 wine=1
+cost=0
 for arg in "$@"; do
     case $arg in
     --sizes=*) sizes=${arg#--sizes=} ;;
     --wine-sizes=*) wine_sizes=${arg#--wine-sizes=} ;;
     --no-wine) wine=0 ;;
+    --cost) cost=1 ;;
     *) echo "bench: unknown option $arg" >&2; exit 2 ;;
     esac
 done
@@ -26,6 +32,16 @@ done
 MFGLIST_WITH_BENCHMARKS=1 bash scripts/install-deps.sh
 
 cmake -S "$root" -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMFGLIST_BUILD_BENCH=ON >/dev/null
+if [ "$cost" = 1 ]; then
+    cmake --build build/native -j "$jobs" --target mfglist_preview_cost_bench \
+        mfglist_instruction_count_bench >/dev/null
+    echo "==== mfglist preview against mfglist host (Linux build)"
+    build/native/bench/mfglist_preview_cost_bench
+    echo "==== instructions of a 1,000-entry list run against the floor (callgrind)"
+    command -v valgrind >/dev/null || apt-get install -y valgrind >/dev/null
+    build/native/bench/mfglist_instruction_count_bench
+    exit 0
+fi
 cmake --build build/native -j "$jobs" --target mfglist_floor_bench >/dev/null
 table=build/bench-table.md
 echo "==== Linux build (Google Benchmark)"

@@ -71,8 +71,8 @@ TEST_F(ToolPreview, BuildsTheFactoryCallFromItsOptions) {
         ASSERT_EQ(made.size(), 2u);
         EXPECT_EQ(made[0].rfind(c2.init + "|", 0), 0u) << made[0];
         EXPECT_EQ(made[1].rfind(c2.create, 0), 0u) << made[1];
-        // The library always traces into the scratch machine: a missing list
-        // is explained from its trace.
+        // The library always traces into the scratch machine: a failed run
+        // is told from one that wrote its list by its trace.
         EXPECT_NE(made[1].find("|flag=1"), std::string::npos);
     }
 }

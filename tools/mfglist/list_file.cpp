@@ -1,7 +1,9 @@
 #include "list_file.h"
 
 #include <fstream>
+#include <algorithm>
 #include <iterator>
+#include <utility>
 #include <unordered_set>
 
 namespace mfgtool {
@@ -65,6 +67,10 @@ const IniSection* IniDocument::find(std::string_view sectionName) const {
     return found == index_.end() ? nullptr : &sections_[found->second];
 }
 
+IniSection* IniDocument::find(std::string_view sectionName) {
+    return const_cast<IniSection*>(std::as_const(*this).find(sectionName));
+}
+
 IniSection* IniDocument::add(std::string name) {
     if (!index_.emplace(lowerAscii(name), sections_.size()).second) return nullptr;
     sections_.push_back({std::move(name), {}});
@@ -77,6 +83,9 @@ IniDocument parseIni(std::string_view text) {
     // are never reached by a look-up: their keys go nowhere.
     IniSection* current = nullptr;
     std::unordered_set<std::string> currentKeys;  // lower-case
+    // A list's sections hold the same keys: each is given the room of the
+    // one before, so a large list is not held in vectors grown twice too big.
+    std::size_t keysBefore = 0;
     while (!text.empty()) {
         std::size_t end = text.find_first_of("\r\n");
         std::string_view line = trim(text.substr(0, end));
@@ -84,7 +93,12 @@ IniDocument parseIni(std::string_view text) {
         if (line.empty()) continue;
         const std::size_t close = line.rfind(']');
         if (line.front() == '[' && close != std::string_view::npos) {
+            if (current) {
+                current->keys.shrink_to_fit();
+                keysBefore = current->keys.size();
+            }
             current = document.add(std::string(trim(line.substr(1, close - 1))));
+            if (current) current->keys.reserve(keysBefore);
             currentKeys.clear();
             continue;
         }
@@ -97,30 +111,34 @@ IniDocument parseIni(std::string_view text) {
     return document;
 }
 
-InstallList installListFrom(const IniDocument& document) {
+InstallList installListFrom(IniDocument document) {
     InstallList list;
     list.written = true;
-    const IniSection* system = document.find("SYSTEM");
+    IniSection* system = document.find("SYSTEM");
     if (!system) {
         list.problems.push_back("the list file has no SYSTEM section");
         return list;
     }
-    list.system = system->keys;
     const std::string* countText = system->find("COUNT");
     const std::optional<std::size_t> count =
         countText ? parseCount(*countText) : std::optional<std::size_t>();
+    const std::string countShown = countText ? *countText : std::string();
+    list.system = std::move(system->keys);
     if (!count) {
         list.problems.push_back("SYSTEM has no COUNT that a host can read");
         return list;
     }
+    list.entries.reserve(std::min(*count, document.sections().size()));
     for (std::size_t i = 0; i < *count; ++i) {
-        const IniSection* entry = document.find(std::to_string(i));
+        IniSection* entry = document.find(std::to_string(i));
+        // Every section is looked up once (its name is its number), so its
+        // keys can move into the list.
         if (!entry) {
-            list.problems.push_back("COUNT is " + *countText + " but section " + std::to_string(i) +
+            list.problems.push_back("COUNT is " + countShown + " but section " + std::to_string(i) +
                                     " is missing");
             break;
         }
-        list.entries.push_back(entry->keys);
+        list.entries.push_back(std::move(entry->keys));
     }
     return list;
 }

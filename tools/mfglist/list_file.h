@@ -29,6 +29,7 @@ class IniDocument {
 public:
     const std::vector<IniSection>& sections() const { return sections_; }
     const IniSection* find(std::string_view name) const;
+    IniSection* find(std::string_view name);
     // The new section, or null when the name is taken: a repeated section
     // name keeps its first section.
     IniSection* add(std::string name);
@@ -48,6 +49,7 @@ struct InstallList {
 };
 
 InstallList readInstallList(const std::filesystem::path& file);
-InstallList installListFrom(const IniDocument& document);
+// Takes the sections' keys over: a list is held once, not beside its document.
+InstallList installListFrom(IniDocument document);
 
 }  // namespace mfgtool

@@ -23,12 +23,18 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         throw UsageError("--width " + std::to_string(*options.width) +
                          " leaves no room for the table; give 20 columns or more");
     const ListLibrary library = loadListLibrary(options.library, programFolder());
+    // Always traced: a run that failed must be told from one that wrote its
+    // list, whatever --trace says.  The sources run is untraced and compares
+    // the list's bytes, which are not held after it.
     LibraryRun run = runInScratchMachine(plan, library);
     // Shown with the list's problems: a warning, and in the JSON.
     if (std::optional<std::string> mismatch = idFileFormWarning(options, plan))
         run.list.problems.push_back(std::move(*mismatch));
+    ListSources sources;
+    if (!run.list.entries.empty()) sources = listSources(plan, run);
+    sources.places.resize(sources.places.empty() ? 0 : run.list.entries.size());
+    std::string().swap(run.listBytes);
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
-    ListSources sources = listSources(plan, run);
     if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
 
     const RunVerdict verdict = verdictOf(run, options.allowEmpty);

@@ -178,8 +178,9 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
             };
             columns.push_back(std::move(column));
         }
-        std::vector<std::vector<std::string>> rows;
-        for (std::size_t i = 0; i < run.list.entries.size(); ++i) {
+        // Rows are made as they are drawn: a list of 200,000 entries is not
+        // held a second time as cells and a third as lines.
+        const auto cellsOf = [&](std::size_t i) {
             const KeyValues& entry = run.list.entries[i];
             std::vector<std::string> cells = {std::to_string(i)};
             for (const char* key :
@@ -187,9 +188,10 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
                 cells.push_back(text(valueOf(entry, key)));
             if (sourced && i < context.sources.size() && context.sources[i])
                 cells.push_back(placeText(*context.sources[i]));
-            rows.push_back(std::move(cells));
-        }
-        for (const std::string& line : renderTable(columns, rows, width)) out << line << '\n';
+            return cells;
+        };
+        streamTable(columns, run.list.entries.size(), cellsOf, width,
+                    [&out](const std::string& line) { out << line << '\n'; });
     }
 
     if (context.showTrace) {

@@ -1,7 +1,8 @@
 #include "scratch_run.h"
 
+#include <algorithm>
 #include <fstream>
-#include <iterator>
+#include <optional>
 #include <system_error>
 
 #include "errors.h"
@@ -49,7 +50,7 @@ ScratchFolder::~ScratchFolder() {
     fs::remove_all(path_, ec);
 }
 
-LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library) {
+LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, RunNeeds needs) {
     ScratchFolder scratch;
     std::unique_ptr<LibraryMachine> machine = makeLibraryMachine(scratch.path());
     LibraryRun run;
@@ -80,8 +81,10 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library) {
 
     machine->publish(*library.module);
     {
-        TraceCapture capture(machine->fixedFile('C', "vrelDebug.flg"),
-                             machine->fixedFile('D', "ombrix_drvinst.log"));
+        std::optional<TraceCapture> capture;
+        if (needs.trace)
+            capture.emplace(machine->fixedFile('C', "vrelDebug.flg"),
+                            machine->fixedFile('D', "ombrix_drvinst.log"));
         std::vector<const char*> pointers;
         for (const std::string& id : plan.ids) pointers.push_back(id.c_str());
         library.initMfgList(plan.listKind, run.commandLine.c_str(), 0);
@@ -91,12 +94,17 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library) {
             library.createIniFile(static_cast<int>(pointers.size()),
                                   pointers.empty() ? nullptr : pointers.data(),
                                   listForLibrary.c_str());
-        run.trace = capture.lines();
+        if (capture) run.trace = capture->lines();
     }
-    run.list = readInstallList(listFile);
-    if (run.list.written) {
-        std::ifstream in(listFile, std::ios::binary);
-        run.listBytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // The file is read once; the list is parsed from the same bytes.
+    if (std::ifstream in{listFile, std::ios::binary | std::ios::ate}) {
+        // Sized from the file: a string grown as it reads holds up to twice the list.
+        run.listBytes.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+        in.seekg(0);
+        in.read(run.listBytes.data(), static_cast<std::streamsize>(run.listBytes.size()));
+        run.listBytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+        run.list.written = true;
+        if (needs.parsedList) run.list = installListFrom(parseIni(run.listBytes));
     }
     run.notes = machine->notes();
 
@@ -113,7 +121,7 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library) {
             run.empty = true;
             run.noList = "the library wrote no list file: no entry was selected";
         }
-    } else if (run.list.entries.empty()) {
+    } else if (needs.parsedList && run.list.entries.empty()) {
         if (problem) run.noList = problem->reason;
         if (!run.noList && !run.list.problems.empty()) run.noList = run.list.problems.front();
         if (!run.noList) {

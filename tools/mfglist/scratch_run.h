@@ -61,8 +61,20 @@ RunVerdict verdictOf(const LibraryRun& run, bool allowEmpty);
 std::string verdictLine(const LibraryRun& run, const RunVerdict& verdict,
                         const std::string& folder);
 
-// The library always traces into the scratch machine, so that a missing
-// list can be explained; the lines are shown only when asked for.
-LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library);
+// What a caller needs of a run beyond its list's bytes.  A traced run costs
+// the library a check of its flag file and a write to its log for every
+// message, several times the untraced run on a large list: a caller that can
+// do without the lines (preview until a list is missing, its sources run)
+// leaves them out.
+struct RunNeeds {
+    bool trace = true;       // the library traces into the scratch machine
+    bool parsedList = true;  // `list` read from the bytes (else only `written`)
+};
+
+// With `needs.trace` a missing list is explained from the library's trace
+// (the lines are shown only when asked for); without it the reason is the
+// general one.
+LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library,
+                               RunNeeds needs = {});
 
 }  // namespace mfgtool

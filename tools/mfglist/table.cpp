@@ -26,11 +26,22 @@ std::string fitCell(const std::string& text, std::size_t width, bool keepEnd) {
 std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
                                      const std::vector<std::vector<std::string>>& rows,
                                      std::size_t width) {
+    std::vector<std::string> lines;
+    streamTable(
+        columns, rows.size(), [&rows](std::size_t row) { return rows[row]; }, width,
+        [&lines](const std::string& line) { lines.push_back(line); });
+    return lines;
+}
+
+void streamTable(const std::vector<TableColumn>& columns, std::size_t rowCount,
+                 const std::function<std::vector<std::string>(std::size_t row)>& cellsOf,
+                 std::size_t width, const std::function<void(const std::string& line)>& emit) {
     std::vector<std::size_t> widths(columns.size());
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        widths[c] = displayWidth(columns[c].header);
-        for (const auto& row : rows)
-            if (c < row.size()) widths[c] = std::max(widths[c], displayWidth(row[c]));
+    for (std::size_t c = 0; c < columns.size(); ++c) widths[c] = displayWidth(columns[c].header);
+    for (std::size_t r = 0; r < rowCount; ++r) {
+        const std::vector<std::string> row = cellsOf(r);
+        for (std::size_t c = 0; c < columns.size() && c < row.size(); ++c)
+            widths[c] = std::max(widths[c], displayWidth(row[c]));
     }
     const auto total = [&] {
         std::size_t sum = kIndent;
@@ -73,12 +84,10 @@ std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
         return out;
     };
 
-    std::vector<std::string> lines;
     std::vector<std::string> headers;
     for (const TableColumn& column : columns) headers.push_back(column.header);
-    lines.push_back(line(headers, std::nullopt));
-    for (std::size_t r = 0; r < rows.size(); ++r) lines.push_back(line(rows[r], r));
-    return lines;
+    emit(line(headers, std::nullopt));
+    for (std::size_t r = 0; r < rowCount; ++r) emit(line(cellsOf(r), r));
 }
 
 }  // namespace mfgtool

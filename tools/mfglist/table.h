@@ -34,4 +34,12 @@ std::vector<std::string> renderTable(const std::vector<TableColumn>& columns,
                                      const std::vector<std::vector<std::string>>& rows,
                                      std::size_t width);
 
+// The same table for rows made one at a time, so that no table is held
+// whole: `cellsOf(row)` is asked twice for each of `rowCount` rows (to
+// measure, then to draw) and must give the same cells; each line, without
+// its line end, goes to `emit`.
+void streamTable(const std::vector<TableColumn>& columns, std::size_t rowCount,
+                 const std::function<std::vector<std::string>(std::size_t row)>& cellsOf,
+                 std::size_t width, const std::function<void(const std::string& line)>& emit);
+
 }  // namespace mfgtool
