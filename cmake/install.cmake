@@ -20,7 +20,8 @@ install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 if(WIN32)
-    install(FILES ${MFGLIST_MSVC_IMPORT_LIBRARY} DESTINATION ${CMAKE_INSTALL_LIBDIR})
+    # Made beside the DLL by src/CMakeLists.txt.
+    install(FILES $<TARGET_FILE_DIR:mfglist>/mfglist.lib DESTINATION ${CMAKE_INSTALL_LIBDIR})
 else()
     # Both files describe the install relative to where they lie, so an
     # unpacked archive or a staging prefix serves as well as /usr.

@@ -16,8 +16,9 @@ else()
     set(CPACK_GENERATOR TGZ DEB)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-        "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n The shared library with its C header, CMake package and pkg-config\n file, the mfglist tool, and the documentation with the example\n factory and a sample host.")
+    # The package's long description, below the summary line.
+    set(CPACK_PACKAGE_DESCRIPTION
+        "The shared library with its C header, CMake package and pkg-config file, the mfglist tool, and the documentation with the example factory and a sample host.")
     # Dependencies from the ELF files (libc6, libstdc++6, ...); the shlibs
     # file and the ldconfig trigger that a package of a shared library needs.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

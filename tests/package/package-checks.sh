@@ -55,12 +55,12 @@ expect_lists() {
 # Runs the sample host twice through RUN (a function that runs it): a
 # driver list with the example machine's IDs, and the complete software list.
 run_host_pair() {
-    local run=$1 who=$2 commandLine=$3 folder=$4 seen=$5 out ids
+    local run=$1 who=$2 commandLine=$3 listFolder=$4 seen=$5 out ids
     mapfile -t ids < <(tr -d '\r' <"$root/examples/ids.txt" | grep -v '^$')
     out=$("$run" "$commandLine" "${seen}LIST.INI" "${ids[@]}" | tr -d '\r')
     [ "$out" = "install list: ${seen}LIST.INI" ] || fail "$who printed [$out]"
     "$run" --all-software "$commandLine" "${seen}SOFT.INI" >/dev/null
-    expect_lists "$folder/LIST.INI" "$folder/SOFT.INI" "$who"
+    expect_lists "$listFolder/LIST.INI" "$listFolder/SOFT.INI" "$who"
 }
 
 # check_native_host PREFIX: the sample host built against an unpacked Linux
@@ -178,6 +178,13 @@ check_windows_host() {
     done
 }
 
+# dpkg's state of the mfglist package: installed, config-files, not-installed, ...
+package_state() {
+    local status
+    status=$(dpkg-query -W -f='${Status}' mfglist 2>/dev/null) || status=not-installed
+    echo "${status##* }"
+}
+
 # check_debian_install DEB VERSION: dpkg -i, mfglist --version and a preview
 # from the PATH, dpkg -r, and no file of the package left behind.
 check_debian_install() {
@@ -191,9 +198,9 @@ check_debian_install() {
              "run as root to test dpkg -i / dpkg -r)"
         return 0
     fi
-    if dpkg-query -W -f='${Status}' mfglist 2>/dev/null | grep -q 'installed$'; then
-        echo "skipped: installing the Debian package (an mfglist package is installed already;" \
-             "it is left alone)"
+    if [ "$(package_state)" != not-installed ]; then
+        echo "skipped: installing the Debian package (dpkg knows an mfglist package already:" \
+             "$(package_state); it is left alone)"
         return 0
     fi
     dpkg -i "$deb" >/dev/null
@@ -210,11 +217,15 @@ check_debian_install() {
     }
     echo "ok: dpkg -i installed it; mfglist --version and preview run from the PATH"
     dpkg -r mfglist >/dev/null
-    dpkg-query -W -f='${Status}' mfglist 2>/dev/null | grep -q 'not-installed$' ||
-        fail "dpkg -r left mfglist in state [$(dpkg-query -W -f='${Status}' mfglist)]"
+    # Its postrm (ldconfig) keeps dpkg's record until a purge, as for any
+    # package with maintainer scripts; nothing else may stay.
+    [[ "$(package_state)" =~ ^(config-files|not-installed)$ ]] ||
+        fail "dpkg -r left mfglist in state [$(package_state)]"
     local left
     left=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}' |
         while read -r file; do [ -e "$file" ] || [ -L "$file" ] && echo "$file"; done || true)
     [ -z "$left" ] || fail "dpkg -r left files behind: $left"
-    echo "ok: dpkg -r removed it and all its files"
+    dpkg -P mfglist >/dev/null
+    [ "$(package_state)" = not-installed ] || fail "dpkg -P left mfglist in state [$(package_state)]"
+    echo "ok: dpkg -r removed it and all its files, dpkg -P its record"
 }
