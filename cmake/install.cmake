@@ -20,6 +20,12 @@ install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 if(WIN32)
+    # A release build links the shipped files stripped: strip run afterwards
+    # (CPack's) would stamp the time into their headers, and two builds of
+    # one commit would no longer give the same bytes.
+    foreach(shipped mfglist mfglist_tool)
+        target_link_options(${shipped} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
+    endforeach()
     # Made beside the DLL by src/CMakeLists.txt.
     install(FILES $<TARGET_FILE_DIR:mfglist>/mfglist.lib DESTINATION ${CMAKE_INSTALL_LIBDIR})
 else()
