@@ -176,6 +176,15 @@ check_windows_host() {
         run_host_pair run_wine "$exe.exe under Wine" 'X:\SETUP.EXE -D D:\FACTORY -P D:\FACTORY' \
             "$drive_d" 'D:\'
     done
+    # The packaged program, with the DLL beside it.
+    local out
+    out=$(WINEPREFIX=$wine_prefix WINEDEBUG=-all "$wine" "$prefix/bin/mfglist.exe" --version | tr -d '\r')
+    [ "$out" = "mfglist $version" ] || fail "mfglist.exe --version under Wine gave [$out]"
+    out=$(WINEPREFIX=$wine_prefix WINEDEBUG=-all "$wine" "$prefix/bin/mfglist.exe" preview 'D:\FACTORY' |
+        tr -d '\r' | sed -n 's/^Library *//p')
+    [ "$out" = "Z:${prefix//\//\\}\\bin\\mfglist.dll" ] ||
+        fail "mfglist.exe under Wine previewed with the library [$out], not the one beside it"
+    echo "ok: mfglist.exe under Wine: --version, and a preview with the DLL beside it"
 }
 
 # dpkg's state of the mfglist package: installed, config-files, not-installed, ...
