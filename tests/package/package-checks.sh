@@ -1,7 +1,9 @@
 # The checks of check-packages.sh, sourced by it: one function per check.
 # Each prints what it checked and returns non-zero (the caller has set -e)
 # with the reason on standard error at the first difference.
-# Uses: $root (the source tree), $work (a scratch folder).
+# Uses: $root (the source tree), $work (a scratch folder), $version (the
+# project version), all set by check-packages.sh.
+# shellcheck shell=bash disable=SC2154
 
 fail() { echo "FAIL: $*" >&2; return 1; }
 
