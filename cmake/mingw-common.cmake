@@ -17,3 +17,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # ctest runs the Windows programs through Wine, in a prefix of the suite's own.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/run-under-wine.sh)
+
+# Makes mfglist.lib, the import library for Microsoft's linker, from the .def.
+find_program(CMAKE_DLLTOOL NAMES ${MFGLIST_MINGW_PREFIX}-dlltool)

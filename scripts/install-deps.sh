@@ -30,6 +30,12 @@ dpkg -s wine32:i386 >/dev/null 2>&1 || wine_ok=0
 # x86_64 build of the same code under the 64-bit Wine (scripts/test.sh).
 command -v x86_64-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-x86-64-win32)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+# The packages and their test (scripts/package.sh): CPack's Debian
+# dependencies (dpkg-shlibdeps, file), the ZIP's listing, pkg-config.
+command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
+command -v file >/dev/null || need+=(file)
+command -v unzip >/dev/null || need+=(unzip)
+command -v pkg-config >/dev/null || need+=(pkg-config)
 if [ "$fuzz" = 1 ]; then
     command -v clang++-14 >/dev/null || need+=(clang)
     compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-*.a' >/dev/null ||

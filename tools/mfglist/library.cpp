@@ -10,7 +10,10 @@ namespace mfgtool {
 
 std::vector<fs::path> defaultLibraryLocations(const fs::path& programFolder) {
     const std::string name = libraryFileName();
-    return {programFolder / name, programFolder.parent_path() / "src" / name};
+    // An installed program finds the library in its install prefix: the
+    // program is in PREFIX/bin, the library in PREFIX/MFGLIST_INSTALLED_LIBRARY.
+    return {programFolder / name, programFolder.parent_path() / "src" / name,
+            programFolder.parent_path() / MFGLIST_INSTALLED_LIBRARY};
 }
 
 ListLibrary loadListLibrary(const std::optional<std::string>& explicitFile,
@@ -32,9 +35,10 @@ ListLibrary loadListLibrary(const std::optional<std::string>& explicitFile,
             }
         }
         if (library.file.empty())
-            throw LibraryError("no " + libraryFileName() + " beside the program or in " +
-                               candidates.back().parent_path().string() +
-                               "; build it, or give its path with --library");
+            throw LibraryError("no " + libraryFileName() + " beside the program, in " +
+                               candidates[1].parent_path().string() + " or at " +
+                               candidates[2].string() +
+                               "; build or install it, or give its path with --library");
     }
 
     std::string reason;

@@ -41,7 +41,8 @@ struct ListLibrary {
 std::string libraryFileName();
 
 // Where the host looks when no --library is given: beside the program, then
-// in the build tree's src/ folder (the program's folder/../src).
+// in the build tree's src/ folder (the program's folder/../src), then where
+// an install puts it (e.g. ../lib/libmfglist.so.0 from the program's folder).
 std::vector<std::filesystem::path> defaultLibraryLocations(
     const std::filesystem::path& programFolder);
 

@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
                             "6.0:server (MFGLIST_WINVER)");
     hostCommand->add_option("--library", host.library,
                             "The library file to load (default: beside this program, else "
-                            "this program's folder/../src)");
+                            "this program's folder/../src, else the installed one)");
     hostCommand->add_flag("--allow-empty", host.allowEmpty,
                           "No list file afterwards is a success (status 0), not status 4");
     hostCommand->footer(std::string("\n") + kHostFooter + "\n" + kExitStatusHelp);

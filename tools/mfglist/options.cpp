@@ -15,7 +15,7 @@ namespace {
 
 const char* const kLibraryHelp =
     "The library file to load; by default the one beside this program, else the one in the "
-    "build tree (this program's folder/../src)";
+    "build tree (this program's folder/../src), else the installed one";
 
 }  // namespace
 
