@@ -159,7 +159,7 @@ MUTANTS = [
      "Lint*", "tool"),
     ("lint-category-does-not-disable", "tools/mfglist/lint/rules.cpp",
      "if (off == rule || (known && off == known->category)) return true;",
-     "if (off == rule) return true;",
+     "if (off == rule || (known && off == known->name)) return true;",
      "Lint*", "tool"),
     ("lint-value-of-field-width-fits", "tools/mfglist/lint/value_checks.cpp",
      "if (key.value.size() < width) return;", "if (key.value.size() <= width) return;",
@@ -202,15 +202,15 @@ MUTANTS = [
     ("json-zero-led-number", "tools/mfglist/json_contract.cpp",
      "if (text[first] == '0' && digits > 1) return std::nullopt;",
      "if (text[first] == '0' && digits > 10) return std::nullopt;",
-     "ToolJson.*:ToolPreview.*:ToolPieces*", "tool"),
+     "ToolJsonContract.*:ToolJson.*:ToolPreview.*", "tool"),
     ("json-raw-bytes-dropped", "tools/mfglist/json_contract.cpp",
      "if (!decodeCodePage(value, text.codePage).valid) raw[name] = hexBytes(value);",
      "(void)value;",
-     "ToolJson.*:ToolPreview.*:ToolPieces*", "tool"),
+     "ToolJsonContract.*:ToolJson.*:ToolPreview.*", "tool"),
     ("json-folder-case-sensitive", "tools/mfglist/json_contract.cpp",
      "if (upper(text[at + i]) != upper(part[i])) return false;",
      "if (upper(text[at + i]) != upper(part[i]) || text[at + i] != part[i]) return false;",
-     "ToolJson.*:ToolPreview.*:ToolPieces*", "tool"),
+     "ToolJsonContract.*:ToolJson.*:ToolPreview.*", "tool"),
 ]
 
 def program_of(mutant):

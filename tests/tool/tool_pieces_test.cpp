@@ -206,13 +206,18 @@ TEST(ToolDiff, AddedRemovedMovedAndChanged) {
         EXPECT_EQ(changed, c.changed);
         EXPECT_EQ(diff.equal(), std::string(c.what) == "same");
     }
-    // Two copies of one entry that moved together pair first with first:
-    // neither is reported changed.
+    // Two copies of one entry that moved together pair first with first, and
+    // two drivers of one NAME are told apart by their HARDIDs: what moved is
+    // never reported changed.
     const ListDiff twins = compareLists(
         {before.system, {entry("X", "5", "a"), entry("X", "5", "b"), entry("A", "1"), entry("B", "2")}},
         {before.system, {entry("A", "1"), entry("B", "2"), entry("X", "5", "a"), entry("X", "5", "b")}});
-    for (const EntryChange& change : twins.matched)
-        EXPECT_TRUE(change.keys.empty()) << change.before << " -> " << change.after;
+    const ListDiff namesakes = compareLists({before.system, {entry("D", "1", "a"), entry("D", "2", "b")}},
+                                            {before.system, {entry("D", "2", "b"), entry("D", "1", "a")}});
+    EXPECT_EQ(namesakes.matched.size(), 1u);
+    for (const ListDiff* diff : {&twins, &namesakes})
+        for (const EntryChange& change : diff->matched)
+            EXPECT_TRUE(change.keys.empty()) << change.before << " -> " << change.after;
     const ListDiff system = compareLists(before, {KeyValues{{"LOG_FILE", "b"}, {"COUNT", "9"}}, before.entries});
     ASSERT_EQ(system.system.size(), 1u) << "COUNT is the entries' to tell";
     EXPECT_EQ(system.system[0].key, "LOG_FILE");
