@@ -8,6 +8,14 @@
 // file but the list may stay in the list's folder, and no temporary section
 // file on the system drive.
 //
+// And its values must be what the process files say: every entry is read
+// back from the list and must be the copy of a section of the files as an
+// independent reading finds it (the decoded text cut at the lines the
+// settings lookup takes for headers, a NUL ending its section's text, each
+// key looked up by the settings lookup in that section alone), for every key
+// the entry takes unchanged: trimmed, cut to its field, a number held at 32
+// bits.  A factory list takes its sections in file order.
+//
 // Input: flags (bit 0: CD-ROM mode; bits 1-2: the request: driver list,
 // software list, complete software list, complete software list of a driver
 // run; bit 3: -F; bit 4: Windows Vista; bit 5: code page 932; bit 6: trace
@@ -18,12 +26,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "items/iteminfo.h"
+#include "items/keys.h"
 #include "mfglist/mfglist.h"
 #include "output/list_file.h"
 #include "profile/profile_text.h"
+#include "profile/profile_unicode.h"
+#include "text/mbstring.h"
 #include "support/fuzz_input.h"
 #include "support/fuzz_machine.h"
 #include "support/list_check.h"
@@ -39,6 +54,120 @@ constexpr std::size_t kMaxIds = 32;
 std::string describe(const fuzz::FuzzInput& in) {
     return "flags " + std::to_string(in.flags) + ", " + std::to_string(in.parts.size()) +
            " parts (reproduce with the input file)";
+}
+
+using KeyValues = std::map<std::string, std::string>;
+
+// The keys an entry takes from its section unchanged, and the width of the
+// field that holds each (0: a number).
+struct CopiedKey {
+    Key key;
+    std::size_t width;
+};
+constexpr CopiedKey kCopiedKeys[] = {
+    {Key::group, sizeof(ITEMINFO::group)},         {Key::hardId, sizeof(ITEMINFO::hardId)},
+    {Key::packetName, sizeof(ITEMINFO::packetName)}, {Key::type, sizeof(ITEMINFO::type)},
+    {Key::version, sizeof(ITEMINFO::version)},     {Key::selectPath, sizeof(ITEMINFO::selectPath)},
+    {Key::id, 0},
+};
+
+// The sections of a process file's text, each cut at its first NUL, each key
+// of kCopiedKeys looked up in it alone.
+std::vector<KeyValues> sectionsOf(const std::string& part, const text::CodePage& cp) {
+    std::string fileText;
+    std::size_t unrepresentable = 0;
+    std::vector<KeyValues> sections;
+    if (!profile::decodeFileText(part, cp, fileText, unrepresentable)) return sections;
+    const profile::syntax::Chars chars(cp);
+    std::vector<std::size_t> headers;
+    for (std::size_t at = 0; at <= fileText.size();) {
+        const std::size_t end = std::min(fileText.find_first_of("\r\n", at), fileText.size());
+        const std::string_view line = std::string_view(fileText).substr(at, end - at);
+        if (profile::syntax::classify(line, chars).kind == profile::syntax::LineKind::Header)
+            headers.push_back(at);
+        at = end + 1;
+    }
+    headers.push_back(fileText.size());
+    for (std::size_t i = 0; i + 1 < headers.size(); ++i) {
+        std::string text = fileText.substr(headers[i], headers[i + 1] - headers[i]);
+        const std::size_t headerEnd = std::min(text.find_first_of("\r\n"), text.size());
+        std::string name(profile::syntax::classify(std::string_view(text).substr(0, headerEnd), chars).name);
+        // No group has a blank name, so no lookup asks for one; the walk
+        // reads such a section as it would under any name.
+        if (name.empty()) text.replace(0, headerEnd, "[" + (name = "BLANK") + "]");
+        text.resize(std::min(text.find('\0'), text.size()));
+        KeyValues values;
+        for (const CopiedKey& copied : kCopiedKeys) {
+            const char* key = keyName(copied.key);
+            values[key] = std::string(text::trimAsciiSpace(
+                profile::getString(text, name, key, "", text.size() + 2, cp)));
+        }
+        sections.push_back(std::move(values));
+    }
+    return sections;
+}
+
+// The entries of a committed list: section "N" -> its keys as written.
+std::vector<KeyValues> entriesOf(const std::string& list, long count) {
+    std::vector<KeyValues> entries(count > 0 ? static_cast<std::size_t>(count) : 0);
+    KeyValues* current = nullptr;
+    for (const std::string& line : test::linesOf(list)) {
+        if (line.front() == '[') {
+            const std::string name = line.substr(1, line.size() - 2);
+            const long index = std::strtol(name.c_str(), nullptr, 10);
+            current = name != "SYSTEM" && index >= 0 && index < count ? &entries[index] : nullptr;
+        } else if (current) {
+            const std::size_t equals = line.find('=');
+            current->emplace(line.substr(0, equals), line.substr(equals + 1));
+        }
+    }
+    return entries;
+}
+
+std::int32_t asTheReaderReadsANumber(const std::string& text) {
+    const long long parsed = std::strtoll(text.c_str(), nullptr, 10);
+    return static_cast<std::int32_t>(
+        std::clamp<long long>(parsed, std::numeric_limits<std::int32_t>::min(),
+                              std::numeric_limits<std::int32_t>::max()));
+}
+
+// Whether `listed` is what the field makes of `meant`: the same, or when
+// `meant` does not fit, its start cut at a character's end.
+bool isCopyOf(const std::string& listed, const std::string& meant, std::size_t width) {
+    if (width == 0) return listed == std::to_string(asTheReaderReadsANumber(meant));
+    if (meant.size() < width) return listed == meant;
+    return listed.size() + 2 >= width && listed.size() < width &&
+           meant.compare(0, listed.size(), listed) == 0;
+}
+
+bool isCopyOf(const KeyValues& entry, const KeyValues& section) {
+    for (const CopiedKey& copied : kCopiedKeys) {
+        const auto listed = entry.find(keyName(copied.key));
+        const std::string& meant = section.at(keyName(copied.key));
+        if (listed == entry.end() || !isCopyOf(listed->second, meant, copied.width)) return false;
+    }
+    return true;
+}
+
+std::string printed(const KeyValues& values) {
+    std::string text;
+    for (const auto& [key, value] : values) text += " " + key + "=" + fuzz::printable(value);
+    return text;
+}
+
+void checkValues(const std::string& list, long count, const std::vector<KeyValues>& sections,
+                 bool inFileOrder, const std::string& context) {
+    std::size_t next = 0;  // the first section a factory list's next entry may come from
+    const std::vector<KeyValues> entries = entriesOf(list, count);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        std::size_t from = inFileOrder ? next : 0;
+        while (from < sections.size() && !isCopyOf(entries[i], sections[from])) ++from;
+        if (from == sections.size())
+            fuzz::fail("an entry of the list is no section of the process files as read",
+                       context + "\nentry " + std::to_string(i) + ":" + printed(entries[i]) +
+                           "\nlist: " + fuzz::printable(list));
+        next = from + 1;
+    }
 }
 
 }  // namespace
@@ -99,6 +228,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const long count = test::listCount(list, cp);
     if (count > 0 && static_cast<std::size_t>(count) > headers)
         fuzz::fail("more entries than the process files have sections", describe(in));
+
+    std::vector<KeyValues> sections;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::vector<KeyValues> read = sectionsOf(in.part(i), cp);
+        sections.insert(sections.end(), read.begin(), read.end());
+    }
+    checkValues(list, count, sections, !cdRom, describe(in));
 
     std::string keyByKey;
     for (const output::ListWrite& w : journal)

@@ -2,11 +2,15 @@
 //
 // The walk must cut the same sections at the same offsets however the file
 // arrives: in one read, in chunks of any size, or in short reads of varying
-// length (a network share or a pipe gives fewer bytes than asked).  And for
-// a plain file (no NUL, no byte-order mark, one "]" on the header line) a
-// key looked up in a section's text, as the reader does, must answer what
-// the settings lookup over the whole file answers for the first section of
-// that name, as the group settings are read.
+// length (a network share or a pipe gives fewer bytes than asked).  And on
+// every input, NUL bytes, byte-order marks, headers with no or several "]",
+// blank and repeated names included, the library's two readers must mean the
+// same: a key looked up in a section's text as the entry reader does (the
+// walk's cut, its keys indexed once) answers what the settings lookup over
+// the whole file answers for that section, as the group settings are read.
+// Both read the text as the library decodes the file.  The settings lookup
+// finds the first section of a name, so a section is asked of from its own
+// header on: a repeated name is asked of the section at hand.
 //
 // Each section's header line, counted in any of those ways, is the line an
 // editor shows: one more than the line ends before its "[" (CR LF counting
@@ -17,7 +21,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,6 +28,7 @@
 
 #include "profile/profile_syntax.h"
 #include "profile/profile_text.h"
+#include "profile/profile_unicode.h"
 #include "reader/section_scanner.h"
 #include "support/fuzz_input.h"
 #include "text/mbstring.h"
@@ -32,9 +36,6 @@
 namespace {
 
 using namespace mfg;
-
-// What a lookup buffer of the reader holds: 259 bytes and a NUL.
-constexpr std::size_t kValueBufferSize = 260;
 
 struct Cut {
     std::string text;
@@ -111,56 +112,96 @@ void checkLines(std::string_view file, const Walk& w, const std::string& context
     }
 }
 
-// The name the reader gives a section: from its "[" to the first "]".
-std::string readerName(const std::string& section, const text::CodePage& cp) {
-    const std::size_t open = text::findChar(section, '[', 0, cp);
-    const std::size_t close = text::findChar(section, ']', 0, cp);
-    if (open == std::string::npos || close == std::string::npos || close <= open) return {};
-    return section.substr(open + 1, close - open - 1);
+// The file's text as the reader and the settings lookup both see it; false
+// for an encoding the library refuses.  Decoded in pieces as the reader
+// decodes it, the text must be the same as decoded whole.
+bool decodedText(std::string_view file, const text::CodePage& cp, std::size_t chunk,
+                 std::string& text, const std::string& context) {
+    std::size_t unrepresentable = 0;
+    if (!profile::decodeFileText(file, cp, text, unrepresentable)) return false;
+    profile::FileTextDecoder decoder(cp);
+    std::string pieces;
+    for (std::size_t at = 0; at < file.size(); at += chunk)
+        decoder.feed(file.substr(at, chunk), pieces);
+    decoder.finish(pieces);
+    if (pieces != text)
+        fuzz::fail("the file decodes differently in pieces",
+                   context + "\nwhole:  " + fuzz::printable(text) +
+                       "\npieces: " + fuzz::printable(pieces));
+    return true;
 }
 
-bool plainFile(std::string_view file) {
-    return file.find('\0') == std::string_view::npos && file.substr(0, 2) != "\xFF\xFE" &&
-           file.substr(0, 3) != "\xEF\xBB\xBF";
+// The offset at which line `line` (from 1, as an editor numbers lines)
+// starts.
+std::size_t lineStart(std::string_view text, std::uint64_t line) {
+    std::size_t at = 0;
+    for (std::uint64_t current = 1; current < line && at < text.size();) {
+        const char c = text[at++];
+        if (c == '\r' && at < text.size() && text[at] == '\n') ++at;
+        if (c == '\r' || c == '\n') ++current;
+    }
+    return at;
 }
 
-void compareLookups(std::string_view file, const Walk& w, const text::CodePage& cp,
+void compareReaders(const std::string& text, const Walk& w, const text::CodePage& cp,
                     const std::string& context) {
     const profile::syntax::Chars chars(cp);
-    std::set<std::string> seen;  // folded names of the sections already met
-    for (const Cut& entry : w.sections) {
-        const std::string& section = entry.text;
-        const std::string_view header =
-            std::string_view(section).substr(0, section.find_first_of("\r\n"));
+    profile::SectionKeys walkKeys(cp);
+    const std::size_t bufferSize = text.size() + 2;  // whole values, as both read them
+    for (std::size_t i = 0; i < w.sections.size(); ++i) {
+        const std::string& section = w.sections[i].text;
+        const std::size_t headerEnd = std::min(section.find_first_of("\r\n"), section.size());
+        // The header line as the file holds it: a NUL may end the section's
+        // text inside it.
+        const std::size_t headerAt = i == 0 ? lineStart(text, w.sections[0].line)
+                                            : w.sections[i - 1].positionAfter;
+        const std::string_view header = std::string_view(text).substr(
+            headerAt, std::min(text.find_first_of("\r\n", headerAt), text.size()) - headerAt);
         // The settings lookup must see the same header lines as the walk.
         const auto headerInfo = profile::syntax::classify(header, chars);
         if (headerInfo.kind != profile::syntax::LineKind::Header)
             fuzz::fail("the walk cut a section at a line the settings lookup takes for no header",
                        context + "\nline: " + fuzz::printable(std::string(header)));
-        // Only the first section of a name (as the settings lookup names it)
-        // is found by the settings lookup.
-        if (!seen.insert(profile::syntax::fold(headerInfo.name, chars)).second) continue;
-        // One "]": the walk's name and the settings lookup's are the same.
-        if (std::count(header.begin(), header.end(), ']') != 1) continue;
-        const std::string name = readerName(section, cp);
-        if (profile::syntax::trimProfileBlanks(name, chars).empty()) continue;
-        for (std::size_t pos = section.find_first_of("\r\n"); pos < section.size();) {
+        // Nothing before the first header is a header to either reader.
+        std::string fromHeader = i == 0 ? text : text.substr(headerAt);
+        std::string name(headerInfo.name);
+        if (name.empty()) {
+            // No group has a blank name, so the settings lookup never asks
+            // for one; the walk reads such a section as it would under any
+            // name, so it is asked of under one.
+            name = "BLANK";
+            fromHeader.replace(i == 0 ? headerAt : 0, header.size(), "[" + name + "]");
+        }
+        walkKeys.index(section);
+        // A NUL ends the walk's text of a section inside a line: the walk
+        // trims the blanks before it as a line's end, the settings lookup
+        // trims the whole line's end and then cuts at the NUL, keeping them.
+        const std::size_t textEnd = headerAt + section.size();
+        const std::size_t nul = text.find('\0', textEnd);
+        const bool cutInLine =
+            nul != std::string::npos && text.find_first_of("\r\n", textEnd) > nul;
+        for (std::size_t pos = headerEnd; pos < section.size();) {
             const std::size_t end = std::min(section.find_first_of("\r\n", pos), section.size());
-            const auto info =
-                profile::syntax::classify(std::string_view(section).substr(pos, end - pos), chars);
-            if (info.kind == profile::syntax::LineKind::Key) {
-                const std::string key(info.name);
-                const std::string inSection =
-                    profile::getString(section, name, key, "", kValueBufferSize, cp);
-                const std::string inFile =
-                    profile::getString(file, name, key, "", kValueBufferSize, cp);
-                if (inSection != inFile)
-                    fuzz::fail("the walk's lookup and the settings lookup disagree",
-                               context + "\nsection [" + fuzz::printable(name) + "] key " +
-                                   fuzz::printable(key) + ": walk " + fuzz::printable(inSection) +
-                                   ", settings " + fuzz::printable(inFile));
-            }
+            const std::string_view line = std::string_view(section).substr(pos, end - pos);
             pos = end + 1;
+            const auto info = profile::syntax::classify(line, chars);
+            if (info.kind == profile::syntax::LineKind::Header)
+                fuzz::fail("the settings lookup takes a line inside a walked section for a header",
+                           context + "\nline: " + fuzz::printable(std::string(line)));
+            if (info.kind != profile::syntax::LineKind::Key) continue;
+            const std::string key(info.name);
+            std::string inSection = walkKeys.get(key, "", bufferSize);
+            std::string inFile = profile::getString(fromHeader, name, key, "", bufferSize, cp);
+            if (cutInLine && end == section.size()) {
+                inSection = profile::syntax::trimProfileBlanksRight(inSection, chars);
+                inFile = profile::syntax::trimProfileBlanksRight(inFile, chars);
+            }
+            if (inSection != inFile)
+                fuzz::fail("the walk's lookup and the settings lookup disagree",
+                           context + "\nsection " + std::to_string(i) + " [" +
+                               fuzz::printable(name) + "] key " + fuzz::printable(key) +
+                               ": walk " + fuzz::printable(inSection) + ", settings " +
+                               fuzz::printable(inFile));
         }
     }
 }
@@ -175,14 +216,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view file(reinterpret_cast<const char*>(data) + 1, size - 1);
     const std::string context = describe(file, cpId, chunk);
 
+    std::string text;
+    if (!decodedText(file, cp, chunk, text, context)) return 0;  // refused by both readers
     const auto everything = [](std::size_t) { return ~std::size_t{0}; };
-    const Walk whole = walk(file, cp, file.size() + 1, everything);
-    compareWalks(whole, walk(file, cp, chunk, everything), "in small chunks", context);
+    const Walk whole = walk(text, cp, text.size() + 1, everything);
+    compareWalks(whole, walk(text, cp, chunk, everything), "in small chunks", context);
     compareWalks(whole,
-                 walk(file, cp, reader::SectionScanner::kDefaultChunkSize,
+                 walk(text, cp, reader::SectionScanner::kDefaultChunkSize,
                       [chunk](std::size_t i) { return 1 + (i * 7 + chunk) % 23; }),
                  "in short reads", context);
-    checkLines(file, whole, context);
-    if (plainFile(file)) compareLookups(file, whole, cp, context);
+    checkLines(text, whole, context);
+    compareReaders(text, whole, cp, context);
     return 0;
 }

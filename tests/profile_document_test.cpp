@@ -135,6 +135,24 @@ TEST(ProfileDocument, KeysGivenTogetherMatchTextWrites) {
     }
 }
 
+// A key whose line reads back under another name, given with that name in
+// the same new section: the section goes in key by key, so the second write
+// replaces the first as the writes one by one do.
+TEST(ProfileDocument, KeysReadBackUnderAnotherNameAreWrittenOneByOne) {
+    const std::vector<std::vector<Document::KeyValue>> batches = {
+        {{"a=b", "1"}, {"a", "2"}},
+        {{"K\0z"sv, "1"}, {"K", "2"}},
+    };
+    for (const auto& batch : batches) {
+        Document doc("", CodePage(1252));
+        std::string text;
+        for (const Document::KeyValue& k : batch)
+            text = applyWrite(text, "S", k.key, k.value, CodePage(1252));
+        EXPECT_TRUE(doc.writeKeys("S", batch));
+        EXPECT_EQ(hex(doc.bytes()), hex(text)) << hex(std::string(batch[0].key));
+    }
+}
+
 // Writes that come back to sections they left, small ones (whose key index
 // is let go and found again) and one past the size whose index is kept, and
 // that rewrite added values with longer and shorter ones.

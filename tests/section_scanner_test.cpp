@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "profile/profile_text.h"
 #include "reader/section_scanner.h"
 
 namespace mfg::reader {
@@ -154,6 +155,23 @@ TEST(ReaderScanner, AReadErrorEndsTheWalk) {
     EXPECT_FALSE(scanner.next(text));  // B was cut short by the error: not given
     EXPECT_EQ(text, "");
     EXPECT_FALSE(scanner.next(text));
+}
+
+// A NUL in a value ends its section's text there for the walk, which then
+// trims the blanks before it as a line's end; the settings lookup trims the
+// whole line's end, cuts the value at the NUL and keeps them, and reads on
+// past the NUL.  (Found by the section-scanner fuzz target; its seed is
+// nul-after-blank-in-value.)
+TEST(ReaderScanner, BlanksBeforeANulInAValueAreTrimmedByTheWalkOnly) {
+    const std::string file = "[S]\r\nNAME=Di\x1A\0splay\r\nK=1\r\n"s;
+    const text::CodePage cp(1252);
+    const std::vector<Cut> sections = scan(file, 5);
+    ASSERT_EQ(sections.size(), 1u);
+    EXPECT_EQ(sections[0].text, "[S]\r\nNAME=Di\x1A");
+    EXPECT_EQ(profile::getSectionString(sections[0].text, "NAME", "", 300, cp), "Di");
+    EXPECT_EQ(profile::getSectionString(sections[0].text, "K", "", 300, cp), "");
+    EXPECT_EQ(profile::getString(file, "S", "NAME", "", 300, cp), "Di\x1A");
+    EXPECT_EQ(profile::getString(file, "S", "K", "", 300, cp), "1");
 }
 
 }  // namespace

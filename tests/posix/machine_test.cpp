@@ -2,8 +2,10 @@
 // system directory and its code page.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/platform.h"
 #include "platform/posix/machine.h"
@@ -91,6 +93,19 @@ TEST(PosixPaths, ExactSpellingWinsOverAnotherCase) {
     EXPECT_EQ(resolvePath("C:\\a.ini").value_or(""), tree.root + "/a.ini");
     // Neither spelling: the first in byte order, so the choice is stable.
     EXPECT_EQ(resolvePath("C:\\A.INI").value_or(""), tree.root + "/A.ini");
+}
+
+// The same answers from a listing of the folder kept from an earlier call:
+// one made once the clock has passed the folder's last change.
+TEST(PosixPaths, ExactSpellingWinsInAKeptListingToo) {
+    NativeTree tree;
+    tree.file("a.ini", "lower");
+    tree.file("A.ini", "upper");
+    ScopedEnv drives("MFGLIST_DRIVES", "C=" + tree.root);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(resolvePath("C:\\A.INI").value_or(""), tree.root + "/A.ini");  // lists the folder
+    EXPECT_EQ(resolvePath("C:\\a.ini").value_or(""), tree.root + "/a.ini");
+    EXPECT_EQ(resolvePath("C:\\A.ini").value_or(""), tree.root + "/A.ini");
 }
 
 TEST(PosixPaths, TrailByteBackslashIsNotASeparatorInDoubleBytePages) {

@@ -65,6 +65,16 @@ TEST(LintRules, FindingsArePlacedAndWordedAsTheLibraryReadsTheFile) {
          {"8:9:warning:bad-number TIMEOUT=12abc is not a whole number: the list gets 12",
           "9:14:warning:bad-number REBOOT_COUNT=-2147483649 does not fit 32 bits: the list "
           "gets -2147483648"}},
+        {"a value as long as its field loses its last byte; one byte shorter fits",
+         "MfgProc.ini",
+         kSettings + kEntry + "NAME=" + std::string(200, 'N') + "\r\nVERSION=" +
+             std::string(199, 'V') + "\r\n",
+         {},
+         {"7:6:warning:value-too-long NAME is 200 bytes long: the list keeps its first 199"}},
+        {"a NUL byte is an error: the rest of its section is lost", "MfgProc.ini",
+         kSettings + kEntry + "NAME=A" + std::string(1, '\0') + "B\r\n", {},
+         {"7:7:error:nul-byte NUL byte: the rest of this section, up to the next header, is "
+          "never read"}},
         {"a cut never splits a double-byte character", "MfgProc.ini",
          kSettings + kEntry + "NAME=" + std::string(198, 'N') + "\x82\xA0" + "\r\n", dbcs,
          {"7:6:warning:value-too-long NAME is 200 bytes long: the list keeps its first 198"}},

@@ -6,6 +6,7 @@
 #include "diff.h"
 #include "errors.h"
 #include "ids.h"
+#include "json_contract.h"
 #include "list_file.h"
 #include "report.h"
 #include "table.h"
@@ -153,6 +154,24 @@ TEST(ToolIds, EveryEncodingGivesTheCodePageBytes) {
     }
 }
 
+TEST(ToolJsonContract, NumbersOnlyAsTheLibraryWritesThemAndFoldersWhateverTheirCase) {
+    const TextForJson text{1252, {{"C:\\WORK", "<folder>"}}};
+    const Json section = sectionJson({{"ID", "-12"},
+                                      {"TIMEOUT", "007"},
+                                      {"RESULTVALUE", "2147483648"},
+                                      {"REBOOT_COUNT", "-0"},
+                                      {"VERSION", "12"},
+                                      {"EXEPATH", "c:\\work\\Setup.exe -q C:\\Work\\x"},
+                                      {"NAME", "r\xE9seau\x81"}},
+                                     text);
+    const Json expected = Json::parse(R"({"keys": {
+        "ID": -12, "TIMEOUT": "007", "RESULTVALUE": "2147483648", "REBOOT_COUNT": "-0",
+        "VERSION": "12", "EXEPATH": "<folder>\\Setup.exe -q <folder>\\x",
+        "NAME": "r\u00e9seau\ufffd"},
+        "raw": {"NAME": "72e97365617581"}})");
+    EXPECT_EQ(section, expected) << section.dump(2);
+}
+
 KeyValues entry(const std::string& name, const std::string& hardId, const std::string& exe = "x") {
     return {{"NAME", name}, {"HARDID", hardId}, {"EXEPATH", exe}};
 }
@@ -187,6 +206,18 @@ TEST(ToolDiff, AddedRemovedMovedAndChanged) {
         EXPECT_EQ(changed, c.changed);
         EXPECT_EQ(diff.equal(), std::string(c.what) == "same");
     }
+    // Two copies of one entry that moved together pair first with first, and
+    // two drivers of one NAME are told apart by their HARDIDs: what moved is
+    // never reported changed.
+    const ListDiff twins = compareLists(
+        {before.system, {entry("X", "5", "a"), entry("X", "5", "b"), entry("A", "1"), entry("B", "2")}},
+        {before.system, {entry("A", "1"), entry("B", "2"), entry("X", "5", "a"), entry("X", "5", "b")}});
+    const ListDiff namesakes = compareLists({before.system, {entry("D", "1", "a"), entry("D", "2", "b")}},
+                                            {before.system, {entry("D", "2", "b"), entry("D", "1", "a")}});
+    EXPECT_EQ(namesakes.matched.size(), 1u);
+    for (const ListDiff* diff : {&twins, &namesakes})
+        for (const EntryChange& change : diff->matched)
+            EXPECT_TRUE(change.keys.empty()) << change.before << " -> " << change.after;
     const ListDiff system = compareLists(before, {KeyValues{{"LOG_FILE", "b"}, {"COUNT", "9"}}, before.entries});
     ASSERT_EQ(system.system.size(), 1u) << "COUNT is the entries' to tell";
     EXPECT_EQ(system.system[0].key, "LOG_FILE");
