@@ -35,6 +35,9 @@ lint::LintOptions lintOptionsOf(const LintCommandOptions& options) {
     lintOptions.isValidCharacter = [codePage](std::string_view character) {
         return decodeCodePage(character, codePage).valid;
     };
+    lintOptions.utf8Meaning = [codePage](std::string_view bytes) {
+        return utf8InCodePage(bytes, codePage);
+    };
     for (const std::string& name : options.disabled) {
         if (!lint::isRuleOrCategory(name))
             throw UsageError("--disable: " + lint::unknownRuleText(name) +

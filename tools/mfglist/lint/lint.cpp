@@ -54,6 +54,23 @@ std::string shownPath(const std::string& folder, const fs::path& file) {
     return shown + "/" + file.filename().string();
 }
 
+// Names the section and key a finding stands in: the last section whose
+// header is at or above its line, and the key of that line.
+void placeInSections(std::vector<Finding>& findings, const FileView& view) {
+    for (Finding& finding : findings) {
+        const auto after = std::upper_bound(
+            view.sections.begin(), view.sections.end(), finding.line,
+            [](std::uint64_t line, const SectionView& section) { return line < section.line; });
+        if (after == view.sections.begin()) continue;
+        const SectionView& section = *std::prev(after);
+        finding.section = section.trimmedName;
+        const auto key = std::lower_bound(
+            section.keys.begin(), section.keys.end(), finding.line,
+            [](const KeyLine& k, std::uint64_t line) { return k.line < line; });
+        if (key != section.keys.end() && key->line == finding.line) finding.key = key->folded;
+    }
+}
+
 }  // namespace
 
 std::vector<Finding> lintProcessFile(std::string_view bytes, const std::string& fileName,
@@ -67,6 +84,7 @@ std::vector<Finding> lintProcessFile(std::string_view bytes, const std::string& 
         checkCdromOrder(check);
         checkMedia(check);
     }
+    placeInSections(check.findings, check.view);
     std::vector<Finding> kept;
     for (Finding& finding : check.findings) {
         if (isDisabled(finding.rule, options.disabled) || isDisabled(finding.rule, check.disabledHere))
