@@ -67,6 +67,9 @@ struct LintCommandOptions {
     bool sarif = false;
     bool strict = false;
     std::vector<std::string> disabled;
+    std::optional<std::string> format;    // text, json, sarif, codeclimate
+    std::optional<std::string> baseline;  // known findings that do not fail
+    bool writeBaseline = false;           // write the findings to the baseline
 };
 
 int runPreview(const PreviewOptions& options, std::ostream& out);

@@ -195,6 +195,12 @@ int main(int argc, char** argv) {
                             "(default: MFGLIST_CODEPAGE on Linux, the system's on Windows)");
     addJsonOption(*lintCommand, lint.json);
     lintCommand->add_flag("--sarif", lint.sarif, "Print the findings as SARIF 2.1.0");
+    lintCommand->add_option("--format", lint.format,
+                            "text, json, sarif or codeclimate (GitLab's code quality report)");
+    lintCommand->add_option("--baseline", lint.baseline,
+                            "A file of known findings: they do not fail the check, new ones do");
+    lintCommand->add_flag("--write-baseline", lint.writeBaseline,
+                          "Write the findings to the --baseline file and pass");
     lintCommand->add_flag("--strict", lint.strict, "A warning fails the check too (status 1)");
     lintCommand
         ->add_option("--disable", lint.disabled, "Switch a rule or a category off; repeat")
