@@ -44,6 +44,7 @@ CorpusCase readCase(const fs::path& folder) {
         if (word == "--cdrom") c.options.cdrom = true;
         if (word == "--group") c.options.groups.push_back(value);
         if (word == "--windows") c.options.windows = value;
+        if (word == "--kind") c.options.kind = value;
         if (word == "--media") c.options.mediaRoot = (folder / value).string();
     }
     while (std::getline(in, line))

@@ -13,6 +13,7 @@ enum ExitStatus : int {
     kExitBadUse = 2,          // the command line asks for something impossible
     kExitLibraryProblem = 3,  // the library cannot be loaded or lacks an export
     kExitNoList = 4,          // the library wrote no list, or one without entries
+    kExitIncomplete = 5,      // preview: a list written without a CD-ROM file of its kind
     kExitDifferent = 1,       // diff: the two lists differ (as diff(1) says it)
     kExitLintFindings = 1,    // lint: an error (or, with --strict, a warning) was found
 };

@@ -30,6 +30,9 @@ lint::LintOptions lintOptionsOf(const LintCommandOptions& options) {
     if (options.windows && *options.windows != "xp" && *options.windows != "vista")
         throw UsageError("--windows takes xp or vista, not " + *options.windows);
     lintOptions.windows = options.windows;
+    if (options.kind && *options.kind != "driver" && *options.kind != "software")
+        throw UsageError("--kind takes driver or software, not " + *options.kind);
+    lintOptions.kind = options.kind;
     if (options.media) {
         std::error_code error;
         if (!std::filesystem::is_directory(*options.media, error))

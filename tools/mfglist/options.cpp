@@ -6,7 +6,8 @@ const char* const kExitStatusHelp =
     "Exit status: 0 the list was written (diff: the lists are equal); 1 this machine let the\n"
     "run down (temporary folder, a file), or diff: the lists differ; 2 bad use of the command\n"
     "line; 3 the library cannot be loaded or lacks an export; 4 the library wrote no list,\n"
-    "or one without entries (--allow-empty accepts that).  Errors are one line on standard\n"
+    "or one without entries (--allow-empty accepts that); 5 preview --cdrom: the list lacks a\n"
+    "fixed file of its kind (--allow-missing accepts that).  Errors are one line on standard\n"
     "error, or with --json a JSON document on standard output with the same status.";
 
 namespace {

@@ -9,6 +9,7 @@
 #include "library.h"
 #include "list_sources.h"
 #include "plan.h"
+#include "preview_problems.h"
 #include "report.h"
 #include "scratch_run.h"
 #include "system.h"
@@ -22,7 +23,13 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         throw UsageError("--width " + std::to_string(*options.width) +
                          " leaves no room for the table; give 20 columns or more");
     const ListLibrary library = loadListLibrary(options.library, programFolder());
-    const LibraryRun run = runInScratchMachine(plan, library);
+    LibraryRun run = runInScratchMachine(plan, library);
+    const PreviewProblems problems = findPreviewProblems(plan, run.list, windowsName(run.windows));
+    // A process file the library cannot read says so, rather than "no entry".
+    if (run.noList && !problems.unusableFiles.empty()) {
+        run.noList = problems.unusableFiles.front();
+        run.empty = false;
+    }
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
     ListSources sources = listSources(plan, run);
     if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
@@ -33,8 +40,12 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         label = run.empty ? "empty" : "no-list";
         if (!run.empty || !options.allowEmpty) status = kExitNoList;
     }
-    const ReportContext context{plan, run, library.file.string(), options.trace,
-                                std::move(sources.places), sources.note};
+    if (status == kExitOk && !problems.missingFiles.empty()) {
+        label = "incomplete";
+        if (!options.allowMissing) status = kExitIncomplete;
+    }
+    const ReportContext context{plan,         run,          library.file.string(), options.trace,
+                                std::move(sources.places), sources.note, &problems};
     if (options.json) {
         // Bytes that are not text are kept in hex by the contract; anything
         // else still never fails the dump.
@@ -51,6 +62,11 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     printPreviewText(context, width, out);
     for (const std::string& problem : run.list.problems)
         std::cerr << "mfglist: warning: " << problem << '\n';
+    for (const std::string& problem : problems.problems)
+        std::cerr << "mfglist: warning: " << problem << '\n';
+    if (status == kExitIncomplete)
+        std::cerr << "mfglist: incomplete: the list lacks what a missing CD-ROM file holds; "
+                     "--allow-missing accepts that\n";
     if (status == kExitNoList)
         std::cerr << "mfglist: no list: " << *run.noList
                   << (run.noList->find("<folder>") != std::string::npos

@@ -16,6 +16,7 @@ namespace mfgtool::lint {
 struct LintOptions {
     std::string folder;
     bool cdrom = false;                   // DrvProc.ini, DrvCofg.ini, SoftProc.ini
+    std::optional<std::string> kind;      // driver or software; none: both (CD-ROM)
     std::vector<std::string> groups;      // the groups a run asks for; none: PRELOAD
     std::optional<std::string> windows;   // xp or vista; none: both are checked
     std::optional<std::string> mediaRoot; // what $TESTDIR and $MFGPROCPATH stand for

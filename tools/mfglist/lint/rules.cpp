@@ -68,6 +68,8 @@ const std::vector<Rule>& allRules() {
         {"driver-in-software-file", "selection", Severity::error,
          "an entry of SoftProc.ini that is not SOFTWARE, which is never listed"},
         {"duplicate-section", "selection", Severity::warning, "a section name given twice"},
+        {"missing-cdrom-file", "selection", Severity::error,
+         "a CD-ROM file that the list kind asked reads and the media lacks"},
         {"unread-process-file", "selection", Severity::note,
          "a MfgProc.ini beside the CD-ROM files, which CD-ROM mode never reads"},
         {"shadowed-entry", "cdrom-order", Severity::warning,
