@@ -113,6 +113,15 @@ MUTANTS = [
     ("lint-older-version-taken-for-newer", "tools/mfglist/lint/cdrom_order_checks.cpp",
      "if (x != y) return x > y;", "if (x != y) return x < y;",
      "LintCorpus.*:LintRules.*:LintPlanted.*"),
+    ("lint-missing-cdrom-file-unreported", "tools/mfglist/lint/lint.cpp",
+     "missing.push_back(name);", "",
+     "LintCorpus.*:LintRules.*:LintPlanted.*"),
+    ("preview-missing-cdrom-file-a-success", "tools/mfglist/preview.cpp",
+     "if (!options.allowMissing) status = kExitIncomplete;", "",
+     "PreviewProblems.*"),
+    ("preview-relative-program-unmarked", "tools/mfglist/preview_problems.cpp",
+     "if (!isAbsoluteWindowsPath(exePath))", "if (false)",
+     "PreviewProblems.*"),
 ]
 
 def build_tests():

@@ -1,5 +1,7 @@
 #include "preview_problems.h"
 
+#include <cctype>
+
 #include "mfglist/mfglist.h"
 #include "process_file_state.h"
 #include "text_encoding.h"
