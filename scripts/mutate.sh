@@ -96,7 +96,7 @@ MUTANTS = [
      "if (name != keyName(Key::windirMacro) && !isMacroName(name)) {", "if (false) {",
      "LintCorpus.*:LintRules.*:LintPlanted.*"),
     ("lint-windir-word-end-ignored", "tools/mfglist/lint/value_checks.cpp",
-     "(after < shown.size() && isWordCharacter(shown[after]))", "false",
+     "(after < shown.size() && isWordCharacter(shown[after]))", "(after > shown.size())",
      "LintCorpus.*:LintRules.*:LintPlanted.*"),
     ("lint-driver-in-software-file-unchecked", "tools/mfglist/lint/selection_checks.cpp",
      "if (check.role != FileRole::softProc) return;\n    for", "return;\n    for",
