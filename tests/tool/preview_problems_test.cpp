@@ -93,6 +93,16 @@ TEST_F(PreviewProblems, ExplainAdvisesOnlyOptionsTheModeTakes) {
     EXPECT_EQ(runTool({"preview", cdrom().string(), "--cdrom", "--callfactory"}).status, 2);
     EXPECT_NE(runTool({"explain", factory().string()}).out.find("read only with --callfactory"),
               std::string::npos);
+    // A header a lookup by name cannot find is not called the group's
+    // settings section as if it were read.
+    const std::string file = readText(factory() / "MfgProc.ini");
+    writeText(factory() / "MfgProc.ini",
+              file.substr(0, file.find("[PRELOAD]")) + "[PRELOAD]]" +
+                  file.substr(file.find("[PRELOAD]") + 9));
+    EXPECT_NE(runTool({"explain", factory().string()})
+                  .out.find("[PRELOAD]  left out: no GROUP: named as group PRELOAD's settings "
+                            "section, but the library reads none of its settings from it"),
+              std::string::npos);
 }
 
 }  // namespace
