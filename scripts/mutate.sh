@@ -93,7 +93,8 @@ MUTANTS = [
      '"write digits only");', '"write digits only", Severity::warning);',
      "LintCorpus.*:LintRules.*:LintPlanted.*"),
     ("lint-percent-name-unchecked", "tools/mfglist/lint/value_checks.cpp",
-     "if (name != keyName(Key::windirMacro) && !isMacroName(name)) {", "if (false) {",
+     "if (name != keyName(Key::windirMacro) && !isMacroName(name)) {",
+     "if (name.empty() && !isMacroName(name)) {",
      "LintCorpus.*:LintRules.*:LintPlanted.*"),
     ("lint-windir-word-end-ignored", "tools/mfglist/lint/value_checks.cpp",
      "(after < shown.size() && isWordCharacter(shown[after]))", "(after > shown.size())",
@@ -120,7 +121,8 @@ MUTANTS = [
      "if (!options.allowMissing) status = kExitIncomplete;", "",
      "PreviewProblems.*"),
     ("preview-relative-program-unmarked", "tools/mfglist/preview_problems.cpp",
-     "if (!isAbsoluteWindowsPath(exePath))", "if (false)",
+     "if (!isAbsoluteWindowsPath(exePath))",
+     "if (!isAbsoluteWindowsPath(exePath) && exePath.empty())",
      "PreviewProblems.*"),
 ]
 
