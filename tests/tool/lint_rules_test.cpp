@@ -29,6 +29,9 @@ std::vector<std::string> lint(const std::string& file, const std::string& bytes,
     options.isValidCharacter = [codePage](std::string_view c) {
         return mfgtool::decodeCodePage(c, codePage).valid;
     };
+    options.utf8Meaning = [codePage](std::string_view text) {
+        return mfgtool::utf8InCodePage(text, codePage);
+    };
     std::vector<std::string> out;
     for (const Finding& f : mfgtool::lint::lintProcessFile(bytes, file, file, options))
         out.push_back(std::to_string(f.line) + ":" + std::to_string(f.column) + ":" +
@@ -62,7 +65,7 @@ TEST(LintRules, FindingsArePlacedAndWordedAsTheLibraryReadsTheFile) {
           "and lists nothing from it"}},
         {"numbers as the entry reader takes them", "MfgProc.ini",
          kSettings + kEntry + "ID= -5\r\nTIMEOUT=12abc\r\nREBOOT_COUNT=-2147483649\r\n", {},
-         {"8:9:warning:bad-number TIMEOUT=12abc is not a whole number: the list gets 12",
+         {"8:9:error:bad-number TIMEOUT=12abc is not a whole number: the list gets 12",
           "9:14:warning:bad-number REBOOT_COUNT=-2147483649 does not fit 32 bits: the list "
           "gets -2147483648"}},
         {"a value as long as its field loses its last byte; one byte shorter fits",
@@ -81,13 +84,17 @@ TEST(LintRules, FindingsArePlacedAndWordedAsTheLibraryReadsTheFile) {
         {"a double-byte character is one column; a lone lead byte is invalid", "MfgProc.ini",
          kSettings + kEntry + "NAME=\x82\xA0\x82\r\nCOMMANDLINE=\x82\xA0 -x\r\n", dbcs,
          {"7:7:warning:invalid-byte bytes that are not a character of code page 932"}},
-        {"macros: a known prefix is expanded, %...% is upper-cased", "MfgProc.ini",
+        {"macros: %...% is upper-cased, a macro inside a word is cut out of it", "MfgProc.ini",
          kSettings + kEntry + "LOGFILE=%$testdir%\\$TESTDIRX\\$PACKETNAMES $HOME\r\n", {},
-         {"7:43:error:unknown-macro $HOME in LOGFILE is not a path macro: it stays in the "
-          "list as text"}},
+         {"7:20:error:macro-in-word $TESTDIR is replaced inside the word $TESTDIRX of LOGFILE: "
+          "the list gets <TESTDIR>\\<TESTDIR>X\\<PACKETNAME>S $HOME",
+          "7:30:error:macro-in-word $PACKETNAME is replaced inside the word $PACKETNAMES of "
+          "LOGFILE: the list gets <TESTDIR>\\<TESTDIR>X\\<PACKETNAME>S $HOME",
+          "7:43:error:unknown-macro $HOME in LOGFILE is not a path macro: the list gets "
+          "<TESTDIR>\\<TESTDIR>X\\<PACKETNAME>S $HOME"}},
         {"process files name one program: the Vista keys are noted", "MfgProc.ini",
          kSettings + kEntry + "EXEPATHVISTA32=V.EXE\r\nPACKETPATH=P\r\n", {},
-         {"7:1:note:unknown-key EXEPATHVISTA32 is not read from MfgProc.ini: EXEPATH serves "
+         {"7:1:note:vista-path-in-process-file EXEPATHVISTA32 is not read from MfgProc.ini: EXEPATH serves "
           "every Windows",
           "8:1:warning:unknown-key PACKETPATH is never read from a process file: the list's "
           "PACKETPATH is always the working folder ($TESTDIR)"}},
@@ -96,11 +103,11 @@ TEST(LintRules, FindingsArePlacedAndWordedAsTheLibraryReadsTheFile) {
              drv("C", "1A2B0001C0DE0101", "SOUND"),
          {},
          {"11:1:warning:shadowed-entry [C] is never listed: [A] (line 1) has the same HARDID "
-          "1A2B0001C0DE0101 and is taken first"}},
+          "1A2B0001C0DE0101 and wins because it comes first in the file"}},
         {"a SYSPATCH without HARDID is listed; a second one is not", "DrvProc.ini",
          drv("A", "", "SYSPATCH") + drv("B", "", "SysPatch") + drv("C", "", "SOUND"), {},
          {"6:1:warning:shadowed-entry [B] is never listed: [A] (line 1) has the same HARDID "
-          "(none) and is taken first",
+          "(none) and wins because it comes first in the file",
           "12:8:error:hardid-length [C] has no HARDID and is not a SYSPATCH: it matches no "
           "machine and is never listed"}},
         {"a family is noted once, whatever the order", "DrvProc.ini",

@@ -31,6 +31,9 @@ CorpusCase readCase(const fs::path& folder) {
     c.options.isValidCharacter = [](std::string_view character) {
         return mfgtool::decodeCodePage(character, 1252).valid;
     };
+    c.options.utf8Meaning = [](std::string_view bytes) {
+        return mfgtool::utf8InCodePage(bytes, 1252);
+    };
     std::istringstream in(readText(folder / "expected"));
     std::string line;
     std::getline(in, line);
@@ -41,6 +44,7 @@ CorpusCase readCase(const fs::path& folder) {
         if (word == "--cdrom") c.options.cdrom = true;
         if (word == "--group") c.options.groups.push_back(value);
         if (word == "--windows") c.options.windows = value;
+        if (word == "--kind") c.options.kind = value;
         if (word == "--media") c.options.mediaRoot = (folder / value).string();
     }
     while (std::getline(in, line))
@@ -84,7 +88,7 @@ TEST(LintCorpus, RulesAreSwitchedOffByNameOrCategoryPerRun) {
     c.options.disabled = {"values"};
     EXPECT_TRUE(mfgtool::lint::lintFolder(c.options).findings.empty());
     c.options.disabled = {"keys"};
-    EXPECT_EQ(mfgtool::lint::lintFolder(c.options).findings.size(), 2u);
+    EXPECT_EQ(mfgtool::lint::lintFolder(c.options).findings.size(), 3u);
 }
 
 class LintCommand : public ToolTest {};

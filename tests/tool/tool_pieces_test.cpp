@@ -152,6 +152,25 @@ TEST(ToolIds, EveryEncodingGivesTheCodePageBytes) {
     } catch (const UsageError& e) {
         EXPECT_NE(std::string(e.what()).find("ids.txt line 2"), std::string::npos) << e.what();
     }
+    // A broken UTF-16 text is named for what it is; a long line is quoted
+    // by a short start only.
+    const struct {
+        std::string text;
+        std::string says;
+    } broken[] = {
+        {std::string("\xFF\xFE" "A\0\n\0\x00\xD8", 8), "ids.txt line 2: a lone UTF-16 surrogate 0xD800"},
+        {std::string("\xFF\xFE" "A\0\n\0" "B", 7), "ids.txt line 2: the UTF-16 text ends in an odd byte"},
+        {std::string(100000, 'B') + kKanji, "\"" + std::string(40, 'B') + "...\" has a character"},
+    };
+    for (const auto& b : broken) {
+        try {
+            idsFromText(b.text, IdLines::Tidy, 1252, "ids.txt");
+            ADD_FAILURE() << "no error for " << b.says;
+        } catch (const UsageError& e) {
+            EXPECT_NE(std::string(e.what()).find(b.says), std::string::npos) << e.what();
+            EXPECT_LT(std::string(e.what()).size(), 300u);
+        }
+    }
 }
 
 TEST(ToolJsonContract, NumbersOnlyAsTheLibraryWritesThemAndFoldersWhateverTheirCase) {

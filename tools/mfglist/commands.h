@@ -34,6 +34,7 @@ struct ListOutputOptions {
 
 struct PreviewOptions : RunOptions, ListOutputOptions {
     std::optional<int> width;
+    bool allowMissing = false;  // a CD-ROM file of the list kind may be missing
 };
 
 struct HostOptions {
@@ -67,6 +68,10 @@ struct LintCommandOptions {
     bool sarif = false;
     bool strict = false;
     std::vector<std::string> disabled;
+    std::optional<std::string> kind;      // driver or software (CD-ROM)
+    std::optional<std::string> format;    // text, json, sarif, codeclimate
+    std::optional<std::string> baseline;  // known findings that do not fail
+    bool writeBaseline = false;           // write the findings to the baseline
 };
 
 // `mfglist ids`: this machine's hardware IDs as an ID file of the model

@@ -14,6 +14,7 @@ enum ExitStatus : int {
     kExitLibraryProblem = 3,  // the library cannot be loaded or lacks an export
     kExitNoList = 4,          // the library wrote no list, or one without entries
     kExitListRunFailed = 5,   // the library traced a failed run and left the list as it was
+    kExitIncomplete = 6,      // preview: a list written without a CD-ROM file of its kind
     kExitDifferent = 1,       // diff: the two lists differ (as diff(1) says it)
     kExitLintFindings = 1,    // lint: an error (or, with --strict, a warning) was found
 };

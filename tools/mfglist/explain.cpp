@@ -7,6 +7,7 @@
 #include "list_sources.h"
 #include "options.h"
 #include "plan.h"
+#include "preview_problems.h"
 #include "scratch_run.h"
 
 namespace mfgtool {
@@ -44,8 +45,16 @@ int runExplain(const ExplainOptions& options, std::ostream& out) {
     Plan plan = planRun(options);
     if (options.output) planOutput(plan, *options.output);
     ExplainJournal journal(plan.ids);
-    const LibraryRun run = runObserved(plan, journal);
+    LibraryRun run = runObserved(plan, journal);
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
+    // A process file the library cannot read says so, in preview's words.
+    const PreviewProblems problems = findPreviewProblems(plan, run.list, windowsName(run.windows));
+    for (const std::string& unusable : problems.unusableFiles)
+        std::cerr << "mfglist: warning: " << unusable << '\n';
+    if (run.noList && !problems.unusableFiles.empty()) {
+        run.noList = problems.unusableFiles.front();
+        run.empty = false;
+    }
 
     const RunVerdict verdict = verdictOf(run, options.allowEmpty);
     const ReportContext context{plan, run, kInProcessCoreName, options.trace};

@@ -31,9 +31,18 @@ bool idsAsked(const Plan& plan) {
     return plan.cdrom || plan.listKind == LIST_SOFTWARE;
 }
 
+// False when the library found none of the group's settings: its section
+// is missing, empty, or has a header a lookup by name does not find.
+bool anySettingRead(const ExplainJournal& journal) {
+    for (const SettingRecord& setting : journal.settings())
+        if (!setting.value.empty()) return true;
+    return false;
+}
+
 class ExplainText {
 public:
-    ExplainText(const ReportContext& context) : context_(context) {}
+    ExplainText(const ReportContext& context, const ExplainJournal& journal)
+        : context_(context), groupSettingsRead_(anySettingRead(journal)) {}
 
     // Library text shown as UTF-8.
     std::string text(const std::string& bytes) const {
@@ -98,7 +107,12 @@ public:
         switch (record.leftOut) {
         case LeftOut::otherGroup:
             if (value.empty() && upperAscii(record.place.section) == upperAscii(context_.run.group))
-                return "no GROUP: the settings section of group " + text(context_.run.group);
+                return groupSettingsRead_
+                           ? "no GROUP: the settings section of group " + text(context_.run.group)
+                           : "no GROUP: named as group " + text(context_.run.group) +
+                                 "'s settings section, but the library reads none of its "
+                                 "settings from it (a lookup by name does not find its header; "
+                                 "mfglist lint says why)";
             if (value.empty()) return "no GROUP (the run's group is " + text(context_.run.group) + ")";
             return "GROUP " + value + " is not the run's group " + text(context_.run.group);
         case LeftOut::softwareInDriverList:
@@ -117,6 +131,7 @@ public:
 
 private:
     const ReportContext& context_;
+    bool groupSettingsRead_;
 };
 
 std::optional<NearestId> hintFor(const SectionRecord& record, const Plan& plan) {
@@ -134,7 +149,7 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
                       std::ostream& out) {
     const Plan& plan = context.plan;
     const LibraryRun& run = context.run;
-    const ExplainText shown(context);
+    const ExplainText shown(context, journal);
     out << "Explain: " << (plan.allSoftware ? "complete software list"
                            : plan.listKind == LIST_SOFTWARE ? "software list" : "driver list")
         << " of group " << shown.text(run.group) << " for Windows " << windowsName(run.windows)
@@ -184,7 +199,7 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
             for (const std::size_t kept : setting.cutTo) out << "; cut to " << kept << " bytes";
             out << '\n';
         }
-        if (!plan.callFactory) {
+        if (!plan.callFactory && !plan.cdrom) {
             out << "  ";
             for (std::size_t i = 0; i < std::size(kFactorySettings); ++i)
                 out << (i ? ", " : "") << mfg::keyName(kFactorySettings[i]);
@@ -201,7 +216,7 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
 Json explainJson(const ReportContext& context, const ExplainJournal& journal,
                  const std::string& status, int exitStatus) {
     const Plan& plan = context.plan;
-    const ExplainText shown(context);
+    const ExplainText shown(context, journal);
     Json json = previewJson(context, status, exitStatus);
     json["command"] = "explain";
     const auto sectionJson = [&](const SectionPlace& at) { return placeJson(shown.shownPlace(at)); };

@@ -15,8 +15,22 @@ bool startsWith(std::string_view text, std::string_view start) {
     return text.substr(0, start.size()) == start;
 }
 
+// A text that cannot be an IDs file: the message starts with "line N:" and
+// the caller puts the file's name before it.
+struct IdsTextError : UsageError {
+    using UsageError::UsageError;
+};
+
+std::string hexUnit(char32_t unit) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out = "0x";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kDigits[(unit >> shift) & 0xF];
+    return out;
+}
+
 std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     std::string utf8;
+    std::size_t line = 1;
     const auto unit = [&](std::size_t i) {
         const auto a = static_cast<unsigned char>(bytes[i]);
         const auto b = static_cast<unsigned char>(bytes[i + 1]);
@@ -32,9 +46,17 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
                 i += 2;
             }
         }
-        if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;
+        if (c >= 0xD800 && c < 0xE000)
+            throw IdsTextError("line " + std::to_string(line) + ": a lone UTF-16 surrogate " +
+                               hexUnit(c) +
+                               " (half of a character whose other half is missing)");
+        if (c == '\n') ++line;
         text += c;
     }
+    if (bytes.size() % 2 != 0)
+        throw IdsTextError("line " + std::to_string(line) +
+                           ": the UTF-16 text ends in an odd byte (every character takes two "
+                           "bytes: the file is cut or not UTF-16)");
     for (const char32_t c : text) {
         if (c < 0x80) {
             utf8 += static_cast<char>(c);
@@ -72,10 +94,24 @@ std::string decodeIdsText(std::string_view bytes, bool& unicode) {
     return std::string(bytes);
 }
 
+// At most this many characters of a line are quoted in a message.
+constexpr std::size_t kQuotedColumns = 40;
+
+// The line as a message quotes it: cut to a short start, marked as cut.
+std::string excerpt(const std::string& line) {
+    const std::string_view start = takeColumns(line, kQuotedColumns, false);
+    return std::string(start) + (start.size() < line.size() ? "..." : "");
+}
+
 std::vector<std::string> idsFromText(std::string_view bytes, IdLines mode, int codePage,
                                      const std::string& name) {
     bool unicode = false;
-    const std::string text = decodeIdsText(bytes, unicode);
+    std::string text;
+    try {
+        text = decodeIdsText(bytes, unicode);
+    } catch (const IdsTextError& e) {
+        throw UsageError(name + " " + e.what());
+    }
     std::vector<std::string> ids;
     std::size_t lineNumber = 0;
     for (std::size_t at = 0; at < text.size();) {
@@ -93,8 +129,9 @@ std::vector<std::string> idsFromText(std::string_view bytes, IdLines mode, int c
         if (unicode) {
             std::optional<std::string> encoded = encodeCodePage(line, codePage);
             if (!encoded)
-                throw UsageError(name + " line " + std::to_string(lineNumber) + ": \"" + line +
-                                 "\" has a character that code page " + std::to_string(codePage) +
+                throw UsageError(name + " line " + std::to_string(lineNumber) + ": \"" +
+                                 excerpt(line) + "\" has a character that code page " +
+                                 std::to_string(codePage) +
                                  " (the library's) cannot hold; the library could never match "
                                  "it");
             line = std::move(*encoded);

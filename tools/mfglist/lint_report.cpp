@@ -1,6 +1,10 @@
 #include "lint_report.h"
 
+#include <cctype>
+#include <filesystem>
+
 #include "lint/rules.h"
+#include "lint_baseline.h"
 #include "text_encoding.h"
 
 namespace mfgtool {
@@ -10,17 +14,51 @@ using lint::Severity;
 
 namespace {
 
-// A relative path is a URI relative to where the run started; an absolute
-// one becomes a file URI.
-Json artifactLocation(const std::string& file) {
-    if (!file.empty() && file[0] == '/') return {{"uri", "file://" + file}};
-    if (file.size() > 2 && file[1] == ':') {
-        std::string uri = "file:///" + file;
-        for (char& c : uri)
-            if (c == '\\') c = '/';
-        return {{"uri", uri}};
+constexpr char kSourceRoot[] = "SRCROOT";
+// The rule, file, section and key of a finding, hashed: what a baseline
+// matches, so a code-scanning service keeps one alert when lines move.
+constexpr char kFingerprintName[] = "mfglistFindingIdentity/v1";
+
+// RFC 3986: a path keeps its unreserved characters and '/'; every other
+// byte (of the name as the system gives it) is written %XX, so '#', '%',
+// blanks and bytes that are not UTF-8 reach the reader unchanged.
+std::string percentEncoded(std::string_view path, bool keepColon = false) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/' ||
+            (keepColon && c == ':')) {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        }
     }
-    return {{"uri", file}, {"uriBaseId", "SRCROOT"}};
+    return out;
+}
+
+// A relative path is a URI relative to SRCROOT, the folder the run started
+// in (the log states it); an absolute one becomes a file URI.
+Json artifactLocation(const std::string& file) {
+    if (!file.empty() && file[0] == '/') return {{"uri", "file://" + percentEncoded(file)}};
+    if (file.size() > 2 && file[1] == ':') {
+        std::string path = file;
+        for (char& c : path)
+            if (c == '\\') c = '/';
+        return {{"uri", "file:///" + path.substr(0, 2) + percentEncoded(path.substr(2))}};
+    }
+    return {{"uri", percentEncoded(file)}, {"uriBaseId", kSourceRoot}};
+}
+
+// SRCROOT as a file URI that ends in '/'.
+std::string sourceRootUri() {
+    std::error_code error;
+    std::string root = std::filesystem::current_path(error).generic_string();
+    if (root.empty() || root.back() != '/') root += '/';
+    return root.front() == '/' ? "file://" + percentEncoded(root)
+                               : "file:///" + root.substr(0, 2) + percentEncoded(root.substr(2));
 }
 
 std::string utf8(const std::string& bytes, const LintRun& run) {
@@ -57,7 +95,9 @@ std::string lintText(const lint::LintResult& result, const LintRun& run) {
     const Counts counts = countOf(result);
     out += "mfglist lint: " + plural(counts.errors, "error") + ", " +
            plural(counts.warnings, "warning") + ", " + plural(counts.notes, "note") + " in " +
-           plural(result.files.size(), "file") + "\n";
+           plural(result.files.size(), "file") +
+           (run.baseline ? "; " + std::to_string(run.known) + " known from " + *run.baseline : "") +
+           "\n";
     return out;
 }
 
@@ -88,6 +128,7 @@ Json lintJson(const lint::LintResult& result, const LintRun& run) {
                             {"hint", utf8(f.hint, run)}});
     }
     json["findings"] = findings;
+    if (run.baseline) json["baseline"] = {{"file", *run.baseline}, {"known", run.known}};
     return json;
 }
 
@@ -100,7 +141,10 @@ Json lintSarif(const lint::LintResult& result, const LintRun& run) {
                          {"defaultConfiguration", {{"level", lint::severityName(rule.severity)}}}});
     }
     Json results = Json::array();
-    for (const Finding& f : result.findings) {
+    const std::vector<std::string> identities =
+        findingIdentities(result.findings, run.options->codePage);
+    for (std::size_t i = 0; i < result.findings.size(); ++i) {
+        const Finding& f = result.findings[i];
         std::size_t ruleIndex = 0;
         for (; ruleIndex < lint::allRules().size(); ++ruleIndex)
             if (f.rule == lint::allRules()[ruleIndex].name) break;
@@ -109,6 +153,8 @@ Json lintSarif(const lint::LintResult& result, const LintRun& run) {
              {"ruleIndex", ruleIndex},
              {"level", lint::severityName(f.severity)},
              {"message", {{"text", utf8(f.message, run) + " (" + utf8(f.hint, run) + ")"}}},
+             {"partialFingerprints",
+              {{kFingerprintName, identityFingerprint(identities[i])}}},
              {"locations",
               Json::array({{{"physicalLocation",
                              {{"artifactLocation", artifactLocation(f.file)},
@@ -126,10 +172,34 @@ Json lintSarif(const lint::LintResult& result, const LintRun& run) {
              {{"name", "mfglist lint"},
               {"version", MFGLIST_VERSION},
               {"rules", rules}}}}},
+          {"originalUriBaseIds", {{kSourceRoot, {{"uri", sourceRootUri()}}}}},
           {"artifacts", artifacts},
           {"results", results},
           {"columnKind", "unicodeCodePoints"}}});
     return sarif;
+}
+
+Json lintCodeClimate(const lint::LintResult& result, const LintRun& run) {
+    const std::vector<std::string> identities =
+        findingIdentities(result.findings, run.options->codePage);
+    Json issues = Json::array();
+    for (std::size_t i = 0; i < result.findings.size(); ++i) {
+        const Finding& f = result.findings[i];
+        const char* severity = f.severity == Severity::error     ? "critical"
+                               : f.severity == Severity::warning ? "minor"
+                                                                 : "info";
+        issues.push_back({{"type", "issue"},
+                          {"check_name", f.rule},
+                          {"description", utf8(f.message, run)},
+                          {"content", {{"body", utf8(f.hint, run)}}},
+                          {"categories", Json::array({"Bug Risk"})},
+                          {"severity", severity},
+                          {"fingerprint", identityFingerprint(identities[i])},
+                          {"location",
+                           {{"path", f.file},
+                            {"lines", {{"begin", f.line}}}}}});
+    }
+    return issues;
 }
 
 }  // namespace mfgtool

@@ -150,6 +150,9 @@ int main(int argc, char** argv) {
     previewCommand->add_option("--width", preview.width,
                                "Cut the table to this many columns (default: the terminal's; "
                                "no cutting into a file or pipe)");
+    previewCommand->add_flag("--allow-missing", preview.allowMissing,
+                             "CD-ROM: a list written without one of its fixed files is a "
+                             "success (status 0), not status 5");
     previewCommand->footer(std::string("\n") + kPreviewFooter + "\n" + kExitStatusHelp);
 
     ExplainOptions explain;
@@ -219,6 +222,15 @@ int main(int argc, char** argv) {
                             "(default: MFGLIST_CODEPAGE on Linux, the system's on Windows)");
     addJsonOption(*lintCommand, lint.json);
     lintCommand->add_flag("--sarif", lint.sarif, "Print the findings as SARIF 2.1.0");
+    lintCommand->add_option("--kind", lint.kind,
+                            "driver or software: the CD-ROM list whose files must all be there "
+                            "(default: both)");
+    lintCommand->add_option("--format", lint.format,
+                            "text, json, sarif or codeclimate (GitLab's code quality report)");
+    lintCommand->add_option("--baseline", lint.baseline,
+                            "A file of known findings: they do not fail the check, new ones do");
+    lintCommand->add_flag("--write-baseline", lint.writeBaseline,
+                          "Write the findings to the --baseline file and pass");
     lintCommand->add_flag("--strict", lint.strict, "A warning fails the check too (status 1)");
     lintCommand
         ->add_option("--disable", lint.disabled, "Switch a rule or a category off; repeat")

@@ -8,7 +8,8 @@ const char* const kExitStatusHelp =
     "line; 3 the library cannot be loaded or lacks an export; 4 the library wrote no list,\n"
     "or one without entries (--allow-empty accepts that); 5 the library's run failed: its\n"
     "trace names a file it could not read or write, or an error of its own, and the list\n"
-    "file was left as it was (--allow-empty does not accept that).  Errors are one line on\n"
+    "file was left as it was (--allow-empty does not accept that); 6 preview --cdrom: the list\n"
+    "lacks a fixed file of its kind (--allow-missing accepts that).  Errors are one line on\n"
     "standard error, or with --json a JSON document on standard output with the same status.";
 
 namespace {

@@ -120,6 +120,7 @@ Plan planRun(const RunOptions& options) {
         plan.ids.push_back(argumentForLibrary(id, plan.codePage, "the ID"));
     if (options.idsFile) {
         std::vector<std::string> more = readIdsFile(*options.idsFile, IdLines::Tidy, plan.codePage);
+        plan.idsFileEmpty = more.empty();
         plan.ids.insert(plan.ids.end(), more.begin(), more.end());
     }
     return plan;

@@ -22,6 +22,7 @@ struct Plan {
     std::optional<std::string> group;  // in the library's code page
     bool callFactory = false;
     std::vector<std::string> ids;      // in the library's code page
+    bool idsFileEmpty = false;         // --ids-file named a file without IDs
     std::optional<Windows> windows;
     std::optional<std::filesystem::path> output;  // native; none = a temporary file
     int codePage = 0;

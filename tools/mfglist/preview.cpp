@@ -10,6 +10,7 @@
 #include "library.h"
 #include "list_sources.h"
 #include "plan.h"
+#include "preview_problems.h"
 #include "report.h"
 #include "scratch_run.h"
 #include "system.h"
@@ -23,13 +24,19 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         throw UsageError("--width " + std::to_string(*options.width) +
                          " leaves no room for the table; give 20 columns or more");
     const ListLibrary library = loadListLibrary(options.library, programFolder());
-    // Always traced: a run that failed must be told from one that wrote its
-    // list, whatever --trace says.  The sources run is untraced and compares
-    // the list's bytes, which are not held after it.
     LibraryRun run = runInScratchMachine(plan, library);
     // Shown with the list's problems: a warning, and in the JSON.
     if (std::optional<std::string> mismatch = idFileFormWarning(options, plan))
         run.list.problems.push_back(std::move(*mismatch));
+    const PreviewProblems problems = findPreviewProblems(plan, run.list, windowsName(run.windows));
+    // A process file the library cannot read says so, rather than "no entry".
+    if (run.noList && !run.failed && !problems.unusableFiles.empty()) {
+        run.noList = problems.unusableFiles.front();
+        run.empty = false;
+    }
+    // Always traced: a run that failed must be told from one that wrote its
+    // list, whatever --trace says.  The sources run is untraced and compares
+    // the list's bytes, which are not held after it.
     ListSources sources;
     if (!run.list.entries.empty()) sources = listSources(plan, run);
     sources.places.resize(sources.places.empty() ? 0 : run.list.entries.size());
@@ -37,9 +44,13 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
     if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
 
-    const RunVerdict verdict = verdictOf(run, options.allowEmpty);
-    const ReportContext context{plan, run, library.file.string(), options.trace,
-                                std::move(sources.places), sources.note};
+    RunVerdict verdict = verdictOf(run, options.allowEmpty);
+    if (verdict.status == kExitOk && !problems.missingFiles.empty()) {
+        verdict.label = "incomplete";
+        if (!options.allowMissing) verdict.status = kExitIncomplete;
+    }
+    const ReportContext context{plan,         run,          library.file.string(), options.trace,
+                                std::move(sources.places), sources.note, &problems};
     if (options.json) {
         // Bytes that are not text are kept in hex by the contract; anything
         // else still never fails the dump.
@@ -56,7 +67,12 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     printPreviewText(context, width, out);
     for (const std::string& problem : run.list.problems)
         std::cerr << "mfglist: warning: " << problem << '\n';
-    std::cerr << verdictLine(run, verdict, plan.folder.string());
+    for (const std::string& problem : problems.problems)
+        std::cerr << "mfglist: warning: " << problem << '\n';
+    if (verdict.status == kExitIncomplete)
+        std::cerr << "mfglist: incomplete: the list lacks what a missing CD-ROM file holds; "
+                     "--allow-missing accepts that\n";
+    if (run.noList) std::cerr << verdictLine(run, verdict, plan.folder.string());
     return verdict.status;
 }
 

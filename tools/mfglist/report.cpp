@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "mfglist/mfglist.h"
+#include "preview_problems.h"
 #include "table.h"
 #include "text_encoding.h"
 
@@ -182,7 +183,10 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
         // held a second time as cells and a third as lines.
         const auto cellsOf = [&](std::size_t i) {
             const KeyValues& entry = run.list.entries[i];
-            std::vector<std::string> cells = {std::to_string(i)};
+            // "!" marks an entry a host cannot run as listed.
+            const bool broken = context.problems && i < context.problems->brokenEntries.size() &&
+                                context.problems->brokenEntries[i];
+            std::vector<std::string> cells = {std::to_string(i) + (broken ? "!" : "")};
             for (const char* key :
                  {"NAME", "TYPE", "HARDID", "ID", "EXEPATH", "TIMEOUT", "REBOOT_COUNT"})
                 cells.push_back(text(valueOf(entry, key)));
@@ -192,6 +196,11 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
         };
         streamTable(columns, run.list.entries.size(), cellsOf, width,
                     [&out](const std::string& line) { out << line << '\n'; });
+        if (context.problems &&
+            std::find(context.problems->brokenEntries.begin(),
+                      context.problems->brokenEntries.end(),
+                      true) != context.problems->brokenEntries.end())
+            out << "! an entry whose program a host cannot run as listed (see the warnings)\n";
     }
 
     if (context.showTrace) {
@@ -228,6 +237,9 @@ Json previewJson(const ReportContext& context, const std::string& status, int ex
         if (context.sources[i]) entries[i]["source"] = placeJson(*context.sources[i]);
     if (context.sourceNote) json["source_note"] = *context.sourceNote;
     json["problems"] = run.list.problems;
+    if (context.problems)
+        for (const std::string& problem : context.problems->problems)
+            json["problems"].push_back(problem);
     if (run.noList) json["reason"] = *run.noList;
     if (context.showTrace) {
         Json trace = Json::array();

@@ -36,6 +36,8 @@ std::string placeText(const ShownPlace& place);
 std::string fitPlaceText(const ShownPlace& place, std::size_t width);
 Json placeJson(const ShownPlace& place);
 
+struct PreviewProblems;
+
 struct ReportContext {
     const Plan& plan;
     const LibraryRun& run;
@@ -44,6 +46,7 @@ struct ReportContext {
     // The section each entry came from, one per entry; empty when not known.
     std::vector<std::optional<ShownPlace>> sources = {};
     std::optional<std::string> sourceNote = {};  // why `sources` is empty for a list with entries
+    const PreviewProblems* problems = nullptr;   // preview's own findings
 };
 
 // `width` in terminal columns; 0 = no limit.

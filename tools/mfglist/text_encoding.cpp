@@ -156,6 +156,18 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
+std::optional<std::string> utf8InCodePage(std::string_view bytes, int codePage) {
+    if (!isValidUtf8(bytes)) return std::nullopt;
+    if (std::optional<std::string> whole = encodeCodePage(bytes, codePage)) return whole;
+    std::string out;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t start = at;
+        nextCodePoint(bytes, at);
+        out += encodeCodePage(bytes.substr(start, at - start), codePage).value_or("?");
+    }
+    return out;
+}
+
 std::size_t displayWidth(std::string_view utf8) {
     std::size_t columns = 0;
     for (std::size_t at = 0; at < utf8.size();) {

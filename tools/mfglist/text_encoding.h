@@ -38,6 +38,10 @@ std::optional<std::string> encodeCodePage(std::string_view utf8, int codePage);
 
 bool isValidUtf8(std::string_view text);
 
+// `bytes` read as UTF-8, written in the code page with '?' for each
+// character it lacks; nullopt when they are not UTF-8.
+std::optional<std::string> utf8InCodePage(std::string_view bytes, int codePage);
+
 // Columns a terminal gives the UTF-8 text: East Asian wide characters take
 // two, everything else one.
 std::size_t displayWidth(std::string_view utf8);

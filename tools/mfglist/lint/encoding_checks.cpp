@@ -1,9 +1,12 @@
 // Encoding: what keeps the library from reading the bytes as they were meant.
+#include <algorithm>
 #include <string>
 
 #include "checks.h"
 #include "rules.h"
 #include "profile/profile_syntax.h"
+#include "reader/section_scanner.h"
+#include "text/mbstring.h"
 
 namespace mfgtool::lint {
 
@@ -90,10 +93,69 @@ std::size_t firstInvalidCharacter(const FileCheck& check, std::string_view conte
     return std::string_view::npos;
 }
 
+bool isAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// A file saved as UTF-8 without a byte-order mark is read byte by byte in
+// the code page: "vid\xC3\xA9o" is listed as two characters where one was
+// meant.  Told once, at its first such line, with both readings.
+void checkUtf8WithoutMark(FileCheck& check) {
+    if (check.view.encoding != FileEncoding::ansi || !check.options.utf8Meaning ||
+        isAscii(check.view.text) || !check.options.utf8Meaning(check.view.text))
+        return;
+    constexpr std::size_t kShownBytes = 60;
+    const std::string_view text = check.view.text;
+    syntax::LineCursor cursor(text);
+    syntax::LineSpan span;
+    std::uint64_t line = 1, first = 0, lines = 0;
+    std::string_view shown;
+    while (cursor.next(span)) {
+        const std::string_view content = text.substr(span.begin, span.contentEnd - span.begin);
+        const std::uint64_t here = line;
+        line += syntax::countEditorLineEnds(text.substr(span.contentEnd, span.end - span.contentEnd));
+        if (isAscii(content)) continue;
+        ++lines;
+        if (first != 0) continue;
+        first = here;
+        shown = syntax::trimProfileBlanksLeft(content);
+        // Cut at a character of UTF-8: never before a continuation byte.
+        std::size_t cut = std::min(shown.size(), kShownBytes);
+        while (cut < shown.size() && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) ++cut;
+        shown = shown.substr(0, cut);
+    }
+    const std::string meant = check.options.utf8Meaning(shown).value_or(std::string(shown));
+    check.report(first, 1, "utf8-read-as-ansi",
+                 "the file is UTF-8 without a byte-order mark, but the library reads it in code "
+                 "page " + std::to_string(check.cp.id()) + ": \"" + meant +
+                     "\" as the file means it, the list gets \"" + std::string(shown) + "\"" +
+                     (lines > 1 ? " (" + std::to_string(lines) + " lines hold such text)" : ""),
+                 "save the file in code page " + std::to_string(check.cp.id()) + " (ANSI)");
+}
+
+// The list cuts a header at its first ']' and names the entry by that; a
+// lookup by name (a group's settings, a CD-ROM file's defaults) reads the
+// name up to the last ']'.  With two, the section is found by neither.
+void checkHeaderName(FileCheck& check, std::string_view content, const syntax::LineInfo& info,
+                     std::uint64_t line) {
+    const std::string listed(
+        mfg::text::trimAsciiSpace(mfg::reader::sectionNameOf(std::string(content), check.cp)));
+    const std::string looked(mfg::text::trimAsciiSpace(std::string(info.name)));
+    if (listed == looked) return;
+    check.report(line, 1, "unfindable-header",
+                 "this header has more than one ']': the list names its section " + listed +
+                     ", but a lookup by name reads it as " + looked + ", so a group " + listed +
+                     " finds no settings here (its LOG_FILE is empty)",
+                 "write the header as [" + listed + "]");
+}
+
 }  // namespace
 
 void checkEncoding(FileCheck& check) {
     checkByteOrderMark(check);
+    checkUtf8WithoutMark(check);
     if (check.view.encoding == FileEncoding::utf16Be) return;
     const bool checkBytes = check.options.isValidCharacter &&
                             check.view.encoding != FileEncoding::utf16Le;
@@ -129,6 +191,7 @@ void checkEncoding(FileCheck& check) {
         }
         const std::string_view trimmed = syntax::trimProfileBlanksLeft(content);
         const syntax::LineInfo info = syntax::classify(content, chars);
+        if (info.kind == syntax::LineKind::Header) checkHeaderName(check, content, info, here);
         if (!trimmed.empty() && trimmed[0] == '[' && info.kind != syntax::LineKind::Header) {
             check.report(here, columnOf(content, content.size() - trimmed.size(), check.cp),
                          "broken-header",

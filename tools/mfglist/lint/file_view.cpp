@@ -29,8 +29,11 @@ bool isComment(std::string_view content) {
 
 // The keys and stray lines of one section text whose header is on `line`.
 void readSection(SectionView& section, const mfg::text::CodePage& cp, const syntax::Chars& chars) {
+    // The reader answers for the first key of a name with that key's own
+    // line: each first key is looked up in a text of its line alone, so the
+    // section costs no more than its size however many keys it holds.
     mfg::profile::SectionKeys lookups(cp);
-    lookups.index(section.text);
+    std::string oneKey;
     const std::string_view text = section.text;
     syntax::LineCursor cursor(text);
     syntax::LineSpan span;
@@ -54,9 +57,16 @@ void readSection(SectionView& section, const mfg::text::CodePage& cp, const synt
             key.column = columnOf(content, content.size() - syntax::trimProfileBlanksLeft(content).size(), cp);
             key.valueColumn = columnOf(content, static_cast<std::size_t>(info.value.data() - content.data()), cp);
             key.comment = isComment(content);
-            key.value = std::string(mfg::text::trimAsciiSpace(lookups.get(key.name, "", text.size() + 2)));
-            for (const KeyLine& before : section.keys)
-                if (before.folded == key.folded) key.first = false;
+            const auto [first, added] = section.firstOfName.emplace(key.folded, section.keys.size());
+            key.first = added;
+            if (added) {
+                oneKey.assign("[]\n").append(content);
+                lookups.index(oneKey);
+                key.value = std::string(
+                    mfg::text::trimAsciiSpace(lookups.get(key.name, "", text.size() + 2)));
+            } else {
+                key.value = section.keys[first->second].value;
+            }
             section.keys.push_back(std::move(key));
         } else if (info.kind == syntax::LineKind::Other && !isComment(content)) {
             const std::size_t start = content.size() - syntax::trimProfileBlanksLeft(content).size();
@@ -77,9 +87,8 @@ std::uint64_t columnOf(std::string_view line, std::size_t offset, const mfg::tex
 const KeyLine* SectionView::find(std::string_view key, const mfg::text::CodePage& cp) const {
     const syntax::Chars chars(cp);
     const std::string wanted = syntax::fold(syntax::trimProfileBlanks(syntax::cutAtNul(key), chars), chars);
-    for (const KeyLine& k : keys)
-        if (k.folded == wanted) return &k;
-    return nullptr;
+    const auto first = firstOfName.find(wanted);
+    return first == firstOfName.end() ? nullptr : &keys[first->second];
 }
 
 std::string SectionView::value(std::string_view key, const mfg::text::CodePage& cp) const {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "text/codepage.h"
@@ -41,6 +42,9 @@ struct SectionView {
     std::string text;         // the text the scanner cut
     std::vector<KeyLine> keys;
     std::vector<StrayLine> stray;
+    // The first key of each folded name, by its place in `keys`: a lookup
+    // and the repeated-key check cost no more than the section's size.
+    std::unordered_map<std::string, std::size_t> firstOfName;
 
     // The reader's answer for `key`: the first key of that name, "" without.
     const KeyLine* find(std::string_view key, const mfg::text::CodePage& cp) const;

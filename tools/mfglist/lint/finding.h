@@ -19,6 +19,11 @@ struct Finding {
     std::string rule;
     std::string message;
     std::string hint;  // one line: what to do about it
+    // Where it is, as a baseline matches it: the section (trimmed, "" before
+    // the first header) and the key ("" for a finding about a section or a
+    // file).  Unlike the line, these stay when lines above are added.
+    std::string section;
+    std::string key;
 };
 
 }  // namespace mfgtool::lint

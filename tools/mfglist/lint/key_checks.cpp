@@ -32,10 +32,9 @@ void checkKeyName(FileCheck& check, const KeyLine& key) {
         if (!isNamed(key, k, check.cp)) continue;
         if (check.role == FileRole::mfgProc &&
             (k == Key::exePathVista32 || k == Key::exePathVista64)) {
-            check.report(key.line, key.column, "unknown-key",
+            check.report(key.line, key.column, "vista-path-in-process-file",
                          key.name + " is not read from MfgProc.ini: EXEPATH serves every Windows",
-                         "in a factory process file give the program in EXEPATH only",
-                         Severity::note);
+                         "in a factory process file give the program in EXEPATH only");
         }
         return;
     }
@@ -66,7 +65,7 @@ void checkKeys(FileCheck& check) {
             if (key.comment) continue;
             anyKey = true;
             if (!key.first) {
-                const KeyLine* first = section.find(key.name, check.cp);
+                const KeyLine* first = &section.keys[section.firstOfName.at(key.folded)];
                 check.report(key.line, key.column, "duplicate-key",
                              key.name + " is given again in " + sectionLabel(section) +
                                  ": the first, on line " + std::to_string(first->line) +

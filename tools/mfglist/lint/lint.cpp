@@ -9,6 +9,7 @@
 #include "checks.h"
 #include "items/keys.h"
 #include "listjob/cdrom_files.h"
+#include "process_file_state.h"
 #include "rules.h"
 #include "text/mbstring.h"
 
@@ -27,24 +28,14 @@ FileRole roleOf(const std::string& fileName) {
     return FileRole::mfgProc;
 }
 
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-// The file of that name in the folder, found as the library finds it:
-// without regard to case, the exact spelling first.
-std::optional<fs::path> findInFolder(const fs::path& folder, const std::string& name) {
-    std::error_code error;
-    if (fs::is_regular_file(folder / name, error)) return folder / name;
-    std::optional<fs::path> found;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (lowerAscii(it->path().filename().string()) == lowerAscii(name) &&
-            it->is_regular_file(error))
-            found = it->path();
-    }
-    return found;
+// What a list misses without one of the CD-ROM files.
+std::string missingFileText(const std::string& name) {
+    if (name == mfg::kMatchedDriversFile)
+        return name + " is missing: a driver list reads only DrvCofg.ini, so no driver matched "
+                      "by hardware ID is listed";
+    if (name == mfg::kConfigDriversFile)
+        return name + " is missing: a driver list gets none of the drivers every machine takes";
+    return name + " is missing: the software list has no entries";
 }
 
 std::string shownPath(const std::string& folder, const fs::path& file) {
@@ -52,6 +43,23 @@ std::string shownPath(const std::string& folder, const fs::path& file) {
     while (shown.size() > 1 && (shown.back() == '/' || shown.back() == '\\')) shown.pop_back();
     if (shown.empty() || shown == ".") return file.filename().string();
     return shown + "/" + file.filename().string();
+}
+
+// Names the section and key a finding stands in: the last section whose
+// header is at or above its line, and the key of that line.
+void placeInSections(std::vector<Finding>& findings, const FileView& view) {
+    for (Finding& finding : findings) {
+        const auto after = std::upper_bound(
+            view.sections.begin(), view.sections.end(), finding.line,
+            [](std::uint64_t line, const SectionView& section) { return line < section.line; });
+        if (after == view.sections.begin()) continue;
+        const SectionView& section = *std::prev(after);
+        finding.section = section.trimmedName;
+        const auto key = std::lower_bound(
+            section.keys.begin(), section.keys.end(), finding.line,
+            [](const KeyLine& k, std::uint64_t line) { return k.line < line; });
+        if (key != section.keys.end() && key->line == finding.line) finding.key = key->folded;
+    }
 }
 
 }  // namespace
@@ -67,6 +75,7 @@ std::vector<Finding> lintProcessFile(std::string_view bytes, const std::string& 
         checkCdromOrder(check);
         checkMedia(check);
     }
+    placeInSections(check.findings, check.view);
     std::vector<Finding> kept;
     for (Finding& finding : check.findings) {
         if (isDisabled(finding.rule, options.disabled) || isDisabled(finding.rule, check.disabledHere))
@@ -85,15 +94,24 @@ LintResult lintFolder(const LintOptions& options) {
     if (!fs::is_directory(folder, error))
         throw LintInputError("folder " + options.folder + " does not exist");
     std::vector<std::string> names;
-    if (options.cdrom) {
-        names = {mfg::kMatchedDriversFile, mfg::kConfigDriversFile, mfg::kSoftwareProcessFile};
-    } else {
+    if (!options.cdrom) {
         names = {kProcessFile};
+    } else {
+        if (options.kind != std::string("software"))
+            names = {mfg::kMatchedDriversFile, mfg::kConfigDriversFile};
+        if (options.kind != std::string("driver")) names.push_back(mfg::kSoftwareProcessFile);
     }
     LintResult result;
+    std::vector<std::string> missing;
     for (const std::string& name : names) {
-        const std::optional<fs::path> file = findInFolder(folder, name);
-        if (!file) continue;
+        const FoundProcessFile where = findProcessFile(folder, name);
+        if (const auto unusable = unusableProcessFileText(where, options.folder))
+            throw LintInputError(*unusable);
+        if (where.state == ProcessFileState::missing) {
+            missing.push_back(name);
+            continue;
+        }
+        const std::optional<fs::path> file = where.path;
         std::ifstream in(*file, std::ios::binary);
         std::ostringstream bytes;
         bytes << in.rdbuf();
@@ -105,8 +123,11 @@ LintResult lintFolder(const LintOptions& options) {
     }
     // CD-ROM mode reads its three files only: a process file beside them is
     // somebody's work the line never sees.
+    const FoundProcessFile beside = findProcessFile(folder, kProcessFile);
     const std::optional<fs::path> unread =
-        options.cdrom ? findInFolder(folder, kProcessFile) : std::nullopt;
+        options.cdrom && beside.state != ProcessFileState::missing
+            ? std::optional<fs::path>(beside.path)
+            : std::nullopt;
     if (result.files.empty()) {
         throw LintInputError(options.cdrom
                                  ? "no DrvProc.ini, DrvCofg.ini or SoftProc.ini in " +
@@ -114,6 +135,20 @@ LintResult lintFolder(const LintOptions& options) {
                                        (unread ? " (for its MfgProc.ini leave out --cdrom)" : "")
                                  : "no MfgProc.ini in " + options.folder +
                                        " (for CD-ROM media add --cdrom)");
+    }
+    // A CD-ROM list of the kind asked reads each of its files: one that is
+    // missing leaves the list short without a word from the library.
+    for (const std::string& name : missing) {
+        if (isDisabled("missing-cdrom-file", options.disabled)) break;
+        Finding finding;
+        finding.file = shownPath(options.folder, folder / name);
+        finding.line = finding.column = 1;
+        finding.severity = Severity::error;
+        finding.rule = "missing-cdrom-file";
+        finding.message = missingFileText(name);
+        finding.hint = "copy " + name + " to the media" +
+                       (options.kind ? "" : ", or lint the one list kind it has (--kind)");
+        result.findings.push_back(std::move(finding));
     }
     if (unread && !isDisabled("unread-process-file", options.disabled)) {
         Finding note;

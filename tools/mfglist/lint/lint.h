@@ -16,6 +16,7 @@ namespace mfgtool::lint {
 struct LintOptions {
     std::string folder;
     bool cdrom = false;                   // DrvProc.ini, DrvCofg.ini, SoftProc.ini
+    std::optional<std::string> kind;      // driver or software; none: both (CD-ROM)
     std::vector<std::string> groups;      // the groups a run asks for; none: PRELOAD
     std::optional<std::string> windows;   // xp or vista; none: both are checked
     std::optional<std::string> mediaRoot; // what $TESTDIR and $MFGPROCPATH stand for
@@ -24,6 +25,10 @@ struct LintOptions {
     // True when the bytes of one character are valid in the code page; no
     // check of the bytes without it.
     std::function<bool(std::string_view character)> isValidCharacter;
+    // The text `bytes` means when read as UTF-8, in the code page ('?' for
+    // a character it lacks); nullopt when they are not UTF-8.  No check of
+    // UTF-8 text without it.
+    std::function<std::optional<std::string>(std::string_view bytes)> utf8Meaning;
 };
 
 struct LintResult {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "checks.h"
+#include "items/driver_order.h"
 #include "profile/profile_syntax.h"
 #include "text/mbstring.h"
 
@@ -156,9 +157,32 @@ void checkSoftwareInDriverFile(FileCheck& check) {
     }
 }
 
+// SoftProc.ini is read for the software list only: an entry of a driver
+// TYPE, or of none, is never listed.  An unknown TYPE is told by the TYPE
+// check.
+void checkDriverInSoftwareFile(FileCheck& check) {
+    if (check.role != FileRole::softProc) return;
+    for (const SectionView& section : check.view.sections) {
+        if (check.isSoftware(section) || check.value(section, Key::group).empty()) continue;
+        const KeyLine* type = check.key(section, Key::type);
+        const std::string value = type ? type->value : std::string();
+        if (!value.empty() && !mfg::items::rankedType(mfg::items::typeRank(value, check.cp)))
+            continue;
+        check.report(type ? type->line : section.line, type ? type->valueColumn : 1,
+                     "driver-in-software-file",
+                     sectionLabel(section) +
+                         (value.empty() ? std::string(" has no TYPE")
+                                        : " is a driver (TYPE " + value + ")") +
+                         ": SoftProc.ini's list takes only TYPE SOFTWARE, and driver lists read "
+                         "DrvProc.ini and DrvCofg.ini, so it is never listed",
+                     value.empty() ? "add TYPE=SOFTWARE" : "move it to DrvProc.ini");
+    }
+}
+
 }  // namespace
 
 void checkSelection(FileCheck& check) {
+    checkDriverInSoftwareFile(check);
     checkDuplicateSections(check);
     checkGroups(check);
     checkEntriesWithoutGroup(check);

@@ -12,6 +12,7 @@
 #include "items/driver_order.h"
 #include "items/hardware_id.h"
 #include "items/iteminfo.h"
+#include "items/macros.h"
 #include "output/systeminfo.h"
 #include "profile/profile_syntax.h"
 #include "text/mbstring.h"
@@ -66,6 +67,9 @@ constexpr Key kPathKeys[] = {Key::exePath, Key::exePathVista32, Key::exePathVist
 constexpr Key kMacros[] = {Key::testDirMacro, Key::mfgProcPathMacro, Key::sectorNameMacro,
                            Key::packetNameMacro};
 
+// How a "list gets" text shows the machine's Windows folder.
+constexpr char kShownWindowsDir[] = "C:\\WINDOWS";
+
 void checkWidth(FileCheck& check, const KeyLine& key, std::size_t width) {
     if (key.value.size() < width) return;
     const mfg::profile::syntax::Chars chars(check.cp);
@@ -105,8 +109,22 @@ void checkNumber(FileCheck& check, const KeyLine& key) {
         check.report(key.line, key.valueColumn, "bad-number",
                      key.name + "=" + value + " is not a whole number: the list gets " +
                          std::to_string(parsed),
-                     "write digits only", Severity::warning);
+                     "write digits only");
     }
+}
+
+// What a TYPE outside the table does to the entry in this file: a near miss
+// of SOFTWARE moves a package into the driver list, a near miss of a ranked
+// type moves a driver to the end of the install order.
+std::string typeConsequence(const FileCheck& check, bool nearSoftware) {
+    if (check.role == FileRole::softProc)
+        return "SoftProc.ini's list takes only TYPE SOFTWARE, so the entry is never listed";
+    const std::string rank = check.role == FileRole::drvProc
+                                 ? "it takes the rank of an unknown type and installs after every "
+                                   "ranked type"
+                                 : "it is read as a driver of an unknown type";
+    if (nearSoftware) return "the entry is not SOFTWARE: it joins the driver list, and " + rank;
+    return rank;
 }
 
 void checkType(FileCheck& check, const KeyLine& key) {
@@ -119,12 +137,14 @@ void checkType(FileCheck& check, const KeyLine& key) {
         known += (known.empty() ? "" : ", ") + types.back();
     }
     const std::string near = closestName(key.value, types);
-    const bool ranked = check.role == FileRole::drvProc;
+    // A near miss was meant as a known type and changes what the PC gets;
+    // a word far from every type is somebody's own and only noted.
     check.report(key.line, key.valueColumn, "unknown-type",
                  "TYPE " + key.value + " is not a known type" +
-                     (near.empty() ? "" : " (did you mean " + near + "?)") +
-                     (ranked ? ": this driver installs after every ranked type" : ""),
-                 near.empty() ? "use one of " + known : "write TYPE=" + near);
+                     (near.empty() ? "" : " (did you mean " + near + "?)") + ": " +
+                     typeConsequence(check, near == "SOFTWARE"),
+                 near.empty() ? "use one of " + known : "write TYPE=" + near,
+                 near.empty() ? Severity::warning : Severity::error);
 }
 
 void checkHardId(FileCheck& check, const SectionView& section) {
@@ -151,29 +171,100 @@ void checkHardId(FileCheck& check, const SectionView& section) {
                  "use the 8-character family ID or the 16-character device ID");
 }
 
-// "$NAME" as the expansion sees it: upper-cased between percent signs only.
-void checkMacros(FileCheck& check, const KeyLine& key) {
+bool isWordCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// The text the list gets for `value`: the library's own expansion, with the
+// media's macros shown as <TESTDIR> and the like, and the Windows folder as C:\WINDOWS.
+std::string listGets(const FileCheck& check, const std::string& value) {
+    const mfg::items::MacroValues shown{"<TESTDIR>", "<MFGPROCPATH>", "<SECTORNAME>",
+                                        "<PACKETNAME>", kShownWindowsDir};
+    return mfg::items::expandMacros(value, shown, check.cp);
+}
+
+bool isMacroName(std::string_view name) {
+    for (Key macro : kMacros)
+        if (name == keyName(macro)) return true;
+    return false;
+}
+
+// "%NAME%": the expansion upper-cases the name and drops every '%'; only
+// WINDIR (and a $ macro) is replaced.
+void checkPercents(FileCheck& check, const KeyLine& key, const std::string& gets) {
     const std::string& value = key.value;
-    bool insidePercents = false;
     const mfg::profile::syntax::Chars chars(check.cp);
     for (std::size_t at = 0; at < value.size(); at += chars.length(value, at)) {
-        if (chars.length(value, at) == 1 && value[at] == '%') insidePercents = !insidePercents;
+        if (chars.length(value, at) != 1 || value[at] != '%') continue;
+        std::size_t close = at + 1;
+        while (close < value.size() && !(chars.length(value, close) == 1 && value[close] == '%'))
+            close += chars.length(value, close);
+        if (close >= value.size()) {
+            check.report(key.line, key.valueColumn + at, "percent-name",
+                         "a lone '%' in " + key.name +
+                             ": the library drops it and upper-cases the rest: the list gets " +
+                             gets,
+                         "remove the '%'");
+            return;
+        }
+        const std::string name =
+            mfg::text::toUpperAscii(value.substr(at + 1, close - at - 1), check.cp);
+        if (name != keyName(Key::windirMacro) && !isMacroName(name)) {
+            check.report(key.line, key.valueColumn + at, "percent-name",
+                         value.substr(at, close - at + 1) + " in " + key.name +
+                             " is not expanded (only %WINDIR% is): the library drops every '%': "
+                             "the list gets " + gets,
+                         "write the folder itself, or a path below $TESTDIR or WINDIR");
+        }
+        at = close;
+    }
+}
+
+// "$NAME" as the expansion sees it: upper-cased between percent signs only.
+// A macro is replaced wherever its letters stand, so a longer word that
+// starts with one (or holds WINDIR) is cut apart.
+void checkMacros(FileCheck& check, const KeyLine& key) {
+    const std::string& value = key.value;
+    if (value.find_first_of("$%") == std::string::npos &&
+        value.find(keyName(Key::windirMacro)) == std::string::npos)
+        return;
+    const std::string gets = listGets(check, value);
+    checkPercents(check, key, gets);
+    bool insidePercents = false;
+    const mfg::profile::syntax::Chars chars(check.cp);
+    std::string shown;  // the value with names between percents upper-cased
+    for (std::size_t at = 0; at < value.size(); at += chars.length(value, at)) {
+        const std::size_t length = chars.length(value, at);
+        if (length == 1 && value[at] == '%') insidePercents = !insidePercents;
+        const std::string piece = value.substr(at, length);
+        shown += insidePercents ? mfg::text::toUpperAscii(piece, check.cp) : piece;
         if (value[at] != '$') continue;
+        if (at + 1 < value.size() && value[at + 1] == '(') {
+            const std::size_t close = value.find(')', at);
+            check.report(key.line, key.valueColumn + at, "unknown-macro",
+                         value.substr(at, close == std::string::npos ? 2 : close - at + 1) +
+                             " in " + key.name +
+                             " is not a path macro: it stays as text: the list gets " + gets,
+                         "write the macro without parentheses, as $TESTDIR");
+            continue;
+        }
         std::size_t end = at + 1;
-        while (end < value.size() && (std::isalnum(static_cast<unsigned char>(value[end])) ||
-                                      value[end] == '_'))
-            ++end;
+        while (end < value.size() && isWordCharacter(value[end])) ++end;
         if (end == at + 1) continue;
         std::string seen = value.substr(at, end - at);
         if (insidePercents) seen = mfg::text::toUpperAscii(seen, check.cp);
-        bool known = false;
+        std::string prefix;
         std::vector<std::string> names;
         for (Key macro : kMacros) {
-            const std::string name = keyName(macro);
-            names.push_back(name);
-            if (seen.compare(0, name.size(), name) == 0) known = true;
+            names.emplace_back(keyName(macro));
+            if (seen.compare(0, names.back().size(), names.back()) == 0) prefix = names.back();
         }
-        if (known) continue;
+        if (prefix == seen) continue;
+        if (!prefix.empty()) {
+            check.report(key.line, key.valueColumn + at, "macro-in-word",
+                         prefix + " is replaced inside the word " + seen + " of " + key.name +
+                             ": the list gets " + gets,
+                         "end the macro at a '\\' or rename what follows it");
+            continue;
+        }
         const std::string upper = mfg::text::toUpperAscii(seen, check.cp);
         std::string near;
         for (const std::string& name : names)
@@ -181,11 +272,24 @@ void checkMacros(FileCheck& check, const KeyLine& key) {
         const bool caseOnly = !near.empty();
         if (!caseOnly) near = closestName(seen, names);
         check.report(key.line, key.valueColumn + at, "unknown-macro",
-                     seen + " in " + key.name + " is not a path macro: it stays in the list as text" +
-                         (caseOnly ? " (macros are upper-case outside %...%)" : ""),
+                     seen + " in " + key.name + " is not a path macro" +
+                         (caseOnly ? " (macros are upper-case outside %...%)" : "") +
+                         ": the list gets " + gets,
                      near.empty() ? "use $TESTDIR, $MFGPROCPATH, $SECTORNAME or $PACKETNAME"
                                   : "write " + near);
-        at = end - 1;
+    }
+    // WINDIR is replaced without a '$': inside a longer word it cuts the word.
+    const std::string windir = keyName(Key::windirMacro);
+    for (std::size_t at = mfg::text::find(shown, windir, 0, check.cp); at != std::string::npos;
+         at = mfg::text::find(shown, windir, at + windir.size(), check.cp)) {
+        const std::size_t after = at + windir.size();
+        if (at > 0 && shown[at - 1] == '$') continue;  // an unknown $ name, told above
+        const bool inWord = (at > 0 && isWordCharacter(shown[at - 1])) ||
+                            (after < shown.size() && isWordCharacter(shown[after]));
+        if (!inWord) continue;
+        check.report(key.line, key.valueColumn + at, "macro-in-word",
+                     "WINDIR is replaced inside a word of " + key.name + ": the list gets " + gets,
+                     "write the Windows folder as %WINDIR% on its own, and rename the word");
     }
 }
 

@@ -1,0 +1,108 @@
+// mfglist lint in CI: a baseline of known findings, SARIF that a code-
+// scanning service keeps one alert for when lines move, and GitLab's code
+// quality report.
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "lint_report.h"
+
+#include "tool_fixture.h"
+
+namespace mfgtest {
+namespace {
+
+class LintCi : public ToolTest {
+protected:
+    // The factory with a line added above every finding.
+    void addLineAtTop() {
+        const fs::path file = factory() / "MfgProc.ini";
+        writeText(file, "; a comment line\r\n" + readText(file));
+    }
+    void addMistake() {
+        const fs::path file = factory() / "MfgProc.ini";
+        writeText(file, readText(file) + "EXEPTAH=x\r\n");
+    }
+};
+
+TEST_F(LintCi, ABaselineKeepsKnownFindingsWhereverTheyMoveAndFailsOnNewOnes) {
+    const std::string baseline = (scratch / "baseline.json").string();
+    const std::vector<std::string> lint = {"lint", factory().string(), "--strict",
+                                           "--baseline", baseline};
+    EXPECT_EQ(runTool(lint).status, 2);  // no baseline yet
+    std::vector<std::string> write = lint;
+    write.push_back("--write-baseline");
+    EXPECT_EQ(runTool(write).status, 0);
+    EXPECT_EQ(runTool({"lint", factory().string(), "--strict"}).status, 1);  // a warning
+    EXPECT_EQ(runTool(lint).status, 0);
+    addLineAtTop();
+    const Outcome moved = runTool(lint);
+    EXPECT_EQ(moved.status, 0) << moved.out;
+    EXPECT_NE(moved.out.find("1 known from"), std::string::npos) << moved.out;
+    addMistake();
+    const Outcome added = runTool(lint);
+    EXPECT_EQ(added.status, 1);
+    EXPECT_NE(added.out.find("[unknown-key]"), std::string::npos) << added.out;
+    EXPECT_EQ(added.out.find("[entry-without-group]"), std::string::npos) << added.out;
+    writeText(baseline, "{}");
+    expectOneErrorLine(runTool(lint), "is not a lint baseline");
+}
+
+TEST(LintSarif, FingerprintsStayWhenLinesMoveAndPathsArePercentEncoded) {
+    mfgtool::lint::LintOptions options;
+    mfgtool::LintRun run;
+    run.options = &options;
+    const auto resultAt = [&](std::uint64_t line) {
+        mfgtool::lint::LintResult result;
+        result.files = {"a#b 100%/MfgProc.ini"};
+        mfgtool::lint::Finding f;
+        f.file = result.files[0];
+        f.line = line;
+        f.column = 1;
+        f.rule = "unknown-key";
+        f.section = "VGA";
+        f.key = "EXEPTAH";
+        result.findings = {f, f};  // two of one identity stay two alerts
+        return mfgtool::lintSarif(result, run)["runs"][0];
+    };
+    const nlohmann::json before = resultAt(30), after = resultAt(31);
+    const nlohmann::json& artifact =
+        before["results"][0]["locations"][0]["physicalLocation"]["artifactLocation"];
+    EXPECT_EQ(artifact["uri"], "a%23b%20100%25/MfgProc.ini");
+    EXPECT_EQ(artifact["uriBaseId"], "SRCROOT");
+    const std::string root = before["originalUriBaseIds"]["SRCROOT"]["uri"];
+    EXPECT_EQ(root.rfind("file:///", 0), 0u) << root;
+    EXPECT_EQ(root.back(), '/');
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(after["results"][i]["partialFingerprints"],
+                  before["results"][i]["partialFingerprints"]);
+        EXPECT_EQ(before["results"][i]["partialFingerprints"].size(), 1u);
+    }
+    EXPECT_NE(before["results"][0]["partialFingerprints"],
+              before["results"][1]["partialFingerprints"]);
+}
+
+TEST_F(LintCi, CodeQualityReportHasTheFieldsGitLabReads) {
+    addMistake();
+    const Outcome outcome = runTool({"lint", factory().string(), "--format", "codeclimate"});
+    EXPECT_EQ(outcome.status, 1);
+    const nlohmann::json issues = nlohmann::json::parse(outcome.out);
+    ASSERT_EQ(issues.size(), 2u);
+    std::set<std::string> fingerprints;
+    for (const auto& issue : issues) {
+        EXPECT_EQ(issue["type"], "issue");
+        for (const char* field : {"check_name", "description", "fingerprint", "severity"})
+            EXPECT_TRUE(issue[field].is_string()) << field;
+        EXPECT_TRUE(std::set<std::string>({"info", "minor", "major", "critical", "blocker"})
+                        .count(issue["severity"].get<std::string>()));
+        EXPECT_EQ(issue["location"]["path"], factory().string() + "/MfgProc.ini");
+        EXPECT_GE(issue["location"]["lines"]["begin"].get<int>(), 1);
+        fingerprints.insert(issue["fingerprint"].get<std::string>());
+    }
+    EXPECT_EQ(fingerprints.size(), 2u);
+    EXPECT_EQ(issues[1]["check_name"], "unknown-key");
+    EXPECT_EQ(issues[1]["severity"], "critical");
+    EXPECT_EQ(runTool({"lint", factory().string(), "--format", "html"}).status, 2);
+}
+
+}  // namespace
+}  // namespace mfgtest
