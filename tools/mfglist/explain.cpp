@@ -47,11 +47,12 @@ int runExplain(const ExplainOptions& options, std::ostream& out) {
     ExplainJournal journal(plan.ids);
     LibraryRun run = runObserved(plan, journal);
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
-    // A process file the library cannot read says so, in preview's words.
+    // A process file the library cannot read says so, in preview's words; a
+    // run that failed keeps the library's own reason beside them.
     const PreviewProblems problems = findPreviewProblems(plan, run.list, windowsName(run.windows));
     for (const std::string& unusable : problems.unusableFiles)
         std::cerr << "mfglist: warning: " << unusable << '\n';
-    if (run.noList && !problems.unusableFiles.empty()) {
+    if (run.noList && !run.failed && !problems.unusableFiles.empty()) {
         run.noList = problems.unusableFiles.front();
         run.empty = false;
     }

@@ -29,7 +29,8 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     if (std::optional<std::string> mismatch = idFileFormWarning(options, plan))
         run.list.problems.push_back(std::move(*mismatch));
     const PreviewProblems problems = findPreviewProblems(plan, run.list, windowsName(run.windows));
-    // A process file the library cannot read says so, rather than "no entry".
+    // A process file the library cannot read says so, rather than "no entry";
+    // a run that failed keeps the library's own reason (the words are a warning).
     if (run.noList && !run.failed && !problems.unusableFiles.empty()) {
         run.noList = problems.unusableFiles.front();
         run.empty = false;
