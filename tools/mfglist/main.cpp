@@ -59,10 +59,13 @@ const char* const kHostFooter =
 
 const char* const kDiffFooter =
     "Each of A and B is an install list file or the saved JSON of 'mfglist preview --json'.\n"
-    "Entries are matched by section where both lists hold the same entry there, then by NAME\n"
-    "and HARDID, then by section again (an entry edited in place); the report names entries\n"
-    "added, removed, moved in the install order, and every changed key.  Status 0 when the\n"
-    "lists are equal, 1 when they differ, 2 when a file cannot be read.\n"
+    "Entries are paired by what they are, never by where they stand: by the process-file\n"
+    "section each came from where both know it (a preview's JSON does), then by NAME and\n"
+    "HARDID; the report names entries added, removed, moved in the install order, and every\n"
+    "changed key.  Status 0 when the lists are equal, 1 when they differ, 2 when a file cannot\n"
+    "be read or is not a whole install list: a folder, JSON of another shape, a file without\n"
+    "a [SYSTEM] section with COUNT and numbered entry sections (refused from its first 64 KB),\n"
+    "or a COUNT that disagrees with the numbered sections.\n"
     "\n"
     "Examples:\n"
     "  mfglist diff before.json after.json\n"
