@@ -55,4 +55,8 @@ ListDiff compareLists(const ComparedList& before, const ComparedList& after);
 // COUNT disagrees with its numbered sections.
 ComparedList loadComparedList(const std::string& file);
 
+// A list file's bytes (the library's code page), with the same refusals;
+// `file` names it in messages.
+ComparedList comparedListFromBytes(const std::string& bytes, int codePage, const std::string& file);
+
 }  // namespace mfgtool

@@ -56,7 +56,9 @@ ComparedList fromPreviewJson(const Json& json, const std::string& file) {
     return compared;
 }
 
-ComparedList fromListFile(const std::string& bytes, int codePage, const std::string& file) {
+}  // namespace
+
+ComparedList comparedListFromBytes(const std::string& bytes, int codePage, const std::string& file) {
     const IniDocument document = parseIni(bytes);
     const InstallList list = installListFrom(document);
     const bool anyNumbered = std::any_of(document.sections().begin(), document.sections().end(),
@@ -79,6 +81,8 @@ ComparedList fromListFile(const std::string& bytes, int codePage, const std::str
     for (const KeyValues& entry : list.entries) compared.entries.push_back(decoded(entry));
     return compared;
 }
+
+namespace {
 
 std::string lowerAscii(std::string text) {
     for (char& c : text)
@@ -132,7 +136,7 @@ ComparedList loadComparedList(const std::string& file) {
         if (document.is_discarded()) throw UsageError(file + " is not valid JSON; " + kWhatDiffTakes);
         return fromPreviewJson(document, file);
     }
-    return fromListFile(bytes, libraryCodePage(), file);
+    return comparedListFromBytes(bytes, libraryCodePage(), file);
 }
 
 namespace {

@@ -15,6 +15,8 @@ enum ExitStatus : int {
     kExitNoList = 4,          // the library wrote no list, or one without entries
     kExitDifferent = 1,       // diff: the two lists differ (as diff(1) says it)
     kExitLintFindings = 1,    // lint: an error (or, with --strict, a warning) was found
+    kExitGaps = 1,            // matrix --require-coverage: an uncovered ID or an empty list
+    kExitImpact = 1,          // impact: some model's list changes
 };
 
 struct UsageError : std::runtime_error {
