@@ -32,13 +32,14 @@ void checkOutRevision(const std::string& folder, const std::string& revision, co
     if (revision.empty() || revision[0] == '-')
         throw UsageError("--git needs a revision, such as origin/main");
     std::string listing;
-    const int status = runCapturing("git", {"-C", folder, "ls-tree", revision + ":./"}, listing);
+    const int status = runCapturing("git", {"-C", folder, "ls-tree", "--full-tree", revision + ":./"}, listing);
     if (status < 0)
         throw UsageError("cannot run git for --git; install git, or give OLD as a folder");
     if (status != 0)
         throw UsageError("git knows no revision " + revision + " of the folder " + folder +
                          " (not a git working tree, or no such revision or folder in it)");
     // "<mode> <type> <object>\t<name>" a line; files only.
+    std::size_t files = 0;
     for (std::size_t at = 0; at < listing.size();) {
         std::size_t end = listing.find('\n', at);
         if (end == std::string::npos) end = listing.size();
@@ -53,7 +54,10 @@ void checkOutRevision(const std::string& folder, const std::string& revision, co
         std::ofstream out(into / name, std::ios::binary);
         out << bytes;
         if (!out) throw RunError("cannot write " + (into / name).string());
+        ++files;
     }
+    if (files == 0)
+        throw UsageError("revision " + revision + " has no files in the folder " + folder);
 }
 
 struct ModelImpact {
@@ -139,7 +143,9 @@ Json impactJson(const ImpactOptions& options, const std::vector<ModelImpact>& im
         model["moved"] = moved;
         model["changed_fields"] = fields;
         Json system = Json::array();
-        for (const KeyChange& key : impact.diff.system)
+        // A list that is new or gone changes all of SYSTEM: the entries say it.
+        const bool bothWritten = impact.before->listWritten && impact.after->listWritten;
+        for (const KeyChange& key : bothWritten ? impact.diff.system : std::vector<KeyChange>{})
             system.push_back({{"key", key.key}, {"old", optionalText(key.before)}, {"new", optionalText(key.after)}});
         model["system"] = system;
         models.push_back(model);
