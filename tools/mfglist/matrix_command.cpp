@@ -78,7 +78,7 @@ Json matrixJson(const MatrixOptions& options, const LineRun& line, const std::st
 void printMatrixTable(const LineRun& line, std::size_t width, std::ostream& out) {
     const std::size_t limit = width ? width : static_cast<std::size_t>(-1);
     std::vector<TableColumn> entryColumns = {
-        {"", false, false}, {"SECTION", false, true, false, 12}, {"FILE:LINE", false, true, true, 14},
+        {"", false, false}, {"SECTION", false, true, false, 12}, {"FILE:LINE", false, false},
         {"NAME", false, true, false, 16}, {"TYPE", false, true, false, 8},
         {"HARDID", false, true, false, 8}};
     std::vector<std::vector<std::string>> entryCells;
@@ -92,16 +92,21 @@ void printMatrixTable(const LineRun& line, std::size_t width, std::ostream& out)
     for (const std::string& text : renderTable(entryColumns, entryCells, limit))
         entryWidth = std::max(entryWidth, displayWidth(text));
     if (width) entryWidth = std::min(entryWidth, std::max<std::size_t>(width / 2, 48));
-    std::size_t first = 0;
-    while (first < line.models.size()) {
-        std::size_t last = first;
+    // As many models as fit beside the entries, then blocks of even size.
+    const auto need = [&](std::size_t m) {
+        return std::max<std::size_t>(displayWidth(line.models[m].model.name), 3) + 2;
+    };
+    std::size_t perBlock = line.models.size();
+    if (width) {
         std::size_t used = entryWidth;
-        while (last < line.models.size()) {
-            const std::size_t need = std::max<std::size_t>(displayWidth(line.models[last].model.name), 3) + 2;
-            if (width && last > first && used + need > width) break;
-            used += need;
-            ++last;
-        }
+        perBlock = 0;
+        while (perBlock < line.models.size() && (perBlock == 0 || used + need(perBlock) <= width))
+            used += need(perBlock++);
+        const std::size_t blocks = (line.models.size() + perBlock - 1) / std::max<std::size_t>(perBlock, 1);
+        perBlock = (line.models.size() + blocks - 1) / std::max<std::size_t>(blocks, 1);
+    }
+    for (std::size_t first = 0; first < line.models.size();) {
+        const std::size_t last = std::min(first + std::max<std::size_t>(perBlock, 1), line.models.size());
         std::vector<TableColumn> columns = entryColumns;
         std::vector<std::vector<std::string>> rows = entryCells;
         for (std::size_t m = first; m < last; ++m) {
