@@ -21,11 +21,6 @@ namespace fs = std::filesystem;
 namespace mfgtool {
 namespace {
 
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The files of `folder` as revision `revision` has them, written into
 // `into`.  Throws UsageError when git is missing or knows no such revision.
 void checkOutRevision(const std::string& folder, const std::string& revision, const fs::path& into) {
@@ -72,7 +67,7 @@ ComparedList listOf(const ModelRun& run) {
     ComparedList list;
     if (run.listFile.empty()) return list;
     const int codePage = libraryCodePage();
-    list = comparedListFromBytes(readFile(run.listFile), codePage, run.listFile.string());
+    list = comparedListFromBytes(fileBytes(run.listFile), codePage, run.listFile.string());
     list.sections.assign(list.entries.size(), "");
     for (const SectionFate& fate : run.sections)
         if (fate.position && *fate.position >= 0 &&

@@ -10,6 +10,7 @@
 #include "file_view.h"
 #include "library.h"
 #include "model_worker.h"
+#include "options.h"
 #include "plan.h"
 #include "scratch_run.h"
 #include "self_process.h"
@@ -20,11 +21,6 @@ namespace fs = std::filesystem;
 
 namespace mfgtool {
 namespace {
-
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The worker's command line for one model.
 std::vector<std::string> workerArgs(const LineOptions& options, const std::string& folder,
@@ -122,7 +118,7 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
     for (auto& [key, row] : rows) {
         auto view = views.find(row.file);
         if (view == views.end())
-            view = views.emplace(row.file, lint::viewProcessFile(readFile(folder / row.file), cp)).first;
+            view = views.emplace(row.file, lint::viewProcessFile(fileBytes(folder / row.file), cp)).first;
         bool entry = false;
         for (const lint::SectionView& section : view->second.sections) {
             if (section.line != row.line) continue;
@@ -142,6 +138,11 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
 
 }  // namespace
 
+std::string fileBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 bool LineRow::dead() const {
     return std::none_of(positions.begin(), positions.end(),
                         [](const std::optional<int>& p) { return p.has_value(); });
@@ -156,11 +157,7 @@ void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
     command.add_option("--models", options.models,
                        "The model catalogue: a folder of ID files, one per model (MODEL.ids)")
         ->required();
-    command.add_flag("--cdrom", options.cdrom,
-                     "CD-ROM mode: read DrvProc.ini, DrvCofg.ini and SoftProc.ini");
-    command.add_option("--group", options.group, "Group to list (-T); default PRELOAD");
-    command.add_flag("--callfactory", options.callFactory,
-                     "Read every group setting into SYSTEM (-F), not LOG_FILE only");
+    addRunModeOptions(command, options);
     command.add_option("--kind", options.kind,
                        "List kind: driver (default), software or all-software; a model's "
                        "'# kind:' header wins");
@@ -218,7 +215,7 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     LineRun line;
     for (std::size_t m = 0; m < models.size(); ++m) {
         const Json result =
-            Json::parse(readFile(results.path() / (std::to_string(m) + ".json")), nullptr, false);
+            Json::parse(fileBytes(results.path() / (std::to_string(m) + ".json")), nullptr, false);
         if (statuses[m] != kExitOk || result.is_discarded() || !result.is_object())
             throwWorkerError(models[m], statuses[m], result.is_object() ? result : Json::object());
         line.models.push_back(modelRunFrom(models[m], result, kinds[m], lists[m]));

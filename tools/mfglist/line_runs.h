@@ -71,6 +71,9 @@ struct LineRun {
 LineRun runLine(const LineOptions& options, const std::string& folder,
                 const std::filesystem::path& listFolder);
 
+// A file's bytes, "" when it cannot be read.
+std::string fileBytes(const std::filesystem::path& file);
+
 // The "run" member of matrix and impact: mode, kind, group, windows, folder.
 Json lineRunJson(const LineOptions& options, const std::string& folder);
 
