@@ -64,6 +64,7 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const std
     if (result.contains("no_list") && result["no_list"].is_string())
         run.noList = result["no_list"].get<std::string>();
     run.idsMatched = result.value("ids_matched", false);
+    run.folderForLibrary = result.value("folder_for_library", "");
     for (const Json& id : result.value("uncovered_ids", Json::array()))
         run.uncoveredIds.push_back(id.get<std::string>());
     for (const Json& s : result.value("sections", Json::array())) {

@@ -44,6 +44,7 @@ struct ModelRun {
     std::vector<std::string> warnings;
     std::vector<SectionFate> sections;  // in the order the run read them
     std::filesystem::path listFile;     // the loaded library's list ("" when none written)
+    std::string folderForLibrary;       // the folder as the library named it in the list
 
     // No list, or one without entries, or an ID no entry claims.
     bool hasGap() const { return !listWritten || entryCount == 0 || !uncoveredIds.empty(); }

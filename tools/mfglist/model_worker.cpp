@@ -40,6 +40,9 @@ Json modelRun(const ModelWorkerOptions& options) {
     result["no_list"] = run.noList ? Json(*run.noList) : Json(nullptr);
     result["windows"] = windowsName(run.windows);
     result["same_as_core"] = core.listBytes == run.listBytes;
+    // On Windows the library names the real folder, which differs between
+    // two folders compared; impact writes it "<folder>\" as the JSON does.
+    result["folder_for_library"] = text(run.folderForLibrary);
     Json sections = Json::array();
     for (const SectionRecord& record : journal.sections()) {
         Json section = Json::object();
