@@ -182,7 +182,8 @@ MUTANTS = [
      "for (std::size_t j = 0; j < after.entries.size(); ++j)",
      "ToolDiff.*:ToolJson.*", "tool"),
     ("diff-no-edit-in-place", "tools/mfglist/diff.cpp",
-     "if (partner[i] == none && !taken[i]) {", "if (false) {",
+     "return i < list.sections.size() ? upperAscii(list.sections[i]) : std::string();",
+     "return (void)list, (void)i, std::string();",
      "ToolDiff.*:ToolJson.*", "tool"),
     # ID files: the bytes each encoding gives
     ("ids-utf16-byte-order-swapped", "tools/mfglist/ids.cpp",

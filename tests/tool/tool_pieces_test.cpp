@@ -209,7 +209,8 @@ TEST(ToolDiff, AddedRemovedMovedAndChanged) {
         {"one removed", {entry("A", "1"), entry("C", "3"), entry("D", "4")}, {}, {1}, {}, {}},
         {"one moved to the end", {entry("B", "2"), entry("C", "3"), entry("D", "4"), entry("A", "1")}, {}, {}, {"A"}, {}},
         {"a path changed", {entry("A", "1"), entry("B", "2", "y"), entry("C", "3"), entry("D", "4")}, {}, {}, {}, {"B"}},
-        {"renamed in place", {entry("A", "1"), entry("B2", "2"), entry("C", "3"), entry("D", "4")}, {}, {}, {}, {"B2"}},
+        {"renamed, its section unknown: never paired by position", {entry("A", "1"), entry("B2", "2"), entry("C", "3"), entry("D", "4")}, {1}, {1}, {}, {}},
+        {"two swapped", {entry("A", "1"), entry("C", "3"), entry("B", "2"), entry("D", "4")}, {}, {}, {"B"}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -225,6 +226,19 @@ TEST(ToolDiff, AddedRemovedMovedAndChanged) {
         EXPECT_EQ(changed, c.changed);
         EXPECT_EQ(diff.equal(), std::string(c.what) == "same");
     }
+    // Where the sections are known, an entry renamed in its section is
+    // that entry changed, and unrelated entries at one position stay apart.
+    ComparedList known = before;
+    known.sections = {"SA", "SB", "SC", "SD"};
+    ComparedList renamed = {before.system, {entry("B2", "2"), entry("X", "8"), entry("C", "3"), entry("D", "4")}, {"SB", "SX", "SC", "SD"}};
+    const ListDiff bySection = compareLists(known, renamed);
+    EXPECT_EQ(bySection.added, std::vector<std::size_t>{1});
+    EXPECT_EQ(bySection.removed, std::vector<std::size_t>{0});
+    ASSERT_EQ(bySection.matched.size(), 1u);
+    EXPECT_EQ(bySection.matched[0].name, "B2");
+    EXPECT_EQ(bySection.matched[0].before, 1u);
+    EXPECT_EQ(bySection.matched[0].after, 0u);
+
     // Two copies of one entry that moved together pair first with first, and
     // two drivers of one NAME are told apart by their HARDIDs: what moved is
     // never reported changed.

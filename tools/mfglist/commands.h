@@ -84,6 +84,32 @@ struct IdsOptions {
     std::optional<std::string> root;  // a copied sysfs tree instead of this machine
 };
 
+// A run of every model of a catalogue (matrix, impact).
+struct LineOptions : RunOptions {  // RunOptions' --id and --ids-file are not taken
+    std::string models;
+    std::optional<std::string> ignore;
+    std::optional<unsigned> jobs;
+    std::optional<std::string> lists;  // keep each model's list file there
+};
+
+struct MatrixOptions : LineOptions {
+    bool json = false;
+    std::optional<std::string> html;
+    bool requireCoverage = false;
+    std::optional<int> width;
+};
+
+struct ImpactOptions : LineOptions {
+    std::vector<std::string> folders;  // OLD NEW, or NEW with --git
+    std::optional<std::string> git;    // OLD is this revision of NEW's folder
+    bool json = false;
+    bool markdown = false;
+    std::optional<std::string> html;
+};
+
+int runMatrix(const MatrixOptions& options, std::ostream& out);
+int runImpact(const ImpactOptions& options, std::ostream& out);
+
 int runPreview(const PreviewOptions& options, std::ostream& out);
 int runHost(const HostOptions& options);
 int runDiff(const DiffOptions& options, std::ostream& out);

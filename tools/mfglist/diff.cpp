@@ -1,6 +1,7 @@
 #include "diff.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 namespace mfgtool {
@@ -19,6 +20,12 @@ std::string valueOf(const KeyValues& keys, const std::string& key) {
 
 std::string identity(const KeyValues& entry) {
     return valueOf(entry, "NAME") + '\n' + valueOf(entry, "HARDID");
+}
+
+std::string upperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
 }
 
 // Positions (in the second list) of the pairs that keep their order: the
@@ -64,30 +71,29 @@ ListDiff compareLists(const ComparedList& before, const ComparedList& after) {
     const std::size_t none = static_cast<std::size_t>(-1);
     std::vector<std::size_t> partner(before.entries.size(), none);
     std::vector<bool> taken(after.entries.size(), false);
-    // 1. The same entry at the same section.
-    for (std::size_t i = 0; i < before.entries.size() && i < after.entries.size(); ++i)
-        if (identity(before.entries[i]) == identity(after.entries[i])) {
-            partner[i] = i;
-            taken[i] = true;
+    // Pairs the entries left over whose key (empty: none) is the same, the
+    // k-th of a key before with the k-th after.
+    const auto pairBy = [&](const std::function<std::string(const ComparedList&, std::size_t)>& key) {
+        std::map<std::string, std::vector<std::size_t>> waiting;
+        for (std::size_t j = after.entries.size(); j-- > 0;)
+            if (!taken[j])
+                if (std::string k = key(after, j); !k.empty()) waiting[k].push_back(j);
+        for (std::size_t i = 0; i < before.entries.size(); ++i) {
+            if (partner[i] != none) continue;
+            const std::string k = key(before, i);
+            auto found = k.empty() ? waiting.end() : waiting.find(k);
+            if (found == waiting.end() || found->second.empty()) continue;
+            partner[i] = found->second.back();
+            taken[partner[i]] = true;
+            found->second.pop_back();
         }
-    // 2. The same entry elsewhere, k-th left with k-th found.
-    std::map<std::string, std::vector<std::size_t>> waiting;
-    for (std::size_t j = after.entries.size(); j-- > 0;)
-        if (!taken[j]) waiting[identity(after.entries[j])].push_back(j);
-    for (std::size_t i = 0; i < before.entries.size(); ++i) {
-        if (partner[i] != none) continue;
-        auto found = waiting.find(identity(before.entries[i]));
-        if (found == waiting.end() || found->second.empty()) continue;
-        partner[i] = found->second.back();
-        taken[partner[i]] = true;
-        found->second.pop_back();
-    }
-    // 3. What is left at the same section: the entry edited in place.
-    for (std::size_t i = 0; i < before.entries.size() && i < after.entries.size(); ++i)
-        if (partner[i] == none && !taken[i]) {
-            partner[i] = i;
-            taken[i] = true;
-        }
+    };
+    // 1. The entry of the same process-file section.
+    pairBy([](const ComparedList& list, std::size_t i) {
+        return i < list.sections.size() ? upperAscii(list.sections[i]) : std::string();
+    });
+    // 2. The entry of the same NAME and HARDID.
+    pairBy([](const ComparedList& list, std::size_t i) { return identity(list.entries[i]); });
 
     ListDiff diff;
     std::vector<std::pair<std::size_t, std::size_t>> pairs;

@@ -1,8 +1,9 @@
 // Two install lists compared as a host would see the change: entries added,
 // removed, moved in the install order, and changed in their keys.  Entries
-// are matched first by their section (position) where both sides name the
-// same entry there, then by NAME and HARDID anywhere, then what is left by
-// section again (an entry edited in place, its name included).
+// are paired by what they are, never by where they stand: first by the
+// process-file section each came from, where both lists know it, then by
+// NAME and HARDID (the k-th of equal ones with the k-th).  An entry that no
+// pairing finds is removed, or added.
 #pragma once
 
 #include <optional>
@@ -17,6 +18,9 @@ namespace mfgtool {
 struct ComparedList {
     std::optional<KeyValues> system;
     std::vector<KeyValues> entries;
+    // The process-file section of each entry, parallel to `entries`; "" (or
+    // none at all) where it is not known, as in a list file.
+    std::vector<std::string> sections = {};
 };
 
 struct KeyChange {
@@ -43,5 +47,16 @@ struct ListDiff {
 
 std::vector<KeyChange> compareKeys(const KeyValues& before, const KeyValues& after);
 ListDiff compareLists(const ComparedList& before, const ComparedList& after);
+
+// A list file or a saved preview's JSON, read for comparing.  Throws
+// UsageError, saying what was expected, for a folder, an unreadable file,
+// JSON of another shape, a file that is not an install list (refused from
+// its first bytes, before a large file is read whole) and a list whose
+// COUNT disagrees with its numbered sections.
+ComparedList loadComparedList(const std::string& file);
+
+// A list file's bytes (the library's code page), with the same refusals;
+// `file` names it in messages.
+ComparedList comparedListFromBytes(const std::string& bytes, int codePage, const std::string& file);
 
 }  // namespace mfgtool

@@ -1,6 +1,8 @@
 // `mfglist diff A B`: what changes between two install lists, each a list
 // file or a saved `preview --json`.  Status 0 when equal, 1 when not, as
 // diff(1) says it.
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -13,21 +15,60 @@
 namespace mfgtool {
 namespace {
 
+const char* const kWhatDiffTakes =
+    "give an install list file (a [SYSTEM] section with COUNT and the entry sections [0], "
+    "[1], ...) or the saved JSON of 'mfglist preview --json'";
+
+// How much of a file tells whether it can be a list: a list file names its
+// SYSTEM section or its first entry near the top, a JSON document opens
+// with '{', and neither holds a zero byte.
+constexpr std::size_t kHeadBytes = 64 * 1024;
+
 ComparedList fromPreviewJson(const Json& json, const std::string& file) {
+    const auto wrongShape = [&](const std::string& what) {
+        return UsageError(file + " is JSON but not a saved 'mfglist preview --json' (" + what +
+                          "); " + kWhatDiffTakes);
+    };
     if (!json.is_object() || !json.contains("list") || !json["list"].is_object())
-        throw UsageError(file + " is JSON but not a saved 'mfglist preview --json'; give a list "
-                                "file or a preview's JSON");
+        throw wrongShape("no \"list\" object");
     const Json& list = json["list"];
+    const auto keysOf = [&](const Json& section, const std::string& where) {
+        const Json keys = section.is_object() ? section.value("keys", Json::object()) : Json();
+        if (!keys.is_object()) throw wrongShape(where + " has no \"keys\" object");
+        for (const auto& [key, value] : keys.items())
+            if (value.is_object() || value.is_array())
+                throw wrongShape(where + " key " + key + " is not a value");
+        return keysFromJson(keys);
+    };
     ComparedList compared;
-    if (list.contains("system") && list["system"].is_object())
-        compared.system = keysFromJson(list["system"].value("keys", Json::object()));
-    for (const Json& entry : list.value("entries", Json::array()))
-        compared.entries.push_back(keysFromJson(entry.value("keys", Json::object())));
+    if (list.contains("system") && !list["system"].is_null())
+        compared.system = keysOf(list["system"], "list.system");
+    const Json entries = list.value("entries", Json::array());
+    if (!entries.is_array()) throw wrongShape("list.entries is not an array");
+    for (const Json& entry : entries) {
+        const std::string where = "entry " + std::to_string(compared.entries.size());
+        compared.entries.push_back(keysOf(entry, where));
+        const Json source = entry.is_object() ? entry.value("source", Json()) : Json();
+        compared.sections.push_back(source.is_object() && source.value("section", Json()).is_string()
+                                        ? source["section"].get<std::string>()
+                                        : std::string());
+    }
     return compared;
 }
 
-ComparedList fromListFile(const std::string& bytes, int codePage) {
-    const InstallList list = installListFrom(parseIni(bytes));
+}  // namespace
+
+ComparedList comparedListFromBytes(const std::string& bytes, int codePage, const std::string& file) {
+    const IniDocument document = parseIni(bytes);
+    const InstallList list = installListFrom(document);
+    const bool anyNumbered = std::any_of(document.sections().begin(), document.sections().end(),
+                                         [](const IniSection& s) { return isEntrySectionName(s.name); });
+    if (!list.system && !anyNumbered)
+        throw UsageError(file + " is not an install list: it has no [SYSTEM] section and no "
+                                "numbered entry sections; " + kWhatDiffTakes);
+    if (!list.problems.empty())
+        throw UsageError(file + " is not a whole install list: " + list.problems.front() +
+                         "; compare lists as the library wrote them");
     const auto decoded = [&](const KeyValues& keys) {
         KeyValues text;
         for (const auto& [key, value] : keys)
@@ -41,18 +82,64 @@ ComparedList fromListFile(const std::string& bytes, int codePage) {
     return compared;
 }
 
-ComparedList load(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw UsageError("cannot read " + file + "; give a list file or a preview's JSON");
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const std::size_t first = bytes.find_first_not_of(" \t\r\n");
-    if (first != std::string::npos && bytes[first] == '{') {
-        const Json json = Json::parse(bytes, nullptr, false);
-        if (json.is_discarded()) throw UsageError(file + " is not valid JSON");
-        return fromPreviewJson(json, file);
-    }
-    return fromListFile(bytes, libraryCodePage());
+namespace {
+
+std::string lowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
 }
+
+// Whether the head of a file can begin a list file: text, with a [SYSTEM]
+// or an entry section header among its lines.
+bool headCanBeList(const std::string& head) {
+    if (head.find('\0') != std::string::npos) return false;
+    const std::string lower = lowerAscii(head);
+    for (std::size_t at = 0; at < lower.size();) {
+        const std::size_t start = lower.find_first_not_of(" \t\r\n", at);
+        if (start == std::string::npos) break;
+        std::size_t end = lower.find('\n', start);
+        if (end == std::string::npos) end = lower.size();
+        const std::string line = lower.substr(start, end - start);
+        if (line.rfind("[system]", 0) == 0 || line.rfind("[0]", 0) == 0) return true;
+        at = end;
+    }
+    return false;
+}
+
+}  // namespace
+
+ComparedList loadComparedList(const std::string& file) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec))
+        throw UsageError(file + " is a folder; " + kWhatDiffTakes);
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw UsageError("cannot read " + file + "; " + kWhatDiffTakes);
+    std::string bytes(kHeadBytes, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) throw UsageError("cannot read " + file);
+    const std::size_t first = bytes.find_first_not_of(" \t\r\n");
+    const bool json = first != std::string::npos && bytes[first] == '{' &&
+                      bytes.find('\0') == std::string::npos;
+    // Anything else is refused before the rest of a large file is read.
+    if (!json && !headCanBeList(bytes))
+        throw UsageError(file + " is not an install list: " +
+                         (bytes.find('\0') != std::string::npos
+                              ? std::string("it holds bytes that are not text")
+                              : "no [SYSTEM] or [0] section near its start") +
+                         "; " + kWhatDiffTakes);
+    bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) throw UsageError("cannot read " + file);
+    if (json) {
+        const Json document = Json::parse(bytes, nullptr, false);
+        if (document.is_discarded()) throw UsageError(file + " is not valid JSON; " + kWhatDiffTakes);
+        return fromPreviewJson(document, file);
+    }
+    return comparedListFromBytes(bytes, libraryCodePage(), file);
+}
+
+namespace {
 
 std::string nameOf(const KeyValues& entry) {
     for (const auto& [key, value] : entry)
@@ -86,8 +173,8 @@ void printKeyChanges(const std::vector<KeyChange>& changes, std::ostream& out) {
 }  // namespace
 
 int runDiff(const DiffOptions& options, std::ostream& out) {
-    const ComparedList before = load(options.before);
-    const ComparedList after = load(options.after);
+    const ComparedList before = loadComparedList(options.before);
+    const ComparedList after = loadComparedList(options.after);
     const ListDiff diff = compareLists(before, after);
     const int status = diff.equal() ? kExitOk : kExitDifferent;
 

@@ -17,6 +17,8 @@ enum ExitStatus : int {
     kExitIncomplete = 6,      // preview: a list written without a CD-ROM file of its kind
     kExitDifferent = 1,       // diff: the two lists differ (as diff(1) says it)
     kExitLintFindings = 1,    // lint: an error (or, with --strict, a warning) was found
+    kExitGaps = 1,            // matrix --require-coverage: an uncovered ID or an empty list
+    kExitImpact = 1,          // impact: some model's list changes
 };
 
 struct UsageError : std::runtime_error {

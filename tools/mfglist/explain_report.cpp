@@ -302,4 +302,10 @@ Json explainJson(const ReportContext& context, const ExplainJournal& journal,
     return json;
 }
 
+std::string sectionFateText(const ReportContext& context, const SectionRecord& record) {
+    return ExplainText(context).fate(record);
+}
+
+bool runMatchesIds(const Plan& plan) { return idsAsked(plan); }
+
 }  // namespace mfgtool

@@ -56,6 +56,10 @@ std::optional<std::size_t> parseCount(const std::string& text) {
 
 }  // namespace
 
+bool isEntrySectionName(std::string_view name) {
+    return !name.empty() && name.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 const std::string* IniSection::find(std::string_view key) const {
     for (const auto& [keyName, value] : keys)
         if (equalsNoCase(keyName, key)) return &value;
@@ -140,6 +144,13 @@ InstallList installListFrom(IniDocument document) {
         }
         list.entries.push_back(std::move(entry->keys));
     }
+    // Entries past COUNT are never read by a host: the list is not whole.
+    std::size_t numbered = 0;
+    for (const IniSection& section : document.sections())
+        if (isEntrySectionName(section.name)) ++numbered;
+    if (list.problems.empty() && numbered > *count)
+        list.problems.push_back("COUNT is " + *countText + " but the file holds " +
+                                std::to_string(numbered) + " numbered entry sections");
     return list;
 }
 

@@ -48,6 +48,9 @@ struct InstallList {
     std::vector<std::string> problems;  // what a host would stumble over
 };
 
+// A numbered section ("0", "1", ...), where a list keeps its entries.
+bool isEntrySectionName(std::string_view name);
+
 InstallList readInstallList(const std::filesystem::path& file);
 // Takes the sections' keys over: a list is held once, not beside its document.
 InstallList installListFrom(IniDocument document);

@@ -11,6 +11,8 @@
 #include "errors.h"
 #include "explain.h"
 #include "json_contract.h"
+#include "line_runs.h"
+#include "model_worker.h"
 #include "options.h"
 #include "system.h"
 
@@ -61,10 +63,13 @@ const char* const kHostFooter =
 
 const char* const kDiffFooter =
     "Each of A and B is an install list file or the saved JSON of 'mfglist preview --json'.\n"
-    "Entries are matched by section where both lists hold the same entry there, then by NAME\n"
-    "and HARDID, then by section again (an entry edited in place); the report names entries\n"
-    "added, removed, moved in the install order, and every changed key.  Status 0 when the\n"
-    "lists are equal, 1 when they differ, 2 when a file cannot be read.\n"
+    "Entries are paired by what they are, never by where they stand: by the process-file\n"
+    "section each came from where both know it (a preview's JSON does), then by NAME and\n"
+    "HARDID; the report names entries added, removed, moved in the install order, and every\n"
+    "changed key.  Status 0 when the lists are equal, 1 when they differ, 2 when a file cannot\n"
+    "be read or is not a whole install list: a folder, JSON of another shape, a file without\n"
+    "a [SYSTEM] section with COUNT and numbered entry sections (refused from its first 64 KB),\n"
+    "or a COUNT that disagrees with the numbered sections.\n"
     "\n"
     "Examples:\n"
     "  mfglist diff before.json after.json\n"
@@ -110,6 +115,43 @@ const char* const kIdsFooter =
     "  mfglist ids --template \"PCI:{VEN}-{DEV}\" --root /media/stick/capture\n"
     "  mfglist preview factory --ids-file catalogue/ModelA.txt\n";
 
+const char* const kMatrixFooter =
+    "Runs the library for every model of the catalogue (--models DIR: one ID file per model,\n"
+    "MODEL.ids or MODEL.txt, see docs/model-catalogue.md) over FOLDER, exactly as 'mfglist\n"
+    "preview' runs it, each model in a worker process of its own (--jobs at a time).  Shows a\n"
+    "table of the entry sections (rows) by the models (columns), a cell the entry's install\n"
+    "position in that model's list; the entries no model gets (dead); per model the entries,\n"
+    "whether a list was written, and the IDs no entry claims that the ignore file does not\n"
+    "name (CD-ROM driver lists match HARDID, software lists PACKETNAME; a process-file driver\n"
+    "list matches no IDs).  Models that do not fit the terminal beside the entries go into\n"
+    "further blocks, each repeating the entry columns.  --json gives each cell's explain text.\n"
+    "\n"
+    "Exit status: 0 every model was run (gaps are shown, not failed); 1 with --require-coverage\n"
+    "when a model has an uncovered ID, no list or an empty one; 2 bad use (no folder or\n"
+    "catalogue, a model file that cannot be read, a bad header value); 3 the library cannot be\n"
+    "loaded; errors are one line on standard error, or with --json a JSON document.\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist matrix examples/cdrom --cdrom --models examples/models\n"
+    "  mfglist matrix examples/cdrom --cdrom --models examples/models --json > matrix.json\n"
+    "  mfglist matrix examples/cdrom --cdrom --models examples/models --require-coverage\n";
+
+const char* const kImpactFooter =
+    "Runs every model of the catalogue over OLD and over NEW as 'mfglist matrix' does and\n"
+    "compares each model's two lists as 'mfglist diff' does: entries added, removed, moved in\n"
+    "the install order, and keys changed, paired by their section, then by NAME and HARDID.\n"
+    "With --git REV the one FOLDER is NEW and OLD is that folder as revision REV has it (git\n"
+    "must be on the PATH and FOLDER in a git working tree).  --markdown prints a pull-request\n"
+    "comment.\n"
+    "\n"
+    "Exit status: 0 no model's list changes; 1 some model's list changes; 2 bad use (a folder\n"
+    "or catalogue missing, no git, a revision git does not know); 3 the library cannot be\n"
+    "loaded.\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist impact old-media media --cdrom --models models\n"
+    "  mfglist impact --git origin/main media --cdrom --models models --markdown > comment.md\n";
+
 bool wantsJson(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--json") return true;
@@ -138,8 +180,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("mfglist ") + MFGLIST_VERSION,
                          "Print the version and exit");
     app.footer(std::string("\nSee 'mfglist preview --help', 'mfglist explain --help', "
-                           "'mfglist host --help', 'mfglist diff --help' and "
-                           "'mfglist ids --help'.\n") +
+                           "'mfglist host --help', 'mfglist diff --help', 'mfglist lint --help',\n"
+                           "'mfglist ids --help', 'mfglist matrix --help' and 'mfglist impact --help'.\n") +
                kExitStatusHelp);
 
     PreviewOptions preview;
@@ -201,6 +243,34 @@ int main(int argc, char** argv) {
     addJsonOption(*diffCommand, diff.json);
     diffCommand->footer(std::string("\n") + kDiffFooter + "\n" + kExitStatusHelp);
 
+    MatrixOptions matrix;
+    CLI::App* matrixCommand = app.add_subcommand(
+        "matrix", "Run every model of a catalogue: which model gets which entry.");
+    addLineOptions(*matrixCommand, matrix, true);
+    addJsonOption(*matrixCommand, matrix.json);
+    matrixCommand->add_option("--html", matrix.html, "Write the report as one HTML file");
+    matrixCommand->add_flag("--require-coverage", matrix.requireCoverage,
+                            "Status 1 when a model has an uncovered ID or an empty list");
+    matrixCommand->add_option("--width", matrix.width,
+                              "Fit the tables to this many columns (default: the terminal's)");
+    matrixCommand->footer(std::string("\n") + kMatrixFooter);
+
+    ImpactOptions impact;
+    CLI::App* impactCommand = app.add_subcommand(
+        "impact", "What a change of the process files does to every model's list.");
+    impactCommand->add_option("FOLDERS", impact.folders, "OLD NEW, or with --git the one folder")
+        ->required();
+    impactCommand->add_option("--git", impact.git,
+                              "Take OLD from this git revision of the folder (e.g. origin/main)");
+    addLineOptions(*impactCommand, impact, false);
+    addJsonOption(*impactCommand, impact.json);
+    impactCommand->add_flag("--markdown", impact.markdown, "Print a pull-request comment");
+    impactCommand->add_option("--html", impact.html, "Write the report as one HTML file");
+    impactCommand->footer(std::string("\n") + kImpactFooter);
+
+    ModelWorkerOptions worker;
+    CLI::App* workerCommand = addModelWorkerCommand(app, worker);
+
     LintCommandOptions lint;
     CLI::App* lintCommand = app.add_subcommand(
         "lint", "Check process files for mistakes before they reach the factory line.");
@@ -260,17 +330,19 @@ int main(int argc, char** argv) {
     const std::string first = argc > 1 ? argv[1] : "";
     const std::string command =
         first == "preview" || first == "explain" || first == "host" || first == "diff" ||
-                first == "lint" || first == "ids"
+                first == "lint" || first == "ids" || first == "matrix" || first == "impact" ||
+                first == kModelWorkerCommand
             ? first
             : "mfglist";
     if (argc < 2)
         return fail(json, command, kExitBadUse,
-                    "choose a command, preview, explain, host, diff, lint or ids; see "
-                    "'mfglist --help'");
+                    "choose a command, preview, explain, host, diff, lint, ids, matrix or impact; "
+                    "see 'mfglist --help'");
     if (!first.empty() && first[0] != '-' && command == "mfglist")
         return fail(json, command, kExitBadUse,
                     "unknown command " + first +
-                        "; choose preview, explain, host, diff, lint or ids, see 'mfglist --help'");
+                        "; choose preview, explain, host, diff, lint, ids, matrix or impact, see "
+                        "'mfglist --help'");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -293,6 +365,12 @@ int main(int argc, char** argv) {
             status = runLint(lint, out);
         else if (idsCommand->parsed())
             status = runIds(ids, out);
+        else if (matrixCommand->parsed())
+            status = runMatrix(matrix, out);
+        else if (impactCommand->parsed())
+            status = runImpact(impact, out);
+        else if (workerCommand->parsed())
+            return runModelWorker(worker);
         else
             status = runHost(host);
     } catch (const UsageError& e) {

@@ -20,16 +20,20 @@ const char* const kLibraryHelp =
 
 }  // namespace
 
-void addRunOptions(CLI::App& command, RunOptions& options) {
-    command
-        .add_option("FOLDER", options.folder,
-                    "Folder of the process files (MfgProc.ini, or the CD-ROM files with --cdrom)")
-        ->required();
+void addRunModeOptions(CLI::App& command, RunOptions& options) {
     command.add_flag("--cdrom", options.cdrom,
                      "CD-ROM mode: read DrvProc.ini, DrvCofg.ini and SoftProc.ini");
     command.add_option("--group", options.group, "Group to list (-T); default PRELOAD");
     command.add_flag("--callfactory", options.callFactory,
                      "Read every group setting into SYSTEM (-F), not LOG_FILE only");
+}
+
+void addRunOptions(CLI::App& command, RunOptions& options) {
+    command
+        .add_option("FOLDER", options.folder,
+                    "Folder of the process files (MfgProc.ini, or the CD-ROM files with --cdrom)")
+        ->required();
+    addRunModeOptions(command, options);
     command.add_option("--kind", options.kind,
                        "List kind: driver (default), software or all-software");
     command

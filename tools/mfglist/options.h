@@ -12,6 +12,9 @@ namespace mfgtool {
 
 extern const char* const kExitStatusHelp;
 
+// --cdrom, --group, --callfactory: how the library is run.
+void addRunModeOptions(CLI::App& command, RunOptions& options);
+
 // FOLDER, --cdrom, --group, --callfactory, --kind, --id, --ids-file,
 // --windows, --library.
 void addRunOptions(CLI::App& command, RunOptions& options);

@@ -1,0 +1,230 @@
+// The whole line at once, run as a process on both builds: the example
+// catalogue (examples/models) over the CD-ROM example through `matrix`,
+// each column the very list `preview` writes for that model, `impact` over
+// crafted changes naming exactly the models whose list changes, and `diff`
+// refusing what is not a whole install list.
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "json_schema_check.h"
+#include "tool_fixture.h"
+
+namespace mfgtest {
+namespace {
+
+using Json = nlohmann::json;
+
+class ToolLine : public ToolTest {
+protected:
+    fs::path models() const { return examples() / "models"; }
+    std::vector<std::string> line(const std::string& command, std::vector<std::string> more) {
+        std::vector<std::string> args = {command};
+        args.insert(args.end(), more.begin(), more.end());
+        args.insert(args.end(), {"--cdrom", "--models", models().string()});
+        return args;
+    }
+    void expectFollowsSchema(const Json& document) {
+        for (const std::string& problem :
+             schemaViolations(Json::parse(readText(MFGLIST_SCHEMA_FILE)), document))
+            ADD_FAILURE() << problem;
+    }
+};
+
+TEST_F(ToolLine, MatrixOfTheExampleCatalogue) {
+    const Outcome outcome = runTool(line("matrix", {cdrom().string(), "--json", "--jobs", "3"}));
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const Json matrix = Json::parse(outcome.out);
+    expectFollowsSchema(matrix);
+    EXPECT_EQ(matrix["status"], "gaps");
+    const struct {
+        const char* name;
+        std::size_t entries;
+        std::vector<std::string> uncovered;  // DEADBEEF... is in ignore.ids
+        std::string warning;
+    } expected[] = {
+        {"kiosk-k1", 5, {}, "holds no IDs"},
+        {"legacy-l2", 6, {"PCI\\VEN_1A2B&DEV_0001&SUBSYS_0101C0DE"}, "form pnp"},
+        {"notebook-n14", 9, {"9F9F0001C0DE0101"}, ""},
+        {"office-5010", 10, {}, ""},
+        {"office-7010", 11, {}, ""},
+        {"tower-t20", 10, {}, ""},
+    };
+    ASSERT_EQ(matrix["models"].size(), std::size(expected));
+    for (std::size_t m = 0; m < std::size(expected); ++m) {
+        const Json& model = matrix["models"][m];
+        SCOPED_TRACE(expected[m].name);
+        EXPECT_EQ(model["name"], expected[m].name);
+        EXPECT_EQ(model["entry_count"], expected[m].entries);
+        EXPECT_EQ(model["uncovered_ids"].get<std::vector<std::string>>(), expected[m].uncovered);
+        const std::string warnings = model["warnings"].dump();
+        if (expected[m].warning.empty())
+            EXPECT_EQ(model["warnings"].size(), 0u) << warnings;
+        else
+            EXPECT_NE(warnings.find(expected[m].warning), std::string::npos) << warnings;
+    }
+    EXPECT_EQ(matrix["models"][5]["windows"], "vista") << "the model's header wins";
+    EXPECT_EQ(matrix["dead_entries"].get<std::vector<std::string>>(),
+              (std::vector<std::string>{"DrvProc.ini:72:LAN_OLD", "DrvProc.ini:127:CONTROL_PANEL",
+                                        "DrvCofg.ini:24:ONLINE_MANUAL"}));
+    EXPECT_EQ(matrix["uncovered"], 2);
+    // The tower's board takes the generic display driver, the others the
+    // C0DE board's.
+    for (const Json& entry : matrix["entries"]) {
+        if (entry["section"] == "VGA_GENERIC") {
+            EXPECT_EQ(entry["cells"][5]["position"], 3);
+            EXPECT_EQ(entry["cells"][4]["position"], nullptr);
+            EXPECT_NE(entry["cells"][5]["reason"].get<std::string>().find("as its family"), std::string::npos);
+        }
+        if (entry["section"] == "VGA_C0DE") {
+            EXPECT_EQ(entry["cells"][4]["position"], 3);
+        }
+    }
+
+    const Outcome required = runTool(line("matrix", {cdrom().string(), "--require-coverage"}));
+    EXPECT_EQ(required.status, 1) << "an uncovered ID fails a coverage check";
+    EXPECT_NE(required.out.find("Dead entries"), std::string::npos);
+    writeText(scratch / "ignore-more.ids", "DEADBEEF\n9F9F0001\nPCI\\VEN_1A2B&DEV_0001&SUBSYS_0101C0DE\n");
+    const Outcome covered = runTool(line(
+        "matrix", {cdrom().string(), "--require-coverage", "--ignore", (scratch / "ignore-more.ids").string()}));
+    EXPECT_EQ(covered.status, 0) << covered.out << covered.err;
+}
+
+TEST_F(ToolLine, EachColumnIsThatModelsPreviewList) {
+    const fs::path lists = scratch / "lists";
+    const Outcome outcome = runTool(line("matrix", {cdrom().string(), "--lists", lists.string()}));
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    for (const auto& [model, windows] : std::vector<std::pair<std::string, std::string>>{
+             {"kiosk-k1", ""}, {"legacy-l2", ""}, {"notebook-n14", ""}, {"office-5010", ""},
+             {"office-7010", ""}, {"tower-t20", "vista"}}) {
+        SCOPED_TRACE(model);
+        std::vector<std::string> args = {"preview", cdrom().string(), "--cdrom", "--ids-file",
+                                         (models() / (model + ".ids")).string(), "--output",
+                                         (scratch / (model + ".ini")).string()};
+        if (!windows.empty()) args.insert(args.end(), {"--windows", windows});
+        const Outcome preview = runTool(args);
+        ASSERT_EQ(preview.status, 0) << preview.err;
+        const std::string previewList = readText(scratch / (model + ".ini"));
+        EXPECT_FALSE(previewList.empty());
+        EXPECT_EQ(readText(lists / (model + ".ini")), previewList);
+    }
+}
+
+TEST_F(ToolLine, ImpactNamesExactlyTheModelsWhoseListChanges) {
+    const std::string original = readText(cdrom() / "DrvProc.ini");
+    const auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string text = original;
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    // The drivers for every machine follow the matched ones in file order:
+    // the hot key driver taken to the end moves in every model's list.
+    std::string config = readText(cdrom() / "DrvCofg.ini");
+    const std::size_t hotKeys = config.find("[HOTKEYS]");
+    const std::size_t imePatch = config.find("[IME_PATCH]");
+    ASSERT_NE(imePatch, std::string::npos);
+    const std::string hotKeysBlock = config.substr(hotKeys, imePatch - hotKeys);
+    config.erase(hotKeys, imePatch - hotKeys);
+    config += "\r\n" + hotKeysBlock;
+    const struct {
+        const char* what;
+        const char* file;
+        std::string text;
+        std::set<std::string> changed;
+        const char* kind;  // the member of the changed model that says it
+    } cases[] = {
+        {"an entry added for one model's device", "DrvProc.ini",
+         original + "\n[NEW_DEVICE]\nNAME=New device\nID=75\nHARDID=9F9F0001C0DE0101\nTYPE=OTHER\n"
+                    "EXEPATH=$MFGPROCPATH\\NEW\\SETUP.EXE\n",
+         {"notebook-n14"}, "added"},
+        {"an entry removed: its HARDID no longer the reader's", "DrvProc.ini",
+         replaced("HARDID=7A8B3000C0DE0101", "HARDID=7A8B3000C0DE0102"), {"office-7010"}, "removed"},
+        {"a field changed", "DrvProc.ini", replaced("NAME=Modem driver", "NAME=Modem driver, new"), {"tower-t20"},
+         "changed_fields"},
+        {"an entry moved", "DrvCofg.ini", config,
+         {"kiosk-k1", "legacy-l2", "notebook-n14", "office-5010", "office-7010", "tower-t20"}, "moved"},
+        {"a change no model sees", "DrvProc.ini", replaced("PACKETNAME=LAN_OLD", "PACKETNAME=LAN_OLDER"), {}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path changed = scratch / "new";
+        fs::remove_all(changed);
+        fs::copy(cdrom(), changed, fs::copy_options::recursive);
+        writeText(changed / c.file, c.text);
+        const Outcome outcome = runTool(line("impact", {cdrom().string(), changed.string(), "--json"}));
+        ASSERT_EQ(outcome.status, c.changed.empty() ? 0 : 1) << outcome.err;
+        const Json impact = Json::parse(outcome.out);
+        expectFollowsSchema(impact);
+        std::set<std::string> named;
+        for (const Json& model : impact["models"])
+            if (model["changed"].get<bool>()) {
+                named.insert(model["name"].get<std::string>());
+                EXPECT_FALSE(model[c.kind].empty()) << model.dump();
+            }
+        EXPECT_EQ(named, c.changed);
+        EXPECT_EQ(impact["summary"]["text"],
+                  std::to_string(c.changed.size()) + " of 6 models change");
+    }
+    const Outcome markdown = runTool(line("impact", {cdrom().string(), cdrom().string(), "--markdown"}));
+    EXPECT_EQ(markdown.status, 0);
+    EXPECT_NE(markdown.out.find("### mfglist impact: 0 of 6 models change"), std::string::npos);
+}
+
+TEST_F(ToolLine, BadUseOfMatrixAndImpact) {
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {"no catalogue", {"matrix", cdrom().string(), "--cdrom", "--models", (scratch / "none").string()},
+         "no catalogue folder"},
+        {"a catalogue without models", {"matrix", cdrom().string(), "--cdrom", "--models", cdrom().string()},
+         "holds no model"},
+        {"no jobs", line("matrix", {cdrom().string(), "--jobs", "0"}), "--jobs 0"},
+        {"impact with one folder", line("impact", {cdrom().string()}), "give two folders"},
+        {"--git of a folder outside git", line("impact", {"--git", "HEAD", cdrom().string()}), "git"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        expectOneErrorLine(runTool(c.args), c.message);
+        EXPECT_EQ(runTool(c.args).status, 2);
+    }
+}
+
+TEST_F(ToolLine, DiffRefusesWhatIsNotAWholeList) {
+    const fs::path list = scratch / "list.ini";
+    ASSERT_EQ(runTool({"preview", cdrom().string(), "--cdrom", "--ids-file",
+                       (examples() / "ids.txt").string(), "--output", list.string()})
+                  .status,
+              0);
+    const std::string text = readText(list);
+    const auto withCount = [&](const std::string& count) {
+        std::string changed = text;
+        return changed.replace(changed.find("COUNT=11"), 8, "COUNT=" + count);
+    };
+    writeText(scratch / "binary", std::string("\x7F" "ELF\0\0\x01[SYSTEM]\nCOUNT=0\n", 24));
+    writeText(scratch / "more.ini", withCount("12"));
+    writeText(scratch / "fewer.ini", withCount("10"));
+    writeText(scratch / "shape.json", "{\"list\": {\"entries\": [{\"keys\": {\"NAME\": [1]}}]}}");
+    const struct {
+        const char* what;
+        fs::path file;
+        std::string message;
+    } cases[] = {
+        {"a process file", cdrom() / "DrvProc.ini", "is not an install list"},
+        {"a binary file", scratch / "binary", "bytes that are not text"},
+        {"a folder", cdrom(), "is a folder"},
+        {"COUNT past the sections", scratch / "more.ini", "section 11 is missing"},
+        {"sections past COUNT", scratch / "fewer.ini", "holds 11 numbered entry sections"},
+        {"JSON of another shape", scratch / "shape.json", "not a value"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome outcome = runTool({"diff", list.string(), c.file.string()});
+        EXPECT_EQ(outcome.status, 2);
+        expectOneErrorLine(outcome, c.message);
+    }
+}
+
+}  // namespace
+}  // namespace mfgtest

@@ -1,0 +1,89 @@
+#include "self_process.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+extern char** environ;
+
+namespace mfgtool {
+namespace {
+
+std::vector<char*> argvOf(std::vector<std::string>& args) {
+    std::vector<char*> pointers;
+    for (std::string& arg : args) pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+int statusOf(int waited) {
+    return WIFEXITED(waited) ? WEXITSTATUS(waited) : 128 + WTERMSIG(waited);
+}
+
+}  // namespace
+
+std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& argLists,
+                                   unsigned jobs) {
+    std::error_code ec;
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    std::vector<int> statuses(argLists.size(), -1);
+    std::map<pid_t, std::size_t> running;
+    std::size_t next = 0;
+    while (next < argLists.size() || !running.empty()) {
+        while (next < argLists.size() && running.size() < std::max(jobs, 1u)) {
+            std::vector<std::string> args = {self};
+            args.insert(args.end(), argLists[next].begin(), argLists[next].end());
+            std::vector<char*> argv = argvOf(args);
+            pid_t pid = 0;
+            if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) == 0)
+                running[pid] = next;
+            ++next;
+        }
+        if (running.empty()) continue;
+        int waited = 0;
+        const pid_t pid = waitpid(-1, &waited, 0);
+        if (pid < 0) break;
+        const auto found = running.find(pid);
+        if (found == running.end()) continue;
+        statuses[found->second] = statusOf(waited);
+        running.erase(found);
+    }
+    return statuses;
+}
+
+int runCapturing(const std::string& program, const std::vector<std::string>& args,
+                 std::string& output) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> all = {program};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv = argvOf(all);
+    pid_t pid = 0;
+    const int failed = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    if (failed) {
+        close(pipeEnds[0]);
+        return -1;
+    }
+    output.clear();
+    char buffer[65536];
+    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        output.append(buffer, static_cast<std::size_t>(n));
+    close(pipeEnds[0]);
+    int waited = 0;
+    if (waitpid(pid, &waited, 0) != pid) return -1;
+    // posix_spawnp reports a missing program as exit status 127 of the child.
+    return statusOf(waited) == 127 ? -1 : statusOf(waited);
+}
+
+}  // namespace mfgtool

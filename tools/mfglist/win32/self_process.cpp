@@ -1,0 +1,114 @@
+#include "self_process.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace mfgtool {
+namespace {
+
+// The quoting that the C run-time's argument parser undoes: backslashes
+// double only where they come before a quote.
+std::string quote(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + "\"";
+}
+
+std::string commandLineOf(const std::string& program, const std::vector<std::string>& args) {
+    std::string line = quote(program);
+    for (const std::string& arg : args) line += " " + quote(arg);
+    return line;
+}
+
+HANDLE start(const char* application, std::string commandLine, HANDLE output) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output;
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(application, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+int exitCodeOf(HANDLE process) {
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return static_cast<int>(code);
+}
+
+}  // namespace
+
+std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& argLists,
+                                   unsigned jobs) {
+    char buffer[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    const std::string self(buffer, n);
+    // WaitForMultipleObjects waits for at most 64 handles.
+    const std::size_t most = std::min<std::size_t>(std::max(jobs, 1u), MAXIMUM_WAIT_OBJECTS);
+    std::vector<int> statuses(argLists.size(), -1);
+    std::vector<HANDLE> handles;
+    std::vector<std::size_t> indexes;
+    std::size_t next = 0;
+    while (next < argLists.size() || !handles.empty()) {
+        while (next < argLists.size() && handles.size() < most) {
+            if (HANDLE process = start(self.c_str(), commandLineOf(self, argLists[next]), nullptr)) {
+                handles.push_back(process);
+                indexes.push_back(next);
+            }
+            ++next;
+        }
+        if (handles.empty()) continue;
+        const DWORD done = WaitForMultipleObjects(static_cast<DWORD>(handles.size()),
+                                                  handles.data(), FALSE, INFINITE);
+        if (done >= WAIT_OBJECT_0 + handles.size()) break;
+        const std::size_t at = done - WAIT_OBJECT_0;
+        statuses[indexes[at]] = exitCodeOf(handles[at]);
+        handles.erase(handles.begin() + static_cast<std::ptrdiff_t>(at));
+        indexes.erase(indexes.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    return statuses;
+}
+
+int runCapturing(const std::string& program, const std::vector<std::string>& args,
+                 std::string& output) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE process = start(nullptr, commandLineOf(program, args), writeEnd);
+    CloseHandle(writeEnd);
+    if (!process) {
+        CloseHandle(readEnd);
+        return -1;
+    }
+    output.clear();
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
+    CloseHandle(readEnd);
+    WaitForSingleObject(process, INFINITE);
+    return exitCodeOf(process);
+}
+
+}  // namespace mfgtool
