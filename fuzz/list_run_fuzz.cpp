@@ -83,7 +83,7 @@ std::vector<KeyValues> sectionsOf(const std::string& part, const text::CodePage&
     for (std::size_t at = 0; at <= fileText.size();) {
         const std::size_t end = std::min(fileText.find_first_of("\r\n", at), fileText.size());
         const std::string_view line = std::string_view(fileText).substr(at, end - at);
-        if (profile::syntax::classify(line, chars).kind == profile::syntax::LineKind::Header)
+        if (profile::syntax::classify(line, chars).kind == profile::syntax::LineKind::header)
             headers.push_back(at);
         at = end + 1;
     }

@@ -159,7 +159,7 @@ void compareReaders(const std::string& text, const Walk& w, const text::CodePage
             headerAt, std::min(text.find_first_of("\r\n", headerAt), text.size()) - headerAt);
         // The settings lookup must see the same header lines as the walk.
         const auto headerInfo = profile::syntax::classify(header, chars);
-        if (headerInfo.kind != profile::syntax::LineKind::Header)
+        if (headerInfo.kind != profile::syntax::LineKind::header)
             fuzz::fail("the walk cut a section at a line the settings lookup takes for no header",
                        context + "\nline: " + fuzz::printable(std::string(header)));
         // Nothing before the first header is a header to either reader.
@@ -185,10 +185,10 @@ void compareReaders(const std::string& text, const Walk& w, const text::CodePage
             const std::string_view line = std::string_view(section).substr(pos, end - pos);
             pos = end + 1;
             const auto info = profile::syntax::classify(line, chars);
-            if (info.kind == profile::syntax::LineKind::Header)
+            if (info.kind == profile::syntax::LineKind::header)
                 fuzz::fail("the settings lookup takes a line inside a walked section for a header",
                            context + "\nline: " + fuzz::printable(std::string(line)));
-            if (info.kind != profile::syntax::LineKind::Key) continue;
+            if (info.kind != profile::syntax::LineKind::key) continue;
             const std::string key(info.name);
             std::string inSection = walkKeys.get(key, "", bufferSize);
             std::string inFile = profile::getString(fromHeader, name, key, "", bufferSize, cp);

@@ -10,15 +10,18 @@ extern "C" int mfg_c_constants(int* values, int size);
 
 namespace {
 
-TEST(PublicHeader, SameConstantsInCAndCpp) {
+// The values hosts were built with, whether their compiler read the header as
+// C or as C++, under the prefixed names and the short ones.
+TEST(PublicHeader, ConstantsHostsWereBuiltWith) {
+    const std::vector<int> built{0, 1, 0, 1, 2};
     int fromC[5] = {};
     ASSERT_EQ(mfg_c_constants(fromC, 5), 5);
-    const int here[5] = {MFG_LIST_DRIVER, MFG_LIST_SOFTWARE, MFG_WIN_XP32, MFG_WIN_VISTA32,
-                         MFG_WIN_VISTA64};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(fromC[i], here[i]) << i;
-    const int shortNames[5] = {LIST_DRIVER, LIST_SOFTWARE, WIN_XP32, WIN_VISTA32, WIN_VISTA64};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(shortNames[i], here[i]) << i;
-    EXPECT_EQ((std::vector<int>(here, here + 5)), (std::vector<int>{0, 1, 0, 1, 2}));
+    EXPECT_EQ(std::vector<int>(fromC, fromC + 5), built);
+    EXPECT_EQ((std::vector<int>{MFG_LIST_DRIVER, MFG_LIST_SOFTWARE, MFG_WIN_XP32, MFG_WIN_VISTA32,
+                                MFG_WIN_VISTA64}),
+              built);
+    EXPECT_EQ((std::vector<int>{LIST_DRIVER, LIST_SOFTWARE, WIN_XP32, WIN_VISTA32, WIN_VISTA64}),
+              built);
 }
 
 }  // namespace

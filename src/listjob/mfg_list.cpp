@@ -1,5 +1,6 @@
-// The list object's life: construction with the whole start-up, the two list
-// requests, and the release of everything a run collected.
+// The list object's life: construction with the whole start-up, and the
+// release of everything a run collected (the list requests are in
+// list_requests.cpp).
 #include "listjob/mfg_list.h"
 
 #include "listjob/decision_observer.h"

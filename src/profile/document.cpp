@@ -38,7 +38,7 @@ void Document::load(std::string text) {
     while (cursor.next(line)) {
         const LineInfo info =
             classify(all.substr(line.begin, line.contentEnd - line.begin), chars_);
-        if (info.kind == LineKind::Header) {
+        if (info.kind == LineKind::header) {
             if (sections_.empty()) {
                 prefixEnd_ = line.begin;
             } else {
@@ -48,7 +48,7 @@ void Document::load(std::string text) {
             sections_.emplace_back();
             sections_.back().begin = line.begin;
             lastNonBlank = line;
-        } else if (info.kind != LineKind::Blank) {
+        } else if (info.kind != LineKind::blank) {
             lastNonBlank = line;
         }
     }
@@ -98,7 +98,7 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
     lines.reserve(room);
     lines += request.headerLine();
     const LineInfo headerInfo = classify(lines, chars_);
-    if (headerInfo.kind != LineKind::Header ||
+    if (headerInfo.kind != LineKind::header ||
         fold(headerInfo.name, chars_) != request.sectionFolded)
         return false;
     lines += "\r\n";
@@ -113,7 +113,7 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
         lines += '=';
         lines += request.value;
         const LineInfo info = classify(std::string_view(lines).substr(line), chars_);
-        if (info.kind != LineKind::Key || info.name != trimProfileBlanksRight(request.key, chars_))
+        if (info.kind != LineKind::key || info.name != trimProfileBlanksRight(request.key, chars_))
             return false;
         lines += "\r\n";
         foldedKeys_[i].swap(request.keyFolded);
@@ -134,13 +134,13 @@ bool Document::writeInPlace(const WriteRequest& request) {
     if (found == sectionIndex_.end()) {
         const std::string header = request.headerLine();
         const LineInfo headerInfo = classify(header, chars_);
-        if (headerInfo.kind != LineKind::Header ||
+        if (headerInfo.kind != LineKind::header ||
             fold(headerInfo.name, chars_) != request.sectionFolded) {
             return false;
         }
         const std::string keyLine = request.keyLine();
         const LineInfo keyInfo = classify(keyLine, chars_);
-        if (keyInfo.kind == LineKind::Header) return false;
+        if (keyInfo.kind == LineKind::header) return false;
         endWithLineEnd();
         const std::size_t number = sections_.size();
         sections_.emplace_back();
@@ -161,7 +161,7 @@ bool Document::writeInPlace(const WriteRequest& request) {
         std::string content(lines.substr(ref.line, ref.equalsEnd - ref.line));
         content += request.value;
         // A line such as "[K=v" turns into a header when the value brings a ']'.
-        if (classify(content, chars_).kind == LineKind::Header) return false;
+        if (classify(content, chars_).kind == LineKind::header) return false;
         if (ref.added) {
             rewriteAddedValue(section, keys, ref, request.value);
         } else {
@@ -172,7 +172,7 @@ bool Document::writeInPlace(const WriteRequest& request) {
 
     const std::string keyLine = request.keyLine();
     const LineInfo keyInfo = classify(keyLine, chars_);
-    if (keyInfo.kind == LineKind::Header) return false;
+    if (keyInfo.kind == LineKind::header) return false;
     if (!section.bodyEndsLine) section.bodyLineEndAdded = true;
     addLine(section, keys, keyLine, keyInfo);
     return true;
@@ -211,7 +211,7 @@ Document::KeyIndex& Document::keyIndexOf(std::size_t sectionNumber) {
         while (cursor.next(line)) {
             const LineInfo info =
                 classify(lines.substr(line.begin, line.contentEnd - line.begin), chars_);
-            if (info.kind != LineKind::Key) continue;
+            if (info.kind != LineKind::key) continue;
             keys.emplace(fold(info.name, chars_),
                          KeyRef{added, line.begin, line.begin + info.equals + 1, line.contentEnd});
         }
@@ -231,7 +231,7 @@ Document::KeyIndex& Document::keyIndexOf(std::size_t sectionNumber) {
 void Document::addLine(Section& section, KeyIndex& keys, const std::string& content,
                        const LineInfo& info) {
     const std::size_t line = section.added.size();
-    if (info.kind == LineKind::Key) {
+    if (info.kind == LineKind::key) {
         keys.emplace(fold(info.name, chars_),
                      KeyRef{true, line, line + info.equals + 1, line + content.size()});
     }

@@ -22,10 +22,10 @@ void walkSectionKeys(std::string_view text, const std::string_view* sectionFolde
     while (cursor.next(line)) {
         const LineInfo info =
             classify(text.substr(line.begin, line.contentEnd - line.begin), chars);
-        if (info.kind == LineKind::Header) {
+        if (info.kind == LineKind::header) {
             if (inSection) return;
             inSection = !sectionFolded || matchesFolded(info.name, *sectionFolded, chars);
-        } else if (inSection && info.kind == LineKind::Key && onKey(info)) {
+        } else if (inSection && info.kind == LineKind::key && onKey(info)) {
             return;
         }
     }

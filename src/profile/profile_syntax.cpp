@@ -165,7 +165,7 @@ LineInfo classify(std::string_view content, const Chars& chars) {
             ++nameBegin;
         }
         const std::size_t nameEnd = std::max(nameBegin, d.nameEndAtBracket);
-        info.kind = LineKind::Header;
+        info.kind = LineKind::header;
         info.name = cutAtNul(content.substr(nameBegin, nameEnd - nameBegin));
         return info;
     }
@@ -174,13 +174,13 @@ LineInfo classify(std::string_view content, const Chars& chars) {
         while (valueBegin < d.end && isProfileBlank(static_cast<unsigned char>(content[valueBegin]))) {
             ++valueBegin;
         }
-        info.kind = LineKind::Key;
+        info.kind = LineKind::key;
         info.name = cutAtNul(content.substr(start, d.nameEndAtEquals - start));
         info.equals = d.equals;
         info.value = content.substr(valueBegin, d.end - valueBegin);
         return info;
     }
-    info.kind = LineKind::Other;
+    info.kind = LineKind::other;
     return info;
 }
 

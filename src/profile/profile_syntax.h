@@ -115,10 +115,10 @@ inline std::size_t firstBreakLength(std::string_view run) {
     return (run.size() >= 2 && run[0] != run[1]) ? 2 : 1;
 }
 
-enum class LineKind { Blank, Header, Key, Other };
+enum class LineKind { blank, header, key, other };
 
 struct LineInfo {
-    LineKind kind = LineKind::Blank;
+    LineKind kind = LineKind::blank;
     // Header: the text between the first '[' and the last ']', trimmed.  Key:
     // the text before the first '=', trimmed.  Both are cut at a NUL byte,
     // because names are compared as C strings.

@@ -22,14 +22,14 @@ std::string applyWrite(std::string_view fileText, std::string_view section, std:
     while (cursor.next(line)) {
         const LineInfo info =
             classify(fileText.substr(line.begin, line.contentEnd - line.begin), chars);
-        if (info.kind == LineKind::Header) {
+        if (info.kind == LineKind::header) {
             if (inSection) break;  // only the first section of the name is written to
             inSection = matchesFolded(info.name, request.sectionFolded, chars);
             lastNonBlank = line;
             continue;
         }
         if (!inSection) continue;
-        if (info.kind == LineKind::Key && matchesFolded(info.name, request.keyFolded, chars)) {
+        if (info.kind == LineKind::key && matchesFolded(info.name, request.keyFolded, chars)) {
             // The line keeps everything up to its '=' (the file's spelling of
             // the name, its indentation) and its line end.
             const std::size_t cut = line.begin + info.equals + 1;
@@ -40,7 +40,7 @@ std::string applyWrite(std::string_view fileText, std::string_view section, std:
             out.append(fileText.substr(line.contentEnd));
             return out;
         }
-        if (info.kind != LineKind::Blank) lastNonBlank = line;
+        if (info.kind != LineKind::blank) lastNonBlank = line;
     }
 
     std::string out;

@@ -35,8 +35,10 @@ namespace mfg {
 
 class CParseIniFile;
 
-// What a class tells about itself at run time, for code that creates or
-// checks objects by class name.
+// What the reader tells about itself at run time, as the class library's
+// run-time class information does: its class and base class names, its
+// schema, and a way to make another reader.  Nothing in the library looks
+// classes up by name; the record is kept for a host that inspects it.
 struct RuntimeClass {
     const char* className;
     int schema;

@@ -128,8 +128,9 @@ TEST(ToolHelp, EachCommandExplainsItselfWithExamples) {
         std::vector<std::string> shown;
     } cases[] = {
         {{"--help"},
-         {"preview", "host", "diff", "--version", "Exit status", "3 the library cannot be loaded",
-          "4 the library wrote no list"}},
+         {"preview", "explain", "host", "diff", "lint", "ids", "matrix", "impact", "--version",
+          "Exit status", "3 the library cannot be loaded", "4 the library wrote no list",
+          "5 the library's run failed"}},
         {{"diff", "--help"}, {"A", "B", "--json", "added", "moved", "Examples:", "Exit status"}},
         {{"preview", "--help"},
          {"FOLDER", "--cdrom", "--group", "--callfactory", "--kind", "--id", "--ids-file",
@@ -139,6 +140,16 @@ TEST(ToolHelp, EachCommandExplainsItselfWithExamples) {
          {"--command-line", "--drive", "--kind", "--id", "--ids-file", "--all-software", "--output",
           "--allow-empty",
           "--drives", "--winver", "--library", "Examples:", "mfglist host", "Exit status"}},
+        {{"explain", "--help"},
+         {"FOLDER", "--cdrom", "--group", "--ids-file", "--json", "Examples:", "mfglist explain"}},
+        {{"lint", "--help"},
+         {"FOLDER", "--cdrom", "--disable", "--sarif", "--strict", "--baseline", "Examples:",
+          "Exit status"}},
+        {{"ids", "--help"}, {"--form", "--template", "--root", "Examples:", "mfglist ids"}},
+        {{"matrix", "--help"},
+         {"FOLDER", "--models", "--jobs", "--html", "--require-coverage", "Examples:",
+          "Exit status"}},
+        {{"impact", "--help"}, {"--models", "--git", "--markdown", "Examples:", "Exit status"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.size() > 1 ? c.args[0] : "mfglist");

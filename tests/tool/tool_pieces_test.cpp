@@ -136,18 +136,18 @@ TEST(ToolIds, EveryEncodingGivesTheCodePageBytes) {
         IdLines mode;
         std::vector<std::string> expected;
     } cases[] = {
-        {ids, IdLines::Tidy, {"R\xE9seau", "ACPI0003"}},
-        {"\xEF\xBB\xBF" + ids, IdLines::Tidy, {"R\xE9seau", "ACPI0003"}},
-        {utf16, IdLines::Tidy, {"R\xE9seau", "X"}},
-        {"R\xE9seau\r\n", IdLines::Tidy, {"R\xE9seau"}},  // already the code page's bytes
-        {"\xEF\xBB\xBF A \r\n\r\n#B", IdLines::Verbatim, {" A ", "", "#B"}},
+        {ids, IdLines::tidy, {"R\xE9seau", "ACPI0003"}},
+        {"\xEF\xBB\xBF" + ids, IdLines::tidy, {"R\xE9seau", "ACPI0003"}},
+        {utf16, IdLines::tidy, {"R\xE9seau", "X"}},
+        {"R\xE9seau\r\n", IdLines::tidy, {"R\xE9seau"}},  // already the code page's bytes
+        {"\xEF\xBB\xBF A \r\n\r\n#B", IdLines::verbatim, {" A ", "", "#B"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(idsFromText(c.text, c.mode, 1252, "ids"), c.expected);
     }
     try {
-        idsFromText("A\n" + kKanji + "\n", IdLines::Tidy, 1252, "ids.txt");
+        idsFromText("A\n" + kKanji + "\n", IdLines::tidy, 1252, "ids.txt");
         ADD_FAILURE() << "no error";
     } catch (const UsageError& e) {
         EXPECT_NE(std::string(e.what()).find("ids.txt line 2"), std::string::npos) << e.what();
@@ -164,7 +164,7 @@ TEST(ToolIds, EveryEncodingGivesTheCodePageBytes) {
     };
     for (const auto& b : broken) {
         try {
-            idsFromText(b.text, IdLines::Tidy, 1252, "ids.txt");
+            idsFromText(b.text, IdLines::tidy, 1252, "ids.txt");
             ADD_FAILURE() << "no error for " << b.says;
         } catch (const UsageError& e) {
             EXPECT_NE(std::string(e.what()).find(b.says), std::string::npos) << e.what();

@@ -54,7 +54,7 @@ std::vector<CatalogueModel> readCatalogue(const fs::path& folder, int codePage) 
         model.name = file.stem().string();
         model.file = file;
         model.header = readIdFileHeader(decodeIdsText(bytes, unicode));
-        model.idCount = idsFromText(bytes, IdLines::Tidy, codePage, "the model file " +
+        model.idCount = idsFromText(bytes, IdLines::tidy, codePage, "the model file " +
                                                                        file.string()).size();
         models.push_back(std::move(model));
     }

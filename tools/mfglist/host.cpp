@@ -28,7 +28,7 @@ int runHost(const HostOptions& options) {
     std::vector<std::string> ids = options.ids;
     if (options.idsFile) {
         std::vector<std::string> more =
-            readIdsFile(*options.idsFile, IdLines::Verbatim, libraryCodePage());
+            readIdsFile(*options.idsFile, IdLines::verbatim, libraryCodePage());
         ids.insert(ids.end(), more.begin(), more.end());
     }
     applyHostMachine(options.drives, options.winver);

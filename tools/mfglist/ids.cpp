@@ -121,7 +121,7 @@ std::vector<std::string> idsFromText(std::string_view bytes, IdLines mode, int c
         at = end + 1;
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (mode == IdLines::Tidy) {
+        if (mode == IdLines::tidy) {
             const std::size_t first = line.find_first_not_of(" \t");
             if (first == std::string::npos || line[first] == '#' || line[first] == ';') continue;
             line = line.substr(first, line.find_last_not_of(" \t") - first + 1);

@@ -14,11 +14,11 @@ namespace mfgtool {
 enum class IdLines {
     // For people: blanks around an ID are dropped, and empty lines and lines
     // starting with '#' or ';' are skipped.
-    Tidy,
+    tidy,
     // For reproducing a call: each line is one ID exactly as written (only
     // the line end is removed), since the library compares IDs unchanged and
     // a trailing blank changes a match.
-    Verbatim,
+    verbatim,
 };
 
 // The file's text as UTF-8 when it is Unicode (marked, or valid UTF-8), else

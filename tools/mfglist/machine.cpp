@@ -8,7 +8,7 @@
 
 namespace mfgtool {
 
-const char* windowsName(Windows windows) { return windows == Windows::Vista ? "vista" : "xp"; }
+const char* windowsName(Windows windows) { return windows == Windows::vista ? "vista" : "xp"; }
 
 void checkDriveMap(const std::string& map) {
     std::size_t at = 0;

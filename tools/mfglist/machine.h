@@ -22,7 +22,7 @@ namespace mfgtool {
 
 class DynamicModule;
 
-enum class Windows { Xp, Vista };
+enum class Windows { xp, vista };
 
 const char* windowsName(Windows windows);  // "xp", "vista"
 

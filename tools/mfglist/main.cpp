@@ -1,7 +1,10 @@
 // mfglist: the command-line host of the install-list library.  It loads the
 // library at run time and calls its exports as the factory host does, either
 // from a folder of process files (`preview`) or with the exact arguments of
-// one factory call (`host`), and compares two lists (`diff`).
+// one factory call (`host`), and compares two lists (`diff`).  `explain` and
+// `lint` run the library's core linked in, to tell why each section is
+// listed or not and to check process files; `ids` captures a machine's
+// hardware IDs; `matrix` and `impact` run every model of a catalogue.
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>

@@ -61,7 +61,7 @@ Json modelRun(const ModelWorkerOptions& options) {
     Json uncovered = Json::array();
     if (matchesIds) {
         std::vector<std::string> ignore;
-        if (options.ignore) ignore = readIdsFile(*options.ignore, IdLines::Tidy, plan.codePage);
+        if (options.ignore) ignore = readIdsFile(*options.ignore, IdLines::tidy, plan.codePage);
         const bool hardwareIds = plan.listKind == LIST_DRIVER;
         for (const std::string& id :
              withoutIgnored(journal.unmatchedIds(), ignore, hardwareIds, plan.codePage))

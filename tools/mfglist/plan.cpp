@@ -104,9 +104,9 @@ Plan planRun(const RunOptions& options) {
 
     if (options.windows) {
         if (*options.windows == "xp") {
-            plan.windows = Windows::Xp;
+            plan.windows = Windows::xp;
         } else if (*options.windows == "vista") {
-            plan.windows = Windows::Vista;
+            plan.windows = Windows::vista;
         } else if (*options.windows == "vista64") {
             throw UsageError(
                 "the library has no detection for 64-bit Vista: it detects xp or "
@@ -119,7 +119,7 @@ Plan planRun(const RunOptions& options) {
     for (const std::string& id : options.ids)
         plan.ids.push_back(argumentForLibrary(id, plan.codePage, "the ID"));
     if (options.idsFile) {
-        std::vector<std::string> more = readIdsFile(*options.idsFile, IdLines::Tidy, plan.codePage);
+        std::vector<std::string> more = readIdsFile(*options.idsFile, IdLines::tidy, plan.codePage);
         plan.idsFileEmpty = more.empty();
         plan.ids.insert(plan.ids.end(), more.begin(), more.end());
     }

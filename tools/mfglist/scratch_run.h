@@ -37,7 +37,7 @@ struct LibraryRun {
     std::string folderForLibrary;  // the previewed folder as the library names it
     std::string listFolderForLibrary;  // the list file's folder as the library names it
     std::string group;
-    Windows windows = Windows::Xp;
+    Windows windows = Windows::xp;
     InstallList list;
     std::string listBytes;  // the list file as written, "" when none
     std::vector<std::string> trace;  // this run's lines of the library's trace log

@@ -191,15 +191,15 @@ void checkEncoding(FileCheck& check) {
         }
         const std::string_view trimmed = syntax::trimProfileBlanksLeft(content);
         const syntax::LineInfo info = syntax::classify(content, chars);
-        if (info.kind == syntax::LineKind::Header) checkHeaderName(check, content, info, here);
-        if (!trimmed.empty() && trimmed[0] == '[' && info.kind != syntax::LineKind::Header) {
+        if (info.kind == syntax::LineKind::header) checkHeaderName(check, content, info, here);
+        if (!trimmed.empty() && trimmed[0] == '[' && info.kind != syntax::LineKind::header) {
             check.report(here, columnOf(content, content.size() - trimmed.size(), check.cp),
                          "broken-header",
                          "this line starts like a section header but has no ']': it is read as "
                          "text of the section before it",
                          "close the header with ']'");
         } else if ((firstHeader == 0 || here < firstHeader) && !textBeforeHeader &&
-                   !trimmed.empty() && trimmed[0] != ';' && info.kind != syntax::LineKind::Blank) {
+                   !trimmed.empty() && trimmed[0] != ';' && info.kind != syntax::LineKind::blank) {
             textBeforeHeader = true;
             check.report(here, columnOf(content, content.size() - trimmed.size(), check.cp),
                          "text-before-header",

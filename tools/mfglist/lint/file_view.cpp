@@ -48,8 +48,8 @@ void readSection(SectionView& section, const mfg::text::CodePage& cp, const synt
             header = false;
             continue;
         }
-        if (info.kind == syntax::LineKind::Header) break;  // as a lookup's walk stops
-        if (info.kind == syntax::LineKind::Key) {
+        if (info.kind == syntax::LineKind::header) break;  // as a lookup's walk stops
+        if (info.kind == syntax::LineKind::key) {
             KeyLine key;
             key.name = std::string(info.name);
             key.folded = syntax::fold(info.name, chars);
@@ -68,7 +68,7 @@ void readSection(SectionView& section, const mfg::text::CodePage& cp, const synt
                 key.value = section.keys[first->second].value;
             }
             section.keys.push_back(std::move(key));
-        } else if (info.kind == syntax::LineKind::Other && !isComment(content)) {
+        } else if (info.kind == syntax::LineKind::other && !isComment(content)) {
             const std::size_t start = content.size() - syntax::trimProfileBlanksLeft(content).size();
             section.stray.push_back({lineHere, columnOf(content, start, cp), content[start] == '['});
         }

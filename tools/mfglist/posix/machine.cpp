@@ -123,9 +123,9 @@ public:
     Windows settleWindows(std::optional<Windows> wanted) override {
         // The library's own rule: only 6.0 on a workstation is Vista.
         const std::optional<std::string> winver = environment("MFGLIST_WINVER");
-        const Windows own = winver && *winver == "6.0" ? Windows::Vista : Windows::Xp;
+        const Windows own = winver && *winver == "6.0" ? Windows::vista : Windows::xp;
         if (!wanted) return own;
-        winver_ = *wanted == Windows::Vista ? "6.0" : "5.1";
+        winver_ = *wanted == Windows::vista ? "6.0" : "5.1";
         return *wanted;
     }
 

@@ -71,11 +71,11 @@ public:
         const bool vista = known && info.dwPlatformId == VER_PLATFORM_WIN32_NT &&
                            info.wProductType == VER_NT_WORKSTATION && info.dwMajorVersion == 6 &&
                            info.dwMinorVersion == 0;
-        if (!wanted) return vista ? Windows::Vista : Windows::Xp;
-        redirect_.version = *wanted == Windows::Vista ? std::make_pair(DWORD{6}, DWORD{0})
+        if (!wanted) return vista ? Windows::vista : Windows::xp;
+        redirect_.version = *wanted == Windows::vista ? std::make_pair(DWORD{6}, DWORD{0})
                                                       : std::make_pair(DWORD{5}, DWORD{1});
         notes_.push_back(std::string("the library is told it runs on Windows ") +
-                         windowsName(*wanted) + " (" + (*wanted == Windows::Vista ? "6.0" : "5.1") +
+                         windowsName(*wanted) + " (" + (*wanted == Windows::vista ? "6.0" : "5.1") +
                          "); this machine reports " + std::to_string(info.dwMajorVersion) + "." +
                          std::to_string(info.dwMinorVersion));
         return *wanted;
