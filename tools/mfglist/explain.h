@@ -31,7 +31,8 @@ Json explainJson(const ReportContext& context, const ExplainJournal& journal,
 
 // What explain says of one section: "listed at position 3; HARDID ...",
 // "left out: ...".
-std::string sectionFateText(const ReportContext& context, const SectionRecord& record);
+std::string sectionFateText(const ReportContext& context, const ExplainJournal& journal,
+                            const SectionRecord& record);
 
 // Whether the plan's list matches IDs at all: a CD-ROM driver list by
 // HARDID, a software list by PACKETNAME; a process-file driver list and the

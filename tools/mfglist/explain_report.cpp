@@ -302,8 +302,9 @@ Json explainJson(const ReportContext& context, const ExplainJournal& journal,
     return json;
 }
 
-std::string sectionFateText(const ReportContext& context, const SectionRecord& record) {
-    return ExplainText(context).fate(record);
+std::string sectionFateText(const ReportContext& context, const ExplainJournal& journal,
+                            const SectionRecord& record) {
+    return ExplainText(context, journal).fate(record);
 }
 
 bool runMatchesIds(const Plan& plan) { return idsAsked(plan); }

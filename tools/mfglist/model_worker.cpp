@@ -52,7 +52,7 @@ Json modelRun(const ModelWorkerOptions& options) {
         section["position"] = record.fate == Fate::listed && record.listSection
                                   ? Json(*record.listSection)
                                   : Json(nullptr);
-        section["reason"] = sectionFateText(context, record);
+        section["reason"] = sectionFateText(context, journal, record);
         sections.push_back(section);
     }
     result["sections"] = sections;
