@@ -100,7 +100,7 @@ std::vector<KeyValues> sectionsOf(const std::string& part, const text::CodePage&
         for (const CopiedKey& copied : kCopiedKeys) {
             const char* key = keyName(copied.key);
             values[key] = std::string(text::trimAsciiSpace(
-                profile::getString(text, name, key, "", text.size() + 2, cp)));
+                profile::getDecodedString(text, name, key, "", text.size() + 2, cp)));
         }
         sections.push_back(std::move(values));
     }

@@ -191,7 +191,7 @@ void compareReaders(const std::string& text, const Walk& w, const text::CodePage
             if (info.kind != profile::syntax::LineKind::key) continue;
             const std::string key(info.name);
             std::string inSection = walkKeys.get(key, "", bufferSize);
-            std::string inFile = profile::getString(fromHeader, name, key, "", bufferSize, cp);
+            std::string inFile = profile::getDecodedString(fromHeader, name, key, "", bufferSize, cp);
             if (cutInLine && end == section.size()) {
                 inSection = profile::syntax::trimProfileBlanksRight(inSection, chars);
                 inFile = profile::syntax::trimProfileBlanksRight(inFile, chars);

@@ -223,6 +223,11 @@ MUTANTS = [
      "if (!followLinks(*native, error)) return false;",
      "if (std::string copy = *native; !followLinks(copy, error)) return false;",
      "PosixFiles.*:PlatformAtomicReplace.*"),
+    # the group settings: a decoded file is not decoded again
+    ("settings-decoded-twice", "src/listjob/system_settings.cpp",
+     ": profile::getDecodedString(fileText, groupName, keyName(key),",
+     ": profile::getString(fileText, groupName, keyName(key),",
+     "ListRequest.*", "core"),
     # the fault table: a folder listing that an error cut short is not kept
     ("listing-cut-short-kept", "src/platform/posix/folder_listing.cpp",
      "if (!whole) return false;", "if (!whole && false) return false;",

@@ -181,6 +181,21 @@ TEST_F(ListRequest, CdRomSoftwareList) {
     EXPECT_EQ(trace.lines(), Lines{"======= MYHARDID = OFFICE "});
 }
 
+// A UTF-8 file is decoded once: bytes after its mark that happen to be FF FE
+// (no UTF-8 at all) are not taken for a second, UTF-16 mark, so the group's
+// settings are read as the walk reads the entries.
+TEST_F(ListRequest, SettingsOfAUtf8FileWhoseTextBeginsWithFFFE) {
+    test::writeFile("C:\\FACTORY\\MfgProc.ini",
+                    "\xEF\xBB\xBF\xFF\xFE\r\n[PRELOAD]\r\nLOG_FILE=x.log\r\nHOTKEY=F1\r\n"
+                    "[E]\r\nGROUP=PRELOAD\r\nTYPE=VGA\r\nNAME=Video\r\n");
+    init(MFG_LIST_DRIVER, "C:\\SETUP.EXE -P C:\\FACTORY -F");
+    create({}, kFactoryList);
+    EXPECT_EQ(test::entryNames(kFactoryList), "1:Video");
+    EXPECT_EQ(test::readProfileString("SYSTEM", "LOG_FILE", "?", 260, kFactoryList) + "|" +
+                  test::readProfileString("SYSTEM", "HOTKEY", "?", 260, kFactoryList),
+              "x.log|F1");
+}
+
 TEST_F(ListRequest, AnExistingListFileKeepsWhatTheRunDoesNotWrite) {
     test::writeFile("C:\\FACTORY\\MfgProc.ini",
                     "[A]\r\nGROUP=PRELOAD\r\nPACKETNAME=NEW\r\nTYPE=X\r\n");

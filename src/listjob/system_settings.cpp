@@ -38,8 +38,8 @@ int CMfgList::ReadSystemInfo() {
     const auto setting = [&](Key key) {
         std::string value = fileText.empty()
                                 ? std::string()
-                                : profile::getString(fileText, groupName, keyName(key), "",
-                                                     fileText.size() + 2, cp);
+                                : profile::getDecodedString(fileText, groupName, keyName(key),
+                                                            "", fileText.size() + 2, cp);
         if (decisionObserver) decisionObserver->settingRead(procFile, groupName, key, value);
         return value;
     };

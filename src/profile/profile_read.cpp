@@ -72,13 +72,16 @@ bool isUnicodeText(std::string_view fileText) {
 
 std::string getString(std::string_view fileText, std::string_view section, std::string_view key,
                       const char* def, std::size_t bufferSize, const text::CodePage& cp) {
+    if (!isUnicodeText(fileText))
+        return getDecodedString(fileText, section, key, def, bufferSize, cp);
+    return getDecodedString(utf16LeToAnsi(fileText.substr(2), cp), section, key, def, bufferSize,
+                            cp);
+}
+
+std::string getDecodedString(std::string_view text, std::string_view section,
+                             std::string_view key, const char* def, std::size_t bufferSize,
+                             const text::CodePage& cp) {
     const Chars chars(cp);
-    std::string decoded;
-    std::string_view text = fileText;
-    if (isUnicodeText(fileText)) {
-        decoded = utf16LeToAnsi(fileText.substr(2), cp);
-        text = decoded;
-    }
     // An empty section name finds nothing, not even a "[]" header: that is
     // the answer under Wine, and the ANSI function on Windows cannot be called
     // with one at all.

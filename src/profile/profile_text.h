@@ -27,6 +27,13 @@ bool isUnicodeText(std::string_view fileText);
 std::string getString(std::string_view fileText, std::string_view section, std::string_view key,
                       const char* def, std::size_t bufferSize, const text::CodePage& cp);
 
+// The same answer for a file whose text is already decoded to the code page
+// (decodeFileText): no byte-order mark is looked for again, so a text that
+// happens to begin with the bytes FF FE is read as the text it is.
+std::string getDecodedString(std::string_view text, std::string_view section,
+                             std::string_view key, const char* def, std::size_t bufferSize,
+                             const text::CodePage& cp);
+
 // What getString answers for `key` in the first section of `sectionText`,
 // whatever its header names: for a text cut out at a header line, the
 // section it holds, even when its name holds a "]" or is empty and a lookup
