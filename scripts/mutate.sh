@@ -183,7 +183,7 @@ MUTANTS = [
      "ToolDiff.*:ToolJson.*", "tool"),
     ("diff-no-edit-in-place", "tools/mfglist/diff.cpp",
      "return i < list.sections.size() ? upperAscii(list.sections[i]) : std::string();",
-     "return (void)list, (void)i, std::string();",
+     "return i < list.sections.size() ? upperAscii(std::string()) : std::string();",
      "ToolDiff.*:ToolJson.*", "tool"),
     # ID files: the bytes each encoding gives
     ("ids-utf16-byte-order-swapped", "tools/mfglist/ids.cpp",
