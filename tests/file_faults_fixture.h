@@ -19,10 +19,13 @@ inline constexpr char kDir[] = "C:\\FAULTS\\";
 inline constexpr char kList[] = "C:\\FAULTS\\OUT\\LIST.INI";
 inline constexpr char kOldList[] = "[SYSTEM]\r\nCOUNT=9\r\n";
 
-inline std::string entries(const std::string& type, int count) {
+// `padding` bytes of a comment line make each entry larger, so that a few
+// entries fill more than one read of the file.
+inline std::string entries(const std::string& type, int count, std::size_t padding = 0) {
+    const std::string comment = padding ? "; " + std::string(padding, '-') + "\r\n" : "";
     std::string text;
     for (int i = 0; i < count; ++i)
-        text += "[E" + std::to_string(i) + "]\r\nGROUP=PRELOAD\r\nTYPE=" + type +
+        text += "[E" + std::to_string(i) + "]\r\n" + comment + "GROUP=PRELOAD\r\nTYPE=" + type +
                 "\r\nHARDID=PCI\\VEN_1\r\nPACKETNAME=P" + std::to_string(i % 3) +
                 "\r\nEXEPATH=$TESTDIR\\E" + std::to_string(i) + ".EXE\r\n";
     return text;
@@ -49,16 +52,16 @@ protected:
         removeTree(kDir);
     }
 
-    // The process files of one mode; `entriesEach` sets their size.
-    static void layOut(bool cdRom, int entriesEach) {
+    // The process files of one mode; `entriesEach` and `padding` set their size.
+    static void layOut(bool cdRom, int entriesEach, std::size_t padding = 0) {
         if (cdRom) {
-            writeFile("C:\\FAULTS\\DrvProc.ini", entries("VGA", entriesEach));
-            writeFile("C:\\FAULTS\\DrvCofg.ini", entries("LAN", entriesEach));
-            writeFile("C:\\FAULTS\\SoftProc.ini", entries("SOFTWARE", entriesEach));
+            writeFile("C:\\FAULTS\\DrvProc.ini", entries("VGA", entriesEach, padding));
+            writeFile("C:\\FAULTS\\DrvCofg.ini", entries("LAN", entriesEach, padding));
+            writeFile("C:\\FAULTS\\SoftProc.ini", entries("SOFTWARE", entriesEach, padding));
         } else {
             writeFile("C:\\FAULTS\\MfgProc.ini", "[PRELOAD]\r\nLOG_FILE=C:\\LOG.TXT\r\n" +
-                                                      entries("VGA", entriesEach) +
-                                                      entries("SOFTWARE", entriesEach));
+                                                      entries("VGA", entriesEach, padding) +
+                                                      entries("SOFTWARE", entriesEach, padding));
         }
     }
     static void run(const ListRun& r) {

@@ -21,15 +21,15 @@ using test::kRuns;
 using test::ListRun;
 namespace fi = platform::testing;
 
-// A read that fails part-way through a process file (here after the first
-// 128 KiB) is an error, not an end: nothing is committed, and the trace says
+// A read that fails part-way through a process file (here each file is
+// about 200 KiB, more than one read) is an error, not an end: nothing is committed, and the trace says
 // which file and why.  The last read of a walk is the one at the end of the
 // file, so the one before it stops the walk part-way.
 TEST_F(FileFaults, ReadErrorPartWayCommitsNothing) {
     test::TraceCapture trace;
     for (const ListRun& r : kRuns) {
         SCOPED_TRACE(r.what);
-        layOut(r.cdRom, 1500);
+        layOut(r.cdRom, 50, 4000);
         test::writeFile(kList, kOldList);
         fi::injectFileFault(0, 0, fi::kReadCall);
         run(r);

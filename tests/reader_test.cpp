@@ -247,7 +247,7 @@ TEST_F(ReaderTest, BadInputNeverHurts) {
     unsigned seed = 12345;
     for (char& c : binary) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
     std::string manySections;
-    for (int i = 0; i < 1'000'000; ++i) manySections += "[S]\r\nK=1\r\n";
+    for (int i = 0; i < 100'000; ++i) manySections += "[S]\r\nK=1\r\n";
     const std::string huge(100u << 20, 'x');
     const struct {
         const char* what;
@@ -257,7 +257,7 @@ TEST_F(ReaderTest, BadInputNeverHurts) {
     } cases[] = {
         {"NUL-filled", std::string(1 << 20, '\0'), 0, ""},
         {"binary", binary, -1, nullptr},
-        {"a million sections", manySections + "[END]\r\nK=end", 1'000'001, "end"},
+        {"100,000 sections", manySections + "[END]\r\nK=end", 100'001, "end"},
         {"100 MB line", "[A]\r\nK=1\r\nL=" + huge + "\r\n[B]\r\nK=2", 2, "2"},
         {"100 MB of one unclosed header", "[" + huge + "\r\n[A]\r\nK=1", 1, "1"},
         {"10 MB header", "[" + huge.substr(0, 10u << 20) + "]\r\nK=1", 1, "1"},
