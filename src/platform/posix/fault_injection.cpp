@@ -1,4 +1,4 @@
-#include "platform/fault_injection.h"
+#include "platform/fault_plan.h"
 
 #include <cerrno>
 
@@ -10,22 +10,10 @@ namespace {
 using posix::fileCalls;
 using posix::systemFileCalls;
 
-struct Plan {
-    std::uint64_t failAt = 0;
-    int error = 0;
-    unsigned kinds = 0;
-    std::uint64_t counted = 0;
-    bool made = false;
-};
-Plan g_plan;
-
 // True when this call is the one to fail; errno is then set.
 bool failNow(FileCallKind kind) {
-    if (!(g_plan.kinds & kind)) return false;
-    ++g_plan.counted;
-    if (g_plan.failAt == 0 || g_plan.counted != g_plan.failAt) return false;
-    g_plan.made = true;
-    errno = g_plan.error;
+    if (!callFails(kind)) return false;
+    errno = plannedError();
     return true;
 }
 
@@ -68,19 +56,11 @@ int faultyUnlink(const char* path) {
 
 }  // namespace
 
-void injectFileFault(std::uint64_t failAt, int error, unsigned kinds) {
-    g_plan = Plan{failAt, error, kinds, 0, false};
+void installFaultyFileCalls() {
     fileCalls = {faultyOpen,  faultyRead,  faultyWrite,   faultyFsync,   faultyRename, faultyClose,
                  faultyStat,  faultyLstat, faultyOpendir, faultyReaddir, faultyUnlink};
 }
 
-std::uint64_t fileCallsCounted() { return g_plan.counted; }
-bool fileFaultMade() { return g_plan.made; }
-
-void clearFileFault() {
-    fileCalls = systemFileCalls;
-    g_plan.failAt = 0;
-    g_plan.kinds = 0;
-}
+void restoreSystemFileCalls() { fileCalls = systemFileCalls; }
 
 }  // namespace mfg::platform::testing

@@ -1,4 +1,4 @@
-#include "platform/fault_injection.h"
+#include "platform/fault_plan.h"
 
 #include <cerrno>
 
@@ -9,15 +9,6 @@ namespace {
 
 using win32::fileCalls;
 using win32::systemFileCalls;
-
-struct Plan {
-    std::uint64_t failAt = 0;
-    DWORD error = 0;
-    unsigned kinds = 0;
-    std::uint64_t counted = 0;
-    bool made = false;
-};
-Plan g_plan;
 
 // The system error a Windows call fails with for an errno value of a test.
 DWORD systemErrorOf(int error) {
@@ -33,11 +24,8 @@ DWORD systemErrorOf(int error) {
 
 // True when this call is the one to fail; the last error is then set.
 bool failNow(FileCallKind kind) {
-    if (!(g_plan.kinds & kind)) return false;
-    ++g_plan.counted;
-    if (g_plan.failAt == 0 || g_plan.counted != g_plan.failAt) return false;
-    g_plan.made = true;
-    SetLastError(g_plan.error);
+    if (!callFails(kind)) return false;
+    SetLastError(systemErrorOf(plannedError()));
     return true;
 }
 
@@ -87,21 +75,13 @@ BOOL WINAPI faultyDeleteFile(LPCSTR name) {
 
 }  // namespace
 
-void injectFileFault(std::uint64_t failAt, int error, unsigned kinds) {
-    g_plan = Plan{failAt, systemErrorOf(error), kinds, 0, false};
+void installFaultyFileCalls() {
     fileCalls = {faultyCreateFile,       faultyGetTempFileName, faultyReadFile,
                  faultyWriteFile,        faultyFlushFileBuffers, faultyMoveFileEx,
                  faultyCloseHandle,      faultyGetFileAttributes, faultyFindFirstFile,
                  faultyDeleteFile};
 }
 
-std::uint64_t fileCallsCounted() { return g_plan.counted; }
-bool fileFaultMade() { return g_plan.made; }
-
-void clearFileFault() {
-    fileCalls = systemFileCalls;
-    g_plan.failAt = 0;
-    g_plan.kinds = 0;
-}
+void restoreSystemFileCalls() { fileCalls = systemFileCalls; }
 
 }  // namespace mfg::platform::testing
