@@ -10,9 +10,7 @@
 namespace mfg::test {
 
 TestMachine::TestMachine() {
-    for (const char* name : {"MFGLIST_DRIVES", "MFGLIST_SYSTEM_DIR", "MFGLIST_WINVER",
-                             "MFGLIST_CODEPAGE", "MFGLIST_DEBUG_OUTPUT"})
-        setEnvironment(name, std::nullopt);
+    for (const char* name : kMachineVariables) setEnvironment(name, std::nullopt);
     char pattern[] = "/tmp/mfglist-test-XXXXXX";
     const char* made = ::mkdtemp(pattern);
     if (!made) return;
