@@ -59,14 +59,24 @@ void setReadOnly(std::string_view windowsPath, bool readOnly) {
         fs::permissions(hostPath(windowsPath), fs::perms::owner_write, fs::perm_options::add, ec);
 }
 
-ScratchFolder::ScratchFolder(std::string_view hint) {
+ScratchFolder::ScratchFolder(std::string_view hint, ScratchPlace place) {
     static unsigned counter = 0;
-    path_ = "C:\\mfgtest\\" + std::string(hint) + "-" + std::to_string(currentProcessId()) + "-" +
-            std::to_string(counter++) + "\\";
-    host_ = test::hostPath(path_);
+    const std::string name = std::string(hint) + "-" + std::to_string(currentProcessId()) + "-" +
+                             std::to_string(counter++);
+    if (place == ScratchPlace::driveC) {
+        path_ = "C:\\mfgtest\\" + name + "\\";
+        host_ = test::hostPath(path_);
+    } else {
+        const fs::path host = fs::temp_directory_path() / ("mfgtest-" + name);
+        host_ = (host / "").string();
+        path_ = windowsPathOfHost(host.string()) + "\\";
+    }
     removeHostTree(host_);
-    makeFolder(path_);
+    std::error_code ec;
+    fs::create_directories(host_, ec);
 }
+
+fs::path ScratchFolder::hostFolder() const { return withoutClosingSlash(host_); }
 
 ScratchFolder::~ScratchFolder() { removeHostTree(host_); }
 

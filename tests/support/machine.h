@@ -5,6 +5,7 @@
 // D: live in a temporary folder).
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,26 +23,45 @@ void makeFolder(std::string_view windowsPath);
 void removeTree(std::string_view windowsPath);
 void setReadOnly(std::string_view windowsPath, bool readOnly);
 
-// The tests' one scratch folder: a fresh folder on C: for one test,
-// removed with everything in it when the test ends, whatever drive map is
-// in force by then.  `path()` is its Windows path and ends in a backslash;
-// `hostPath()` is where the test program's own file functions find it, for
-// tests that build a machine of their own below it.
+// Where a scratch folder is made.
+enum class ScratchPlace {
+    // C:\mfgtest\ on the test machine, where the library finds it by the
+    // Windows path the test hands it.
+    driveC,
+    // The host's temporary folder, for a test program that lays out no test
+    // machine and hands native paths to the programs it starts (the tool's
+    // tests), and for the streams of a child.
+    hostTemp,
+};
+
+// The tests' one scratch folder: a fresh folder for one test, removed with
+// everything in it when the test ends, whatever drive map is in force by
+// then.  `path()` is its Windows path and ends in a backslash; `hostPath()`
+// is where the test program's own file functions find it, for tests that
+// build a machine of their own below it, and `hostFolder()` the same as a
+// native path without the closing separator.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(std::string_view hint = "t");
+    explicit ScratchFolder(std::string_view hint = "t", ScratchPlace place = ScratchPlace::driveC);
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::string& path() const { return path_; }
     const std::string& hostPath() const { return host_; }
+    std::filesystem::path hostFolder() const;
     std::string operator/(std::string_view name) const { return path_ + std::string(name); }
 
 private:
     std::string path_;
     std::string host_;
 };
+
+// The variables that shape the machine the POSIX library sees: a test
+// program starts without the developer's own.
+inline constexpr const char* kMachineVariables[] = {"MFGLIST_DRIVES", "MFGLIST_SYSTEM_DIR",
+                                                    "MFGLIST_WINVER", "MFGLIST_CODEPAGE",
+                                                    "MFGLIST_DEBUG_OUTPUT"};
 
 // The environment: a variable's value (nullopt when it is not set), and a
 // change of it for the life of an object (nullopt removes it).  Used for the
@@ -71,6 +91,7 @@ std::string programFolder();
 
 // Per-platform pieces behind the helpers above.
 unsigned currentProcessId();
+std::string windowsPathOfHost(const std::string& hostPath);
 void setEnvironment(const std::string& name, const std::optional<std::string>& value);
 
 }  // namespace mfg::test

@@ -1,6 +1,7 @@
 // Starts a program as a child process and waits for it, so that a test can
 // run library code in several processes at once, kill one part-way, or see
-// what a program prints.  Both builds: posix_spawn and CreateProcessA.
+// what a program (the built tool, a browser) prints.  Both builds:
+// posix_spawn and CreateProcessA.
 #pragma once
 
 #include <cstdint>
@@ -8,26 +9,32 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace mfg::test {
 
 class ScratchFolder;
 
+// Variables set for a child only, in order; nullopt removes one.
+using EnvironmentChanges = std::vector<std::pair<std::string, std::optional<std::string>>>;
+
 // A child's standard streams: inherited from the test program, unless the
 // child is given text for its input or asked to keep its output and error.
-struct ChildStreams {
+// The child inherits the environment, so it sees the same drives, with
+// `environment` applied.
+struct ChildSetup {
     std::optional<std::string> input;
     bool keepOutput = false;
     bool keepError = false;
+    EnvironmentChanges environment;
 };
 
 class ChildProcess {
 public:
-    // Starts `program` (a path) with `args`.  The child inherits the
-    // environment, so it sees the same drives.
+    // Starts `program` (a host path) with `args`.
     ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                 const ChildStreams& streams = {});
+                 const ChildSetup& setup = {});
     ~ChildProcess();  // waits for a child that is still running
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -51,7 +58,7 @@ private:
 
     bool started_ = false;
     std::uintptr_t handle_ = 0;  // a process id or a process handle
-    ChildStreams streams_;
+    ChildSetup setup_;
     std::unique_ptr<ScratchFolder> streamFiles_;  // the kept streams, as files
     std::string output_, error_;
 };
@@ -59,8 +66,5 @@ private:
 // A helper program of the test build (they live beside the test program),
 // by its name without any extension.
 std::string helperProgram(std::string_view name);
-
-// One argument as the C run-time's command-line parser reads it back.
-std::string quoteWindowsArgument(std::string_view arg);
 
 }  // namespace mfg::test

@@ -86,7 +86,7 @@ TEST_F(ToolBadUse, EachGivesItsLineAndStatus) {
          "cannot read"},
     };
     // clang-format on
-    if (hostDrives(scratch.path())) {  // Linux: the machine's shape is checked before the call
+    if (hostDrives(scratch)) {  // Linux: the machine's shape is checked before the call
         cases.push_back({"drive map without '='", withHost({"--drives", "C:/tmp"}), 2,
                          "is not LETTER=FOLDER"});
         cases.push_back({"drive map to no folder",

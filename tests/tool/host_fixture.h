@@ -21,7 +21,7 @@ struct HostCall {
 class ToolHost : public ToolTest {
 protected:
     std::string forLibrary(const fs::path& native) const {
-        return hostPathForLibrary(native, scratch.path());
+        return hostPathForLibrary(native, scratch);
     }
 
     std::vector<HostCall> factoryCalls() const {
@@ -58,7 +58,7 @@ protected:
     // Runs `call` through `mfglist host` and through the exports directly;
     // returns the two list files' contents ("" when none was written).
     std::pair<std::string, std::string> bothWays(const HostCall& call) {
-        const std::optional<std::string> drives = hostDrives(scratch.path());
+        const std::optional<std::string> drives = hostDrives(scratch);
         const fs::path viaHost = scratch / "via-host.ini";
         const fs::path direct = scratch / "direct.ini";
         fs::remove(viaHost);

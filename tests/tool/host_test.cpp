@@ -29,7 +29,7 @@ TEST_F(ToolHost, PassesEveryArgumentUnchanged) {
                                      output,
                                      "--library",
                                      library};
-    const std::optional<std::string> drives = hostDrives(scratch.path());
+    const std::optional<std::string> drives = hostDrives(scratch);
     if (drives) args.insert(args.end(), {"--drives", *drives, "--winver", "6.0:server"});
     Outcome outcome = runTool(args, record);
     EXPECT_EQ(outcome.status, 0) << outcome.err;

@@ -11,26 +11,28 @@
 
 namespace {
 
-using mfgtest::Scratch;
+using mfgtest::ScratchFolder;
+using mfgtest::ScratchPlace;
 using Json = nlohmann::ordered_json;
 
 // The DOM after the page's script ran, or nullopt with `failure` set when
-// Chromium did not start.  The profile lives in the scratch folder.
-std::optional<std::string> renderedDom(const Scratch& scratch, const std::string& html,
+// Chromium did not start.  The profile lives in the scratch folder; the
+// DOM is what Chromium prints.
+std::optional<std::string> renderedDom(const ScratchFolder& scratch, const std::string& html,
                                        const std::string& fragment, std::string& failure) {
-    const auto page = scratch / "report.html";
+    const auto page = scratch.hostFolder() / "report.html";
     mfgtest::writeText(page, html);
     const std::vector<std::string> args = {
         "-k", "10", "90", "chromium", "--headless", "--no-sandbox", "--disable-gpu",
         "--no-first-run", "--disable-extensions",
-        "--user-data-dir=" + (scratch / "profile").string(), "--dump-dom",
+        "--user-data-dir=" + (scratch.hostFolder() / "profile").string(), "--dump-dom",
         "file://" + page.string() + fragment};
-    const int status = mfgtest::spawnAndWait("/usr/bin/timeout", args, "/dev/null",
-                                             scratch / "dom.html", scratch / "chromium.err");
-    std::string dom = mfgtest::readText(scratch / "dom.html");
+    mfg::test::ChildProcess chromium("/usr/bin/timeout", args, {std::string(), true, true, {}});
+    const int status = chromium.wait();
+    const std::string& dom = chromium.output();
     if (status == 0 && dom.find("<body") != std::string::npos) return dom;
     failure = "chromium could not start: exit status " + std::to_string(status) + ": " +
-              mfgtest::readText(scratch / "chromium.err").substr(0, 2000);
+              chromium.error().substr(0, 2000);
     return std::nullopt;
 }
 
@@ -114,7 +116,7 @@ std::string tbody(const std::string& dom, const std::string& id) {
 }
 
 TEST(HtmlReport, MatrixPageShowsEveryEntryModelAndMark) {
-    Scratch scratch;
+    const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};
     const std::string html = mfgtool::renderMatrixHtml(craftedMatrix());
     EXPECT_EQ(count(html, "https?:|\\ssrc="), 0u) << "the page must fetch nothing";
     RENDER_OR_SKIP(dom, scratch, html, "");
@@ -156,7 +158,7 @@ TEST(HtmlReport, MatrixPageTakesSortAndFilterFromTheFragment) {
     const std::string html = mfgtool::renderMatrixHtml(craftedMatrix());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fragment);
-        Scratch scratch;
+        const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};
         RENDER_OR_SKIP(dom, scratch, html, c.fragment);
         const std::string rows = tbody(*dom, "entries");
         EXPECT_EQ(captures(rows, "<th scope=\"row\" data-key=\"([^\"]*)\""), c.order);
@@ -185,7 +187,7 @@ TEST(HtmlReport, ImpactPageListsChangedModelsFirstAndFoldsTheRest) {
          {"new_entry_count", 0}, {"added", none},
          {"removed", {{{"position", 0}, {"section", "VGA"}, {"name", "Video"}, {"hardid", "3"}}}},
          {"moved", none}, {"changed_fields", none}}};
-    Scratch scratch;
+    const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};
     RENDER_OR_SKIP(dom, scratch, mfgtool::renderImpactHtml(impact), "");
 
     EXPECT_NE(dom->find("<p class=\"summary\">2 of 3 models change</p>"), std::string::npos);

@@ -137,7 +137,7 @@ class ToolCapture : public ToolTest {
 protected:
     void SetUp() override {
         // On Windows a sysfs name's ':' cannot be a file name's.
-        if (!hostDrives(scratch.path())) GTEST_SKIP() << "sysfs trees are read on Linux";
+        if (!hostDrives(scratch)) GTEST_SKIP() << "sysfs trees are read on Linux";
         ToolTest::SetUp();
     }
 };

@@ -97,7 +97,7 @@ TEST_F(ToolJson, CodePageNamesReachJsonAsUtf8) {
                                 .out)["list"];
     EXPECT_EQ(list["entries"][0]["keys"]["NAME"], "Pilote r\xC3\xA9seau\xEF\xBF\xBD");
     EXPECT_EQ(list["entries"][0]["raw"]["NAME"], "50696c6f74652072e97365617581");
-    if (!hostDrives(scratch.path())) return;  // Windows: the code page is the machine's
+    if (!hostDrives(scratch)) return;  // Windows: the code page is the machine's
     // "ドライバ" in 932.
     const Outcome outcome = json({"preview", folderWithEntryNamed("\x83h\x83\x89\x83" "C\x83o").string()},
                                  {{"MFGLIST_CODEPAGE", "932"}});

@@ -79,7 +79,7 @@ TEST_F(ToolPreview, BuildsTheFactoryCallFromItsOptions) {
 }
 
 TEST_F(ToolPreview, WindowsChoiceReachesTheLinuxMachine) {
-    if (!hostDrives(scratch.path())) GTEST_SKIP() << "Windows detects its own version";
+    if (!hostDrives(scratch)) GTEST_SKIP() << "Windows detects its own version";
     for (const auto& [windows, winver] : {std::pair{"xp", "5.1"}, std::pair{"vista", "6.0"}}) {
         fs::remove(scratch / "record.txt");
         const Outcome outcome = preview({factory().string(), "--windows", windows});
@@ -188,7 +188,7 @@ TEST_F(ToolPreview, KeepsTheListOnlyWhereAskedAndLeavesNoTemporaryFiles) {
 }
 
 TEST_F(ToolPreview, TraceShowsThisRunAndRemovesOnlyWhatItMade) {
-    const UserTraceFiles user = userTraceFiles(scratch.path());
+    const UserTraceFiles user = userTraceFiles(scratch);
     // The user's flag and log are not the tool's to remove.
     for (const bool userHadThem : {false, true}) {
         SCOPED_TRACE(userHadThem ? "user's flag and log" : "none before");

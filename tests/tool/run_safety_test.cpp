@@ -16,7 +16,7 @@ protected:
     // The user's flag and log: under hostDrives() on Linux, the Wine prefix's on Windows.
     void SetUp() override {
         ToolHost::SetUp();
-        if (hostDrives(scratch.path()))
+        if (hostDrives(scratch))
             user = {scratch / "c" / "vrelDebug.flg", scratch / "d" / "ombrix_drvinst.log", {}};
     }
     void TearDown() override {
@@ -35,7 +35,7 @@ protected:
         std::vector<std::string> args = {"host", "--command-line",
                                          "SETUP.EXE -P " + forLibrary(factory()), "--output",
                                          forLibrary(list)};
-        if (const auto drives = hostDrives(scratch.path()))
+        if (const auto drives = hostDrives(scratch))
             args.insert(args.end(), {"--drives", *drives});
         return runTool(args);
     }
@@ -47,7 +47,7 @@ protected:
         writeText(factory() / "MfgProc.ini", wide);
     }
 
-    UserTraceFiles user = userTraceFiles(scratch.path());
+    UserTraceFiles user = userTraceFiles(scratch);
     fs::path list = scratch / "list.ini";
 };
 
@@ -76,7 +76,7 @@ TEST_F(ToolRunSafety, AFailedRunFailsEveryCommandAndLeavesTheListAsItWas) {
     // read-only --output before the run.
     std::vector<std::pair<std::string, int>> cases = {{"UTF-16 BIG-ENDIAN", 5},
                                                       {"THE FILE IS READ-ONLY", 2}};
-    if (hostDrives(scratch.path())) cases.push_back({"(INPUT/OUTPUT ERROR)", 5});
+    if (hostDrives(scratch)) cases.push_back({"(INPUT/OUTPUT ERROR)", 5});
     for (const auto& [reason, status] : cases) {
         SCOPED_TRACE(reason);
         writeText(factory() / "MfgProc.ini", processFile);

@@ -17,7 +17,10 @@ protected:
     fs::path factory() const { return examples() / "factory"; }
     fs::path cdrom() const { return examples() / "cdrom"; }
 
-    Scratch scratch;
+    // The tool is handed native paths: the folder lies in the host's
+    // temporary folder, and `scratch` is its native path.
+    const ScratchFolder scratchFolder{"tool", ScratchPlace::hostTemp};
+    const fs::path scratch = scratchFolder.hostFolder();
 };
 
 // The only error line of a failed run: "mfglist: ..." on standard error.

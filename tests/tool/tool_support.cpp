@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
 namespace mfgtest {
 
@@ -35,36 +34,13 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
-Scratch::Scratch() {
-    static unsigned counter = 0;
-    const fs::path base = fs::temp_directory_path();
-    do {
-        path_ = base / ("mfglist-tool-test-" + std::to_string(processId()) + "-" +
-                        std::to_string(counter++));
-    } while (!fs::create_directory(path_));
-}
-
-Scratch::~Scratch() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
-
 Outcome runTool(const std::vector<std::string>& args, const EnvChanges& env,
                 const std::string& input) {
-    Scratch streams;
-    writeText(streams / "in", input);
-    // The child inherits the environment: change it around the start only.
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
-    for (const auto& [name, value] : env) {
-        saved.emplace_back(name, environment(name));
-        setEnvironment(name, value);
-    }
+    mfg::test::ChildProcess tool(toolFile().string(), args, {input, true, true, env});
     Outcome outcome;
-    outcome.status =
-        spawnAndWait(toolFile(), args, streams / "in", streams / "out", streams / "err");
-    for (auto it = saved.rbegin(); it != saved.rend(); ++it) setEnvironment(it->first, it->second);
-    outcome.out = readText(streams / "out");
-    outcome.err = readText(streams / "err");
+    outcome.status = tool.wait();
+    outcome.out = tool.output();
+    outcome.err = tool.error();
     return outcome;
 }
 

@@ -1,5 +1,5 @@
 // Running the built `mfglist` as a process, the way a user or a script does,
-// with its standard streams captured to files.
+// with its standard streams captured (the tests' process support).
 #pragma once
 
 #include <filesystem>
@@ -8,9 +8,17 @@
 #include <utility>
 #include <vector>
 
+#include "support/machine.h"
+#include "support/process.h"
+
 namespace mfgtest {
 
 namespace fs = std::filesystem;
+
+using mfg::test::environment;
+using mfg::test::ScratchFolder;
+using mfg::test::ScratchPlace;
+using mfg::test::setEnvironment;
 
 struct Outcome {
     int status = -1;
@@ -18,7 +26,7 @@ struct Outcome {
     std::string err;
 };
 
-using EnvChanges = std::vector<std::pair<std::string, std::optional<std::string>>>;
+using EnvChanges = mfg::test::EnvironmentChanges;
 
 // The built files, as the test program reaches them.
 fs::path toolFile();
@@ -36,19 +44,6 @@ std::string readText(const fs::path& file);  // "" when missing
 void writeText(const fs::path& file, const std::string& text);
 std::vector<std::string> lines(const std::string& text);
 
-// A fresh folder for one test, removed with everything in it afterwards.
-class Scratch {
-public:
-    Scratch();
-    ~Scratch();
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
 
 // ---- per platform ----------------------------------------------------------
 
@@ -69,13 +64,5 @@ struct UserTraceFiles {
     EnvChanges env;
 };
 UserTraceFiles userTraceFiles(const fs::path& root);
-
-// Starts `program` with `args`, its standard streams on the three files, and
-// waits for its exit status.
-int spawnAndWait(const fs::path& program, const std::vector<std::string>& args,
-                 const fs::path& input, const fs::path& output, const fs::path& error);
-void setEnvironment(const std::string& name, const std::optional<std::string>& value);
-std::optional<std::string> environment(const std::string& name);
-unsigned processId();
 
 }  // namespace mfgtest

@@ -15,6 +15,10 @@ std::string hostPath(std::string_view windowsPath) {
     return native ? *native : std::string("/nonexistent-drive/") + std::string(windowsPath);
 }
 
+std::string windowsPathOfHost(const std::string& hostPath) {
+    return platform::posix::toWindowsPath(hostPath);
+}
+
 unsigned currentProcessId() { return static_cast<unsigned>(::getpid()); }
 
 void setEnvironment(const std::string& name, const std::optional<std::string>& value) {

@@ -27,14 +27,14 @@ void ChildProcess::start(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     if (streamFiles_) {
-        const std::string folder = withoutClosingSlash(streamFiles_->hostPath()) + "/";
-        const std::string in = folder + kInput, out = folder + kOutput, err = folder + kError;
-        if (streams_.input)
+        const std::filesystem::path folder = streamFiles_->hostFolder();
+        const std::string in = folder / kInput, out = folder / kOutput, err = folder / kError;
+        if (setup_.input)
             ::posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-        if (streams_.keepOutput)
+        if (setup_.keepOutput)
             ::posix_spawn_file_actions_addopen(&actions, 1, out.c_str(),
                                                O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (streams_.keepError)
+        if (setup_.keepError)
             ::posix_spawn_file_actions_addopen(&actions, 2, err.c_str(),
                                                O_WRONLY | O_CREAT | O_TRUNC, 0600);
     }

@@ -10,9 +10,7 @@
 namespace mfg::test {
 
 TestMachine::TestMachine() {
-    for (const char* name : {"MFGLIST_DRIVES", "MFGLIST_SYSTEM_DIR", "MFGLIST_WINVER",
-                             "MFGLIST_CODEPAGE", "MFGLIST_DEBUG_OUTPUT"})
-        setEnvironment(name, std::nullopt);
+    for (const char* name : kMachineVariables) setEnvironment(name, std::nullopt);
     // TMPDIR lets the suite put its machines on a memory file system, where
     // the list commit's syncs cost nothing.
     const char* tmp = ::getenv("TMPDIR");

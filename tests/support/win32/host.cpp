@@ -8,6 +8,8 @@ namespace mfg::test {
 
 std::string hostPath(std::string_view windowsPath) { return std::string(windowsPath); }
 
+std::string windowsPathOfHost(const std::string& hostPath) { return hostPath; }
+
 unsigned currentProcessId() { return static_cast<unsigned>(GetCurrentProcessId()); }
 
 void setEnvironment(const std::string& name, const std::optional<std::string>& value) {

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
+
+#include "mfglist/win32/argument_quoting.h"
 #include "support/machine.h"
 
 namespace mfg::test {
@@ -25,31 +29,43 @@ std::string helperProgram(std::string_view name) {
 }
 
 void ChildProcess::start(const std::string& program, const std::vector<std::string>& args) {
-    std::string commandLine = quoteWindowsArgument(program);
-    for (const std::string& arg : args) commandLine += " " + quoteWindowsArgument(arg);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    HANDLE handles[3] = {nullptr, nullptr, nullptr};
-    if (streamFiles_) {
-        const std::string folder = streamFiles_->path();
-        handles[0] = streams_.input ? streamHandle(folder + kInput, false) : nullptr;
-        handles[1] = streams_.keepOutput ? streamHandle(folder + kOutput, true) : nullptr;
-        handles[2] = streams_.keepError ? streamHandle(folder + kError, true) : nullptr;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = handles[0] ? handles[0] : GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = handles[1] ? handles[1] : GetStdHandle(STD_OUTPUT_HANDLE);
-        startup.hStdError = handles[2] ? handles[2] : GetStdHandle(STD_ERROR_HANDLE);
-    }
+    std::string application = program;
+    std::replace(application.begin(), application.end(), '/', '\\');
+    std::string commandLine = mfgtool::commandLineOf(application, args);
     PROCESS_INFORMATION info{};
-    const BOOL inherit = streamFiles_ ? TRUE : FALSE;
-    if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, inherit, 0, nullptr,
-                       nullptr, &startup, &info)) {
-        CloseHandle(info.hThread);
-        started_ = true;
-        handle_ = reinterpret_cast<std::uintptr_t>(info.hProcess);
+    // Under a busy Wine server a start now and then fails for a moment (the
+    // suite has seen it once in many runs): a few tries tell that apart
+    // from a program that cannot start, whose reason is then printed.
+    constexpr int kTries = 4;
+    for (int attempt = 0; attempt < kTries && !started_; ++attempt) {
+        if (attempt > 0) Sleep(250);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        HANDLE handles[3] = {nullptr, nullptr, nullptr};
+        if (streamFiles_) {
+            const std::string folder = streamFiles_->path();
+            handles[0] = setup_.input ? streamHandle(folder + kInput, false) : nullptr;
+            handles[1] = setup_.keepOutput ? streamHandle(folder + kOutput, true) : nullptr;
+            handles[2] = setup_.keepError ? streamHandle(folder + kError, true) : nullptr;
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdInput = handles[0] ? handles[0] : GetStdHandle(STD_INPUT_HANDLE);
+            startup.hStdOutput = handles[1] ? handles[1] : GetStdHandle(STD_OUTPUT_HANDLE);
+            startup.hStdError = handles[2] ? handles[2] : GetStdHandle(STD_ERROR_HANDLE);
+        }
+        const BOOL inherit = streamFiles_ ? TRUE : FALSE;
+        started_ = CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr,
+                                  inherit, 0, nullptr, nullptr, &startup, &info) != FALSE;
+        const DWORD reason = started_ ? 0 : GetLastError();
+        for (HANDLE h : handles)
+            if (h) CloseHandle(h);
+        if (!started_)
+            std::fprintf(stderr, "ChildProcess: cannot start %s (error %lu), try %d of %d\n",
+                         commandLine.c_str(), static_cast<unsigned long>(reason), attempt + 1,
+                         kTries);
     }
-    for (HANDLE h : handles)
-        if (h) CloseHandle(h);
+    if (!started_) return;
+    CloseHandle(info.hThread);
+    handle_ = reinterpret_cast<std::uintptr_t>(info.hProcess);
 }
 
 ChildProcess::~ChildProcess() { wait(); }

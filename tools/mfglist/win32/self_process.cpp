@@ -4,33 +4,10 @@
 
 #include <algorithm>
 
+#include "argument_quoting.h"
+
 namespace mfgtool {
 namespace {
-
-// The quoting that the C run-time's argument parser undoes: backslashes
-// double only where they come before a quote.
-std::string quote(const std::string& arg) {
-    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (char c : arg) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, '\\');
-    return quoted + "\"";
-}
-
-std::string commandLineOf(const std::string& program, const std::vector<std::string>& args) {
-    std::string line = quote(program);
-    for (const std::string& arg : args) line += " " + quote(arg);
-    return line;
-}
 
 HANDLE start(const char* application, std::string commandLine, HANDLE output) {
     STARTUPINFOA startup{};
