@@ -6,7 +6,7 @@
 
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 struct BadUse {
@@ -162,4 +162,4 @@ TEST(ToolHelp, EachCommandExplainsItselfWithExamples) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -8,7 +8,7 @@
 #include "json_schema_check.h"
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 using Json = nlohmann::json;
@@ -255,4 +255,4 @@ TEST_F(ToolExplain, ListsByteForByteWhatTheExportsWrite) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -7,7 +7,7 @@
 #include "library.h"
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 
 struct HostCall {
     const char* what;
@@ -99,4 +99,4 @@ protected:
     }
 };
 
-}  // namespace mfgtest
+}  // namespace mfgtool::test

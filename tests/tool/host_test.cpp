@@ -3,7 +3,7 @@
 // exports makes with the same arguments.
 #include "host_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 TEST_F(ToolHost, PassesEveryArgumentUnchanged) {
@@ -59,4 +59,4 @@ TEST_F(ToolHost, ListFileEqualsADirectCallOfTheExports) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

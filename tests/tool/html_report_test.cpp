@@ -11,8 +11,8 @@
 
 namespace {
 
-using mfgtest::ScratchFolder;
-using mfgtest::ScratchPlace;
+using mfgtool::test::ScratchFolder;
+using mfgtool::test::ScratchPlace;
 using Json = nlohmann::ordered_json;
 
 // The DOM after the page's script ran, or nullopt with `failure` set when
@@ -21,7 +21,7 @@ using Json = nlohmann::ordered_json;
 std::optional<std::string> renderedDom(const ScratchFolder& scratch, const std::string& html,
                                        const std::string& fragment, std::string& failure) {
     const auto page = scratch.hostFolder() / "report.html";
-    mfgtest::writeText(page, html);
+    mfgtool::test::writeText(page, html);
     const std::vector<std::string> args = {
         "-k", "10", "90", "chromium", "--headless", "--no-sandbox", "--disable-gpu",
         "--no-first-run", "--disable-extensions",

@@ -10,7 +10,7 @@
 #include "id_forms.h"
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 using namespace mfgtool;
@@ -264,4 +264,4 @@ TEST(ToolCaptureOfThisMachine, AWellFormedFileOrNoDevice) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

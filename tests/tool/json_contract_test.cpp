@@ -7,7 +7,7 @@
 #include "json_schema_check.h"
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 using Json = nlohmann::json;
@@ -164,4 +164,4 @@ TEST_F(ToolJson, DiffTellsWhatAnEditDoesToTheList) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -1,6 +1,6 @@
 #include "json_schema_check.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 using Json = nlohmann::json;
@@ -81,4 +81,4 @@ std::vector<std::string> schemaViolations(const Json& schema, const Json& docume
     return out;
 }
 
-}  // namespace mfgtest
+}  // namespace mfgtool::test

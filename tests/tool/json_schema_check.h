@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-namespace mfgtest {
+namespace mfgtool::test {
 
 // One line per violation, each with the JSON pointer where it is; empty when
 // `document` follows `schema`.
 std::vector<std::string> schemaViolations(const nlohmann::json& schema,
                                           const nlohmann::json& document);
 
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -9,7 +9,7 @@
 #include "json_schema_check.h"
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 using Json = nlohmann::json;
@@ -227,4 +227,4 @@ TEST_F(ToolLine, DiffRefusesWhatIsNotAWholeList) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -8,7 +8,7 @@
 
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 class LintCi : public ToolTest {
@@ -105,4 +105,4 @@ TEST_F(LintCi, CodeQualityReportHasTheFieldsGitLabReads) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -9,7 +9,7 @@
 #include "text_encoding.h"
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 using mfgtool::lint::Finding;
@@ -106,4 +106,4 @@ TEST(LintPlanted, EachMistakeIsCaughtWithItsSeverityAndWhatTheListGets) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -10,7 +10,7 @@
 #include "lint/lint.h"
 #include "text_encoding.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 using mfgtool::lint::Finding;
@@ -139,4 +139,4 @@ TEST(LintRules, GroupsAreComparedAsTheFiltersCompareThem) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -12,7 +12,7 @@
 #include "text_encoding.h"
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 using mfgtool::lint::Finding;
@@ -171,4 +171,4 @@ TEST_F(LintCommand, JsonFollowsTheSchemaAndSarifIsVersion2_1_0) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -7,7 +7,7 @@
 
 #include "host_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 using Json = nlohmann::json;
@@ -169,4 +169,4 @@ TEST_F(ToolListContent, HostListFileEqualsADirectCallByteForByte) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

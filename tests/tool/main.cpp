@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     for (const char* name : mfg::test::kMachineVariables)
-        mfgtest::setEnvironment(name, std::nullopt);
-    mfgtest::setEnvironment("COLUMNS", std::nullopt);
+        mfgtool::test::setEnvironment(name, std::nullopt);
+    mfgtool::test::setEnvironment("COLUMNS", std::nullopt);
     return RUN_ALL_TESTS();
 }

@@ -6,7 +6,7 @@
 #include "json_schema_check.h"
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 class PreviewProblems : public ToolTest {
@@ -108,4 +108,4 @@ TEST_F(PreviewProblems, ExplainAdvisesOnlyOptionsTheModeTakes) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

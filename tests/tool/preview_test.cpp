@@ -5,7 +5,7 @@
 #include "library.h"
 #include "tool_fixture.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 const char* const kCannedList =
@@ -312,4 +312,4 @@ TEST_F(ToolPreview, RealLibraryGroupWithoutEntries) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -6,7 +6,7 @@
 #include "host_fixture.h"
 #include "no_list.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 namespace {
 
 const char* const kOldList = "[SYSTEM]\r\nCOUNT=0\r\n";
@@ -124,4 +124,4 @@ TEST(ToolReasonFinder, KnowsEveryFailureLineTheLibraryTraces) {
 }
 
 }  // namespace
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -5,7 +5,7 @@
 
 #include "tool_support.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 
 class ToolTest : public ::testing::Test {
 protected:
@@ -32,4 +32,4 @@ inline void expectOneErrorLine(const Outcome& outcome, const std::string& messag
     EXPECT_NE(errorLines[0].find(message), std::string::npos) << errorLines[0];
 }
 
-}  // namespace mfgtest
+}  // namespace mfgtool::test

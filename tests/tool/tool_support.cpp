@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace mfgtest {
+namespace mfgtool::test {
 
 fs::path toolFile() { return MFGLIST_TOOL_FILE; }
 fs::path libraryFile() { return MFGLIST_LIBRARY_FILE; }
@@ -44,4 +44,4 @@ Outcome runTool(const std::vector<std::string>& args, const EnvChanges& env,
     return outcome;
 }
 
-}  // namespace mfgtest
+}  // namespace mfgtool::test

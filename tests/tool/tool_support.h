@@ -11,7 +11,7 @@
 #include "support/machine.h"
 #include "support/process.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 
 namespace fs = std::filesystem;
 
@@ -65,4 +65,4 @@ struct UserTraceFiles {
 };
 UserTraceFiles userTraceFiles(const fs::path& root);
 
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -1,6 +1,6 @@
 #include "tool_support.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 
 std::string previewFolderForLibrary(const fs::path&) { return "P:\\"; }
 
@@ -26,4 +26,4 @@ UserTraceFiles userTraceFiles(const fs::path& root) {
               "C=" + (root / "user-c").string() + ";D=" + (root / "user-d").string()}}};
 }
 
-}  // namespace mfgtest
+}  // namespace mfgtool::test

@@ -1,6 +1,6 @@
 #include "tool_support.h"
 
-namespace mfgtest {
+namespace mfgtool::test {
 
 std::string previewFolderForLibrary(const fs::path& folder) {
     return fs::path(folder).make_preferred().string() + "\\";
@@ -18,4 +18,4 @@ UserTraceFiles userTraceFiles(const fs::path&) {
     return {"C:\\vrelDebug.flg", "D:\\ombrix_drvinst.log", {}};
 }
 
-}  // namespace mfgtest
+}  // namespace mfgtool::test
