@@ -100,9 +100,9 @@ MUTANTS = [
      "ReadFaults.*:ListFileTest.*:FileFaults.*"),
     ("windir-before-packetname", "src/items/macros.cpp",
      "replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);\n"
-     "    replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);",
+     "        replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);",
      "replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);\n"
-     "    replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);",
+     "        replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);",
      "ExpandMacros.*:EntryTest.*"),
     # explain's decision observer: what it is told of a run
     ("observer-reason-of-type-swapped", "src/listjob/filters.cpp",
