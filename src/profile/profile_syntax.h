@@ -137,6 +137,8 @@ LineInfo classify(std::string_view content, const Chars& chars);
 // match; `matchesFolded` compares a name against a folded one without
 // allocating.
 std::string fold(std::string_view name, const Chars& chars);
+// fold into `out`, whose room is used again (a name per key a list writes).
+void foldInto(std::string_view name, const Chars& chars, std::string& out);
 bool matchesFolded(std::string_view name, std::string_view folded, const Chars& chars);
 
 }  // namespace mfg::profile::syntax

@@ -18,7 +18,7 @@ void setKeyValue(WriteRequest& r, std::string_view key, std::string_view value,
                  const syntax::Chars& chars) {
     r.key = trimProfileBlanksLeft(cutAtNul(key));
     r.value = trimProfileBlanksLeft(cutAtNul(value));
-    r.keyFolded = fold(trimProfileBlanksRight(r.key, chars), chars);
+    foldInto(trimProfileBlanksRight(r.key, chars), chars, r.keyFolded);
     r.multiline = r.sectionMultiline || findLineEnd(r.key) != std::string_view::npos ||
                   findLineEnd(r.value) != std::string_view::npos;
 }
