@@ -28,8 +28,9 @@ inline bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 // The first CR or LF of `text`, npos when there is none.  (find_first_of
 // makes a call per byte; every value written to a list passes through here.)
 inline std::size_t findLineEnd(std::string_view text) {
+    // Nearly every byte is above CR: one comparison tells it is neither.
     for (std::size_t i = 0; i < text.size(); ++i)
-        if (isLineEnd(text[i])) return i;
+        if (static_cast<unsigned char>(text[i]) <= '\r' && isLineEnd(text[i])) return i;
     return std::string_view::npos;
 }
 

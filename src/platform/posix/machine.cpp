@@ -216,7 +216,7 @@ std::optional<std::string> resolvePath(std::string_view windowsPath) {
     return std::move(resolved->native);
 }
 
-std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
+std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool nativeIfMissing) {
     windowsPath = std::string_view(windowsPath.data(), ::strnlen(windowsPath.data(), windowsPath.size()));
     if (windowsPath.empty()) return std::nullopt;
     const bool held = t_runHold.depth > 0;
@@ -226,6 +226,7 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
             if (memo.placed) return ResolvedPath{memo.folder, false};
             std::string name = memo.name;
             const bool exists = matchComponent(memo.folder, name);
+            if (!exists && !nativeIfMissing) return ResolvedPath{std::string(), true};
             return ResolvedPath{joinNative(memo.folder, name), !exists};
         }
     }

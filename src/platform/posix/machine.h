@@ -50,7 +50,11 @@ struct ResolvedPath {
     std::string native;
     bool knownMissing = false;
 };
-std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath);
+// A caller that only asks whether the path exists passes false for
+// `nativeIfMissing`: a path known missing may then come without its native
+// path (the flag file's check is spared making one before every message).
+std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath,
+                                              bool nativeIfMissing = true);
 
 // A native absolute path expressed on the drive whose folder holds it
 // (longest match), else on Z:.
