@@ -330,6 +330,8 @@ RunSettingsHeld::RunSettingsHeld() {
     hold.settings.drives = drives ? std::optional<std::string>(drives) : std::nullopt;
     const char* files = std::getenv("MFGLIST_FILES");
     hold.settings.files = files ? std::optional<std::string>(files) : std::nullopt;
+    const char* debugTarget = std::getenv("MFGLIST_DEBUG_OUTPUT");
+    hold.settings.debugOutput = debugTarget ? std::optional<std::string>(debugTarget) : std::nullopt;
     hold.settings.codePage = posix::codePageOfEnvironment();
 }
 

@@ -20,6 +20,7 @@ struct DriveMapping {
 struct HeldRunSettings {
     std::optional<std::string> drives;  // MFGLIST_DRIVES, unset when absent
     std::optional<std::string> files;   // MFGLIST_FILES, unset when absent
+    std::optional<std::string> debugOutput;  // MFGLIST_DEBUG_OUTPUT, unset when absent
     unsigned codePage = 1252;
 };
 const HeldRunSettings* heldRunSettings();
