@@ -195,11 +195,12 @@ std::string fold(std::string_view name, const Chars& chars) {
 }
 
 void foldInto(std::string_view name, const Chars& chars, std::string& out) {
-    out.assign(name.data(), name.size());
     if (!chars.doubleByte()) {
-        for (char& c : out) c = lowerAscii(c);
+        out.resize(name.size());
+        for (std::size_t i = 0; i < name.size(); ++i) out[i] = lowerAscii(name[i]);
         return;
     }
+    out.assign(name.data(), name.size());
     for (std::size_t pos = 0; pos < out.size();) {
         const std::size_t len = chars.length(out, pos);
         if (len == 1) out[pos] = lowerAscii(out[pos]);
