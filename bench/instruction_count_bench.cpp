@@ -1,27 +1,36 @@
 // Instructions per list run, counted by valgrind's callgrind (the same count
-// on a busy machine as on a quiet one): the library's run of a 1,000-entry
+// on a busy machine as on a quiet one), in two ways, each for a 1,000-entry
 // list of each kind (a process-file driver list, a software list, a CD-ROM
 // driver list) against the floor, the program that does only the file I/O
-// the same run must do (workload.h), counted in the same benchmark run.
-// Only the run itself is counted: the files are written and the floor's
-// work measured before counting starts, and neither side's start-up or exit
-// is in its count.  Callgrind counts the instructions of the program, not
-// the system's: the floor's work is nearly all in the system calls, so the
-// ratio here is far above that of whole processes (where both sides also
-// count the program's start-up), which the goal of 4 was set on.
+// the same run must do (workload.h), counted in the same benchmark run:
+//
+// - the run only: the library's list run against the floor's work, between
+//   two callgrind requests (the files are written and the floor's work
+//   measured before; neither side's start-up or exit counts).  Callgrind
+//   counts the program's own instructions, not the system's, and the floor's
+//   work is nearly all system calls, so this ratio is far above the next.
+// - whole processes, start-up and exit included: a process that makes the
+//   list as the factory host does (one create call, no trace: this program
+//   with --host-process), `mfglist host` making it (which always traces its
+//   run and reads the trace back), and a process that does only the floor's
+//   I/O (this program with --floor-process).
 //
 //   mfglist_instruction_count_bench [--entries=1000]
 // It starts itself under valgrind once per case and side:
 //   mfglist_instruction_count_bench --count=library|floor --case=0|1|2 --entries=N
+//   mfglist_instruction_count_bench --host-process=PLAN | --floor-process=PLAN
 #include <valgrind/callgrind.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
 
+#include "floor_io.h"
+#include "listjob/mfg_list.h"
 #include "workload.h"
 
 namespace {
@@ -39,12 +48,13 @@ const char* option(int argc, char** argv, const char* name) {
 int countOne(const std::string& side, ListCase c, int entries) {
     bench::machine();
     const bench::PreparedCase prepared(c, entries);
+    const bench::FloorPlan plan = prepared.floorPlan();
     CALLGRIND_ZERO_STATS;
     CALLGRIND_TOGGLE_COLLECT;
     if (side == "library")
         prepared.runLibrary();
     else
-        prepared.runFloor();
+        bench::runFloorPlan(plan);
     CALLGRIND_TOGGLE_COLLECT;
     return 0;
 }
@@ -59,22 +69,119 @@ unsigned long long countedInstructions(const std::string& file) {
     return total;
 }
 
-unsigned long long underCallgrind(const char* self, const char* side, int c, int entries) {
-    const std::string out = "/tmp/mfglist-callgrind-" + std::to_string(::getpid()) + "-" + side +
-                            "-" + std::to_string(c) + ".out";
-    const std::string command = "valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file=" +
-                                out + " '" + self + "' --count=" + side + " --case=" +
-                                std::to_string(c) + " --entries=" + std::to_string(entries) +
-                                " >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) return 0;
+std::string quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Runs `command` under callgrind; `wholeProcess` counts from the start,
+// else only between the program's own two requests.  0 when it failed.
+unsigned long long underCallgrind(const std::string& command, bool wholeProcess) {
+    static int runs = 0;
+    const std::string out = "/tmp/mfglist-callgrind-" + std::to_string(::getpid()) + "-" +
+                            std::to_string(++runs) + ".out";
+    const std::string line = std::string("valgrind --tool=callgrind") +
+                             (wholeProcess ? "" : " --collect-atstart=no") +
+                             " --callgrind-out-file=" + out + " " + command + " >/dev/null 2>&1";
+    if (std::system(line.c_str()) != 0) return 0;
     const unsigned long long count = countedInstructions(out);
     std::remove(out.c_str());
     return count;
 }
 
+unsigned long long runUnderCallgrind(const char* self, const char* side, int c, int entries) {
+    return underCallgrind(quoted(self) + " --count=" + side + " --case=" + std::to_string(c) +
+                              " --entries=" + std::to_string(entries),
+                          false);
+}
+
+struct WholeProcesses {
+    unsigned long long factoryHost = 0;
+    unsigned long long host = 0;
+    unsigned long long floor = 0;
+};
+
+// The factory host's run from a plan of lines: the list kind, the host
+// command line, the list's path, then the IDs.
+int factoryHostProcess(const char* planFile) {
+    std::ifstream in(planFile, std::ios::binary);
+    std::string kind, commandLine, output;
+    if (!std::getline(in, kind) || !std::getline(in, commandLine) || !std::getline(in, output)) return 1;
+    std::vector<std::string> ids;
+    for (std::string id; std::getline(in, id);) ids.push_back(id);
+    std::vector<const char*> pointers;
+    for (const std::string& id : ids) pointers.push_back(id.c_str());
+    mfg::CMfgList list(std::atoi(kind.c_str()), commandLine.c_str(), 0);
+    list.CreateIniFile(static_cast<int>(pointers.size()), pointers.empty() ? nullptr : pointers.data(),
+                       output);
+    list.FreeItems();
+    return 0;
+}
+
+// Whether `listFile` holds the bytes the library's run wrote, as it must
+// after each host process.
+bool sameList(const std::string& listFile, const std::string& bytes, const char* who, ListCase c) {
+    std::string made;
+    if (bench::floor_io::readAll(listFile, made) && made == bytes) return true;
+    std::fprintf(stderr, "%s wrote another list than the library's run for %s\n", who,
+                 bench::caseName(c));
+    return false;
+}
+
+// `mfglist host` making the case's list, and a process doing only the
+// floor's I/O of the same case, each counted whole.
+WholeProcesses wholeProcesses(const char* self, ListCase c, int entries) {
+    const bench::PreparedCase prepared(c, entries);
+    const std::string scratch = "/tmp/mfglist-whole-" + std::to_string(::getpid());
+    const std::string planFile = scratch + ".plan";
+    const std::string idsFile = scratch + ".ids";
+    const bench::FloorPlan plan = prepared.floorPlan();
+    WholeProcesses counts;
+    if (bench::saveFloorPlan(plan, planFile)) {
+        counts.floor = underCallgrind(quoted(self) + " --floor-process=" + quoted(planFile), true);
+    }
+    const std::vector<std::string> ids = prepared.idsGiven();
+    std::error_code ec;
+    {
+        std::ofstream out(planFile + ".host", std::ios::binary | std::ios::trunc);
+        out << prepared.listKind() << '\n' << prepared.hostCommandLine() << '\n'
+            << bench::PreparedCase::listPath() << '\n';
+        for (const std::string& id : ids) out << id << '\n';
+    }
+    std::filesystem::remove(plan.listFile, ec);  // as the library's run finds it
+    counts.factoryHost = underCallgrind(quoted(self) + " --host-process=" + quoted(planFile + ".host"), true);
+    if (counts.factoryHost && !sameList(plan.listFile, plan.listBytes, "the factory host process", c))
+        counts.factoryHost = 0;
+    std::string command = quoted(MFGLIST_TOOL_FILE) + " host --library " +
+                          quoted(MFGLIST_LIBRARY_FILE) + " --kind " +
+                          std::to_string(prepared.listKind()) + " --command-line " +
+                          quoted(prepared.hostCommandLine()) + " --output " +
+                          quoted(bench::PreparedCase::listPath()) + " --drives " +
+                          quoted(std::getenv("MFGLIST_DRIVES") ? std::getenv("MFGLIST_DRIVES") : "");
+    if (!ids.empty()) {
+        std::ofstream out(idsFile, std::ios::binary | std::ios::trunc);
+        for (const std::string& id : ids) out << id << '\n';
+        command += " --ids-file " + quoted(idsFile);
+    }
+    std::filesystem::remove(plan.listFile, ec);
+    counts.host = underCallgrind(command, true);
+    if (counts.host && !sameList(plan.listFile, plan.listBytes, "mfglist host", c)) counts.host = 0;
+    for (const std::string& file : {planFile, planFile + ".list", planFile + ".host", idsFile})
+        std::remove(file.c_str());
+    return counts;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const char* planFile = option(argc, argv, "--host-process=")) return factoryHostProcess(planFile);
+    if (const char* planFile = option(argc, argv, "--floor-process=")) {
+        bench::FloorPlan plan;
+        if (!bench::loadFloorPlan(planFile, plan)) return 1;
+        bench::runFloorPlan(plan);
+        return 0;
+    }
     const char* entriesText = option(argc, argv, "--entries=");
     const int entries = entriesText ? std::atoi(entriesText) : 1000;
     if (const char* side = option(argc, argv, "--count=")) {
@@ -88,9 +195,10 @@ int main(int argc, char** argv) {
     std::printf("| list (%d entries) | library | per entry | floor | library / floor |\n"
                 "|---|---:|---:|---:|---:|\n",
                 entries);
-    for (ListCase c : {ListCase::processFile, ListCase::softwareList, ListCase::cdRom}) {
-        const unsigned long long library = underCallgrind(argv[0], "library", static_cast<int>(c), entries);
-        const unsigned long long floor = underCallgrind(argv[0], "floor", static_cast<int>(c), entries);
+    const ListCase cases[] = {ListCase::processFile, ListCase::softwareList, ListCase::cdRom};
+    for (ListCase c : cases) {
+        const unsigned long long library = runUnderCallgrind(argv[0], "library", static_cast<int>(c), entries);
+        const unsigned long long floor = runUnderCallgrind(argv[0], "floor", static_cast<int>(c), entries);
         if (library == 0 || floor == 0) {
             std::fprintf(stderr, "callgrind counted nothing for %s\n", bench::caseName(c));
             return 1;
@@ -102,6 +210,28 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     std::printf("\nInstructions of the run only, the program's own (valgrind's callgrind); the floor's\n"
-                "work is nearly all in system calls, which callgrind does not count.\n");
+                "work is nearly all in system calls, which callgrind does not count.\n\n");
+
+    bench::machine();
+    std::printf("| list (%d entries) | factory host process | / floor | mfglist host process | / floor | floor process |\n"
+                "|---|---:|---:|---:|---:|---:|\n",
+                entries);
+    for (ListCase c : cases) {
+        const WholeProcesses counts = wholeProcesses(argv[0], c, entries);
+        if (counts.factoryHost == 0 || counts.host == 0 || counts.floor == 0) {
+            std::fprintf(stderr, "callgrind counted no whole process for %s\n", bench::caseName(c));
+            return 1;
+        }
+        const double floor = static_cast<double>(counts.floor);
+        std::printf("| %s | %.1f M | %.1f | %.1f M | %.1f | %.1f M |\n", bench::caseName(c),
+                    static_cast<double>(counts.factoryHost) / 1e6,
+                    static_cast<double>(counts.factoryHost) / floor,
+                    static_cast<double>(counts.host) / 1e6, static_cast<double>(counts.host) / floor,
+                    floor / 1e6);
+        std::fflush(stdout);
+    }
+    std::printf("\nWhole processes, start-up and exit included.  The factory host process makes one\n"
+                "create call, untraced; `mfglist host` traces its run (a line per message, read back\n"
+                "afterwards), which neither of the others does.\n");
     return 0;
 }

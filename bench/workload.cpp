@@ -74,30 +74,34 @@ std::vector<std::string> packetNames(int entries) {
 
 int g_softwareEntries = 0;  // the software case on the scratch drive now
 
+int listKindOf(ListCase c) { return c == ListCase::softwareList ? MFG_LIST_SOFTWARE : MFG_LIST_DRIVER; }
+
+std::string commandLineOf(ListCase c) {
+    const char* folder = c == ListCase::processFile    ? kProcessFileFolder
+                         : c == ListCase::softwareList ? kSoftwareFolder
+                                                       : kCdRomFolder;
+    return std::string("X -D ") + folder;
+}
+
+// The IDs the run is given: none for the factory driver list.
+const std::vector<std::string>& idsOf(ListCase c) {
+    static const std::vector<std::string> none;
+    static const std::vector<std::string> machineIds = hostIds();
+    static std::vector<std::string> names;
+    if (c == ListCase::processFile) return none;
+    if (c == ListCase::cdRom) return machineIds;
+    if (names.size() != static_cast<std::size_t>(g_softwareEntries)) names = packetNames(g_softwareEntries);
+    return names;
+}
+
 // The list run as the host makes it: start-up, one create call, release.
 void libraryRun(ListCase c) {
     fs::remove(machine().native(kListFile));
-    if (c == ListCase::processFile) {
-        mfg::CMfgList list(MFG_LIST_DRIVER, (std::string("X -D ") + kProcessFileFolder).c_str(), 0);
-        list.CreateIniFile(0, nullptr, kListFile);
-        list.FreeItems();
-        return;
-    }
-    if (c == ListCase::softwareList) {
-        static std::vector<std::string> names;
-        if (names.size() != static_cast<std::size_t>(g_softwareEntries)) names = packetNames(g_softwareEntries);
-        std::vector<const char*> pointers;
-        for (const std::string& name : names) pointers.push_back(name.c_str());
-        mfg::CMfgList list(MFG_LIST_SOFTWARE, (std::string("X -D ") + kSoftwareFolder).c_str(), 0);
-        list.CreateIniFile(static_cast<int>(pointers.size()), pointers.data(), kListFile);
-        list.FreeItems();
-        return;
-    }
-    static const std::vector<std::string> ids = hostIds();
     std::vector<const char*> pointers;
-    for (const std::string& id : ids) pointers.push_back(id.c_str());
-    mfg::CMfgList list(MFG_LIST_DRIVER, (std::string("X -D ") + kCdRomFolder).c_str(), 0);
-    list.CreateIniFile(static_cast<int>(pointers.size()), pointers.data(), kListFile);
+    for (const std::string& id : idsOf(c)) pointers.push_back(id.c_str());
+    mfg::CMfgList list(listKindOf(c), commandLineOf(c).c_str(), 0);
+    list.CreateIniFile(static_cast<int>(pointers.size()), pointers.empty() ? nullptr : pointers.data(),
+                       kListFile);
     list.FreeItems();
 }
 
@@ -224,9 +228,51 @@ PreparedCase::PreparedCase(ListCase c, int entries) : case_(c), entries_(entries
 
 void PreparedCase::runLibrary() const { libraryRun(case_); }
 
-void PreparedCase::runFloor() const {
+void PreparedCase::runFloor() const { runFloorPlan(floorPlan()); }
+
+FloorPlan PreparedCase::floorPlan() const {
+    FloorPlan plan;
+    plan.processFiles = processFiles_;
+    plan.flagFile = machine().native(kFlagFile);
+    plan.tempSectionFile = machine().native(kTempSectionFile);
+    plan.lookupCopy = machine().native(kLookupCopy);
+    plan.listFile = machine().native(kListFile);
+    plan.listBytes = listBytes_;
+    plan.traceMessages = traceMessages_;
+    plan.debuggerMessages = debuggerMessages_;
+    return plan;
+}
+
+int PreparedCase::listKind() const { return listKindOf(case_); }
+std::string PreparedCase::hostCommandLine() const { return commandLineOf(case_); }
+std::vector<std::string> PreparedCase::idsGiven() const { return idsOf(case_); }
+const char* PreparedCase::listPath() { return kListFile; }
+
+bool saveFloorPlan(const FloorPlan& plan, const std::string& path) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << plan.flagFile << '\n' << plan.tempSectionFile << '\n' << plan.lookupCopy << '\n'
+        << plan.listFile << '\n' << plan.traceMessages << '\n' << plan.debuggerMessages << '\n';
+    for (const std::string& file : plan.processFiles) out << file << '\n';
+    std::ofstream(path + ".list", std::ios::binary | std::ios::trunc) << plan.listBytes;
+    return static_cast<bool>(out);
+}
+
+bool loadFloorPlan(const std::string& path, FloorPlan& plan) {
+    std::ifstream in(path, std::ios::binary);
+    std::string traces, debugger;
+    if (!std::getline(in, plan.flagFile) || !std::getline(in, plan.tempSectionFile) ||
+        !std::getline(in, plan.lookupCopy) || !std::getline(in, plan.listFile) ||
+        !std::getline(in, traces) || !std::getline(in, debugger))
+        return false;
+    plan.traceMessages = std::strtoull(traces.c_str(), nullptr, 10);
+    plan.debuggerMessages = std::strtoull(debugger.c_str(), nullptr, 10);
+    for (std::string file; std::getline(in, file);) plan.processFiles.push_back(file);
+    return floor_io::readAll(path + ".list", plan.listBytes);
+}
+
+void runFloorPlan(const FloorPlan& plan) {
     std::vector<std::string> sections;
-    for (const std::string& path : processFiles_) {
+    for (const std::string& path : plan.processFiles) {
         std::string text;
         floor_io::readAll(path, text);
         // A section starts at a '[' that begins a line.
@@ -238,25 +284,24 @@ void PreparedCase::runFloor() const {
         sections.push_back(text.substr(start));
         sections.emplace_back();  // the step that finds no more sections
     }
-    const std::string flag = machine().native(kFlagFile);
-    auto temp = floor_io::createRewritable(machine().native(kTempSectionFile));
-    auto lookup = floor_io::createRewritable(machine().native(kLookupCopy));
-    const std::uint64_t messagesEach = traceMessages_ / sections.size();
-    const std::uint64_t debuggerEach = debuggerMessages_ / sections.size();
+    auto temp = floor_io::createRewritable(plan.tempSectionFile);
+    auto lookup = floor_io::createRewritable(plan.lookupCopy);
+    const std::uint64_t messagesEach = plan.traceMessages / sections.size();
+    const std::uint64_t debuggerEach = plan.debuggerMessages / sections.size();
     std::uint64_t messages = 0;
     std::uint64_t debugger = 0;
     for (const std::string& text : sections) {
         if (temp) temp->rewrite(text);
         if (lookup && !text.empty()) lookup->rewrite(text);
-        for (std::uint64_t i = 0; i < messagesEach; ++i, ++messages) floor_io::flagPresent(flag);
+        for (std::uint64_t i = 0; i < messagesEach; ++i, ++messages) floor_io::flagPresent(plan.flagFile);
         for (std::uint64_t i = 0; i < debuggerEach; ++i, ++debugger) floor_io::debuggerOutput("DRV");
     }
-    for (; messages < traceMessages_; ++messages) floor_io::flagPresent(flag);
-    for (; debugger < debuggerMessages_; ++debugger) floor_io::debuggerOutput("DRV");
+    for (; messages < plan.traceMessages; ++messages) floor_io::flagPresent(plan.flagFile);
+    for (; debugger < plan.debuggerMessages; ++debugger) floor_io::debuggerOutput("DRV");
     temp.reset();
     lookup.reset();
-    floor_io::removeFile(machine().native(kTempSectionFile));
-    floor_io::commitFile(machine().native(kListFile), listBytes_);
+    floor_io::removeFile(plan.tempSectionFile);
+    floor_io::commitFile(plan.listFile, plan.listBytes);
 }
 
 double peakBytesPerHeldEntry(int entries) {

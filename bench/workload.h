@@ -38,6 +38,21 @@ private:
 };
 const BenchMachine& machine();
 
+// The floor's work for one case: what it reads, rewrites, checks and writes
+// (native paths), so that a process of its own can do it (the instruction
+// count of whole processes).  Kept in a file as lines, the list's bytes in a
+// file beside it.
+struct FloorPlan {
+    std::vector<std::string> processFiles;  // in the order walked
+    std::string flagFile, tempSectionFile, lookupCopy, listFile;
+    std::string listBytes;
+    std::uint64_t traceMessages = 0;
+    std::uint64_t debuggerMessages = 0;
+};
+void runFloorPlan(const FloorPlan& plan);
+bool saveFloorPlan(const FloorPlan& plan, const std::string& path);
+bool loadFloorPlan(const std::string& path, FloorPlan& plan);
+
 // One list case at one size, with its files written and the floor's
 // work measured from a traced run of the library.
 class PreparedCase {
@@ -45,6 +60,13 @@ public:
     PreparedCase(ListCase c, int entries);
     void runLibrary() const;
     void runFloor() const;
+    FloorPlan floorPlan() const;
+    // The same run as `mfglist host` is told to make it: the list kind, the
+    // host command line, the IDs (one a line) and the list's Windows path.
+    int listKind() const;
+    std::string hostCommandLine() const;
+    std::vector<std::string> idsGiven() const;
+    static const char* listPath();
     // Entries the library's list holds (the CD-ROM list holds them all in
     // memory until it is written).
     int entries() const { return entries_; }

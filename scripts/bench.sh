@@ -10,7 +10,8 @@
 #   bash scripts/bench.sh --cost   the command-line tool's own cost instead:
 #                                  preview against host on 200,000 entries,
 #                                  and the instructions of a 1,000-entry run
-#                                  of each list kind against the floor
+#                                  of each list kind against the floor (the
+#                                  run only, and whole processes)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)

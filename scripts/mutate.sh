@@ -76,7 +76,7 @@ MUTANTS = [
      "held_.erase(0, 3);", "held_.erase(0, 0);",
      "ReadFaults.*:ReaderTest.*:ProfileRead.*"),
     ("line-break-cut-at-lf-only", "src/profile/profile_syntax.h",
-     "if (isLineEnd(text[i])) return i;", "if (text[i] == '\\n') return i;",
+     "'\\r' && isLineEnd(text[i])) return i;", "'\\r' && text[i] == '\\n') return i;",
      "ListFileTest.*:ReadFaults.*"),
     ("eof-mark-not-a-profile-blank", "src/profile/profile_syntax.h",
      "c == 0x20 || c == 0x1A;", "c == 0x20;",
@@ -100,9 +100,9 @@ MUTANTS = [
      "ReadFaults.*:ListFileTest.*:FileFaults.*"),
     ("windir-before-packetname", "src/items/macros.cpp",
      "replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);\n"
-     "    replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);",
+     "        replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);",
      "replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);\n"
-     "    replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);",
+     "        replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);",
      "ExpandMacros.*:EntryTest.*"),
     # explain's decision observer: what it is told of a run
     ("observer-reason-of-type-swapped", "src/listjob/filters.cpp",

@@ -13,9 +13,11 @@ bool putField(char* field, std::size_t width, std::string_view value, std::strin
     // A value ends at its first NUL, as the C string it stands for.
     value = text::untilNul(value);
     const bool fits = value.size() < width;
-    const std::string kept =
-        fits ? std::string(value) : text::cutToWidth(value, width - 1, origin.codePage);
-    std::memcpy(field, kept.data(), kept.size());
+    // A value that fits is moved straight in (every key of every entry is),
+    // even one that lies in the field itself.
+    const std::string cut = fits ? std::string() : text::cutToWidth(value, width - 1, origin.codePage);
+    const std::string_view kept = fits ? value : std::string_view(cut);
+    std::memmove(field, kept.data(), kept.size());
     std::memset(field + kept.size(), 0, width - kept.size());
     if (!fits) {
         const std::string section(origin.section);

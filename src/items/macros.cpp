@@ -47,12 +47,18 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
     // Each step sees what the steps before it inserted: a folder that holds
     // the word WINDIR, a percent sign or a doubled backslash is changed too.
     std::string out = upperCaseBetweenPercents(source, cp);
-    replaceAllIn(out, keyName(Key::testDirMacro), values.testDir, cp);
-    replaceAllIn(out, keyName(Key::mfgProcPathMacro), values.mfgProcPath, cp);
-    replaceAllIn(out, keyName(Key::sectorNameMacro), values.sectorName, cp);
-    replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);
-    replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);
-    replaceAllIn(out, "%", "", cp);
+    // Every macro but WINDIR begins with a '$': a value without a '$', a '%'
+    // or WINDIR gives no step anything to replace, so none inserts anything.
+    const bool hasMacro = out.find('$') != std::string::npos || out.find('%') != std::string::npos ||
+                          out.find(keyName(Key::windirMacro)) != std::string::npos;
+    if (hasMacro) {
+        replaceAllIn(out, keyName(Key::testDirMacro), values.testDir, cp);
+        replaceAllIn(out, keyName(Key::mfgProcPathMacro), values.mfgProcPath, cp);
+        replaceAllIn(out, keyName(Key::sectorNameMacro), values.sectorName, cp);
+        replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);
+        replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);
+        replaceAllIn(out, "%", "", cp);
+    }
     if (out.find("\\\\") == std::string::npos) return out;
     return text::halveDoubledBackslashes(out, cp);
 }

@@ -41,8 +41,8 @@ std::string CMfgList::ExpandMacros(std::string source, const text::CodePage& cp)
 
 void CMfgList::expandField(char* field, std::size_t width, Key key,
                            const FieldOrigin& origin) const {
-    const std::string value(text::untilNul(std::string_view(field, width)));
-    putField(field, width, ExpandMacros(value, origin.codePage), keyName(key), origin);
+    std::string value(text::untilNul(std::string_view(field, width)));
+    putField(field, width, ExpandMacros(std::move(value), origin.codePage), keyName(key), origin);
 }
 
 }  // namespace mfg

@@ -39,7 +39,10 @@ bool ListFile::write(std::string_view section, std::string_view key, std::string
         }
     }
     if (state_ != State::loaded) return false;
-    section = oneLine(section, "SECTION", section, key);
+    // The keys of one section come one after another: a section equal to
+    // the gathered one has no line break (that one was cut at its first).
+    if (pendingKeys_ == 0 || section != pendingSection_)
+        section = oneLine(section, "SECTION", section, key);
     key = oneLine(key, "KEY", section, key);
     value = oneLine(value, "VALUE", section, key);
     if (g_journal)

@@ -101,7 +101,8 @@ unsigned activeCodePage();
 // While one of these lives on a thread, the machine's settings that a host
 // may change only between two runs are read once, when the outermost one
 // starts, instead of at every path and every trace message: on the portable
-// build the drive map and the code page of the environment.  The Windows
+// build the drive map, the code page and the debugger output's target of the
+// environment.  The Windows
 // build asks the system, which answers as cheaply, and holds nothing.
 class RunSettingsHeld {
 public:

@@ -116,7 +116,7 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
         if (info.kind != LineKind::key || info.name != trimProfileBlanksRight(request.key, chars_))
             return false;
         lines += "\r\n";
-        foldedKeys_[i].swap(request.keyFolded);
+        foldedKeys_[i].assign(request.keyFolded);  // both keep their room
     }
     endWithLineEnd();
     const std::size_t number = sections_.size();

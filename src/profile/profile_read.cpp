@@ -118,9 +118,9 @@ std::string SectionKeys::get(std::string_view key, const char* def,
                              std::size_t bufferSize) const {
     // Every key is kept and the first match answers: the first key of a name
     // wins, as in a walk of the text.
-    const std::string wanted = fold(trimProfileBlanks(cutAtNul(key), chars_), chars_);
+    foldInto(trimProfileBlanks(cutAtNul(key), chars_), chars_, wanted_);
     for (const Key& k : keys_) {
-        if (matchesFolded(k.name, wanted, chars_))
+        if (matchesFolded(k.name, wanted_, chars_))
             return copyOut(cutAtNul(k.value), bufferSize, chars_);
     }
     return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars_), bufferSize,

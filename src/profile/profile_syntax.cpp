@@ -189,17 +189,32 @@ char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 }  // namespace
 
 std::string fold(std::string_view name, const Chars& chars) {
-    std::string out(name);
+    std::string out;
+    foldInto(name, chars, out);
+    return out;
+}
+
+void foldInto(std::string_view name, const Chars& chars, std::string& out) {
+    if (!chars.doubleByte()) {
+        out.resize(name.size());
+        for (std::size_t i = 0; i < name.size(); ++i) out[i] = lowerAscii(name[i]);
+        return;
+    }
+    out.assign(name.data(), name.size());
     for (std::size_t pos = 0; pos < out.size();) {
         const std::size_t len = chars.length(out, pos);
         if (len == 1) out[pos] = lowerAscii(out[pos]);
         pos += len;
     }
-    return out;
 }
 
 bool matchesFolded(std::string_view name, std::string_view folded, const Chars& chars) {
     if (name.size() != folded.size()) return false;
+    if (!chars.doubleByte()) {
+        for (std::size_t pos = 0; pos < name.size(); ++pos)
+            if (lowerAscii(name[pos]) != folded[pos]) return false;
+        return true;
+    }
     for (std::size_t pos = 0; pos < name.size();) {
         const std::size_t len = chars.length(name, pos);
         if (len == 1) {

@@ -28,8 +28,9 @@ inline bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 // The first CR or LF of `text`, npos when there is none.  (find_first_of
 // makes a call per byte; every value written to a list passes through here.)
 inline std::size_t findLineEnd(std::string_view text) {
+    // Nearly every byte is above CR: one comparison tells it is neither.
     for (std::size_t i = 0; i < text.size(); ++i)
-        if (isLineEnd(text[i])) return i;
+        if (static_cast<unsigned char>(text[i]) <= '\r' && isLineEnd(text[i])) return i;
     return std::string_view::npos;
 }
 
@@ -137,6 +138,8 @@ LineInfo classify(std::string_view content, const Chars& chars);
 // match; `matchesFolded` compares a name against a folded one without
 // allocating.
 std::string fold(std::string_view name, const Chars& chars);
+// fold into `out`, whose room is used again (a name per key a list writes).
+void foldInto(std::string_view name, const Chars& chars, std::string& out);
 bool matchesFolded(std::string_view name, std::string_view folded, const Chars& chars);
 
 }  // namespace mfg::profile::syntax

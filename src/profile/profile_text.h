@@ -59,6 +59,7 @@ private:
     };
     syntax::Chars chars_;
     std::vector<Key> keys_;  // in file order
+    mutable std::string wanted_;  // the folded name looked up, kept for its room
 };
 
 // The text WritePrivateProfileStringA(section, key, value) leaves in a file

@@ -9,6 +9,7 @@ WriteRequest makeWriteRequest(std::string_view section, std::string_view key,
     WriteRequest r;
     r.section = trimProfileBlanksLeft(cutAtNul(section));
     r.sectionFolded = fold(trimProfileBlanksRight(r.section, chars), chars);
+    r.sectionMultiline = findLineEnd(r.section) != std::string_view::npos;
     setKeyValue(r, key, value, chars);
     return r;
 }
@@ -17,11 +18,9 @@ void setKeyValue(WriteRequest& r, std::string_view key, std::string_view value,
                  const syntax::Chars& chars) {
     r.key = trimProfileBlanksLeft(cutAtNul(key));
     r.value = trimProfileBlanksLeft(cutAtNul(value));
-    r.keyFolded = fold(trimProfileBlanksRight(r.key, chars), chars);
-    r.multiline = false;
-    for (std::string_view argument : {r.section, r.key, r.value}) {
-        if (findLineEnd(argument) != std::string_view::npos) r.multiline = true;
-    }
+    foldInto(trimProfileBlanksRight(r.key, chars), chars, r.keyFolded);
+    r.multiline = r.sectionMultiline || findLineEnd(r.key) != std::string_view::npos ||
+                  findLineEnd(r.value) != std::string_view::npos;
 }
 
 std::string WriteRequest::headerLine() const {

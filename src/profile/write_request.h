@@ -22,6 +22,8 @@ struct WriteRequest {
     // Some argument holds a CR or LF: the write then adds lines of its own
     // (a value "a\r\nX=b" also creates key X).
     bool multiline = false;
+    // The section alone holds one (setKeyValue keeps it for the next key).
+    bool sectionMultiline = false;
 
     std::string headerLine() const;  // "[section]"
     std::string keyLine() const;     // "key=value"

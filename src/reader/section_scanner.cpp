@@ -132,7 +132,10 @@ bool SectionScanner::next(std::string& section) {
                 case Line::Rest:
                     // Nothing more on this line can start a section: take it in
                     // one piece up to its end.
-                    while (i < chunkLen_ && !isLineEnd(p[i]) && p[i] != '\0') ++i;
+                    // (A byte above CR is neither a line end nor a NUL.)
+                    while (i < chunkLen_ && (static_cast<unsigned char>(p[i]) > '\r' ||
+                                             (!isLineEnd(p[i]) && p[i] != '\0')))
+                        ++i;
                     append(p + chunkPos_, i - chunkPos_);
                     if (i > chunkPos_) countText();
                     if (i < chunkLen_) {

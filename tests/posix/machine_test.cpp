@@ -218,16 +218,22 @@ TEST(PosixMachine, CodePageComesFromTheEnvironment) {
 // A run reads the drive map and the code page once; what the host changes
 // during a run counts from the next one, and nested holds keep the first read.
 TEST(PosixMachine, ARunHoldsTheSettingsItStartedWith) {
+    NativeTree tree;
     ScopedEnv codePage("MFGLIST_CODEPAGE", "932");
     ScopedEnv drives("MFGLIST_DRIVES", "C=/tmp");
+    ScopedEnv debugTarget("MFGLIST_DEBUG_OUTPUT", tree.root + "/first.txt");
     {
         const platform::RunSettingsHeld run;
         ScopedEnv laterCodePage("MFGLIST_CODEPAGE", "950");
         ScopedEnv laterDrives("MFGLIST_DRIVES", "D=/tmp");
+        ScopedEnv laterDebugTarget("MFGLIST_DEBUG_OUTPUT", tree.root + "/later.txt");
         const platform::RunSettingsHeld nested;
         EXPECT_EQ(platform::activeCodePage(), 932u);
         EXPECT_EQ(resolvePath("C:\\x").value_or(""), "/tmp/x");
         EXPECT_FALSE(resolvePath("D:\\x").has_value());
+        platform::debugOutput("entry");
+        EXPECT_TRUE(fs::exists(tree.root + "/first.txt"));
+        EXPECT_FALSE(fs::exists(tree.root + "/later.txt"));
     }
     EXPECT_EQ(platform::activeCodePage(), 932u);
     EXPECT_TRUE(resolvePath("C:\\x").has_value());

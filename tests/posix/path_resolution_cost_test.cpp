@@ -14,6 +14,7 @@
 #include "mfglist/mfglist.h"
 #include "platform/platform.h"
 #include "platform/posix/folder_listing.h"
+#include "platform/posix/machine.h"
 #include "support/machine.h"
 
 namespace mfg {
@@ -47,6 +48,41 @@ TEST(PathResolutionCost, FileMadeOrRemovedBetweenTwoCallsIsSeen) {
         // The second round starts from a listing old enough to be kept.
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
         EXPECT_FALSE(platform::pathExists("C:\\VRELDEBUG.FLG"));
+    }
+}
+
+// Within a run, a path of one name in a drive's root keeps where its root
+// lies (the trace's flag file is checked so before every message): the name
+// itself is still looked for each time, and the next run reads its drive map
+// anew.
+TEST(PathResolutionCost, HeldRunSeesTheRootFileComeAndGoAndTheNextRunItsNewDrive) {
+    Drives drives;
+    {
+        ScopedEnv map("MFGLIST_DRIVES", drives.map());
+        const platform::RunSettingsHeld run;
+        for (int round = 0; round < 2; ++round) {
+            EXPECT_FALSE(platform::pathExists("C:\\VRELDEBUG.FLG")) << round;
+            drives.touch("c/vrelDebug.flg");
+            EXPECT_TRUE(platform::pathExists("C:\\VRELDEBUG.FLG")) << round;
+            EXPECT_EQ(platform::posix::resolvePath("C:\\VRELDEBUG.FLG").value_or(""),
+                      drives.root + "/c/vrelDebug.flg");
+            fs::remove(drives.root + "/c/vrelDebug.flg");
+            EXPECT_FALSE(platform::pathExists("C:\\VRELDEBUG.FLG")) << round;
+        }
+    }
+    drives.touch("d/vrelDebug.flg");
+    ScopedEnv map("MFGLIST_DRIVES", "C=" + drives.root + "/d");
+    {
+        const platform::RunSettingsHeld run;
+        EXPECT_TRUE(platform::pathExists("C:\\VRELDEBUG.FLG"));
+    }
+    ScopedEnv placed("MFGLIST_FILES", "C:\\vrelDebug.flg=" + drives.root + "/e/flag");
+    const platform::RunSettingsHeld run;
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_FALSE(platform::pathExists("C:\\vrelDebug.flg")) << round;
+        drives.touch("e/flag");
+        EXPECT_TRUE(platform::pathExists("C:\\vrelDebug.flg")) << round;
+        fs::remove(drives.root + "/e/flag");
     }
 }
 

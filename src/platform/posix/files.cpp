@@ -134,7 +134,7 @@ private:
 }  // namespace
 
 bool pathExists(std::string_view path) {
-    const auto resolved = posix::resolvePathNoting(path);
+    const auto resolved = posix::resolvePathNoting(path, false);
     if (!resolved || resolved->knownMissing) return false;
     struct stat st {};
     posix::countResolverCall();

@@ -23,8 +23,14 @@ void stripTrailingSlashes(std::string& folder) {
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
 }
 
+// One allocation: the trace's flag file is joined so before every message.
 std::string joinNative(const std::string& folder, const std::string& name) {
-    return folder == "/" ? "/" + name : folder + "/" + name;
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    if (folder != "/") path += '/';
+    path += name;
+    return path;
 }
 
 // The entry of `folder` that `name` stands for: the exact name when it exists,
@@ -75,10 +81,33 @@ void forEachComponent(std::string_view rest, const text::CodePage& cp, Use use) 
     if (rest.size() > start) use(rest.substr(start));
 }
 
+// A path that MFGLIST_FILES places, or of one name in a drive's root, as the
+// trace's flag file and log are: within a run, where it lies depends only on
+// the held settings, so only the name itself is searched for again.  A run
+// uses a few such paths in turn (flag, log, temporary section files).
+struct RootPathMemo {
+    std::string windowsPath;
+    bool placed = false;
+    std::string folder;  // placed: the native file; else the drive's folder
+    std::string name;    // the name as the path spells it
+};
+constexpr std::size_t kRootPathMemos = 4;
+
 // The settings of the run this thread is in, while it holds them.
 struct RunHold {
     int depth = 0;
     HeldRunSettings settings;
+    std::vector<RootPathMemo> rootPaths;
+    std::size_t nextRootPath = 0;  // the one to replace when all are used
+
+    void remember(RootPathMemo memo) {
+        if (rootPaths.size() < kRootPathMemos) {
+            rootPaths.push_back(std::move(memo));
+            return;
+        }
+        rootPaths[nextRootPath] = std::move(memo);
+        nextRootPath = (nextRootPath + 1) % kRootPathMemos;
+    }
 };
 thread_local RunHold t_runHold;
 
@@ -187,11 +216,24 @@ std::optional<std::string> resolvePath(std::string_view windowsPath) {
     return std::move(resolved->native);
 }
 
-std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
+std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool nativeIfMissing) {
     windowsPath = std::string_view(windowsPath.data(), ::strnlen(windowsPath.data(), windowsPath.size()));
     if (windowsPath.empty()) return std::nullopt;
-    if (const std::optional<std::string_view> placed = placedFile(windowsPath))
+    const bool held = t_runHold.depth > 0;
+    if (held) {
+        for (const RootPathMemo& memo : t_runHold.rootPaths) {
+            if (memo.windowsPath != windowsPath) continue;
+            if (memo.placed) return ResolvedPath{memo.folder, false};
+            std::string name = memo.name;
+            const bool exists = matchComponent(memo.folder, name);
+            if (!exists && !nativeIfMissing) return ResolvedPath{std::string(), true};
+            return ResolvedPath{joinNative(memo.folder, name), !exists};
+        }
+    }
+    if (const std::optional<std::string_view> placed = placedFile(windowsPath)) {
+        if (held) t_runHold.remember({std::string(windowsPath), true, std::string(*placed), {}});
         return ResolvedPath{std::string(*placed), false};
+    }
 
     // Each component is searched in the folder the ones before it name;
     // below a name that does not exist nothing does.  `folder` is the root
@@ -203,7 +245,11 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
     std::size_t rootSize = 0;
     bool folderExists = true;
     std::string name;
+    int steps = 0;  // every component, "." and ".." included
+    std::string_view lastPart;
     const auto step = [&](std::string_view part) {
+        ++steps;
+        lastPart = part;
         if (part == ".") return;
         if (part == "..") {
             const std::size_t lastSlash = folder.rfind('/');
@@ -225,9 +271,12 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath) {
         folder.reserve(windowsPath.size() + 128);
         if (!driveFolder(windowsPath[0], folder)) return std::nullopt;
         rootSize = folder.size();
+        const std::string root = held ? folder : std::string();
         // "C:name" is relative to the drive's current directory, which on
         // this machine is always the drive's root.
         forEachComponent(windowsPath.substr(2), cp, step);
+        if (held && steps == 1 && lastPart != "." && lastPart != "..")
+            t_runHold.remember({std::string(windowsPath), false, root, std::string(lastPart)});
     } else if (windowsPath[0] == '\\' || windowsPath[0] == '/') {
         if (windowsPath.size() >= 2 && (windowsPath[1] == '\\' || windowsPath[1] == '/'))
             return std::nullopt;  // network paths do not exist on this machine
@@ -275,10 +324,14 @@ namespace mfg::platform {
 RunSettingsHeld::RunSettingsHeld() {
     posix::RunHold& hold = posix::t_runHold;
     if (hold.depth++ > 0) return;
+    hold.rootPaths.clear();
+    hold.nextRootPath = 0;
     const char* drives = std::getenv("MFGLIST_DRIVES");
     hold.settings.drives = drives ? std::optional<std::string>(drives) : std::nullopt;
     const char* files = std::getenv("MFGLIST_FILES");
     hold.settings.files = files ? std::optional<std::string>(files) : std::nullopt;
+    const char* debugTarget = std::getenv("MFGLIST_DEBUG_OUTPUT");
+    hold.settings.debugOutput = debugTarget ? std::optional<std::string>(debugTarget) : std::nullopt;
     hold.settings.codePage = posix::codePageOfEnvironment();
 }
 

@@ -20,6 +20,7 @@ struct DriveMapping {
 struct HeldRunSettings {
     std::optional<std::string> drives;  // MFGLIST_DRIVES, unset when absent
     std::optional<std::string> files;   // MFGLIST_FILES, unset when absent
+    std::optional<std::string> debugOutput;  // MFGLIST_DEBUG_OUTPUT, unset when absent
     unsigned codePage = 1252;
 };
 const HeldRunSettings* heldRunSettings();
@@ -50,7 +51,11 @@ struct ResolvedPath {
     std::string native;
     bool knownMissing = false;
 };
-std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath);
+// A caller that only asks whether the path exists passes false for
+// `nativeIfMissing`: a path known missing may then come without its native
+// path (the flag file's check is spared making one before every message).
+std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath,
+                                              bool nativeIfMissing = true);
 
 // A native absolute path expressed on the drive whose folder holds it
 // (longest match), else on Z:.

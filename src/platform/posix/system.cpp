@@ -93,9 +93,16 @@ bool windowsVersion(VersionInfo& info, std::uint32_t& lastError) {
 }
 
 void debugOutput(const char* text) {
-    const char* target = std::getenv("MFGLIST_DEBUG_OUTPUT");
+    // Every entry is named so, traced or not: within a run the environment
+    // is asked once.
+    const char* target = nullptr;
+    if (const posix::HeldRunSettings* held = posix::heldRunSettings()) {
+        if (held->debugOutput) target = held->debugOutput->c_str();
+    } else {
+        target = std::getenv("MFGLIST_DEBUG_OUTPUT");
+    }
     if (!target || !*target || !text) return;
-    if (std::string(target) == "stderr") {
+    if (std::strcmp(target, "stderr") == 0) {
         std::fprintf(stderr, "%s\n", text);
         return;
     }
