@@ -61,14 +61,17 @@ using KeyValues = std::map<std::string, std::string>;
 // The keys an entry takes from its section unchanged, and the width of the
 // field that holds each (0: a number).
 struct CopiedKey {
-    Key key;
+    items::Key key;
     std::size_t width;
 };
 constexpr CopiedKey kCopiedKeys[] = {
-    {Key::group, sizeof(ITEMINFO::group)},         {Key::hardId, sizeof(ITEMINFO::hardId)},
-    {Key::packetName, sizeof(ITEMINFO::packetName)}, {Key::type, sizeof(ITEMINFO::type)},
-    {Key::version, sizeof(ITEMINFO::version)},     {Key::selectPath, sizeof(ITEMINFO::selectPath)},
-    {Key::id, 0},
+    {items::Key::group, sizeof(ITEMINFO::group)},
+    {items::Key::hardId, sizeof(ITEMINFO::hardId)},
+    {items::Key::packetName, sizeof(ITEMINFO::packetName)},
+    {items::Key::type, sizeof(ITEMINFO::type)},
+    {items::Key::version, sizeof(ITEMINFO::version)},
+    {items::Key::selectPath, sizeof(ITEMINFO::selectPath)},
+    {items::Key::id, 0},
 };
 
 // The sections of a process file's text, each cut at its first NUL, each key
@@ -98,7 +101,7 @@ std::vector<KeyValues> sectionsOf(const std::string& part, const text::CodePage&
         text.resize(std::min(text.find('\0'), text.size()));
         KeyValues values;
         for (const CopiedKey& copied : kCopiedKeys) {
-            const char* key = keyName(copied.key);
+            const char* key = items::keyName(copied.key);
             values[key] = std::string(text::trimAsciiSpace(
                 profile::getDecodedString(text, name, key, "", text.size() + 2, cp)));
         }
@@ -142,8 +145,8 @@ bool isCopyOf(const std::string& listed, const std::string& meant, std::size_t w
 
 bool isCopyOf(const KeyValues& entry, const KeyValues& section) {
     for (const CopiedKey& copied : kCopiedKeys) {
-        const auto listed = entry.find(keyName(copied.key));
-        const std::string& meant = section.at(keyName(copied.key));
+        const auto listed = entry.find(items::keyName(copied.key));
+        const std::string& meant = section.at(items::keyName(copied.key));
         if (listed == entry.end() || !isCopyOf(listed->second, meant, copied.width)) return false;
     }
     return true;

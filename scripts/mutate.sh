@@ -165,8 +165,8 @@ MUTANTS = [
      "if (key.value.size() < width) return;", "if (key.value.size() <= width) return;",
      "Lint*", "tool"),
     ("lint-hardid-of-any-length", "tools/mfglist/lint/value_checks.cpp",
-     "if (length == mfg::kFamilyIdLength || length == mfg::kDeviceIdLength) return;",
-     "if (length >= mfg::kFamilyIdLength) return;",
+     "if (length == mfg::items::kFamilyIdLength || length == mfg::items::kDeviceIdLength) return;",
+     "if (length >= mfg::items::kFamilyIdLength) return;",
      "Lint*", "tool"),
     ("lint-syspatch-shadowed-by-plain-driver", "tools/mfglist/lint/cdrom_order_checks.cpp",
      "const auto& earlierOf = d.sysPatch ? firstSysPatchOfId : firstOfId;",
@@ -225,8 +225,8 @@ MUTANTS = [
      "PosixFiles.*:PlatformAtomicReplace.*"),
     # the group settings: a decoded file is not decoded again
     ("settings-decoded-twice", "src/listjob/system_settings.cpp",
-     ": profile::getDecodedString(fileText, groupName, keyName(key),",
-     ": profile::getString(fileText, groupName, keyName(key),",
+     ": profile::getDecodedString(fileText, groupName, items::keyName(key),",
+     ": profile::getString(fileText, groupName, items::keyName(key),",
      "ListRequest.*", "core"),
     # the fault table: a folder listing that an error cut short is not kept
     ("listing-cut-short-kept", "src/platform/posix/folder_listing.cpp",

@@ -269,7 +269,8 @@ TEST_F(EntryTest, IdFilterWithItsTraces) {
 TEST(IdFilter, NullIdsAndDoubleByteFamilies) {
     const text::CodePage western(1252), japanese(932);
     const auto section = [](std::string hardId) {
-        return [hardId](Key key) { return key == Key::hardId ? hardId : std::string(); };
+        return
+            [hardId](items::Key key) { return key == items::Key::hardId ? hardId : std::string(); };
     };
     const char* const ids[] = {nullptr, "pci\\ven_1", nullptr};
     EXPECT_TRUE(items::idMatches(MFG_LIST_DRIVER, section("PCI\\VEN_1"), 3, ids, western));
@@ -280,8 +281,8 @@ TEST(IdFilter, NullIdsAndDoubleByteFamilies) {
     const char* const device[] = {"ABCDEFG\x82\xA0XYZ"};
     EXPECT_TRUE(items::idMatches(MFG_LIST_DRIVER, section("ABCDEFG\x82"), 1, device, western));
     EXPECT_FALSE(items::idMatches(MFG_LIST_DRIVER, section("ABCDEFG\x82"), 1, device, japanese));
-    EXPECT_TRUE(familyIdMatches("ABCDEFGH", "ABCDEFGH\x82\xA0", japanese));
-    EXPECT_FALSE(familyIdMatches("ABCDEFG", "ABCDEFGH", western));
+    EXPECT_TRUE(items::familyIdMatches("ABCDEFGH", "ABCDEFGH\x82\xA0", japanese));
+    EXPECT_FALSE(items::familyIdMatches("ABCDEFG", "ABCDEFGH", western));
 }
 
 // The looked-up host IDs answer as a walk over them in the host's order
@@ -300,7 +301,7 @@ TEST(IdFilter, HostIdsFindTheFirstAsAWalkDoes) {
                 int walked = -1;
                 for (int i = 0; i < count && walked < 0; ++i) {
                     const std::string theirs = text::toUpperAscii(ids[i] ? ids[i] : "", cp);
-                    if (mine == theirs || (hardwareIds && familyIdMatches(mine, theirs, cp)))
+                    if (mine == theirs || (hardwareIds && items::familyIdMatches(mine, theirs, cp)))
                         walked = i;
                 }
                 EXPECT_EQ(hostIds.firstMatch(mine, hardwareIds), walked)
@@ -313,12 +314,13 @@ TEST(IdFilter, HostIdsFindTheFirstAsAWalkDoes) {
 // The names that look alike keep their places.
 TEST(KeyNames, LookAlikeNamesInTheirPlaces) {
     const struct {
-        Key key;
+        items::Key key;
         const char* name;
-    } anchors[] = {{Key::logFile, "LOG_FILE"},         {Key::entryLogFile, "LOGFILE"},
-                   {Key::packetName, "PACKETNAME"},    {Key::packetNameMacro, "$PACKETNAME"},
-                   {Key::selectPath, "SELECTPATH"},    {Key::windirMacro, "WINDIR"}};
-    for (const auto& a : anchors) EXPECT_STREQ(keyName(a.key), a.name);
+    } anchors[] = {
+        {items::Key::logFile, "LOG_FILE"},      {items::Key::entryLogFile, "LOGFILE"},
+        {items::Key::packetName, "PACKETNAME"}, {items::Key::packetNameMacro, "$PACKETNAME"},
+        {items::Key::selectPath, "SELECTPATH"}, {items::Key::windirMacro, "WINDIR"}};
+    for (const auto& a : anchors) EXPECT_STREQ(items::keyName(a.key), a.name);
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(FileFaults, LookupCopyWrittenOncePerSection) {
     const std::uint64_t firstLookup = fi::fileCallsCounted();
     EXPECT_GE(firstLookup, 1u);
     EXPECT_EQ(reader->GetValue("L"), "2");
-    EXPECT_EQ(reader->GetWholeValue("K"), "1");
+    EXPECT_EQ(reader->wholeValue("K"), "1");
     EXPECT_EQ(fi::fileCallsCounted(), firstLookup);
     fi::clearFileFault();
     reader->CloseFile();

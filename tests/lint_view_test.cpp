@@ -42,10 +42,19 @@ private:
     std::string keyName(std::vector<std::string>& names) {
         std::string name;
         switch (below(4)) {
-            case 0: name = mfg::keyName(static_cast<Key>(below(static_cast<int>(Key::count)))); break;
-            case 1: name = pick({"exepath", "Group", "TYPE", "NAME"}); break;
-            case 2: name = pick({"K", "EXEPTAH", ";K", "A B"}); break;
-            default: name = "K" + std::to_string(below(5)); break;
+        case 0:
+            name = mfg::items::keyName(
+                static_cast<items::Key>(below(static_cast<int>(items::Key::count))));
+            break;
+        case 1:
+            name = pick({"exepath", "Group", "TYPE", "NAME"});
+            break;
+        case 2:
+            name = pick({"K", "EXEPTAH", ";K", "A B"});
+            break;
+        default:
+            name = "K" + std::to_string(below(5));
+            break;
         }
         names.push_back(name);
         return pick({"", " ", "\t"}) + name + pick({"", " ", "\t"});
@@ -91,12 +100,12 @@ TEST(LintView, EverySectionIsWhatTheReaderReads) {
             ASSERT_LT(index, view.sections.size());
             const mfgtool::lint::SectionView& section = view.sections[index];
             EXPECT_EQ(section.name, reader->GetSectionName());
-            EXPECT_EQ(section.line, reader->GetSectionLine());
-            EXPECT_EQ(section.text, reader->GetSectionText());
+            EXPECT_EQ(section.line, reader->sectionLine());
+            EXPECT_EQ(section.text, reader->sectionText());
             for (const mfgtool::lint::KeyLine& key : section.keys)
                 names.push_back(key.name);
             for (const std::string& name : names)
-                EXPECT_EQ(section.value(name, cp), reader->GetWholeValue(name)) << name;
+                EXPECT_EQ(section.value(name, cp), reader->wholeValue(name)) << name;
         }
         EXPECT_EQ(index, view.sections.size());
         reader->CloseFile();

@@ -45,7 +45,7 @@ TEST_F(ListRun, CreateEndsTheRunAndCreateWithoutARunDoesNothing) {
 
     EXPECT_EQ(MFG_CreateIniFile(0, nullptr, ""), 1);
     EXPECT_EQ(CurrentListForTesting(), nullptr);
-    EXPECT_EQ(CParseIniFile::GetInstance()->GetProcessFilePath(), "");  // a fresh reader
+    EXPECT_EQ(CParseIniFile::GetInstance()->processFilePath(), "");  // a fresh reader
     CParseIniFile::ReleaseInstance();
 
     TraceCapture trace;

@@ -50,16 +50,16 @@ protected:
         Lines lines;
         int more = reader.FirstSection();
         for (;; more = reader.NextSection()) {
-            EXPECT_EQ(test::readFile(kTempFile), reader.GetSectionText());
+            EXPECT_EQ(test::readFile(kTempFile), reader.sectionText());
             if (!more) break;
             std::string line = reader.GetSectionName();
             for (const std::string& key : keys) line += "|" + reader.GetValue(key);
             if (!keys.empty()) {
-                EXPECT_EQ(test::readFile(kLookupCopyPath), reader.GetSectionText());
+                EXPECT_EQ(test::readFile(kLookupCopyPath), reader.sectionText());
             }
             lines.push_back(line);
         }
-        EXPECT_EQ(reader.GetSectionText(), "");
+        EXPECT_EQ(reader.sectionText(), "");
         EXPECT_EQ(reader.CloseFile(), 0);
         EXPECT_FALSE(test::fileExists(kTempFile));
         return lines;
@@ -73,18 +73,18 @@ TEST_F(ReaderTest, FourLineFileStepByStep) {
     ASSERT_EQ(reader.FirstSection(), 1);
     EXPECT_EQ(reader.GetSectionName(), "A");
     EXPECT_EQ(reader.GetValue("K"), "1");
-    EXPECT_EQ(reader.GetReadPosition(), 10u);
-    EXPECT_EQ(reader.GetSectionLine(), 1u);
+    EXPECT_EQ(reader.readPosition(), 10u);
+    EXPECT_EQ(reader.sectionLine(), 1u);
     EXPECT_EQ(test::readFile(kTempFile), "[A]\r\nK=1\r\n");
     ASSERT_EQ(reader.NextSection(), 1);
     EXPECT_EQ(test::readFile(kTempFile), "[B]\r\nK=2");
     EXPECT_EQ(test::readFile(kLookupCopyPath), "[A]\r\nK=1\r\n");  // B not looked up yet
     EXPECT_EQ(reader.GetValue("K"), "2");
     EXPECT_EQ(test::readFile(kLookupCopyPath), "[B]\r\nK=2");
-    EXPECT_EQ(reader.GetReadPosition(), 20u);
-    EXPECT_EQ(reader.GetSectionLine(), 3u);
+    EXPECT_EQ(reader.readPosition(), 20u);
+    EXPECT_EQ(reader.sectionLine(), 3u);
     EXPECT_EQ(reader.NextSection(), 0);
-    EXPECT_EQ(reader.GetSectionLine(), 0u);
+    EXPECT_EQ(reader.sectionLine(), 0u);
     EXPECT_EQ(reader.GetSectionName(), "");
     EXPECT_EQ(reader.GetValue("K"), "");
     EXPECT_EQ(test::readFile(kLookupCopyPath), "");
@@ -178,7 +178,7 @@ TEST_F(ReaderTest, SectionLinesAreTheEditorsLines) {
         CParseIniFile& reader = open(c.file);
         std::vector<std::uint64_t> lines;
         for (int more = reader.FirstSection(); more; more = reader.NextSection())
-            lines.push_back(reader.GetSectionLine());
+            lines.push_back(reader.sectionLine());
         EXPECT_EQ(lines, (std::vector<std::uint64_t>{2, 4}));
         reader.CloseFile();
     }
@@ -189,7 +189,7 @@ TEST_F(ReaderTest, OpenTrimsThePathAndTracesEverySuccessfulOpen) {
     const std::string path = processFile("[A]\r\nK=1");
     CParseIniFile* reader = CParseIniFile::GetInstance();
     EXPECT_EQ(reader->OpenFile(" \t" + path + "  "), 1);
-    EXPECT_EQ(reader->GetProcessFilePath(), path);
+    EXPECT_EQ(reader->processFilePath(), path);
     EXPECT_EQ(walk(*reader, {"K"}), Lines{"A|1"});
     EXPECT_EQ(reader->OpenFile(dir_ / "MISSING.INI"), 0);
     EXPECT_EQ(reader->FirstSection(), 0);
@@ -206,7 +206,7 @@ TEST_F(ReaderTest, TempFileFollowsTheSystemDrive) {
 #else
     test::ScopedEnv system("MFGLIST_SYSTEM_DIR", "D:\\WINNT\\system32");
     CParseIniFile& reader = open("[A]\r\nK=1");
-    EXPECT_EQ(reader.GetTempFilePath(), "D:\\Temp.ini");
+    EXPECT_EQ(reader.tempFilePath(), "D:\\Temp.ini");
     ASSERT_EQ(reader.FirstSection(), 1);
     EXPECT_EQ(test::readFile("D:\\Temp.ini"), "[A]\r\nK=1");
     reader.CloseFile();
@@ -269,10 +269,10 @@ TEST_F(ReaderTest, BadInputNeverHurts) {
         std::string last;
         for (int more = reader.FirstSection(); more; more = reader.NextSection()) {
             ++sections;
-            ASSERT_EQ(reader.GetSectionText()[0], '[');
+            ASSERT_EQ(reader.sectionText()[0], '[');
             last = reader.GetValue("K");
         }
-        EXPECT_EQ(reader.GetReadPosition(), c.file.size());
+        EXPECT_EQ(reader.readPosition(), c.file.size());
         if (c.sections >= 0) {
             EXPECT_EQ(sections, c.sections);
         }

@@ -5,7 +5,7 @@
 
 #include "trace/trace_log.h"
 
-namespace mfg {
+namespace mfg::items {
 
 bool putField(char* field, std::size_t width, std::string_view value, std::string_view key,
               const FieldOrigin& origin) {
@@ -29,4 +29,4 @@ bool putField(char* field, std::size_t width, std::string_view value, std::strin
     return fits;
 }
 
-}  // namespace mfg
+}  // namespace mfg::items

@@ -14,7 +14,7 @@
 #include "text/codepage.h"
 #include "text/mbstring.h"
 
-namespace mfg {
+namespace mfg::items {
 
 enum class FieldOwner { entry, settings };
 
@@ -56,4 +56,4 @@ std::string_view fieldText(const char (&field)[N]) {
     return text::untilNul(std::string_view(field, N));
 }
 
-}  // namespace mfg
+}  // namespace mfg::items

@@ -7,7 +7,7 @@
 
 #include "text/mbstring.h"
 
-namespace mfg {
+namespace mfg::items {
 
 inline constexpr std::size_t kFamilyIdLength = 8;
 inline constexpr std::size_t kDeviceIdLength = 16;
@@ -21,4 +21,4 @@ inline bool familyIdMatches(std::string_view familyId, std::string_view deviceId
            text::isCharBoundary(deviceId, kFamilyIdLength, cp);
 }
 
-}  // namespace mfg
+}  // namespace mfg::items

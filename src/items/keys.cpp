@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-namespace mfg {
+namespace mfg::items {
 
 namespace {
 
@@ -46,4 +46,4 @@ static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::count));
 
 const char* keyName(Key key) { return kKeyNames[static_cast<int>(key)]; }
 
-}  // namespace mfg
+}  // namespace mfg::items

@@ -3,7 +3,7 @@
 // one place only.
 #pragma once
 
-namespace mfg {
+namespace mfg::items {
 
 enum class Key {
     // The group section's settings, written as SYSTEM.
@@ -46,4 +46,4 @@ enum class Key {
 // The key's name as process files and list files spell it.
 const char* keyName(Key key);
 
-}  // namespace mfg
+}  // namespace mfg::items

@@ -56,7 +56,7 @@ int collectDrivers(CMfgList& list, CParseIniFile* reader, Select select, Take ta
 void placeObserved(CMfgList& list, std::unique_ptr<ITEMINFO> item, const listjob::SectionAt& at) {
     listjob::DecisionObserver& observer = *list.decisionObserver;
     const text::CodePage cp = text::CodePage::active();
-    const int rank = items::typeRank(fieldText(item->type), cp);
+    const int rank = items::typeRank(items::fieldText(item->type), cp);
     const std::int32_t id = item->id;
     const items::InstallOrderOutcome outcome =
         list.driverIndex.place(list.driverList, std::move(item), cp);
@@ -73,7 +73,7 @@ void tellDriversListed(CMfgList& list, const text::CodePage& cp) {
         const ITEMINFO* entry = list.driverList[i].get();
         if (!entry) continue;
         observer.driverListed(observer.heldOrigins.find(entry), static_cast<int>(i),
-                              items::typeRank(fieldText(entry->type), cp), entry->id);
+                              items::typeRank(items::fieldText(entry->type), cp), entry->id);
     }
 }
 
@@ -82,7 +82,7 @@ void tellDriversListed(CMfgList& list, const text::CodePage& cp) {
 int CMfgList::CreateCdRomDriverList(CParseIniFile* reader, int idCount, const char* const* ids) {
     // One list file for both walks, so that a failed read of either leaves
     // it as it was.
-    ListFileSession session(*this);
+    listjob::ListFileSession session(*this);
     const text::CodePage cp = text::CodePage::active();
     procFile = cdRomProcessFile(procDir, kMatchedDriversFile, cp);
     TraceLog("MFGFILE = %s", procFile.c_str());

@@ -13,7 +13,7 @@ void HeldOrigins::remember(const ITEMINFO* entry, const SectionAt& at) {
 SectionAt HeldOrigins::find(const ITEMINFO* entry) const {
     const auto found = origins_.find(entry);
     if (found == origins_.end() || !entry) return SectionAt{};
-    return SectionAt{files_[found->second.file], fieldText(entry->sectionName),
+    return SectionAt{files_[found->second.file], items::fieldText(entry->sectionName),
                      found->second.line};
 }
 

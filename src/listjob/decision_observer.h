@@ -57,12 +57,12 @@ private:
 
 // Every call has an empty default, so an observer takes what it needs.  The
 // views live for the length of the call only.
-class DecisionObserver : public FieldCutListener {
+class DecisionObserver : public items::FieldCutListener {
 public:
     virtual ~DecisionObserver() = default;
 
     // A section the walk reached, before any other call about it; the value
-    // cuts that follow (fieldCut with FieldOwner::entry) are of this section.
+    // cuts that follow (fieldCut with items::FieldOwner::entry) are of this section.
     virtual void sectionReached(const SectionAt&) {}
     // A filter left the section out; `compared` is the section's value the
     // filter looked at (its GROUP, TYPE, HARDID or PACKETNAME).
@@ -83,9 +83,9 @@ public:
                               std::int32_t /*id*/) {}
     // A group setting as read from the group section of `file` (empty: no
     // process file), before its paths are expanded; "" when it is not set.
-    virtual void settingRead(std::string_view /*file*/, std::string_view /*group*/, Key,
+    virtual void settingRead(std::string_view /*file*/, std::string_view /*group*/, items::Key,
                              std::string_view /*value*/) {}
-    void fieldCut(FieldOwner, std::string_view, std::string_view, std::size_t) override {}
+    void fieldCut(items::FieldOwner, std::string_view, std::string_view, std::size_t) override {}
 
     HeldOrigins heldOrigins;
 };

@@ -39,10 +39,11 @@ std::string CMfgList::ExpandMacros(std::string source, const text::CodePage& cp)
     return items::expandMacros(source, {workDir, procDir, sectionName, packetName, windowsDir}, cp);
 }
 
-void CMfgList::expandField(char* field, std::size_t width, Key key,
-                           const FieldOrigin& origin) const {
+void CMfgList::expandField(char* field, std::size_t width, items::Key key,
+                           const items::FieldOrigin& origin) const {
     std::string value(text::untilNul(std::string_view(field, width)));
-    putField(field, width, ExpandMacros(std::move(value), origin.codePage), keyName(key), origin);
+    items::putField(field, width, ExpandMacros(std::move(value), origin.codePage),
+                    items::keyName(key), origin);
 }
 
 }  // namespace mfg

@@ -16,7 +16,7 @@ namespace mfg {
 namespace {
 
 items::SectionValues valuesOf(CParseIniFile& section) {
-    return [&section](Key key) { return section.GetValue(keyName(key)); };
+    return [&section](items::Key key) { return section.GetValue(items::keyName(key)); };
 }
 
 }  // namespace
@@ -50,8 +50,8 @@ namespace {
 class RecordedValues {
 public:
     explicit RecordedValues(CParseIniFile& section)
-        : values_([this, &section](Key key) {
-              last_ = section.GetValue(keyName(key));
+        : values_([this, &section](items::Key key) {
+              last_ = section.GetValue(items::keyName(key));
               return last_;
           }) {}
     RecordedValues(const RecordedValues&) = delete;

@@ -52,14 +52,17 @@ void HeldDriverIndex::catchUp(const items::DriverList& list, const text::CodePag
 // first eight bytes of an upper-cased ID are those of the ID's own first
 // eight bytes upper-cased.
 void HeldDriverIndex::add(const ITEMINFO& entry) {
-    std::string id = text::toUpperAscii(fieldText(entry.hardId), text::CodePage(codePage_));
-    if (id.size() == kDeviceIdLength) byFamily_.emplace(id.substr(0, kFamilyIdLength), &entry);
+    std::string id = text::toUpperAscii(items::fieldText(entry.hardId), text::CodePage(codePage_));
+    if (id.size() == items::kDeviceIdLength)
+        byFamily_.emplace(id.substr(0, items::kFamilyIdLength), &entry);
     byId_.emplace(std::move(id), &entry);
 }
 
 void HeldDriverIndex::remove(const ITEMINFO& entry) {
-    const std::string id = text::toUpperAscii(fieldText(entry.hardId), text::CodePage(codePage_));
-    if (id.size() == kDeviceIdLength) erasePair(byFamily_, id.substr(0, kFamilyIdLength), &entry);
+    const std::string id =
+        text::toUpperAscii(items::fieldText(entry.hardId), text::CodePage(codePage_));
+    if (id.size() == items::kDeviceIdLength)
+        erasePair(byFamily_, id.substr(0, items::kFamilyIdLength), &entry);
     erasePair(byId_, id, &entry);
 }
 
@@ -68,7 +71,7 @@ items::InstallOrderOutcome HeldDriverIndex::place(items::DriverList& list,
                                                   const text::CodePage& cp) {
     if (!item) return items::placeInInstallOrder(list, nullptr, cp);
     catchUp(list, cp);
-    const std::string newId = text::toUpperAscii(fieldText(item->hardId), cp);
+    const std::string newId = text::toUpperAscii(items::fieldText(item->hardId), cp);
 
     // Every held entry that relates to the new one: the same ID, the family
     // of a new device ID, or a device of a new family ID.
@@ -78,8 +81,9 @@ items::InstallOrderOutcome HeldDriverIndex::place(items::DriverList& list,
         for (; first != last; ++first) related.push_back(first->second);
     };
     collect(byId_, newId);
-    if (newId.size() == kDeviceIdLength) collect(byId_, std::string_view(newId).substr(0, kFamilyIdLength));
-    if (newId.size() == kFamilyIdLength) collect(byFamily_, newId);
+    if (newId.size() == items::kDeviceIdLength)
+        collect(byId_, std::string_view(newId).substr(0, items::kFamilyIdLength));
+    if (newId.size() == items::kFamilyIdLength) collect(byFamily_, newId);
 
     if (!related.empty()) {
         // The earliest of them in list order decides.  Nearly always there
@@ -87,9 +91,9 @@ items::InstallOrderOutcome HeldDriverIndex::place(items::DriverList& list,
         auto slot = std::find_if(list.begin(), list.end(), [&](const auto& held) {
             return held && std::find(related.begin(), related.end(), held.get()) != related.end();
         });
-        const items::Relation relation = slot == list.end()
-                                             ? items::Relation::none
-                                             : items::relationOf(fieldText((*slot)->hardId), newId, cp);
+        const items::Relation relation =
+            slot == list.end() ? items::Relation::none
+                               : items::relationOf(items::fieldText((*slot)->hardId), newId, cp);
         if (relation == items::Relation::none) {
             // The list was changed behind the index's back without a change
             // of size: the plain walk decides, and the index starts afresh.

@@ -5,7 +5,7 @@
 #include "listjob/mfg_list.h"
 #include "trace/trace_log.h"
 
-namespace mfg {
+namespace mfg::listjob {
 
 ListFileSession::ListFileSession(CMfgList& list)
     : list_(list), exceptionsOnEntry_(std::uncaught_exceptions()) {
@@ -26,4 +26,4 @@ ListFileSession::~ListFileSession() {
     }
 }
 
-}  // namespace mfg
+}  // namespace mfg::listjob

@@ -8,6 +8,8 @@ namespace mfg {
 
 class CMfgList;
 
+namespace listjob {
+
 // Keeps a list file open on the list object (CMfgList::listFile) for one
 // create call, or for one write operation called on its own.  The outermost
 // session opens the file and commits it when it ends; inner ones share it.
@@ -26,4 +28,5 @@ private:
     int exceptionsOnEntry_ = 0;
 };
 
+}  // namespace listjob
 }  // namespace mfg

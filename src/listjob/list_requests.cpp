@@ -29,7 +29,7 @@ namespace {
 // it, null when nobody observes.
 template <typename Selected>
 int writeSelectedEntries(CMfgList& list, CParseIniFile* reader, Selected selected) {
-    ListFileSession session(list);
+    listjob::ListFileSession session(list);
     if (!reader) {
         TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
         return 0;
@@ -77,7 +77,7 @@ int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::stri
     for (int i = 0; i < idCount; ++i) TraceLog("======= MYHARDID = %s ", ids[i] ? ids[i] : "");
     outputPath = std::string(text::trimAsciiSpace(path));
     const RunValuesHeld runValues(*this);
-    ListFileSession session(*this);
+    listjob::ListFileSession session(*this);
     // The library's one reader walks every process file of the run.
     CParseIniFile* reader = CParseIniFile::GetInstance();
 
@@ -97,7 +97,7 @@ int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::stri
 int CMfgList::CreateAllSoftIniFile(const std::string& path) {
     outputPath = std::string(text::trimAsciiSpace(path));
     const RunValuesHeld runValues(*this);
-    ListFileSession session(*this);
+    listjob::ListFileSession session(*this);
     CParseIniFile* reader = CParseIniFile::GetInstance();
     if (cdRom != 0)
         procFile = cdRomProcessFile(procDir, kSoftwareProcessFile, text::CodePage::active());

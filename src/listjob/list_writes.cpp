@@ -11,7 +11,7 @@ namespace mfg {
 
 int CMfgList::WriteSection(int form, const SYSTEMINFO* settings, const ITEMINFO* entry) {
     if (outputPath.empty()) return 0;
-    ListFileSession session(*this);
+    listjob::ListFileSession session(*this);
     if (form == kWriteSystemForm) {
         output::writeSystemSection(*listFile, entriesWritten, settings);
         return 1;
@@ -24,7 +24,7 @@ int CMfgList::WriteSection(int form, const SYSTEMINFO* settings, const ITEMINFO*
 
 int CMfgList::WriteCount() {
     if (outputPath.empty()) return 0;
-    ListFileSession session(*this);
+    listjob::ListFileSession session(*this);
     output::writeCount(*listFile, entriesWritten);
     return 1;
 }
@@ -32,7 +32,7 @@ int CMfgList::WriteCount() {
 int CMfgList::WriteDriverList() {
     // A CD-ROM run that found no driver leaves the list file as it was.
     if (outputPath.empty() || driverList.empty()) return 0;
-    ListFileSession session(*this);
+    listjob::ListFileSession session(*this);
     const std::size_t count = driverList.size();
     output::writeDriverListSystemSection(*listFile, static_cast<std::int32_t>(count));
     for (std::size_t i = 0; i < count; ++i) {

@@ -60,9 +60,10 @@ public:
     std::string ExpandMacros(std::string source, const text::CodePage& cp) const;
     // A record's field with its macros expanded, in place; a value that no
     // longer fits is cut and traced as coming from `origin`.
-    void expandField(char* field, std::size_t width, Key key, const FieldOrigin& origin) const;
+    void expandField(char* field, std::size_t width, items::Key key,
+                     const items::FieldOrigin& origin) const;
     template <std::size_t N>
-    void expandField(char (&field)[N], Key key, const FieldOrigin& origin) const {
+    void expandField(char (&field)[N], items::Key key, const items::FieldOrigin& origin) const {
         expandField(field, N, key, origin);
     }
 

@@ -38,7 +38,7 @@ bool CMfgList::listAbandoned() const { return listFile && listFile->abandoned();
 int CMfgList::openProcessFile(CParseIniFile& reader) {
     if (reader.OpenFile(procFile) == 1) return 1;
     if (platform::pathExists(procFile)) {
-        abandonList(procFile, reader.GetReadError());
+        abandonList(procFile, reader.readError());
     } else {
         TraceLog("********** CANNOT OPEN MFGFILE = %s", procFile.c_str());
     }
@@ -46,8 +46,8 @@ int CMfgList::openProcessFile(CParseIniFile& reader) {
 }
 
 int CMfgList::endProcessFileWalk(CParseIniFile& reader) {
-    traceUnrepresentable(procFile, reader.GetUnrepresentableCount());
-    const std::string error = reader.GetReadError();
+    traceUnrepresentable(procFile, reader.unrepresentableCount());
+    const std::string error = reader.readError();
     reader.CloseFile();
     if (error.empty()) return 1;
     abandonList(procFile, error);

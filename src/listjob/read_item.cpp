@@ -51,8 +51,10 @@ std::int32_t toInteger(const std::string& value, const char* key, const std::str
 int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
     if (!item) return 0;
     const text::CodePage cp = text::CodePage::active();
-    // Whole values: the cut to a field is made, and traced, by putField.
-    const auto value = [&section](Key key) { return section.GetWholeValue(keyName(key)); };
+    // Whole values: the cut to a field is made, and traced, by items::putField.
+    const auto value = [&section](items::Key key) {
+        return section.wholeValue(items::keyName(key));
+    };
 
     sectionName.clear();
     packetName.clear();
@@ -60,63 +62,66 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
     // Path macros and trace lines use the name without its blanks; the
     // record keeps it as the header spells it.
     sectionName = std::string(text::trimAsciiSpace(rawSectionName));
-    const FieldOrigin origin{kEntryTrace, sectionName, cp, decisionObserver};
-    const auto put = [&origin](auto& field, std::string_view text, Key key) {
-        putField(field, text, keyName(key), origin);
+    const items::FieldOrigin origin{kEntryTrace, sectionName, cp, decisionObserver};
+    const auto put = [&origin](auto& field, std::string_view text, items::Key key) {
+        items::putField(field, text, items::keyName(key), origin);
     };
-    const auto number = [&](Key key) { return toInteger(value(key), keyName(key), sectionName); };
+    const auto number = [&](items::Key key) {
+        return toInteger(value(key), items::keyName(key), sectionName);
+    };
 
-    putField(item->sectionName, rawSectionName, kSectionNameKey, origin);
-    put(item->group, value(Key::group), Key::group);
-    put(item->name, value(Key::name), Key::name);
+    items::putField(item->sectionName, rawSectionName, kSectionNameKey, origin);
+    put(item->group, value(items::Key::group), items::Key::group);
+    put(item->name, value(items::Key::name), items::Key::name);
     TraceLog("<READ SECTOR>: NAME = %s", item->name);
-    item->id = number(Key::id);
-    put(item->hardId, value(Key::hardId), Key::hardId);
-    put(item->description, value(Key::description), Key::description);
+    item->id = number(items::Key::id);
+    put(item->hardId, value(items::Key::hardId), items::Key::hardId);
+    put(item->description, value(items::Key::description), items::Key::description);
 
     // The CD-ROM media carries a build per Windows variant; a factory process
     // file names one executable that serves them all.
     if (cdRom == 1) {
         TraceLog("<READ SECTOR>: BY CDROM ,EXE BY OSVERSION ");
-        put(item->exePath, value(Key::exePath), Key::exePath);
-        put(item->exePathVista32, value(Key::exePathVista32), Key::exePathVista32);
-        put(item->exePathVista64, value(Key::exePathVista64), Key::exePathVista64);
+        put(item->exePath, value(items::Key::exePath), items::Key::exePath);
+        put(item->exePathVista32, value(items::Key::exePathVista32), items::Key::exePathVista32);
+        put(item->exePathVista64, value(items::Key::exePathVista64), items::Key::exePathVista64);
     } else {
         TraceLog("<READ SECTOR>: EXE ONLY BY XP_32 ,SET OTHER IS SAME");
-        const std::string exePath = value(Key::exePath);
-        put(item->exePath, exePath, Key::exePath);
-        put(item->exePathVista32, exePath, Key::exePath);
-        put(item->exePathVista64, exePath, Key::exePath);
+        const std::string exePath = value(items::Key::exePath);
+        put(item->exePath, exePath, items::Key::exePath);
+        put(item->exePathVista32, exePath, items::Key::exePath);
+        put(item->exePathVista64, exePath, items::Key::exePath);
     }
     TraceLog("<READ SECTOR>: XP_32 = %s", item->exePath);
     TraceLog("<READ SECTOR>: VISTA_32 = %s", item->exePathVista32);
     TraceLog("<READ SECTOR>: VISTA_64 = %s", item->exePathVista64);
 
     // Packages always lie in the working directory.
-    put(item->packetPath, workDir, Key::packetPath);
-    packetName = std::string(text::trimAsciiSpace(value(Key::packetName)));
-    put(item->packetName, packetName, Key::packetName);
-    if (item->name[0] == '\0') put(item->name, fieldText(item->packetName), Key::name);
+    put(item->packetPath, workDir, items::Key::packetPath);
+    packetName = std::string(text::trimAsciiSpace(value(items::Key::packetName)));
+    put(item->packetName, packetName, items::Key::packetName);
+    if (item->name[0] == '\0')
+        put(item->name, items::fieldText(item->packetName), items::Key::name);
     TraceLog("<READ SECTOR>: PACKETNAME = %s", item->packetName);
 
-    put(item->type, value(Key::type), Key::type);
-    item->timeout = number(Key::timeout);
-    item->rebootCount = number(Key::rebootCount);
-    item->firstTimeout = number(Key::firstTimeout);
-    item->firstRebootCount = number(Key::firstRebootCount);
-    item->resultValue = number(Key::resultValue);
-    put(item->version, value(Key::version), Key::version);
-    put(item->selectPath, value(Key::selectPath), Key::selectPath);
-    put(item->commandLine, value(Key::commandLine), Key::commandLine);
-    put(item->logFile, value(Key::entryLogFile), Key::entryLogFile);
+    put(item->type, value(items::Key::type), items::Key::type);
+    item->timeout = number(items::Key::timeout);
+    item->rebootCount = number(items::Key::rebootCount);
+    item->firstTimeout = number(items::Key::firstTimeout);
+    item->firstRebootCount = number(items::Key::firstRebootCount);
+    item->resultValue = number(items::Key::resultValue);
+    put(item->version, value(items::Key::version), items::Key::version);
+    put(item->selectPath, value(items::Key::selectPath), items::Key::selectPath);
+    put(item->commandLine, value(items::Key::commandLine), items::Key::commandLine);
+    put(item->logFile, value(items::Key::entryLogFile), items::Key::entryLogFile);
 
     ExpandItemPaths(item);
 
     if (item->logFile[0] == '\0') {
-        const std::string upper = text::toUpperAscii(fieldText(item->commandLine), cp);
+        const std::string upper = text::toUpperAscii(items::fieldText(item->commandLine), cp);
         const std::size_t at = text::find(upper, kLogSwitch, 0, cp);
         if (at != std::string::npos)
-            put(item->logFile, std::string_view(upper).substr(at + 3), Key::entryLogFile);
+            put(item->logFile, std::string_view(upper).substr(at + 3), items::Key::entryLogFile);
     }
 
     TraceLog("<READ SECTOR>: NAME = %s", item->name);
@@ -126,17 +131,17 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
 int CMfgList::ExpandItemPaths(ITEMINFO* item) {
     if (!item) return 0;
     const text::CodePage cp = text::CodePage::active();
-    const FieldOrigin origin{kEntryTrace, sectionName, cp, decisionObserver};
-    const auto expand = [&](auto& field, Key key) { expandField(field, key, origin); };
-    expand(item->name, Key::name);
+    const items::FieldOrigin origin{kEntryTrace, sectionName, cp, decisionObserver};
+    const auto expand = [&](auto& field, items::Key key) { expandField(field, key, origin); };
+    expand(item->name, items::Key::name);
     // Factory engineers watch the entries go by in a debugger, trace or not.
     platform::debugOutput(item->name);
-    expand(item->exePath, Key::exePath);
-    expand(item->exePathVista32, Key::exePathVista32);
-    expand(item->exePathVista64, Key::exePathVista64);
-    expand(item->description, Key::description);
-    expand(item->commandLine, Key::commandLine);
-    expand(item->logFile, Key::entryLogFile);
+    expand(item->exePath, items::Key::exePath);
+    expand(item->exePathVista32, items::Key::exePathVista32);
+    expand(item->exePathVista64, items::Key::exePathVista64);
+    expand(item->description, items::Key::description);
+    expand(item->commandLine, items::Key::commandLine);
+    expand(item->logFile, items::Key::entryLogFile);
     return 1;
 }
 

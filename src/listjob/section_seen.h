@@ -14,7 +14,7 @@ class SectionSeen {
 public:
     explicit SectionSeen(const CParseIniFile& reader)
         : name_(reader.GetSectionName()),
-          at_{reader.GetProcessFilePath(), name_, reader.GetSectionLine()} {}
+          at_{reader.processFilePath(), name_, reader.sectionLine()} {}
     SectionSeen(const SectionSeen&) = delete;
     SectionSeen& operator=(const SectionSeen&) = delete;
 

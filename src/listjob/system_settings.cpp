@@ -25,7 +25,8 @@ int CMfgList::ReadSystemInfo() {
     std::unique_ptr<SYSTEMINFO> settings(new (std::nothrow) SYSTEMINFO());
     if (!settings) return 0;
     const text::CodePage cp = text::CodePage::active();
-    const FieldOrigin origin{kSystemTrace, groupName, cp, decisionObserver, FieldOwner::settings};
+    const items::FieldOrigin origin{kSystemTrace, groupName, cp, decisionObserver,
+                                    items::FieldOwner::settings};
 
     // A run without a group or a process file (an empty command line) has
     // no settings to read; the SYSTEM section still goes out, empty.  The
@@ -35,26 +36,26 @@ int CMfgList::ReadSystemInfo() {
     if (!groupName.empty() && !procFile.empty() && !readProcessFileText(fileText)) return 0;
     // Every value arrives whole, so that the cut to the field is ours:
     // traced, and never inside a character.
-    const auto setting = [&](Key key) {
-        std::string value = fileText.empty()
-                                ? std::string()
-                                : profile::getDecodedString(fileText, groupName, keyName(key),
-                                                            "", fileText.size() + 2, cp);
+    const auto setting = [&](items::Key key) {
+        std::string value =
+            fileText.empty() ? std::string()
+                             : profile::getDecodedString(fileText, groupName, items::keyName(key),
+                                                         "", fileText.size() + 2, cp);
         if (decisionObserver) decisionObserver->settingRead(procFile, groupName, key, value);
         return value;
     };
-    const auto put = [&](auto& field, Key key) {
-        putField(field, setting(key), keyName(key), origin);
+    const auto put = [&](auto& field, items::Key key) {
+        items::putField(field, setting(key), items::keyName(key), origin);
     };
 
-    put(settings->logFile, Key::logFile);
+    put(settings->logFile, items::Key::logFile);
     // The other settings serve the factory line only (-F).
     if (callFactory == 1) {
-        put(settings->languageId, Key::languageId);
-        put(settings->hotKey, Key::hotKey);
-        settings->debug = text::toUpperAscii(setting(Key::debug), cp) == kDebugOn ? 1 : 0;
-        put(settings->runBeginTest, Key::runBeginTest);
-        put(settings->runEndTest, Key::runEndTest);
+        put(settings->languageId, items::Key::languageId);
+        put(settings->hotKey, items::Key::hotKey);
+        settings->debug = text::toUpperAscii(setting(items::Key::debug), cp) == kDebugOn ? 1 : 0;
+        put(settings->runBeginTest, items::Key::runBeginTest);
+        put(settings->runEndTest, items::Key::runEndTest);
     }
     ExpandSystemPaths(settings.get());
     WriteSection(kWriteSystemForm, settings.get(), nullptr);
@@ -64,10 +65,11 @@ int CMfgList::ReadSystemInfo() {
 int CMfgList::ExpandSystemPaths(SYSTEMINFO* settings) {
     if (!settings) return 0;
     const text::CodePage cp = text::CodePage::active();
-    const FieldOrigin origin{kSystemTrace, groupName, cp, decisionObserver, FieldOwner::settings};
-    expandField(settings->logFile, Key::logFile, origin);
-    expandField(settings->runBeginTest, Key::runBeginTest, origin);
-    expandField(settings->runEndTest, Key::runEndTest, origin);
+    const items::FieldOrigin origin{kSystemTrace, groupName, cp, decisionObserver,
+                                    items::FieldOwner::settings};
+    expandField(settings->logFile, items::Key::logFile, origin);
+    expandField(settings->runBeginTest, items::Key::runBeginTest, origin);
+    expandField(settings->runEndTest, items::Key::runEndTest, origin);
     return 1;
 }
 

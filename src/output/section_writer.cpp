@@ -28,8 +28,8 @@ class SectionWriter {
 public:
     SectionWriter(ListFile& file, std::string_view section) : file_(file), section_(section) {}
     void put(std::string_view key, std::string_view value) { file_.write(section_, key, value); }
-    void put(Key key, std::string_view value) { put(keyName(key), value); }
-    void put(Key key, std::int32_t value) { put(keyName(key), decimal(value)); }
+    void put(items::Key key, std::string_view value) { put(items::keyName(key), value); }
+    void put(items::Key key, std::int32_t value) { put(items::keyName(key), decimal(value)); }
 
 private:
     ListFile& file_;
@@ -39,11 +39,11 @@ private:
 std::string_view chosenExePath(const ITEMINFO& entry, std::int32_t osVariant) {
     switch (osVariant) {
     case MFG_WIN_VISTA32:
-        return fieldText(entry.exePathVista32);
+        return items::fieldText(entry.exePathVista32);
     case MFG_WIN_VISTA64:
-        return fieldText(entry.exePathVista64);
+        return items::fieldText(entry.exePathVista64);
     default:
-        return fieldText(entry.exePath);
+        return items::fieldText(entry.exePath);
     }
 }
 
@@ -52,31 +52,33 @@ std::string_view chosenExePath(const ITEMINFO& entry, std::int32_t osVariant) {
 void writeEntrySection(ListFile& file, std::string_view section, const ITEMINFO& entry,
                        std::int32_t osVariant, EntryForm form) {
     SectionWriter out(file, section);
-    out.put(Key::group, fieldText(entry.group));
+    out.put(items::Key::group, items::fieldText(entry.group));
     // An entry without a name is shown by its package name.  The second
     // write replaces the first in place, so NAME keeps its position.
-    out.put(Key::name, fieldText(entry.name));
-    if (fieldText(entry.name).empty()) out.put(Key::name, fieldText(entry.packetName));
+    out.put(items::Key::name, items::fieldText(entry.name));
+    if (items::fieldText(entry.name).empty())
+        out.put(items::Key::name, items::fieldText(entry.packetName));
     if (form == EntryForm::asYouGo)
-        platform::debugOutput(std::string(fieldText(entry.name)).c_str());
-    out.put(Key::id, entry.id);
-    out.put(Key::hardId, fieldText(entry.hardId));
-    if (form == EntryForm::asYouGo) out.put(Key::description, fieldText(entry.description));
-    out.put(Key::selectPath, fieldText(entry.selectPath));
-    out.put(Key::exePath, chosenExePath(entry, osVariant));
-    out.put(Key::packetPath, fieldText(entry.packetPath));
-    out.put(Key::packetName, fieldText(entry.packetName));
-    out.put(Key::type, fieldText(entry.type));
-    out.put(Key::timeout, entry.timeout);
-    out.put(Key::firstTimeout, entry.firstTimeout);
-    out.put(Key::resultValue, entry.resultValue);
-    out.put(Key::version, fieldText(entry.version));
-    out.put(Key::commandLine, fieldText(entry.commandLine));
-    out.put(Key::entryLogFile, fieldText(entry.logFile));
-    out.put(Key::firstRebootCount, entry.firstRebootCount);
-    out.put(Key::rebootCount, entry.rebootCount);
+        platform::debugOutput(std::string(items::fieldText(entry.name)).c_str());
+    out.put(items::Key::id, entry.id);
+    out.put(items::Key::hardId, items::fieldText(entry.hardId));
+    if (form == EntryForm::asYouGo)
+        out.put(items::Key::description, items::fieldText(entry.description));
+    out.put(items::Key::selectPath, items::fieldText(entry.selectPath));
+    out.put(items::Key::exePath, chosenExePath(entry, osVariant));
+    out.put(items::Key::packetPath, items::fieldText(entry.packetPath));
+    out.put(items::Key::packetName, items::fieldText(entry.packetName));
+    out.put(items::Key::type, items::fieldText(entry.type));
+    out.put(items::Key::timeout, entry.timeout);
+    out.put(items::Key::firstTimeout, entry.firstTimeout);
+    out.put(items::Key::resultValue, entry.resultValue);
+    out.put(items::Key::version, items::fieldText(entry.version));
+    out.put(items::Key::commandLine, items::fieldText(entry.commandLine));
+    out.put(items::Key::entryLogFile, items::fieldText(entry.logFile));
+    out.put(items::Key::firstRebootCount, entry.firstRebootCount);
+    out.put(items::Key::rebootCount, entry.rebootCount);
     out.put(kReadyInstallKey, "0");
-    TraceLog("********** WRITE TO FILE = %s", std::string(fieldText(entry.name)).c_str());
+    TraceLog("********** WRITE TO FILE = %s", std::string(items::fieldText(entry.name)).c_str());
 }
 
 void writeSystemSection(ListFile& file, std::int32_t count, const SYSTEMINFO* settings) {
@@ -89,14 +91,14 @@ void writeSystemSection(ListFile& file, std::int32_t count, const SYSTEMINFO* se
         TraceLog("LANGUAGEID = NULL");
         return;
     }
-    out.put(Key::logFile, fieldText(settings->logFile));
-    out.put(Key::hotKey, fieldText(settings->hotKey));
-    out.put(Key::debug, settings->debug);
-    out.put(Key::languageId, fieldText(settings->languageId));
-    out.put(Key::runBeginTest, fieldText(settings->runBeginTest));
-    out.put(Key::runEndTest, fieldText(settings->runEndTest));
-    TraceLog("LOG_FILE = %s", std::string(fieldText(settings->logFile)).c_str());
-    TraceLog("LANGUAGEID = %s", std::string(fieldText(settings->languageId)).c_str());
+    out.put(items::Key::logFile, items::fieldText(settings->logFile));
+    out.put(items::Key::hotKey, items::fieldText(settings->hotKey));
+    out.put(items::Key::debug, settings->debug);
+    out.put(items::Key::languageId, items::fieldText(settings->languageId));
+    out.put(items::Key::runBeginTest, items::fieldText(settings->runBeginTest));
+    out.put(items::Key::runEndTest, items::fieldText(settings->runEndTest));
+    TraceLog("LOG_FILE = %s", std::string(items::fieldText(settings->logFile)).c_str());
+    TraceLog("LANGUAGEID = %s", std::string(items::fieldText(settings->languageId)).c_str());
 }
 
 void writeDriverListSystemSection(ListFile& file, std::int32_t count) {
@@ -104,8 +106,9 @@ void writeDriverListSystemSection(ListFile& file, std::int32_t count) {
     system.put(kIndexKey, "0");
     system.put(kCountKey, decimal(count));
     system.put(kInstallStatusKey, "0");
-    for (Key key : {Key::logFile, Key::hotKey, Key::debug, Key::languageId,
-                    Key::runBeginTest, Key::runEndTest})
+    for (items::Key key :
+         {items::Key::logFile, items::Key::hotKey, items::Key::debug, items::Key::languageId,
+          items::Key::runBeginTest, items::Key::runEndTest})
         system.put(key, "");
     TraceLog("LOG_FILE = NULL");
     TraceLog("LANGUAGEID = BY NORMAL");

@@ -74,12 +74,12 @@ int CParseIniFile::FirstSection() {
         scanner_ = std::make_unique<reader::SectionScanner>(
             [](char*, std::size_t, std::size_t&) { return false; }, codePage_);
     }
-    return Step();
+    return step();
 }
 
-int CParseIniFile::NextSection() { return Step(); }
+int CParseIniFile::NextSection() { return step(); }
 
-int CParseIniFile::Step() {
+int CParseIniFile::step() {
     sectionText_.clear();
     sectionLine_ = 0;
     if (!processFile_) return 0;
@@ -103,7 +103,7 @@ int CParseIniFile::ReadSection() {
         unrepresentable_ = 0;
         scanner_ = std::make_unique<reader::SectionScanner>(
             [this](char* buffer, std::size_t size, std::size_t& got) {
-                return ReadDecoded(buffer, size, got);
+                return readDecoded(buffer, size, got);
             },
             codePage_);
     }
@@ -114,7 +114,7 @@ int CParseIniFile::ReadSection() {
     return found ? 1 : 0;
 }
 
-bool CParseIniFile::ReadDecoded(char* buffer, std::size_t size, std::size_t& got) {
+bool CParseIniFile::readDecoded(char* buffer, std::size_t size, std::size_t& got) {
     got = 0;
     static constexpr std::size_t kRawChunkSize = reader::SectionScanner::kDefaultChunkSize;
     while (decodedTaken_ == decoded_.size()) {
@@ -156,7 +156,7 @@ int CParseIniFile::WriteTempFile() {
     return 1;
 }
 
-void CParseIniFile::WriteLookupCopy() {
+void CParseIniFile::writeLookupCopy() {
     if (!lookupCopy_) lookupCopy_ = platform::createForRewriting(kLookupCopyPath);
     if (lookupCopy_) lookupCopy_->rewrite(sectionText_);
 }
@@ -166,15 +166,15 @@ std::string CParseIniFile::GetSectionName() const {
 }
 
 std::string CParseIniFile::GetValue(std::string_view key) {
-    return Lookup(key, kValueBufferSize);
+    return lookup(key, kValueBufferSize);
 }
 
-std::string CParseIniFile::GetWholeValue(std::string_view key) {
+std::string CParseIniFile::wholeValue(std::string_view key) {
     // No value is longer than the section that holds it.
-    return Lookup(key, sectionText_.size() + 2);
+    return lookup(key, sectionText_.size() + 2);
 }
 
-std::string CParseIniFile::Lookup(std::string_view key, std::size_t bufferSize) {
+std::string CParseIniFile::lookup(std::string_view key, std::size_t bufferSize) {
     // Before the first step of a walk, and after it, there is no section to
     // look in (the temporary file of an earlier walk is gone).
     if (!processFile_ || !stepped_) return {};
@@ -186,7 +186,7 @@ std::string CParseIniFile::Lookup(std::string_view key, std::size_t bufferSize) 
     }
     std::string value = sectionKeys_->get(key, "", bufferSize);
     if (!lookupCopyCurrent_) {
-        WriteLookupCopy();
+        writeLookupCopy();
         lookupCopyCurrent_ = true;
     }
     const std::string_view trimmed = text::trimAsciiSpace(value);

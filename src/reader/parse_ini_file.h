@@ -9,7 +9,7 @@
 // The file is read as the profile lookups read it: a UTF-8 byte-order mark
 // is skipped and a UTF-16 file is converted to the code page; characters the
 // code page lacks are read as "?" (and counted, for the trace).  A read that fails part-way is
-// not an end of file: the walk ends and GetReadError() says why, so that no
+// not an end of file: the walk ends and readError() says why, so that no
 // list is made from part of a process file.
 //
 // Lookups are answered from the current section's text in memory.  The
@@ -80,7 +80,7 @@ public:
     std::string GetValue(std::string_view key);
     // The same, whatever its length: for a reader that cuts the value to a
     // field of its own and traces the cut.
-    std::string GetWholeValue(std::string_view key);
+    std::string wholeValue(std::string_view key);
     // The text between the section's "[" and the first "]" of its text; ""
     // when there is no current section.  Not trimmed.
     std::string GetSectionName() const;
@@ -91,33 +91,33 @@ public:
     // Why the last OpenFile failed, or why the walk ended before the end of
     // the file (a read error, an encoding the library cannot read); "" when
     // neither happened.
-    const std::string& GetReadError() const { return readError_; }
+    const std::string& readError() const { return readError_; }
     // Characters of a UTF-16 file read so far that the code page lacks.
-    std::size_t GetUnrepresentableCount() const { return unrepresentable_; }
+    std::size_t unrepresentableCount() const { return unrepresentable_; }
 
     // Where the walk stands, for diagnostics and tests.  The read position is
     // the offset in the process file where the next step starts: the "[" of
     // the next section's header after a step that found one, the size of the
     // file once the walk has ended, 0 after OpenFile.
-    std::uint64_t GetReadPosition() const { return readPosition_; }
-    const std::string& GetSectionText() const { return sectionText_; }
+    std::uint64_t readPosition() const { return readPosition_; }
+    const std::string& sectionText() const { return sectionText_; }
     // The line of the process file, from 1, where the current section's
     // header stands (as an editor counts lines); 0 when no section is
     // current.
-    std::uint64_t GetSectionLine() const { return sectionLine_; }
-    const std::string& GetProcessFilePath() const { return processFilePath_; }
-    const std::string& GetTempFilePath() const { return tempFilePath_; }
+    std::uint64_t sectionLine() const { return sectionLine_; }
+    const std::string& processFilePath() const { return processFilePath_; }
+    const std::string& tempFilePath() const { return tempFilePath_; }
 
 private:
     CParseIniFile();
     static CParseIniFile* CreateObject();
 
-    int Step();
+    int step();
     int ReadSection();
-    bool ReadDecoded(char* buffer, std::size_t size, std::size_t& got);
-    std::string Lookup(std::string_view key, std::size_t bufferSize);
+    bool readDecoded(char* buffer, std::size_t size, std::size_t& got);
+    std::string lookup(std::string_view key, std::size_t bufferSize);
     int WriteTempFile();
-    void WriteLookupCopy();
+    void writeLookupCopy();
     static std::string MakeTempPath(std::string_view fileName);
 
     std::unique_ptr<platform::InputFile> processFile_;

@@ -17,8 +17,8 @@ constexpr char kSystem[] = "SYSTEM";
 const std::set<std::string>& listKeys() {
     static const std::set<std::string> keys = [] {
         std::set<std::string> k{"INDEX", "COUNT", "INSTALLSTATUS", "REDAYINSTALL"};
-        for (int i = 0; i <= static_cast<int>(Key::selectPath); ++i)
-            k.insert(keyName(static_cast<Key>(i)));
+        for (int i = 0; i <= static_cast<int>(items::Key::selectPath); ++i)
+            k.insert(items::keyName(static_cast<items::Key>(i)));
         return k;
     }();
     return keys;

@@ -77,15 +77,15 @@ void ExplainJournal::driverListed(const SectionAt& at, int listSection, int rank
     entry.orderKey = std::make_pair(rank, id);
 }
 
-void ExplainJournal::settingRead(std::string_view file, std::string_view group, mfg::Key key,
+void ExplainJournal::settingRead(std::string_view file, std::string_view group, mfg::items::Key key,
                                  std::string_view value) {
-    settings_.push_back(SettingRecord{mfg::keyName(key), std::string(value), std::string(file),
-                                      std::string(group), {}});
+    settings_.push_back(SettingRecord{
+        mfg::items::keyName(key), std::string(value), std::string(file), std::string(group), {}});
 }
 
-void ExplainJournal::fieldCut(mfg::FieldOwner owner, std::string_view, std::string_view key,
+void ExplainJournal::fieldCut(mfg::items::FieldOwner owner, std::string_view, std::string_view key,
                               std::size_t keptBytes) {
-    if (owner == mfg::FieldOwner::settings) {
+    if (owner == mfg::items::FieldOwner::settings) {
         for (SettingRecord& setting : settings_)
             if (setting.key == key &&
                 std::find(setting.cutTo.begin(), setting.cutTo.end(), keptBytes) ==

@@ -77,9 +77,9 @@ public:
     void configDriverAppended(const mfg::listjob::SectionAt& at) override;
     void driverListed(const mfg::listjob::SectionAt& at, int listSection, int rank,
                       std::int32_t id) override;
-    void settingRead(std::string_view file, std::string_view group, mfg::Key key,
+    void settingRead(std::string_view file, std::string_view group, mfg::items::Key key,
                      std::string_view value) override;
-    void fieldCut(mfg::FieldOwner owner, std::string_view section, std::string_view key,
+    void fieldCut(mfg::items::FieldOwner owner, std::string_view section, std::string_view key,
                   std::size_t keptBytes) override;
 
 private:

@@ -15,8 +15,9 @@ using mfg::items::Placement;
 using mfg::listjob::LeftOut;
 
 // The settings a group section can give; all but LOG_FILE only with -F.
-const mfg::Key kFactorySettings[] = {mfg::Key::languageId, mfg::Key::hotKey, mfg::Key::debug,
-                                     mfg::Key::runBeginTest, mfg::Key::runEndTest};
+const mfg::items::Key kFactorySettings[] = {mfg::items::Key::languageId, mfg::items::Key::hotKey,
+                                            mfg::items::Key::debug, mfg::items::Key::runBeginTest,
+                                            mfg::items::Key::runEndTest};
 
 std::string upperAscii(std::string text) {
     for (char& c : text)
@@ -202,7 +203,7 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
         if (!plan.callFactory && !plan.cdrom) {
             out << "  ";
             for (std::size_t i = 0; i < std::size(kFactorySettings); ++i)
-                out << (i ? ", " : "") << mfg::keyName(kFactorySettings[i]);
+                out << (i ? ", " : "") << mfg::items::keyName(kFactorySettings[i]);
             out << ": read only with --callfactory\n";
         }
     }

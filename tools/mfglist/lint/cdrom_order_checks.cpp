@@ -15,7 +15,7 @@
 
 namespace mfgtool::lint {
 
-using mfg::Key;
+using mfg::items::Key;
 
 namespace {
 
@@ -81,9 +81,9 @@ void checkCdromOrder(FileCheck& check) {
         const Driver& d = drivers[at];
         firstOfId.emplace(d.id, at);
         if (d.sysPatch) firstSysPatchOfId.emplace(d.id, at);
-        if (d.id.size() == mfg::kDeviceIdLength) {
-            const std::string family = d.id.substr(0, mfg::kFamilyIdLength);
-            if (!mfg::familyIdMatches(family, d.id, check.cp)) continue;
+        if (d.id.size() == mfg::items::kDeviceIdLength) {
+            const std::string family = d.id.substr(0, mfg::items::kFamilyIdLength);
+            if (!mfg::items::familyIdMatches(family, d.id, check.cp)) continue;
             deviceOfFamily.emplace(family, at);
             if (d.sysPatch) sysPatchDeviceOfFamily.emplace(family, at);
         }
@@ -118,7 +118,7 @@ void checkCdromOrder(FileCheck& check) {
                                         "own HARDID",
                          newerKeptOut ? Severity::error : Severity::warning);
         }
-        if (d.id.size() != mfg::kFamilyIdLength) continue;
+        if (d.id.size() != mfg::items::kFamilyIdLength) continue;
         const auto sysPatchDevice = sysPatchDeviceOfFamily.find(d.id);
         if (sysPatchDevice != sysPatchDeviceOfFamily.end()) {
             const Driver& device = drivers[sysPatchDevice->second];

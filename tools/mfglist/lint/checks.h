@@ -37,15 +37,15 @@ public:
     // The files whose entries carry a GROUP and whose group sections hold
     // the list's settings.
     bool hasGroups() const { return role == FileRole::mfgProc || role == FileRole::softProc; }
-    const KeyLine* key(const SectionView& section, mfg::Key k) const;
-    std::string value(const SectionView& section, mfg::Key k) const;
+    const KeyLine* key(const SectionView& section, mfg::items::Key k) const;
+    std::string value(const SectionView& section, mfg::items::Key k) const;
     bool isSoftware(const SectionView& section) const;
     // Some run of the library can list this section.
     bool isListable(const SectionView& section) const;
     // The keys that name the entry's program for each Windows the run asks
     // for: EXEPATH in a process file, EXEPATH (XP) or EXEPATHVISTA32 (Vista)
     // on the CD-ROM.
-    std::vector<mfg::Key> programKeys() const;
+    std::vector<mfg::items::Key> programKeys() const;
 };
 
 void checkEncoding(FileCheck& check);

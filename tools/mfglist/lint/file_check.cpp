@@ -30,34 +30,36 @@ void FileCheck::report(std::uint64_t line, std::uint64_t column, const char* rul
     findings.push_back(std::move(finding));
 }
 
-const KeyLine* FileCheck::key(const SectionView& section, mfg::Key k) const {
-    return section.find(mfg::keyName(k), cp);
+const KeyLine* FileCheck::key(const SectionView& section, mfg::items::Key k) const {
+    return section.find(mfg::items::keyName(k), cp);
 }
 
-std::string FileCheck::value(const SectionView& section, mfg::Key k) const {
-    return section.value(mfg::keyName(k), cp);
+std::string FileCheck::value(const SectionView& section, mfg::items::Key k) const {
+    return section.value(mfg::items::keyName(k), cp);
 }
 
 bool FileCheck::isSoftware(const SectionView& section) const {
-    return mfg::text::equalsNoCase(value(section, mfg::Key::type), "SOFTWARE", cp);
+    return mfg::text::equalsNoCase(value(section, mfg::items::Key::type), "SOFTWARE", cp);
 }
 
 bool FileCheck::isListable(const SectionView& section) const {
     switch (role) {
-        case FileRole::mfgProc: return !value(section, mfg::Key::group).empty();
-        case FileRole::softProc:
-            return isSoftware(section) && !value(section, mfg::Key::group).empty();
-        case FileRole::drvProc:
-        case FileRole::drvCofg: return !isSoftware(section);
+    case FileRole::mfgProc:
+        return !value(section, mfg::items::Key::group).empty();
+    case FileRole::softProc:
+        return isSoftware(section) && !value(section, mfg::items::Key::group).empty();
+    case FileRole::drvProc:
+    case FileRole::drvCofg:
+        return !isSoftware(section);
     }
     return false;
 }
 
-std::vector<mfg::Key> FileCheck::programKeys() const {
-    if (role == FileRole::mfgProc) return {mfg::Key::exePath};
-    if (options.windows == std::string("xp")) return {mfg::Key::exePath};
-    if (options.windows == std::string("vista")) return {mfg::Key::exePathVista32};
-    return {mfg::Key::exePath, mfg::Key::exePathVista32};
+std::vector<mfg::items::Key> FileCheck::programKeys() const {
+    if (role == FileRole::mfgProc) return {mfg::items::Key::exePath};
+    if (options.windows == std::string("xp")) return {mfg::items::Key::exePath};
+    if (options.windows == std::string("vista")) return {mfg::items::Key::exePathVista32};
+    return {mfg::items::Key::exePath, mfg::items::Key::exePathVista32};
 }
 
 std::string sectionLabel(const SectionView& section) { return "[" + section.name + "]"; }

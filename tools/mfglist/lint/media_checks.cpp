@@ -11,8 +11,8 @@
 namespace mfgtool::lint {
 
 namespace fs = std::filesystem;
-using mfg::Key;
-using mfg::keyName;
+using mfg::items::Key;
+using mfg::items::keyName;
 
 namespace {
 

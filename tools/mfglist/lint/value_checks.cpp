@@ -19,8 +19,8 @@
 
 namespace mfgtool::lint {
 
-using mfg::Key;
-using mfg::keyName;
+using mfg::items::Key;
+using mfg::items::keyName;
 
 namespace {
 
@@ -163,7 +163,7 @@ void checkHardId(FileCheck& check, const SectionView& section) {
         return;
     }
     const std::size_t length = key->value.size();
-    if (length == mfg::kFamilyIdLength || length == mfg::kDeviceIdLength) return;
+    if (length == mfg::items::kFamilyIdLength || length == mfg::items::kDeviceIdLength) return;
     check.report(key->line, key->valueColumn, "hardid-length",
                  "HARDID " + key->value + " is " + std::to_string(length) +
                      " characters long: only a machine ID equal to it matches (8 characters "
