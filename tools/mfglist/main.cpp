@@ -10,14 +10,14 @@
 #include <iostream>
 #include <sstream>
 
-#include "commands.h"
-#include "errors.h"
-#include "explain.h"
-#include "json_contract.h"
-#include "line_runs.h"
-#include "model_worker.h"
-#include "options.h"
-#include "system.h"
+#include "common/errors.h"
+#include "common/options.h"
+#include "common/run_options.h"
+#include "common/system.h"
+#include "line/line_runs.h"
+#include "line/model_worker.h"
+#include "present/explain_report.h"
+#include "present/json_contract.h"
 
 namespace {
 
