@@ -1,19 +1,42 @@
 // `mfglist diff A B`: what changes between two install lists, each a list
 // file or a saved `preview --json`.  Status 0 when equal, 1 when not, as
 // diff(1) says it.
+#include "commands.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "common/errors.h"
-#include "common/run_options.h"
+#include "common/options.h"
 #include "common/text_encoding.h"
 #include "list/diff.h"
 #include "present/json_contract.h"
 
 namespace mfgtool {
 namespace {
+
+struct DiffOptions {
+    std::string before;
+    std::string after;
+    bool json = false;
+};
+
+const char* const kDiffFooter =
+    "Each of A and B is an install list file or the saved JSON of 'mfglist preview --json'.\n"
+    "Entries are paired by what they are, never by where they stand: by the process-file\n"
+    "section each came from where both know it (a preview's JSON does), then by NAME and\n"
+    "HARDID; the report names entries added, removed, moved in the install order, and every\n"
+    "changed key.  Status 0 when the lists are equal, 1 when they differ, 2 when a file cannot\n"
+    "be read or is not a whole install list: a folder, JSON of another shape, a file without\n"
+    "a [SYSTEM] section with COUNT and numbered entry sections (refused from its first 64 KB),\n"
+    "or a COUNT that disagrees with the numbered sections.\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist diff before.json after.json\n"
+    "  mfglist diff old/LIST.INI new/LIST.INI --json\n";
 
 const char* const kWhatDiffTakes =
     "give an install list file (a [SYSTEM] section with COUNT and the entry sections [0], "
@@ -170,8 +193,6 @@ void printKeyChanges(const std::vector<KeyChange>& changes, std::ostream& out) {
             << '\n';
 }
 
-}  // namespace
-
 int runDiff(const DiffOptions& options, std::ostream& out) {
     const ComparedList before = loadComparedList(options.before);
     const ComparedList after = loadComparedList(options.after);
@@ -234,6 +255,19 @@ int runDiff(const DiffOptions& options, std::ostream& out) {
         printKeyChanges(diff.system, out);
     }
     return status;
+}
+
+}  // namespace
+
+Command addDiffCommand(CLI::App& app) {
+    auto options = std::make_shared<DiffOptions>();
+    CLI::App* command =
+        app.add_subcommand("diff", "Compare two install lists (list files or preview JSON).");
+    command->add_option("A", options->before, "The list before")->required();
+    command->add_option("B", options->after, "The list after")->required();
+    addJsonOption(*command, options->json);
+    command->footer(std::string("\n") + kDiffFooter + "\n" + kExitStatusHelp);
+    return {command, [options](std::ostream& out) { return runDiff(*options, out); }};
 }
 
 }  // namespace mfgtool

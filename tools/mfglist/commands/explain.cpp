@@ -1,9 +1,13 @@
-#include "present/explain_report.h"
+// `mfglist explain`: the run a preview makes, made by the core linked into
+// this program with an observer attached, and every decision of it shown.
+#include "commands.h"
 
 #include <iostream>
+#include <memory>
 
 #include "common/errors.h"
 #include "common/options.h"
+#include "present/explain_report.h"
 #include "run/in_process_core.h"
 #include "run/list_sources.h"
 #include "run/plan.h"
@@ -12,6 +16,8 @@
 
 namespace mfgtool {
 namespace {
+
+struct ExplainOptions : RunOptions, ListOutputOptions {};
 
 const char* const kExplainFooter =
     "Runs the list as 'mfglist preview' does, in the same scratch machine, with the library's\n"
@@ -26,17 +32,6 @@ const char* const kExplainFooter =
     "  mfglist explain examples/factory --kind software --id MEDIAPLAYER\n"
     "  mfglist explain examples/cdrom --cdrom --ids-file examples/ids.txt\n"
     "  mfglist explain examples/cdrom --cdrom --ids-file examples/ids.txt --json\n";
-
-}  // namespace
-
-CLI::App* addExplainCommand(CLI::App& app, ExplainOptions& options) {
-    CLI::App* command = app.add_subcommand(
-        "explain", "Tell why each section of the process files is in the list or not.");
-    addRunOptions(*command, options);
-    addListOutputOptions(*command, options);
-    command->footer(std::string("\n") + kExplainFooter + "\n" + kExitStatusHelp);
-    return command;
-}
 
 int runExplain(const ExplainOptions& options, std::ostream& out) {
     if (options.library)
@@ -68,6 +63,18 @@ int runExplain(const ExplainOptions& options, std::ostream& out) {
     printExplainText(context, journal, out);
     std::cerr << verdictLine(run, verdict, plan.folder.string());
     return verdict.status;
+}
+
+}  // namespace
+
+Command addExplainCommand(CLI::App& app) {
+    auto options = std::make_shared<ExplainOptions>();
+    CLI::App* command = app.add_subcommand(
+        "explain", "Tell why each section of the process files is in the list or not.");
+    addRunOptions(*command, *options);
+    addListOutputOptions(*command, *options);
+    command->footer(std::string("\n") + kExplainFooter + "\n" + kExitStatusHelp);
+    return {command, [options](std::ostream& out) { return runExplain(*options, out); }};
 }
 
 }  // namespace mfgtool

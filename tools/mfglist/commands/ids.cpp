@@ -4,14 +4,17 @@
 // follow each other in the order of their first IDs, so that two captures of
 // the same model compare line by line; an ID that an earlier device gave
 // already is not written again, so every ID stands once in the file.
+#include "commands.h"
+
 #include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <set>
 
 #include "common/errors.h"
-#include "common/run_options.h"
+#include "common/options.h"
 #include "ids/device_inventory.h"
 #include "ids/id_file_header.h"
 #include "ids/id_forms.h"
@@ -20,6 +23,37 @@ namespace fs = std::filesystem;
 
 namespace mfgtool {
 namespace {
+
+// `mfglist ids`: this machine's hardware IDs as an ID file of the model
+// catalogue (id_file_header.h, id_forms.h).
+struct IdsOptions {
+    std::optional<std::string> output;
+    std::optional<std::string> model;
+    std::optional<std::string> form;  // compact (default) or pnp
+    std::vector<std::string> templates;
+    std::optional<std::string> root;  // a copied sysfs tree instead of this machine
+};
+
+const char* const kIdsFooter =
+    "Writes the hardware IDs of this machine as an ID file of the model catalogue: a header of\n"
+    "'# key: value' comments (model, form, templates, captured, host, tool), then each device\n"
+    "as a comment naming its bus, location and class, followed by its IDs, most specific\n"
+    "first.  Devices are in the order of their first IDs; an ID an earlier device gave is not\n"
+    "written again.  Linux reads sysfs (PCI, USB, ACPI); Windows asks SetupAPI for every\n"
+    "present device.  --root reads a sysfs tree copied from another machine (with its links).\n"
+    "\n"
+    "Forms: compact (default) {VEN}{DEV}{SUBSYS} and {VEN}{DEV} in upper-case hex, SUBSYS as\n"
+    "Windows writes it (subsystem device, then subsystem vendor), and an ACPI device's ID;\n"
+    "pnp Windows' hardware-ID and compatible-ID strings (PCI\\VEN_1A2B&DEV_0001&...);\n"
+    "--template (repeatable) any other, from {VEN} {DEV} {SUBSYS} {SUBVEN} {SUBDEV} {REV}\n"
+    "{CLASS}; a device without a template's fields gives no ID for it.  An entry that cannot\n"
+    "be read is left out with a note on standard error.  Status 4 when no device gives an ID.\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist ids -o catalogue/ModelA.txt --model \"Model A\"\n"
+    "  mfglist ids --form pnp\n"
+    "  mfglist ids --template \"PCI:{VEN}-{DEV}\" --root /media/stick/capture\n"
+    "  mfglist preview factory --ids-file catalogue/ModelA.txt\n";
 
 struct CapturedDevice {
     const Device* device;
@@ -88,8 +122,6 @@ std::string deviceComment(const Device& device) {
     return comment;
 }
 
-}  // namespace
-
 int runIds(const IdsOptions& options, std::ostream& out) {
     const CaptureForm form = captureForm(options.form, options.templates);
     const std::optional<fs::path> root =
@@ -142,6 +174,29 @@ int runIds(const IdsOptions& options, std::ostream& out) {
     std::cerr << "mfglist: wrote " << written.size() << " IDs of " << captured.size()
               << " devices to " << *options.output << '\n';
     return kExitOk;
+}
+
+}  // namespace
+
+Command addIdsCommand(CLI::App& app) {
+    auto options = std::make_shared<IdsOptions>();
+    CLI::App* command = app.add_subcommand(
+        "ids", "Write this machine's hardware IDs as an ID file of the model catalogue.");
+    command->add_option("-o,--output", options->output,
+                        "Write the ID file here (replaced) instead of standard output");
+    command->add_option("--model", options->model,
+                        "The model's name for the header (default: the file's name, else "
+                        "the host name)");
+    command->add_option("--form", options->form, "compact (default) or pnp");
+    command
+        ->add_option("--template", options->templates,
+                     "Write IDs in this form instead, e.g. {VEN}{DEV}{SUBSYS}; repeat for more")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    command->add_option("--root", options->root,
+                        "Read the sysfs tree copied to this folder instead of this machine");
+    command->footer(std::string("\n") + kIdsFooter + "\n" + kExitStatusHelp);
+    return {command, [options](std::ostream& out) { return runIds(*options, out); }};
 }
 
 }  // namespace mfgtool

@@ -4,11 +4,14 @@
 // compares them (entries paired by their section, then by NAME and HARDID).
 // `--git REV FOLDER` takes OLD from a revision of FOLDER in its git
 // repository.
+#include "commands.h"
+
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "common/errors.h"
-#include "common/run_options.h"
+#include "common/options.h"
 #include "common/text_encoding.h"
 #include "line/line_runs.h"
 #include "list/diff.h"
@@ -20,6 +23,30 @@ namespace fs = std::filesystem;
 
 namespace mfgtool {
 namespace {
+
+struct ImpactOptions : LineOptions {
+    std::vector<std::string> folders;  // OLD NEW, or NEW with --git
+    std::optional<std::string> git;    // OLD is this revision of NEW's folder
+    bool json = false;
+    bool markdown = false;
+    std::optional<std::string> html;
+};
+
+const char* const kImpactFooter =
+    "Runs every model of the catalogue over OLD and over NEW as 'mfglist matrix' does and\n"
+    "compares each model's two lists as 'mfglist diff' does: entries added, removed, moved in\n"
+    "the install order, and keys changed, paired by their section, then by NAME and HARDID.\n"
+    "With --git REV the one FOLDER is NEW and OLD is that folder as revision REV has it (git\n"
+    "must be on the PATH and FOLDER in a git working tree).  --markdown prints a pull-request\n"
+    "comment.\n"
+    "\n"
+    "Exit status: 0 no model's list changes; 1 some model's list changes; 2 bad use (a folder\n"
+    "or catalogue missing, no git, a revision git does not know); 3 the library cannot be\n"
+    "loaded.\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist impact old-media media --cdrom --models models\n"
+    "  mfglist impact --git origin/main media --cdrom --models models --markdown > comment.md\n";
 
 // The files of `folder` as revision `revision` has them, written into
 // `into`.  Throws UsageError when git is missing or knows no such revision.
@@ -292,6 +319,22 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
     else
         printImpactText(json, out);
     return status;
+}
+
+Command addImpactCommand(CLI::App& app) {
+    auto options = std::make_shared<ImpactOptions>();
+    CLI::App* command = app.add_subcommand(
+        "impact", "What a change of the process files does to every model's list.");
+    command->add_option("FOLDERS", options->folders, "OLD NEW, or with --git the one folder")
+        ->required();
+    command->add_option("--git", options->git,
+                        "Take OLD from this git revision of the folder (e.g. origin/main)");
+    addLineOptions(*command, *options, false);
+    addJsonOption(*command, options->json);
+    command->add_flag("--markdown", options->markdown, "Print a pull-request comment");
+    command->add_option("--html", options->html, "Write the report as one HTML file");
+    command->footer(std::string("\n") + kImpactFooter);
+    return {command, [options](std::ostream& out) { return runImpact(*options, out); }};
 }
 
 }  // namespace mfgtool

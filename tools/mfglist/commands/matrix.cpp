@@ -3,11 +3,14 @@
 // models (columns), a cell the entry's install position in that model's
 // list; then the entries no model gets, each model's IDs that no entry
 // claims, and what each model's run came to.
+#include "commands.h"
+
 #include <fstream>
 #include <iostream>
+#include <memory>
 
 #include "common/errors.h"
-#include "common/run_options.h"
+#include "common/options.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
 #include "line/line_runs.h"
@@ -19,6 +22,34 @@ namespace fs = std::filesystem;
 
 namespace mfgtool {
 namespace {
+
+struct MatrixOptions : LineOptions {
+    bool json = false;
+    std::optional<std::string> html;
+    bool requireCoverage = false;
+    std::optional<int> width;
+};
+
+const char* const kMatrixFooter =
+    "Runs the library for every model of the catalogue (--models DIR: one ID file per model,\n"
+    "MODEL.ids or MODEL.txt, see docs/model-catalogue.md) over FOLDER, exactly as 'mfglist\n"
+    "preview' runs it, each model in a worker process of its own (--jobs at a time).  Shows a\n"
+    "table of the entry sections (rows) by the models (columns), a cell the entry's install\n"
+    "position in that model's list; the entries no model gets (dead); per model the entries,\n"
+    "whether a list was written, and the IDs no entry claims that the ignore file does not\n"
+    "name (CD-ROM driver lists match HARDID, software lists PACKETNAME; a process-file driver\n"
+    "list matches no IDs).  Models that do not fit the terminal beside the entries go into\n"
+    "further blocks, each repeating the entry columns.  --json gives each cell's explain text.\n"
+    "\n"
+    "Exit status: 0 every model was run (gaps are shown, not failed); 1 with --require-coverage\n"
+    "when a model has an uncovered ID, no list or an empty one; 2 bad use (no folder or\n"
+    "catalogue, a model file that cannot be read, a bad header value); 3 the library cannot be\n"
+    "loaded; errors are one line on standard error, or with --json a JSON document.\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist matrix examples/cdrom --cdrom --models examples/models\n"
+    "  mfglist matrix examples/cdrom --cdrom --models examples/models --json > matrix.json\n"
+    "  mfglist matrix examples/cdrom --cdrom --models examples/models --require-coverage\n";
 
 Json positionJson(const std::optional<int>& position) {
     return position ? Json(*position) : Json(nullptr);
@@ -207,6 +238,21 @@ int runMatrix(const MatrixOptions& options, std::ostream& out) {
         width = static_cast<std::size_t>(columns);
     printMatrixText(options, line, width, out);
     return status;
+}
+
+Command addMatrixCommand(CLI::App& app) {
+    auto options = std::make_shared<MatrixOptions>();
+    CLI::App* command = app.add_subcommand(
+        "matrix", "Run every model of a catalogue: which model gets which entry.");
+    addLineOptions(*command, *options, true);
+    addJsonOption(*command, options->json);
+    command->add_option("--html", options->html, "Write the report as one HTML file");
+    command->add_flag("--require-coverage", options->requireCoverage,
+                      "Status 1 when a model has an uncovered ID or an empty list");
+    command->add_option("--width", options->width,
+                        "Fit the tables to this many columns (default: the terminal's)");
+    command->footer(std::string("\n") + kMatrixFooter);
+    return {command, [options](std::ostream& out) { return runMatrix(*options, out); }};
 }
 
 }  // namespace mfgtool

@@ -2,10 +2,13 @@
 // the list it gives shown the way a person or a script reads it.  The plan
 // checks the options, the scratch run makes the call, a second run through
 // the core linked in names each entry's section, the report shows it.
+#include "commands.h"
+
 #include <iostream>
+#include <memory>
 
 #include "common/errors.h"
-#include "common/run_options.h"
+#include "common/options.h"
 #include "common/system.h"
 #include "present/report.h"
 #include "run/id_file_check.h"
@@ -16,6 +19,39 @@
 #include "run/scratch_run.h"
 
 namespace mfgtool {
+namespace {
+
+struct PreviewOptions : RunOptions, ListOutputOptions {
+    std::optional<int> width;
+    bool allowMissing = false;  // a CD-ROM file of the list kind may be missing
+};
+
+const char* const kPreviewFooter =
+    "Process-file mode (the default) reads FOLDER/MfgProc.ini: a driver list takes every\n"
+    "driver entry of the group, a software list the software entries whose PACKETNAME is one\n"
+    "of the IDs, --kind all-software every software entry of the group.  CD-ROM mode (--cdrom)\n"
+    "reads DrvProc.ini (drivers matched by hardware ID, in install order), DrvCofg.ini (drivers\n"
+    "for every machine) and SoftProc.ini (software) from FOLDER; the library's group is\n"
+    "PRELOAD unless --group says otherwise.\n"
+    "\n"
+    "The library runs in a scratch machine: its fixed files (C:\\vrelDebug.flg,\n"
+    "D:\\ombrix_drvinst.log, Temp.ini, D:\\temp.ini) go to a scratch folder, removed afterwards,\n"
+    "and --windows sets the version it detects, on Linux and on Windows.  Text is shown as\n"
+    "UTF-8 (the terminal's encoding on a terminal); the table is cut to the terminal's width,\n"
+    "or to --width, and never when written to a file or pipe without --width.  SOURCE names\n"
+    "each entry's section, file and line, from the same call made again through the library's\n"
+    "core linked into mfglist, shown only when that run writes the same list.\n"
+    "\n"
+    "Examples:\n"
+    "  mfglist preview examples/factory --ids-file examples/ids.txt\n"
+    "  mfglist preview examples/factory --group REWORK --callfactory --windows vista\n"
+    "  mfglist preview examples/factory --kind software --id MEDIAPLAYER --id BACKUP\n"
+    "  mfglist preview examples/cdrom --cdrom --ids-file examples/ids.txt --trace\n"
+    "  mfglist preview examples/factory --json > before.json    # edit MfgProc.ini, then:\n"
+    "  mfglist preview examples/factory --json > after.json\n"
+    "  mfglist diff before.json after.json\n";
+
+}  // namespace
 
 int runPreview(const PreviewOptions& options, std::ostream& out) {
     Plan plan = planRun(options);
@@ -75,6 +111,22 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
                      "--allow-missing accepts that\n";
     if (run.noList) std::cerr << verdictLine(run, verdict, plan.folder.string());
     return verdict.status;
+}
+
+Command addPreviewCommand(CLI::App& app) {
+    auto options = std::make_shared<PreviewOptions>();
+    CLI::App* command = app.add_subcommand(
+        "preview", "Show the install list that the library makes from a folder of process files.");
+    addRunOptions(*command, *options);
+    addListOutputOptions(*command, *options);
+    command->add_option("--width", options->width,
+                        "Cut the table to this many columns (default: the terminal's; "
+                        "no cutting into a file or pipe)");
+    command->add_flag("--allow-missing", options->allowMissing,
+                      "CD-ROM: a list written without one of its fixed files is a "
+                      "success (status 0), not status 5");
+    command->footer(std::string("\n") + kPreviewFooter + "\n" + kExitStatusHelp);
+    return {command, [options](std::ostream& out) { return runPreview(*options, out); }};
 }
 
 }  // namespace mfgtool

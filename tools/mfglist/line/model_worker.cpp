@@ -4,7 +4,6 @@
 
 #include "catalogue.h"
 #include "common/errors.h"
-#include "common/options.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
 #include "ids/id_file.h"
@@ -72,16 +71,6 @@ Json modelRun(const ModelWorkerOptions& options) {
 }
 
 }  // namespace
-
-CLI::App* addModelWorkerCommand(CLI::App& app, ModelWorkerOptions& options) {
-    CLI::App* command = app.add_subcommand(kModelWorkerCommand, "");
-    command->group("");  // not for people: matrix and impact start it
-    addRunOptions(*command, options);
-    command->add_option("--result", options.result)->required();
-    command->add_option("--list", options.list);
-    command->add_option("--ignore", options.ignore);
-    return command;
-}
 
 int runModelWorker(const ModelWorkerOptions& options) {
     Json result;

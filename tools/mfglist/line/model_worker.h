@@ -6,7 +6,6 @@
 // it but the read-only inputs.
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <optional>
 #include <string>
 
@@ -22,8 +21,6 @@ struct ModelWorkerOptions : RunOptions {
 
 // The hidden sub-command the parent starts this program with.
 inline const char* const kModelWorkerCommand = "model-worker";
-
-CLI::App* addModelWorkerCommand(CLI::App& app, ModelWorkerOptions& options);
 
 // Always writes the result file: the run, or {"error", "exit_status"}.
 // Returns the status that the run's error would have (0 when it ran).
