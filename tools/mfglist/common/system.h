@@ -1,6 +1,6 @@
 // What the host needs of the operating system for itself (not for the
 // library): where its program file is, the terminal, and the Windows machine
-// that the library will see (machine.h).
+// that the library will see (run/machine.h).
 #pragma once
 
 #include <filesystem>

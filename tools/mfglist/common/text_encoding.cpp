@@ -212,4 +212,10 @@ std::string hexBytes(std::string_view bytes) {
     return hex;
 }
 
+std::string upperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
 }  // namespace mfgtool

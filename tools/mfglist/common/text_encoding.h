@@ -61,4 +61,8 @@ std::optional<char32_t> decodeDoubleByteCharacter(std::string_view character, in
 // The bytes of `codePoint` in a double-byte page; nullopt when it has none.
 std::optional<std::string> encodeDoubleByteCharacter(char32_t codePoint, int codePage);
 
+// `text` with a-z made A-Z, byte by byte: how names and paths are compared
+// without regard to ASCII case.
+std::string upperAscii(std::string text);
+
 }  // namespace mfgtool

@@ -1,6 +1,6 @@
 // The model catalogue: a folder of ID files, one per PC model of the line,
 // the model named by the file name without its extension.  Each file is an
-// ID file as --ids-file reads it (id_file_header.h gives its optional
+// ID file as --ids-file reads it (ids/id_file_header.h gives its optional
 // header: display name, Windows, list kind).  Beside the models the folder
 // may hold the ignore file (ignore.ids): device IDs that need no driver.
 #pragma once

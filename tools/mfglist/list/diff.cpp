@@ -4,6 +4,8 @@
 #include <functional>
 #include <map>
 
+#include "common/text_encoding.h"
+
 namespace mfgtool {
 namespace {
 
@@ -20,12 +22,6 @@ std::string valueOf(const KeyValues& keys, const std::string& key) {
 
 std::string identity(const KeyValues& entry) {
     return valueOf(entry, "NAME") + '\n' + valueOf(entry, "HARDID");
-}
-
-std::string upperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
 }
 
 // Positions (in the second list) of the pairs that keep their order: the

@@ -18,12 +18,6 @@ using mfg::listjob::LeftOut;
 const mfg::Key kFactorySettings[] = {mfg::Key::languageId, mfg::Key::hotKey, mfg::Key::debug,
                                      mfg::Key::runBeginTest, mfg::Key::runEndTest};
 
-std::string upperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // Whether the run matched IDs at all: a driver list from MfgProc.ini and a
 // complete software list take no IDs.
 bool idsAsked(const Plan& plan) {

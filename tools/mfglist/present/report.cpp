@@ -19,12 +19,6 @@ std::string valueOf(const KeyValues& keys, const std::string& key) {
     return {};
 }
 
-std::string upperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 const char* kindLabel(const Plan& plan) {
     if (plan.allSoftware) return "complete software list";
     return plan.listKind == LIST_SOFTWARE ? "software list" : "driver list";
@@ -45,15 +39,6 @@ PlaceParts splitPlace(const ShownPlace& place) {
 }
 
 }  // namespace
-
-std::string fileInFolder(const std::string& path, const std::string& folderForLibrary,
-                         int codePage) {
-    std::string name = path;
-    if (!folderForLibrary.empty() &&
-        upperAscii(path).rfind(upperAscii(folderForLibrary), 0) == 0)
-        name = path.substr(folderForLibrary.size());
-    return decodeCodePage(name, codePage).utf8;
-}
 
 std::string placeText(const ShownPlace& place) {
     return place.file + ":" + std::to_string(place.line) + " [" + place.section + "]";

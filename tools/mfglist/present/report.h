@@ -13,21 +13,9 @@
 #include "json_contract.h"
 #include "run/plan.h"
 #include "run/scratch_run.h"
+#include "run/shown_place.h"
 
 namespace mfgtool {
-
-// A section as a report names it: UTF-8, its process file by its name in
-// the previewed folder.
-struct ShownPlace {
-    std::string file;
-    std::string section;
-    std::uint64_t line = 0;
-};
-
-// A process file as the library names it, by its name in the previewed
-// folder (the library's name of that folder is `folderForLibrary`).
-std::string fileInFolder(const std::string& path, const std::string& folderForLibrary,
-                         int codePage);
 
 // "DrvProc.ini:51 [VGA_C0DE]"
 std::string placeText(const ShownPlace& place);

@@ -12,8 +12,8 @@
 
 #include "explain_journal.h"
 #include "plan.h"
-#include "present/report.h"
 #include "scratch_run.h"
+#include "shown_place.h"
 
 namespace mfgtool {
 
