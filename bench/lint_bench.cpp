@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "lint.h"
+#include "lint/lint.h"
 
 namespace {
 

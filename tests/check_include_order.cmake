@@ -1,49 +1,79 @@
-# Fails when a source folder includes one above it in the rooms' order
-# (docs/architecture.md): api > listjob > output > items > reader >
-# profile > trace > platform implementations > text > platform.
-#   cmake -DSOURCE_DIR=<repo>/src -P check_include_order.cmake
-if(NOT SOURCE_DIR)
-    message(FATAL_ERROR "SOURCE_DIR is not set")
+# Fails when a source folder includes one above it in its tree's order
+# (docs/architecture.md).  Two trees are checked:
+#   src/            api > listjob > output > items > reader > profile > trace >
+#                   platform implementations > text > platform
+#   tools/mfglist/  main.cpp > commands > lint/command > line > present >
+#                   posix, win32 > run > list > lint > ids > common,
+#                   and under all of them the library's core (any folder of src/)
+#   cmake -DROOT=<repo> -P check_include_order.cmake
+# An include without a folder must name a file of the including file's own
+# folder, so that a file cannot reach past the order through the include path.
+if(NOT ROOT)
+    message(FATAL_ERROR "ROOT is not set")
 endif()
 
 # Highest first; a folder may include its own files and those of any folder
-# after it.  The public header (mfglist/) serves every folder.
-set(order api listjob output items reader profile trace platform/posix platform/win32 text platform)
-list(LENGTH order count)
+# after it.  The public header (mfglist/) serves every folder.  "." is the
+# tree's own top (the tool's main.cpp).
+set(src_order api listjob output items reader profile trace platform/posix platform/win32 text
+    platform)
+set(tool_order . commands lint/command line present posix win32 run list lint ids common)
 
-function(rank_of folder out)
-    list(FIND order "${folder}" index)
-    set(${out} ${index} PARENT_SCOPE)
-endfunction()
-
-file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.h)
 set(violations "")
-foreach(source ${sources})
-    get_filename_component(folder ${source} DIRECTORY)
-    rank_of("${folder}" own)
-    if(own EQUAL -1)
-        list(APPEND violations "${source}: its folder ${folder} has no place in the order")
-        continue()
+set(checked 0)
+
+# Checks every file under `tree` against `order`; a header in a folder of
+# `below` (a tree under this one) may be included from anywhere.
+function(check_tree tree order below)
+    file(GLOB_RECURSE sources RELATIVE ${tree} ${tree}/*.cpp ${tree}/*.h)
+    list(LENGTH sources count)
+    if(count EQUAL 0)
+        message(FATAL_ERROR "${tree} holds no source file")
     endif()
-    file(STRINGS ${SOURCE_DIR}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
-    foreach(line ${includes})
-        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" header "${line}")
-        get_filename_component(target ${header} DIRECTORY)
-        if(target STREQUAL "" OR target STREQUAL "mfglist")
+    foreach(source ${sources})
+        get_filename_component(folder ${source} DIRECTORY)
+        if(folder STREQUAL "")
+            set(folder .)
+        endif()
+        list(FIND order "${folder}" own)
+        if(own EQUAL -1)
+            list(APPEND violations "${tree}/${source}: its folder ${folder} has no place in the order")
             continue()
         endif()
-        rank_of("${target}" theirs)
-        if(theirs EQUAL -1)
-            list(APPEND violations "${source}: includes ${header}, outside the order")
-        elseif(theirs LESS own)
-            list(APPEND violations "${source}: ${folder} includes ${header}, a folder above it")
-        endif()
+        file(STRINGS ${tree}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+        foreach(line ${includes})
+            string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" header "${line}")
+            get_filename_component(target ${header} DIRECTORY)
+            if(target STREQUAL "")
+                if(NOT EXISTS ${tree}/${folder}/${header})
+                    list(APPEND violations
+                         "${tree}/${source}: includes ${header}, which is not in its folder ${folder}")
+                endif()
+                continue()
+            endif()
+            if(target STREQUAL "mfglist")
+                continue()
+            endif()
+            list(FIND order "${target}" theirs)
+            list(FIND below "${target}" under)
+            if(theirs EQUAL -1 AND under EQUAL -1)
+                list(APPEND violations "${tree}/${source}: includes ${header}, outside the order")
+            elseif(NOT theirs EQUAL -1 AND theirs LESS own)
+                list(APPEND violations
+                     "${tree}/${source}: ${folder} includes ${header}, a folder above it")
+            endif()
+        endforeach()
     endforeach()
-endforeach()
+    math(EXPR total "${checked} + ${count}")
+    set(checked ${total} PARENT_SCOPE)
+    set(violations "${violations}" PARENT_SCOPE)
+endfunction()
+
+check_tree(${ROOT}/src "${src_order}" "")
+check_tree(${ROOT}/tools/mfglist "${tool_order}" "${src_order}")
 
 if(violations)
     list(JOIN violations "\n" text)
-    message(FATAL_ERROR "Includes against the rooms' order:\n${text}")
+    message(FATAL_ERROR "Includes against the folders' order:\n${text}")
 endif()
-list(LENGTH sources checked)
 message(STATUS "${checked} files, every include in order")

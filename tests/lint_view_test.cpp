@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "file_view.h"
 #include "items/keys.h"
+#include "lint/file_view.h"
 #include "reader/parse_ini_file.h"
 #include "support/machine.h"
 

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "library.h"
+#include "run/library.h"
 #include "tool_fixture.h"
 
 namespace mfgtool::test {

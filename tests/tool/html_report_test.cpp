@@ -6,7 +6,7 @@
 
 #include <regex>
 
-#include "html_report.h"
+#include "present/html_report.h"
 #include "tool_support.h"
 
 namespace {

@@ -4,10 +4,10 @@
 // whose file gives the library the IDs it holds.
 #include <algorithm>
 
-#include "device.h"
-#include "errors.h"
-#include "id_file_header.h"
-#include "id_forms.h"
+#include "common/errors.h"
+#include "ids/device.h"
+#include "ids/id_file_header.h"
+#include "ids/id_forms.h"
 #include "tool_fixture.h"
 
 namespace mfgtool::test {

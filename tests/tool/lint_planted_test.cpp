@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/text_encoding.h"
 #include "lint/lint.h"
-#include "text_encoding.h"
 #include "tool_fixture.h"
 
 namespace mfgtool::test {

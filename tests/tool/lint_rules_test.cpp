@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/text_encoding.h"
 #include "lint/lint.h"
-#include "text_encoding.h"
 
 namespace mfgtool::test {
 namespace {

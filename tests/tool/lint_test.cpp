@@ -6,10 +6,10 @@
 #include <set>
 #include <sstream>
 
+#include "common/text_encoding.h"
 #include "json_schema_check.h"
 #include "lint/lint.h"
 #include "lint/rules.h"
-#include "text_encoding.h"
 #include "tool_fixture.h"
 
 namespace mfgtool::test {

@@ -2,7 +2,7 @@
 // makes from its options, and how it shows the list file it gets back.
 #include <nlohmann/json.hpp>
 
-#include "library.h"
+#include "run/library.h"
 #include "tool_fixture.h"
 
 namespace mfgtool::test {

@@ -4,7 +4,7 @@
 #include <regex>
 
 #include "host_fixture.h"
-#include "no_list.h"
+#include "run/no_list.h"
 
 namespace mfgtool::test {
 namespace {

@@ -3,14 +3,14 @@
 // text, ID files, and the comparison of two lists.
 #include <gtest/gtest.h>
 
-#include "diff.h"
-#include "errors.h"
-#include "ids.h"
-#include "json_contract.h"
-#include "list_file.h"
-#include "report.h"
-#include "table.h"
-#include "text_encoding.h"
+#include "common/errors.h"
+#include "common/text_encoding.h"
+#include "ids/id_file.h"
+#include "list/diff.h"
+#include "list/install_list.h"
+#include "present/json_contract.h"
+#include "present/report.h"
+#include "present/table.h"
 
 namespace mfgtool {
 namespace {

@@ -11,13 +11,12 @@ add_library(mfglist_lint STATIC
     ${CMAKE_CURRENT_LIST_DIR}/rules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/selection_checks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/value_checks.cpp)
-target_include_directories(mfglist_lint PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(mfglist_lint PUBLIC mfglist_core mfglist_host PRIVATE mfglist_warnings)
 
 add_library(mfglist_lint_command STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/../lint_command.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/../lint_baseline.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/../lint_report.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/command/lint_baseline.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/command/lint_command.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/command/lint_report.cpp)
 target_link_libraries(mfglist_lint_command PUBLIC mfglist_lint mfglist_host
                       PRIVATE mfglist_warnings)
 target_compile_definitions(mfglist_lint_command PRIVATE MFGLIST_VERSION="${PROJECT_VERSION}")

@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "checks.h"
+#include "common/process_file_state.h"
 #include "items/keys.h"
 #include "listjob/cdrom_files.h"
-#include "process_file_state.h"
 #include "rules.h"
 #include "text/mbstring.h"
 

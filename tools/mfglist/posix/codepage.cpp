@@ -7,7 +7,7 @@
 #include <map>
 #include <utility>
 
-#include "text_encoding.h"
+#include "common/text_encoding.h"
 
 namespace mfgtool {
 namespace {

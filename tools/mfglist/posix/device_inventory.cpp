@@ -1,4 +1,4 @@
-#include "device_inventory.h"
+#include "ids/device_inventory.h"
 
 #include <unistd.h>
 

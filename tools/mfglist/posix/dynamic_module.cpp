@@ -1,6 +1,6 @@
 #include <dlfcn.h>
 
-#include "library.h"
+#include "run/library.h"
 
 namespace mfgtool {
 namespace {

@@ -1,10 +1,10 @@
-#include "machine.h"
+#include "run/machine.h"
 
 #include <cstdlib>
 #include <map>
 #include <system_error>
 
-#include "errors.h"
+#include "common/errors.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "system.h"
+#include "common/system.h"
 
 #include <iconv.h>
 #include <langinfo.h>

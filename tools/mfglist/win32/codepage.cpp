@@ -2,7 +2,7 @@
 // time, refusing rather than guessing (no default or best-fit characters).
 #include <windows.h>
 
-#include "text_encoding.h"
+#include "common/text_encoding.h"
 
 namespace mfgtool {
 

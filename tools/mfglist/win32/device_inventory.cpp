@@ -1,6 +1,6 @@
 // This machine's devices through SetupAPI, with calls that Windows XP SP2
 // has: every present device of every class, its hardware and compatible IDs.
-#include "device_inventory.h"
+#include "ids/device_inventory.h"
 
 // clang-format off
 #include <windows.h>
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "errors.h"
+#include "common/errors.h"
 
 namespace mfgtool {
 namespace {

@@ -1,12 +1,12 @@
-#include "machine.h"
+#include "run/machine.h"
 
 #include <windows.h>
 
 #include <system_error>
 
-#include "errors.h"
-#include "library.h"
+#include "common/errors.h"
 #include "library_imports.h"
+#include "run/library.h"
 
 namespace fs = std::filesystem;
 

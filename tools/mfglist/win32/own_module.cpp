@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "in_process_core.h"
+#include "run/in_process_core.h"
 
 namespace mfgtool {
 namespace {

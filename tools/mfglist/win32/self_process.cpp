@@ -1,4 +1,4 @@
-#include "self_process.h"
+#include "run/self_process.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "system.h"
+#include "common/system.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,0 +1,22 @@
+// The tool's commands.  Each file of this folder adds one command to the
+// parser, with its options and its help, and gives main() the run to make
+// when the command line names it.  (`lint` is added by lint/command/.)
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "common/options.h"
+
+namespace mfgtool {
+
+Command addPreviewCommand(CLI::App& app);
+Command addExplainCommand(CLI::App& app);
+Command addHostCommand(CLI::App& app);
+Command addDiffCommand(CLI::App& app);
+Command addIdsCommand(CLI::App& app);
+Command addMatrixCommand(CLI::App& app);
+Command addImpactCommand(CLI::App& app);
+// The hidden command that matrix and impact start for each model.
+Command addModelWorkerCommand(CLI::App& app);
+
+}  // namespace mfgtool

@@ -1,0 +1,250 @@
+#include "line_runs.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <thread>
+
+#include "common/errors.h"
+#include "common/options.h"
+#include "common/system.h"
+#include "common/text_encoding.h"
+#include "lint/file_view.h"
+#include "model_worker.h"
+#include "run/library.h"
+#include "run/plan.h"
+#include "run/scratch_run.h"
+#include "run/self_process.h"
+
+namespace fs = std::filesystem;
+
+namespace mfgtool {
+namespace {
+
+// The worker's command line for one model.
+std::vector<std::string> workerArgs(const LineOptions& options, const std::string& folder,
+                                    const CatalogueModel& model, const std::string& kind,
+                                    const std::optional<std::string>& windows,
+                                    const std::optional<fs::path>& ignore, const fs::path& result,
+                                    const fs::path& list) {
+    std::vector<std::string> args = {kModelWorkerCommand, folder, "--kind", kind,
+                                     "--result", result.string(), "--list", list.string()};
+    if (options.cdrom) args.push_back("--cdrom");
+    if (options.group) args.insert(args.end(), {"--group", *options.group});
+    if (options.callFactory) args.push_back("--callfactory");
+    if (windows) args.insert(args.end(), {"--windows", *windows});
+    if (options.library) args.insert(args.end(), {"--library", *options.library});
+    // The complete software list takes no IDs.
+    if (kind != "all-software") args.insert(args.end(), {"--ids-file", model.file.string()});
+    if (ignore) args.insert(args.end(), {"--ignore", ignore->string()});
+    return args;
+}
+
+[[noreturn]] void throwWorkerError(const CatalogueModel& model, int status, const Json& result) {
+    const std::string message =
+        "model " + model.name + ": " +
+        (result.contains("error") ? result["error"].get<std::string>()
+                                  : "its worker process stopped with status " +
+                                        std::to_string(status) + " and no result");
+    if (status == kExitBadUse) throw UsageError(message);
+    if (status == kExitLibraryProblem) throw LibraryError(message);
+    throw RunError(message);
+}
+
+ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const std::string& kind,
+                      const fs::path& list) {
+    ModelRun run;
+    run.model = model;
+    run.displayName = model.header.model.empty() ? model.name : model.header.model;
+    run.kind = kind;
+    run.windows = result.value("windows", "");
+    run.listWritten = result.value("list_written", false);
+    run.entryCount = result.value("entry_count", std::size_t{0});
+    if (result.contains("no_list") && result["no_list"].is_string())
+        run.noList = result["no_list"].get<std::string>();
+    run.idsMatched = result.value("ids_matched", false);
+    run.folderForLibrary = result.value("folder_for_library", "");
+    for (const Json& id : result.value("uncovered_ids", Json::array()))
+        run.uncoveredIds.push_back(id.get<std::string>());
+    for (const Json& s : result.value("sections", Json::array())) {
+        SectionFate fate;
+        fate.file = s.value("file", "");
+        fate.section = s.value("section", "");
+        fate.line = s.value("line", std::uint64_t{0});
+        if (s["position"].is_number()) fate.position = s["position"].get<int>();
+        fate.reason = s.value("reason", "");
+        run.sections.push_back(std::move(fate));
+    }
+    if (run.listWritten) run.listFile = list;
+    if (model.idCount == 0 && run.idsMatched)
+        run.warnings.push_back("the ID file holds no IDs");
+    if (!result.value("same_as_core", true))
+        run.warnings.push_back(
+            "the core linked into mfglist wrote a different list than the loaded library; the "
+            "positions and reasons shown are the core's");
+    return run;
+}
+
+// The rows: every section a run read that is an entry (it has a NAME, an
+// ID or a program) or that some model lists, in the order of the files as
+// first read and of their lines.
+std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path& folder) {
+    const int codePage = libraryCodePage();
+    const mfg::text::CodePage cp(static_cast<unsigned>(codePage));
+    std::vector<std::string> fileOrder;
+    std::map<std::pair<std::size_t, std::uint64_t>, LineRow> rows;
+    std::map<std::string, lint::FileView> views;
+    for (std::size_t m = 0; m < models.size(); ++m) {
+        for (const SectionFate& fate : models[m].sections) {
+            auto file = std::find(fileOrder.begin(), fileOrder.end(), fate.file);
+            if (file == fileOrder.end()) file = fileOrder.insert(fileOrder.end(), fate.file);
+            const auto key = std::make_pair(static_cast<std::size_t>(file - fileOrder.begin()), fate.line);
+            auto found = rows.find(key);
+            if (found == rows.end()) {
+                LineRow row;
+                row.id = fate.file + ":" + std::to_string(fate.line) + ":" + fate.section;
+                row.file = fate.file;
+                row.section = fate.section;
+                row.line = fate.line;
+                row.positions.assign(models.size(), std::nullopt);
+                row.reasons.assign(models.size(), "not read in this model's run");
+                found = rows.emplace(key, std::move(row)).first;
+            }
+            found->second.positions[m] = fate.position;
+            found->second.reasons[m] = fate.reason;
+        }
+    }
+    std::vector<LineRow> entries;
+    for (auto& [key, row] : rows) {
+        auto view = views.find(row.file);
+        if (view == views.end())
+            view = views.emplace(row.file, lint::viewProcessFile(fileBytes(folder / row.file), cp)).first;
+        bool entry = false;
+        for (const lint::SectionView& section : view->second.sections) {
+            if (section.line != row.line) continue;
+            const auto value = [&](const char* k) {
+                return decodeCodePage(section.value(k, cp), codePage).utf8;
+            };
+            row.name = value("NAME");
+            row.type = value("TYPE");
+            row.hardId = value("HARDID");
+            entry = !row.name.empty() || !row.hardId.empty() || !value("PACKETNAME").empty() ||
+                    !value("EXEPATH").empty();
+        }
+        if (entry || !row.dead()) entries.push_back(std::move(row));
+    }
+    return entries;
+}
+
+}  // namespace
+
+std::string fileBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool LineRow::dead() const {
+    return std::none_of(positions.begin(), positions.end(),
+                        [](const std::optional<int>& p) { return p.has_value(); });
+}
+
+void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
+    if (withFolder)
+        command
+            .add_option("FOLDER", options.folder,
+                        "Folder of the process files (MfgProc.ini, or the CD-ROM files with --cdrom)")
+            ->required();
+    command.add_option("--models", options.models,
+                       "The model catalogue: a folder of ID files, one per model (MODEL.ids)")
+        ->required();
+    addRunModeOptions(command, options);
+    command.add_option("--kind", options.kind,
+                       "List kind: driver (default), software or all-software; a model's "
+                       "'# kind:' header wins");
+    command.add_option("--windows", options.windows,
+                       "Windows the library targets: xp or vista (default: this machine's); a "
+                       "model's '# windows:' header wins");
+    command.add_option("--library", options.library,
+                       "The library file to load; by default the one beside this program, else "
+                       "the one in the build tree");
+    command.add_option("--ignore", options.ignore,
+                       "File of device IDs that need no driver, one a line (default: ignore.ids "
+                       "in the catalogue)");
+    command.add_option("--jobs", options.jobs,
+                       "Models run at once, each in a worker process (default: the cores)");
+    command.add_option("--lists", options.lists,
+                       "Keep each model's list file in this folder, as MODEL.ini");
+}
+
+LineRun runLine(const LineOptions& options, const std::string& folder,
+                const fs::path& listFolder) {
+    if (options.jobs && *options.jobs == 0) throw UsageError("--jobs 0 runs nothing; give 1 or more");
+    RunOptions base = options;
+    base.folder = folder;
+    base.ids.clear();
+    base.idsFile.reset();
+    if (options.kind == "all-software" || options.kind == "driver" || options.kind == "software")
+        (void)planRun(base);  // the folder and options, checked once for every model
+    else
+        throw UsageError("unknown list kind " + options.kind +
+                         "; use --kind driver, software or all-software");
+    const int codePage = libraryCodePage();
+    const std::vector<CatalogueModel> models = readCatalogue(options.models, codePage);
+    const std::optional<fs::path> ignore = ignoreFile(options.models, options.ignore);
+    (void)loadListLibrary(options.library, programFolder());  // status 3 before any worker
+
+    std::error_code ec;
+    const std::string absoluteFolder = fs::absolute(folder, ec).string();
+    ScratchFolder results;
+    std::vector<std::vector<std::string>> argLists;
+    std::vector<std::string> kinds;
+    std::vector<fs::path> lists;
+    for (std::size_t m = 0; m < models.size(); ++m) {
+        const CatalogueModel& model = models[m];
+        kinds.push_back(model.header.kind.value_or(options.kind));
+        const std::optional<std::string> windows =
+            model.header.windows ? model.header.windows : options.windows;
+        lists.push_back(listFolder / (model.name + ".ini"));
+        argLists.push_back(workerArgs(options, absoluteFolder, model, kinds.back(), windows, ignore,
+                                      results.path() / (std::to_string(m) + ".json"),
+                                      lists.back()));
+    }
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::vector<int> statuses = runSelfInParallel(argLists, options.jobs.value_or(cores));
+
+    LineRun line;
+    for (std::size_t m = 0; m < models.size(); ++m) {
+        const Json result =
+            Json::parse(fileBytes(results.path() / (std::to_string(m) + ".json")), nullptr, false);
+        if (statuses[m] != kExitOk || result.is_discarded() || !result.is_object())
+            throwWorkerError(models[m], statuses[m], result.is_object() ? result : Json::object());
+        line.models.push_back(modelRunFrom(models[m], result, kinds[m], lists[m]));
+    }
+    line.rows = rowsOf(line.models, absoluteFolder);
+    // A capture form that cannot match the process files' HARDIDs.
+    std::vector<std::size_t> hardIdLengths;
+    for (const LineRow& row : line.rows)
+        if (!row.hardId.empty() && std::find(hardIdLengths.begin(), hardIdLengths.end(),
+                                             row.hardId.size()) == hardIdLengths.end())
+            hardIdLengths.push_back(row.hardId.size());
+    for (ModelRun& run : line.models)
+        if (run.kind == "driver" && run.idsMatched)
+            if (std::string mismatch = formMismatch(run.model.header, hardIdLengths); !mismatch.empty())
+                run.warnings.insert(run.warnings.begin(), mismatch);
+    return line;
+}
+
+Json lineRunJson(const LineOptions& options, const std::string& folder) {
+    Json run = Json::object();
+    run["mode"] = options.cdrom ? "cdrom" : "process-file";
+    run["kind"] = options.kind;
+    run["group"] = options.group.value_or("PRELOAD");
+    run["windows"] = options.windows ? Json(*options.windows) : Json(nullptr);
+    run["folder"] = fs::path(folder).lexically_normal().filename().empty()
+                        ? fs::path(folder).lexically_normal().parent_path().filename().string()
+                        : fs::path(folder).lexically_normal().filename().string();
+    return run;
+}
+
+}  // namespace mfgtool

@@ -1,0 +1,81 @@
+// Every model of a catalogue run over one folder of process files: what
+// `matrix` shows and what `impact` compares.  Each model runs in a worker
+// process of its own (model_worker.h), at most --jobs at a time; the parent
+// reads the catalogue, starts the workers, and puts their results together
+// into one row per entry section and one column per model.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue.h"
+#include "common/run_options.h"
+#include "present/json_contract.h"
+
+namespace mfgtool {
+
+// FOLDER (when `withFolder`), --cdrom, --group, --callfactory, --kind,
+// --windows, --library, --models, --ignore, --jobs, --lists.
+void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder);
+
+// A section as one model's run saw it.
+struct SectionFate {
+    std::string file;
+    std::string section;
+    std::uint64_t line = 0;
+    std::optional<int> position;  // in this model's list
+    std::string reason;           // what explain says of it
+};
+
+struct ModelRun {
+    CatalogueModel model;
+    std::string displayName;
+    std::string windows;  // what the run used
+    std::string kind;
+    bool listWritten = false;
+    std::size_t entryCount = 0;
+    std::optional<std::string> noList;
+    bool idsMatched = false;  // the list matches IDs, so uncovered IDs mean something
+    std::vector<std::string> uncoveredIds;
+    std::vector<std::string> warnings;
+    std::vector<SectionFate> sections;  // in the order the run read them
+    std::filesystem::path listFile;     // the loaded library's list ("" when none written)
+    std::string folderForLibrary;       // the folder as the library named it in the list
+
+    // No list, or one without entries, or an ID no entry claims.
+    bool hasGap() const { return !listWritten || entryCount == 0 || !uncoveredIds.empty(); }
+};
+
+struct LineRow {
+    std::string id;  // "DrvProc.ini:51:VGA_C0DE"
+    std::string file;
+    std::string section;
+    std::uint64_t line = 0;
+    std::string name, type, hardId;
+    std::vector<std::optional<int>> positions;  // one per model
+    std::vector<std::string> reasons;           // one per model
+    bool dead() const;
+};
+
+struct LineRun {
+    std::vector<ModelRun> models;
+    std::vector<LineRow> rows;  // the entry sections, in file order
+};
+
+// Checks the options (UsageError, LibraryError as preview would), then runs
+// every model over `folder`.  Lists are written into `listFolder`, named
+// MODEL.ini.  Throws the error of the first model that failed, named.
+LineRun runLine(const LineOptions& options, const std::string& folder,
+                const std::filesystem::path& listFolder);
+
+// A file's bytes, "" when it cannot be read.
+std::string fileBytes(const std::filesystem::path& file);
+
+// The "run" member of matrix and impact: mode, kind, group, windows, folder.
+Json lineRunJson(const LineOptions& options, const std::string& folder);
+
+}  // namespace mfgtool

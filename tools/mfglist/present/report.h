@@ -1,0 +1,46 @@
+// The report of a preview: the run and its list as a person reads it (a
+// table that fits the width it is given), or as the JSON of the contract.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "common/run_options.h"
+#include "json_contract.h"
+#include "run/plan.h"
+#include "run/scratch_run.h"
+#include "run/shown_place.h"
+
+namespace mfgtool {
+
+// "DrvProc.ini:51 [VGA_C0DE]"
+std::string placeText(const ShownPlace& place);
+// placeText cut to `width` columns: the folder first, then the end of the
+// section, then the end of the file's name, the line last.
+std::string fitPlaceText(const ShownPlace& place, std::size_t width);
+Json placeJson(const ShownPlace& place);
+
+struct PreviewProblems;
+
+struct ReportContext {
+    const Plan& plan;
+    const LibraryRun& run;
+    std::string libraryFile;
+    bool showTrace = false;
+    // The section each entry came from, one per entry; empty when not known.
+    std::vector<std::optional<ShownPlace>> sources = {};
+    std::optional<std::string> sourceNote = {};  // why `sources` is empty for a list with entries
+    const PreviewProblems* problems = nullptr;   // preview's own findings
+};
+
+// `width` in terminal columns; 0 = no limit.
+void printPreviewText(const ReportContext& context, std::size_t width, std::ostream& out);
+
+// `status` is "ok", "empty", "no-list" or "failed".
+Json previewJson(const ReportContext& context, const std::string& status, int exitStatus);
+
+}  // namespace mfgtool

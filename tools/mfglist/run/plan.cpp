@@ -1,0 +1,148 @@
+#include "plan.h"
+
+#include <cctype>
+#include <system_error>
+
+#include "common/errors.h"
+#include "common/system.h"
+#include "common/text_encoding.h"
+#include "ids/id_file.h"
+#include "mfglist/mfglist.h"
+
+namespace fs = std::filesystem;
+
+namespace mfgtool {
+namespace {
+
+const char* const kProcessFile = "MfgProc.ini";
+
+std::string lowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// The library finds its files without regard to case on every platform.
+bool folderHolds(const fs::path& folder, const std::string& name) {
+    std::error_code ec;
+    const std::string wanted = lowerAscii(name);
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (lowerAscii(it->path().filename().string()) == wanted) return true;
+    return false;
+}
+
+}  // namespace
+
+void requireOptionSafe(const std::string& value, const std::string& what) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const bool starts = i == 0 || std::isspace(static_cast<unsigned char>(value[i - 1]));
+        if (value[i] == '-' && starts)
+            throw UsageError(what + " \"" + value +
+                             "\" has a '-' after white space, which the library would read as a "
+                             "new option; use one without");
+    }
+}
+
+std::string argumentForLibrary(const std::string& value, int codePage, const std::string& what) {
+    if (!argumentsAreUtf8() || !isValidUtf8(value)) return value;
+    std::optional<std::string> encoded = encodeCodePage(value, codePage);
+    if (!encoded)
+        throw UsageError(what + " \"" + value + "\" has a character that code page " +
+                         std::to_string(codePage) + " (the library's) cannot hold");
+    return *encoded;
+}
+
+Plan planRun(const RunOptions& options) {
+    Plan plan;
+    plan.codePage = libraryCodePage();
+    std::error_code ec;
+    plan.folder = fs::absolute(fs::path(options.folder), ec);
+    if (ec) plan.folder = options.folder;
+    if (!fs::exists(plan.folder, ec))
+        throw UsageError("no folder " + options.folder +
+                         "; give the folder that holds the process files");
+    if (!fs::is_directory(plan.folder, ec))
+        throw UsageError(options.folder +
+                         " is not a folder; give the folder that holds the process files");
+    const bool hasProcessFile = folderHolds(plan.folder, kProcessFile);
+    if (!options.cdrom && !hasProcessFile)
+        throw UsageError(options.folder + " holds no " + kProcessFile +
+                         "; for a folder of CD-ROM process files (DrvProc.ini, DrvCofg.ini, "
+                         "SoftProc.ini) add --cdrom");
+    if (options.cdrom && hasProcessFile)
+        throw UsageError(options.folder + " holds " + kProcessFile +
+                         ", which the library would read instead of the CD-ROM files; "
+                         "preview a folder without it");
+    if (options.cdrom && options.callFactory)
+        throw UsageError(
+            "--callfactory has no effect in CD-ROM mode, where the library turns it "
+            "off; leave it out");
+    plan.cdrom = options.cdrom;
+    plan.callFactory = options.callFactory;
+    if (options.group) {
+        if (options.group->empty()) throw UsageError("--group needs a group name, such as PRELOAD");
+        requireOptionSafe(*options.group, "the group name");
+        plan.group = argumentForLibrary(*options.group, plan.codePage, "the group name");
+    }
+
+    plan.kind = options.kind;
+    if (options.kind == "driver") {
+        plan.listKind = LIST_DRIVER;
+    } else if (options.kind == "software") {
+        plan.listKind = LIST_SOFTWARE;
+    } else if (options.kind == "all-software") {
+        plan.listKind = LIST_SOFTWARE;
+        plan.allSoftware = true;
+    } else {
+        throw UsageError("unknown list kind " + options.kind +
+                         "; use --kind driver, software or all-software");
+    }
+    if (plan.allSoftware && (!options.ids.empty() || options.idsFile))
+        throw UsageError(
+            "--kind all-software lists every software entry of the group and takes no "
+            "IDs; leave out --id and --ids-file");
+
+    if (options.windows) {
+        if (*options.windows == "xp") {
+            plan.windows = Windows::xp;
+        } else if (*options.windows == "vista") {
+            plan.windows = Windows::vista;
+        } else if (*options.windows == "vista64") {
+            throw UsageError(
+                "the library has no detection for 64-bit Vista: it detects xp or "
+                "vista only; use --windows xp or --windows vista");
+        } else {
+            throw UsageError("unknown Windows " + *options.windows + "; use --windows xp or vista");
+        }
+    }
+
+    for (const std::string& id : options.ids)
+        plan.ids.push_back(argumentForLibrary(id, plan.codePage, "the ID"));
+    if (options.idsFile) {
+        std::vector<std::string> more = readIdsFile(*options.idsFile, IdLines::tidy, plan.codePage);
+        plan.idsFileEmpty = more.empty();
+        plan.ids.insert(plan.ids.end(), more.begin(), more.end());
+    }
+    return plan;
+}
+
+void planOutput(Plan& plan, const std::string& output) {
+    std::error_code ec;
+    fs::path path = fs::absolute(fs::path(output), ec);
+    if (ec) path = output;
+    if (fs::is_directory(path, ec))
+        throw UsageError(output + " is a folder; give a file path for the list");
+    if (!fs::is_directory(path.parent_path(), ec))
+        throw UsageError("no folder " + path.parent_path().string() +
+                         " for the list file; make it first or give another --output");
+    // Read-only as the library's machine takes it: no write permission at
+    // all, even for root.
+    constexpr fs::perms kAnyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const fs::file_status status = fs::status(path, ec);
+    if (fs::exists(status) && (status.permissions() & kAnyWrite) == fs::perms::none)
+        throw UsageError(output + " is read-only; make it writable or give another --output");
+    plan.output = path;
+}
+
+}  // namespace mfgtool

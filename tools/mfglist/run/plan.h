@@ -1,0 +1,44 @@
+// The plan of a run from a folder of process files: the options checked
+// against the folder and against what the library can take, before anything
+// is loaded or made.  Every refusal is a UsageError that says what to do.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/run_options.h"
+#include "machine.h"
+
+namespace mfgtool {
+
+struct Plan {
+    std::filesystem::path folder;
+    bool cdrom = false;
+    int listKind = 0;  // LIST_DRIVER or LIST_SOFTWARE
+    bool allSoftware = false;
+    std::string kind;  // driver, software, all-software
+    std::optional<std::string> group;  // in the library's code page
+    bool callFactory = false;
+    std::vector<std::string> ids;      // in the library's code page
+    bool idsFileEmpty = false;         // --ids-file named a file without IDs
+    std::optional<Windows> windows;
+    std::optional<std::filesystem::path> output;  // native; none = a temporary file
+    int codePage = 0;
+};
+
+Plan planRun(const RunOptions& options);
+
+// Adds the --output of preview to `plan`.
+void planOutput(Plan& plan, const std::string& output);
+
+// The library starts an option at a "-" that opens the line or follows white
+// space, so such a "-" inside a value would cut the value short there.
+void requireOptionSafe(const std::string& value, const std::string& what);
+
+// A command-line value (UTF-8 on Linux, the code page already on Windows) in
+// the library's code page; throws UsageError naming `what` when it cannot be.
+std::string argumentForLibrary(const std::string& value, int codePage, const std::string& what);
+
+}  // namespace mfgtool

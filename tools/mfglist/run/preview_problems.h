@@ -1,0 +1,25 @@
+// What is wrong with a previewed list beyond what the list file shows a
+// host: entries whose program cannot run as written, a CD-ROM file of the
+// list kind that the media lacks, an IDs file without IDs, a process file
+// the library cannot read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "list/install_list.h"
+#include "plan.h"
+
+namespace mfgtool {
+
+struct PreviewProblems {
+    std::vector<std::string> problems;    // one line each, UTF-8
+    std::vector<bool> brokenEntries;      // by list position
+    std::vector<std::string> missingFiles;  // CD-ROM files of the list kind not on the media
+    std::vector<std::string> unusableFiles; // process files the library cannot read, said why
+};
+
+PreviewProblems findPreviewProblems(const Plan& plan, const InstallList& list,
+                                    const std::string& windows);
+
+}  // namespace mfgtool

@@ -1,0 +1,166 @@
+#include "scratch_run.h"
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+#include "common/errors.h"
+#include "common/system.h"
+#include "mfglist/mfglist.h"
+#include "no_list.h"
+#include "trace_capture.h"
+
+namespace fs = std::filesystem;
+
+namespace mfgtool {
+namespace {
+
+const char* const kDefaultGroup = "PRELOAD";
+
+// The list this run wrote, in place of whatever `kept` held.  Written
+// through the file itself, so that a link at `kept` keeps leading to it.
+void keepList(const std::string& bytes, const fs::path& kept) {
+    std::ofstream out(kept, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw RunError("cannot keep the list at " + kept.string() + "; give another --output");
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder() {
+    std::error_code ec;
+    const fs::path base = fs::temp_directory_path(ec);
+    if (ec) throw RunError("no temporary folder on this machine: " + ec.message());
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        fs::path candidate =
+            base / ("mfglist-" + std::to_string(processId()) + "-" + std::to_string(attempt));
+        if (fs::create_directory(candidate, ec)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw RunError("cannot make a folder in " + base.string() + ": " + ec.message());
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, RunNeeds needs) {
+    ScratchFolder scratch;
+    std::unique_ptr<LibraryMachine> machine = makeLibraryMachine(scratch.path());
+    LibraryRun run;
+    run.folderForLibrary = machine->reach(plan.folder, 'P');
+    run.windows = machine->settleWindows(plan.windows);
+    run.group = plan.group ? *plan.group : kDefaultGroup;
+
+    // The library writes into the scratch machine, which holds no list
+    // before the run (the library adds to one that is there): the user's
+    // --output file is replaced only by a list this run wrote.
+    std::error_code ec;
+    fs::create_directory(scratch.path() / "list", ec);
+    const fs::path listFile =
+        scratch.path() / "list" / (plan.output ? plan.output->filename() : fs::path("list.ini"));
+    run.listFolderForLibrary = machine->reach(listFile.parent_path(), 'L');
+    const std::string listForLibrary = run.listFolderForLibrary + listFile.filename().string();
+
+    // On the line and on a CD-ROM the library lies beside its process files,
+    // so its folder is $TESTDIR: -D makes the previewed folder $TESTDIR, as
+    // if the library lay there, instead of the build tree it is loaded from.
+    // In CD-ROM mode the library reads its fixed files from its own folder;
+    // pointing -P at a folder without MfgProc.ini gives the same mode with
+    // the files read from there.
+    requireOptionSafe(run.folderForLibrary, "the folder's path");
+    run.commandLine = "mfglist -D " + run.folderForLibrary + " -P " + run.folderForLibrary;
+    if (plan.group) run.commandLine += " -T " + *plan.group;
+    if (plan.callFactory) run.commandLine += " -F";
+
+    machine->publish(*library.module);
+    {
+        std::optional<TraceCapture> capture;
+        if (needs.trace)
+            capture.emplace(machine->fixedFile('C', "vrelDebug.flg"),
+                            machine->fixedFile('D', "ombrix_drvinst.log"));
+        std::vector<const char*> pointers;
+        for (const std::string& id : plan.ids) pointers.push_back(id.c_str());
+        library.initMfgList(plan.listKind, run.commandLine.c_str(), 0);
+        if (plan.allSoftware)
+            library.createAllSoftIniFile(listForLibrary.c_str());
+        else
+            library.createIniFile(static_cast<int>(pointers.size()),
+                                  pointers.empty() ? nullptr : pointers.data(),
+                                  listForLibrary.c_str());
+        if (capture) run.trace = capture->lines();
+    }
+    // The file is read once; the list is parsed from the same bytes.
+    if (std::ifstream in{listFile, std::ios::binary | std::ios::ate}) {
+        // Sized from the file: a string grown as it reads holds up to twice the list.
+        run.listBytes.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+        in.seekg(0);
+        in.read(run.listBytes.data(), static_cast<std::streamsize>(run.listBytes.size()));
+        run.listBytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+        run.list.written = true;
+        if (needs.parsedList) run.list = installListFrom(parseIni(run.listBytes));
+    }
+    run.notes = machine->notes();
+
+    const NativePath native = [&](const std::string& path) { return machine->nativePath(path); };
+    const std::optional<TracedProblem> problem = problemFromTrace(run.trace, native);
+    if (problem && problem->failedRun) {
+        run.failed = true;
+        run.noList = problem->reason;
+    } else if (!run.list.written) {
+        if (problem) {
+            run.noList = problem->reason;
+        } else {
+            // A CD-ROM driver list without entries writes no file at all.
+            run.empty = true;
+            run.noList = "the library wrote no list file: no entry was selected";
+        }
+    } else if (needs.parsedList && run.list.entries.empty()) {
+        if (problem) run.noList = problem->reason;
+        if (!run.noList && !run.list.problems.empty()) run.noList = run.list.problems.front();
+        if (!run.noList) {
+            run.empty = true;
+            run.noList = "the list has no entries";
+        }
+    }
+    if (plan.output && run.list.written && !run.failed) keepList(run.listBytes, *plan.output);
+    // Named for the user, the same on every run: the folder as "<folder>\".
+    if (run.noList) {
+        const std::string& prefix = run.folderForLibrary;
+        std::string& reason = *run.noList;
+        const auto upper = [](std::string text) {
+            for (char& c : text)
+                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            return text;
+        };
+        const std::size_t at = upper(reason).find(upper(prefix));
+        if (!prefix.empty() && at != std::string::npos) reason.replace(at, prefix.size(), "<folder>\\");
+    }
+    return run;
+}
+
+RunVerdict verdictOf(const LibraryRun& run, bool allowEmpty) {
+    if (run.failed) return {kExitListRunFailed, "failed"};
+    if (!run.noList) return {kExitOk, "ok"};
+    if (!run.empty) return {kExitNoList, "no-list"};
+    return {allowEmpty ? kExitOk : kExitNoList, "empty"};
+}
+
+std::string verdictLine(const LibraryRun& run, const RunVerdict& verdict,
+                        const std::string& folder) {
+    if (verdict.status == kExitOk) return "";
+    std::string line = std::string("mfglist: ") + (run.failed ? "run failed: " : "no list: ") +
+                       *run.noList;
+    if (run.noList->find("<folder>") != std::string::npos)
+        line += " (<folder> is " + folder + ")";
+    if (run.empty) line += "; --allow-empty accepts a list without entries";
+    return line + "\n";
+}
+
+}  // namespace mfgtool

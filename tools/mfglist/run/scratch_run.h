@@ -1,0 +1,80 @@
+// The run itself: a scratch folder of this run, the library's machine built
+// in it (machine.h), the factory call made from the plan, and what came
+// back: the list, the library's trace of the run, and why no list was
+// written when none was.  Nothing of the run stays on the machine but the
+// list at --output, which replaces the file there only when the run wrote
+// one and did not fail.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "library.h"
+#include "list/install_list.h"
+#include "machine.h"
+#include "plan.h"
+
+namespace mfgtool {
+
+// A fresh folder of this run, removed with everything in it at the end.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct LibraryRun {
+    std::string commandLine;       // as passed to MFG_InitMfgList
+    std::string folderForLibrary;  // the previewed folder as the library names it
+    std::string listFolderForLibrary;  // the list file's folder as the library names it
+    std::string group;
+    Windows windows = Windows::xp;
+    InstallList list;
+    std::string listBytes;  // the list file as written, "" when none
+    std::vector<std::string> trace;  // this run's lines of the library's trace log
+    std::optional<std::string> noList;  // why the list is missing or empty
+    bool empty = false;  // no entries, and nothing worse (--allow-empty accepts it)
+    bool failed = false;  // the library traced a failed run; noList says why
+    std::vector<std::string> notes;
+};
+
+// What a run comes to for a command that shows it: the exit status and the
+// JSON status ("ok", "empty", "no-list", "failed").  A failed run fails
+// even with --allow-empty.
+struct RunVerdict {
+    int status;
+    const char* label;
+};
+RunVerdict verdictOf(const LibraryRun& run, bool allowEmpty);
+
+// The line on standard error for a run whose verdict is not ok ("" for an
+// ok one); `folder` is the previewed folder that "<folder>" stands for.
+std::string verdictLine(const LibraryRun& run, const RunVerdict& verdict,
+                        const std::string& folder);
+
+// What a caller needs of a run beyond its list's bytes.  A traced run costs
+// the library a check of its flag file and a write to its log for every
+// message, several times the untraced run on a large list: a caller that can
+// do without the lines (preview until a list is missing, its sources run)
+// leaves them out.
+struct RunNeeds {
+    bool trace = true;       // the library traces into the scratch machine
+    bool parsedList = true;  // `list` read from the bytes (else only `written`)
+};
+
+// With `needs.trace` a missing list is explained from the library's trace
+// (the lines are shown only when asked for); without it the reason is the
+// general one.
+LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library,
+                               RunNeeds needs = {});
+
+}  // namespace mfgtool
