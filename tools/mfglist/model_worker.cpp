@@ -26,7 +26,8 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
     runOptions.idsFile = model.idsFile;
     Plan plan = planRun(runOptions);
     planOutput(plan, model.list);
-    const LibraryRun run = runInScratchMachine(plan, library);
+    const LibraryRun run = runInScratchMachine(
+        plan, library, RunNeeds{/*trace=*/true, /*parsedList=*/true, /*traceLines=*/false});
     // The core's run, for the fate of every section; its list is checked
     // against the loaded library's below.  The loaded run's trace explains
     // a missing list; the core's needs none, nor its list parsed.

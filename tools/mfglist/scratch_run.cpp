@@ -97,7 +97,7 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, Run
             library.createIniFile(static_cast<int>(pointers.size()),
                                   pointers.empty() ? nullptr : pointers.data(),
                                   listForLibrary.c_str());
-        if (capture) run.trace = capture->lines();
+        if (capture) run.trace = capture->lines(needs.traceLines ? nullptr : &namesAProblem);
     }
     // The file is read once; the list is parsed from the same bytes.
     if (std::ifstream in{listFile, std::ios::binary | std::ios::ate}) {
