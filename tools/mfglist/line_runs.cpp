@@ -175,7 +175,8 @@ void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
                        "File of device IDs that need no driver, one a line (default: ignore.ids "
                        "in the catalogue)");
     command.add_option("--jobs", options.jobs,
-                       "Models run at once, each in a worker process (default: the cores)");
+                       "Models run at once, each worker process running its share of them "
+                       "(default: the cores)");
     command.add_option("--lists", options.lists,
                        "Keep each model's list file in this folder, as MODEL.ini");
 }
