@@ -90,22 +90,33 @@ TEST_F(ToolLine, MatrixOfTheExampleCatalogue) {
 }
 
 TEST_F(ToolLine, EachColumnIsThatModelsPreviewList) {
-    const fs::path lists = scratch / "lists";
-    const Outcome outcome = runTool(line("matrix", {cdrom().string(), "--lists", lists.string()}));
-    ASSERT_EQ(outcome.status, 0) << outcome.err;
-    for (const auto& [model, windows] : std::vector<std::pair<std::string, std::string>>{
-             {"kiosk-k1", ""}, {"legacy-l2", ""}, {"notebook-n14", ""}, {"office-5010", ""},
-             {"office-7010", ""}, {"tower-t20", "vista"}}) {
-        SCOPED_TRACE(model);
-        std::vector<std::string> args = {"preview", cdrom().string(), "--cdrom", "--ids-file",
-                                         (models() / (model + ".ids")).string(), "--output",
-                                         (scratch / (model + ".ini")).string()};
-        if (!windows.empty()) args.insert(args.end(), {"--windows", windows});
-        const Outcome preview = runTool(args);
-        ASSERT_EQ(preview.status, 0) << preview.err;
-        const std::string previewList = readText(scratch / (model + ".ini"));
-        EXPECT_FALSE(previewList.empty());
-        EXPECT_EQ(readText(lists / (model + ".ini")), previewList);
+    // A worker runs its models one after another: the catalogue gets a
+    // Vista model that comes first, so that with one job every other model
+    // runs after it in the same worker, and must still get its own Windows.
+    const fs::path catalogue = scratch / "catalogue";
+    fs::copy(models(), catalogue);
+    fs::copy_file(models() / "tower-t20.ids", catalogue / "a-tower.ids");
+    for (const std::string jobs : {"1", "4"}) {
+        SCOPED_TRACE("--jobs " + jobs);
+        const fs::path lists = scratch / ("lists-" + jobs);
+        const Outcome outcome =
+            runTool({"matrix", cdrom().string(), "--cdrom", "--models", catalogue.string(),
+                     "--jobs", jobs, "--lists", lists.string()});
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        for (const auto& [model, windows] : std::vector<std::pair<std::string, std::string>>{
+                 {"a-tower", "vista"}, {"kiosk-k1", ""}, {"legacy-l2", ""}, {"notebook-n14", ""},
+                 {"office-5010", ""}, {"office-7010", ""}, {"tower-t20", "vista"}}) {
+            SCOPED_TRACE(model);
+            std::vector<std::string> args = {"preview", cdrom().string(), "--cdrom", "--ids-file",
+                                             (catalogue / (model + ".ids")).string(), "--output",
+                                             (scratch / (model + ".ini")).string()};
+            if (!windows.empty()) args.insert(args.end(), {"--windows", windows});
+            const Outcome preview = runTool(args);
+            ASSERT_EQ(preview.status, 0) << preview.err;
+            const std::string previewList = readText(scratch / (model + ".ini"));
+            EXPECT_FALSE(previewList.empty());
+            EXPECT_EQ(readText(lists / (model + ".ini")), previewList);
+        }
     }
 }
 

@@ -103,7 +103,7 @@ TEST_F(ToolRunSafety, AFailedRunFailsEveryCommandAndLeavesTheListAsItWas) {
 }
 
 // Every line the library traces when something went wrong is one the reason
-// finder knows, read from the library's sources so that a new one cannot slip
+// finder knows (and keeps from a run's trace), read from the library's sources so that a new one cannot slip
 // by; a list folder that is missing explains a missing list, it is no failure.
 TEST(ToolReasonFinder, KnowsEveryFailureLineTheLibraryTraces) {
     const mfgtool::NativePath noDrives = [](const std::string&) { return std::nullopt; };
@@ -116,6 +116,8 @@ TEST(ToolReasonFinder, KnowsEveryFailureLineTheLibraryTraces) {
             ++failureLines;
             const std::string line = std::regex_replace((*it)[1].str(), std::regex("%s"), "C:\\X");
             EXPECT_TRUE(mfgtool::problemFromTrace({line}, noDrives)) << line;
+            // Kept when a run keeps only the lines that name a problem.
+            EXPECT_TRUE(mfgtool::namesAProblem(line)) << line;
         }
     }
     EXPECT_GE(failureLines, 10);

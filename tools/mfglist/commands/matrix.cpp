@@ -33,7 +33,7 @@ struct MatrixOptions : LineOptions {
 const char* const kMatrixFooter =
     "Runs the library for every model of the catalogue (--models DIR: one ID file per model,\n"
     "MODEL.ids or MODEL.txt, see docs/model-catalogue.md) over FOLDER, exactly as 'mfglist\n"
-    "preview' runs it, each model in a worker process of its own (--jobs at a time).  Shows a\n"
+    "preview' runs it, in --jobs worker processes that share the models out.  Shows a\n"
     "table of the entry sections (rows) by the models (columns), a cell the entry's install\n"
     "position in that model's list; the entries no model gets (dead); per model the entries,\n"
     "whether a list was written, and the IDs no entry claims that the ignore file does not\n"

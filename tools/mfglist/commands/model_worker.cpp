@@ -1,5 +1,5 @@
 // `mfglist model-worker`: the hidden command that `matrix` and `impact`
-// start once per model (line/model_worker.h); not for people, so it has no
+// start once per job, each with a share of the models (line/model_worker.h); not for people, so it has no
 // help of its own.
 #include "commands.h"
 
@@ -15,8 +15,8 @@ Command addModelWorkerCommand(CLI::App& app) {
     CLI::App* command = app.add_subcommand(kModelWorkerCommand, "");
     command->group("");  // not for people: matrix and impact start it
     addRunOptions(*command, *options);
+    command->add_option("--share", options->share)->required();
     command->add_option("--result", options->result)->required();
-    command->add_option("--list", options->list);
     command->add_option("--ignore", options->ignore);
     // It writes its result file, never to standard output.
     return {command, [options](std::ostream&) { return runModelWorker(*options); }};

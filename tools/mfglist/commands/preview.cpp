@@ -60,7 +60,8 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         throw UsageError("--width " + std::to_string(*options.width) +
                          " leaves no room for the table; give 20 columns or more");
     const ListLibrary library = loadListLibrary(options.library, programFolder());
-    LibraryRun run = runInScratchMachine(plan, library);
+    LibraryRun run = runInScratchMachine(
+        plan, library, RunNeeds{/*trace=*/true, /*parsedList=*/true, /*traceLines=*/options.trace});
     // Shown with the list's problems: a warning, and in the JSON.
     if (std::optional<std::string> mismatch = idFileFormWarning(options, plan))
         run.list.problems.push_back(std::move(*mismatch));

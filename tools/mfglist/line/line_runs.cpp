@@ -22,23 +22,26 @@ namespace fs = std::filesystem;
 namespace mfgtool {
 namespace {
 
-// The worker's command line for one model.
+// The command line of the worker that runs the models of `share`.
 std::vector<std::string> workerArgs(const LineOptions& options, const std::string& folder,
-                                    const CatalogueModel& model, const std::string& kind,
-                                    const std::optional<std::string>& windows,
-                                    const std::optional<fs::path>& ignore, const fs::path& result,
-                                    const fs::path& list) {
-    std::vector<std::string> args = {kModelWorkerCommand, folder, "--kind", kind,
-                                     "--result", result.string(), "--list", list.string()};
+                                    const std::optional<fs::path>& ignore, const fs::path& share,
+                                    const fs::path& result) {
+    std::vector<std::string> args = {kModelWorkerCommand, folder, "--share", share.string(),
+                                     "--result", result.string()};
     if (options.cdrom) args.push_back("--cdrom");
     if (options.group) args.insert(args.end(), {"--group", *options.group});
     if (options.callFactory) args.push_back("--callfactory");
-    if (windows) args.insert(args.end(), {"--windows", *windows});
     if (options.library) args.insert(args.end(), {"--library", *options.library});
-    // The complete software list takes no IDs.
-    if (kind != "all-software") args.insert(args.end(), {"--ids-file", model.file.string()});
     if (ignore) args.insert(args.end(), {"--ignore", ignore->string()});
     return args;
+}
+
+// Each worker's share of the models, dealt in turn: neighbours in the
+// catalogue go to different workers.
+std::vector<std::vector<std::size_t>> sharesOf(std::size_t models, unsigned workers) {
+    std::vector<std::vector<std::size_t>> shares(std::max(1u, workers));
+    for (std::size_t m = 0; m < models; ++m) shares[m % shares.size()].push_back(m);
+    return shares;
 }
 
 [[noreturn]] void throwWorkerError(const CatalogueModel& model, int status, const Json& result) {
@@ -172,7 +175,8 @@ void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
                        "File of device IDs that need no driver, one a line (default: ignore.ids "
                        "in the catalogue)");
     command.add_option("--jobs", options.jobs,
-                       "Models run at once, each in a worker process (default: the cores)");
+                       "Models run at once, each worker process running its share of them "
+                       "(default: the cores)");
     command.add_option("--lists", options.lists,
                        "Keep each model's list file in this folder, as MODEL.ini");
 }
@@ -196,30 +200,55 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
 
     std::error_code ec;
     const std::string absoluteFolder = fs::absolute(folder, ec).string();
-    ScratchFolder results;
-    std::vector<std::vector<std::string>> argLists;
     std::vector<std::string> kinds;
     std::vector<fs::path> lists;
-    for (std::size_t m = 0; m < models.size(); ++m) {
-        const CatalogueModel& model = models[m];
+    std::vector<ModelInShare> inShare;
+    for (const CatalogueModel& model : models) {
         kinds.push_back(model.header.kind.value_or(options.kind));
-        const std::optional<std::string> windows =
-            model.header.windows ? model.header.windows : options.windows;
         lists.push_back(listFolder / (model.name + ".ini"));
-        argLists.push_back(workerArgs(options, absoluteFolder, model, kinds.back(), windows, ignore,
-                                      results.path() / (std::to_string(m) + ".json"),
-                                      lists.back()));
+        ModelInShare item;
+        item.kind = kinds.back();
+        item.windows = model.header.windows ? model.header.windows : options.windows;
+        // The complete software list takes no IDs.
+        if (item.kind != "all-software") item.idsFile = model.file.string();
+        item.list = lists.back().string();
+        inShare.push_back(std::move(item));
     }
+    // One worker per job, each loading the library once for its share.
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::vector<int> statuses = runSelfInParallel(argLists, options.jobs.value_or(cores));
+    const unsigned jobs = options.jobs.value_or(cores);
+    const std::vector<std::vector<std::size_t>> shares =
+        sharesOf(models.size(), static_cast<unsigned>(std::min<std::size_t>(jobs, models.size())));
+    ScratchFolder exchange;
+    std::vector<std::vector<std::string>> argLists;
+    for (std::size_t w = 0; w < shares.size(); ++w) {
+        std::vector<ModelInShare> share;
+        for (std::size_t m : shares[w]) share.push_back(inShare[m]);
+        const fs::path shareFile = exchange.path() / ("share-" + std::to_string(w) + ".json");
+        std::ofstream(shareFile, std::ios::binary) << shareJson(share).dump();
+        argLists.push_back(workerArgs(options, absoluteFolder, ignore, shareFile,
+                                      exchange.path() / ("result-" + std::to_string(w) + ".json")));
+    }
+    const std::vector<int> statuses = runSelfInParallel(argLists, jobs);
 
+    std::vector<Json> results(models.size(), Json::object());
+    std::vector<int> modelStatuses(models.size(), kExitRunFailed);
+    for (std::size_t w = 0; w < shares.size(); ++w) {
+        const Json share = Json::parse(
+            fileBytes(exchange.path() / ("result-" + std::to_string(w) + ".json")), nullptr, false);
+        for (std::size_t i = 0; i < shares[w].size(); ++i) {
+            const std::size_t m = shares[w][i];
+            // A worker that stopped before writing its results fails its models.
+            modelStatuses[m] = statuses[w] == kExitOk ? kExitRunFailed : statuses[w];
+            if (!share.is_array() || i >= share.size() || !share[i].is_object()) continue;
+            results[m] = share[i];
+            modelStatuses[m] = share[i].value("exit_status", kExitRunFailed);
+        }
+    }
     LineRun line;
     for (std::size_t m = 0; m < models.size(); ++m) {
-        const Json result =
-            Json::parse(fileBytes(results.path() / (std::to_string(m) + ".json")), nullptr, false);
-        if (statuses[m] != kExitOk || result.is_discarded() || !result.is_object())
-            throwWorkerError(models[m], statuses[m], result.is_object() ? result : Json::object());
-        line.models.push_back(modelRunFrom(models[m], result, kinds[m], lists[m]));
+        if (modelStatuses[m] != kExitOk) throwWorkerError(models[m], modelStatuses[m], results[m]);
+        line.models.push_back(modelRunFrom(models[m], results[m], kinds[m], lists[m]));
     }
     line.rows = rowsOf(line.models, absoluteFolder);
     // A capture form that cannot match the process files' HARDIDs.

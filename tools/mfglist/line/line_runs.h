@@ -1,8 +1,9 @@
 // Every model of a catalogue run over one folder of process files: what
-// `matrix` shows and what `impact` compares.  Each model runs in a worker
-// process of its own (model_worker.h), at most --jobs at a time; the parent
-// reads the catalogue, starts the workers, and puts their results together
-// into one row per entry section and one column per model.
+// `matrix` shows and what `impact` compares.  The models are dealt out to
+// --jobs worker processes (model_worker.h), each running its share one model
+// after another; the parent reads the catalogue, starts the workers, and puts
+// their results together into one row per entry section and one column per
+// model.
 #pragma once
 
 #include <CLI/CLI.hpp>

@@ -17,17 +17,24 @@
 namespace mfgtool {
 namespace {
 
-Json modelRun(const ModelWorkerOptions& options) {
-    Plan plan = planRun(options);
-    if (options.list) planOutput(plan, *options.list);
-    const ListLibrary library = loadListLibrary(options.library, programFolder());
-    const LibraryRun run = runInScratchMachine(plan, library);
+Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
+              const ListLibrary& library, const std::vector<std::string>& ignore) {
+    RunOptions runOptions = options;
+    runOptions.kind = model.kind;
+    runOptions.windows = model.windows;
+    runOptions.idsFile = model.idsFile;
+    Plan plan = planRun(runOptions);
+    planOutput(plan, model.list);
+    const LibraryRun run = runInScratchMachine(
+        plan, library, RunNeeds{/*trace=*/true, /*parsedList=*/true, /*traceLines=*/false});
     // The core's run, for the fate of every section; its list is checked
-    // against the loaded library's below.
+    // against the loaded library's below.  The loaded run's trace explains
+    // a missing list; the core's needs none, nor its list parsed.
     ExplainJournal journal(plan.ids);
     Plan again = plan;
     again.output.reset();
-    const LibraryRun core = runObserved(again, journal);
+    const LibraryRun core = runInScratchMachine(again, inProcessCore(journal),
+                                                RunNeeds{/*trace=*/false, /*parsedList=*/false});
     const ReportContext context{plan, core, kInProcessCoreName, false};
     const auto text = [&](const std::string& bytes) {
         return decodeCodePage(bytes, plan.codePage).utf8;
@@ -59,8 +66,6 @@ Json modelRun(const ModelWorkerOptions& options) {
     result["ids_matched"] = matchesIds;
     Json uncovered = Json::array();
     if (matchesIds) {
-        std::vector<std::string> ignore;
-        if (options.ignore) ignore = readIdsFile(*options.ignore, IdLines::tidy, plan.codePage);
         const bool hardwareIds = plan.listKind == LIST_DRIVER;
         for (const std::string& id :
              withoutIgnored(journal.unmatchedIds(), ignore, hardwareIds, plan.codePage))
@@ -70,27 +75,86 @@ Json modelRun(const ModelWorkerOptions& options) {
     return result;
 }
 
+// Runs `action`, giving the status its error has (0 when none) and the
+// error's words in `error`.
+template <typename Action>
+int statusOf(Action action, std::string& error) {
+    try {
+        action();
+        return kExitOk;
+    } catch (const UsageError& e) {
+        error = e.what();
+        return kExitBadUse;
+    } catch (const LibraryError& e) {
+        error = e.what();
+        return kExitLibraryProblem;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return kExitRunFailed;
+    }
+}
+
+std::vector<ModelInShare> readShare(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    const Json share = Json::parse(in, nullptr, false);
+    if (share.is_discarded() || !share.is_array())
+        throw RunError("the worker's share " + file + " cannot be read");
+    std::vector<ModelInShare> models;
+    for (const Json& item : share) {
+        ModelInShare model;
+        model.kind = item.value("kind", "driver");
+        if (item.contains("windows")) model.windows = item["windows"].get<std::string>();
+        if (item.contains("ids_file")) model.idsFile = item["ids_file"].get<std::string>();
+        model.list = item.value("list", "");
+        models.push_back(std::move(model));
+    }
+    return models;
+}
+
 }  // namespace
 
-int runModelWorker(const ModelWorkerOptions& options) {
-    Json result;
-    int status = kExitOk;
-    try {
-        result = modelRun(options);
-    } catch (const UsageError& e) {
-        status = kExitBadUse;
-        result = {{"error", e.what()}};
-    } catch (const LibraryError& e) {
-        status = kExitLibraryProblem;
-        result = {{"error", e.what()}};
-    } catch (const std::exception& e) {
-        status = kExitRunFailed;
-        result = {{"error", e.what()}};
+Json shareJson(const std::vector<ModelInShare>& models) {
+    Json share = Json::array();
+    for (const ModelInShare& model : models) {
+        Json item = {{"kind", model.kind}, {"list", model.list}};
+        if (model.windows) item["windows"] = *model.windows;
+        if (model.idsFile) item["ids_file"] = *model.idsFile;
+        share.push_back(std::move(item));
     }
-    result["exit_status"] = status;
+    return share;
+}
+
+int runModelWorker(const ModelWorkerOptions& options) {
+    std::vector<ModelInShare> models;
+    std::optional<ListLibrary> library;
+    std::vector<std::string> ignore;
+    // What every model needs, once per worker: a failure here is each model's.
+    std::string setupError;
+    const int setupStatus = statusOf(
+        [&] {
+            models = readShare(options.share);
+            library = loadListLibrary(options.library, programFolder());
+            if (options.ignore)
+                ignore = readIdsFile(*options.ignore, IdLines::tidy, libraryCodePage());
+        },
+        setupError);
+    Json results = Json::array();
+    int firstStatus = setupStatus;
+    for (const ModelInShare& model : models) {
+        Json result;
+        std::string error = setupError;
+        const int status = setupStatus != kExitOk
+                               ? setupStatus
+                               : statusOf([&] { result = modelRun(options, model, *library, ignore); },
+                                          error);
+        if (status != kExitOk) result = {{"error", error}};
+        result["exit_status"] = status;
+        if (firstStatus == kExitOk) firstStatus = status;
+        results.push_back(std::move(result));
+    }
     std::ofstream out(options.result, std::ios::binary);
-    out << result.dump(-1, ' ', false, Json::error_handler_t::replace);
-    return status;
+    out << results.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return firstStatus;
 }
 
 }  // namespace mfgtool

@@ -79,9 +79,18 @@ std::optional<fs::path> resolve(const std::map<char, fs::path>& drives, const st
     return native;
 }
 
+// MFGLIST_WINVER as this process found it: a machine that asks for no
+// version leaves the library this one, whatever an earlier machine of the
+// same process asked for.
+const std::optional<std::string>& ownWinver() {
+    static const std::optional<std::string> own = environment("MFGLIST_WINVER");
+    return own;
+}
+
 class PosixMachine : public LibraryMachine {
 public:
     explicit PosixMachine(const fs::path& scratch) {
+        (void)ownWinver();
         std::error_code ec;
         for (const char* name : {"c", "d"}) {
             fs::create_directories(scratch / name, ec);
@@ -122,7 +131,7 @@ public:
 
     Windows settleWindows(std::optional<Windows> wanted) override {
         // The library's own rule: only 6.0 on a workstation is Vista.
-        const std::optional<std::string> winver = environment("MFGLIST_WINVER");
+        const std::optional<std::string>& winver = ownWinver();
         const Windows own = winver && *winver == "6.0" ? Windows::vista : Windows::xp;
         if (!wanted) return own;
         winver_ = *wanted == Windows::vista ? "6.0" : "5.1";
@@ -136,9 +145,25 @@ public:
             map += std::string(1, letter) + "=" + folder.string();
         }
         ::setenv("MFGLIST_DRIVES", map.c_str(), 1);
-        // No file of the user's is placed in this machine.
-        ::unsetenv("MFGLIST_FILES");
-        if (winver_) ::setenv("MFGLIST_WINVER", winver_->c_str(), 1);
+        // No file of the user's is placed in this machine.  The library's own
+        // fixed files are, at the very files its drives lead to: the same
+        // files, without resolving the path name by name (and checking the
+        // folder's listing) before every message of the trace.
+        const char system = systemDrive();
+        std::string files;
+        for (const auto& [windowsPath, native] :
+             {std::pair{std::string("C:\\vrelDebug.flg"), fixedFile('C', "vrelDebug.flg")},
+              std::pair{std::string("D:\\ombrix_drvinst.log"), fixedFile('D', "ombrix_drvinst.log")},
+              std::pair{std::string("D:\\temp.ini"), fixedFile('D', "temp.ini")},
+              std::pair{std::string(1, system) + ":\\Temp.ini", fixedFile(system, "Temp.ini")}}) {
+            if (!files.empty()) files += ';';
+            files += windowsPath + "=" + native.string();
+        }
+        ::setenv("MFGLIST_FILES", files.c_str(), 1);
+        if (const std::optional<std::string>& winver = winver_ ? winver_ : ownWinver())
+            ::setenv("MFGLIST_WINVER", winver->c_str(), 1);
+        else
+            ::unsetenv("MFGLIST_WINVER");
     }
 
     std::vector<std::string> notes() const override { return {}; }

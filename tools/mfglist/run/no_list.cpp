@@ -72,6 +72,12 @@ std::string whyMissing(const std::string& path, const NativePath& native, const 
     return std::string("no ") + what + " " + path;
 }
 
+bool namesAProblem(const std::string& line) {
+    for (const TraceFailure& failure : kTraceFailures)
+        if (line.find(failure.marker) != std::string::npos) return true;
+    return false;
+}
+
 std::optional<TracedProblem> problemFromTrace(const std::vector<std::string>& trace,
                                               const NativePath& native) {
     std::optional<TracedProblem> missing;

@@ -30,6 +30,10 @@ struct TracedProblem {
     bool failedRun = false;
 };
 
+// Whether a trace line is one that problemFromTrace reads: a run's other
+// lines need not be kept to find its problem.
+bool namesAProblem(const std::string& line);
+
 // The first failure the trace lines of a run name, else the first missing
 // file; nullopt when they name neither.
 std::optional<TracedProblem> problemFromTrace(const std::vector<std::string>& trace,

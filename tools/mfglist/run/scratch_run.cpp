@@ -34,9 +34,12 @@ ScratchFolder::ScratchFolder() {
     std::error_code ec;
     const fs::path base = fs::temp_directory_path(ec);
     if (ec) throw RunError("no temporary folder on this machine: " + ec.message());
+    // Numbered on through the process: a worker runs many models one after
+    // another, and none of them finds a folder of an earlier one's name.
+    static unsigned next = 0;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         fs::path candidate =
-            base / ("mfglist-" + std::to_string(processId()) + "-" + std::to_string(attempt));
+            base / ("mfglist-" + std::to_string(processId()) + "-" + std::to_string(next++));
         if (fs::create_directory(candidate, ec)) {
             path_ = candidate;
             return;
@@ -94,7 +97,7 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, Run
             library.createIniFile(static_cast<int>(pointers.size()),
                                   pointers.empty() ? nullptr : pointers.data(),
                                   listForLibrary.c_str());
-        if (capture) run.trace = capture->lines();
+        if (capture) run.trace = capture->lines(needs.traceLines ? nullptr : &namesAProblem);
     }
     // The file is read once; the list is parsed from the same bytes.
     if (std::ifstream in{listFile, std::ios::binary | std::ios::ate}) {

@@ -63,12 +63,15 @@ std::string verdictLine(const LibraryRun& run, const RunVerdict& verdict,
 
 // What a caller needs of a run beyond its list's bytes.  A traced run costs
 // the library a check of its flag file and a write to its log for every
-// message, several times the untraced run on a large list: a caller that can
-// do without the lines (preview until a list is missing, its sources run)
-// leaves them out.
+// message, several times the untraced run on a large list: a run whose list
+// is checked against a traced one (preview's sources, matrix's fates) is
+// not traced.
 struct RunNeeds {
     bool trace = true;       // the library traces into the scratch machine
     bool parsedList = true;  // `list` read from the bytes (else only `written`)
+    // Every line of the trace kept in `trace`, to be shown; else only the
+    // lines that name a problem, which explain a missing list just as well.
+    bool traceLines = true;
 };
 
 // With `needs.trace` a missing list is explained from the library's trace

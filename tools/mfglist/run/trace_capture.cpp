@@ -28,7 +28,7 @@ TraceCapture::~TraceCapture() {
     if (createdFlag_) fs::remove(flagFile_, ec);
 }
 
-std::vector<std::string> TraceCapture::lines() const {
+std::vector<std::string> TraceCapture::lines(bool (*keep)(const std::string&)) const {
     std::vector<std::string> lines;
     std::ifstream in(logFile_, std::ios::binary);
     if (!in) return lines;
@@ -36,7 +36,7 @@ std::vector<std::string> TraceCapture::lines() const {
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        if (!keep || keep(line)) lines.push_back(line);
     }
     return lines;
 }

@@ -23,8 +23,10 @@ public:
     TraceCapture(const TraceCapture&) = delete;
     TraceCapture& operator=(const TraceCapture&) = delete;
 
-    // The lines the library appended since the capture began, without line ends.
-    std::vector<std::string> lines() const;
+    // The lines the library appended since the capture began, without line
+    // ends; with `keep`, only those it keeps (a large run traces a few lines
+    // per entry).
+    std::vector<std::string> lines(bool (*keep)(const std::string&) = nullptr) const;
 
 private:
     std::filesystem::path flagFile_;
