@@ -83,13 +83,47 @@ bool Document::writeKeys(std::string_view section, const std::vector<KeyValue>& 
     return true;
 }
 
+namespace {
+
+// A key name of letters, digits and '_' only (as the list's own keys are):
+// written as it is, it reads back as a key line under that very name
+// whatever its value, and it folds to its ASCII lower case in every code
+// page (no lead byte is below 0x80).
+bool isPlainKeyName(std::string_view key) {
+    if (key.empty()) return false;
+    for (const char c : key) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') || c == '_';
+        if (!plain) return false;
+    }
+    return true;
+}
+
+// Two names that fold alike.  `a` and `b` are plain names or folded ones;
+// a double-byte name whose trail bytes differ only in case is taken as the
+// same, which only sends the section to the key-by-key writes.
+bool sameFoldedName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 // What the writes one by one would do to a new section when every key adds
 // a line of its own that reads back under the very name it was written with:
-// the header, then each key line, each with CR LF.
+// the header, then each key line, each with CR LF.  Plain key names (see
+// isPlainKeyName) are neither folded nor read back.
 bool Document::appendSection(std::string_view section, const std::vector<KeyValue>& keys) {
     if (keys.empty()) return true;
     WriteRequest request = makeWriteRequest(section, keys.front().key, keys.front().value, chars_);
     if (sectionIndex_.count(request.sectionFolded) != 0) return false;
+    if (request.sectionMultiline) return false;
     // Room for every line as given (trimming only shortens them): a list
     // holds tens of thousands of sections, and spare room in each adds up.
     std::size_t room = section.size() + 4;
@@ -103,20 +137,32 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
         return false;
     lines += "\r\n";
     if (foldedKeys_.size() < keys.size()) foldedKeys_.resize(keys.size());
+    std::vector<std::string_view> names(keys.size());  // each key's, to tell repeats
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (i > 0) setKeyValue(request, keys[i].key, keys[i].value, chars_);
-        if (request.multiline) return false;
+        const std::string_view key = cutAtNul(keys[i].key);
+        if (isPlainKeyName(key)) {
+            const std::string_view value = trimProfileBlanksLeft(cutAtNul(keys[i].value));
+            if (findLineEnd(value) != std::string_view::npos) return false;
+            names[i] = key;
+            lines += key;
+            lines += '=';
+            lines += value;
+        } else {
+            setKeyValue(request, keys[i].key, keys[i].value, chars_);
+            if (request.multiline) return false;
+            foldedKeys_[i].assign(request.keyFolded);  // both keep their room
+            names[i] = foldedKeys_[i];
+            const std::size_t line = lines.size();
+            lines += request.key;
+            lines += '=';
+            lines += request.value;
+            const LineInfo info = classify(std::string_view(lines).substr(line), chars_);
+            if (info.kind != LineKind::key || info.name != trimProfileBlanksRight(request.key, chars_))
+                return false;
+        }
         for (std::size_t j = 0; j < i; ++j)
-            if (foldedKeys_[j] == request.keyFolded) return false;
-        const std::size_t line = lines.size();
-        lines += request.key;
-        lines += '=';
-        lines += request.value;
-        const LineInfo info = classify(std::string_view(lines).substr(line), chars_);
-        if (info.kind != LineKind::key || info.name != trimProfileBlanksRight(request.key, chars_))
-            return false;
+            if (sameFoldedName(names[j], names[i])) return false;
         lines += "\r\n";
-        foldedKeys_[i].assign(request.keyFolded);  // both keep their room
     }
     endWithLineEnd();
     const std::size_t number = sections_.size();
