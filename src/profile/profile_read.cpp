@@ -120,7 +120,8 @@ std::string SectionKeys::get(std::string_view key, const char* def,
     // wins, as in a walk of the text.
     foldInto(trimProfileBlanks(cutAtNul(key), chars_), chars_, wanted_);
     for (const Key& k : keys_) {
-        if (matchesFolded(k.name, wanted_, chars_))
+        // Most names differ in length: those are told apart without a call.
+        if (k.name.size() == wanted_.size() && matchesFolded(k.name, wanted_, chars_))
             return copyOut(cutAtNul(k.value), bufferSize, chars_);
     }
     return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars_), bufferSize,
