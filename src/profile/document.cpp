@@ -1,5 +1,7 @@
 #include "profile/document.h"
 
+#include <cstdint>
+
 #include "profile/profile_text.h"
 
 namespace mfg::profile {
@@ -113,6 +115,18 @@ bool sameFoldedName(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A bit of 64 that names folding alike share, from their length and their
+// first and last bytes: names with different bits differ.
+std::uint64_t nameBit(std::string_view name) {
+    if (name.empty()) return 1;
+    auto lower = [](char c) {
+        return static_cast<unsigned>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) & 0xFFu;
+    };
+    const unsigned mix = static_cast<unsigned>(name.size()) * 7u + lower(name.front()) * 3u +
+                         lower(name.back());
+    return std::uint64_t{1} << (mix & 63u);
+}
+
 }  // namespace
 
 // What the writes one by one would do to a new section when every key adds
@@ -138,15 +152,15 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
     lines += "\r\n";
     if (foldedKeys_.size() < keys.size()) foldedKeys_.resize(keys.size());
     std::vector<std::string_view> names(keys.size());  // each key's, to tell repeats
+    std::uint64_t namesSeen = 0;  // the bits of the names so far
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        const std::string_view key = cutAtNul(keys[i].key);
+        const std::string_view key = keys[i].key;
         if (isPlainKeyName(key)) {
             const std::string_view value = trimProfileBlanksLeft(cutAtNul(keys[i].value));
             if (findLineEnd(value) != std::string_view::npos) return false;
             names[i] = key;
-            lines += key;
-            lines += '=';
-            lines += value;
+            lines.append(key).push_back('=');
+            lines.append(value);
         } else {
             setKeyValue(request, keys[i].key, keys[i].value, chars_);
             if (request.multiline) return false;
@@ -160,9 +174,14 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
             if (info.kind != LineKind::key || info.name != trimProfileBlanksRight(request.key, chars_))
                 return false;
         }
-        for (std::size_t j = 0; j < i; ++j)
-            if (sameFoldedName(names[j], names[i])) return false;
-        lines += "\r\n";
+        const std::uint64_t bit = nameBit(names[i]);
+        if ((namesSeen & bit) != 0) {
+            for (std::size_t j = 0; j < i; ++j)
+                if (sameFoldedName(names[j], names[i])) return false;
+        }
+        namesSeen |= bit;
+        lines.push_back('\r');
+        lines.push_back('\n');
     }
     endWithLineEnd();
     const std::size_t number = sections_.size();
