@@ -128,7 +128,7 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
             replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);
             replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);
         }
-        replaceAllIn(out, "%", "", cp);
+        if (out.find('%') != std::string::npos) replaceAllIn(out, "%", "", cp);
     }
     if (out.find("\\\\") == std::string::npos) return out;
     return text::halveDoubledBackslashes(out, cp);
