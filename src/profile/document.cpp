@@ -101,20 +101,6 @@ bool isPlainKeyName(std::string_view key) {
     return true;
 }
 
-// Two names that fold alike.  `a` and `b` are plain names or folded ones;
-// a double-byte name whose trail bytes differ only in case is taken as the
-// same, which only sends the section to the key-by-key writes.
-bool sameFoldedName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // A bit of 64 that names folding alike share, from their length and their
 // first and last bytes: names with different bits differ.
 std::uint64_t nameBit(std::string_view name) {
@@ -177,7 +163,7 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
         const std::uint64_t bit = nameBit(names[i]);
         if ((namesSeen & bit) != 0) {
             for (std::size_t j = 0; j < i; ++j)
-                if (sameFoldedName(names[j], names[i])) return false;
+                if (matchesIgnoringAsciiCase(names[j], names[i])) return false;
         }
         namesSeen |= bit;
         lines.push_back('\r');
