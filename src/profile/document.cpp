@@ -1,5 +1,6 @@
 #include "profile/document.h"
 
+#include <array>
 #include <cstdint>
 
 #include "profile/profile_text.h"
@@ -91,13 +92,18 @@ namespace {
 // written as it is, it reads back as a key line under that very name
 // whatever its value, and it folds to its ASCII lower case in every code
 // page (no lead byte is below 0x80).
+constexpr std::array<bool, 256> kPlainNameBytes = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0; c < 256; ++c)
+        plain[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                   c == '_';
+    return plain;
+}();
+
 bool isPlainKeyName(std::string_view key) {
     if (key.empty()) return false;
-    for (const char c : key) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                           (c >= '0' && c <= '9') || c == '_';
-        if (!plain) return false;
-    }
+    for (const char c : key)
+        if (!kPlainNameBytes[static_cast<unsigned char>(c)]) return false;
     return true;
 }
 
