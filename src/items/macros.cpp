@@ -130,8 +130,8 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
         }
         if (out.find('%') != std::string::npos) replaceAllIn(out, "%", "", cp);
     }
-    if (out.find("\\\\") == std::string::npos) return out;
-    return text::halveDoubledBackslashes(out, cp);
+    if (out.find("\\\\") != std::string::npos) text::halveDoubledBackslashesIn(out, cp);
+    return out;
 }
 
 std::string windowsDirectoryOf(std::string_view systemDir, const text::CodePage& cp) {

@@ -5,21 +5,26 @@
 namespace mfg::text {
 
 std::string halveDoubledBackslashes(std::string_view path, const CodePage& cp) {
-    const std::size_t keep = path.substr(0, 2) == "\\\\" ? 2 : 0;
-    if (cp.isDoubleByte())
-        return std::string(path.substr(0, keep)) + replaceAll(path.substr(keep), "\\\\", "\\", cp);
-    // Every byte is a character: each pair, left to right, keeps its first
-    // backslash, in one string.
-    std::string out;
-    out.reserve(path.size());
-    std::size_t from = 0;
-    for (std::size_t pair = path.find("\\\\", keep); pair != std::string_view::npos;
-         pair = path.find("\\\\", from)) {
-        out.append(path, from, pair + 1 - from);
-        from = pair + 2;
-    }
-    out.append(path, from, std::string_view::npos);
+    std::string out(path);
+    halveDoubledBackslashesIn(out, cp);
     return out;
+}
+
+void halveDoubledBackslashesIn(std::string& path, const CodePage& cp) {
+    const std::size_t keep = std::string_view(path).substr(0, 2) == "\\\\" ? 2 : 0;
+    if (cp.isDoubleByte()) {
+        path = path.substr(0, keep) + replaceAll(std::string_view(path).substr(keep), "\\\\", "\\", cp);
+        return;
+    }
+    // Every byte is a character: each pair, left to right, keeps its first
+    // backslash; the text moves down over the second ones.
+    std::size_t to = path.find("\\\\", keep);
+    if (to == std::string::npos) return;
+    for (std::size_t from = to; from < path.size(); ++from) {
+        path[to++] = path[from];
+        if (path[from] == '\\' && from + 1 < path.size() && path[from + 1] == '\\') ++from;
+    }
+    path.resize(to);
 }
 
 }  // namespace mfg::text
