@@ -100,9 +100,9 @@ MUTANTS = [
      "ReadFaults.*:ListFileTest.*:FileFaults.*"),
     ("windir-before-packetname", "src/items/macros.cpp",
      "replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);\n"
-     "        replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);",
+     "            replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);",
      "replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);\n"
-     "        replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);",
+     "            replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);",
      "ExpandMacros.*:EntryTest.*"),
     # explain's decision observer: what it is told of a run
     ("observer-reason-of-type-swapped", "src/listjob/filters.cpp",
@@ -134,8 +134,8 @@ MUTANTS = [
      "PathResolutionCost.*:PosixPaths.*:Platform*:ListFileTest.*", "core"),
     # the one-piece section write: only what key-by-key writes would give
     ("one-piece-write-repeated-key", "src/profile/document.cpp",
-     "if (foldedKeys_[j] == request.keyFolded) return false;",
-     "if (foldedKeys_[j] == request.keyFolded) {}",
+     "if (matchesIgnoringAsciiCase(names[j], names[i])) return false;",
+     "if (matchesIgnoringAsciiCase(names[j], names[i])) {}",
      "ProfileDocument.*:ProfileWrite.*:ListFileTest.*", "core"),
     ("one-piece-write-over-held-section", "src/profile/document.cpp",
      "if (sectionIndex_.count(request.sectionFolded) != 0) return false;",
@@ -271,6 +271,11 @@ MUTANTS = [
      "if (!isAbsoluteWindowsPath(exePath))",
      "if (!isAbsoluteWindowsPath(exePath) && exePath.empty())",
      "PreviewProblems.*"),
+    # branch write: path macros in one walk only where the steps one by one agree
+    ("macros-one-walk-over-inserted-edge", "src/items/macros.cpp",
+     "const std::size_t from = insertedAt >= longestName ? insertedAt - (longestName - 1) : 0;",
+     "const std::size_t from = insertedAt + 0 * longestName;",
+     "ExpandMacros.*:EntryTest.*", "core"),
 ]
 
 def program_of(mutant):

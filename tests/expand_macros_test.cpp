@@ -85,6 +85,13 @@ TEST_F(ExpandMacros, LaterStepsSeeWhatEarlierOnesInserted) {
         {"\\\\SRV\\SHARE\\", "P", {"$TESTDIR\\$PACKETNAME", "\\\\SRV\\SHARE\\P", nullptr}},
         {"", "", {"$TESTDIR$PACKETNAME\\A", "\\A", nullptr}},
         {"$TESTDIR\\", "", {"$TESTDIR", "$TESTDIR\\", nullptr}},  // never rescanned
+        // A later macro made across an inserted value's edge, or over an empty one.
+        {"PROCPATH", "P", {"$MFG$TESTDIR\\A", "C:\\PROC\\A", nullptr}},
+        {"DIR", "P", {"WIN$TESTDIR\\A", "<W>\\A", nullptr}},
+        {"", "P", {"$MFG$TESTDIRPROCPATH", "C:\\PROC\\", nullptr}},
+        {"C:\\T\\$SECTORNAME\\", "P", {"$TESTDIR$FOO", "C:\\T\\AUDIO01\\$FOO", nullptr}},
+        // A step never looks again at what it inserted itself.
+        {"C:\\T\\", "NAME", {"$PACKET$PACKETNAME $PACKETNAME", "$PACKETNAME NAME", nullptr}},
     };
     for (const auto& c : cases) {
         values(c.workDir, c.packetName);

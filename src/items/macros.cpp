@@ -1,5 +1,7 @@
 #include "items/macros.h"
 
+#include <algorithm>
+
 #include "items/keys.h"
 #include "text/mbstring.h"
 #include "text/windows_path.h"
@@ -39,6 +41,68 @@ void replaceAllIn(std::string& text, std::string_view from, std::string_view to,
         text = text::replaceAll(text, from, to, cp);
 }
 
+// The macros in the order their steps run.
+struct Macro {
+    std::string_view name;
+    std::string_view value;
+};
+
+// Some macro from `firstStep` on begins at or after `from` in `text`, or
+// may begin there with what follows `text`.
+bool laterMacroMayStart(std::string_view text, std::size_t from, const Macro (&macros)[5],
+                        std::size_t firstStep) {
+    for (std::size_t pos = from; pos < text.size(); ++pos) {
+        if (text[pos] != '$' && text[pos] != 'W') continue;
+        const std::string_view rest = text.substr(pos);
+        for (std::size_t step = firstStep; step < 5; ++step) {
+            const std::size_t common = std::min(rest.size(), macros[step].name.size());
+            if (rest.compare(0, common, macros[step].name, 0, common) == 0) return true;
+        }
+    }
+    return false;
+}
+
+// The five steps in one walk of a single-byte text, when it gives what the
+// steps one after another would.  Names of different macros never overlap
+// (only '$' and 'W' start one, and neither is inside another), so the walk
+// finds what each step finds in the text as it came; a step would find more
+// only in what an earlier step inserted, or across its edge, and every such
+// find starts at most a name's length before the end of an inserted value.
+// A text where a later step's name begins there, or may begin with what
+// follows, is left as it came (false), for the steps one by one.
+bool expandedInOneWalk(std::string& text, const Macro (&macros)[5]) {
+    std::size_t longestName = 0;
+    for (const Macro& m : macros) longestName = std::max(longestName, m.name.size());
+    std::string out;
+    out.reserve(text.size() + 64);
+    std::size_t copied = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char c = text[pos];
+        if (c != '$' && c != 'W') {
+            ++pos;
+            continue;
+        }
+        std::size_t step = 0;
+        while (step < 5 && text.compare(pos, macros[step].name.size(), macros[step].name) != 0)
+            ++step;
+        if (step == 5) {
+            ++pos;
+            continue;
+        }
+        out.append(text, copied, pos - copied);
+        const std::size_t insertedAt = out.size();
+        out += macros[step].value;
+        const std::size_t from = insertedAt >= longestName ? insertedAt - (longestName - 1) : 0;
+        if (laterMacroMayStart(out, from, macros, step + 1)) return false;
+        pos += macros[step].name.size();
+        copied = pos;
+    }
+    if (copied == 0) return true;  // nothing replaced
+    out.append(text, copied, std::string::npos);
+    text = std::move(out);
+    return true;
+}
+
 }  // namespace
 
 std::string expandMacros(std::string_view source, const MacroValues& values,
@@ -52,15 +116,22 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
     const bool hasMacro = out.find('$') != std::string::npos || out.find('%') != std::string::npos ||
                           out.find(keyName(Key::windirMacro)) != std::string::npos;
     if (hasMacro) {
-        replaceAllIn(out, keyName(Key::testDirMacro), values.testDir, cp);
-        replaceAllIn(out, keyName(Key::mfgProcPathMacro), values.mfgProcPath, cp);
-        replaceAllIn(out, keyName(Key::sectorNameMacro), values.sectorName, cp);
-        replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);
-        replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);
-        replaceAllIn(out, "%", "", cp);
+        const Macro macros[5] = {{keyName(Key::testDirMacro), values.testDir},
+                                 {keyName(Key::mfgProcPathMacro), values.mfgProcPath},
+                                 {keyName(Key::sectorNameMacro), values.sectorName},
+                                 {keyName(Key::packetNameMacro), values.packetName},
+                                 {keyName(Key::windirMacro), values.windowsDir}};
+        if (cp.isDoubleByte() || !expandedInOneWalk(out, macros)) {
+            replaceAllIn(out, keyName(Key::testDirMacro), values.testDir, cp);
+            replaceAllIn(out, keyName(Key::mfgProcPathMacro), values.mfgProcPath, cp);
+            replaceAllIn(out, keyName(Key::sectorNameMacro), values.sectorName, cp);
+            replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);
+            replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);
+        }
+        if (out.find('%') != std::string::npos) replaceAllIn(out, "%", "", cp);
     }
-    if (out.find("\\\\") == std::string::npos) return out;
-    return text::halveDoubledBackslashes(out, cp);
+    if (out.find("\\\\") != std::string::npos) text::halveDoubledBackslashesIn(out, cp);
+    return out;
 }
 
 std::string windowsDirectoryOf(std::string_view systemDir, const text::CodePage& cp) {

@@ -13,14 +13,21 @@ namespace mfg::output {
 namespace {
 std::vector<ListWrite>* g_journal = nullptr;
 
+// oneLine's rare part, out of the way of its every call.
+[[gnu::noinline]] std::string_view cutAtLineBreak(std::string_view text, std::size_t end,
+                                                  const char* what, std::string_view section,
+                                                  std::string_view key) {
+    TraceLog("********** LINE BREAK IN %s ,CUT TO %d : SECTION = %s ,KEY = %s", what,
+             static_cast<int>(end), std::string(section).c_str(), std::string(key).c_str());
+    return text.substr(0, end);
+}
+
 // The text up to its first line break; the cut is traced.
 std::string_view oneLine(std::string_view text, const char* what, std::string_view section,
                          std::string_view key) {
     const std::size_t end = profile::syntax::findLineEnd(text);
     if (end == std::string_view::npos) return text;
-    TraceLog("********** LINE BREAK IN %s ,CUT TO %d : SECTION = %s ,KEY = %s", what,
-             static_cast<int>(end), std::string(section).c_str(), std::string(key).c_str());
-    return text.substr(0, end);
+    return cutAtLineBreak(text, end, what, section, key);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "profile/document.h"
 
+#include <array>
+#include <cstdint>
+
 #include "profile/profile_text.h"
 
 namespace mfg::profile {
@@ -83,13 +86,50 @@ bool Document::writeKeys(std::string_view section, const std::vector<KeyValue>& 
     return true;
 }
 
+namespace {
+
+// A key name of letters, digits and '_' only (as the list's own keys are):
+// written as it is, it reads back as a key line under that very name
+// whatever its value, and it folds to its ASCII lower case in every code
+// page (no lead byte is below 0x80).
+constexpr std::array<bool, 256> kPlainNameBytes = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0; c < 256; ++c)
+        plain[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                   c == '_';
+    return plain;
+}();
+
+bool isPlainKeyName(std::string_view key) {
+    if (key.empty()) return false;
+    for (const char c : key)
+        if (!kPlainNameBytes[static_cast<unsigned char>(c)]) return false;
+    return true;
+}
+
+// A bit of 64 that names folding alike share, from their length and their
+// first and last bytes: names with different bits differ.
+std::uint64_t nameBit(std::string_view name) {
+    if (name.empty()) return 1;
+    auto lower = [](char c) {
+        return static_cast<unsigned>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) & 0xFFu;
+    };
+    const unsigned mix = static_cast<unsigned>(name.size()) * 7u + lower(name.front()) * 3u +
+                         lower(name.back());
+    return std::uint64_t{1} << (mix & 63u);
+}
+
+}  // namespace
+
 // What the writes one by one would do to a new section when every key adds
 // a line of its own that reads back under the very name it was written with:
-// the header, then each key line, each with CR LF.
+// the header, then each key line, each with CR LF.  Plain key names (see
+// isPlainKeyName) are neither folded nor read back.
 bool Document::appendSection(std::string_view section, const std::vector<KeyValue>& keys) {
     if (keys.empty()) return true;
     WriteRequest request = makeWriteRequest(section, keys.front().key, keys.front().value, chars_);
     if (sectionIndex_.count(request.sectionFolded) != 0) return false;
+    if (request.sectionMultiline) return false;
     // Room for every line as given (trimming only shortens them): a list
     // holds tens of thousands of sections, and spare room in each adds up.
     std::size_t room = section.size() + 4;
@@ -103,20 +143,37 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
         return false;
     lines += "\r\n";
     if (foldedKeys_.size() < keys.size()) foldedKeys_.resize(keys.size());
+    std::vector<std::string_view> names(keys.size());  // each key's, to tell repeats
+    std::uint64_t namesSeen = 0;  // the bits of the names so far
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (i > 0) setKeyValue(request, keys[i].key, keys[i].value, chars_);
-        if (request.multiline) return false;
-        for (std::size_t j = 0; j < i; ++j)
-            if (foldedKeys_[j] == request.keyFolded) return false;
-        const std::size_t line = lines.size();
-        lines += request.key;
-        lines += '=';
-        lines += request.value;
-        const LineInfo info = classify(std::string_view(lines).substr(line), chars_);
-        if (info.kind != LineKind::key || info.name != trimProfileBlanksRight(request.key, chars_))
-            return false;
-        lines += "\r\n";
-        foldedKeys_[i].assign(request.keyFolded);  // both keep their room
+        const std::string_view key = keys[i].key;
+        if (isPlainKeyName(key)) {
+            const std::string_view value = trimProfileBlanksLeft(cutAtNul(keys[i].value));
+            if (findLineEnd(value) != std::string_view::npos) return false;
+            names[i] = key;
+            lines.append(key).push_back('=');
+            lines.append(value);
+        } else {
+            setKeyValue(request, keys[i].key, keys[i].value, chars_);
+            if (request.multiline) return false;
+            foldedKeys_[i].assign(request.keyFolded);  // both keep their room
+            names[i] = foldedKeys_[i];
+            const std::size_t line = lines.size();
+            lines += request.key;
+            lines += '=';
+            lines += request.value;
+            const LineInfo info = classify(std::string_view(lines).substr(line), chars_);
+            if (info.kind != LineKind::key || info.name != trimProfileBlanksRight(request.key, chars_))
+                return false;
+        }
+        const std::uint64_t bit = nameBit(names[i]);
+        if ((namesSeen & bit) != 0) {
+            for (std::size_t j = 0; j < i; ++j)
+                if (matchesIgnoringAsciiCase(names[j], names[i])) return false;
+        }
+        namesSeen |= bit;
+        lines.push_back('\r');
+        lines.push_back('\n');
     }
     endWithLineEnd();
     const std::size_t number = sections_.size();

@@ -117,12 +117,27 @@ void SectionKeys::index(std::string_view sectionText) {
 std::string SectionKeys::get(std::string_view key, const char* def,
                              std::size_t bufferSize) const {
     // Every key is kept and the first match answers: the first key of a name
-    // wins, as in a walk of the text.
-    foldInto(trimProfileBlanks(cutAtNul(key), chars_), chars_, wanted_);
-    for (const Key& k : keys_) {
-        if (matchesFolded(k.name, wanted_, chars_))
-            return copyOut(cutAtNul(k.value), bufferSize, chars_);
+    // wins, as in a walk of the text.  Most names differ in length: those
+    // are told apart without a call.
+    const std::string_view wanted = trimProfileBlanks(cutAtNul(key), chars_);
+    const Key* found = nullptr;
+    if (!chars_.doubleByte()) {
+        for (const Key& k : keys_) {
+            if (k.name.size() == wanted.size() && matchesIgnoringAsciiCase(k.name, wanted)) {
+                found = &k;
+                break;
+            }
+        }
+    } else {
+        foldInto(wanted, chars_, wanted_);
+        for (const Key& k : keys_) {
+            if (k.name.size() == wanted_.size() && matchesFolded(k.name, wanted_, chars_)) {
+                found = &k;
+                break;
+            }
+        }
     }
+    if (found) return copyOut(cutAtNul(found->value), bufferSize, chars_);
     return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars_), bufferSize,
                    chars_);
 }

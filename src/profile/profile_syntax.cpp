@@ -208,6 +208,13 @@ void foldInto(std::string_view name, const Chars& chars, std::string& out) {
     }
 }
 
+bool matchesIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t pos = 0; pos < a.size(); ++pos)
+        if (lowerAscii(a[pos]) != lowerAscii(b[pos])) return false;
+    return true;
+}
+
 bool matchesFolded(std::string_view name, std::string_view folded, const Chars& chars) {
     if (name.size() != folded.size()) return false;
     if (!chars.doubleByte()) {

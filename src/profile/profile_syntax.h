@@ -141,5 +141,9 @@ std::string fold(std::string_view name, const Chars& chars);
 // fold into `out`, whose room is used again (a name per key a list writes).
 void foldInto(std::string_view name, const Chars& chars, std::string& out);
 bool matchesFolded(std::string_view name, std::string_view folded, const Chars& chars);
+// Two names that fold alike in a single-byte code page, neither folded
+// first.  (With a double-byte one it may also take for the same two names
+// whose trail bytes differ only in case.)
+bool matchesIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace mfg::profile::syntax

@@ -5,8 +5,26 @@
 namespace mfg::text {
 
 std::string halveDoubledBackslashes(std::string_view path, const CodePage& cp) {
-    const std::size_t keep = path.substr(0, 2) == "\\\\" ? 2 : 0;
-    return std::string(path.substr(0, keep)) + replaceAll(path.substr(keep), "\\\\", "\\", cp);
+    std::string out(path);
+    halveDoubledBackslashesIn(out, cp);
+    return out;
+}
+
+void halveDoubledBackslashesIn(std::string& path, const CodePage& cp) {
+    const std::size_t keep = std::string_view(path).substr(0, 2) == "\\\\" ? 2 : 0;
+    if (cp.isDoubleByte()) {
+        path = path.substr(0, keep) + replaceAll(std::string_view(path).substr(keep), "\\\\", "\\", cp);
+        return;
+    }
+    // Every byte is a character: each pair, left to right, keeps its first
+    // backslash; the text moves down over the second ones.
+    std::size_t to = path.find("\\\\", keep);
+    if (to == std::string::npos) return;
+    for (std::size_t from = to; from < path.size(); ++from) {
+        path[to++] = path[from];
+        if (path[from] == '\\' && from + 1 < path.size() && path[from + 1] == '\\') ++from;
+    }
+    path.resize(to);
 }
 
 }  // namespace mfg::text

@@ -14,5 +14,7 @@ namespace mfg::text {
 // network path: that pair is its marker and stays.  The walk goes by
 // characters, so a trail byte 0x5C is never half of a pair.
 std::string halveDoubledBackslashes(std::string_view path, const CodePage& cp);
+// The same on `path` itself.
+void halveDoubledBackslashesIn(std::string& path, const CodePage& cp);
 
 }  // namespace mfg::text
