@@ -15,6 +15,20 @@ namespace {
 // single-byte letters change: a trail byte such as 0x61 stays as it is.
 std::string upperCaseBetweenPercents(std::string_view in, const text::CodePage& cp) {
     if (in.find('%') == std::string_view::npos) return std::string(in);
+    if (!cp.isDoubleByte()) {
+        // Every byte is a character: the names are upper-cased in a copy,
+        // without asking the code page about each byte.
+        std::string out(in);
+        bool inside = false;
+        for (char& c : out) {
+            if (c == '%') {
+                inside = !inside;
+            } else if (inside && c >= 'a' && c <= 'z') {
+                c = static_cast<char>(c - 'a' + 'A');
+            }
+        }
+        return out;
+    }
     std::string out;
     out.reserve(in.size());
     bool inside = false;
@@ -39,6 +53,16 @@ void replaceAllIn(std::string& text, std::string_view from, std::string_view to,
                   const text::CodePage& cp) {
     if (text::find(text, from, 0, cp) != std::string::npos)
         text = text::replaceAll(text, from, to, cp);
+}
+
+// The percent signs left after the steps go.  In a single-byte code page
+// every '%' byte is one, and they are taken out in place.
+void dropPercentSigns(std::string& text, const text::CodePage& cp) {
+    if (cp.isDoubleByte()) {
+        replaceAllIn(text, "%", "", cp);
+        return;
+    }
+    text.erase(std::remove(text.begin(), text.end(), '%'), text.end());
 }
 
 // The macros in the order their steps run.
@@ -128,7 +152,7 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
             replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);
             replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);
         }
-        if (out.find('%') != std::string::npos) replaceAllIn(out, "%", "", cp);
+        if (out.find('%') != std::string::npos) dropPercentSigns(out, cp);
     }
     if (out.find("\\\\") != std::string::npos) text::halveDoubledBackslashesIn(out, cp);
     return out;
