@@ -57,10 +57,15 @@ bool ListFile::write(std::string_view section, std::string_view key, std::string
     changed_ = true;
     if (document_.unicode()) return document_.write(section, key, value);  // refused
     if (pendingKeys_ > 0 && section != pendingSection_) flush();
-    if (pendingKeys_ == 0) pendingSection_.assign(section);
-    if (pendingText_.size() < 2 * (pendingKeys_ + 1)) pendingText_.resize(2 * (pendingKeys_ + 1));
-    pendingText_[2 * pendingKeys_].assign(key);
-    pendingText_[2 * pendingKeys_ + 1].assign(value);
+    if (pendingKeys_ == 0) {
+        pendingSection_.assign(section);
+        pendingText_.clear();
+        pendingEnds_.clear();
+    }
+    pendingText_.append(key);
+    pendingEnds_.push_back(pendingText_.size());
+    pendingText_.append(value);
+    pendingEnds_.push_back(pendingText_.size());
     ++pendingKeys_;
     return true;
 }
@@ -68,8 +73,15 @@ bool ListFile::write(std::string_view section, std::string_view key, std::string
 void ListFile::flush() {
     if (pendingKeys_ == 0) return;
     pendingViews_.clear();
-    for (std::size_t i = 0; i < pendingKeys_; ++i)
-        pendingViews_.push_back({pendingText_[2 * i], pendingText_[2 * i + 1]});
+    const std::string_view text(pendingText_);
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < pendingKeys_; ++i) {
+        const std::size_t keyEnd = pendingEnds_[2 * i];
+        const std::size_t valueEnd = pendingEnds_[2 * i + 1];
+        pendingViews_.push_back({text.substr(begin, keyEnd - begin),
+                                 text.substr(keyEnd, valueEnd - keyEnd)});
+        begin = valueEnd;
+    }
     pendingKeys_ = 0;
     document_.writeKeys(pendingSection_, pendingViews_);
 }

@@ -67,10 +67,12 @@ private:
     bool changed_ = false;
     profile::Document document_;
     // Keys written to pendingSection_ and not yet given to the document:
-    // pendingText_ holds key, value, key, value... and keeps its strings'
-    // room from one section to the next.
+    // pendingText_ holds key, value, key, value... one after another, each
+    // text's end in pendingEnds_; both keep their room from one section to
+    // the next, so a key costs two appends and no allocation of its own.
     std::string pendingSection_;
-    std::vector<std::string> pendingText_;
+    std::string pendingText_;
+    std::vector<std::size_t> pendingEnds_;
     std::size_t pendingKeys_ = 0;
     std::vector<profile::Document::KeyValue> pendingViews_;
 };
