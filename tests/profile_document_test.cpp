@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "profile/document.h"
 #include "profile/profile_file.h"
+#include "profile/profile_syntax.h"
 #include "profile/profile_text.h"
 #include "profile_cases.h"
 #include "support/machine.h"
@@ -130,6 +131,27 @@ TEST(ProfileDocument, KeysGivenTogetherMatchTextWrites) {
                 EXPECT_TRUE(doc.writeKeys(section, batch));
                 ASSERT_EQ(hex(doc.bytes()), hex(text))
                     << "cp " << cp << " start " << hex(start) << " calls " << calls;
+            }
+        }
+    }
+}
+
+// The line-end search reads eight bytes at a time: a CR or LF is found at
+// every place of a word and of the bytes after the last whole word, among
+// bytes just above and below it and with the high bit set.
+TEST(ProfileSyntax, LineEndFoundAtEveryPlace) {
+    for (const char filler : {'\x0E', '\x0C', '\x0B', '\0', 'a', '\x7F', '\x80', '\x8D', '\xFF'}) {
+        for (std::size_t size = 0; size <= 25; ++size) {
+            const std::string plain(size, filler);
+            EXPECT_EQ(syntax::findLineEnd(plain), std::string_view::npos) << size;
+            for (std::size_t at = 0; at < size; ++at) {
+                for (const char lineEnd : {'\r', '\n'}) {
+                    std::string text = plain;
+                    text[at] = lineEnd;
+                    if (at + 1 < size) text[size - 1] = '\n';  // a later one too
+                    EXPECT_EQ(syntax::findLineEnd(text), at)
+                        << "filler " << int(filler) << " size " << size << " at " << at;
+                }
             }
         }
     }
