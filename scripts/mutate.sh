@@ -134,8 +134,8 @@ MUTANTS = [
      "PathResolutionCost.*:PosixPaths.*:Platform*:ListFileTest.*", "core"),
     # the one-piece section write: only what key-by-key writes would give
     ("one-piece-write-repeated-key", "src/profile/document.cpp",
-     "if (matchesIgnoringAsciiCase(names[j], names[i])) return false;",
-     "if (matchesIgnoringAsciiCase(names[j], names[i])) {}",
+     "if (bits[j] == bit && matchesIgnoringAsciiCase(names[j], names[i])) return false;",
+     "if (bits[j] == bit && matchesIgnoringAsciiCase(names[j], names[i])) {}",
      "ProfileDocument.*:ProfileWrite.*:ListFileTest.*", "core"),
     ("one-piece-write-over-held-section", "src/profile/document.cpp",
      "if (sectionIndex_.count(request.sectionFolded) != 0) return false;",

@@ -143,7 +143,12 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
         return false;
     lines += "\r\n";
     if (foldedKeys_.size() < keys.size()) foldedKeys_.resize(keys.size());
-    std::vector<std::string_view> names(keys.size());  // each key's, to tell repeats
+    // Each key's name and its bit, to tell repeats: a name is compared only
+    // with the earlier names of its own bit (names with different bits differ).
+    std::vector<std::string_view>& names = appendedNames_;
+    std::vector<std::uint64_t>& bits = appendedNameBits_;
+    names.resize(keys.size());
+    bits.resize(keys.size());
     std::uint64_t namesSeen = 0;  // the bits of the names so far
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const std::string_view key = keys[i].key;
@@ -167,9 +172,10 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
                 return false;
         }
         const std::uint64_t bit = nameBit(names[i]);
+        bits[i] = bit;
         if ((namesSeen & bit) != 0) {
             for (std::size_t j = 0; j < i; ++j)
-                if (matchesIgnoringAsciiCase(names[j], names[i])) return false;
+                if (bits[j] == bit && matchesIgnoringAsciiCase(names[j], names[i])) return false;
         }
         namesSeen |= bit;
         lines.push_back('\r');

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -119,7 +120,10 @@ private:
     // The sections written last and the one before it, and the index of the last.
     std::size_t written_[2] = {kNoSection, kNoSection};
     KeyIndex* writtenIndex_ = nullptr;
-    std::vector<std::string> foldedKeys_;  // appendSection's, kept for their room
+    // appendSection's, kept for their room.
+    std::vector<std::string> foldedKeys_;
+    std::vector<std::string_view> appendedNames_;
+    std::vector<std::uint64_t> appendedNameBits_;
 };
 
 }  // namespace mfg::profile
