@@ -2,6 +2,7 @@
 // by one to the text, however odd the text and the writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <string_view>
@@ -66,7 +67,7 @@ const std::vector<std::string> kKeys = {"K",  "k",   " K ",   "L",  "M",     "",
                                         "[y", "a=b", "K\xE9", ";c", "K\0z"s, "\x82\xA0", "n\nm"};
 const std::vector<std::string> kValues = {
     "1",    "",     "  padded  ", "\"q\"", "x]", "]",   "a\r\nK=dup", "v\r\n[S]\r\nK=w",
-    "\x82", "\xE9", "val\0cut"s,  "=",     "\r", "[z]", "last"};
+    "\x82", "\xE9", "val\0cut"s,  "=",     "\r", "[z]", "last", " \0\r\nK=after"s};
 
 TEST(ProfileDocument, GeneratedWritesMatchTextWrites) {
     const auto& sections = kSections;
@@ -136,21 +137,28 @@ TEST(ProfileDocument, KeysGivenTogetherMatchTextWrites) {
     }
 }
 
-// The line-end search reads eight bytes at a time: a CR or LF is found at
-// every place of a word and of the bytes after the last whole word, among
-// bytes just above and below it and with the high bit set.
-TEST(ProfileSyntax, LineEndFoundAtEveryPlace) {
+// The line-end and NUL searches read eight bytes at a time: a CR, LF or NUL
+// is found at every place of a word and of the bytes after the last whole
+// word, among bytes just above and below it and with the high bit set.
+TEST(ProfileSyntax, LineEndAndNulFoundAtEveryPlace) {
+    const std::size_t none = std::string_view::npos;
     for (const char filler : {'\x0E', '\x0C', '\x0B', '\0', 'a', '\x7F', '\x80', '\x8D', '\xFF'}) {
         for (std::size_t size = 0; size <= 25; ++size) {
             const std::string plain(size, filler);
-            EXPECT_EQ(syntax::findLineEnd(plain), std::string_view::npos) << size;
+            const std::size_t firstNul = filler == '\0' && size > 0 ? 0 : none;
+            EXPECT_EQ(syntax::findLineEnd(plain), none) << size;
+            EXPECT_EQ(syntax::findNulOrLineEnd(plain), firstNul) << size;
             for (std::size_t at = 0; at < size; ++at) {
-                for (const char lineEnd : {'\r', '\n'}) {
+                for (const char stop : {'\r', '\n', '\0'}) {
                     std::string text = plain;
-                    text[at] = lineEnd;
+                    text[at] = stop;
                     if (at + 1 < size) text[size - 1] = '\n';  // a later one too
-                    EXPECT_EQ(syntax::findLineEnd(text), at)
-                        << "filler " << int(filler) << " size " << size << " at " << at;
+                    const std::string where = "filler " + std::to_string(int(filler)) + " size " +
+                                              std::to_string(size) + " at " + std::to_string(at);
+                    if (stop != '\0') {
+                        EXPECT_EQ(syntax::findLineEnd(text), at) << where;
+                    }
+                    EXPECT_EQ(syntax::findNulOrLineEnd(text), std::min(at, firstNul)) << where;
                 }
             }
         }

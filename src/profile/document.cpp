@@ -153,8 +153,14 @@ bool Document::appendSection(std::string_view section, const std::vector<KeyValu
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const std::string_view key = keys[i].key;
         if (isPlainKeyName(key)) {
-            const std::string_view value = trimProfileBlanksLeft(cutAtNul(keys[i].value));
-            if (findLineEnd(value) != std::string_view::npos) return false;
+            // Cut at the first NUL and trimmed on the left, in one look: a NUL
+            // is no blank, so trimming first keeps the same bytes.
+            std::string_view value = trimProfileBlanksLeft(keys[i].value);
+            const std::size_t stop = findNulOrLineEnd(value);
+            if (stop != std::string_view::npos) {
+                if (value[stop] != '\0') return false;  // a line end
+                value = value.substr(0, stop);
+            }
             names[i] = key;
             lines.append(key).push_back('=');
             lines.append(value);

@@ -27,13 +27,11 @@ inline bool isProfileBlank(unsigned char c) {
 }
 inline bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
-// The first CR or LF of `text`, npos when there is none.  (find_first_of
-// makes a call per byte; every value written to a list passes through here.)
-inline std::size_t findLineEnd(std::string_view text) {
-    // Eight bytes at a time first: a word none of whose bytes is below 0x0E
-    // holds neither (a byte below n <= 128 is told exactly by the word's
-    // (w - n * 0x01..01) & ~w & 0x80..80 being nonzero).  The word with such
-    // a byte, and the bytes after the last whole word, are looked at one by one.
+// Where the first eight-byte word of `text` that holds a byte below CR + 1
+// begins, or the bytes after the last whole word when none does: no NUL, CR
+// or LF lies before it.  (A byte below n <= 128 is told exactly by the
+// word's (w - n * 0x01..01) & ~w & 0x80..80 being nonzero.)
+inline std::size_t skipWordsAboveCr(std::string_view text) {
     constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
     constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
     std::size_t i = 0;
@@ -42,9 +40,24 @@ inline std::size_t findLineEnd(std::string_view text) {
         std::memcpy(&word, text.data() + i, 8);
         if (((word - kEachByte * ('\r' + 1)) & ~word & kHighBits) != 0) break;
     }
+    return i;
+}
+
+// The first CR or LF of `text`, npos when there is none.  (find_first_of
+// makes a call per byte; every value written to a list passes through here.)
+inline std::size_t findLineEnd(std::string_view text) {
     // Nearly every byte is above CR: one comparison tells it is neither.
-    for (; i < text.size(); ++i)
+    for (std::size_t i = skipWordsAboveCr(text); i < text.size(); ++i)
         if (static_cast<unsigned char>(text[i]) <= '\r' && isLineEnd(text[i])) return i;
+    return std::string_view::npos;
+}
+
+// The first NUL, CR or LF of `text`, npos when there is none: a value is
+// cut at its first NUL, and a line end before that would start a new line.
+inline std::size_t findNulOrLineEnd(std::string_view text) {
+    for (std::size_t i = skipWordsAboveCr(text); i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) <= '\r' && (text[i] == '\0' || isLineEnd(text[i])))
+            return i;
     return std::string_view::npos;
 }
 
