@@ -154,7 +154,9 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
         }
         if (out.find('%') != std::string::npos) dropPercentSigns(out, cp);
     }
-    if (out.find("\\\\") != std::string::npos) text::halveDoubledBackslashesIn(out, cp);
+    // The single-byte halving looks for its first pair itself.
+    if (!cp.isDoubleByte() || out.find("\\\\") != std::string::npos)
+        text::halveDoubledBackslashesIn(out, cp);
     return out;
 }
 
