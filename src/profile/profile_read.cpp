@@ -50,8 +50,9 @@ std::optional<std::string_view> findValue(std::string_view text,
 // quote, the last character copied is taken for it and dropped.  So a buffer
 // of exactly that size loses a real character ("val1" in 5 bytes is val),
 // and smaller ones keep what fits ("val1" in 2 bytes is v), as under Wine.
-// A cut never splits a double-byte character.
-std::string copyOut(std::string_view value, std::size_t bufferSize, const Chars& chars) {
+// A cut never splits a double-byte character.  The answer is a part of
+// `value`, valid as long as `value`'s text is.
+std::string_view copyOut(std::string_view value, std::size_t bufferSize, const Chars& chars) {
     if (bufferSize == 0) return {};
     bool quoted = false;
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'')) {
@@ -59,8 +60,8 @@ std::string copyOut(std::string_view value, std::size_t bufferSize, const Chars&
         quoted = last == value.size() - 1 && value[last] == value[0];
     }
     const std::string_view body = quoted ? value.substr(1) : value;
-    std::string out(body.substr(0, chars.fit(body, bufferSize - 1)));
-    if (quoted && bufferSize >= body.size() && !out.empty()) out.resize(chars.lastCharStart(out));
+    std::string_view out = body.substr(0, chars.fit(body, bufferSize - 1));
+    if (quoted && bufferSize >= body.size() && !out.empty()) out = out.substr(0, chars.lastCharStart(out));
     return out;
 }
 
@@ -91,10 +92,11 @@ std::string getDecodedString(std::string_view text, std::string_view section,
         const std::string sectionFolded = fold(wantSection, chars);
         const std::string_view sectionView(sectionFolded);
         const auto value = findValue(text, &sectionView, fold(wantKey, chars), chars);
-        if (value) return copyOut(cutAtNul(*value), bufferSize, chars);
+        if (value) return std::string(copyOut(cutAtNul(*value), bufferSize, chars));
     }
-    return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
-                   chars);
+    return std::string(copyOut(
+        trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
+        chars));
 }
 
 std::string getSectionString(std::string_view sectionText, std::string_view key, const char* def,
@@ -116,6 +118,11 @@ void SectionKeys::index(std::string_view sectionText) {
 
 std::string SectionKeys::get(std::string_view key, const char* def,
                              std::size_t bufferSize) const {
+    return std::string(view(key, def, bufferSize));
+}
+
+std::string_view SectionKeys::view(std::string_view key, const char* def,
+                                   std::size_t bufferSize) const {
     // Every key is kept and the first match answers: the first key of a name
     // wins, as in a walk of the text.  Most names differ in length: those
     // are told apart without a call.
@@ -138,8 +145,8 @@ std::string SectionKeys::get(std::string_view key, const char* def,
         }
     }
     if (found) return copyOut(cutAtNul(found->value), bufferSize, chars_);
-    return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars_), bufferSize,
-                   chars_);
+    return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars_),
+                   bufferSize, chars_);
 }
 
 }  // namespace mfg::profile

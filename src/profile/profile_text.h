@@ -51,6 +51,9 @@ public:
     // while lookups are made (the index holds views into it).
     void index(std::string_view sectionText);
     std::string get(std::string_view key, const char* def, std::size_t bufferSize) const;
+    // The same answer without a copy: a part of the indexed text (or of
+    // `def`), valid while that text is unchanged and alive.
+    std::string_view view(std::string_view key, const char* def, std::size_t bufferSize) const;
 
 private:
     struct Key {
