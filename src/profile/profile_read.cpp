@@ -108,6 +108,18 @@ std::string getSectionString(std::string_view sectionText, std::string_view key,
 
 SectionKeys::SectionKeys(const text::CodePage& cp) : chars_(cp) {}
 
+const SectionKeys::Key* SectionKeys::findIgnoringAsciiCase(std::string_view name) const {
+    // Most names differ in length, and most of the rest in their first
+    // letter (compared with the case bit set, which never parts two bytes
+    // that differ only in ASCII case): those are told apart without a call.
+    for (const Key& k : keys_) {
+        if (k.name.size() != name.size()) continue;
+        if (!name.empty() && (k.name[0] | 0x20) != (name[0] | 0x20)) continue;
+        if (matchesIgnoringAsciiCase(k.name, name)) return &k;
+    }
+    return nullptr;
+}
+
 void SectionKeys::index(std::string_view sectionText) {
     keys_.clear();  // the capacity stays for the next section
     walkSectionKeys(sectionText, nullptr, chars_, [this](const LineInfo& info) {
@@ -124,18 +136,22 @@ std::string SectionKeys::get(std::string_view key, const char* def,
 std::string_view SectionKeys::view(std::string_view key, const char* def,
                                    std::size_t bufferSize) const {
     // Every key is kept and the first match answers: the first key of a name
-    // wins, as in a walk of the text.  Most names differ in length: those
-    // are told apart without a call.
-    const std::string_view wanted = trimProfileBlanks(cutAtNul(key), chars_);
+    // wins, as in a walk of the text.
     const Key* found = nullptr;
     if (!chars_.doubleByte()) {
-        for (const Key& k : keys_) {
-            if (k.name.size() == wanted.size() && matchesIgnoringAsciiCase(k.name, wanted)) {
-                found = &k;
-                break;
-            }
+        // The readers ask with plain names.  A key that neither begins nor
+        // ends with a blank and equals an indexed name (which holds no NUL)
+        // is its own trimmed and cut form, so it is looked for as it is;
+        // any other key is trimmed and cut first, as before.
+        const bool plainEnds = !key.empty() && !isProfileBlank(static_cast<unsigned char>(key.front())) &&
+                               !isProfileBlank(static_cast<unsigned char>(key.back()));
+        if (plainEnds) found = findIgnoringAsciiCase(key);
+        if (!found) {
+            const std::string_view wanted = trimProfileBlanks(cutAtNul(key), chars_);
+            if (!plainEnds || wanted.size() != key.size()) found = findIgnoringAsciiCase(wanted);
         }
     } else {
+        const std::string_view wanted = trimProfileBlanks(cutAtNul(key), chars_);
         foldInto(wanted, chars_, wanted_);
         for (const Key& k : keys_) {
             if (k.name.size() == wanted_.size() && matchesFolded(k.name, wanted_, chars_)) {

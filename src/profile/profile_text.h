@@ -60,6 +60,9 @@ private:
         std::string_view name;   // as the line spells it
         std::string_view value;  // before the NUL cut and the quote rule
     };
+    // The first key whose name equals `name` but for ASCII case.
+    const Key* findIgnoringAsciiCase(std::string_view name) const;
+
     syntax::Chars chars_;
     std::vector<Key> keys_;  // in file order
     mutable std::string wanted_;  // the folded name looked up, kept for its room
