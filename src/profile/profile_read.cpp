@@ -122,6 +122,8 @@ const SectionKeys::Key* SectionKeys::findIgnoringAsciiCase(std::string_view name
 
 void SectionKeys::index(std::string_view sectionText) {
     keys_.clear();  // the capacity stays for the next section
+    // One search of the whole text spares a search of each value looked up.
+    holdsNul_ = sectionText.find('\0') != std::string_view::npos;
     walkSectionKeys(sectionText, nullptr, chars_, [this](const LineInfo& info) {
         keys_.push_back({info.name, info.value});
         return false;
@@ -160,7 +162,7 @@ std::string_view SectionKeys::view(std::string_view key, const char* def,
             }
         }
     }
-    if (found) return copyOut(cutAtNul(found->value), bufferSize, chars_);
+    if (found) return copyOut(holdsNul_ ? cutAtNul(found->value) : found->value, bufferSize, chars_);
     return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars_),
                    bufferSize, chars_);
 }

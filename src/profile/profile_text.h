@@ -65,6 +65,7 @@ private:
 
     syntax::Chars chars_;
     std::vector<Key> keys_;  // in file order
+    bool holdsNul_ = false;  // the indexed text holds a NUL byte: values are cut at it
     mutable std::string wanted_;  // the folded name looked up, kept for its room
 };
 

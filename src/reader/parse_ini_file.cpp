@@ -198,6 +198,9 @@ std::string_view CParseIniFile::lookup(std::string_view key, std::size_t bufferS
         writeLookupCopy();
         lookupCopyCurrent_ = true;
     }
+    // Most values have nothing to trim: told without a call.
+    if (value.empty() || (!text::isAsciiSpace(value.front()) && !text::isAsciiSpace(value.back())))
+        return value;
     return text::trimAsciiSpace(value);
 }
 
