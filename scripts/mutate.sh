@@ -81,7 +81,7 @@ MUTANTS = [
     ("eof-mark-not-a-profile-blank", "src/profile/profile_syntax.h",
      "c == 0x20 || c == 0x1A;", "c == 0x20;",
      "Profile*:Reader*"),
-    ("eof-mark-an-ascii-space", "src/text/mbstring.cpp",
+    ("eof-mark-an-ascii-space", "src/text/mbstring.h",
      "return c == ' ' || (c >= '\\t' && c <= '\\r');",
      "return c == ' ' || c == '\\x1A' || (c >= '\\t' && c <= '\\r');",
      "Text*:EntryTest.*:ListRequest.*"),

@@ -270,7 +270,9 @@ TEST(IdFilter, NullIdsAndDoubleByteFamilies) {
     const text::CodePage western(1252), japanese(932);
     const auto section = [](std::string hardId) {
         return
-            [hardId](items::Key key) { return key == items::Key::hardId ? hardId : std::string(); };
+            [hardId](items::Key key) -> std::string_view {
+                return key == items::Key::hardId ? std::string_view(hardId) : std::string_view();
+            };
     };
     const char* const ids[] = {nullptr, "pci\\ven_1", nullptr};
     EXPECT_TRUE(items::idMatches(MFG_LIST_DRIVER, section("PCI\\VEN_1"), 3, ids, western));

@@ -227,7 +227,7 @@ TEST(ProfileRead, BadInputNeverBreaksTheReader) {
 TEST(ProfileRead, SectionIndexAnswersAsTheTextWalk) {
     std::mt19937 rng(7);
     const std::string alphabet = "[]=;\"' \t\r\n\x1A\0\x81\x82\xE9Kk"s;
-    const std::string keys[] = {"K", " k ", "k\0x", "\x82", "\x81K", "", "=", "[S]"};
+    const std::string keys[] = {"K", " k ", "k\0x", "K \0"s, "k\t", "\x82", "\x81K", "", "=", "[S]"};
     for (unsigned cp : {1252u, 932u, 936u}) {
         SectionKeys index{CodePage(cp)};
         for (int round = 0; round < 400; ++round) {

@@ -20,7 +20,7 @@ constexpr char kSysPatchType[] = "SYSPATCH";
 }  // namespace
 
 bool typeMatches(std::int32_t listKind, const SectionValues& section, const text::CodePage& cp) {
-    const std::string type = section(Key::type);
+    const std::string type(section(Key::type));  // the debugger output needs its NUL
     platform::debugOutput(type.c_str());
     const bool software = text::equalsNoCase(type, kSoftwareType, cp);
     switch (listKind) {
@@ -36,7 +36,7 @@ bool typeMatches(std::int32_t listKind, const SectionValues& section, const text
 bool groupMatches(std::string_view groupName, const SectionValues& section,
                   const text::CodePage& cp) {
     if (groupName.empty()) return false;
-    const std::string group = section(Key::group);
+    const std::string_view group = section(Key::group);
     if (group.empty()) return false;
     if (!text::equalsNoCase(group, groupName, cp)) return false;
     platform::debugOutput("TRUE");

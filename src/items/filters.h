@@ -17,8 +17,10 @@
 namespace mfg::items {
 
 // The section's value of a key (keys.h), "" when the section lacks it.  Only
-// the keys a filter needs are asked for, in the order it needs them.
-using SectionValues = std::function<std::string(Key key)>;
+// the keys a filter needs are asked for, in the order it needs them.  Each
+// answer must stay valid until the filter returns (a view into the reader's
+// current section is: the filters never step the reader).
+using SectionValues = std::function<std::string_view(Key key)>;
 
 // A driver list takes every TYPE but SOFTWARE, a software list only
 // SOFTWARE, any other list kind every TYPE.

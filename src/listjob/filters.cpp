@@ -16,7 +16,7 @@ namespace mfg {
 namespace {
 
 items::SectionValues valuesOf(CParseIniFile& section) {
-    return [&section](items::Key key) { return section.GetValue(items::keyName(key)); };
+    return [&section](items::Key key) { return section.valueView(items::keyName(key)); };
 }
 
 }  // namespace
@@ -51,16 +51,17 @@ class RecordedValues {
 public:
     explicit RecordedValues(CParseIniFile& section)
         : values_([this, &section](items::Key key) {
-              last_ = section.GetValue(items::keyName(key));
+              last_ = section.valueView(items::keyName(key));
               return last_;
           }) {}
     RecordedValues(const RecordedValues&) = delete;
     RecordedValues& operator=(const RecordedValues&) = delete;
     const items::SectionValues& values() const { return values_; }
-    const std::string& last() const { return last_; }
+    // Valid until the reader's next step.
+    std::string_view last() const { return last_; }
 
 private:
-    std::string last_;
+    std::string_view last_;
     items::SectionValues values_;
 };
 

@@ -52,8 +52,10 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
     if (!item) return 0;
     const text::CodePage cp = text::CodePage::active();
     // Whole values: the cut to a field is made, and traced, by items::putField.
+    // Views into the section, valid while this entry is read (the reader
+    // does not step before ReadItem returns).
     const auto value = [&section](items::Key key) {
-        return section.wholeValue(items::keyName(key));
+        return section.wholeValueView(items::keyName(key));
     };
 
     sectionName.clear();
@@ -67,7 +69,7 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
         items::putField(field, text, items::keyName(key), origin);
     };
     const auto number = [&](items::Key key) {
-        return toInteger(value(key), items::keyName(key), sectionName);
+        return toInteger(std::string(value(key)), items::keyName(key), sectionName);
     };
 
     items::putField(item->sectionName, rawSectionName, kSectionNameKey, origin);
@@ -87,7 +89,7 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
         put(item->exePathVista64, value(items::Key::exePathVista64), items::Key::exePathVista64);
     } else {
         TraceLog("<READ SECTOR>: EXE ONLY BY XP_32 ,SET OTHER IS SAME");
-        const std::string exePath = value(items::Key::exePath);
+        const std::string_view exePath = value(items::Key::exePath);
         put(item->exePath, exePath, items::Key::exePath);
         put(item->exePathVista32, exePath, items::Key::exePath);
         put(item->exePathVista64, exePath, items::Key::exePath);

@@ -50,8 +50,9 @@ std::optional<std::string_view> findValue(std::string_view text,
 // quote, the last character copied is taken for it and dropped.  So a buffer
 // of exactly that size loses a real character ("val1" in 5 bytes is val),
 // and smaller ones keep what fits ("val1" in 2 bytes is v), as under Wine.
-// A cut never splits a double-byte character.
-std::string copyOut(std::string_view value, std::size_t bufferSize, const Chars& chars) {
+// A cut never splits a double-byte character.  The answer is a part of
+// `value`, valid as long as `value`'s text is.
+std::string_view copyOut(std::string_view value, std::size_t bufferSize, const Chars& chars) {
     if (bufferSize == 0) return {};
     bool quoted = false;
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'')) {
@@ -59,8 +60,8 @@ std::string copyOut(std::string_view value, std::size_t bufferSize, const Chars&
         quoted = last == value.size() - 1 && value[last] == value[0];
     }
     const std::string_view body = quoted ? value.substr(1) : value;
-    std::string out(body.substr(0, chars.fit(body, bufferSize - 1)));
-    if (quoted && bufferSize >= body.size() && !out.empty()) out.resize(chars.lastCharStart(out));
+    std::string_view out = body.substr(0, chars.fit(body, bufferSize - 1));
+    if (quoted && bufferSize >= body.size() && !out.empty()) out = out.substr(0, chars.lastCharStart(out));
     return out;
 }
 
@@ -91,10 +92,11 @@ std::string getDecodedString(std::string_view text, std::string_view section,
         const std::string sectionFolded = fold(wantSection, chars);
         const std::string_view sectionView(sectionFolded);
         const auto value = findValue(text, &sectionView, fold(wantKey, chars), chars);
-        if (value) return copyOut(cutAtNul(*value), bufferSize, chars);
+        if (value) return std::string(copyOut(cutAtNul(*value), bufferSize, chars));
     }
-    return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
-                   chars);
+    return std::string(copyOut(
+        trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
+        chars));
 }
 
 std::string getSectionString(std::string_view sectionText, std::string_view key, const char* def,
@@ -106,8 +108,22 @@ std::string getSectionString(std::string_view sectionText, std::string_view key,
 
 SectionKeys::SectionKeys(const text::CodePage& cp) : chars_(cp) {}
 
+const SectionKeys::Key* SectionKeys::findIgnoringAsciiCase(std::string_view name) const {
+    // Most names differ in length, and most of the rest in their first
+    // letter (compared with the case bit set, which never parts two bytes
+    // that differ only in ASCII case): those are told apart without a call.
+    for (const Key& k : keys_) {
+        if (k.name.size() != name.size()) continue;
+        if (!name.empty() && (k.name[0] | 0x20) != (name[0] | 0x20)) continue;
+        if (matchesIgnoringAsciiCase(k.name, name)) return &k;
+    }
+    return nullptr;
+}
+
 void SectionKeys::index(std::string_view sectionText) {
     keys_.clear();  // the capacity stays for the next section
+    // One search of the whole text spares a search of each value looked up.
+    holdsNul_ = sectionText.find('\0') != std::string_view::npos;
     walkSectionKeys(sectionText, nullptr, chars_, [this](const LineInfo& info) {
         keys_.push_back({info.name, info.value});
         return false;
@@ -116,19 +132,28 @@ void SectionKeys::index(std::string_view sectionText) {
 
 std::string SectionKeys::get(std::string_view key, const char* def,
                              std::size_t bufferSize) const {
+    return std::string(view(key, def, bufferSize));
+}
+
+std::string_view SectionKeys::view(std::string_view key, const char* def,
+                                   std::size_t bufferSize) const {
     // Every key is kept and the first match answers: the first key of a name
-    // wins, as in a walk of the text.  Most names differ in length: those
-    // are told apart without a call.
-    const std::string_view wanted = trimProfileBlanks(cutAtNul(key), chars_);
+    // wins, as in a walk of the text.
     const Key* found = nullptr;
     if (!chars_.doubleByte()) {
-        for (const Key& k : keys_) {
-            if (k.name.size() == wanted.size() && matchesIgnoringAsciiCase(k.name, wanted)) {
-                found = &k;
-                break;
-            }
+        // The readers ask with plain names.  A key that neither begins nor
+        // ends with a blank and equals an indexed name (which holds no NUL)
+        // is its own trimmed and cut form, so it is looked for as it is;
+        // any other key is trimmed and cut first, as before.
+        const bool plainEnds = !key.empty() && !isProfileBlank(static_cast<unsigned char>(key.front())) &&
+                               !isProfileBlank(static_cast<unsigned char>(key.back()));
+        if (plainEnds) found = findIgnoringAsciiCase(key);
+        if (!found) {
+            const std::string_view wanted = trimProfileBlanks(cutAtNul(key), chars_);
+            if (!plainEnds || wanted.size() != key.size()) found = findIgnoringAsciiCase(wanted);
         }
     } else {
+        const std::string_view wanted = trimProfileBlanks(cutAtNul(key), chars_);
         foldInto(wanted, chars_, wanted_);
         for (const Key& k : keys_) {
             if (k.name.size() == wanted_.size() && matchesFolded(k.name, wanted_, chars_)) {
@@ -137,9 +162,9 @@ std::string SectionKeys::get(std::string_view key, const char* def,
             }
         }
     }
-    if (found) return copyOut(cutAtNul(found->value), bufferSize, chars_);
-    return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars_), bufferSize,
-                   chars_);
+    if (found) return copyOut(holdsNul_ ? cutAtNul(found->value) : found->value, bufferSize, chars_);
+    return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars_),
+                   bufferSize, chars_);
 }
 
 }  // namespace mfg::profile

@@ -51,14 +51,21 @@ public:
     // while lookups are made (the index holds views into it).
     void index(std::string_view sectionText);
     std::string get(std::string_view key, const char* def, std::size_t bufferSize) const;
+    // The same answer without a copy: a part of the indexed text (or of
+    // `def`), valid while that text is unchanged and alive.
+    std::string_view view(std::string_view key, const char* def, std::size_t bufferSize) const;
 
 private:
     struct Key {
         std::string_view name;   // as the line spells it
         std::string_view value;  // before the NUL cut and the quote rule
     };
+    // The first key whose name equals `name` but for ASCII case.
+    const Key* findIgnoringAsciiCase(std::string_view name) const;
+
     syntax::Chars chars_;
     std::vector<Key> keys_;  // in file order
+    bool holdsNul_ = false;  // the indexed text holds a NUL byte: values are cut at it
     mutable std::string wanted_;  // the folded name looked up, kept for its room
 };
 

@@ -166,15 +166,23 @@ std::string CParseIniFile::GetSectionName() const {
 }
 
 std::string CParseIniFile::GetValue(std::string_view key) {
-    return lookup(key, kValueBufferSize);
+    return std::string(valueView(key));
 }
 
 std::string CParseIniFile::wholeValue(std::string_view key) {
+    return std::string(wholeValueView(key));
+}
+
+std::string_view CParseIniFile::valueView(std::string_view key) {
+    return lookup(key, kValueBufferSize);
+}
+
+std::string_view CParseIniFile::wholeValueView(std::string_view key) {
     // No value is longer than the section that holds it.
     return lookup(key, sectionText_.size() + 2);
 }
 
-std::string CParseIniFile::lookup(std::string_view key, std::size_t bufferSize) {
+std::string_view CParseIniFile::lookup(std::string_view key, std::size_t bufferSize) {
     // Before the first step of a walk, and after it, there is no section to
     // look in (the temporary file of an earlier walk is gone).
     if (!processFile_ || !stepped_) return {};
@@ -184,14 +192,16 @@ std::string CParseIniFile::lookup(std::string_view key, std::size_t bufferSize) 
         sectionKeys_->index(sectionText_);
         sectionKeysCurrent_ = true;
     }
-    std::string value = sectionKeys_->get(key, "", bufferSize);
+    // A part of sectionText_ (the default "" has no text of its own).
+    const std::string_view value = sectionKeys_->view(key, "", bufferSize);
     if (!lookupCopyCurrent_) {
         writeLookupCopy();
         lookupCopyCurrent_ = true;
     }
-    const std::string_view trimmed = text::trimAsciiSpace(value);
-    if (trimmed.size() != value.size()) value = std::string(trimmed);
-    return value;
+    // Most values have nothing to trim: told without a call.
+    if (value.empty() || (!text::isAsciiSpace(value.front()) && !text::isAsciiSpace(value.back())))
+        return value;
+    return text::trimAsciiSpace(value);
 }
 
 int CParseIniFile::CloseFile() {

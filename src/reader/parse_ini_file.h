@@ -81,6 +81,12 @@ public:
     // The same, whatever its length: for a reader that cuts the value to a
     // field of its own and traces the cut.
     std::string wholeValue(std::string_view key);
+    // GetValue and wholeValue without a copy, for the library's own readers:
+    // a view into the current section's text, valid until the next step of
+    // the walk (FirstSection, NextSection, OpenFile, CloseFile) or the
+    // reader's release; further lookups leave it valid.
+    std::string_view valueView(std::string_view key);
+    std::string_view wholeValueView(std::string_view key);
     // The text between the section's "[" and the first "]" of its text; ""
     // when there is no current section.  Not trimmed.
     std::string GetSectionName() const;
@@ -115,7 +121,7 @@ private:
     int step();
     int ReadSection();
     bool readDecoded(char* buffer, std::size_t size, std::size_t& got);
-    std::string lookup(std::string_view key, std::size_t bufferSize);
+    std::string_view lookup(std::string_view key, std::size_t bufferSize);
     int WriteTempFile();
     void writeLookupCopy();
     static std::string MakeTempPath(std::string_view fileName);

@@ -145,8 +145,6 @@ bool equalsNoCase(std::string_view a, std::string_view b, const CodePage& cp) {
     return true;
 }
 
-bool isAsciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 std::string_view trimAsciiSpaceLeft(std::string_view text) {
     std::size_t begin = 0;
     while (begin < text.size() && isAsciiSpace(text[begin])) {

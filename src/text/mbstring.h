@@ -58,7 +58,7 @@ bool equalsNoCase(std::string_view a, std::string_view b, const CodePage& cp);
 // are trimmed of.  (INI lines have blanks of their own, 0x1A included:
 // profile::syntax::isProfileBlank.)  None of these bytes is a trail byte in
 // any supported page, so the trimming works on bytes and needs no code page.
-bool isAsciiSpace(char c);
+inline bool isAsciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 std::string_view trimAsciiSpaceLeft(std::string_view text);
 std::string_view trimAsciiSpaceRight(std::string_view text);
 std::string_view trimAsciiSpace(std::string_view text);
