@@ -38,6 +38,9 @@ std::optional<std::string> encodeCodePage(std::string_view utf8, int codePage);
 
 bool isValidUtf8(std::string_view text);
 
+// Appends the character as UTF-8.
+void appendUtf8(std::string& out, char32_t c);
+
 // `bytes` read as UTF-8, written in the code page with '?' for each
 // character it lacks; nullopt when they are not UTF-8.
 std::optional<std::string> utf8InCodePage(std::string_view bytes, int codePage);

@@ -57,23 +57,7 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
         throw IdsTextError("line " + std::to_string(line) +
                            ": the UTF-16 text ends in an odd byte (every character takes two "
                            "bytes: the file is cut or not UTF-16)");
-    for (const char32_t c : text) {
-        if (c < 0x80) {
-            utf8 += static_cast<char>(c);
-        } else if (c < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (c >> 6));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            utf8 += static_cast<char>(0xE0 | (c >> 12));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xF0 | (c >> 18));
-            utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (const char32_t c : text) appendUtf8(utf8, c);
     return utf8;
 }
 
