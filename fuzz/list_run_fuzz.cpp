@@ -95,10 +95,13 @@ std::vector<KeyValues> sectionsOf(const std::string& part, const text::CodePage&
         std::string text = fileText.substr(headers[i], headers[i + 1] - headers[i]);
         const std::size_t headerEnd = std::min(text.find_first_of("\r\n"), text.size());
         std::string name(profile::syntax::classify(std::string_view(text).substr(0, headerEnd), chars).name);
+        // A NUL ends the section's text, even one in its header line (the
+        // section then has no keys).
+        text.resize(std::min(text.find('\0'), text.size()));
         // No group has a blank name, so no lookup asks for one; the walk
         // reads such a section as it would under any name.
-        if (name.empty()) text.replace(0, headerEnd, "[" + (name = "BLANK") + "]");
-        text.resize(std::min(text.find('\0'), text.size()));
+        if (name.empty() && headerEnd <= text.size())
+            text.replace(0, headerEnd, "[" + (name = "BLANK") + "]");
         KeyValues values;
         for (const CopiedKey& copied : kCopiedKeys) {
             const char* key = items::keyName(copied.key);
