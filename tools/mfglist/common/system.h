@@ -17,6 +17,14 @@ int terminalColumns();
 
 unsigned processId();
 
+// The folder the tool makes its scratch folders in (scratch machines, side
+// traces, the matrix's exchange files).  Nothing there needs to survive a
+// power cut, so where the system keeps a file system in memory with room to
+// spare, and the user has not named a temporary folder, that is the place:
+// the library's durable list commit and the removal of each run's files cost
+// nothing there.  Throws RunError when there is no temporary folder at all.
+std::filesystem::path scratchBase();
+
 // Whether command-line arguments arrive as UTF-8 (Linux) rather than in the
 // ANSI code page (Windows).
 bool argumentsAreUtf8();

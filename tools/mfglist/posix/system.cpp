@@ -6,9 +6,12 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <system_error>
+
+#include "common/errors.h"
 
 namespace mfgtool {
 
@@ -26,6 +29,22 @@ int terminalColumns() {
 }
 
 unsigned processId() { return static_cast<unsigned>(::getpid()); }
+
+std::filesystem::path scratchBase() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // A preview of the largest process files traces a few hundred megabytes.
+    constexpr std::uintmax_t kRoomWanted = std::uintmax_t{2} << 30;
+    const char* const memory = "/dev/shm";
+    const char* const named = std::getenv("TMPDIR");
+    if ((!named || !*named) && fs::is_directory(memory, ec) && ::access(memory, W_OK | X_OK) == 0) {
+        const fs::space_info room = fs::space(memory, ec);
+        if (!ec && room.available >= kRoomWanted) return memory;
+    }
+    fs::path base = fs::temp_directory_path(ec);
+    if (ec) throw RunError("no temporary folder on this machine: " + ec.message());
+    return base;
+}
 
 bool argumentsAreUtf8() { return true; }
 

@@ -32,8 +32,7 @@ void keepList(const std::string& bytes, const fs::path& kept) {
 
 ScratchFolder::ScratchFolder() {
     std::error_code ec;
-    const fs::path base = fs::temp_directory_path(ec);
-    if (ec) throw RunError("no temporary folder on this machine: " + ec.message());
+    const fs::path base = scratchBase();
     // Numbered on through the process: a worker runs many models one after
     // another, and none of them finds a folder of an earlier one's name.
     static unsigned next = 0;

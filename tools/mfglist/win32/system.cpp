@@ -6,6 +6,9 @@
 
 #include <iostream>
 #include <string>
+#include <system_error>
+
+#include "common/errors.h"
 
 namespace mfgtool {
 
@@ -23,6 +26,13 @@ int terminalColumns() {
 }
 
 unsigned processId() { return static_cast<unsigned>(GetCurrentProcessId()); }
+
+std::filesystem::path scratchBase() {
+    std::error_code ec;
+    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec) throw RunError("no temporary folder on this machine: " + ec.message());
+    return base;
+}
 
 bool argumentsAreUtf8() { return false; }
 
