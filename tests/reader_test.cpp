@@ -68,6 +68,26 @@ protected:
     test::ScratchFolder dir_{"reader"};
 };
 
+// With the section files switched off a walk answers the same and leaves
+// neither file.
+TEST_F(ReaderTest, SectionFilesSwitchedOffChangeNoAnswer) {
+    const std::string bytes = "[A]\r\nK=1\r\n[B]\r\nK=2\r\n";
+    CParseIniFile& kept = open(bytes);
+    const Lines expected = walk(kept, {"K"});
+    test::removeFile(kLookupCopyPath);
+    CParseIniFile& quiet = open(bytes);
+    quiet.keepSectionFiles(false);
+    Lines lines;
+    for (int more = quiet.FirstSection(); more; more = quiet.NextSection()) {
+        lines.push_back(quiet.GetSectionName() + "|" + quiet.GetValue("K"));
+        EXPECT_FALSE(test::fileExists(kTempFile));
+        EXPECT_FALSE(test::fileExists(kLookupCopyPath));
+    }
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(quiet.CloseFile(), 0);
+    quiet.keepSectionFiles(true);
+}
+
 TEST_F(ReaderTest, FourLineFileStepByStep) {
     CParseIniFile& reader = open("[A]\r\nK=1\r\n[B]\r\nK=2\r\n");
     ASSERT_EQ(reader.FirstSection(), 1);

@@ -36,6 +36,15 @@ TEST_F(TraceLogTest, FlagFileIsLookedUpOnEveryCall) {
     EXPECT_EQ(log(), "ORVANTIS == : during 1\r\n");
 }
 
+TEST_F(TraceLogTest, SwitchedOffItWritesNothingEvenWithTheFlagRaisedUntilSwitchedOn) {
+    flagOn();
+    switchTraceOff(true);
+    EXPECT_EQ(TraceLog("while off"), 0);
+    switchTraceOff(false);
+    EXPECT_EQ(TraceLog("on again"), 1);
+    EXPECT_EQ(log(), "ORVANTIS == : on again\r\n");
+}
+
 TEST_F(TraceLogTest, AFolderNamedLikeTheFlagFileCounts) {
     test::makeFolder(kDebugFlagFile);
     EXPECT_EQ(TraceLog("folder flag"), 1);

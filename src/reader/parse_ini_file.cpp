@@ -149,6 +149,7 @@ int CParseIniFile::WriteTempFile() {
     // Opened once per walk and rewritten in place: creating a file per
     // section costs twenty times as much.  A file that cannot be created is
     // tried again at the next step.
+    if (!sectionFilesKept_) return 1;
     if (!tempFile_ && !tempFilePath_.empty())
         tempFile_ = platform::createForRewriting(tempFilePath_);
     if (!tempFile_) return 0;
@@ -157,6 +158,7 @@ int CParseIniFile::WriteTempFile() {
 }
 
 void CParseIniFile::writeLookupCopy() {
+    if (!sectionFilesKept_) return;
     if (!lookupCopy_) lookupCopy_ = platform::createForRewriting(kLookupCopyPath);
     if (lookupCopy_) lookupCopy_->rewrite(sectionText_);
 }
@@ -215,7 +217,7 @@ int CParseIniFile::CloseFile() {
     // when its last handle closes.
     tempFile_.reset();
     lookupCopy_.reset();
-    if (!tempFilePath_.empty()) platform::deleteFile(tempFilePath_);
+    if (sectionFilesKept_ && !tempFilePath_.empty()) platform::deleteFile(tempFilePath_);
     return 0;
 }
 

@@ -114,6 +114,13 @@ public:
     const std::string& processFilePath() const { return processFilePath_; }
     const std::string& tempFilePath() const { return tempFilePath_; }
 
+    // Whether the walk leaves the section files (on unless switched off).
+    // The command-line tool's second run through this code only gathers each
+    // section's fate, and no engineer looks at its files: it switches them
+    // off for that run, which spares two file writes per section.  Nothing
+    // in the library as the host loads it switches them off.
+    void keepSectionFiles(bool keep) { sectionFilesKept_ = keep; }
+
 private:
     CParseIniFile();
     static CParseIniFile* CreateObject();
@@ -150,6 +157,7 @@ private:
     bool sectionKeysCurrent_ = false;
     std::unique_ptr<platform::RewritableFile> tempFile_;
     std::unique_ptr<platform::RewritableFile> lookupCopy_;
+    bool sectionFilesKept_ = true;
 };
 
 }  // namespace mfg

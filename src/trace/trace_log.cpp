@@ -12,10 +12,13 @@ namespace mfg {
 
 namespace {
 constexpr std::size_t kMessageBufferSize = 1024;
-}
+bool g_traceOff = false;
+}  // namespace
+
+void switchTraceOff(bool off) { g_traceOff = off; }
 
 int TraceLog(const char* format, ...) {
-    if (!platform::pathExists(kDebugFlagFile) || format == nullptr) return 0;
+    if (g_traceOff || !platform::pathExists(kDebugFlagFile) || format == nullptr) return 0;
 
     // A message longer than the buffer is cut to 1023 bytes, and never in the
     // middle of a double-byte character.

@@ -33,7 +33,7 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
     ExplainJournal journal(plan.ids);
     Plan again = plan;
     again.output.reset();
-    const LibraryRun core = runInScratchMachine(again, inProcessCore(journal),
+    const LibraryRun core = runInScratchMachine(again, inProcessCore(journal, CoreTrace::none),
                                                 RunNeeds{/*trace=*/false, /*parsedList=*/false});
     const ReportContext context{plan, core, kInProcessCoreName, false};
     const auto text = [&](const std::string& bytes) {

@@ -21,8 +21,14 @@ inline const char* const kInProcessCoreName = "(the core linked into mfglist)";
 // This program as a module (its own handle), for the machine to publish to.
 std::unique_ptr<DynamicModule> ownModule();
 
+// Whether a run through the core may trace.  A run whose trace nobody reads
+// (`none`) also leaves no section files: it only gathers the observer's
+// decisions, and costs a few thousand fewer file calls.
+enum class CoreTrace { asTheLibraryDoes, none };
+
 // The in-process core as a ListLibrary; `observer` is told every decision of
 // the runs made through it and must outlive them.
-ListLibrary inProcessCore(mfg::listjob::DecisionObserver& observer);
+ListLibrary inProcessCore(mfg::listjob::DecisionObserver& observer,
+                          CoreTrace trace = CoreTrace::asTheLibraryDoes);
 
 }  // namespace mfgtool

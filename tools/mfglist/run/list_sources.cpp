@@ -70,7 +70,7 @@ ListSources listSources(const Plan& plan, const LibraryRun& loaded) {
     bool same = false;
     std::string folderForCore;
     try {
-        const LibraryRun core = runInScratchMachine(again, inProcessCore(listed),
+        const LibraryRun core = runInScratchMachine(again, inProcessCore(listed, CoreTrace::none),
                                                     RunNeeds{/*trace=*/false, /*parsedList=*/false});
         same = core.list.written && core.listBytes == loaded.listBytes;
         folderForCore = core.folderForLibrary;
