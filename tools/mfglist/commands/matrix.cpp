@@ -221,15 +221,18 @@ int runMatrix(const MatrixOptions& options, std::ostream& out) {
     const bool gaps = std::any_of(line.models.begin(), line.models.end(),
                                   [](const ModelRun& run) { return run.hasGap(); });
     const int status = gaps && options.requireCoverage ? kExitGaps : kExitOk;
-    const Json json = matrixJson(options, line, gaps ? "gaps" : "ok", status);
-    if (options.html) {
-        std::ofstream html(*options.html, std::ios::binary);
-        html << renderMatrixHtml(json);
-        if (!html) throw UsageError("cannot write the HTML report " + *options.html);
-    }
-    if (options.json) {
-        out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
-        return status;
+    if (options.json || options.html) {
+        // Both are made from the JSON document; the table needs none.
+        const Json json = matrixJson(options, line, gaps ? "gaps" : "ok", status);
+        if (options.html) {
+            std::ofstream html(*options.html, std::ios::binary);
+            html << renderMatrixHtml(json);
+            if (!html) throw UsageError("cannot write the HTML report " + *options.html);
+        }
+        if (options.json) {
+            out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+            return status;
+        }
     }
     std::size_t width = 0;
     if (options.width)

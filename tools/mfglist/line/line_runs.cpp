@@ -55,8 +55,10 @@ std::vector<std::vector<std::size_t>> sharesOf(std::size_t models, unsigned work
     throw RunError(message);
 }
 
-ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const std::string& kind,
-                      const fs::path& list) {
+// One model's run from its worker's result; `shared` holds the places and
+// reasons its sections name by index.
+ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Json& shared,
+                      const std::string& kind, const fs::path& list) {
     ModelRun run;
     run.model = model;
     run.displayName = model.header.model.empty() ? model.name : model.header.model;
@@ -70,14 +72,21 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const std
     run.folderForLibrary = result.value("folder_for_library", "");
     for (const Json& id : result.value("uncovered_ids", Json::array()))
         run.uncoveredIds.push_back(id.get<std::string>());
-    for (const Json& s : result.value("sections", Json::array())) {
-        SectionFate fate;
-        fate.file = s.value("file", "");
-        fate.section = s.value("section", "");
-        fate.line = s.value("line", std::uint64_t{0});
-        if (s["position"].is_number()) fate.position = s["position"].get<int>();
-        fate.reason = s.value("reason", "");
-        run.sections.push_back(std::move(fate));
+    const Json& places = shared["places"];
+    const Json& reasons = shared["reasons"];
+    const auto it = result.find("sections");
+    if (it != result.end()) {
+        run.sections.reserve(it->size());
+        for (const Json& s : *it) {
+            const Json& place = places.at(s.at(0).get<std::size_t>());
+            SectionFate fate;
+            fate.file = place.at(0).get<std::string>();
+            fate.section = place.at(1).get<std::string>();
+            fate.line = place.at(2).get<std::uint64_t>();
+            if (s.at(1).is_number()) fate.position = s.at(1).get<int>();
+            fate.reason = reasons.at(s.at(2).get<std::size_t>()).get<std::string>();
+            run.sections.push_back(std::move(fate));
+        }
     }
     if (run.listWritten) run.listFile = list;
     if (model.idCount == 0 && run.idsMatched)
@@ -231,24 +240,35 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     }
     const std::vector<int> statuses = runSelfInParallel(argLists, jobs);
 
-    std::vector<Json> results(models.size(), Json::object());
+    // Each model's result, and the share whose tables it names.
+    std::vector<Json> shareResults(shares.size());
+    std::vector<const Json*> resultOf(models.size(), nullptr);
+    std::vector<std::size_t> shareOf(models.size(), 0);
     std::vector<int> modelStatuses(models.size(), kExitRunFailed);
     for (std::size_t w = 0; w < shares.size(); ++w) {
-        const Json share = Json::parse(
+        shareResults[w] = Json::parse(
             fileBytes(exchange.path() / ("result-" + std::to_string(w) + ".json")), nullptr, false);
+        const Json& share = shareResults[w];
+        const bool whole = share.is_object() && share.contains("models") &&
+                           share["models"].is_array() && share.contains("places") &&
+                           share.contains("reasons");
         for (std::size_t i = 0; i < shares[w].size(); ++i) {
             const std::size_t m = shares[w][i];
+            shareOf[m] = w;
             // A worker that stopped before writing its results fails its models.
             modelStatuses[m] = statuses[w] == kExitOk ? kExitRunFailed : statuses[w];
-            if (!share.is_array() || i >= share.size() || !share[i].is_object()) continue;
-            results[m] = share[i];
-            modelStatuses[m] = share[i].value("exit_status", kExitRunFailed);
+            if (!whole || i >= share["models"].size() || !share["models"][i].is_object()) continue;
+            resultOf[m] = &share["models"][i];
+            modelStatuses[m] = resultOf[m]->value("exit_status", kExitRunFailed);
         }
     }
+    const Json noResult = Json::object();
     LineRun line;
     for (std::size_t m = 0; m < models.size(); ++m) {
-        if (modelStatuses[m] != kExitOk) throwWorkerError(models[m], modelStatuses[m], results[m]);
-        line.models.push_back(modelRunFrom(models[m], results[m], kinds[m], lists[m]));
+        const Json& result = resultOf[m] ? *resultOf[m] : noResult;
+        if (modelStatuses[m] != kExitOk) throwWorkerError(models[m], modelStatuses[m], result);
+        line.models.push_back(
+            modelRunFrom(models[m], result, shareResults[shareOf[m]], kinds[m], lists[m]));
     }
     line.rows = rowsOf(line.models, absoluteFolder);
     // A capture form that cannot match the process files' HARDIDs.

@@ -1,6 +1,8 @@
 #include "model_worker.h"
 
+#include <cstdint>
 #include <fstream>
+#include <map>
 
 #include "catalogue.h"
 #include "common/errors.h"
@@ -17,8 +19,37 @@
 namespace mfgtool {
 namespace {
 
+// What the models of one share have in common: the sections' places and the
+// reasons' texts, each written once in the result and named by its index.
+// A share of 50 models over 300 sections names each place 50 times and most
+// reasons as often, and the parent reads the result faster the less text it
+// holds.
+class SharedTexts {
+public:
+    std::size_t placeIndex(const std::string& file, const std::string& section, std::uint64_t line) {
+        Json place = Json::array({file, section, line});
+        const std::string key = place.dump();
+        const auto [at, added] = placeIndexes_.emplace(key, places_.size());
+        if (added) places_.push_back(std::move(place));
+        return at->second;
+    }
+    std::size_t reasonIndex(const std::string& reason) {
+        const auto [at, added] = reasonIndexes_.emplace(reason, reasons_.size());
+        if (added) reasons_.push_back(reason);
+        return at->second;
+    }
+    Json& places() { return places_; }
+    Json& reasons() { return reasons_; }
+
+private:
+    std::map<std::string, std::size_t> placeIndexes_, reasonIndexes_;
+    Json places_ = Json::array();
+    Json reasons_ = Json::array();
+};
+
 Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
-              const ListLibrary& library, const std::vector<std::string>& ignore) {
+              const ListLibrary& library, const std::vector<std::string>& ignore,
+              SharedTexts& shared) {
     RunOptions runOptions = options;
     runOptions.kind = model.kind;
     runOptions.windows = model.windows;
@@ -49,19 +80,20 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
     // On Windows the library names the real folder, which differs between
     // two folders compared; impact writes it "<folder>\" as the JSON does.
     result["folder_for_library"] = text(run.folderForLibrary);
+    // Each section as [place, position or null, reason], the place and the
+    // reason indexes into the share's tables.
     Json sections = Json::array();
     for (const SectionRecord& record : journal.sections()) {
-        Json section = Json::object();
-        section["file"] = fileInFolder(record.place.file, core.folderForLibrary, plan.codePage);
-        section["section"] = text(record.place.section);
-        section["line"] = record.place.line;
-        section["position"] = record.fate == Fate::listed && record.listSection
+        const std::size_t place =
+            shared.placeIndex(fileInFolder(record.place.file, core.folderForLibrary, plan.codePage),
+                              text(record.place.section), record.place.line);
+        const Json position = record.fate == Fate::listed && record.listSection
                                   ? Json(*record.listSection)
                                   : Json(nullptr);
-        section["reason"] = sectionFateText(context, journal, record);
-        sections.push_back(section);
+        sections.push_back(
+            Json::array({place, position, shared.reasonIndex(sectionFateText(context, journal, record))}));
     }
-    result["sections"] = sections;
+    result["sections"] = std::move(sections);
     const bool matchesIds = runMatchesIds(plan);
     result["ids_matched"] = matchesIds;
     Json uncovered = Json::array();
@@ -139,21 +171,25 @@ int runModelWorker(const ModelWorkerOptions& options) {
         },
         setupError);
     Json results = Json::array();
+    SharedTexts shared;
     int firstStatus = setupStatus;
     for (const ModelInShare& model : models) {
         Json result;
         std::string error = setupError;
         const int status = setupStatus != kExitOk
                                ? setupStatus
-                               : statusOf([&] { result = modelRun(options, model, *library, ignore); },
+                               : statusOf([&] { result = modelRun(options, model, *library, ignore, shared); },
                                           error);
         if (status != kExitOk) result = {{"error", error}};
         result["exit_status"] = status;
         if (firstStatus == kExitOk) firstStatus = status;
         results.push_back(std::move(result));
     }
+    const Json share = {{"places", std::move(shared.places())},
+                        {"reasons", std::move(shared.reasons())},
+                        {"models", std::move(results)}};
     std::ofstream out(options.result, std::ios::binary);
-    out << results.dump(-1, ' ', false, Json::error_handler_t::replace);
+    out << share.dump(-1, ' ', false, Json::error_handler_t::replace);
     return firstStatus;
 }
 

@@ -36,8 +36,10 @@ inline const char* const kModelWorkerCommand = "model-worker";
 // The share file's contents for `models`.
 Json shareJson(const std::vector<ModelInShare>& models);
 
-// Always writes the result file: an array with one object per model of the
-// share, in order: the run, or {"error", "exit_status"}.  Returns 0 when
+// Always writes the result file: {"places", "reasons", "models"}, "models"
+// one object per model of the share, in order: the run (each section as
+// [index into places, list position or null, index into reasons]; a place
+// is [file, section, line]), or {"error", "exit_status"}.  Returns 0 when
 // every model ran, else the status of the first model's error.
 int runModelWorker(const ModelWorkerOptions& options);
 
