@@ -98,6 +98,21 @@ TEST(ToolListFile, ReadsAListOfManyEntries) {
     EXPECT_EQ(list.entries[39999][0].second, "E39999");
 }
 
+TEST(ToolText, FindIgnoringAsciiCase) {
+    const struct {
+        std::string text, part;
+        std::size_t at;
+    } cases[] = {
+        {"P:\\DRV\\SETUP.EXE", "p:\\drv\\", 0},
+        {"x Z:\\Media\\a", "z:\\MEDIA\\", 2},
+        {"ends in abC", "ABC", 8},         // a match that ends the text
+        {"ab", "abc", std::string::npos},  // longer than the text
+        {"\xE9t\xC9", "\xC9", 2},          // only a-z fold: \xE9 is not \xC9
+        {"anything", "", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(findIgnoringAsciiCase(c.text, c.part), c.at) << c.text;
+}
+
 TEST(ToolText, CodePagesToUtf8AndBack) {
     const struct {
         int codePage;

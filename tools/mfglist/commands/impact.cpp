@@ -97,15 +97,11 @@ ComparedList listOf(const ModelRun& run) {
     list = comparedListFromBytes(fileBytes(run.listFile), codePage, run.listFile.string());
     // The folder in a value, written "<folder>\\": OLD and NEW are two folders.
     const std::string& prefix = run.folderForLibrary;
-    const auto upper = [](std::string text) {
-        for (char& c : text)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        return text;
-    };
-    for (KeyValues& entry : list.entries)
-        for (auto& [key, value] : entry)
-            for (std::size_t at; !prefix.empty() && (at = upper(value).find(upper(prefix))) != std::string::npos;)
-                value.replace(at, prefix.size(), "<folder>\\");
+    if (!prefix.empty())
+        for (KeyValues& entry : list.entries)
+            for (auto& [key, value] : entry)
+                for (std::size_t at; (at = findIgnoringAsciiCase(value, prefix)) != std::string::npos;)
+                    value.replace(at, prefix.size(), "<folder>\\");
     list.sections.assign(list.entries.size(), "");
     for (const SectionFate& fate : run.sections)
         if (fate.position && *fate.position >= 0 &&

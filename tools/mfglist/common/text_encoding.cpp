@@ -1,5 +1,7 @@
 #include "text_encoding.h"
 
+#include <algorithm>
+
 namespace mfgtool {
 namespace {
 
@@ -213,10 +215,20 @@ std::string hexBytes(std::string_view bytes) {
     return hex;
 }
 
+namespace {
+char upperAsciiChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+}  // namespace
+
 std::string upperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char& c : text) c = upperAsciiChar(c);
     return text;
+}
+
+std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view part) {
+    const auto found = std::search(text.begin(), text.end(), part.begin(), part.end(),
+                                   [](char a, char b) { return upperAsciiChar(a) == upperAsciiChar(b); });
+    return found == text.end() && !part.empty() ? std::string_view::npos
+                                                : static_cast<std::size_t>(found - text.begin());
 }
 
 }  // namespace mfgtool
