@@ -120,6 +120,18 @@ TEST_F(ToolLine, EachColumnIsThatModelsPreviewList) {
     }
 }
 
+TEST_F(ToolLine, AModelWhoseLoadedListDiffersFromTheCoresIsWarned) {
+    // The recording library's canned list is not the one the core writes.
+    const Outcome outcome = runTool(line(
+        "matrix", {cdrom().string(), "--json", "--library", recordingLibraryFile().string()}));
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const Json matrix = Json::parse(outcome.out);
+    ASSERT_FALSE(matrix["models"].empty());
+    for (const Json& model : matrix["models"])
+        EXPECT_NE(model["warnings"].dump().find("wrote a different list"), std::string::npos)
+            << model["name"];
+}
+
 TEST_F(ToolLine, ImpactNamesExactlyTheModelsWhoseListChanges) {
     const std::string original = readText(cdrom() / "DrvProc.ini");
     const auto replaced = [&](const std::string& from, const std::string& to) {

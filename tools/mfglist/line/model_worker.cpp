@@ -64,8 +64,9 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
     ExplainJournal journal(plan.ids);
     Plan again = plan;
     again.output.reset();
-    const LibraryRun core = runInScratchMachine(again, inProcessCore(journal, CoreTrace::none),
-                                                RunNeeds{/*trace=*/false, /*parsedList=*/false});
+    RunNeeds coreNeeds{/*trace=*/false, /*parsedList=*/false};
+    coreNeeds.compareWith = &run.listBytes;
+    const LibraryRun core = runInScratchMachine(again, inProcessCore(journal, CoreTrace::none), coreNeeds);
     const ReportContext context{plan, core, kInProcessCoreName, false};
     const auto text = [&](const std::string& bytes) {
         return decodeCodePage(bytes, plan.codePage).utf8;
@@ -76,7 +77,8 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
     result["entry_count"] = run.list.entries.size();
     result["no_list"] = run.noList ? Json(*run.noList) : Json(nullptr);
     result["windows"] = windowsName(run.windows);
-    result["same_as_core"] = core.listBytes == run.listBytes;
+    result["same_as_core"] =
+        core.list.written ? run.list.written && core.sameAsCompared : !run.list.written;
     // On Windows the library names the real folder, which differs between
     // two folders compared; impact writes it "<folder>\" as the JSON does.
     result["folder_for_library"] = text(run.folderForLibrary);

@@ -70,9 +70,10 @@ ListSources listSources(const Plan& plan, const LibraryRun& loaded) {
     bool same = false;
     std::string folderForCore;
     try {
-        const LibraryRun core = runInScratchMachine(again, inProcessCore(listed, CoreTrace::none),
-                                                    RunNeeds{/*trace=*/false, /*parsedList=*/false});
-        same = core.list.written && core.listBytes == loaded.listBytes;
+        RunNeeds needs{/*trace=*/false, /*parsedList=*/false};
+        needs.compareWith = &loaded.listBytes;
+        const LibraryRun core = runInScratchMachine(again, inProcessCore(listed, CoreTrace::none), needs);
+        same = core.list.written && core.sameAsCompared;
         folderForCore = core.folderForLibrary;
     } catch (const std::exception& error) {
         sources.note = std::string("no sources: the library's core could not repeat the run: ") +

@@ -7,6 +7,7 @@
 
 #include "common/errors.h"
 #include "common/system.h"
+#include "common/text_encoding.h"
 #include "mfglist/mfglist.h"
 #include "no_list.h"
 #include "trace_capture.h"
@@ -26,6 +27,19 @@ void keepList(const std::string& bytes, const fs::path& kept) {
     out.close();
     if (!out)
         throw RunError("cannot keep the list at " + kept.string() + "; give another --output");
+}
+
+// Whether the rest of `in` holds exactly `bytes`, read a piece at a time.
+bool sameBytes(std::istream& in, const std::string& bytes) {
+    std::string piece(std::size_t{1} << 16, '\0');
+    std::size_t at = 0;
+    for (;;) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        const auto got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));
+        if (got == 0) return at == bytes.size();
+        if (got > bytes.size() - at || bytes.compare(at, got, piece, 0, got) != 0) return false;
+        at += got;
+    }
 }
 
 }  // namespace
@@ -99,7 +113,12 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, Run
         if (capture) run.trace = capture->lines(needs.traceLines ? nullptr : &namesAProblem);
     }
     // The file is read once; the list is parsed from the same bytes.
-    if (std::ifstream in{listFile, std::ios::binary | std::ios::ate}) {
+    if (needs.compareWith) {
+        if (std::ifstream in{listFile, std::ios::binary}) {
+            run.list.written = true;
+            run.sameAsCompared = sameBytes(in, *needs.compareWith);
+        }
+    } else if (std::ifstream in{listFile, std::ios::binary | std::ios::ate}) {
         // Sized from the file: a string grown as it reads holds up to twice the list.
         run.listBytes.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
         in.seekg(0);
@@ -136,12 +155,7 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, Run
     if (run.noList) {
         const std::string& prefix = run.folderForLibrary;
         std::string& reason = *run.noList;
-        const auto upper = [](std::string text) {
-            for (char& c : text)
-                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-            return text;
-        };
-        const std::size_t at = upper(reason).find(upper(prefix));
+        const std::size_t at = findIgnoringAsciiCase(reason, prefix);
         if (!prefix.empty() && at != std::string::npos) reason.replace(at, prefix.size(), "<folder>\\");
     }
     return run;

@@ -39,7 +39,8 @@ struct LibraryRun {
     std::string group;
     Windows windows = Windows::xp;
     InstallList list;
-    std::string listBytes;  // the list file as written, "" when none
+    std::string listBytes;  // the list file as written, "" when none (or only compared)
+    bool sameAsCompared = false;  // with RunNeeds::compareWith: the list is those bytes
     std::vector<std::string> trace;  // this run's lines of the library's trace log
     std::optional<std::string> noList;  // why the list is missing or empty
     bool empty = false;  // no entries, and nothing worse (--allow-empty accepts it)
@@ -72,6 +73,9 @@ struct RunNeeds {
     // Every line of the trace kept in `trace`, to be shown; else only the
     // lines that name a problem, which explain a missing list just as well.
     bool traceLines = true;
+    // When set, the list is only compared with these bytes (sameAsCompared),
+    // never held or parsed: a second run's list is as large as the first's.
+    const std::string* compareWith = nullptr;
 };
 
 // With `needs.trace` a missing list is explained from the library's trace
