@@ -89,6 +89,20 @@ TEST(ToolListFile, FirstSectionAndKeyWinWithoutRegardToCase) {
     EXPECT_TRUE(list.problems.empty());
 }
 
+// A line ends at a CR, an LF or both, whichever comes first; the same list
+// written with each reads alike.
+TEST(ToolListFile, EveryLineEndEndsALine) {
+    for (const std::string end : {"\r\n", "\n", "\r", "\n\r", "\r\r\n"}) {
+        SCOPED_TRACE(::testing::PrintToString(end));
+        const InstallList list = installListFrom(parseIni(
+            "[SYSTEM]" + end + "COUNT=2" + end + "[0]" + end + "NAME=A" + end + "Name=B" + end +
+            "[1]" + end + "NAME=C"));
+        ASSERT_EQ(list.entries.size(), 2u);
+        EXPECT_EQ(list.entries[0], (KeyValues{{"NAME", "A"}}));
+        EXPECT_EQ(list.entries[1], (KeyValues{{"NAME", "C"}}));
+    }
+}
+
 TEST(ToolListFile, ReadsAListOfManyEntries) {
     std::string text = "[SYSTEM]\r\nCOUNT=40000\r\n";
     for (int i = 0; i < 40000; ++i)

@@ -120,12 +120,19 @@ DecodedText decodeCodePage(std::string_view bytes, int codePage) {
     DecodedText decoded;
     decoded.utf8.reserve(bytes.size());
     for (std::size_t at = 0; at < bytes.size();) {
+        // Nearly all of a list is ASCII, which is its own UTF-8: a run of
+        // it goes over in one piece.
+        std::size_t asciiEnd = at;
+        while (asciiEnd < bytes.size() && static_cast<unsigned char>(bytes[asciiEnd]) < 0x80) ++asciiEnd;
+        if (asciiEnd > at) {
+            decoded.utf8.append(bytes.substr(at, asciiEnd - at));
+            at = asciiEnd;
+            continue;
+        }
         const auto byte = static_cast<unsigned char>(bytes[at]);
         std::optional<char32_t> c;
         std::size_t length = 1;
-        if (byte < 0x80) {
-            c = byte;
-        } else if (codePage == 1252) {
+        if (codePage == 1252) {
             if (byte >= 0xA0) c = byte;
             else if (kWindows1252High[byte - 0x80] != kNone) c = kWindows1252High[byte - 0x80];
         } else {

@@ -152,8 +152,16 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
 }  // namespace
 
 std::string fileBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // Sized from the file and read in one call: read through stream
+    // iterators, a byte at a time, the catalogue's lists cost more than
+    // their comparison.
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    if (!in) return {};
+    std::string bytes(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return bytes;
 }
 
 bool LineRow::dead() const {

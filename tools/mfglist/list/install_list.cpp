@@ -81,22 +81,49 @@ IniSection* IniDocument::add(std::string name) {
     return &sections_.back();
 }
 
+namespace {
+
+// Key names compared without regard to ASCII case, and hashed alike.
+struct NoCaseHash {
+    std::size_t operator()(std::string_view name) const {
+        std::size_t hash = 14695981039346656037ull;  // FNV-1a
+        for (const char c : name) {
+            hash ^= static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            hash *= 1099511628211ull;
+        }
+        return hash;
+    }
+};
+struct NoCaseEqual {
+    bool operator()(std::string_view a, std::string_view b) const { return equalsNoCase(a, b); }
+};
+
+}  // namespace
+
 IniDocument parseIni(std::string_view text) {
     IniDocument document;
     // Lines before the first header, and the sections of a repeated header,
     // are never reached by a look-up: their keys go nowhere.
     IniSection* current = nullptr;
-    std::unordered_set<std::string> currentKeys;  // lower-case
+    // The section's key names so far, as views into `text`.
+    std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> currentKeys;
     // A list's sections hold the same keys: each is given the room of the
     // one before, so a large list is not held in vectors grown twice too big.
     std::size_t keysBefore = 0;
-    while (!text.empty()) {
-        std::size_t end = text.find_first_of("\r\n");
-        std::string_view line = trim(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    // A line ends at its first CR or LF.  The next of each is found once and
+    // kept until the walk passes it (find_first_of would look for both at
+    // every byte).
+    std::size_t nextCr = text.find('\r');
+    std::size_t nextLf = text.find('\n');
+    for (std::size_t at = 0; at < text.size();) {
+        if (nextCr < at) nextCr = text.find('\r', at);
+        if (nextLf < at) nextLf = text.find('\n', at);
+        const std::size_t end = std::min({nextCr, nextLf, text.size()});
+        std::string_view line = trim(text.substr(at, end - at));
+        at = end + 1;
         if (line.empty()) continue;
-        const std::size_t close = line.rfind(']');
-        if (line.front() == '[' && close != std::string_view::npos) {
+        const std::size_t close = line.front() == '[' ? line.rfind(']') : std::string_view::npos;
+        if (close != std::string_view::npos) {
             if (current) {
                 current->keys.shrink_to_fit();
                 keysBefore = current->keys.size();
@@ -108,9 +135,9 @@ IniDocument parseIni(std::string_view text) {
         }
         const std::size_t eq = line.find('=');
         if (!current || eq == std::string_view::npos) continue;
-        std::string key(trim(line.substr(0, eq)));
-        if (!currentKeys.insert(lowerAscii(key)).second) continue;
-        current->keys.emplace_back(std::move(key), std::string(unquote(trim(line.substr(eq + 1)))));
+        const std::string_view key = trim(line.substr(0, eq));
+        if (!currentKeys.insert(key).second) continue;
+        current->keys.emplace_back(std::string(key), std::string(unquote(trim(line.substr(eq + 1)))));
     }
     return document;
 }
