@@ -1,5 +1,6 @@
 #include "install_list.h"
 
+#include <cstdint>
 #include <fstream>
 #include <algorithm>
 #include <iterator>
@@ -86,12 +87,12 @@ namespace {
 // Key names compared without regard to ASCII case, and hashed alike.
 struct NoCaseHash {
     std::size_t operator()(std::string_view name) const {
-        std::size_t hash = 14695981039346656037ull;  // FNV-1a
+        std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
         for (const char c : name) {
             hash ^= static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
             hash *= 1099511628211ull;
         }
-        return hash;
+        return static_cast<std::size_t>(hash);
     }
 };
 struct NoCaseEqual {
