@@ -61,7 +61,7 @@ private:
 // program starts without the developer's own.
 inline constexpr const char* kMachineVariables[] = {"MFGLIST_DRIVES", "MFGLIST_SYSTEM_DIR",
                                                     "MFGLIST_WINVER", "MFGLIST_CODEPAGE",
-                                                    "MFGLIST_DEBUG_OUTPUT"};
+                                                    "MFGLIST_DEBUG_OUTPUT", "MFGLIST_FILES"};
 
 // The environment: a variable's value (nullopt when it is not set), and a
 // change of it for the life of an object (nullopt removes it).  Used for the
