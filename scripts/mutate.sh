@@ -276,6 +276,9 @@ MUTANTS = [
      "const std::size_t from = insertedAt >= longestName ? insertedAt - (longestName - 1) : 0;",
      "const std::size_t from = insertedAt + 0 * longestName;",
      "ExpandMacros.*:EntryTest.*", "core"),
+    ("field-expansion-skips-doubled-backslash", "src/items/macros.cpp",
+     '|| source.find("\\\\\\\\") != std::string_view::npos;', ";",
+     "ExpandMacros.*"),
 ]
 
 def program_of(mutant):

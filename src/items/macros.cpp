@@ -65,6 +65,13 @@ void dropPercentSigns(std::string& text, const text::CodePage& cp) {
     text.erase(std::remove(text.begin(), text.end(), '%'), text.end());
 }
 
+// Every macro but WINDIR begins with a '$': a value without a '$', a '%' or
+// WINDIR gives no step anything to replace, so none inserts anything.
+bool mayHoldMacro(std::string_view text) {
+    return text.find('$') != std::string_view::npos || text.find('%') != std::string_view::npos ||
+           text.find(keyName(Key::windirMacro)) != std::string_view::npos;
+}
+
 // The macros in the order their steps run.
 struct Macro {
     std::string_view name;
@@ -135,11 +142,7 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
     // Each step sees what the steps before it inserted: a folder that holds
     // the word WINDIR, a percent sign or a doubled backslash is changed too.
     std::string out = upperCaseBetweenPercents(source, cp);
-    // Every macro but WINDIR begins with a '$': a value without a '$', a '%'
-    // or WINDIR gives no step anything to replace, so none inserts anything.
-    const bool hasMacro = out.find('$') != std::string::npos || out.find('%') != std::string::npos ||
-                          out.find(keyName(Key::windirMacro)) != std::string::npos;
-    if (hasMacro) {
+    if (mayHoldMacro(out)) {
         const Macro macros[5] = {{keyName(Key::testDirMacro), values.testDir},
                                  {keyName(Key::mfgProcPathMacro), values.mfgProcPath},
                                  {keyName(Key::sectorNameMacro), values.sectorName},
@@ -158,6 +161,10 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
     if (!cp.isDoubleByte() || out.find("\\\\") != std::string::npos)
         text::halveDoubledBackslashesIn(out, cp);
     return out;
+}
+
+bool expansionMayChange(std::string_view source) {
+    return mayHoldMacro(source) || source.find("\\\\") != std::string_view::npos;
 }
 
 std::string windowsDirectoryOf(std::string_view systemDir, const text::CodePage& cp) {

@@ -41,8 +41,10 @@ std::string CMfgList::ExpandMacros(std::string source, const text::CodePage& cp)
 
 void CMfgList::expandField(char* field, std::size_t width, items::Key key,
                            const items::FieldOrigin& origin) const {
-    std::string value(text::untilNul(std::string_view(field, width)));
-    items::putField(field, width, ExpandMacros(std::move(value), origin.codePage),
+    const std::string_view value = text::untilNul(std::string_view(field, width));
+    // Most values name no macro: the field holds what the expansion would give.
+    if (!items::expansionMayChange(value)) return;
+    items::putField(field, width, ExpandMacros(std::string(value), origin.codePage),
                     items::keyName(key), origin);
 }
 
