@@ -66,10 +66,7 @@ std::int64_t timeStepNs(const struct stat& folderStat) {
 }
 
 struct Listing {
-    dev_t device = 0;
-    ino_t inode = 0;
-    timespec modified{};
-    timespec changed{};
+    FolderState state;
     bool kept = false;
     // Upper-cased name -> the first name in byte order that folds to it, and
     // whether other names fold to it too (then `names` says which exist).
@@ -80,10 +77,7 @@ struct Listing {
     std::unordered_map<std::string, Spellings> byFoldedName;
     std::unordered_set<std::string> names;
 
-    bool describes(const struct stat& st) const {
-        return kept && device == st.st_dev && inode == st.st_ino &&
-               sameTime(modified, st.st_mtim) && sameTime(changed, st.st_ctim);
-    }
+    bool describes(const struct stat& st) const { return kept && state.describes(st); }
 };
 
 bool list(const std::string& folder, const struct stat& folderStat, Listing& listing) {
@@ -110,10 +104,7 @@ bool list(const std::string& folder, const struct stat& folderStat, Listing& lis
     const bool whole = errno == 0;
     ::closedir(dir);
     if (!whole) return false;
-    listing.device = folderStat.st_dev;
-    listing.inode = folderStat.st_ino;
-    listing.modified = folderStat.st_mtim;
-    listing.changed = folderStat.st_ctim;
+    listing.state = FolderState::of(folderStat);
     listing.kept = listingCanBeKept(folderStat, listedAt);
     return true;
 }
@@ -128,6 +119,15 @@ std::unordered_map<std::string, Listing>& listings() {
 }
 
 }  // namespace
+
+FolderState FolderState::of(const struct stat& folderStat) {
+    return {folderStat.st_dev, folderStat.st_ino, folderStat.st_mtim, folderStat.st_ctim};
+}
+
+bool FolderState::describes(const struct stat& folderStat) const {
+    return device == folderStat.st_dev && inode == folderStat.st_ino &&
+           sameTime(modified, folderStat.st_mtim) && sameTime(changed, folderStat.st_ctim);
+}
 
 // An entry made or removed after the listing started is stamped no earlier
 // than the stamp clock read then (`listedAt`).  When that reading lies
@@ -167,7 +167,7 @@ std::optional<std::string> findNoCase(const std::string& folder, const struct st
     return match->second.first;
 }
 
-KeptAnswer findInKeptListing(const std::string& folder, std::string& name) {
+KeptAnswer findInKeptListing(const std::string& folder, std::string& name, FolderState* answeredAt) {
     std::lock_guard<std::mutex> lock(g_mutex);
     auto& cache = listings();
     const auto at = cache.find(folder);
@@ -177,6 +177,7 @@ KeptAnswer findInKeptListing(const std::string& folder, std::string& name) {
     if (fileCalls.stat(folder.c_str(), &folderStat) != 0 || !at->second.describes(folderStat))
         return KeptAnswer::unknown;
     const Listing& listing = at->second;
+    if (answeredAt) *answeredAt = listing.state;
     // One look-up answers nearly every call: the name is missing, or its
     // only spelling is the one wanted or the one to use instead.
     const auto match = listing.byFoldedName.find(foldedAscii(name));
