@@ -80,7 +80,9 @@ bool Document::writeKeys(std::string_view section, const std::vector<KeyValue>& 
         if (!keys.empty()) refused_ = true;
         return keys.empty();
     }
-    if (!appendSection(section, keys)) {
+    // One key is one write: the list's COUNT, which goes to SYSTEM after every
+    // entry, is spared a new section's checks that would only find SYSTEM there.
+    if (keys.size() == 1 || !appendSection(section, keys)) {
         for (const KeyValue& k : keys) write(section, k.key, k.value);
     }
     return true;
