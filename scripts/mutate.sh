@@ -282,6 +282,13 @@ MUTANTS = [
     ("field-expansion-skips-doubled-backslash", "src/items/macros.cpp",
      '|| source.find("\\\\\\\\") != std::string_view::npos;', ";",
      "ExpandMacros.*"),
+    ("scanner-cr-takes-any-next-byte", "src/reader/section_scanner.cpp",
+     "end < chunkLen_ && p[end] == '\\n'", "end < chunkLen_ && p[end] != '\\0'",
+     "ReaderScanner.*"),
+    ("scanner-skips-a-word-too-many", "src/reader/section_scanner.cpp",
+     "i += profile::syntax::skipWordsAboveCr(std::string_view(p + i, chunkLen_ - i));",
+     "i += profile::syntax::skipWordsAboveCr(std::string_view(p + i, chunkLen_ - i)) > 0 ? std::min<std::size_t>(chunkLen_ - i, profile::syntax::skipWordsAboveCr(std::string_view(p + i, chunkLen_ - i)) + 8) : 0;",
+     "ReaderScanner.*"),
 ]
 
 def program_of(mutant):
