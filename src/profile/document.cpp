@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "profile/profile_text.h"
 
@@ -173,8 +174,17 @@ bool Document::addKey(std::string_view key, std::string_view value) {
     }
     new_.bitsSeen |= bit;
     new_.names.push_back({lines.size(), key.size(), bit});
-    lines.append(key).push_back('=');
-    lines.append(value).append("\r\n", 2);
+    // The line in one piece: one append, not one per part.
+    const std::size_t at = lines.size();
+    lines.resize(at + key.size() + 1 + value.size() + 2);
+    char* line = &lines[at];
+    std::memcpy(line, key.data(), key.size());
+    line += key.size();
+    *line++ = '=';
+    if (!value.empty()) std::memcpy(line, value.data(), value.size());
+    line += value.size();
+    line[0] = '\r';
+    line[1] = '\n';
     return true;
 }
 
