@@ -289,6 +289,13 @@ MUTANTS = [
      "i += profile::syntax::skipWordsAboveCr(std::string_view(p + i, chunkLen_ - i));",
      "i += profile::syntax::skipWordsAboveCr(std::string_view(p + i, chunkLen_ - i)) > 0 ? std::min<std::size_t>(chunkLen_ - i, profile::syntax::skipWordsAboveCr(std::string_view(p + i, chunkLen_ - i)) + 8) : 0;",
      "ReaderScanner.*"),
+    ("held-order-kept-after-a-replacement", "src/listjob/held_driver_index.cpp",
+     "(at + 1 < slots_.size() && !items::goesBefore(key, slots_[at + 1].key)))\n                inOrder_ = false;",
+     "(at + 1 < slots_.size() && !items::goesBefore(key, slots_[at + 1].key)))\n                {}",
+     "HeldDriverIndex.*"),
+    ("held-order-kept-over-an-empty-slot", "src/listjob/held_driver_index.cpp",
+     "slots_.push_back({});\n            inOrder_ = false;", "slots_.push_back({});",
+     "HeldDriverIndex.*"),
 ]
 
 def program_of(mutant):
