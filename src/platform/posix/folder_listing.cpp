@@ -29,10 +29,6 @@ std::string foldedAscii(const std::string& name) {
     return folded;
 }
 
-bool sameTime(const timespec& a, const timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
 // The clock a folder's times are stamped from: the kernel's coarse clock.
 // Where it cannot be read, the precise clock stands in, which may run up to
 // a tick ahead of the stamps.
@@ -122,11 +118,6 @@ std::unordered_map<std::string, Listing>& listings() {
 
 FolderState FolderState::of(const struct stat& folderStat) {
     return {folderStat.st_dev, folderStat.st_ino, folderStat.st_mtim, folderStat.st_ctim};
-}
-
-bool FolderState::describes(const struct stat& folderStat) const {
-    return device == folderStat.st_dev && inode == folderStat.st_ino &&
-           sameTime(modified, folderStat.st_mtim) && sameTime(changed, folderStat.st_ctim);
 }
 
 // An entry made or removed after the listing started is stamped no earlier

@@ -27,7 +27,13 @@ struct FolderState {
     timespec changed{};
 
     static FolderState of(const struct stat& folderStat);
-    bool describes(const struct stat& folderStat) const;
+    // Inline: the trace's flag check asks before every message.
+    bool describes(const struct stat& folderStat) const {
+        return device == folderStat.st_dev && inode == folderStat.st_ino &&
+               modified.tv_sec == folderStat.st_mtim.tv_sec &&
+               modified.tv_nsec == folderStat.st_mtim.tv_nsec &&
+               changed.tv_sec == folderStat.st_ctim.tv_sec && changed.tv_nsec == folderStat.st_ctim.tv_nsec;
+    }
 };
 
 // The entry of the folder at `folder` (whose stat the caller has just taken)

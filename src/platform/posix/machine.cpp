@@ -112,7 +112,7 @@ struct RootPathMemo {
 
     bool answerStands() const {
         if (!answeredAt) return false;
-        struct stat folderStat {};
+        struct stat folderStat;  // filled by the call, read only when it succeeds
         countResolverCall();
         return fileCalls.stat(folder.c_str(), &folderStat) == 0 && answeredAt->describes(folderStat);
     }
@@ -245,9 +245,10 @@ std::optional<std::string> resolvePath(std::string_view windowsPath) {
 std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool nativeIfMissing) {
     windowsPath = std::string_view(windowsPath.data(), ::strnlen(windowsPath.data(), windowsPath.size()));
     if (windowsPath.empty()) return std::nullopt;
-    const bool held = t_runHold.depth > 0;
+    RunHold& hold = t_runHold;  // one look-up of the thread's own
+    const bool held = hold.depth > 0;
     if (held) {
-        for (RootPathMemo& memo : t_runHold.rootPaths) {
+        for (RootPathMemo& memo : hold.rootPaths) {
             if (memo.windowsPath != windowsPath) continue;
             if (memo.placed) return ResolvedPath{memo.folder, false};
             if (!memo.answerStands()) {
