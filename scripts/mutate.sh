@@ -296,6 +296,9 @@ MUTANTS = [
     ("held-order-kept-over-an-empty-slot", "src/listjob/held_driver_index.cpp",
      "slots_.push_back({});\n            inOrder_ = false;", "slots_.push_back({});",
      "HeldDriverIndex.*"),
+    ("document-write-memo-ignores-key", "src/profile/document.cpp",
+     "section == lastWriteSection_ && key == lastWriteKey_", "section == lastWriteSection_",
+     "ProfileDocument.*:ProfileWrite.*:ListFileTest.*"),
 ]
 
 def program_of(mutant):

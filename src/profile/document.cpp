@@ -64,7 +64,15 @@ bool Document::write(std::string_view section, std::string_view key, std::string
         refused_ = true;
         return false;
     }
-    const WriteRequest request = makeWriteRequest(section, key, value, chars_);
+    if (lastWriteKept_ && section == lastWriteSection_ && key == lastWriteKey_) {
+        setValue(lastWrite_, section, key, value);
+    } else {
+        lastWrite_ = makeWriteRequest(section, key, value, chars_);
+        lastWriteSection_.assign(section);
+        lastWriteKey_.assign(key);
+        lastWriteKept_ = true;
+    }
+    const WriteRequest& request = lastWrite_;
     // A write whose lines would not read back as one header and one key line
     // (a value holding a line end, a key that looks like a header, a name
     // that ends in a lead byte) changes the shape of the file.  Such writes
@@ -133,7 +141,16 @@ std::uint64_t nameBit(std::string_view name) {
 // isPlainKeyName) are neither folded nor read back.
 bool Document::beginSection(std::string_view section) {
     new_.open = false;
-    if (unicode_) return false;
+    if (unicode_ || (refusedKept_ && section == refusedSection_)) return false;
+    if (!openSection(section)) {
+        refusedSection_.assign(section);
+        refusedKept_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool Document::openSection(std::string_view section) {
     // The header as a write spells it, and the name it is found under.
     const std::string_view spelled = trimProfileBlanksLeft(cutAtNul(section));
     if (findLineEnd(spelled) != std::string_view::npos) return false;

@@ -107,6 +107,8 @@ private:
 
     void load(std::string text);
     bool writeInPlace(const WriteRequest& request);
+    // beginSection's checks, and the header line put when they pass.
+    bool openSection(std::string_view section);
     // Writes go to this section now: the index of an older one may go.
     void noteWrittenTo(std::size_t sectionNumber);
     KeyIndex& keyIndexOf(std::size_t sectionNumber);
@@ -132,6 +134,16 @@ private:
     // The sections written last and the one before it, and the index of the last.
     std::size_t written_[2] = {kNoSection, kNoSection};
     KeyIndex* writtenIndex_ = nullptr;
+    // The last write's section and key as given, and its request: the list's
+    // COUNT goes to SYSTEM after every entry, and only its value changes.
+    std::string lastWriteSection_;
+    std::string lastWriteKey_;
+    bool lastWriteKept_ = false;
+    WriteRequest lastWrite_;
+    // The last section beginSection refused: one that is there, or whose
+    // header would not read back, stays so.
+    std::string refusedSection_;
+    bool refusedKept_ = false;
     // The section beginSection started; its buffers keep their room from
     // one section to the next.
     struct NewSection {
