@@ -1,8 +1,10 @@
 // Path macros in a single-byte and a double-byte code page.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
+#include "items/fixed_field.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "platform/platform.h"
@@ -96,6 +98,20 @@ TEST_F(ExpandMacros, LaterStepsSeeWhatEarlierOnesInserted) {
     for (const auto& c : cases) {
         values(c.workDir, c.packetName);
         expect(c.row);
+    }
+}
+
+// A record's field is expanded as its text is, whether it names a macro or
+// only holds a doubled backslash, and left alone (the same bytes) otherwise.
+TEST_F(ExpandMacros, AFieldGetsWhatItsTextExpandsTo) {
+    values("C:\\WORK\\", "P");
+    const items::FieldOrigin origin{"", "AUDIO01", kWestern};
+    for (const char* text : {"setup.exe -s", "A\\\\B", "\\\\SRV\\A\\\\B", "WINDIR\\X",
+                             "100%", "$TESTDIR", "windir\\$", "W\\", ""}) {
+        char field[64] = {};
+        std::snprintf(field, sizeof field, "%s", text);
+        list.expandField(field, items::Key::exePath, origin);
+        EXPECT_EQ(std::string(field), list.ExpandMacros(text, kWestern)) << text;
     }
 }
 

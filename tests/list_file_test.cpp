@@ -13,6 +13,7 @@
 #include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
+#include "output/list_file.h"
 #include "output/systeminfo.h"
 
 namespace mfg {
@@ -164,6 +165,24 @@ TEST_F(ListFileTest, DriverListForm) {
     list.driverList.push_back(std::make_unique<ITEMINFO>(sampleEntry()));
     EXPECT_EQ(list.WriteDriverList(), 1);
     EXPECT_EQ(test::entryNames(out), "3:VGA,?,VGA");
+}
+
+// Each key lands in the section its write names: a new section is built
+// key by key until the writes turn to another one, even one whose name has
+// the same length, and a key it cannot take (a name with a blank) goes in
+// one by one with the rest of its section.
+TEST_F(ListFileTest, EachKeyLandsInTheSectionItNames) {
+    output::ListFile file(out);
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value;
+    } writes[] = {{"0", "A", "1"}, {"0", "B", "2"}, {"1", "C", "3"},   {"2", "A", "4"},
+                  {"1", "D", "5"}, {"2", "a", "6"}, {"3", "E F", "7"}, {"3", "G", "8"}};
+    for (const auto& w : writes) EXPECT_TRUE(file.write(w.section, w.key, w.value)) << w.key;
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ(test::readFile(out),
+              "[0]\r\nA=1\r\nB=2\r\n[1]\r\nC=3\r\nD=5\r\n[2]\r\nA=6\r\n[3]\r\nE F=7\r\nG=8\r\n");
 }
 
 TEST_F(ListFileTest, NothingToWriteLeavesTheFileAlone) {

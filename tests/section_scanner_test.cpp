@@ -85,6 +85,12 @@ TEST(ReaderScanner, SectionsAreCutAtHeaderLinesOnly) {
         {"and a line end is never one", "[A]\nK=\x82\r\n", {{"[A]\nK=\x82", 9}}, 932},
         {"a lead byte taken as a trail leads nothing", "[A]\nK=\x82\x82\t",
          {{"[A]\nK=\x82\x82", 9}}, 932},
+        {"lines longer than a word: a tab, CR LF, a lone LF and a NUL inside one",
+         "[A]\r\nK=abcdefg\thijklmnopq\r\nL=0123456789abcdef\nM=x\r\n"
+         "[B]\r\nK=0123456789\0abcdefghijk\r\nL=1\r\n[C]"s,
+         {{"[A]\r\nK=abcdefg\thijklmnopq\r\nL=0123456789abcdef\nM=x\r\n", 51},
+          {"[B]\r\nK=0123456789", 87},
+          {"[C]", 90}}},
     };
     for (const Case& c : cases) {
         for (std::size_t chunk : {1, 2, 3, 7, 65536}) {

@@ -55,6 +55,11 @@ IdMatch findIdMatch(std::int32_t listKind, const SectionValues& section, int idC
 
 HostIds::HostIds(int idCount, const char* const* ids, const text::CodePage& cp)
     : idCount_(idCount), ids_(ids), codePage_(cp.id()) {
+    if (ids && idCount > 0) {
+        upper_.reserve(static_cast<std::size_t>(idCount));
+        firstEqual_.reserve(static_cast<std::size_t>(idCount));
+        firstOfFamily_.reserve(static_cast<std::size_t>(idCount));
+    }
     for (int i = 0; ids && i < idCount; ++i) {
         std::string upper = text::toUpperAscii(ids[i] ? ids[i] : "", cp);
         firstEqual_.try_emplace(upper, i);

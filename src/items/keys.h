@@ -3,6 +3,9 @@
 // one place only.
 #pragma once
 
+#include <cstddef>
+#include <iterator>
+
 namespace mfg::items {
 
 enum class Key {
@@ -43,7 +46,46 @@ enum class Key {
     count
 };
 
-// The key's name as process files and list files spell it.
-const char* keyName(Key key);
+namespace detail {
+// In the order of Key.
+inline constexpr const char* kKeyNames[] = {
+    "LOG_FILE",
+    "HOTKEY",
+    "DEBUG",
+    "LANGUAGEID",
+    "RUN_BEGINTEST",
+    "RUN_ENDTEST",
+    "GROUP",
+    "NAME",
+    "ID",
+    "DESCRIPTION",
+    "HARDID",
+    "EXEPATH",
+    "EXEPATHVISTA32",
+    "EXEPATHVISTA64",
+    "PACKETNAME",
+    "TYPE",
+    "TIMEOUT",
+    "REBOOT_COUNT",
+    "FIRST_TIMEOUT",
+    "FIRST_REBOOT_COUNT",
+    "RESULTVALUE",
+    "VERSION",
+    "COMMANDLINE",
+    "LOGFILE",
+    "PACKETPATH",
+    "SELECTPATH",
+    "$TESTDIR",
+    "$MFGPROCPATH",
+    "$SECTORNAME",
+    "$PACKETNAME",
+    "WINDIR",
+};
+static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::count));
+}  // namespace detail
+
+// The key's name as process files and list files spell it.  Inline, so that
+// the length of a constant key's name is known where it is used.
+constexpr const char* keyName(Key key) { return detail::kKeyNames[static_cast<int>(key)]; }
 
 }  // namespace mfg::items

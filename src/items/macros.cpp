@@ -65,6 +65,13 @@ void dropPercentSigns(std::string& text, const text::CodePage& cp) {
     text.erase(std::remove(text.begin(), text.end(), '%'), text.end());
 }
 
+// Every macro but WINDIR begins with a '$': a value without a '$', a '%' or
+// WINDIR gives no step anything to replace, so none inserts anything.
+bool mayHoldMacro(std::string_view text) {
+    return text.find('$') != std::string_view::npos || text.find('%') != std::string_view::npos ||
+           text.find(keyName(Key::windirMacro)) != std::string_view::npos;
+}
+
 // The macros in the order their steps run.
 struct Macro {
     std::string_view name;
@@ -86,18 +93,18 @@ bool laterMacroMayStart(std::string_view text, std::size_t from, const Macro (&m
     return false;
 }
 
-// The five steps in one walk of a single-byte text, when it gives what the
-// steps one after another would.  Names of different macros never overlap
-// (only '$' and 'W' start one, and neither is inside another), so the walk
-// finds what each step finds in the text as it came; a step would find more
-// only in what an earlier step inserted, or across its edge, and every such
-// find starts at most a name's length before the end of an inserted value.
-// A text where a later step's name begins there, or may begin with what
-// follows, is left as it came (false), for the steps one by one.
-bool expandedInOneWalk(std::string& text, const Macro (&macros)[5]) {
+// The five steps in one walk of a single-byte text, into `out`, when it
+// gives what the steps one after another would.  Names of different macros
+// never overlap (only '$' and 'W' start one, and neither is inside another),
+// so the walk finds what each step finds in the text as it came; a step
+// would find more only in what an earlier step inserted, or across its edge,
+// and every such find starts at most a name's length before the end of an
+// inserted value.  A text where a later step's name begins there, or may
+// begin with what follows, is left for the steps one by one (false).
+bool expandInOneWalk(std::string_view text, const Macro (&macros)[5], std::string& out) {
     std::size_t longestName = 0;
     for (const Macro& m : macros) longestName = std::max(longestName, m.name.size());
-    std::string out;
+    out.clear();
     out.reserve(text.size() + 64);
     std::size_t copied = 0;
     for (std::size_t pos = 0; pos < text.size();) {
@@ -121,9 +128,7 @@ bool expandedInOneWalk(std::string& text, const Macro (&macros)[5]) {
         pos += macros[step].name.size();
         copied = pos;
     }
-    if (copied == 0) return true;  // nothing replaced
-    out.append(text, copied, std::string::npos);
-    text = std::move(out);
+    out.append(text, copied, std::string_view::npos);
     return true;
 }
 
@@ -132,20 +137,28 @@ bool expandedInOneWalk(std::string& text, const Macro (&macros)[5]) {
 std::string expandMacros(std::string_view source, const MacroValues& values,
                          const text::CodePage& cp) {
     if (source.empty()) return std::string();
+    const Macro macros[5] = {{keyName(Key::testDirMacro), values.testDir},
+                             {keyName(Key::mfgProcPathMacro), values.mfgProcPath},
+                             {keyName(Key::sectorNameMacro), values.sectorName},
+                             {keyName(Key::packetNameMacro), values.packetName},
+                             {keyName(Key::windirMacro), values.windowsDir}};
+    std::string out;
     // Each step sees what the steps before it inserted: a folder that holds
     // the word WINDIR, a percent sign or a doubled backslash is changed too.
-    std::string out = upperCaseBetweenPercents(source, cp);
-    // Every macro but WINDIR begins with a '$': a value without a '$', a '%'
-    // or WINDIR gives no step anything to replace, so none inserts anything.
-    const bool hasMacro = out.find('$') != std::string::npos || out.find('%') != std::string::npos ||
-                          out.find(keyName(Key::windirMacro)) != std::string::npos;
-    if (hasMacro) {
-        const Macro macros[5] = {{keyName(Key::testDirMacro), values.testDir},
-                                 {keyName(Key::mfgProcPathMacro), values.mfgProcPath},
-                                 {keyName(Key::sectorNameMacro), values.sectorName},
-                                 {keyName(Key::packetNameMacro), values.packetName},
-                                 {keyName(Key::windirMacro), values.windowsDir}};
-        if (cp.isDoubleByte() || !expandedInOneWalk(out, macros)) {
+    // A single-byte text without percent signs has no name to upper-case,
+    // and the walk reads it as it came.
+    if (!cp.isDoubleByte() && source.find('%') == std::string_view::npos && mayHoldMacro(source) &&
+        expandInOneWalk(source, macros, out)) {
+        if (out.find('%') != std::string::npos) dropPercentSigns(out, cp);
+        text::halveDoubledBackslashesIn(out, cp);
+        return out;
+    }
+    out = upperCaseBetweenPercents(source, cp);
+    if (mayHoldMacro(out)) {
+        std::string walked;
+        if (!cp.isDoubleByte() && expandInOneWalk(out, macros, walked)) {
+            out = std::move(walked);
+        } else {
             replaceAllIn(out, keyName(Key::testDirMacro), values.testDir, cp);
             replaceAllIn(out, keyName(Key::mfgProcPathMacro), values.mfgProcPath, cp);
             replaceAllIn(out, keyName(Key::sectorNameMacro), values.sectorName, cp);
@@ -158,6 +171,10 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
     if (!cp.isDoubleByte() || out.find("\\\\") != std::string::npos)
         text::halveDoubledBackslashesIn(out, cp);
     return out;
+}
+
+bool expansionMayChange(std::string_view source) {
+    return mayHoldMacro(source) || source.find("\\\\") != std::string_view::npos;
 }
 
 std::string windowsDirectoryOf(std::string_view systemDir, const text::CodePage& cp) {

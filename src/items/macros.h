@@ -24,6 +24,12 @@ struct MacroValues {
 std::string expandMacros(std::string_view source, const MacroValues& values,
                          const text::CodePage& cp);
 
+// Whether expandMacros may give anything but `source` itself: only a '$', a
+// '%', the word WINDIR or a doubled backslash gives a step something to do.
+// The bytes are looked at one by one, so in a double-byte code page a text
+// may be said to change that stays as it is, never the other way round.
+bool expansionMayChange(std::string_view source);
+
 // The Windows directory is the system directory's parent; "" when the
 // system directory has no backslash.
 std::string windowsDirectoryOf(std::string_view systemDir, const text::CodePage& cp);

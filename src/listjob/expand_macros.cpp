@@ -1,7 +1,6 @@
 // Path macros with this run's folders and names (items/macros.h holds the
 // rule).
 #include <string_view>
-#include <utility>
 
 #include "items/keys.h"
 #include "items/macros.h"
@@ -21,11 +20,11 @@ std::string windowsDirectory(const text::CodePage& cp) {
 }  // namespace
 
 std::string CMfgList::ExpandMacros(std::string source) const {
-    return ExpandMacros(std::move(source), text::CodePage::active());
+    return ExpandMacros(source, text::CodePage::active());
 }
 
-std::string CMfgList::ExpandMacros(std::string source, const text::CodePage& cp) const {
-    if (source.empty()) return source;
+std::string CMfgList::ExpandMacros(std::string_view source, const text::CodePage& cp) const {
+    if (source.empty()) return std::string();
     // Within a create call the machine is asked once; outside one, each time.
     std::string askedNow;
     std::string_view windowsDir;
@@ -41,8 +40,10 @@ std::string CMfgList::ExpandMacros(std::string source, const text::CodePage& cp)
 
 void CMfgList::expandField(char* field, std::size_t width, items::Key key,
                            const items::FieldOrigin& origin) const {
-    std::string value(text::untilNul(std::string_view(field, width)));
-    items::putField(field, width, ExpandMacros(std::move(value), origin.codePage),
+    const std::string_view value = text::untilNul(std::string_view(field, width));
+    // Most values name no macro: the field holds what the expansion would give.
+    if (!items::expansionMayChange(value)) return;
+    items::putField(field, width, ExpandMacros(value, origin.codePage),
                     items::keyName(key), origin);
 }
 

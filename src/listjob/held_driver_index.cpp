@@ -28,6 +28,7 @@ void erasePair(Index& index, const std::string& key, const ITEMINFO* entry) {
 
 void HeldDriverIndex::clear() {
     slots_.clear();
+    inOrder_ = true;
     byId_.clear();
     byFamily_.clear();
 }
@@ -40,9 +41,12 @@ void HeldDriverIndex::catchUp(const items::DriverList& list, const text::CodePag
     for (const auto& entry : list) {
         if (!entry) {
             slots_.push_back({});
+            inOrder_ = false;
             continue;
         }
-        slots_.push_back({items::installKeyOf(*entry, cp), true});
+        const items::InstallKey key = items::installKeyOf(*entry, cp);
+        if (!slots_.empty() && !items::goesBefore(slots_.back().key, key)) inOrder_ = false;
+        slots_.push_back({key, true});
         add(*entry);
     }
 }
@@ -104,18 +108,29 @@ items::InstallOrderOutcome HeldDriverIndex::place(items::DriverList& list,
         items::InstallOrderOutcome outcome =
             items::settleWithHeld(*slot, relation, std::move(item), newId, cp);
         if (outcome.placement == items::Placement::replacedFamily) {
-            slots_[static_cast<std::size_t>(slot - list.begin())].key =
-                items::installKeyOf(*outcome.placed, cp);
+            const std::size_t at = static_cast<std::size_t>(slot - list.begin());
+            const items::InstallKey key = items::installKeyOf(*outcome.placed, cp);
+            slots_[at].key = key;
+            if ((at > 0 && !items::goesBefore(slots_[at - 1].key, key)) ||
+                (at + 1 < slots_.size() && !items::goesBefore(key, slots_[at + 1].key)))
+                inOrder_ = false;
             add(*outcome.placed);
         }
         return outcome;
     }
 
-    // The keys lie side by side, so finding the place costs a short walk
-    // over integers, not a rank look-up per held entry.
+    // The keys lie side by side, so finding the place costs no rank look-up
+    // per held entry: the first held key the new one goes before.
     const items::InstallKey key = items::installKeyOf(*item, cp);
     std::size_t at = 0;
-    while (at < slots_.size() && !(slots_[at].held && items::goesBefore(key, slots_[at].key))) ++at;
+    if (inOrder_) {
+        at = static_cast<std::size_t>(
+            std::partition_point(slots_.begin(), slots_.end(),
+                                 [&key](const Slot& held) { return !items::goesBefore(key, held.key); }) -
+            slots_.begin());
+    } else {
+        while (at < slots_.size() && !(slots_[at].held && items::goesBefore(key, slots_[at].key))) ++at;
+    }
     items::InstallOrderOutcome outcome;
     outcome.placed = item.get();
     add(*item);

@@ -40,6 +40,11 @@ private:
         bool held = false;
     };
     std::vector<Slot> slots_;
+    // Every slot is held and the keys go up (each goes before the next or
+    // equals it), as placing alone leaves them: the place of a new key is
+    // then found by halving.  A replacement that breaks the order, or an
+    // empty slot, leaves the walk to find it until the index starts afresh.
+    bool inOrder_ = true;
     // Held entries by upper-cased ID, and the 16-character ones also by
     // their family (the first eight bytes of it).
     std::unordered_multimap<std::string, const ITEMINFO*> byId_;

@@ -74,9 +74,11 @@ private:
 
 int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::string& path) {
     if (!ids) idCount = 0;
+    // Held from the first message: the trace then checks its flag file
+    // through the run's kept paths, one ID after another.
+    const RunValuesHeld runValues(*this);
     for (int i = 0; i < idCount; ++i) TraceLog("======= MYHARDID = %s ", ids[i] ? ids[i] : "");
     outputPath = std::string(text::trimAsciiSpace(path));
-    const RunValuesHeld runValues(*this);
     listjob::ListFileSession session(*this);
     // The library's one reader walks every process file of the run.
     CParseIniFile* reader = CParseIniFile::GetInstance();

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "items/filters.h"
@@ -57,7 +58,7 @@ public:
 
     // Path macros (expand_macros.cpp).
     std::string ExpandMacros(std::string source) const;
-    std::string ExpandMacros(std::string source, const text::CodePage& cp) const;
+    std::string ExpandMacros(std::string_view source, const text::CodePage& cp) const;
     // A record's field with its macros expanded, in place; a value that no
     // longer fits is cut and traced as coming from `origin`.
     void expandField(char* field, std::size_t width, items::Key key,

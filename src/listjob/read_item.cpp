@@ -11,6 +11,7 @@
 #include "items/fixed_field.h"
 #include "items/iteminfo.h"
 #include "items/keys.h"
+#include "items/macros.h"
 #include "listjob/decision_observer.h"
 #include "listjob/mfg_list.h"
 #include "platform/platform.h"
@@ -138,9 +139,22 @@ int CMfgList::ExpandItemPaths(ITEMINFO* item) {
     expand(item->name, items::Key::name);
     // Factory engineers watch the entries go by in a debugger, trace or not.
     platform::debugOutput(item->name);
-    expand(item->exePath, items::Key::exePath);
-    expand(item->exePathVista32, items::Key::exePathVista32);
-    expand(item->exePathVista64, items::Key::exePathVista64);
+    // A factory process file names one executable for every Windows variant
+    // (ReadItem copies it): a path equal to the one before it is expanded once.
+    std::string exeSource;
+    std::string exeExpanded;
+    const auto expandExe = [&](auto& field, items::Key key) {
+        const std::string_view source = items::fieldText(field);
+        if (!items::expansionMayChange(source)) return;
+        if (source != exeSource) {
+            exeSource.assign(source);
+            exeExpanded = ExpandMacros(exeSource, cp);
+        }
+        items::putField(field, exeExpanded, items::keyName(key), origin);
+    };
+    expandExe(item->exePath, items::Key::exePath);
+    expandExe(item->exePathVista32, items::Key::exePathVista32);
+    expandExe(item->exePathVista64, items::Key::exePathVista64);
     expand(item->description, items::Key::description);
     expand(item->commandLine, items::Key::commandLine);
     expand(item->logFile, items::Key::entryLogFile);

@@ -47,49 +47,39 @@ bool ListFile::write(std::string_view section, std::string_view key, std::string
     }
     if (state_ != State::loaded) return false;
     // The keys of one section come one after another: a section equal to
-    // the gathered one has no line break (that one was cut at its first).
-    if (pendingKeys_ == 0 || section != pendingSection_)
-        section = oneLine(section, "SECTION", section, key);
+    // the last one has no line break (that one was cut at its first).
+    const bool sameSection = hasLastSection_ && section == lastSection_;
+    if (!sameSection) section = oneLine(section, "SECTION", section, key);
     key = oneLine(key, "KEY", section, key);
     value = oneLine(value, "VALUE", section, key);
     if (g_journal)
         g_journal->push_back({std::string(section), std::string(key), std::string(value)});
     changed_ = true;
     if (document_.unicode()) return document_.write(section, key, value);  // refused
-    if (pendingKeys_ > 0 && section != pendingSection_) flush();
-    if (pendingKeys_ == 0) {
-        pendingSection_.assign(section);
-        pendingText_.clear();
-        pendingEnds_.clear();
+    if (!sameSection) {
+        flush();
+        lastSection_.assign(section);
+        hasLastSection_ = true;
+        building_ = document_.beginSection(section);
     }
-    pendingText_.append(key);
-    pendingEnds_.push_back(pendingText_.size());
-    pendingText_.append(value);
-    pendingEnds_.push_back(pendingText_.size());
-    ++pendingKeys_;
-    return true;
+    if (building_) {
+        if (document_.addKey(key, value)) return true;
+        // This key and the rest of the section go one by one.
+        flush();
+    }
+    return document_.write(section, key, value);
 }
 
 void ListFile::flush() {
-    if (pendingKeys_ == 0) return;
-    pendingViews_.clear();
-    const std::string_view text(pendingText_);
-    std::size_t begin = 0;
-    for (std::size_t i = 0; i < pendingKeys_; ++i) {
-        const std::size_t keyEnd = pendingEnds_[2 * i];
-        const std::size_t valueEnd = pendingEnds_[2 * i + 1];
-        pendingViews_.push_back({text.substr(begin, keyEnd - begin),
-                                 text.substr(keyEnd, valueEnd - keyEnd)});
-        begin = valueEnd;
-    }
-    pendingKeys_ = 0;
-    document_.writeKeys(pendingSection_, pendingViews_);
+    if (!building_) return;
+    building_ = false;
+    document_.endSection();
 }
 
 void ListFile::abandon() {
     if (state_ == State::abandoned) return;
     state_ = State::abandoned;
-    pendingKeys_ = 0;
+    building_ = false;  // what was built never reaches the document's text
     TraceLog("********** LIST FILE LEFT AS IT WAS = %s", path_.c_str());
 }
 

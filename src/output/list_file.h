@@ -7,8 +7,8 @@
 // writer would leave, but it costs one write instead of one whole-file
 // rewrite per key, and a power cut leaves the old list or the new one, never
 // a torn one.  A run that writes nothing leaves the file untouched.  The
-// keys of one section usually come one after another; they are gathered and
-// given to the document together, which adds a new section in one piece.
+// keys of one section usually come one after another: a new section is
+// built in the document key by key, each key copied once, into its text.
 #pragma once
 
 #include <memory>
@@ -59,22 +59,18 @@ public:
 private:
     enum class State { notLoaded, loaded, unreadable, abandoned };
 
-    // Gives the gathered keys to the document.
+    // Adds the section being built to the document.
     void flush();
 
     std::string path_;
     State state_ = State::notLoaded;
     bool changed_ = false;
     profile::Document document_;
-    // Keys written to pendingSection_ and not yet given to the document:
-    // pendingText_ holds key, value, key, value... one after another, each
-    // text's end in pendingEnds_; both keep their room from one section to
-    // the next, so a key costs two appends and no allocation of its own.
-    std::string pendingSection_;
-    std::string pendingText_;
-    std::vector<std::size_t> pendingEnds_;
-    std::size_t pendingKeys_ = 0;
-    std::vector<profile::Document::KeyValue> pendingViews_;
+    // The section the last write went to (its line break cut), and whether
+    // the document is building it as a new section.
+    std::string lastSection_;
+    bool hasLastSection_ = false;
+    bool building_ = false;
 };
 
 }  // namespace mfg::output

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "profile/profile_text.h"
 
@@ -63,7 +64,15 @@ bool Document::write(std::string_view section, std::string_view key, std::string
         refused_ = true;
         return false;
     }
-    const WriteRequest request = makeWriteRequest(section, key, value, chars_);
+    if (lastWriteKept_ && section == lastWriteSection_ && key == lastWriteKey_) {
+        setValue(lastWrite_, section, key, value);
+    } else {
+        lastWrite_ = makeWriteRequest(section, key, value, chars_);
+        lastWriteSection_.assign(section);
+        lastWriteKey_.assign(key);
+        lastWriteKept_ = true;
+    }
+    const WriteRequest& request = lastWrite_;
     // A write whose lines would not read back as one header and one key line
     // (a value holding a line end, a key that looks like a header, a name
     // that ends in a lead byte) changes the shape of the file.  Such writes
@@ -80,9 +89,14 @@ bool Document::writeKeys(std::string_view section, const std::vector<KeyValue>& 
         if (!keys.empty()) refused_ = true;
         return keys.empty();
     }
-    if (!appendSection(section, keys)) {
-        for (const KeyValue& k : keys) write(section, k.key, k.value);
+    // One key is one write: the list's COUNT, which goes to SYSTEM after every
+    // entry, is spared a new section's checks that would only find SYSTEM there.
+    std::size_t written = 0;
+    if (keys.size() > 1 && beginSection(section)) {
+        while (written < keys.size() && addKey(keys[written].key, keys[written].value)) ++written;
+        endSection();
     }
+    for (; written < keys.size(); ++written) write(section, keys[written].key, keys[written].value);
     return true;
 }
 
@@ -125,77 +139,86 @@ std::uint64_t nameBit(std::string_view name) {
 // a line of its own that reads back under the very name it was written with:
 // the header, then each key line, each with CR LF.  Plain key names (see
 // isPlainKeyName) are neither folded nor read back.
-bool Document::appendSection(std::string_view section, const std::vector<KeyValue>& keys) {
-    if (keys.empty()) return true;
-    WriteRequest request = makeWriteRequest(section, keys.front().key, keys.front().value, chars_);
-    if (sectionIndex_.count(request.sectionFolded) != 0) return false;
-    if (request.sectionMultiline) return false;
-    // Room for every line as given (trimming only shortens them): a list
-    // holds tens of thousands of sections, and spare room in each adds up.
-    std::size_t room = section.size() + 4;
-    for (const KeyValue& k : keys) room += k.key.size() + k.value.size() + 3;
-    std::string lines;
-    lines.reserve(room);
-    lines += request.headerLine();
+bool Document::beginSection(std::string_view section) {
+    new_.open = false;
+    if (unicode_ || (refusedKept_ && section == refusedSection_)) return false;
+    if (!openSection(section)) {
+        refusedSection_.assign(section);
+        refusedKept_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool Document::openSection(std::string_view section) {
+    // The header as a write spells it, and the name it is found under.
+    const std::string_view spelled = trimProfileBlanksLeft(cutAtNul(section));
+    if (findLineEnd(spelled) != std::string_view::npos) return false;
+    foldInto(trimProfileBlanksRight(spelled, chars_), chars_, new_.folded);
+    if (sectionIndex_.count(new_.folded) != 0) return false;
+    std::string& lines = new_.lines;
+    lines.clear();
+    lines += '[';
+    lines += spelled;
+    lines += ']';
     const LineInfo headerInfo = classify(lines, chars_);
-    if (headerInfo.kind != LineKind::header ||
-        fold(headerInfo.name, chars_) != request.sectionFolded)
+    if (headerInfo.kind != LineKind::header || !matchesFolded(headerInfo.name, new_.folded, chars_))
         return false;
     lines += "\r\n";
-    if (foldedKeys_.size() < keys.size()) foldedKeys_.resize(keys.size());
-    // Each key's name and its bit, to tell repeats: a name is compared only
-    // with the earlier names of its own bit (names with different bits differ).
-    std::vector<std::string_view>& names = appendedNames_;
-    std::vector<std::uint64_t>& bits = appendedNameBits_;
-    names.resize(keys.size());
-    bits.resize(keys.size());
-    std::uint64_t namesSeen = 0;  // the bits of the names so far
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const std::string_view key = keys[i].key;
-        if (isPlainKeyName(key)) {
-            // Cut at the first NUL and trimmed on the left, in one look: a NUL
-            // is no blank, so trimming first keeps the same bytes.
-            std::string_view value = trimProfileBlanksLeft(keys[i].value);
-            const std::size_t stop = findNulOrLineEnd(value);
-            if (stop != std::string_view::npos) {
-                if (value[stop] != '\0') return false;  // a line end
-                value = value.substr(0, stop);
-            }
-            names[i] = key;
-            lines.append(key).push_back('=');
-            lines.append(value);
-        } else {
-            setKeyValue(request, keys[i].key, keys[i].value, chars_);
-            if (request.multiline) return false;
-            foldedKeys_[i].assign(request.keyFolded);  // both keep their room
-            names[i] = foldedKeys_[i];
-            const std::size_t line = lines.size();
-            lines += request.key;
-            lines += '=';
-            lines += request.value;
-            const LineInfo info = classify(std::string_view(lines).substr(line), chars_);
-            if (info.kind != LineKind::key || info.name != trimProfileBlanksRight(request.key, chars_))
-                return false;
-        }
-        const std::uint64_t bit = nameBit(names[i]);
-        bits[i] = bit;
-        if ((namesSeen & bit) != 0) {
-            for (std::size_t j = 0; j < i; ++j)
-                if (bits[j] == bit && matchesIgnoringAsciiCase(names[j], names[i])) return false;
-        }
-        namesSeen |= bit;
-        lines.push_back('\r');
-        lines.push_back('\n');
+    new_.names.clear();
+    new_.bitsSeen = 0;
+    new_.open = true;
+    return true;
+}
+
+bool Document::addKey(std::string_view key, std::string_view value) {
+    if (!new_.open || !isPlainKeyName(key)) return false;
+    // Cut at the first NUL and trimmed on the left, in one look: a NUL is no
+    // blank, so trimming first keeps the same bytes.
+    value = trimProfileBlanksLeft(value);
+    const std::size_t stop = findNulOrLineEnd(value);
+    if (stop != std::string_view::npos) {
+        if (value[stop] != '\0') return false;  // a line end
+        value = value.substr(0, stop);
     }
+    std::string& lines = new_.lines;
+    const std::uint64_t bit = nameBit(key);
+    if ((new_.bitsSeen & bit) != 0) {
+        for (const NewSection::Name& earlier : new_.names)
+            if (earlier.bit == bit &&
+                matchesIgnoringAsciiCase(std::string_view(lines).substr(earlier.at, earlier.size), key))
+                return false;
+    }
+    new_.bitsSeen |= bit;
+    new_.names.push_back({lines.size(), key.size(), bit});
+    // The line in one piece: one append, not one per part.
+    const std::size_t at = lines.size();
+    lines.resize(at + key.size() + 1 + value.size() + 2);
+    char* line = &lines[at];
+    std::memcpy(line, key.data(), key.size());
+    line += key.size();
+    *line++ = '=';
+    if (!value.empty()) std::memcpy(line, value.data(), value.size());
+    line += value.size();
+    line[0] = '\r';
+    line[1] = '\n';
+    return true;
+}
+
+void Document::endSection() {
+    if (!new_.open) return;
+    new_.open = false;
+    if (new_.names.empty()) return;  // no key, no write: no section either
     endWithLineEnd();
     const std::size_t number = sections_.size();
     sections_.emplace_back();
     Section& added = sections_.back();
     added.begin = added.bodyEnd = added.end = text_.size();
-    added.added = std::move(lines);
-    sectionIndex_.emplace(std::move(request.sectionFolded), number);
+    // A copy of its own size: a list holds tens of thousands of sections,
+    // and spare room in each adds up.
+    added.added = new_.lines;
+    sectionIndex_.emplace(new_.folded, number);
     noteWrittenTo(number);  // its index is made if a later write comes back
-    return true;
 }
 
 bool Document::writeInPlace(const WriteRequest& request) {

@@ -47,6 +47,19 @@ public:
     };
     bool writeKeys(std::string_view section, const std::vector<KeyValue>& keys);
 
+    // A new section written key by key, for a writer whose keys come one
+    // after another (the list file's entries), each key copied once, into the
+    // section's text.  beginSection tells whether `section` can be added so:
+    // no section of its name yet, and its header reads back under that name.
+    // addKey then puts a key as its own write would, or refuses it (a name
+    // of other bytes than letters, digits and '_', a repeated name, a value
+    // with a line end) and leaves it for write().  endSection adds the keys
+    // put so far, the bytes of the same writes one by one, and must come
+    // before any other write.
+    bool beginSection(std::string_view section);
+    bool addKey(std::string_view key, std::string_view value);
+    void endSection();
+
     // The file's text after every write so far.
     std::string bytes() const;
     bool empty() const;
@@ -94,7 +107,8 @@ private:
 
     void load(std::string text);
     bool writeInPlace(const WriteRequest& request);
-    bool appendSection(std::string_view section, const std::vector<KeyValue>& keys);
+    // beginSection's checks, and the header line put when they pass.
+    bool openSection(std::string_view section);
     // Writes go to this section now: the index of an older one may go.
     void noteWrittenTo(std::size_t sectionNumber);
     KeyIndex& keyIndexOf(std::size_t sectionNumber);
@@ -120,10 +134,34 @@ private:
     // The sections written last and the one before it, and the index of the last.
     std::size_t written_[2] = {kNoSection, kNoSection};
     KeyIndex* writtenIndex_ = nullptr;
-    // appendSection's, kept for their room.
-    std::vector<std::string> foldedKeys_;
-    std::vector<std::string_view> appendedNames_;
-    std::vector<std::uint64_t> appendedNameBits_;
+    // The last write's section and key as given, and its request: the list's
+    // COUNT goes to SYSTEM after every entry, and only its value changes.
+    std::string lastWriteSection_;
+    std::string lastWriteKey_;
+    bool lastWriteKept_ = false;
+    WriteRequest lastWrite_;
+    // The last section beginSection refused: one that is there, or whose
+    // header would not read back, stays so.
+    std::string refusedSection_;
+    bool refusedKept_ = false;
+    // The section beginSection started; its buffers keep their room from
+    // one section to the next.
+    struct NewSection {
+        bool open = false;
+        std::string folded;
+        std::string lines;  // the header line and each key line, with CR LF
+        // Each key's name, as where it lies in `lines`, and a bit of 64 that
+        // names folding alike share: a name is compared only with the
+        // earlier names of its bit.
+        struct Name {
+            std::size_t at;
+            std::size_t size;
+            std::uint64_t bit;
+        };
+        std::vector<Name> names;
+        std::uint64_t bitsSeen = 0;
+    };
+    NewSection new_;
 };
 
 }  // namespace mfg::profile

@@ -210,6 +210,9 @@ void foldInto(std::string_view name, const Chars& chars, std::string& out) {
 
 bool matchesIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
+    // Readers nearly always ask with the file's own spelling: one comparison
+    // of the bytes tells those, and only the others are folded byte by byte.
+    if (a == b) return true;
     for (std::size_t pos = 0; pos < a.size(); ++pos)
         if (lowerAscii(a[pos]) != lowerAscii(b[pos])) return false;
     return true;

@@ -23,6 +23,15 @@ void setKeyValue(WriteRequest& r, std::string_view key, std::string_view value,
                   findLineEnd(r.value) != std::string_view::npos;
 }
 
+void setValue(WriteRequest& r, std::string_view section, std::string_view key,
+              std::string_view value) {
+    r.section = trimProfileBlanksLeft(cutAtNul(section));
+    r.key = trimProfileBlanksLeft(cutAtNul(key));
+    r.value = trimProfileBlanksLeft(cutAtNul(value));
+    r.multiline = r.sectionMultiline || findLineEnd(r.key) != std::string_view::npos ||
+                  findLineEnd(r.value) != std::string_view::npos;
+}
+
 std::string WriteRequest::headerLine() const {
     std::string line;
     line.reserve(section.size() + 2);

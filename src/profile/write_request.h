@@ -37,4 +37,10 @@ WriteRequest makeWriteRequest(std::string_view section, std::string_view key,
 void setKeyValue(WriteRequest& request, std::string_view key, std::string_view value,
                  const syntax::Chars& chars);
 
+// Turns `request`, made for the same bytes of section and key, into the
+// request for these arguments and `value`, as makeWriteRequest would make it:
+// the names are not folded again.
+void setValue(WriteRequest& request, std::string_view section, std::string_view key,
+              std::string_view value);
+
 }  // namespace mfg::profile

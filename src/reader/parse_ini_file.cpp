@@ -121,7 +121,9 @@ bool CParseIniFile::readDecoded(char* buffer, std::size_t size, std::size_t& got
         decoded_.clear();
         decodedTaken_ = 0;
         if (rawEnded_) return true;
-        std::string raw(kRawChunkSize, '\0');
+        // Made (and zero-filled) once a walk: each read overwrites it.
+        std::string& raw = rawChunk_;
+        if (raw.size() != kRawChunkSize) raw.assign(kRawChunkSize, '\0');
         std::size_t rawGot = 0;
         if (!processFile_->read(raw.data(), raw.size(), rawGot)) {
             readError_ = processFile_->lastError();
@@ -212,6 +214,7 @@ int CParseIniFile::CloseFile() {
     decoder_.reset();
     decoded_.clear();
     decodedTaken_ = 0;
+    std::string().swap(rawChunk_);
     stepped_ = false;
     // Both handles go before the delete: Windows deletes an open file only
     // when its last handle closes.

@@ -143,6 +143,7 @@ private:
     text::CodePage codePage_;  // the machine's, taken at OpenFile
     std::unique_ptr<reader::SectionScanner> scanner_;
     std::unique_ptr<profile::FileTextDecoder> decoder_;  // one per pass over the file
+    std::string rawChunk_;          // the bytes of one read, its room kept for the walk
     std::string decoded_;           // text decoded and not yet scanned
     std::size_t decodedTaken_ = 0;  // bytes of decoded_ already scanned
     bool rawEnded_ = false;

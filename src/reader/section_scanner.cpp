@@ -129,28 +129,35 @@ bool SectionScanner::next(std::string& section) {
         while (chunkPos_ < chunkLen_) {
             std::size_t i = chunkPos_;
             switch (line_) {
-                case Line::Rest:
+                case Line::Rest: {
                     // Nothing more on this line can start a section: take it in
-                    // one piece up to its end.
-                    // (A byte above CR is neither a line end nor a NUL.)
+                    // one piece up to its end, with that line end (and the LF
+                    // of a CR LF, as the Start state would take it).
+                    // (A byte above CR is neither a line end nor a NUL; whole
+                    // words of such bytes are stepped over at once.)
+                    i += profile::syntax::skipWordsAboveCr(std::string_view(p + i, chunkLen_ - i));
                     while (i < chunkLen_ && (static_cast<unsigned char>(p[i]) > '\r' ||
                                              (!isLineEnd(p[i]) && p[i] != '\0')))
                         ++i;
-                    append(p + chunkPos_, i - chunkPos_);
                     if (i > chunkPos_) countText();
-                    if (i < chunkLen_) {
-                        if (p[i] == '\0') {
+                    if (i == chunkLen_ || p[i] == '\0') {
+                        append(p + chunkPos_, i - chunkPos_);
+                        if (i < chunkLen_) {
                             textOpen_ = false;
                             countText();
-                        } else {
-                            countLineEnd(p[i]);
-                            append(p + i, 1);
-                            line_ = Line::Start;
-                            lineMark_ = text_.size();
+                            ++i;
                         }
-                        ++i;
+                        break;
                     }
+                    std::size_t end = i + 1;
+                    countLineEnd(p[i]);
+                    if (p[i] == '\r' && end < chunkLen_ && p[end] == '\n') countLineEnd(p[end++]);
+                    append(p + chunkPos_, end - chunkPos_);
+                    line_ = Line::Start;
+                    lineMark_ = text_.size();
+                    i = end;
                     break;
+                }
                 case Line::Start: {
                     const char c = p[i];
                     if (c == '[') {

@@ -110,6 +110,12 @@ std::string toUpperAscii(std::string_view text, const CodePage& cp) {
 
 void toUpperAsciiInto(std::string_view text, const CodePage& cp, std::string& out) {
     out.assign(text.data(), text.size());
+    if (!cp.isDoubleByte()) {
+        // Every byte is a character: no byte needs the code page's answer.
+        for (char& c : out)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        return;
+    }
     std::size_t pos = 0;
     while (pos < out.size()) {
         const std::size_t len = charLen(text, pos, cp);

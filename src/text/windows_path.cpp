@@ -17,9 +17,12 @@ void halveDoubledBackslashesIn(std::string& path, const CodePage& cp) {
         return;
     }
     // Every byte is a character: each pair, left to right, keeps its first
-    // backslash; the text moves down over the second ones.
-    std::size_t to = path.find("\\\\", keep);
-    if (to == std::string::npos) return;
+    // backslash; the text moves down over the second ones.  The first pair
+    // is looked for byte by byte: a path holds many single backslashes, and
+    // a search for the pair would start a comparison at each of them.
+    std::size_t to = keep;
+    while (to + 1 < path.size() && !(path[to] == '\\' && path[to + 1] == '\\')) ++to;
+    if (to + 1 >= path.size()) return;
     for (std::size_t from = to; from < path.size(); ++from) {
         path[to++] = path[from];
         if (path[from] == '\\' && from + 1 < path.size() && path[from + 1] == '\\') ++from;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -90,19 +91,32 @@ TEST(PathResolutionCost, HeldRunSeesTheRootFileComeAndGoAndTheNextRunItsNewDrive
 // is absent and drive C:'s root unchanged, a check is one call (the folder's
 // stat that proves the kept listing still true), and the file is seen the
 // moment it is made.
+// Within a run the answer itself is kept with the folder's state, and the
+// one call is the stat that finds the folder unchanged.
 TEST(PathResolutionCost, AbsentFlagFileCostsOneCallPerCheck) {
-    Drives drives;
-    ScopedEnv map("MFGLIST_DRIVES", drives.map());
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
-    EXPECT_FALSE(platform::pathExists("C:\\vrelDebug.flg"));  // lists C: and keeps it
-    const auto before = resolverCalls();
-    constexpr int kChecks = 100;
-    for (int i = 0; i < kChecks; ++i) EXPECT_FALSE(platform::pathExists("C:\\vrelDebug.flg"));
-    const auto after = resolverCalls();
-    EXPECT_EQ(after.fileSystemCalls - before.fileSystemCalls, static_cast<std::uint64_t>(kChecks));
-    EXPECT_EQ(after.listings, before.listings);
-    drives.touch("c/VRELDEBUG.FLG");
-    EXPECT_TRUE(platform::pathExists("C:\\vrelDebug.flg"));
+    for (const bool held : {false, true}) {
+        Drives drives;
+        ScopedEnv map("MFGLIST_DRIVES", drives.map());
+        std::optional<platform::RunSettingsHeld> run;
+        if (held) run.emplace();
+        for (int round = 0; round < 2; ++round) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            EXPECT_FALSE(platform::pathExists("C:\\vrelDebug.flg"));  // lists C: and keeps it
+            const auto before = resolverCalls();
+            constexpr int kChecks = 100;
+            for (int i = 0; i < kChecks; ++i) EXPECT_FALSE(platform::pathExists("C:\\vrelDebug.flg"));
+            const auto after = resolverCalls();
+            EXPECT_EQ(after.fileSystemCalls - before.fileSystemCalls, static_cast<std::uint64_t>(kChecks))
+                << held;
+            EXPECT_EQ(after.listings, before.listings) << held;
+            drives.touch("c/VRELDEBUG.FLG");
+            EXPECT_TRUE(platform::pathExists("C:\\vrelDebug.flg")) << held << round;
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            EXPECT_TRUE(platform::pathExists("C:\\vrelDebug.flg")) << held << round;
+            fs::remove(drives.root + "/c/VRELDEBUG.FLG");
+            EXPECT_FALSE(platform::pathExists("C:\\vrelDebug.flg")) << held << round;
+        }
+    }
 }
 
 // A kept listing must never miss an entry made after it in the tick of the

@@ -29,10 +29,6 @@ std::string foldedAscii(const std::string& name) {
     return folded;
 }
 
-bool sameTime(const timespec& a, const timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
 // The clock a folder's times are stamped from: the kernel's coarse clock.
 // Where it cannot be read, the precise clock stands in, which may run up to
 // a tick ahead of the stamps.
@@ -66,10 +62,7 @@ std::int64_t timeStepNs(const struct stat& folderStat) {
 }
 
 struct Listing {
-    dev_t device = 0;
-    ino_t inode = 0;
-    timespec modified{};
-    timespec changed{};
+    FolderState state;
     bool kept = false;
     // Upper-cased name -> the first name in byte order that folds to it, and
     // whether other names fold to it too (then `names` says which exist).
@@ -80,10 +73,7 @@ struct Listing {
     std::unordered_map<std::string, Spellings> byFoldedName;
     std::unordered_set<std::string> names;
 
-    bool describes(const struct stat& st) const {
-        return kept && device == st.st_dev && inode == st.st_ino &&
-               sameTime(modified, st.st_mtim) && sameTime(changed, st.st_ctim);
-    }
+    bool describes(const struct stat& st) const { return kept && state.describes(st); }
 };
 
 bool list(const std::string& folder, const struct stat& folderStat, Listing& listing) {
@@ -110,10 +100,7 @@ bool list(const std::string& folder, const struct stat& folderStat, Listing& lis
     const bool whole = errno == 0;
     ::closedir(dir);
     if (!whole) return false;
-    listing.device = folderStat.st_dev;
-    listing.inode = folderStat.st_ino;
-    listing.modified = folderStat.st_mtim;
-    listing.changed = folderStat.st_ctim;
+    listing.state = FolderState::of(folderStat);
     listing.kept = listingCanBeKept(folderStat, listedAt);
     return true;
 }
@@ -128,6 +115,10 @@ std::unordered_map<std::string, Listing>& listings() {
 }
 
 }  // namespace
+
+FolderState FolderState::of(const struct stat& folderStat) {
+    return {folderStat.st_dev, folderStat.st_ino, folderStat.st_mtim, folderStat.st_ctim};
+}
 
 // An entry made or removed after the listing started is stamped no earlier
 // than the stamp clock read then (`listedAt`).  When that reading lies
@@ -167,7 +158,7 @@ std::optional<std::string> findNoCase(const std::string& folder, const struct st
     return match->second.first;
 }
 
-KeptAnswer findInKeptListing(const std::string& folder, std::string& name) {
+KeptAnswer findInKeptListing(const std::string& folder, std::string& name, FolderState* answeredAt) {
     std::lock_guard<std::mutex> lock(g_mutex);
     auto& cache = listings();
     const auto at = cache.find(folder);
@@ -177,6 +168,7 @@ KeptAnswer findInKeptListing(const std::string& folder, std::string& name) {
     if (fileCalls.stat(folder.c_str(), &folderStat) != 0 || !at->second.describes(folderStat))
         return KeptAnswer::unknown;
     const Listing& listing = at->second;
+    if (answeredAt) *answeredAt = listing.state;
     // One look-up answers nearly every call: the name is missing, or its
     // only spelling is the one wanted or the one to use instead.
     const auto match = listing.byFoldedName.find(foldedAscii(name));

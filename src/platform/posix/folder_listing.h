@@ -18,6 +18,24 @@
 
 namespace mfg::platform::posix {
 
+// What tells a folder unchanged since it was looked at: the same file, with
+// the same modification and change times.
+struct FolderState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static FolderState of(const struct stat& folderStat);
+    // Inline: the trace's flag check asks before every message.
+    bool describes(const struct stat& folderStat) const {
+        return device == folderStat.st_dev && inode == folderStat.st_ino &&
+               modified.tv_sec == folderStat.st_mtim.tv_sec &&
+               modified.tv_nsec == folderStat.st_mtim.tv_nsec &&
+               changed.tv_sec == folderStat.st_ctim.tv_sec && changed.tv_nsec == folderStat.st_ctim.tv_nsec;
+    }
+};
+
 // The entry of the folder at `folder` (whose stat the caller has just taken)
 // equal to `name` without regard to ASCII case; of several, the first in byte
 // order.  Empty when there is none or the folder cannot be listed.
@@ -28,8 +46,11 @@ std::optional<std::string> findNoCase(const std::string& folder, const struct st
 // of the folder, when that listing is still valid: found (`name` then holds
 // the entry's spelling, the exact one first) or missing.  Unknown when no
 // valid listing is kept; the caller then asks the file system itself.
+// `answeredAt`, when given, receives the state of the folder the answer
+// holds for (not set when unknown).
 enum class KeptAnswer { unknown, missing, found };
-KeptAnswer findInKeptListing(const std::string& folder, std::string& name);
+KeptAnswer findInKeptListing(const std::string& folder, std::string& name,
+                             FolderState* answeredAt = nullptr);
 
 // Whether a listing of a folder with the stat `folderStat`, begun when the
 // clock that stamps the folder's changes read `listedAt`, may answer later

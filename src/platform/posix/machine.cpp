@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/posix/file_calls.h"
@@ -39,12 +40,18 @@ std::string joinNative(const std::string& folder, const std::string& name) {
 // with a valid kept listing answers from it (one stat of the folder: the
 // trace's flag file is looked for that way before every message).  Else the
 // exact name is tried first and alone: when it exists, as nearly every name
-// a run uses does, the folder is not listed at all.
-bool matchComponent(const std::string& folder, std::string& name) {
-    switch (findInKeptListing(folder, name)) {
+// a run uses does, the folder is not listed at all.  `keptAnswerAt`, when
+// given, receives the folder's state when a kept listing answered, else none.
+bool matchComponent(const std::string& folder, std::string& name,
+                    std::optional<FolderState>* keptAnswerAt = nullptr) {
+    FolderState answeredAt;
+    if (keptAnswerAt) keptAnswerAt->reset();
+    switch (findInKeptListing(folder, name, &answeredAt)) {
     case KeptAnswer::found:
+        if (keptAnswerAt) *keptAnswerAt = answeredAt;
         return true;
     case KeptAnswer::missing:
+        if (keptAnswerAt) *keptAnswerAt = answeredAt;
         return false;
     case KeptAnswer::unknown:
         break;
@@ -86,10 +93,29 @@ void forEachComponent(std::string_view rest, const text::CodePage& cp, Use use) 
 // the held settings, so only the name itself is searched for again.  A run
 // uses a few such paths in turn (flag, log, temporary section files).
 struct RootPathMemo {
+    RootPathMemo(std::string path, bool isPlaced, std::string folderOrFile, std::string nameInFolder)
+        : windowsPath(std::move(path)), placed(isPlaced), folder(std::move(folderOrFile)),
+          name(std::move(nameInFolder)) {}
+
     std::string windowsPath;
     bool placed = false;
     std::string folder;  // placed: the native file; else the drive's folder
     std::string name;    // the name as the path spells it
+    // The name's last look-up when a kept listing answered it, and the state
+    // of the folder then: while one stat finds the folder in that state, it
+    // holds what the listing saw, and the answer stands without the
+    // listing's look-ups (the trace's flag file is checked before every
+    // message).
+    std::optional<FolderState> answeredAt;
+    bool answerExists = false;
+    std::string answerName;  // the spelling found, or `name`
+
+    bool answerStands() const {
+        if (!answeredAt) return false;
+        struct stat folderStat;  // filled by the call, read only when it succeeds
+        countResolverCall();
+        return fileCalls.stat(folder.c_str(), &folderStat) == 0 && answeredAt->describes(folderStat);
+    }
 };
 constexpr std::size_t kRootPathMemos = 4;
 
@@ -219,19 +245,23 @@ std::optional<std::string> resolvePath(std::string_view windowsPath) {
 std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool nativeIfMissing) {
     windowsPath = std::string_view(windowsPath.data(), ::strnlen(windowsPath.data(), windowsPath.size()));
     if (windowsPath.empty()) return std::nullopt;
-    const bool held = t_runHold.depth > 0;
+    RunHold& hold = t_runHold;  // one look-up of the thread's own
+    const bool held = hold.depth > 0;
     if (held) {
-        for (const RootPathMemo& memo : t_runHold.rootPaths) {
+        for (RootPathMemo& memo : hold.rootPaths) {
             if (memo.windowsPath != windowsPath) continue;
             if (memo.placed) return ResolvedPath{memo.folder, false};
-            std::string name = memo.name;
-            const bool exists = matchComponent(memo.folder, name);
+            if (!memo.answerStands()) {
+                memo.answerName = memo.name;
+                memo.answerExists = matchComponent(memo.folder, memo.answerName, &memo.answeredAt);
+            }
+            const bool exists = memo.answerExists;
             if (!exists && !nativeIfMissing) return ResolvedPath{std::string(), true};
-            return ResolvedPath{joinNative(memo.folder, name), !exists};
+            return ResolvedPath{joinNative(memo.folder, memo.answerName), !exists};
         }
     }
     if (const std::optional<std::string_view> placed = placedFile(windowsPath)) {
-        if (held) t_runHold.remember({std::string(windowsPath), true, std::string(*placed), {}});
+        if (held) t_runHold.remember(RootPathMemo(std::string(windowsPath), true, std::string(*placed), {}));
         return ResolvedPath{std::string(*placed), false};
     }
 
@@ -276,7 +306,7 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool
         // this machine is always the drive's root.
         forEachComponent(windowsPath.substr(2), cp, step);
         if (held && steps == 1 && lastPart != "." && lastPart != "..")
-            t_runHold.remember({std::string(windowsPath), false, root, std::string(lastPart)});
+            t_runHold.remember(RootPathMemo(std::string(windowsPath), false, root, std::string(lastPart)));
     } else if (windowsPath[0] == '\\' || windowsPath[0] == '/') {
         if (windowsPath.size() >= 2 && (windowsPath[1] == '\\' || windowsPath[1] == '/'))
             return std::nullopt;  // network paths do not exist on this machine
