@@ -82,26 +82,32 @@ ComparedList fromPreviewJson(const Json& json, const std::string& file) {
 }  // namespace
 
 ComparedList comparedListFromBytes(const std::string& bytes, int codePage, const std::string& file) {
-    const IniDocument document = parseIni(bytes);
-    const InstallList list = installListFrom(document);
+    IniDocument document = parseIni(bytes);
     const bool anyNumbered = std::any_of(document.sections().begin(), document.sections().end(),
                                          [](const IniSection& s) { return isEntrySectionName(s.name); });
+    InstallList list = installListFrom(std::move(document));
     if (!list.system && !anyNumbered)
         throw UsageError(file + " is not an install list: it has no [SYSTEM] section and no "
                                 "numbered entry sections; " + kWhatDiffTakes);
     if (!list.problems.empty())
         throw UsageError(file + " is not a whole install list: " + list.problems.front() +
                          "; compare lists as the library wrote them");
-    const auto decoded = [&](const KeyValues& keys) {
-        KeyValues text;
-        for (const auto& [key, value] : keys)
-            text.emplace_back(decodeCodePage(key, codePage).utf8,
-                              decodeCodePage(value, codePage).utf8);
-        return text;
+    // ASCII is its own UTF-8: only a text with other bytes is decoded.
+    const auto toUtf8 = [&](std::string& text) {
+        if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            text = decodeCodePage(text, codePage).utf8;
+    };
+    const auto decoded = [&](KeyValues keys) {
+        for (auto& [key, value] : keys) {
+            toUtf8(key);
+            toUtf8(value);
+        }
+        return keys;
     };
     ComparedList compared;
-    if (list.system) compared.system = decoded(*list.system);
-    for (const KeyValues& entry : list.entries) compared.entries.push_back(decoded(entry));
+    if (list.system) compared.system = decoded(std::move(*list.system));
+    compared.entries.reserve(list.entries.size());
+    for (KeyValues& entry : list.entries) compared.entries.push_back(decoded(std::move(entry)));
     return compared;
 }
 
