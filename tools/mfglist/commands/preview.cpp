@@ -60,8 +60,18 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         throw UsageError("--width " + std::to_string(*options.width) +
                          " leaves no room for the table; give 20 columns or more");
     const ListLibrary library = loadListLibrary(options.library, programFolder());
+    // Always traced: a run that failed must be told from one that wrote its
+    // list, whatever --trace says.  The sources run is untraced and compares
+    // the list's bytes; the list is parsed only after it, so that the parsed
+    // list and that run's own list are never held at once.
     LibraryRun run = runInScratchMachine(
-        plan, library, RunNeeds{/*trace=*/true, /*parsedList=*/true, /*traceLines=*/options.trace});
+        plan, library, RunNeeds{/*trace=*/true, /*parsedList=*/false, /*traceLines=*/options.trace});
+    ListSources sources;
+    if (!run.failed) sources = listSources(plan, run);
+    takeParsedList(run);
+    std::string().swap(run.listBytes);
+    if (run.list.entries.empty()) sources = ListSources();
+    sources.places.resize(sources.places.empty() ? 0 : run.list.entries.size());
     // Shown with the list's problems: a warning, and in the JSON.
     if (std::optional<std::string> mismatch = idFileFormWarning(options, plan))
         run.list.problems.push_back(std::move(*mismatch));
@@ -72,13 +82,6 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
         run.noList = problems.unusableFiles.front();
         run.empty = false;
     }
-    // Always traced: a run that failed must be told from one that wrote its
-    // list, whatever --trace says.  The sources run is untraced and compares
-    // the list's bytes, which are not held after it.
-    ListSources sources;
-    if (!run.list.entries.empty()) sources = listSources(plan, run);
-    sources.places.resize(sources.places.empty() ? 0 : run.list.entries.size());
-    std::string().swap(run.listBytes);
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
     if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
 

@@ -42,6 +42,14 @@ bool sameBytes(std::istream& in, const std::string& bytes) {
     }
 }
 
+// A reason shown to the user names the previewed folder "<folder>\\", the
+// same on every run.
+void nameFolder(const LibraryRun& run, std::string& reason) {
+    const std::string& prefix = run.folderForLibrary;
+    const std::size_t at = findIgnoringAsciiCase(reason, prefix);
+    if (!prefix.empty() && at != std::string::npos) reason.replace(at, prefix.size(), "<folder>\\");
+}
+
 }  // namespace
 
 ScratchFolder::ScratchFolder() {
@@ -125,7 +133,6 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, Run
         in.read(run.listBytes.data(), static_cast<std::streamsize>(run.listBytes.size()));
         run.listBytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
         run.list.written = true;
-        if (needs.parsedList) run.list = installListFrom(parseIni(run.listBytes));
     }
     run.notes = machine->notes();
 
@@ -142,23 +149,27 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, Run
             run.empty = true;
             run.noList = "the library wrote no list file: no entry was selected";
         }
-    } else if (needs.parsedList && run.list.entries.empty()) {
-        if (problem) run.noList = problem->reason;
-        if (!run.noList && !run.list.problems.empty()) run.noList = run.list.problems.front();
-        if (!run.noList) {
-            run.empty = true;
-            run.noList = "the list has no entries";
-        }
+    } else if (problem) {
+        run.tracedReason = problem->reason;
     }
     if (plan.output && run.list.written && !run.failed) keepList(run.listBytes, *plan.output);
-    // Named for the user, the same on every run: the folder as "<folder>\".
-    if (run.noList) {
-        const std::string& prefix = run.folderForLibrary;
-        std::string& reason = *run.noList;
-        const std::size_t at = findIgnoringAsciiCase(reason, prefix);
-        if (!prefix.empty() && at != std::string::npos) reason.replace(at, prefix.size(), "<folder>\\");
-    }
+    if (run.noList) nameFolder(run, *run.noList);
+    if (needs.parsedList) takeParsedList(run);
     return run;
+}
+
+void takeParsedList(LibraryRun& run) {
+    if (!run.list.written) return;
+    run.list = installListFrom(parseIni(run.listBytes));
+    if (run.failed || !run.list.entries.empty()) return;
+    std::optional<std::string> reason = run.tracedReason;
+    if (!reason && !run.list.problems.empty()) reason = run.list.problems.front();
+    if (!reason) {
+        run.empty = true;
+        reason = "the list has no entries";
+    }
+    nameFolder(run, *reason);
+    run.noList = std::move(reason);
 }
 
 RunVerdict verdictOf(const LibraryRun& run, bool allowEmpty) {

@@ -45,6 +45,9 @@ struct LibraryRun {
     std::optional<std::string> noList;  // why the list is missing or empty
     bool empty = false;  // no entries, and nothing worse (--allow-empty accepts it)
     bool failed = false;  // the library traced a failed run; noList says why
+    // What the trace says went wrong in a run that did not fail (it explains
+    // a list without entries).
+    std::optional<std::string> tracedReason;
     std::vector<std::string> notes;
 };
 
@@ -77,6 +80,11 @@ struct RunNeeds {
     // never held or parsed: a second run's list is as large as the first's.
     const std::string* compareWith = nullptr;
 };
+
+// For a run made without `parsedList`: parses the list's bytes into `list`
+// and, when the written list has no entries, says why in `noList`, as a run
+// made with it does.
+void takeParsedList(LibraryRun& run);
 
 // With `needs.trace` a missing list is explained from the library's trace
 // (the lines are shown only when asked for); without it the reason is the
