@@ -113,12 +113,6 @@ ComparedList comparedListFromBytes(const std::string& bytes, int codePage, const
 
 namespace {
 
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // Whether the head of a file can begin a list file: text, with a [SYSTEM]
 // or an entry section header among its lines.
 bool headCanBeList(const std::string& head) {

@@ -2,17 +2,13 @@
 
 #include <fstream>
 
+#include "text_encoding.h"
+
 namespace mfgtool {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 ProcessFileState stateOf(const fs::path& path) {
     std::error_code error;

@@ -231,6 +231,12 @@ std::string upperAscii(std::string text) {
     return text;
 }
 
+std::string lowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view part) {
     const auto found = std::search(text.begin(), text.end(), part.begin(), part.end(),
                                    [](char a, char b) { return upperAsciiChar(a) == upperAsciiChar(b); });

@@ -67,6 +67,8 @@ std::optional<std::string> encodeDoubleByteCharacter(char32_t codePoint, int cod
 // `text` with a-z made A-Z, byte by byte: how names and paths are compared
 // without regard to ASCII case.
 std::string upperAscii(std::string text);
+// `text` with A-Z made a-z, byte by byte.
+std::string lowerAscii(std::string text);
 // Where `part` first stands in `text` without regard to ASCII case; npos
 // when nowhere.  No copy of either is made.
 std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view part);

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "common/errors.h"
+#include "common/text_encoding.h"
 #include "ids/id_file.h"
 #include "items/filters.h"
 #include "text/mbstring.h"
@@ -13,15 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace mfgtool {
-namespace {
-
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-}  // namespace
 
 bool isModelFile(const fs::path& file) {
     std::error_code ec;

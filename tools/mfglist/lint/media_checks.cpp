@@ -5,6 +5,7 @@
 #include <string>
 
 #include "checks.h"
+#include "common/text_encoding.h"
 #include "items/macros.h"
 #include "text/mbstring.h"
 
@@ -19,12 +20,6 @@ namespace {
 // What the macros of the media root expand to: a name no real path holds.
 constexpr char kMediaRoot[] = "\x01MEDIA\x01\\";
 constexpr char kWindowsDir[] = "C:\\WINDOWS";
-
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 // Finds paths below the media root as the library resolves them: each name
 // without regard to ASCII case, the exact spelling first.  Folders are

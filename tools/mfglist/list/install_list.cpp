@@ -7,6 +7,8 @@
 #include <utility>
 #include <unordered_set>
 
+#include "common/text_encoding.h"
+
 namespace mfgtool {
 namespace {
 
@@ -20,12 +22,6 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-std::string lowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -68,7 +64,7 @@ const std::string* IniSection::find(std::string_view key) const {
 }
 
 const IniSection* IniDocument::find(std::string_view sectionName) const {
-    const auto found = index_.find(lowerAscii(sectionName));
+    const auto found = index_.find(lowerAscii(std::string(sectionName)));
     return found == index_.end() ? nullptr : &sections_[found->second];
 }
 

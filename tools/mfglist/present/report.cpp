@@ -233,12 +233,13 @@ Json previewJson(const ReportContext& context, const std::string& status, int ex
             // any case (the library upper-cases its command line).
             std::string shown = text(line);
             for (const auto& [prefix, name] : text.prefixes) {
-                const std::string from = upperAscii(decodeCodePage(prefix, plan.codePage).utf8);
+                const std::string from = decodeCodePage(prefix, plan.codePage).utf8;
                 std::size_t at = 0;
-                while (!from.empty() &&
-                       (at = upperAscii(shown).find(from, at)) != std::string::npos) {
-                    shown.replace(at, from.size(), name);
-                    at += name.size();
+                while (!from.empty() && at <= shown.size()) {
+                    const std::size_t found = findIgnoringAsciiCase(std::string_view(shown).substr(at), from);
+                    if (found == std::string_view::npos) break;
+                    shown.replace(at + found, from.size(), name);
+                    at += found + name.size();
                 }
             }
             trace.push_back(shown);

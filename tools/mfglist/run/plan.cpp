@@ -16,12 +16,6 @@ namespace {
 
 const char* const kProcessFile = "MfgProc.ini";
 
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // The library finds its files without regard to case on every platform.
 bool folderHolds(const fs::path& folder, const std::string& name) {
     std::error_code ec;
