@@ -11,6 +11,7 @@
 #include "present/json_contract.h"
 #include "present/report.h"
 #include "present/table.h"
+#include "run/scratch_run.h"
 
 namespace mfgtool {
 namespace {
@@ -125,6 +126,62 @@ TEST(ToolText, FindIgnoringAsciiCase) {
         {"anything", "", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(findIgnoringAsciiCase(c.text, c.part), c.at) << c.text;
+}
+
+TEST(ToolText, AsciiCaseChangesOnlyLetters) {
+    EXPECT_EQ(lowerAscii("MfgProc.INI \xC9@[`"), "mfgproc.ini \xC9@[`");
+    EXPECT_EQ(upperAscii("mfgproc.ini \xE9@[`{"), "MFGPROC.INI \xE9@[`{");
+}
+
+// A list compared by diff and impact is text: keys and values with bytes of
+// the code page above ASCII become UTF-8, the rest stay as they are.
+TEST(ToolListFile, ComparedListIsUtf8) {
+    const ComparedList list = comparedListFromBytes(
+        "[SYSTEM]\r\nCOUNT=1\r\n[0]\r\nNAME=R\xE9seau\r\nHARDID=PCI\\VEN_8086\r\nCAF\xC9=1\r\n", 1252,
+        "list.ini");
+    ASSERT_EQ(list.entries.size(), 1u);
+    EXPECT_EQ(list.entries[0], (KeyValues{{"NAME", "R\xC3\xA9seau"},
+                                          {"HARDID", "PCI\\VEN_8086"},
+                                          {"CAF\xC3\x89", "1"}}));
+    ASSERT_TRUE(list.system);
+    EXPECT_EQ(*list.system, (KeyValues{{"COUNT", "1"}}));
+}
+
+// What a run whose list was written comes to once the list is parsed: the
+// same whether the run parsed it or preview parses it after its second run.
+TEST(ToolRunVerdict, AParsedListWithoutEntriesSaysWhy) {
+    const struct {
+        std::string bytes;
+        bool written, failed;
+        std::optional<std::string> tracedReason;
+        std::size_t entries;
+        std::optional<std::string> noList;
+        bool empty;
+    } cases[] = {
+        {"[SYSTEM]\r\nCOUNT=1\r\n[0]\r\nNAME=A\r\n", true, false, std::nullopt, 1, std::nullopt, false},
+        {"[SYSTEM]\r\nCOUNT=0\r\n", true, false, std::nullopt, 0, "the list has no entries", true},
+        {"[0]\r\nNAME=A\r\n", true, false, std::nullopt, 0, "the list file has no SYSTEM section", false},
+        // The trace's reason wins, with the folder named as on every run.
+        {"[SYSTEM]\r\nCOUNT=0\r\n", true, false, "CANNOT OPEN P:\\MEDIA\\DrvProc.ini", 0,
+         "CANNOT OPEN <folder>\\DrvProc.ini", false},
+        // A failed run keeps the library's reason; no list, nothing to parse.
+        {"[SYSTEM]\r\nCOUNT=0\r\n", true, true, std::nullopt, 0, "kept", false},
+        {"", false, false, std::nullopt, 0, "kept", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        LibraryRun run;
+        run.folderForLibrary = "p:\\media\\";
+        run.listBytes = c.bytes;
+        run.list.written = c.written;
+        run.failed = c.failed;
+        run.tracedReason = c.tracedReason;
+        if (c.failed || !c.written) run.noList = "kept";
+        takeParsedList(run);
+        EXPECT_EQ(run.list.entries.size(), c.entries);
+        EXPECT_EQ(run.noList, c.noList);
+        EXPECT_EQ(run.empty, c.empty);
+    }
 }
 
 TEST(ToolText, CodePagesToUtf8AndBack) {
