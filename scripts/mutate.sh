@@ -105,7 +105,7 @@ MUTANTS = [
      "            replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);",
      "ExpandMacros.*:EntryTest.*"),
     # explain's decision observer: what it is told of a run
-    ("observer-reason-of-type-swapped", "src/listjob/filters.cpp",
+    ("observer-reason-of-type-swapped", "src/listjob/run_filters.cpp",
      "? listjob::LeftOut::notSoftwareInSoftwareList\n"
      "                                         : listjob::LeftOut::softwareInDriverList",
      "? listjob::LeftOut::softwareInDriverList\n"
@@ -173,15 +173,15 @@ MUTANTS = [
      "const auto& earlierOf = firstOfId;",
      "Lint*", "tool"),
     # diff: which entries of two lists are the same entry
-    ("diff-identity-by-name-alone", "tools/mfglist/list/diff.cpp",
+    ("diff-identity-by-name-alone", "tools/mfglist/list/compared_list.cpp",
      "return valueOf(entry, \"NAME\") + '\\n' + valueOf(entry, \"HARDID\");",
      "return valueOf(entry, \"NAME\");",
      "ToolDiff.*:ToolJson.*", "tool"),
-    ("diff-kth-paired-with-last", "tools/mfglist/list/diff.cpp",
+    ("diff-kth-paired-with-last", "tools/mfglist/list/compared_list.cpp",
      "for (std::size_t j = after.entries.size(); j-- > 0;)",
      "for (std::size_t j = 0; j < after.entries.size(); ++j)",
      "ToolDiff.*:ToolJson.*", "tool"),
-    ("diff-no-edit-in-place", "tools/mfglist/list/diff.cpp",
+    ("diff-no-edit-in-place", "tools/mfglist/list/compared_list.cpp",
      "return i < list.sections.size() ? upperAscii(list.sections[i]) : std::string();",
      "return i < list.sections.size() ? upperAscii(std::string()) : std::string();",
      "ToolDiff.*:ToolJson.*", "tool"),

@@ -16,7 +16,7 @@
 #include "common/errors.h"
 #include "common/options.h"
 #include "common/system.h"
-#include "lint/command/lint_command.h"
+#include "commands/commands.h"
 #include "present/json_contract.h"
 
 namespace {

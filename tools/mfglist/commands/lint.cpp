@@ -1,5 +1,5 @@
 // mfglist lint: checks a folder's process files and shows the findings.
-#include "lint_command.h"
+#include "commands.h"
 
 #include <filesystem>
 #include <fstream>
@@ -10,8 +10,8 @@
 #include "common/text_encoding.h"
 #include "lint/lint.h"
 #include "lint/rules.h"
-#include "lint_baseline.h"
-#include "lint_report.h"
+#include "lint/baseline.h"
+#include "present/lint_report.h"
 
 namespace mfgtool {
 namespace {
