@@ -98,11 +98,9 @@ MUTANTS = [
      "if (state_ == State::unreadable || state_ == State::abandoned) return false;",
      "if (state_ == State::unreadable) return false;",
      "ReadFaults.*:ListFileTest.*:FileFaults.*"),
-    ("windir-before-packetname", "src/items/macros.cpp",
-     "replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);\n"
-     "            replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);",
-     "replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);\n"
-     "            replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);",
+    ("windir-before-packetname", "src/items/macros.h",
+     "Key::packetNameMacro,\n                                      Key::windirMacro}",
+     "Key::windirMacro,\n                                      Key::packetNameMacro}",
      "ExpandMacros.*:EntryTest.*"),
     # explain's decision observer: what it is told of a run
     ("observer-reason-of-type-swapped", "src/listjob/run_filters.cpp",
