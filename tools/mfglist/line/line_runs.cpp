@@ -98,6 +98,30 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Jso
     return run;
 }
 
+// Takes the place of whatever list an earlier run left for the model in
+// `folder`: none of them may stand for this run, whose own lists are
+// moved in when every model has run.
+void clearEarlierList(const CatalogueModel& model, const fs::path& folder) {
+    const fs::path kept = folder / (model.name + ".ini");
+    std::error_code ec;
+    if (fs::remove(kept, ec); ec)
+        throw RunError("cannot remove the earlier run's list " + kept.string() + ": " + ec.message());
+}
+
+// The model's list moved to `folder` as MODEL.ini.
+void keepList(ModelRun& run, const fs::path& folder) {
+    if (run.listFile.empty()) return;
+    const fs::path kept = folder / (run.model.name + ".ini");
+    std::error_code ec;
+    fs::rename(run.listFile, kept, ec);
+    if (ec) {  // another file system
+        ec.clear();
+        fs::copy_file(run.listFile, kept, fs::copy_options::overwrite_existing, ec);
+        if (ec) throw RunError("cannot write the list " + kept.string() + ": " + ec.message());
+    }
+    run.listFile = kept;
+}
+
 // The rows: every section a run read that is an entry (it has a NAME, an
 // ID or a program) or that some model lists, in the order of the files as
 // first read and of their lines.
@@ -211,8 +235,8 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
         throw UsageError("unknown list kind " + options.kind +
                          "; use --kind driver, software or all-software");
     const int codePage = libraryCodePage();
-    const std::vector<CatalogueModel> models = readCatalogue(options.models, codePage);
-    const std::optional<fs::path> ignore = ignoreFile(options.models, options.ignore);
+    const std::optional<fs::path> ignore = ignoreFile(options.models, options.ignore, codePage);
+    const std::vector<CatalogueModel> models = readCatalogue(options.models, codePage, ignore);
     (void)loadListLibrary(options.library, programFolder());  // status 3 before any worker
 
     std::error_code ec;
@@ -220,9 +244,13 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     std::vector<std::string> kinds;
     std::vector<fs::path> lists;
     std::vector<ModelInShare> inShare;
+    // The workers write each list under a name of the library's own kind of
+    // path; a model's name may hold what the library takes for a folder.
+    ScratchFolder exchange;
     for (const CatalogueModel& model : models) {
+        clearEarlierList(model, listFolder);
         kinds.push_back(model.header.kind.value_or(options.kind));
-        lists.push_back(listFolder / (model.name + ".ini"));
+        lists.push_back(exchange.path() / ("list-" + std::to_string(inShare.size()) + ".ini"));
         ModelInShare item;
         item.kind = kinds.back();
         item.windows = model.header.windows ? model.header.windows : options.windows;
@@ -236,7 +264,6 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     const unsigned jobs = options.jobs.value_or(cores);
     const std::vector<std::vector<std::size_t>> shares =
         sharesOf(models.size(), static_cast<unsigned>(std::min<std::size_t>(jobs, models.size())));
-    ScratchFolder exchange;
     std::vector<std::vector<std::string>> argLists;
     for (std::size_t w = 0; w < shares.size(); ++w) {
         std::vector<ModelInShare> share;
@@ -278,6 +305,7 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
         line.models.push_back(
             modelRunFrom(models[m], result, shareResults[shareOf[m]], kinds[m], lists[m]));
     }
+    for (ModelRun& run : line.models) keepList(run, listFolder);
     line.rows = rowsOf(line.models, absoluteFolder);
     // A capture form that cannot match the process files' HARDIDs.
     std::vector<std::size_t> hardIdLengths;
