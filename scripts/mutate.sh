@@ -214,6 +214,14 @@ MUTANTS = [
     ("catalogue-model-names-case-sensitive", "tools/mfglist/line/catalogue.cpp",
      "byName.emplace(lowerAscii(model.name), file)", "byName.emplace(model.name, file)",
      "ToolCatalogue*", "tool"),
+    # the line's dead entries and their reasons
+    ("dead-entry-counts-non-candidates", "tools/mfglist/line/line_runs.cpp",
+     "return !listed() && candidate();", "return !listed();",
+     "ToolDeadEntries.*:ToolLine.*", "tool"),
+    ("dead-reason-same-id-called-replaced", "tools/mfglist/line/entry_verdict.cpp",
+     "record.placement == Placement::refusedDeviceHeld ?",
+     "record.placement != Placement::refusedDeviceHeld ?",
+     "ToolDeadEntries.*", "tool"),
     # the JSON contract: numbers, raw bytes, folders
     ("json-zero-led-number", "tools/mfglist/present/json_contract.cpp",
      "if (text[first] == '0' && digits > 1) return std::nullopt;",

@@ -4,28 +4,20 @@
 // --lists folder that keeps no list of an earlier run.
 #include <nlohmann/json.hpp>
 
-#include "tool_fixture.h"
+#include "catalogue_fixture.h"
 
 namespace mfgtool::test {
 namespace {
 
 using Json = nlohmann::json;
 
-class ToolCatalogue : public ToolTest {
+class ToolCatalogue : public CatalogueTest {
 protected:
-    fs::path catalogue() const { return scratch / "catalogue"; }
-    void SetUp() override {
-        ToolTest::SetUp();
-        fs::copy(examples() / "models", catalogue());
-    }
     Outcome matrix(std::vector<std::string> more = {}) {
-        std::vector<std::string> args = {"matrix", cdrom().string(), "--cdrom", "--models",
-                                         catalogue().string(), "--json"};
-        args.insert(args.end(), more.begin(), more.end());
-        return runTool(args);
+        more.insert(more.begin(), "--json");
+        return CatalogueTest::matrix(more);
     }
 };
-
 std::vector<std::string> modelNames(const Json& matrix) {
     std::vector<std::string> names;
     for (const Json& model : matrix["models"]) names.push_back(model["name"]);
@@ -79,8 +71,7 @@ TEST_F(ToolCatalogue, WhatCannotBeAModelIsRefusedByName) {
         SCOPED_TRACE(c.what);
         const std::string before = readText(catalogue() / c.file);
         writeText(catalogue() / c.file, c.bytes);
-        const Outcome outcome = runTool({"matrix", cdrom().string(), "--cdrom", "--models",
-                                         catalogue().string()});
+        const Outcome outcome = CatalogueTest::matrix();
         EXPECT_EQ(outcome.status, 2);
         for (const std::string& text : c.named) expectOneErrorLine(outcome, text);
         if (before.empty())

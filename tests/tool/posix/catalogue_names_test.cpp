@@ -3,28 +3,14 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "tool_fixture.h"
+#include "catalogue_fixture.h"
 
 namespace mfgtool::test {
 namespace {
 
 using Json = nlohmann::json;
 
-class ToolCatalogueNames : public ToolTest {
-protected:
-    fs::path catalogue() const { return scratch / "catalogue"; }
-    void SetUp() override {
-        ToolTest::SetUp();
-        fs::copy(examples() / "models", catalogue());
-    }
-    Outcome matrix(std::vector<std::string> more = {}) {
-        std::vector<std::string> args = {"matrix", cdrom().string(), "--cdrom", "--models",
-                                         catalogue().string()};
-        args.insert(args.end(), more.begin(), more.end());
-        return runTool(args);
-    }
-};
-
+class ToolCatalogueNames : public CatalogueTest {};
 TEST_F(ToolCatalogueNames, AModelNamedWithABackslashGetsItsList) {
     fs::copy_file(catalogue() / "office-5010.ids", catalogue() / "L:\\a\\b.ids");
     const fs::path lists = scratch / "lists";

@@ -19,11 +19,11 @@ const OutcomeWords kOutcomes[] = {
     {SectionOutcome::listed, "listed", "listed"},
     {SectionOutcome::unwritten, "no-list", "selected only by models whose run wrote no list"},
     {SectionOutcome::noDevice, "no-device", "no model has a matching device"},
-    {SectionOutcome::shadowed, "shadowed", "shadowed: every model with its device gets instead"},
-    {SectionOutcome::replaced, "replaced", "replaced by the more specific"},
-    {SectionOutcome::otherGroup, "other-group", "another group's"},
-    {SectionOutcome::otherKind, "other-kind", "not SOFTWARE, in a software list"},
-    {SectionOutcome::softwareInDriverList, "software-in-driver-list", "SOFTWARE, in a driver list"},
+    {SectionOutcome::shadowed, "shadowed", "shadowed"},
+    {SectionOutcome::replaced, "replaced", "replaced"},
+    {SectionOutcome::otherGroup, "other-group", "another group"},
+    {SectionOutcome::otherKind, "other-kind", "another list kind: not SOFTWARE, in a software list"},
+    {SectionOutcome::softwareInDriverList, "software-in-driver-list", "SOFTWARE in a driver list"},
     {SectionOutcome::notRead, "not-read", "not read"},
 };
 
@@ -102,13 +102,14 @@ EntryVerdict entryVerdict(const std::vector<SectionOutcome>& outcomes,
                 !others[m].empty() &&
                 std::find(verdict.by.begin(), verdict.by.end(), others[m]) == verdict.by.end())
                 verdict.by.push_back(others[m]);
-        if (outcome == SectionOutcome::shadowed || outcome == SectionOutcome::replaced) {
-            std::string names;
-            for (const std::string& other : verdict.by) names += (names.empty() ? " " : ", ") + other;
-            verdict.text = outcome == SectionOutcome::shadowed
-                               ? "shadowed by" + names + ", which every model with its device gets instead"
-                               : std::string(wordsOf(outcome).text) + names;
-        }
+        std::string names;
+        for (const std::string& other : verdict.by) names += (names.empty() ? "" : ", ") + other;
+        if (outcome == SectionOutcome::shadowed)
+            verdict.text = "shadowed by " + (names.empty() ? "another entry" : names) +
+                           ", which every model with its device gets instead";
+        if (outcome == SectionOutcome::replaced)
+            verdict.text = "replaced by the more specific " + (names.empty() ? "entry" : names) +
+                           " on every model with its device";
         return verdict;
     }
     // Never a candidate: the first model's reason that read it, and every

@@ -44,6 +44,11 @@ std::vector<std::vector<std::size_t>> sharesOf(std::size_t models, unsigned work
     return shares;
 }
 
+// A row's key, as the line's reports name it: "DrvProc.ini:51:VGA_C0DE".
+std::string rowId(const std::string& file, std::uint64_t line, const std::string& section) {
+    return file + ":" + std::to_string(line) + ":" + section;
+}
+
 [[noreturn]] void throwWorkerError(const CatalogueModel& model, int status, const Json& result) {
     const std::string message =
         "model " + model.name + ": " +
@@ -87,6 +92,14 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Jso
             fate.reason = reasons.at(s.at(2).get<std::size_t>()).get<std::string>();
             run.sections.push_back(std::move(fate));
         }
+    }
+    const Json outcomes = result.value("section_outcomes", Json::array());
+    for (std::size_t i = 0; i < outcomes.size() && i < run.sections.size(); ++i) {
+        run.sections[i].outcome = outcomeNamed(outcomes[i].at(0).get<std::string>());
+        if (!outcomes[i].at(1).is_number()) continue;
+        const Json& place = places.at(outcomes[i].at(1).get<std::size_t>());
+        run.sections[i].otherId = rowId(place.at(0).get<std::string>(), place.at(2).get<std::uint64_t>(),
+                                        place.at(1).get<std::string>());
     }
     if (run.listWritten) run.listFile = list;
     if (model.idCount == 0 && run.idsMatched)
@@ -139,16 +152,20 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
             auto found = rows.find(key);
             if (found == rows.end()) {
                 LineRow row;
-                row.id = fate.file + ":" + std::to_string(fate.line) + ":" + fate.section;
+                row.id = rowId(fate.file, fate.line, fate.section);
                 row.file = fate.file;
                 row.section = fate.section;
                 row.line = fate.line;
                 row.positions.assign(models.size(), std::nullopt);
                 row.reasons.assign(models.size(), "not read in this model's run");
+                row.outcomes.assign(models.size(), SectionOutcome::notRead);
+                row.others.assign(models.size(), std::string());
                 found = rows.emplace(key, std::move(row)).first;
             }
             found->second.positions[m] = fate.position;
             found->second.reasons[m] = fate.reason;
+            found->second.outcomes[m] = fate.outcome;
+            found->second.others[m] = fate.otherId;
         }
     }
     std::vector<LineRow> entries;
@@ -168,7 +185,7 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
             entry = !row.name.empty() || !row.hardId.empty() || !value("PACKETNAME").empty() ||
                     !value("EXEPATH").empty();
         }
-        if (entry || !row.dead()) entries.push_back(std::move(row));
+        if (entry || row.listed()) entries.push_back(std::move(row));
     }
     return entries;
 }
@@ -188,10 +205,18 @@ std::string fileBytes(const fs::path& file) {
     return bytes;
 }
 
-bool LineRow::dead() const {
-    return std::none_of(positions.begin(), positions.end(),
-                        [](const std::optional<int>& p) { return p.has_value(); });
+bool LineRow::listed() const {
+    return std::any_of(positions.begin(), positions.end(),
+                       [](const std::optional<int>& p) { return p.has_value(); });
 }
+
+bool LineRow::candidate() const {
+    return std::any_of(outcomes.begin(), outcomes.end(), isCandidate);
+}
+
+bool LineRow::dead() const { return !listed() && candidate(); }
+
+EntryVerdict LineRow::verdict() const { return entryVerdict(outcomes, others); }
 
 void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
     if (withFolder)
