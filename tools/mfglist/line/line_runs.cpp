@@ -36,6 +36,19 @@ std::vector<std::string> workerArgs(const LineOptions& options, const std::strin
     return args;
 }
 
+// A worker costs a process and a load of the library before its first
+// model, which a few models' runs repay only: bench/jobs_bench.py measures
+// where a second worker starts to pay (4 to 8 models over a 300-entry
+// media).  So the default gives each worker this many models at least, and
+// a small catalogue runs in one worker, never slower than --jobs 1.
+constexpr std::size_t kModelsPerWorker = 8;
+
+unsigned defaultJobs(std::size_t models) {
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<unsigned>(
+        std::max<std::size_t>(1, std::min(cores, (models + kModelsPerWorker - 1) / kModelsPerWorker)));
+}
+
 // Each worker's share of the models, dealt in turn: neighbours in the
 // catalogue go to different workers.
 std::vector<std::vector<std::size_t>> sharesOf(std::size_t models, unsigned workers) {
@@ -242,7 +255,7 @@ void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
                        "in the catalogue)");
     command.add_option("--jobs", options.jobs,
                        "Models run at once, each worker process running its share of them "
-                       "(default: the cores)");
+                       "(default: the cores, but one for every 8 models at most)");
     command.add_option("--lists", options.lists,
                        "Keep each model's list file in this folder, as MODEL.ini");
 }
@@ -285,8 +298,7 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
         inShare.push_back(std::move(item));
     }
     // One worker per job, each loading the library once for its share.
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned jobs = options.jobs.value_or(cores);
+    const unsigned jobs = options.jobs.value_or(defaultJobs(models.size()));
     const std::vector<std::vector<std::size_t>> shares =
         sharesOf(models.size(), static_cast<unsigned>(std::min<std::size_t>(jobs, models.size())));
     std::vector<std::vector<std::string>> argLists;
