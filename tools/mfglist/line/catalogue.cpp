@@ -1,6 +1,7 @@
 #include "catalogue.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -18,10 +19,6 @@ namespace mfgtool {
 
 namespace {
 
-bool isAlphanumeric(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
 // README, NOTES, README.md.txt, notes-2026: the word alone, or followed by
 // anything that does not make it part of a longer word (notesbook is a
 // model).
@@ -29,7 +26,7 @@ bool isNoteName(const std::string& stem) {
     const std::string lower = lowerAscii(stem);
     for (const std::string word : {"readme", "notes"})
         if (lower.compare(0, word.size(), word) == 0 &&
-            (lower.size() == word.size() || !isAlphanumeric(lower[word.size()])))
+            (lower.size() == word.size() || !std::isalnum(static_cast<unsigned char>(lower[word.size()]))))
             return true;
     return false;
 }

@@ -124,9 +124,8 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Jso
     return run;
 }
 
-// Takes the place of whatever list an earlier run left for the model in
-// `folder`: none of them may stand for this run, whose own lists are
-// moved in when every model has run.
+// Removes the list an earlier run left for the model in `folder`, so that a
+// model that gets none now has none there to be taken for this run's.
 void clearEarlierList(const CatalogueModel& model, const fs::path& folder) {
     const fs::path kept = folder / (model.name + ".ini");
     std::error_code ec;
@@ -282,8 +281,9 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     std::vector<std::string> kinds;
     std::vector<fs::path> lists;
     std::vector<ModelInShare> inShare;
-    // The workers write each list under a name of the library's own kind of
-    // path; a model's name may hold what the library takes for a folder.
+    // The workers write each list under a plain name of their own folder:
+    // a model's name may hold what the library takes for a folder (a
+    // backslash).  keepList gives it the model's name afterwards.
     ScratchFolder exchange;
     for (const CatalogueModel& model : models) {
         clearEarlierList(model, listFolder);

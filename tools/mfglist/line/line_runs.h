@@ -77,7 +77,7 @@ struct LineRun {
 
 // Checks the options (UsageError, LibraryError as preview would), then runs
 // every model over `folder`.  Lists are written into `listFolder`, named
-// MODEL.ini.  Throws the error of the first model that failed, named.
+// MODEL.ini; each model's list of an earlier run there is removed first.  Throws the error of the first model that failed, named.
 LineRun runLine(const LineOptions& options, const std::string& folder,
                 const std::filesystem::path& listFolder);
 
