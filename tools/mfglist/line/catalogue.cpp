@@ -31,7 +31,10 @@ std::vector<CatalogueModel> readCatalogue(const fs::path& folder, int codePage) 
     std::vector<fs::path> files;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
         if (isModelFile(it->path())) files.push_back(it->path());
-    std::sort(files.begin(), files.end());
+    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+        return naturalLess(a.stem().string(), b.stem().string()) ||
+               (a.stem() == b.stem() && a.filename() < b.filename());
+    });
     if (files.empty())
         throw UsageError("the catalogue " + folder.string() +
                          " holds no model: give it one ID file per model, named MODEL.ids");

@@ -28,8 +28,9 @@ struct CatalogueModel {
 // *.txt (any case), not a dotfile, not the ignore file.
 bool isModelFile(const std::filesystem::path& file);
 
-// The models of `folder` in file-name order.  Throws UsageError when the
-// folder is missing, holds no model, or a model's file cannot be read.
+// The models of `folder` in the natural order of their names ("-2" before
+// "-10").  Throws UsageError when the folder is missing, holds no model, or
+// a model's file cannot be read.
 std::vector<CatalogueModel> readCatalogue(const std::filesystem::path& folder, int codePage);
 
 // The ignore file: `given` (it must exist), else the catalogue's
