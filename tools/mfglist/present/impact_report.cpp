@@ -80,21 +80,7 @@ std::string modelsText(const Json& names) {
     return std::to_string(names.size()) + (names.size() == 1 ? " model: " : " models: ") + joined(names);
 }
 
-// What changed, after the section's name: the key and its values, or the
-// entry an added one takes the place of; a VERSION that goes down marked.
-std::string changeDetail(const Json& change, const std::string& arrow = " -> ") {
-    std::string detail;
-    if (change.contains("key"))
-        detail = change["key"].get<std::string>() + ": " + shown(change["old"]) + arrow + shown(change["new"]);
-    if (change.contains("replaces")) {
-        detail = "in place of " + change["replaces"].get<std::string>();
-        const auto given = [](const Json& version) { return version.is_string() && !version.get<std::string>().empty(); };
-        if (given(change["old_version"]) || given(change["new_version"]))
-            detail += ", VERSION " + shown(change["old_version"]) + arrow + shown(change["new_version"]);
-    }
-    if (change["downgrade"].get<bool>()) detail += "  VERSION GOES DOWN";
-    return detail;
-}
+
 
 const char* changeMark(const std::string& kind) {
     if (kind == "added") return "+";
@@ -105,6 +91,26 @@ const char* changeMark(const std::string& kind) {
 }
 
 }  // namespace
+
+std::string changeDetail(const Json& change, const std::string& arrow) {
+    // Read member by member: the HTML page renders whatever document it is
+    // given, and a member left out is shown as absent.
+    const auto text = [](const Json& value) { return value.is_string() ? shown(value) : shown(Json()); };
+    const auto given = [](const Json& version) {
+        return version.is_string() && !version.get<std::string>().empty();
+    };
+    std::string detail;
+    if (const Json& key = memberOf(change, "key"); key.is_string())
+        detail = key.get<std::string>() + ": " + text(memberOf(change, "old")) + arrow +
+                 text(memberOf(change, "new"));
+    if (const Json& replaces = memberOf(change, "replaces"); replaces.is_string()) {
+        detail = "in place of " + replaces.get<std::string>();
+        const Json &before = memberOf(change, "old_version"), &after = memberOf(change, "new_version");
+        if (given(before) || given(after)) detail += ", VERSION " + text(before) + arrow + text(after);
+    }
+    if (memberOf(change, "downgrade") == true) detail += "  VERSION GOES DOWN";
+    return detail;
+}
 
 std::string escapeMarkdown(const std::string& text) {
     std::string escaped;

@@ -25,6 +25,11 @@ void addChangeView(Json& json, const LineImpact& impact);
 void printImpactText(const Json& json, std::ostream& out);
 void printImpactMarkdown(const Json& json, std::ostream& out);
 
+// What one member of `changes` changed, after the section's name: the key
+// and its two values, or the entry an added one takes the place of; a
+// VERSION that goes down marked.
+std::string changeDetail(const Json& change, const std::string& arrow = " -> ");
+
 // `text` as Markdown shows it literally: the characters of tables, emphasis,
 // code, links and HTML escaped.
 std::string escapeMarkdown(const std::string& text);
