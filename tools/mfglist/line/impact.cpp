@@ -1,6 +1,7 @@
 #include "impact.h"
 
 #include <map>
+#include <unordered_map>
 
 #include "common/process_file_view.h"
 #include "common/text_encoding.h"
@@ -143,17 +144,25 @@ std::map<std::string, std::pair<std::string, std::string>> sectionKeys(const Sec
     return keys;
 }
 
-const SectionView* sectionAt(std::map<std::string, ProcessFileView>& views, const fs::path& folder,
+// A process file read once, its sections found by their header's line.
+struct IndexedFile {
+    ProcessFileView view;
+    std::unordered_map<std::uint64_t, std::size_t> byLine;
+};
+
+const SectionView* sectionAt(std::map<std::string, IndexedFile>& files, const fs::path& folder,
                              const LineRow& row) {
     const std::string path = (folder / row.file).string();
-    auto view = views.find(path);
-    if (view == views.end()) {
+    auto file = files.find(path);
+    if (file == files.end()) {
         const mfg::text::CodePage cp(static_cast<unsigned>(libraryCodePage()));
-        view = views.emplace(path, viewProcessFile(fileBytes(path), cp)).first;
+        IndexedFile indexed{viewProcessFile(fileBytes(path), cp), {}};
+        for (std::size_t i = 0; i < indexed.view.sections.size(); ++i)
+            indexed.byLine.emplace(indexed.view.sections[i].line, i);
+        file = files.emplace(path, std::move(indexed)).first;
     }
-    for (const SectionView& section : view->second.sections)
-        if (section.line == row.line) return &section;
-    return nullptr;
+    const auto found = file->second.byLine.find(row.line);
+    return found == file->second.byLine.end() ? nullptr : &file->second.view.sections[found->second];
 }
 
 // Entries that no model gets any more, or that some model gets again; and
@@ -163,7 +172,7 @@ void collectRowChanges(LineImpact& impact, const LineRun& before, const LineRun&
     for (const LineRow& row : before.rows) old.emplace(rowKey(row), &row);
     std::map<std::string, bool> shown;  // sections some change names
     for (const SectionChange& change : impact.changes) shown[upperAscii(change.section)] = true;
-    std::map<std::string, ProcessFileView> views;
+    std::map<std::string, IndexedFile> files;
     for (const LineRow& row : after.rows) {
         const auto found = old.find(rowKey(row));
         const LineRow* was = found == old.end() ? nullptr : found->second;
@@ -181,8 +190,8 @@ void collectRowChanges(LineImpact& impact, const LineRun& before, const LineRun&
             impact.lifeChanges.push_back(std::move(life));
         }
         if (!was || shown.count(upperAscii(row.section))) continue;
-        const SectionView* oldSection = sectionAt(views, before.folder, *was);
-        const SectionView* newSection = sectionAt(views, after.folder, row);
+        const SectionView* oldSection = sectionAt(files, before.folder, *was);
+        const SectionView* newSection = sectionAt(files, after.folder, row);
         if (!oldSection || !newSection) continue;
         const auto oldKeys = sectionKeys(*oldSection), newKeys = sectionKeys(*newSection);
         if (oldKeys == newKeys) continue;
