@@ -124,7 +124,7 @@ void collectChanges(LineImpact& impact) {
                 change.key = key.key;
                 change.before = key.before;
                 change.after = key.after;
-                change.downgrade = upperAscii(key.key) == "VERSION" && versionGoesDown(key.before, key.after);
+                change.downgrade = versionGoesDown(key);
                 add(std::move(change), m);
             }
         }
@@ -217,6 +217,10 @@ void collectRowChanges(LineImpact& impact, const LineRun& before, const LineRun&
 
 bool versionGoesDown(const std::optional<std::string>& before, const std::optional<std::string>& after) {
     return before && after && isNewerVersion(*before, *after);
+}
+
+bool versionGoesDown(const KeyChange& change) {
+    return upperAscii(change.key) == "VERSION" && versionGoesDown(change.before, change.after);
 }
 
 const char* sectionChangeKind(SectionChange::Kind kind) {

@@ -28,6 +28,8 @@ struct ModelImpact {
 // A VERSION that goes down, of an entry changed in place or of one that
 // takes the place of another for the same device.
 bool versionGoesDown(const std::optional<std::string>& before, const std::optional<std::string>& after);
+// A key of a listed entry changed in place: its VERSION goes down.
+bool versionGoesDown(const KeyChange& change);
 
 // One change of a section and the models whose list shows it.
 struct SectionChange {

@@ -181,7 +181,7 @@ Json impactJson(const LineOptions& options, const std::vector<ModelImpact>& impa
                                   {"key", key.key},
                                   {"old", optionalText(key.before)},
                                   {"new", optionalText(key.after)},
-                                  {"downgrade", key.key == "VERSION" && versionGoesDown(key.before, key.after)}});
+                                  {"downgrade", versionGoesDown(key)}});
         }
         model["added"] = added;
         model["removed"] = removed;
