@@ -187,10 +187,25 @@ TEST(HtmlReport, ImpactPageListsChangedModelsFirstAndFoldsTheRest) {
          {"new_entry_count", 0}, {"added", none},
          {"removed", {{{"position", 0}, {"section", "VGA"}, {"name", "Video"}, {"hardid", "3"}}}},
          {"moved", none}, {"changed_fields", none}}};
+    impact["changes"] = {
+        {{"kind", "added"}, {"section", "NEW_LAN"}, {"name", "LAN"}, {"downgrade", true},
+         {"models", {"m2"}}, {"replaces", "OLD_LAN"}, {"old_version", "7.021"}, {"new_version", "7.005"}},
+        {{"kind", "unseen"}, {"section", "PANEL"}, {"name", "<b>Panel</b>"}, {"downgrade", false},
+         {"models", none}, {"key", "PACKETNAME"}, {"old", "A"}, {"new", nullptr}}};
+    impact["now_dead"] = {{{"id", "DrvProc.ini:9:OLD_LAN"}, {"file", "DrvProc.ini"}, {"line", 9},
+                           {"section", "OLD_LAN"}, {"name", "LAN"}, {"new", false}, {"models", {"m2"}}}};
     const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};
     RENDER_OR_SKIP(dom, scratch, mfgtool::renderImpactHtml(impact), "");
 
     EXPECT_NE(dom->find("<p class=\"summary\">2 of 3 models change</p>"), std::string::npos);
+    // The view by change comes before the models, a release that goes down marked.
+    EXPECT_LT(dom->find("<table class=\"changes\">"), dom->find("<section class=\"model changed\""));
+    EXPECT_EQ(count(*dom, "<tr class=\"downgrade\">"), 1u);
+    EXPECT_NE(dom->find("in place of OLD_LAN, VERSION \"7.021\" \u2192 \"7.005\"  VERSION GOES DOWN"),
+              std::string::npos);
+    EXPECT_NE(dom->find("&lt;b&gt;Panel&lt;/b&gt;"), std::string::npos);
+    EXPECT_NE(dom->find("no model's list shows it"), std::string::npos);
+    EXPECT_EQ(count(*dom, "<table class=\"now-dead\">"), 1u);
     EXPECT_EQ(captures(*dom, "<section class=\"model changed\" id=\"([^\"]*)\""),
               (std::vector<std::string>{"model-1", "model-2"}));
     for (const char* table : {"added", "moved", "changed-fields"})

@@ -4,6 +4,7 @@
 // crafted changes naming exactly the models whose list changes, and `diff`
 // refusing what is not a whole install list.
 #include <nlohmann/json.hpp>
+#include <cstdlib>
 #include <set>
 
 #include "json_schema_check.h"
@@ -191,6 +192,179 @@ TEST_F(ToolLine, ImpactNamesExactlyTheModelsWhoseListChanges) {
     const Outcome markdown = runTool(line("impact", {cdrom().string(), cdrom().string(), "--markdown"}));
     EXPECT_EQ(markdown.status, 0);
     EXPECT_NE(markdown.out.find("### mfglist impact: 0 of 6 models change"), std::string::npos);
+}
+
+// The changes turned round, each with the models that see it: a HARDID
+// typo that hands the device to the family's entry and leaves the board's
+// entry dead, a deleted entry that lets an older release win, a VERSION
+// that goes down in place, a change no model sees, and a NAME that would
+// break a Markdown table.
+TEST_F(ToolLine, ImpactShowsEachChangeWithTheModelsThatSeeIt) {
+    std::string old = readText(cdrom() / "DrvProc.ini");
+    const auto replace = [](std::string& text, const std::string& from, const std::string& to) {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    };
+    const std::string eol = old.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    replace(old, "PACKETNAME=LAN" + eol, "PACKETNAME=LAN" + eol + "VERSION=7.021" + eol);
+    replace(old, "PACKETNAME=LAN_OLD" + eol, "PACKETNAME=LAN_OLD" + eol + "VERSION=7.005" + eol);
+    replace(old, "PACKETNAME=MODEM" + eol, "PACKETNAME=MODEM" + eol + "VERSION=7.021" + eol);
+    std::string changed = old;
+    replace(changed, "HARDID=3C4D1000C0DE0101", "HARDID=3C4D1000C0DE01O1");
+    changed.erase(changed.find("[LAN]"), changed.find("[LAN_OLD]") - changed.find("[LAN]"));
+    replace(changed, "VERSION=7.021", "VERSION=7.005");  // MODEM's, now LAN is gone
+    replace(changed, "NAME=Modem driver", "NAME=Modem | <b>fast</b>");
+    replace(changed, "PACKETNAME=VGAPANEL", "PACKETNAME=VGAPANEL2");
+    const fs::path before = scratch / "old", after = scratch / "new";
+    fs::copy(cdrom(), before);
+    fs::copy(cdrom(), after);
+    writeText(before / "DrvProc.ini", old);
+    writeText(after / "DrvProc.ini", changed);
+
+    const Outcome outcome = runTool(line("impact", {before.string(), after.string(), "--json"}));
+    ASSERT_EQ(outcome.status, 1) << outcome.err;
+    const Json impact = Json::parse(outcome.out);
+    expectFollowsSchema(impact);
+    using Names = std::vector<std::string>;
+    const Names offices = {"office-5010", "office-7010"};
+    const Names lanModels = {"notebook-n14", "office-5010", "office-7010"};
+    const struct {
+        std::string kind, section, key;
+        Names models;
+        bool downgrade;
+        std::string replaces;
+    } expected[] = {
+        {"removed", "LAN", "", lanModels, false, ""},
+        {"added", "LAN_OLD", "", lanModels, true, "LAN"},
+        {"removed", "AUDIO", "", offices, false, ""},
+        {"added", "AUDIO_GENERIC", "", offices, false, "AUDIO"},
+        {"changed", "MODEM", "NAME", {"tower-t20"}, false, ""},
+        {"changed", "MODEM", "VERSION", {"tower-t20"}, true, ""},
+        {"unseen", "CONTROL_PANEL", "PACKETNAME", {}, false, ""},
+    };
+    ASSERT_EQ(impact["changes"].size(), std::size(expected)) << impact["changes"].dump(1);
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const Json& change = impact["changes"][i];
+        SCOPED_TRACE(change.dump());
+        EXPECT_EQ(change["kind"], expected[i].kind);
+        EXPECT_EQ(change["section"], expected[i].section);
+        EXPECT_EQ(change.value("key", ""), expected[i].key);
+        EXPECT_EQ(change["models"].get<Names>(), expected[i].models);
+        EXPECT_EQ(change["downgrade"], expected[i].downgrade);
+        EXPECT_EQ(change.value("replaces", ""), expected[i].replaces);
+    }
+    EXPECT_EQ(impact["changes"][1]["old_version"], "7.021");
+    EXPECT_EQ(impact["changes"][1]["new_version"], "7.005");
+    EXPECT_EQ(impact["changes"][6]["new"], "VGAPANEL2");
+    // The board's audio entry is left to no model; the old LAN release is
+    // listed again.
+    ASSERT_EQ(impact["now_dead"].size(), 1u);
+    EXPECT_EQ(impact["now_dead"][0]["section"], "AUDIO");
+    EXPECT_EQ(impact["now_dead"][0]["models"].get<Names>(), offices);
+    ASSERT_EQ(impact["live_again"].size(), 1u);
+    EXPECT_EQ(impact["live_again"][0]["section"], "LAN_OLD");
+    EXPECT_EQ(impact["live_again"][0]["models"].get<Names>(), lanModels);
+    const Json& summary = impact["summary"];
+    EXPECT_EQ(summary["downgrades"], 2);
+    EXPECT_EQ(summary["now_dead"], 1);
+    EXPECT_EQ(summary["live_again"], 1);
+    for (const Json& model : impact["models"]) {
+        SCOPED_TRACE(model["name"].get<std::string>());
+        const bool office = model["name"] == "office-5010" || model["name"] == "office-7010";
+        EXPECT_EQ(model["now_dead"].size(), office ? 1u : 0u);
+        if (model["name"] == "tower-t20") {
+            for (const Json& field : model["changed_fields"])
+                EXPECT_EQ(field["downgrade"], field["key"] == "VERSION");
+        }
+    }
+
+    const Outcome text = runTool(line("impact", {before.string(), after.string()}));
+    EXPECT_NE(text.out.find("VERSION: \"7.021\" -> \"7.005\"  VERSION GOES DOWN"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("no model's list shows it"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("Entries no model gets any more:\n  DrvProc.ini:"), std::string::npos) << text.out;
+
+    const Outcome markdown = runTool(line("impact", {before.string(), after.string(), "--markdown"}));
+    EXPECT_EQ(markdown.out.find("<b>"), std::string::npos) << markdown.out;
+    EXPECT_NE(markdown.out.find("Modem \\| &lt;b&gt;fast&lt;/b&gt;"), std::string::npos) << markdown.out;
+    // Every row of a table has as many cells as its header.
+    std::size_t header = 0;
+    for (const std::string& row : lines(markdown.out)) {
+        if (row.rfind("|", 0) != 0) {
+            header = 0;
+            continue;
+        }
+        std::size_t cells = 0;
+        for (std::size_t i = 0; i < row.size(); ++i)
+            if (row[i] == '|' && (i == 0 || row[i - 1] != '\\')) ++cells;
+        if (!header) header = cells;
+        EXPECT_EQ(cells, header) << row;
+    }
+}
+
+TEST_F(ToolLine, ModelsInNaturalOrderAndIdsNeverCut) {
+    const fs::path catalogue = scratch / "catalogue";
+    fs::create_directory(catalogue);
+    for (const char* name : {"aio-e20-10", "aio-e20-2", "AIO-E20-1", "aio-e20-9"})
+        fs::copy_file(models() / "office-7010.ids", catalogue / (std::string(name) + ".ids"));
+    const Outcome outcome = runTool({"matrix", cdrom().string(), "--cdrom", "--models", catalogue.string(), "--json"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const Json matrix = Json::parse(outcome.out);
+    std::vector<std::string> names;
+    for (const Json& model : matrix["models"]) names.push_back(model["name"]);
+    EXPECT_EQ(names, (std::vector<std::string>{"AIO-E20-1", "aio-e20-2", "aio-e20-9", "aio-e20-10"}));
+
+    const Outcome narrow =
+        runTool({"matrix", cdrom().string(), "--cdrom", "--models", models().string(), "--width", "60"});
+    ASSERT_EQ(narrow.status, 0) << narrow.err;
+    EXPECT_NE(narrow.out.find("1A2B0001C0DE0101"), std::string::npos) << narrow.out;
+    EXPECT_NE(narrow.out.find("7A8B3000C0DE0101"), std::string::npos) << narrow.out;
+}
+
+// Media tracked in git as symbolic links to one shared copy: --git reads
+// each link through its target in the revision, as the working tree does,
+// refuses a link that leaves the repository by name, and passes git's own
+// reason on when git refuses.
+TEST_F(ToolLine, ImpactGitReadsLinksThroughTheirTargetsAndGivesGitsReason) {
+    const fs::path repo = scratch / "repo";
+    const auto git = [&](const std::string& args) {
+        return std::system(("git -C \"" + repo.string() + "\" -c user.name=t -c user.email=t@t " + args +
+                            " >/dev/null 2>&1").c_str()) == 0;
+    };
+    fs::create_directories(repo / "media");
+    if (!git("init -q .")) GTEST_SKIP() << "no git on this machine";
+    fs::copy(cdrom(), repo / "shared");
+    for (const char* file : {"DrvProc.ini", "DrvCofg.ini", "SoftProc.ini"}) {
+        std::error_code ec;
+        fs::create_symlink(fs::path("..") / "shared" / file, repo / "media" / file, ec);
+        if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    }
+    ASSERT_TRUE(git("add -A") && git("commit -q -m media"));
+    const Outcome same = runTool(line("impact", {"--git", "HEAD", (repo / "media").string()}));
+    EXPECT_EQ(same.status, 0) << same.out << same.err;
+    EXPECT_NE(same.out.find("0 of 6 models change"), std::string::npos) << same.out;
+
+    writeText(scratch / "elsewhere.ini", "[X]\n");
+    fs::create_symlink(scratch / "elsewhere.ini", repo / "media" / "Outside.ini");
+    ASSERT_TRUE(git("add -A") && git("commit -q -m outside"));
+    const Outcome outside = runTool(line("impact", {"--git", "HEAD", (repo / "media").string()}));
+    EXPECT_EQ(outside.status, 2);
+    expectOneErrorLine(outside, "Outside.ini of revision HEAD is a symbolic link to");
+
+    const struct {
+        const char* what;
+        fs::path folder;
+        std::string revision, reason;
+    } refusals[] = {
+        {"an unknown revision", repo / "media", "no-such-revision", "git says: fatal: "},
+        {"a folder outside git", scratch, "HEAD", "git says: fatal: not a git repository"},
+    };
+    for (const auto& c : refusals) {
+        SCOPED_TRACE(c.what);
+        const Outcome refused = runTool(line("impact", {"--git", c.revision, c.folder.string()}));
+        EXPECT_EQ(refused.status, 2);
+        expectOneErrorLine(refused, c.reason);
+    }
 }
 
 TEST_F(ToolLine, BadUseOfMatrixAndImpact) {

@@ -6,8 +6,10 @@
 #include "common/errors.h"
 #include "common/text_encoding.h"
 #include "ids/id_file.h"
+#include "line/impact.h"
 #include "list/compared_list.h"
 #include "list/install_list.h"
+#include "present/impact_report.h"
 #include "present/json_contract.h"
 #include "present/report.h"
 #include "present/table.h"
@@ -131,6 +133,65 @@ TEST(ToolText, FindIgnoringAsciiCase) {
 TEST(ToolText, AsciiCaseChangesOnlyLetters) {
     EXPECT_EQ(lowerAscii("MfgProc.INI \xC9@[`"), "mfgproc.ini \xC9@[`");
     EXPECT_EQ(upperAscii("mfgproc.ini \xE9@[`{"), "MFGPROC.INI \xE9@[`{");
+}
+
+// Model names and VERSIONs: digit runs count by their value, letters
+// without regard to case; only names equal in every byte tie.
+TEST(ToolText, NaturalOrder) {
+    const struct {
+        std::string a, b;
+        int order;  // naturalCompare(a, b)
+    } cases[] = {
+        {"aio-e20-2", "aio-e20-10", -1},
+        {"e-05", "e-5", 0},         // leading zeros aside
+        {"Model-9", "model-10", -1},
+        {"a", "a-1", -1},           // a prefix first
+        {"a1b", "a1", 1},
+        {"x99999999999999999999", "x100000000000000000000", -1},  // past any integer type
+        {"", "", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.a + " vs " + c.b);
+        EXPECT_EQ(naturalCompare(c.a, c.b), c.order);
+        EXPECT_EQ(naturalCompare(c.b, c.a), -c.order);
+    }
+    EXPECT_TRUE(naturalLess("A-2", "a-2")) << "equal but for case: by the bytes";
+    EXPECT_FALSE(naturalLess("a-2", "A-2"));
+    EXPECT_FALSE(naturalLess("a-2", "a-2"));
+}
+
+TEST(ToolImpact, AVersionGoesDownOnlyWhenBothAreGiven) {
+    const struct {
+        std::optional<std::string> before, after;
+        bool down;
+    } cases[] = {
+        {"7.021", "7.005", true},  {"7.005", "7.021", false}, {"7.9", "7.10", false},
+        {"2.0", "1.99", true},     {"5.10", "5.10", false},   {"5.1", "5.1.0", false},
+        {"01/15/2009", "12/01/2008", true},  // a date, year first
+        {"7.021", "", false},      {std::nullopt, "1.0", false}, {"1.0", std::nullopt, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(versionGoesDown(c.before, c.after), c.down)
+            << c.before.value_or("(none)") << " -> " << c.after.value_or("(none)");
+}
+
+// Text in a pull-request comment stays text: no table cell, emphasis, code,
+// link or HTML comes from a NAME.
+TEST(ToolImpact, MarkdownEscapesEveryMarkupCharacter) {
+    const struct {
+        std::string text, escaped;
+    } cases[] = {
+        {"LAN | WLAN", "LAN \\| WLAN"},
+        {"<script>x</script>", "&lt;script&gt;x&lt;/script&gt;"},
+        {"R&D", "R&amp;D"},
+        {"`code` *bold* _it_ ~del~", "\\`code\\` \\*bold\\* \\_it\\_ \\~del\\~"},
+        {"![img](x) [link]", "\\!\\[img\\](x) \\[link\\]"},
+        {"# heading", "\\# heading"},
+        {"PCI\\VEN_8086", "PCI\\\\VEN\\_8086"},
+        {"two\nlines", "two lines"},
+        {"Audio driver 7.0", "Audio driver 7.0"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(escapeMarkdown(c.text), c.escaped) << c.text;
 }
 
 // A list compared by diff and impact is text: keys and values with bytes of

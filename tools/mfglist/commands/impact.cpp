@@ -79,7 +79,8 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
     const LineImpact impact = compareLineRuns(before, after);
     const std::size_t changed = impact.changed;
     const int status = changed ? kExitImpact : kExitOk;
-    const Json json = impactJson(options, impact.models, oldName, newFolder, changed, status);
+    Json json = impactJson(options, impact.models, oldName, newFolder, changed, status);
+    addChangeView(json, impact);
     if (options.html) {
         std::ofstream html(*options.html, std::ios::binary);
         html << renderImpactHtml(json);

@@ -244,4 +244,38 @@ std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view part) 
                                                 : static_cast<std::size_t>(found - text.begin());
 }
 
+int naturalCompare(std::string_view a, std::string_view b) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            std::size_t endA = i, endB = j;
+            while (endA < a.size() && digit(a[endA])) ++endA;
+            while (endB < b.size() && digit(b[endB])) ++endB;
+            // Leading zeros aside, the longer run is the larger number.
+            while (i + 1 < endA && a[i] == '0') ++i;
+            while (j + 1 < endB && b[j] == '0') ++j;
+            const std::string_view runA = a.substr(i, endA - i);
+            const std::string_view runB = b.substr(j, endB - j);
+            if (runA.size() != runB.size()) return runA.size() < runB.size() ? -1 : 1;
+            if (const int order = runA.compare(runB)) return order < 0 ? -1 : 1;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        const auto x = static_cast<unsigned char>(upperAsciiChar(a[i]));
+        const auto y = static_cast<unsigned char>(upperAsciiChar(b[j]));
+        if (x != y) return x < y ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size()) return 1;
+    return j < b.size() ? -1 : 0;
+}
+
+bool naturalLess(std::string_view a, std::string_view b) {
+    const int order = naturalCompare(a, b);
+    return order ? order < 0 : a < b;
+}
+
 }  // namespace mfgtool

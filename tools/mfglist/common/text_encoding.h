@@ -72,5 +72,12 @@ std::string lowerAscii(std::string text);
 // Where `part` first stands in `text` without regard to ASCII case; npos
 // when nowhere.  No copy of either is made.
 std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view part);
+// The order people expect of names that carry numbers: a run of digits
+// counts by its value ("-2" before "-10"), letters without regard to ASCII
+// case.  Negative, zero or positive.
+int naturalCompare(std::string_view a, std::string_view b);
+// naturalCompare, with names equal that way ordered by their bytes, so that
+// no two names differ without an order.
+bool naturalLess(std::string_view a, std::string_view b);
 
 }  // namespace mfgtool

@@ -89,7 +89,10 @@ std::vector<CatalogueModel> readCatalogue(const fs::path& folder, int codePage,
             !(ignore && sameFile(it->path(), *ignore)))
             files.push_back(it->path());
     if (ec) throw UsageError("cannot list the catalogue folder " + folder.string() + ": " + ec.message());
-    std::sort(files.begin(), files.end());
+    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+        return naturalLess(a.stem().string(), b.stem().string()) ||
+               (a.stem() == b.stem() && a.filename() < b.filename());
+    });
     if (files.empty())
         throw UsageError("the catalogue " + folder.string() +
                          " holds no model: give it one ID file per model, named MODEL.ids");

@@ -36,7 +36,8 @@ enum class CatalogueRole {
 };
 CatalogueRole catalogueRole(const std::string& fileName);
 
-// The models of `folder` in file-name order.  Throws UsageError naming the
+// The models of `folder` in the natural order of their names ("-2" before
+// "-10").  Throws UsageError naming the
 // file when the folder is missing or holds no model, when a model's file is
 // a dangling link, not a file, unreadable or not text, and when two files
 // give one model name (without regard to case: the names become list

@@ -336,6 +336,7 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     }
     const Json noResult = Json::object();
     LineRun line;
+    line.folder = absoluteFolder;
     for (std::size_t m = 0; m < models.size(); ++m) {
         const Json& result = resultOf[m] ? *resultOf[m] : noResult;
         if (modelStatuses[m] != kExitOk) throwWorkerError(models[m], modelStatuses[m], result);

@@ -71,6 +71,7 @@ struct LineRow {
 };
 
 struct LineRun {
+    std::string folder;  // the process files', absolute
     std::vector<ModelRun> models;
     std::vector<LineRow> rows;  // the entry sections, in file order
 };

@@ -4,12 +4,11 @@
 // 16-character device ID takes the place of the 8-character family it
 // belongs to, whichever comes first.
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
 #include <map>
 #include <string>
 
 #include "checks.h"
+#include "common/version_text.h"
 #include "items/hardware_id.h"
 #include "text/mbstring.h"
 
@@ -24,40 +23,6 @@ struct Driver {
     std::string id;  // upper-cased, as the list compares them
     bool sysPatch;   // matched on every machine
 };
-
-// The numbers of a VERSION, most significant first: a date written
-// MM/DD/YYYY is turned round to YYYY, MM, DD; "" gives none.
-std::vector<unsigned long> versionParts(const std::string& version) {
-    std::vector<unsigned long> parts;
-    std::vector<std::size_t> digits;
-    for (std::size_t at = 0; at < version.size();) {
-        if (!std::isdigit(static_cast<unsigned char>(version[at]))) {
-            ++at;
-            continue;
-        }
-        std::size_t end = at;
-        while (end < version.size() && std::isdigit(static_cast<unsigned char>(version[end]))) ++end;
-        parts.push_back(std::strtoul(version.substr(at, std::min<std::size_t>(end - at, 9)).c_str(),
-                                     nullptr, 10));
-        digits.push_back(end - at);
-        at = end;
-    }
-    const bool usDate = parts.size() == 3 && digits[2] == 4 && digits[0] <= 2 &&
-                        version.find_first_of("/-") != std::string::npos;
-    if (usDate) parts = {parts[2], parts[0], parts[1]};
-    return parts;
-}
-
-// True when `later` names a newer VERSION than `kept`.
-bool isNewer(const std::string& later, const std::string& kept) {
-    const std::vector<unsigned long> a = versionParts(later), b = versionParts(kept);
-    if (a.empty() || b.empty()) return false;
-    for (std::size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
-        const unsigned long x = i < a.size() ? a[i] : 0, y = i < b.size() ? b[i] : 0;
-        if (x != y) return x > y;
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -101,7 +66,7 @@ void checkCdromOrder(FileCheck& check) {
             // the PC installs the older one.
             const std::string keptVersion = check.value(*e.section, Key::version);
             const std::string ownVersion = check.value(*d.section, Key::version);
-            const bool newerKeptOut = isNewer(ownVersion, keptVersion);
+            const bool newerKeptOut = isNewerVersion(ownVersion, keptVersion);
             check.report(d.section->line, 1, "shadowed-entry",
                          sectionLabel(*d.section) + " is never listed: " +
                              sectionLabel(*e.section) + " (line " +

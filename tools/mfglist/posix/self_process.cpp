@@ -1,10 +1,12 @@
 #include "run/self_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <map>
 
@@ -56,30 +58,64 @@ std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& 
 }
 
 int runCapturing(const std::string& program, const std::vector<std::string>& args,
-                 std::string& output) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return -1;
+                 std::string& output, std::string* errors) {
+    int outEnds[2];
+    int errEnds[2] = {-1, -1};
+    if (pipe(outEnds) != 0) return -1;
+    if (errors && pipe(errEnds) != 0) {
+        close(outEnds[0]);
+        close(outEnds[1]);
+        return -1;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outEnds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, outEnds[0]);
+    if (errors) {
+        posix_spawn_file_actions_adddup2(&actions, errEnds[1], 2);
+        posix_spawn_file_actions_addclose(&actions, errEnds[0]);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
     std::vector<std::string> all = {program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv = argvOf(all);
     pid_t pid = 0;
     const int failed = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
+    close(outEnds[1]);
+    if (errors) close(errEnds[1]);
     if (failed) {
-        close(pipeEnds[0]);
+        close(outEnds[0]);
+        if (errors) close(errEnds[0]);
         return -1;
     }
     output.clear();
+    if (errors) errors->clear();
+    // Both streams drained together: a child that fills one pipe while the
+    // other is read would wait for ever.
+    std::vector<std::pair<int, std::string*>> open = {{outEnds[0], &output}};
+    if (errors) open.push_back({errEnds[0], errors});
     char buffer[65536];
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<std::size_t>(n));
-    close(pipeEnds[0]);
+    while (!open.empty()) {
+        std::vector<pollfd> waits;
+        for (const auto& [fd, into] : open) waits.push_back({fd, POLLIN, 0});
+        if (poll(waits.data(), waits.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (std::size_t i = waits.size(); i-- > 0;) {
+            if (!waits[i].revents) continue;
+            const ssize_t n = read(open[i].first, buffer, sizeof buffer);
+            if (n > 0) {
+                open[i].second->append(buffer, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                close(open[i].first);
+                open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+    }
+    for (const auto& [fd, into] : open) close(fd);
     int waited = 0;
     if (waitpid(pid, &waited, 0) != pid) return -1;
     // posix_spawnp reports a missing program as exit status 127 of the child.

@@ -6,6 +6,7 @@
 
 #include "html_page.h"
 #include "html_report.h"
+#include "impact_report.h"
 
 namespace mfgtool {
 namespace {
@@ -22,6 +23,7 @@ td.old code { color: #900; }
 td.new code { color: #060; }
 details.unchanged { margin-top: 1.2rem; }
 details.unchanged summary { font-weight: 600; cursor: pointer; }
+tr.downgrade td { background: #fbe3c8; }
 )css";
 
 // Printing opens the folded list, so that paper shows every model.
@@ -88,6 +90,42 @@ std::string changedModel(const Json& model, std::size_t index) {
     return html + "</section>\n";
 }
 
+std::string modelList(const Json& names) {
+    std::string text;
+    for (const Json& name : names)
+        if (name.is_string()) text += (text.empty() ? "" : ", ") + escapeHtml(name.get<std::string>());
+    return text;
+}
+
+// The view by change: each change once, with the models whose list shows
+// it, then the entries that no model gets any more or some model gets again.
+std::string changeView(const Json& impact) {
+    std::string html;
+    const Json& changes = arrayOf(impact, "changes");
+    if (!changes.empty()) {
+        html += "<section class=\"by-change\"><h2>By change (" + std::to_string(changes.size()) +
+                ")</h2>\n<table class=\"changes\"><thead><tr><th scope=\"col\">Change</th>"
+                "<th scope=\"col\">Section</th><th scope=\"col\">NAME</th><th scope=\"col\">What</th>"
+                "<th scope=\"col\">Models</th></tr></thead><tbody>\n";
+        for (const Json& change : changes) {
+            const Json& models = arrayOf(change, "models");
+            html += std::string("<tr") + (memberOf(change, "downgrade") == true ? " class=\"downgrade\"" : "") +
+                    "><td>" + htmlMember(change, "kind") + "</td><td>" + htmlMember(change, "section") +
+                    "</td><td>" + htmlMember(change, "name") + "</td><td>" +
+                    escapeHtml(changeDetail(change, " \u2192 ")) + "</td><td>" +
+                    (models.empty() ? std::string("no model's list shows it")
+                                    : std::to_string(models.size()) + ": " + modelList(models)) +
+                    "</td></tr>\n";
+        }
+        html += "</tbody></table></section>\n";
+    }
+    const std::vector<Column> entry = {{"File", "file", ""}, {"Line", "line", ""},
+                                       {"Section", "section", ""}, {"NAME", "name", ""}};
+    html += changeTable("now-dead", "Entries no model gets any more", arrayOf(impact, "now_dead"), entry);
+    html += changeTable("live-again", "Entries some model gets again", arrayOf(impact, "live_again"), entry);
+    return html;
+}
+
 }  // namespace
 
 std::string renderImpactHtml(const Json& impact) {
@@ -97,6 +135,7 @@ std::string renderImpactHtml(const Json& impact) {
     if (memberOf(impact, "error").is_string())
         body += "<p class=\"error\">" + htmlMember(impact, "error") + "</p>\n";
 
+    body += changeView(impact);
     const Json& models = arrayOf(impact, "models");
     std::string unchanged;
     std::size_t unchangedCount = 0;

@@ -1,15 +1,20 @@
 #include "impact_report.h"
 
+#include "html_page.h"
 #include "json_contract.h"
 #include "matrix_report.h"
 
 namespace mfgtool {
 namespace {
 
-std::string valueOf(const KeyValues& keys, const std::string& key) {
+std::optional<std::string> valueOrNone(const KeyValues& keys, const std::string& key) {
     for (const auto& [name, value] : keys)
         if (name == key) return value;
-    return {};
+    return std::nullopt;
+}
+
+std::string valueOf(const KeyValues& keys, const std::string& key) {
+    return valueOrNone(keys, key).value_or("");
 }
 
 Json entryJson(const ComparedList& list, std::size_t i) {
@@ -31,7 +36,100 @@ std::string entryText(const Json& entry) {
     return entry["name"].get<std::string>() + " [" + entry["section"].get<std::string>() + "]";
 }
 
+Json modelNames(const std::vector<ModelImpact>& models, const std::vector<std::size_t>& indexes) {
+    Json names = Json::array();
+    for (const std::size_t m : indexes) names.push_back(models[m].after->model.name);
+    return names;
+}
+
+Json changeJson(const SectionChange& change, const std::vector<ModelImpact>& models) {
+    Json json = {{"kind", sectionChangeKind(change.kind)},
+                 {"section", change.section},
+                 {"name", change.name},
+                 {"downgrade", change.downgrade},
+                 {"models", modelNames(models, change.models)}};
+    if (change.kind == SectionChange::Kind::changed || change.kind == SectionChange::Kind::unseen) {
+        json["key"] = change.key;
+        json["old"] = optionalText(change.before);
+        json["new"] = optionalText(change.after);
+    }
+    if (!change.replaces.empty()) {
+        json["replaces"] = change.replaces;
+        json["old_version"] = optionalText(change.replacedVersion);
+        json["new_version"] = optionalText(change.version);
+    }
+    return json;
+}
+
+Json lifeJson(const EntryLifeChange& life, const std::vector<ModelImpact>& models) {
+    Json json = {{"id", life.row->id},       {"file", life.row->file}, {"line", life.row->line},
+                 {"section", life.row->section}, {"name", life.row->name},
+                 {"models", modelNames(models, life.models)}};
+    if (life.nowDead) json["new"] = life.isNew;
+    return json;
+}
+
+std::string joined(const Json& names) {
+    std::string text;
+    for (const Json& name : names) text += (text.empty() ? "" : ", ") + name.get<std::string>();
+    return text;
+}
+
+std::string modelsText(const Json& names) {
+    if (names.empty()) return "no model's list shows it";
+    return std::to_string(names.size()) + (names.size() == 1 ? " model: " : " models: ") + joined(names);
+}
+
+
+
+const char* changeMark(const std::string& kind) {
+    if (kind == "added") return "+";
+    if (kind == "removed") return "-";
+    if (kind == "moved") return "~";
+    if (kind == "unseen") return "?";
+    return "*";
+}
+
 }  // namespace
+
+std::string changeDetail(const Json& change, const std::string& arrow) {
+    // Read member by member: the HTML page renders whatever document it is
+    // given, and a member left out is shown as absent.
+    const auto text = [](const Json& value) { return value.is_string() ? shown(value) : shown(Json()); };
+    const auto given = [](const Json& version) {
+        return version.is_string() && !version.get<std::string>().empty();
+    };
+    std::string detail;
+    if (const Json& key = memberOf(change, "key"); key.is_string())
+        detail = key.get<std::string>() + ": " + text(memberOf(change, "old")) + arrow +
+                 text(memberOf(change, "new"));
+    if (const Json& replaces = memberOf(change, "replaces"); replaces.is_string()) {
+        detail = "in place of " + replaces.get<std::string>();
+        const Json &before = memberOf(change, "old_version"), &after = memberOf(change, "new_version");
+        if (given(before) || given(after)) detail += ", VERSION " + text(before) + arrow + text(after);
+    }
+    if (memberOf(change, "downgrade") == true) detail += "  VERSION GOES DOWN";
+    return detail;
+}
+
+std::string escapeMarkdown(const std::string& text) {
+    std::string escaped;
+    for (const char c : text) {
+        switch (c) {
+            case '<': escaped += "&lt;"; break;
+            case '>': escaped += "&gt;"; break;
+            case '&': escaped += "&amp;"; break;
+            case '\\': case '`': case '*': case '_': case '[': case ']': case '|': case '~':
+            case '#': case '!':
+                escaped += '\\';
+                escaped += c;
+                break;
+            case '\n': case '\r': escaped += ' '; break;
+            default: escaped += c;
+        }
+    }
+    return escaped;
+}
 
 Json impactJson(const LineOptions& options, const std::vector<ModelImpact>& impacts,
                 const std::string& oldName, const std::string& newFolder, std::size_t changed,
@@ -56,7 +154,18 @@ Json impactJson(const LineOptions& options, const std::vector<ModelImpact>& impa
         model["new_entry_count"] = impact.newList.entries.size();
         Json added = Json::array(), removed = Json::array(), moved = Json::array(),
              fields = Json::array();
-        for (const std::size_t j : impact.diff.added) added.push_back(entryJson(impact.newList, j));
+        for (std::size_t a = 0; a < impact.diff.added.size(); ++a) {
+            Json entry = entryJson(impact.newList, impact.diff.added[a]);
+            entry["replaces"] = nullptr;
+            entry["downgrade"] = false;
+            if (const auto r = a < impact.replaces.size() ? impact.replaces[a] : std::nullopt) {
+                const std::size_t i = impact.diff.removed[*r];
+                entry["replaces"] = i < impact.oldList.sections.size() ? impact.oldList.sections[i] : "";
+                entry["downgrade"] = versionGoesDown(valueOrNone(impact.oldList.entries[i], "VERSION"),
+                                                     valueOrNone(impact.newList.entries[impact.diff.added[a]], "VERSION"));
+            }
+            added.push_back(entry);
+        }
         for (const std::size_t i : impact.diff.removed) removed.push_back(entryJson(impact.oldList, i));
         for (const EntryChange& change : impact.diff.matched) {
             const Json entry = entryJson(impact.newList, change.after);
@@ -71,7 +180,8 @@ Json impactJson(const LineOptions& options, const std::vector<ModelImpact>& impa
                                   {"position", change.after},
                                   {"key", key.key},
                                   {"old", optionalText(key.before)},
-                                  {"new", optionalText(key.after)}});
+                                  {"new", optionalText(key.after)},
+                                  {"downgrade", versionGoesDown(key)}});
         }
         model["added"] = added;
         model["removed"] = removed;
@@ -89,10 +199,59 @@ Json impactJson(const LineOptions& options, const std::vector<ModelImpact>& impa
     return json;
 }
 
+void addChangeView(Json& json, const LineImpact& impact) {
+    Json changes = Json::array();
+    std::size_t downgrades = 0;
+    for (const SectionChange& change : impact.changes) {
+        changes.push_back(changeJson(change, impact.models));
+        if (change.downgrade) ++downgrades;
+    }
+    json["changes"] = changes;
+    Json nowDead = Json::array(), liveAgain = Json::array();
+    for (Json& model : json["models"]) {
+        model["now_dead"] = Json::array();
+        model["live_again"] = Json::array();
+    }
+    for (const EntryLifeChange& life : impact.lifeChanges) {
+        (life.nowDead ? nowDead : liveAgain).push_back(lifeJson(life, impact.models));
+        for (const std::size_t m : life.models)
+            json["models"][m][life.nowDead ? "now_dead" : "live_again"].push_back(life.row->id);
+    }
+    json["now_dead"] = nowDead;
+    json["live_again"] = liveAgain;
+    json["summary"]["section_changes"] = changes.size();
+    json["summary"]["downgrades"] = downgrades;
+    json["summary"]["now_dead"] = nowDead.size();
+    json["summary"]["live_again"] = liveAgain.size();
+}
+
 void printImpactText(const Json& json, std::ostream& out) {
     out << "Impact on " << json["run"]["new"].get<std::string>() << " against "
         << json["run"]["old"].get<std::string>() << ": " << json["summary"]["text"].get<std::string>()
         << "\n";
+    if (!json["changes"].empty()) out << "\nBy change:\n";
+    for (const Json& change : json["changes"]) {
+        const std::string detail = changeDetail(change);
+        out << "  " << changeMark(change["kind"].get<std::string>()) << ' '
+            << change["kind"].get<std::string>() << std::string(9 - change["kind"].get<std::string>().size(), ' ')
+            << change["section"].get<std::string>() << " (" << change["name"].get<std::string>() << ")"
+            << (detail.empty() ? "" : "  " + detail) << "\n      " << modelsText(change["models"]) << '\n';
+    }
+    for (const char* member : {"now_dead", "live_again"}) {
+        if (json[member].empty()) continue;
+        const bool dead = std::string(member) == "now_dead";
+        out << (dead ? "\nEntries no model gets any more:\n" : "\nEntries some model gets again:\n");
+        for (const Json& entry : json[member]) {
+            out << "  " << entry["file"].get<std::string>() << ":" << entry["line"] << " ["
+                << entry["section"].get<std::string>() << "]  " << entry["name"].get<std::string>();
+            if (dead && entry["new"].get<bool>())
+                out << "  (a new section)";
+            else if (!entry["models"].empty())
+                out << (dead ? "  (listed before by " : "  (listed now by ") << joined(entry["models"]) << ")";
+            out << '\n';
+        }
+    }
+    if (!json["changes"].empty()) out << "\nBy model:\n";
     std::size_t unchanged = 0;
     for (const Json& model : json["models"]) {
         if (!model["changed"].get<bool>()) {
@@ -105,31 +264,54 @@ void printImpactText(const Json& json, std::ostream& out) {
             out << (model["new_list_written"].get<bool>() ? ", a list now written" : ", no list any more");
         out << '\n';
         for (const Json& e : model["removed"]) out << "  - removed  #" << e["position"] << "  " << entryText(e) << '\n';
-        for (const Json& e : model["added"]) out << "  + added    #" << e["position"] << "  " << entryText(e) << '\n';
+        for (const Json& e : model["added"])
+            out << "  + added    #" << e["position"] << "  " << entryText(e)
+                << (e["replaces"].is_string() ? "  in place of " + e["replaces"].get<std::string>() : "")
+                << (e["downgrade"].get<bool>() ? "  VERSION GOES DOWN" : "") << '\n';
         for (const Json& e : model["moved"])
             out << "  ~ moved    #" << e["from"] << " -> #" << e["to"] << "  " << entryText(e) << '\n';
         for (const Json& e : model["changed_fields"])
             out << "  * changed  #" << e["position"] << "  " << entryText(e) << "  " << e["key"].get<std::string>()
-                << ": " << shown(e["old"]) << " -> " << shown(e["new"]) << '\n';
+                << ": " << shown(e["old"]) << " -> " << shown(e["new"])
+                << (e["downgrade"].get<bool>() ? "  VERSION GOES DOWN" : "") << '\n';
         for (const Json& e : model["system"])
             out << "  * SYSTEM   " << e["key"].get<std::string>() << ": " << shown(e["old"]) << " -> "
                 << shown(e["new"]) << '\n';
+        for (const Json& id : model["now_dead"]) out << "  ! now dead   " << id.get<std::string>() << '\n';
+        for (const Json& id : model["live_again"]) out << "  ! live again " << id.get<std::string>() << '\n';
     }
     if (unchanged) out << "\nUnchanged: " << unchanged << " model" << (unchanged == 1 ? "" : "s") << '\n';
 }
 
-// A pull-request comment: the summary, a table of the models that change,
-// and each one's changes folded.
+// A pull-request comment: the summary, the changes with the models that
+// see them, a table of the models that change, and each one's changes
+// folded.  Every name and value is escaped: a '|' or '<' in a NAME must not
+// break the table or become markup.
 void printImpactMarkdown(const Json& json, std::ostream& out) {
-    const auto cell = [](std::string text) {
-        std::string escaped;
-        for (const char c : text) escaped += c == '|' ? std::string("\\|") : std::string(1, c);
-        return escaped;
-    };
-    out << "### mfglist impact: " << json["summary"]["text"].get<std::string>() << "\n\n";
-    out << "`" << json["run"]["new"].get<std::string>() << "` against `" << json["run"]["old"].get<std::string>()
-        << "`, " << json["run"]["mode"].get<std::string>() << " " << json["run"]["kind"].get<std::string>()
-        << " lists of group " << json["run"]["group"].get<std::string>() << ".\n";
+    const auto text = [](const Json& value) { return escapeMarkdown(value.get<std::string>()); };
+    const auto valueText = [](const Json& value) { return escapeMarkdown(shown(value)); };
+    out << "### mfglist impact: " << text(json["summary"]["text"]) << "\n\n";
+    out << text(json["run"]["new"]) << " against " << text(json["run"]["old"]) << ", "
+        << text(json["run"]["mode"]) << " " << text(json["run"]["kind"]) << " lists of group "
+        << text(json["run"]["group"]) << ".\n";
+    if (!json["changes"].empty()) {
+        out << "\n| Change | Section | Name | What | Models |\n|---|---|---|---|---|\n";
+        for (const Json& change : json["changes"])
+            out << "| " << text(change["kind"]) << " | " << text(change["section"]) << " | "
+                << text(change["name"]) << " | " << escapeMarkdown(changeDetail(change, " → ")) << " | "
+                << (change["models"].empty() ? std::string("none")
+                                             : std::to_string(change["models"].size()) + ": " +
+                                                   escapeMarkdown(joined(change["models"])))
+                << " |\n";
+    }
+    for (const char* member : {"now_dead", "live_again"}) {
+        if (json[member].empty()) continue;
+        const bool dead = std::string(member) == "now_dead";
+        out << (dead ? "\nEntries no model gets any more:\n" : "\nEntries some model gets again:\n");
+        for (const Json& entry : json[member])
+            out << "- " << text(entry["file"]) << ":" << entry["line"] << " " << text(entry["section"]) << " ("
+                << text(entry["name"]) << ")\n";
+    }
     if (json["summary"]["changed"].get<std::size_t>() == 0) {
         out << "\nNo model's list changes.\n";
         return;
@@ -138,24 +320,30 @@ void printImpactMarkdown(const Json& json, std::ostream& out) {
            "|---|---|---|---|---|---|\n";
     for (const Json& model : json["models"]) {
         if (!model["changed"].get<bool>()) continue;
-        out << "| " << cell(model["display_name"].get<std::string>()) << " (`" << model["name"].get<std::string>()
-            << "`) | " << model["old_entry_count"] << " → " << model["new_entry_count"] << " | "
-            << model["added"].size() << " | " << model["removed"].size() << " | " << model["moved"].size()
-            << " | " << model["changed_fields"].size() << " |\n";
+        out << "| " << text(model["display_name"]) << " (" << text(model["name"]) << ") | "
+            << model["old_entry_count"] << " → " << model["new_entry_count"] << " | " << model["added"].size()
+            << " | " << model["removed"].size() << " | " << model["moved"].size() << " | "
+            << model["changed_fields"].size() << " |\n";
     }
+    const auto entry = [](const Json& e) { return escapeMarkdown(entryText(e)); };
     for (const Json& model : json["models"]) {
         if (!model["changed"].get<bool>()) continue;
-        out << "\n<details><summary>" << model["name"].get<std::string>() << "</summary>\n\n";
-        for (const Json& e : model["removed"]) out << "- removed #" << e["position"] << " " << cell(entryText(e)) << "\n";
-        for (const Json& e : model["added"]) out << "- added #" << e["position"] << " " << cell(entryText(e)) << "\n";
+        // HTML, not Markdown, inside the summary.
+        out << "\n<details><summary>" << escapeHtml(model["name"].get<std::string>()) << "</summary>\n\n";
+        for (const Json& e : model["removed"]) out << "- removed #" << e["position"] << " " << entry(e) << "\n";
+        for (const Json& e : model["added"])
+            out << "- added #" << e["position"] << " " << entry(e)
+                << (e["replaces"].is_string() ? " in place of " + text(e["replaces"]) : "")
+                << (e["downgrade"].get<bool>() ? " **VERSION goes down**" : "") << "\n";
         for (const Json& e : model["moved"])
-            out << "- moved #" << e["from"] << " → #" << e["to"] << " " << cell(entryText(e)) << "\n";
+            out << "- moved #" << e["from"] << " → #" << e["to"] << " " << entry(e) << "\n";
         for (const Json& e : model["changed_fields"])
-            out << "- changed #" << e["position"] << " " << cell(entryText(e)) << ": `" << e["key"].get<std::string>()
-                << "` " << cell(shown(e["old"])) << " → " << cell(shown(e["new"])) << "\n";
+            out << "- changed #" << e["position"] << " " << entry(e) << ": " << text(e["key"]) << " "
+                << valueText(e["old"]) << " → " << valueText(e["new"])
+                << (e["downgrade"].get<bool>() ? " **VERSION goes down**" : "") << "\n";
         for (const Json& e : model["system"])
-            out << "- SYSTEM `" << e["key"].get<std::string>() << "` " << cell(shown(e["old"])) << " → "
-                << cell(shown(e["new"])) << "\n";
+            out << "- SYSTEM " << text(e["key"]) << " " << valueText(e["old"]) << " → " << valueText(e["new"])
+                << "\n";
         out << "\n</details>\n";
     }
 }

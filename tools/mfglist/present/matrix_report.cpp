@@ -21,7 +21,7 @@ void printMatrixTable(const LineRun& line, std::size_t width, std::ostream& out)
     std::vector<TableColumn> entryColumns = {
         {"", false, false}, {"SECTION", false, true, false, 12}, {"FILE:LINE", false, false},
         {"NAME", false, true, false, 16}, {"TYPE", false, true, false, 8},
-        {"HARDID", false, true, false, 8}};
+        {"HARDID", false, false}};  // an ID cut short names another device
     std::vector<std::vector<std::string>> entryCells;
     std::vector<const LineRow*> shown;
     for (const LineRow& row : line.rows)

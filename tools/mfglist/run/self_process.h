@@ -16,8 +16,9 @@ std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& 
                                    unsigned jobs);
 
 // Runs `program` (found on the PATH) with `args` and gives its exit status,
-// its standard output in `output`; -1 when it cannot be started.
+// its standard output in `output` and, when `errors` is given, its standard
+// error there (else it is dropped); -1 when it cannot be started.
 int runCapturing(const std::string& program, const std::vector<std::string>& args,
-                 std::string& output);
+                 std::string& output, std::string* errors = nullptr);
 
 }  // namespace mfgtool

@@ -9,14 +9,15 @@
 namespace mfgtool {
 namespace {
 
-HANDLE start(const char* application, std::string commandLine, HANDLE output) {
+HANDLE start(const char* application, std::string commandLine, HANDLE output,
+             HANDLE errors = nullptr) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     if (output) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
         startup.hStdOutput = output;
-        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        startup.hStdError = errors ? errors : GetStdHandle(STD_ERROR_HANDLE);
     }
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(application, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
@@ -24,6 +25,23 @@ HANDLE start(const char* application, std::string commandLine, HANDLE output) {
         return nullptr;
     CloseHandle(process.hThread);
     return process.hProcess;
+}
+
+// A pipe read to its end into a string, and closed.
+struct Drain {
+    HANDLE from;
+    std::string* into;
+};
+
+DWORD WINAPI drainThread(void* argument) {
+    const Drain& drain = *static_cast<Drain*>(argument);
+    drain.into->clear();
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(drain.from, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        drain.into->append(buffer, got);
+    CloseHandle(drain.from);
+    return 0;
 }
 
 int exitCodeOf(HANDLE process) {
@@ -67,23 +85,41 @@ std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& 
 }
 
 int runCapturing(const std::string& program, const std::vector<std::string>& args,
-                 std::string& output) {
+                 std::string& output, std::string* errors) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
+    HANDLE errorRead = nullptr;
+    HANDLE errorWrite = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    HANDLE process = start(nullptr, commandLineOf(program, args), writeEnd);
+    if (errors) {
+        if (!CreatePipe(&errorRead, &errorWrite, &inherit, 0)) {
+            CloseHandle(readEnd);
+            CloseHandle(writeEnd);
+            return -1;
+        }
+        SetHandleInformation(errorRead, HANDLE_FLAG_INHERIT, 0);
+    }
+    HANDLE process = start(nullptr, commandLineOf(program, args), writeEnd, errorWrite);
     CloseHandle(writeEnd);
+    if (errorWrite) CloseHandle(errorWrite);
     if (!process) {
         CloseHandle(readEnd);
+        if (errorRead) CloseHandle(errorRead);
         return -1;
     }
-    output.clear();
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
-    CloseHandle(readEnd);
+    // The standard error read on a thread of its own beside the output: a
+    // child that fills one pipe while the other is read would wait for ever.
+    Drain errorDrain{errorRead, errors};
+    HANDLE errorThread = errors ? CreateThread(nullptr, 0, drainThread, &errorDrain, 0, nullptr) : nullptr;
+    Drain outputDrain{readEnd, &output};
+    drainThread(&outputDrain);
+    if (errors && !errorThread) drainThread(&errorDrain);  // no thread: after the output
+    if (errorThread) {
+        WaitForSingleObject(errorThread, INFINITE);
+        CloseHandle(errorThread);
+    }
     WaitForSingleObject(process, INFINITE);
     return exitCodeOf(process);
 }
