@@ -125,11 +125,11 @@ std::vector<std::string> idsFromText(std::string_view bytes, IdLines mode, int c
     return ids;
 }
 
-std::vector<std::string> readIdsFile(const std::string& file, IdLines mode, int codePage) {
+std::string readIdsFileBytes(const std::string& file) {
     if (file == "-") {
-        const std::string text = readAll(std::cin);
+        std::string text = readAll(std::cin);
         if (std::cin.bad()) throw UsageError("cannot read IDs from standard input");
-        return idsFromText(text, mode, codePage, "standard input");
+        return text;
     }
     std::error_code ec;
     std::ifstream in;
@@ -137,9 +137,17 @@ std::vector<std::string> readIdsFile(const std::string& file, IdLines mode, int 
     if (!in.is_open())
         throw UsageError("cannot read the IDs file " + file +
                          "; give a readable file with one ID a line");
-    const std::string text = readAll(in);
+    std::string text = readAll(in);
     if (in.bad()) throw UsageError("cannot read the IDs file " + file);
-    return idsFromText(text, mode, codePage, "the IDs file " + file);
+    return text;
+}
+
+std::string idsFileName(const std::string& file) {
+    return file == "-" ? "standard input" : "the IDs file " + file;
+}
+
+std::vector<std::string> readIdsFile(const std::string& file, IdLines mode, int codePage) {
+    return idsFromText(readIdsFileBytes(file), mode, codePage, idsFileName(file));
 }
 
 }  // namespace mfgtool

@@ -30,6 +30,13 @@ std::string decodeIdsText(std::string_view bytes, bool& unicode);
 std::vector<std::string> idsFromText(std::string_view bytes, IdLines mode, int codePage,
                                      const std::string& name);
 
+// The file's bytes ("-": standard input, read once).  Throws UsageError when
+// the file cannot be read.
+std::string readIdsFileBytes(const std::string& file);
+
+// How messages name the file: "the IDs file F", or "standard input".
+std::string idsFileName(const std::string& file);
+
 // Throws UsageError when the file cannot be read.
 std::vector<std::string> readIdsFile(const std::string& file, IdLines mode, int codePage);
 

@@ -8,8 +8,6 @@
 #include "common/errors.h"
 #include "common/text_encoding.h"
 #include "ids/id_file.h"
-#include "items/filters.h"
-#include "text/mbstring.h"
 
 namespace fs = std::filesystem;
 
@@ -51,39 +49,6 @@ std::vector<CatalogueModel> readCatalogue(const fs::path& folder, int codePage) 
         models.push_back(std::move(model));
     }
     return models;
-}
-
-std::optional<fs::path> ignoreFile(const fs::path& folder, const std::optional<std::string>& given) {
-    std::error_code ec;
-    if (given) {
-        if (!fs::is_regular_file(*given, ec))
-            throw UsageError("no ignore file " + *given +
-                             "; give --ignore a file of device IDs, one a line");
-        return fs::path(*given);
-    }
-    const fs::path inCatalogue = folder / kIgnoreFileName;
-    if (fs::is_regular_file(inCatalogue, ec)) return inCatalogue;
-    return std::nullopt;
-}
-
-std::vector<std::string> withoutIgnored(const std::vector<std::string>& ids,
-                                        const std::vector<std::string>& ignore, bool hardwareIds,
-                                        int codePage) {
-    const mfg::text::CodePage cp(static_cast<unsigned>(codePage));
-    std::vector<std::string> upperIgnore;
-    for (const std::string& entry : ignore) upperIgnore.push_back(mfg::text::toUpperAscii(entry, cp));
-    std::vector<std::string> kept;
-    for (const std::string& id : ids) {
-        // The ID in the place of a host's, each ignore entry in the place of
-        // a section's: the same look-up that decides a match in a run.
-        const char* one[] = {id.c_str()};
-        const mfg::items::HostIds host(1, one, cp);
-        const bool ignored = std::any_of(upperIgnore.begin(), upperIgnore.end(), [&](const std::string& e) {
-            return host.firstMatch(e, hardwareIds) >= 0;
-        });
-        if (!ignored) kept.push_back(id);
-    }
-    return kept;
 }
 
 }  // namespace mfgtool

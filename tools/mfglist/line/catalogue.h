@@ -10,12 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "ids/id_devices.h"
 #include "ids/id_file_header.h"
 
 namespace mfgtool {
-
-// The ignore file's name in a catalogue, used when --ignore names none.
-inline const char* const kIgnoreFileName = "ignore.ids";
 
 struct CatalogueModel {
     std::string name;  // the file name without its extension
@@ -31,17 +29,5 @@ bool isModelFile(const std::filesystem::path& file);
 // The models of `folder` in file-name order.  Throws UsageError when the
 // folder is missing, holds no model, or a model's file cannot be read.
 std::vector<CatalogueModel> readCatalogue(const std::filesystem::path& folder, int codePage);
-
-// The ignore file: `given` (it must exist), else the catalogue's
-// ignore.ids when there is one.
-std::optional<std::filesystem::path> ignoreFile(const std::filesystem::path& folder,
-                                                const std::optional<std::string>& given);
-
-// `ids` (the library's code page) without those the ignore list names, by
-// the library's own match rule: equal without regard to case, and for
-// hardware IDs an 8-character ignore entry names every ID of its family.
-std::vector<std::string> withoutIgnored(const std::vector<std::string>& ids,
-                                        const std::vector<std::string>& ignore, bool hardwareIds,
-                                        int codePage);
 
 }  // namespace mfgtool
