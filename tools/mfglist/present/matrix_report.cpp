@@ -179,6 +179,7 @@ void printMatrixText(const LineOptions& options, const LineRun& line, std::size_
         std::string uncovered = std::to_string(run.uncoveredDevices.size()) + " of " +
                                 std::to_string(run.devices - run.ignoredDevices);
         if (!run.idsMatched) uncovered = "(the list matches no IDs)";
+        if (run.outcome == kOutcomeFailed) uncovered = "(the run failed: no list to check)";
         rows.push_back({run.model.name, run.displayName, run.windows, run.kind,
                         std::to_string(run.entryCount), run.outcome, uncovered});
     }
