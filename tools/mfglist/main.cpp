@@ -125,6 +125,8 @@ int main(int argc, char** argv) {
         return fail(json, command, kExitNoList, e.what());
     } catch (const FailedRunError& e) {
         return fail(json, command, kExitListRunFailed, e.what());
+    } catch (const IncompleteError& e) {
+        return fail(json, command, kExitIncomplete, e.what());
     } catch (const RunError& e) {
         return fail(json, command, kExitRunFailed, e.what());
     } catch (const std::exception& e) {

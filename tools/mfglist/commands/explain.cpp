@@ -9,6 +9,7 @@
 #include "common/options.h"
 #include "present/explain_report.h"
 #include "run/in_process_core.h"
+#include "run/list_coverage.h"
 #include "run/list_sources.h"
 #include "run/plan.h"
 #include "run/preview_problems.h"
@@ -47,13 +48,12 @@ int runExplain(const ExplainOptions& options, std::ostream& out) {
     const PreviewProblems problems = findPreviewProblems(plan, run.list, windowsName(run.windows));
     for (const std::string& unusable : problems.unusableFiles)
         std::cerr << "mfglist: warning: " << unusable << '\n';
-    if (run.noList && !run.failed && !problems.unusableFiles.empty()) {
-        run.noList = problems.unusableFiles.front();
-        run.empty = false;
-    }
+    nameUnusableFiles(run, problems);
 
     const RunVerdict verdict = verdictOf(run, options.allowEmpty);
-    const ReportContext context{plan, run, kInProcessCoreName, options.trace};
+    const ReportContext context{plan, run, kInProcessCoreName, options.trace, {}, std::nullopt,
+                                nullptr,
+                                listCoverage(plan, run.list, ignoreEntries(plan, options.ignore))};
     if (options.json) {
         out << explainJson(context, journal, verdict.label, verdict.status)
                    .dump(2, ' ', false, Json::error_handler_t::replace)

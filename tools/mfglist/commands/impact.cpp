@@ -43,7 +43,8 @@ const char* const kImpactFooter =
     "\n"
     "Exit status: 0 no model's list changes; 1 some model's list changes; 2 bad use (a folder\n"
     "or catalogue missing, no git, a revision git does not know); 3 the library cannot be\n"
-    "loaded.\n"
+    "loaded; 5 a model's run over OLD or NEW failed, 6 OLD or NEW lacks a CD-ROM file of the\n"
+    "list kind (the status preview gives; the message names the side and the model).\n"
     "\n"
     "Examples:\n"
     "  mfglist impact old-media media --cdrom --models models\n"
@@ -73,8 +74,12 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
     }
     fs::create_directory(scratch.path() / "old-lists", ec);
     fs::create_directory(scratch.path() / "new-lists", ec);
+    // A side whose runs failed or lack their media compares nothing: refused
+    // with the status preview gives, never "no change".
     const LineRun before = runLine(options, oldFolder, scratch.path() / "old-lists");
+    requireWholeRuns(before, "OLD " + oldName);
     const LineRun after = runLine(options, newFolder, scratch.path() / "new-lists");
+    requireWholeRuns(after, "NEW " + lineFolderName(newFolder));
 
     const LineImpact impact = compareLineRuns(before, after);
     const std::size_t changed = impact.changed;

@@ -14,6 +14,7 @@
 #include "common/system.h"
 #include "common/text_encoding.h"
 #include "line/line_runs.h"
+#include "line/share_run.h"
 #include "present/html_report.h"
 #include "present/matrix_report.h"
 #include "run/scratch_run.h"
@@ -42,8 +43,13 @@ const char* const kMatrixFooter =
     "list matches no IDs).  Models that do not fit the terminal beside the entries go into\n"
     "further blocks, each repeating the entry columns.  --json gives each cell's explain text.\n"
     "\n"
+    "Coverage is by device: a device of a model's ID file (a device comment and its IDs, as\n"
+    "'mfglist ids' writes them) is covered when a listed entry claims any of its IDs.\n"
+    "\n"
     "Exit status: 0 every model was run (gaps are shown, not failed); 1 with --require-coverage\n"
-    "when a model has an uncovered ID, no list or an empty one; 2 bad use (no folder or\n"
+    "when a model has an uncovered device, no list or an empty one; 5 a model's run failed,\n"
+    "and 6 (4 without entries) a model's media lacks a CD-ROM file of its kind, as preview\n"
+    "gives them (before any other status but 2 and 3); 2 bad use (no folder or\n"
     "catalogue, a model file that cannot be read, a bad header value); 3 the library cannot be\n"
     "loaded; errors are one line on standard error, or with --json a JSON document.\n"
     "\n"
@@ -73,10 +79,24 @@ int runMatrix(const MatrixOptions& options, std::ostream& out) {
     const LineRun line = runLine(options, options.folder, listFolder);
     const bool gaps = std::any_of(line.models.begin(), line.models.end(),
                                   [](const ModelRun& run) { return run.hasGap(); });
-    const int status = gaps && options.requireCoverage ? kExitGaps : kExitOk;
+    // A run that failed, or media without a file of the list kind, is never
+    // a pass: the status is the one preview gives such a run.
+    std::string label;
+    int status = lineOutcomeStatus(line, label);
+    if (status == kExitOk) {
+        label = gaps ? "gaps" : "ok";
+        status = gaps && options.requireCoverage ? kExitGaps : kExitOk;
+    }
+    for (const ModelRun& run : line.models)
+        if (run.outcome == kOutcomeFailed || run.outcome == kOutcomeMissingFiles)
+            std::cerr << "mfglist: model " << run.model.name << ": "
+                      << (run.outcome == kOutcomeMissingFiles
+                              ? "the media lacks a CD-ROM file of its list kind"
+                              : "run failed: " + run.noList.value_or(""))
+                      << '\n';
     if (options.json || options.html) {
         // Both are made from the JSON document; the table needs none.
-        const Json json = matrixJson(options, line, gaps ? "gaps" : "ok", status);
+        const Json json = matrixJson(options, line, label, status);
         if (options.html) {
             std::ofstream html(*options.html, std::ios::binary);
             html << renderMatrixHtml(json);
@@ -104,7 +124,7 @@ Command addMatrixCommand(CLI::App& app) {
     addJsonOption(*command, options->json);
     command->add_option("--html", options->html, "Write the report as one HTML file");
     command->add_flag("--require-coverage", options->requireCoverage,
-                      "Status 1 when a model has an uncovered ID or an empty list");
+                      "Status 1 when a model has an uncovered device or an empty list");
     command->add_option("--width", options->width,
                         "Fit the tables to this many columns (default: the terminal's)");
     command->footer(std::string("\n") + kMatrixFooter);

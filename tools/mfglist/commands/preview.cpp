@@ -13,6 +13,7 @@
 #include "present/report.h"
 #include "run/id_file_check.h"
 #include "run/library.h"
+#include "run/list_coverage.h"
 #include "run/list_sources.h"
 #include "run/plan.h"
 #include "run/preview_problems.h"
@@ -76,22 +77,19 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     if (std::optional<std::string> mismatch = idFileFormWarning(options, plan))
         run.list.problems.push_back(std::move(*mismatch));
     const PreviewProblems problems = findPreviewProblems(plan, run.list, windowsName(run.windows));
-    // A process file the library cannot read says so, rather than "no entry";
-    // a run that failed keeps the library's own reason (the words are a warning).
-    if (run.noList && !run.failed && !problems.unusableFiles.empty()) {
-        run.noList = problems.unusableFiles.front();
-        run.empty = false;
-    }
+    nameUnusableFiles(run, problems);
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
     if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
 
-    RunVerdict verdict = verdictOf(run, options.allowEmpty);
-    if (verdict.status == kExitOk && !problems.missingFiles.empty()) {
-        verdict.label = "incomplete";
-        if (!options.allowMissing) verdict.status = kExitIncomplete;
-    }
-    const ReportContext context{plan,         run,          library.file.string(), options.trace,
-                                std::move(sources.places), sources.note, &problems};
+    const RunVerdict verdict = previewVerdict(run, problems, options.allowEmpty, options.allowMissing);
+    const ReportContext context{plan,
+                                run,
+                                library.file.string(),
+                                options.trace,
+                                std::move(sources.places),
+                                sources.note,
+                                &problems,
+                                listCoverage(plan, run.list, ignoreEntries(plan, options.ignore))};
     if (options.json) {
         // Bytes that are not text are kept in hex by the contract; anything
         // else still never fails the dump.
@@ -106,6 +104,8 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     else if (const int columns = terminalColumns(); columns > 0)
         width = static_cast<std::size_t>(columns);
     printPreviewText(context, width, out);
+    out << '\n';
+    printCoverageText(context, out);
     for (const std::string& problem : run.list.problems)
         std::cerr << "mfglist: warning: " << problem << '\n';
     for (const std::string& problem : problems.problems)

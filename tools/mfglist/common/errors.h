@@ -44,4 +44,9 @@ struct FailedRunError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A list written without a CD-ROM file of its kind, where that is refused.
+struct IncompleteError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 }  // namespace mfgtool

@@ -34,8 +34,11 @@ void addRunOptions(CLI::App& command, RunOptions& options) {
                     "Folder of the process files (MfgProc.ini, or the CD-ROM files with --cdrom)")
         ->required();
     addRunModeOptions(command, options);
-    command.add_option("--kind", options.kind,
-                       "List kind: driver (default), software or all-software");
+    command
+        .add_option("--kind", options.kind,
+                    "List kind: driver (default), software or all-software; wins over an "
+                    "--ids-file's '# kind:' header")
+        ->each([&options](const std::string&) { options.kindGiven = true; });
     command
         .add_option("--id", options.ids,
                     "A hardware ID (driver list) or package name (software list); repeat for more")
@@ -46,8 +49,12 @@ void addRunOptions(CLI::App& command, RunOptions& options) {
                        "BOM), UTF-16 with BOM, or the library's code page; blank lines and lines "
                        "starting with # or ; are skipped");
     command.add_option("--windows", options.windows,
-                       "Windows the library targets: xp or vista (default: this machine's)");
+                       "Windows the library targets: xp or vista (default: an --ids-file's "
+                       "'# windows:' header, else this machine's)");
     command.add_option("--library", options.library, kLibraryHelp);
+    command.add_option("--ignore", options.ignore,
+                       "File of device IDs that need no driver, one a line (default: ignore.ids "
+                       "beside the --ids-file, as in a model catalogue)");
 }
 
 void addListOutputOptions(CLI::App& command, ListOutputOptions& options) {

@@ -18,10 +18,14 @@ struct RunOptions {
     std::optional<std::string> group;
     bool callFactory = false;
     std::string kind = "driver";  // driver, software, all-software
+    bool kindGiven = false;       // --kind was given: it wins over an ID file's header
     std::vector<std::string> ids;
     std::optional<std::string> idsFile;
     std::optional<std::string> windows;  // xp, vista, vista64
     std::optional<std::string> library;
+    // Device IDs that need no driver; by default a catalogue's ignore.ids
+    // (beside the --ids-file, or in --models).
+    std::optional<std::string> ignore;
 };
 
 // What a command that runs the list and shows it does with the result.
@@ -35,7 +39,6 @@ struct ListOutputOptions {
 // A run of every model of a catalogue (matrix, impact).
 struct LineOptions : RunOptions {  // RunOptions' --id and --ids-file are not taken
     std::string models;
-    std::optional<std::string> ignore;
     std::optional<unsigned> jobs;
     std::optional<std::string> lists;  // keep each model's list file there
 };

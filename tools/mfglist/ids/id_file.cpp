@@ -149,11 +149,11 @@ std::vector<std::string> idsFromText(std::string_view bytes, IdLines mode, int c
     return ids;
 }
 
-std::vector<std::string> readIdsFile(const std::string& file, IdLines mode, int codePage) {
+std::string readIdsFileBytes(const std::string& file) {
     if (file == "-") {
-        const std::string text = readAll(std::cin);
+        std::string text = readAll(std::cin);
         if (std::cin.bad()) throw UsageError("cannot read IDs from standard input");
-        return idsFromText(text, mode, codePage, "standard input");
+        return text;
     }
     std::error_code ec;
     std::ifstream in;
@@ -161,9 +161,46 @@ std::vector<std::string> readIdsFile(const std::string& file, IdLines mode, int 
     if (!in.is_open())
         throw UsageError("cannot read the IDs file " + file +
                          "; give a readable file with one ID a line");
-    const std::string text = readAll(in);
+    std::string text = readAll(in);
     if (in.bad()) throw UsageError("cannot read the IDs file " + file);
-    return idsFromText(text, mode, codePage, "the IDs file " + file);
+    return text;
+}
+
+std::string idsFileName(const std::string& file) {
+    return file == "-" ? "standard input" : "the IDs file " + file;
+}
+
+std::vector<std::string> readIdsFile(const std::string& file, IdLines mode, int codePage) {
+    return idsFromText(readIdsFileBytes(file), mode, codePage, idsFileName(file));
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void checkIsFile(const fs::path& file, const std::string& what) {
+    std::error_code ec;
+    const fs::file_status own = fs::symlink_status(file, ec);
+    if (fs::is_symlink(own) && !fs::exists(file, ec)) {
+        const fs::path target = fs::read_symlink(file, ec);
+        throw UsageError(what + " " + file.string() + " is a link to " + target.string() +
+                         ", which does not exist");
+    }
+    if (!fs::is_regular_file(file, ec))
+        throw UsageError(what + " " + file.string() + " is not a file");
+}
+
+}  // namespace
+
+std::string idFileBytes(const std::filesystem::path& file, const std::string& what, int codePage,
+                        std::size_t* idCount) {
+    checkIsFile(file, what);
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in.is_open() || in.bad()) throw UsageError("cannot read " + what + " " + file.string());
+    const std::size_t ids = idsFromText(bytes, IdLines::tidy, codePage, what + " " + file.string()).size();
+    if (idCount) *idCount = ids;
+    return bytes;
 }
 
 }  // namespace mfgtool

@@ -5,6 +5,8 @@
 // page, since the library compares them byte for byte.
 #pragma once
 
+#include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +32,21 @@ std::string decodeIdsText(std::string_view bytes, bool& unicode);
 std::vector<std::string> idsFromText(std::string_view bytes, IdLines mode, int codePage,
                                      const std::string& name);
 
+// The file's bytes ("-": standard input, read once).  Throws UsageError when
+// the file cannot be read.
+std::string readIdsFileBytes(const std::string& file);
+
+// How messages name the file: "the IDs file F", or "standard input".
+std::string idsFileName(const std::string& file);
+
 // Throws UsageError when the file cannot be read.
 std::vector<std::string> readIdsFile(const std::string& file, IdLines mode, int codePage);
+
+// The bytes of an ID file, checked as idsFromText reads it (which refuses
+// what is not text); every message names the file as `what` ("the model
+// file", "the ignore file"), a dangling link with its target.  `idCount`,
+// when given, gets the number of IDs it holds.
+std::string idFileBytes(const std::filesystem::path& file, const std::string& what, int codePage,
+                        std::size_t* idCount = nullptr);
 
 }  // namespace mfgtool

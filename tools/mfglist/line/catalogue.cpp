@@ -9,9 +9,8 @@
 
 #include "common/errors.h"
 #include "common/text_encoding.h"
+#include "ids/id_devices.h"
 #include "ids/id_file.h"
-#include "items/filters.h"
-#include "text/mbstring.h"
 
 namespace fs = std::filesystem;
 
@@ -34,31 +33,6 @@ bool isNoteName(const std::string& stem) {
 // The entry of a catalogue that claims a role: a regular file, or a link
 // to one.  Anything else is refused by name, since a model or an ignore
 // file that silently drops out makes an answer look complete.
-void checkIsFile(const fs::path& file, const std::string& what) {
-    std::error_code ec;
-    const fs::file_status own = fs::symlink_status(file, ec);
-    if (fs::is_symlink(own) && !fs::exists(file, ec)) {
-        const fs::path target = fs::read_symlink(file, ec);
-        throw UsageError(what + " " + file.string() + " is a link to " + target.string() +
-                         ", which does not exist");
-    }
-    if (!fs::is_regular_file(file, ec))
-        throw UsageError(what + " " + file.string() + " is not a file");
-}
-
-// The file's bytes, read as an ID file (which refuses what is not text),
-// every message naming the file as `what`.
-std::string idFileBytes(const fs::path& file, const std::string& what, int codePage,
-                        std::size_t* idCount = nullptr) {
-    checkIsFile(file, what);
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.is_open() || in.bad()) throw UsageError("cannot read " + what + " " + file.string());
-    const std::size_t ids = idsFromText(bytes, IdLines::tidy, codePage, what + " " + file.string()).size();
-    if (idCount) *idCount = ids;
-    return bytes;
-}
-
 bool sameFile(const fs::path& a, const fs::path& b) {
     std::error_code ec;
     return fs::equivalent(a, b, ec);
@@ -114,49 +88,6 @@ std::vector<CatalogueModel> readCatalogue(const fs::path& folder, int codePage,
         models.push_back(std::move(model));
     }
     return models;
-}
-
-std::optional<fs::path> ignoreFile(const fs::path& folder, const std::optional<std::string>& given,
-                                   int codePage) {
-    std::error_code ec;
-    std::optional<fs::path> file;
-    if (given) {
-        if (!fs::exists(fs::symlink_status(*given, ec)))
-            throw UsageError("no ignore file " + *given +
-                             "; give --ignore a file of device IDs, one a line");
-        file = fs::path(*given);
-    } else {
-        fs::directory_iterator it(folder, ec);
-        for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-            if (catalogueRole(it->path().filename().string()) != CatalogueRole::ignoreFile) continue;
-            if (file)
-                throw UsageError("the catalogue holds two ignore files, " + file->string() + " and " +
-                                 it->path().string() + "; keep one");
-            file = it->path();
-        }
-    }
-    if (file) (void)idFileBytes(*file, "the ignore file", codePage);
-    return file;
-}
-
-std::vector<std::string> withoutIgnored(const std::vector<std::string>& ids,
-                                        const std::vector<std::string>& ignore, bool hardwareIds,
-                                        int codePage) {
-    const mfg::text::CodePage cp(static_cast<unsigned>(codePage));
-    std::vector<std::string> upperIgnore;
-    for (const std::string& entry : ignore) upperIgnore.push_back(mfg::text::toUpperAscii(entry, cp));
-    std::vector<std::string> kept;
-    for (const std::string& id : ids) {
-        // The ID in the place of a host's, each ignore entry in the place of
-        // a section's: the same look-up that decides a match in a run.
-        const char* one[] = {id.c_str()};
-        const mfg::items::HostIds host(1, one, cp);
-        const bool ignored = std::any_of(upperIgnore.begin(), upperIgnore.end(), [&](const std::string& e) {
-            return host.firstMatch(e, hardwareIds) >= 0;
-        });
-        if (!ignored) kept.push_back(id);
-    }
-    return kept;
 }
 
 }  // namespace mfgtool

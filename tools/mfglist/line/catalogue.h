@@ -10,12 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "ids/id_devices.h"
 #include "ids/id_file_header.h"
 
 namespace mfgtool {
-
-// The ignore file's name in a catalogue, used when --ignore names none.
-inline const char* const kIgnoreFileName = "ignore.ids";
 
 struct CatalogueModel {
     std::string name;  // the file name without its extension
@@ -44,20 +42,5 @@ CatalogueRole catalogueRole(const std::string& fileName);
 // files).  `ignore` (ignoreFile's answer) is never a model.
 std::vector<CatalogueModel> readCatalogue(const std::filesystem::path& folder, int codePage,
                                           const std::optional<std::filesystem::path>& ignore = {});
-
-// The ignore file: `given` (it must exist), else the catalogue's
-// ignore.ids (any case) when there is one.  Throws UsageError naming it as
-// the ignore file when it cannot be read as an ID file, and when the
-// catalogue holds two files of that name.
-std::optional<std::filesystem::path> ignoreFile(const std::filesystem::path& folder,
-                                                const std::optional<std::string>& given,
-                                                int codePage);
-
-// `ids` (the library's code page) without those the ignore list names, by
-// the library's own match rule: equal without regard to case, and for
-// hardware IDs an 8-character ignore entry names every ID of its family.
-std::vector<std::string> withoutIgnored(const std::vector<std::string>& ids,
-                                        const std::vector<std::string>& ignore, bool hardwareIds,
-                                        int codePage);
 
 }  // namespace mfgtool

@@ -13,6 +13,7 @@
 #include "common/process_file_view.h"
 #include "share_run.h"
 #include "run/library.h"
+#include "run/list_coverage.h"
 #include "run/plan.h"
 #include "run/scratch_run.h"
 #include "run/self_process.h"
@@ -86,10 +87,18 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Jso
     run.entryCount = result.value("entry_count", std::size_t{0});
     if (result.contains("no_list") && result["no_list"].is_string())
         run.noList = result["no_list"].get<std::string>();
+    const Json outcome = result.value("outcome", Json::object());
+    run.outcome = outcome.value("label", kOutcomeNoList);
+    run.outcomeStatus = outcome.value("status", 0);
+    run.missingFiles = outcome.value("missing_files", std::vector<std::string>{});
     run.idsMatched = result.value("ids_matched", false);
     run.folderForLibrary = result.value("folder_for_library", "");
-    for (const Json& id : result.value("uncovered_ids", Json::array()))
-        run.uncoveredIds.push_back(id.get<std::string>());
+    if (const auto coverage = result.find("coverage"); coverage != result.end()) {
+        run.devices = coverage->value("devices", std::size_t{0});
+        run.ignoredDevices = coverage->value("ignored", std::size_t{0});
+        run.uncoveredDevices = uncoveredDevicesOf(*coverage);
+        run.uncoveredIds = coverage->value("uncovered_ids", std::vector<std::string>{});
+    }
     const Json& places = shared["places"];
     const Json& reasons = shared["reasons"];
     const auto it = result.find("sections");
@@ -215,6 +224,41 @@ std::string fileBytes(const fs::path& file) {
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
     return bytes;
+}
+
+bool ModelRun::hasGap() const { return outcome != kOutcomeWritten || !uncoveredDevices.empty(); }
+
+int lineOutcomeStatus(const LineRun& line, std::string& label) {
+    const auto first = [&](const char* outcome) {
+        return std::find_if(line.models.begin(), line.models.end(),
+                            [&](const ModelRun& run) { return run.outcome == outcome; });
+    };
+    if (first(kOutcomeFailed) != line.models.end()) {
+        label = "failed";
+        return kExitListRunFailed;
+    }
+    const auto missing = first(kOutcomeMissingFiles);
+    label = missing != line.models.end() ? "incomplete" : "ok";
+    return missing != line.models.end() ? missing->outcomeStatus : kExitOk;
+}
+
+void requireWholeRuns(const LineRun& line, const std::string& which) {
+    std::string label;
+    const int status = lineOutcomeStatus(line, label);
+    for (const ModelRun& run : line.models) {
+        if (run.outcome != (status == kExitListRunFailed ? kOutcomeFailed : kOutcomeMissingFiles))
+            continue;
+        const std::string model = which + ", model " + run.model.name + ": ";
+        if (status == kExitListRunFailed)
+            throw FailedRunError(model + "run failed: " + run.noList.value_or("no reason given"));
+        std::string files;
+        for (const std::string& file : run.missingFiles) files += (files.empty() ? "" : ", ") + file;
+        const std::string message = model + "the media lacks " + files +
+                                    ", a CD-ROM file of the list kind; the lists compared would "
+                                    "not be the line's";
+        if (run.outcomeStatus == kExitNoList) throw NoListError(message);
+        throw IncompleteError(message);
+    }
 }
 
 bool LineRow::listed() const {

@@ -43,15 +43,22 @@ struct ModelRun {
     bool listWritten = false;
     std::size_t entryCount = 0;
     std::optional<std::string> noList;
-    bool idsMatched = false;  // the list matches IDs, so uncovered IDs mean something
-    std::vector<std::string> uncoveredIds;
+    // kOutcome... of share_run.h; the status preview gives such a run, and
+    // the CD-ROM files of the list kind the media lacks.
+    std::string outcome;
+    int outcomeStatus = 0;
+    std::vector<std::string> missingFiles;
+    bool idsMatched = false;  // the list matches IDs, so uncovered devices mean something
+    std::size_t devices = 0, ignoredDevices = 0;
+    std::vector<IdDevice> uncoveredDevices;  // UTF-8; a device no listed entry claims
+    std::vector<std::string> uncoveredIds;   // every ID of the uncovered devices
     std::vector<std::string> warnings;
     std::vector<SectionFate> sections;  // in the order the run read them
     std::filesystem::path listFile;     // the loaded library's list ("" when none written)
     std::string folderForLibrary;       // the folder as the library named it in the list
 
-    // No list, or one without entries, or an ID no entry claims.
-    bool hasGap() const { return !listWritten || entryCount == 0 || !uncoveredIds.empty(); }
+    // Anything but a list with entries, or a device no entry claims.
+    bool hasGap() const;
 };
 
 struct LineRow {
@@ -81,6 +88,17 @@ struct LineRun {
 // MODEL.ini; each model's list of an earlier run there is removed first.  Throws the error of the first model that failed, named.
 LineRun runLine(const LineOptions& options, const std::string& folder,
                 const std::filesystem::path& listFolder);
+
+// The status of a line whose model runs went wrong as preview's would: 5 when
+// a model's run failed, else, when a model's media lacks a CD-ROM file of
+// its kind, the status preview gives the first such model (6, or 4 for a
+// list without entries), else 0.  `label` is "failed", "incomplete" or "ok".
+int lineOutcomeStatus(const LineRun& line, std::string& label);
+
+// Refuses a line run whose models ran as lineOutcomeStatus fails them: a
+// FailedRunError or an IncompleteError naming `which` folder, the model and
+// preview's reason.
+void requireWholeRuns(const LineRun& line, const std::string& which);
 
 // A file's bytes, "" when it cannot be read.
 std::string fileBytes(const std::filesystem::path& file);

@@ -12,8 +12,10 @@
 #include "ids/id_file.h"
 #include "run/in_process_core.h"
 #include "run/library.h"
+#include "run/list_coverage.h"
 #include "run/list_sources.h"
 #include "run/plan.h"
+#include "run/preview_problems.h"
 #include "run/scratch_run.h"
 #include "run/section_words.h"
 
@@ -48,6 +50,17 @@ private:
     Json reasons_ = Json::array();
 };
 
+// A model's run in the words of the line's reports: media without a file of
+// the list kind is told as such, whatever list came of it.
+const char* modelOutcome(const RunVerdict& verdict, const PreviewProblems& problems) {
+    const std::string label = verdict.label;
+    if (label == "failed") return kOutcomeFailed;
+    if (!problems.missingFiles.empty()) return kOutcomeMissingFiles;
+    if (label == "ok") return kOutcomeWritten;
+    if (label == "empty") return kOutcomeEmpty;
+    return kOutcomeNoList;
+}
+
 Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
               const ListLibrary& library, const std::vector<std::string>& ignore,
               SharedTexts& shared) {
@@ -57,8 +70,13 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
     runOptions.idsFile = model.idsFile;
     Plan plan = planRun(runOptions);
     planOutput(plan, model.list);
-    const LibraryRun run = runInScratchMachine(
+    LibraryRun run = runInScratchMachine(
         plan, library, RunNeeds{/*trace=*/true, /*parsedList=*/true, /*traceLines=*/false});
+    // What preview would say of this run, and the status it would give.
+    const PreviewProblems problems = findPreviewProblems(plan, run.list, windowsName(run.windows));
+    nameUnusableFiles(run, problems);
+    const RunVerdict verdict =
+        previewVerdict(run, problems, /*allowEmpty=*/false, /*allowMissing=*/false);
     // The core's run, for the fate of every section; its list is checked
     // against the loaded library's below.  The loaded run's trace explains
     // a missing list; the core's needs none, nor its list parsed.
@@ -76,6 +94,9 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
     result["list_written"] = run.list.written;
     result["entry_count"] = run.list.entries.size();
     result["no_list"] = run.noList ? Json(*run.noList) : Json(nullptr);
+    result["outcome"] = {{"label", modelOutcome(verdict, problems)},
+                         {"status", verdict.status},
+                         {"missing_files", problems.missingFiles}};
     result["windows"] = windowsName(run.windows);
     result["same_as_core"] =
         core.list.written ? run.list.written && core.sameAsCompared : !run.list.written;
@@ -109,16 +130,12 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
         outcomes.push_back(Json::array({outcomeName(outcomeOf(record)), other}));
     }
     result["section_outcomes"] = std::move(outcomes);
-    const bool matchesIds = runMatchesIds(plan);
-    result["ids_matched"] = matchesIds;
-    Json uncovered = Json::array();
-    if (matchesIds) {
-        const bool hardwareIds = plan.listKind == LIST_DRIVER;
-        for (const std::string& id :
-             withoutIgnored(journal.unmatchedIds(), ignore, hardwareIds, plan.codePage))
-            uncovered.push_back(text(id));
-    }
-    result["uncovered_ids"] = uncovered;
+    result["ids_matched"] = runMatchesIds(plan);
+    // A failed run's list is none at all: its devices are not uncovered,
+    // the run is what went wrong.
+    if (!run.failed)
+        if (const std::optional<DeviceCoverage> coverage = listCoverage(plan, run.list, ignore))
+            result["coverage"] = coverageJson(*coverage, plan.codePage);
     return result;
 }
 

@@ -24,11 +24,21 @@ struct ModelInShare {
     std::string list;                    // where the loaded library's list is kept
 };
 
-struct ModelWorkerOptions : RunOptions {  // --kind, --windows, --id and --ids-file are not used
+// --kind, --windows, --id and --ids-file are not used; --ignore is the
+// catalogue's ignore file.
+struct ModelWorkerOptions : RunOptions {
     std::string share;                  // the worker's models: a JSON file (shareJson)
     std::string result;                 // the worker's JSON file: one result per model
-    std::optional<std::string> ignore;  // the catalogue's ignore file
 };
+
+// What a model's run came to: its list written with entries, written
+// without any, not written (the library's reason), failed (its reason), or
+// written without a CD-ROM file of its kind.
+inline const char* const kOutcomeWritten = "written";
+inline const char* const kOutcomeEmpty = "empty";
+inline const char* const kOutcomeNoList = "no-list";
+inline const char* const kOutcomeFailed = "failed";
+inline const char* const kOutcomeMissingFiles = "missing-files";
 
 // The hidden sub-command the parent starts this program with.
 inline const char* const kModelWorkerCommand = "model-worker";

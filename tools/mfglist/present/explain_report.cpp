@@ -31,7 +31,7 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
                            : plan.listKind == LIST_SOFTWARE ? "software list" : "driver list")
         << " of group " << shown.text(run.group) << " for Windows " << windowsName(run.windows)
         << (plan.cdrom ? ", CD-ROM mode" : ", process-file mode")
-        << (plan.callFactory ? ", CALLFACTORY" : "") << '\n';
+        << (plan.callFactory ? ", CALLFACTORY" : "") << settingsOrigin(plan) << '\n';
     out << "Entries listed: " << run.list.entries.size()
         << (run.list.written ? "" : " (the library wrote no list file)") << "\n\n";
 
@@ -56,6 +56,7 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
         out << what << " that matched no section:" << (unmatched.empty() ? " none" : "") << '\n';
         for (const std::string& id : unmatched) out << "  \"" << shown.text(id) << "\"\n";
     }
+    printCoverageText(context, out);
 
     out << '\n';
     if (journal.settings().empty()) {

@@ -280,10 +280,16 @@ std::string uncoveredRows(const Json& modelsJson, const std::vector<HtmlModel>& 
 }
 
 std::string summaryRows(const Json& modelsJson) {
-    std::string counts, written, uncovered, warnings;
+    std::string counts, outcomes, written, uncovered, warnings;
     for (std::size_t c = 0; c < modelsJson.size(); ++c) {
         const Json& model = modelsJson[c];
         counts += "<td>" + htmlMember(model, "entry_count") + "</td>";
+        // A run that failed or lacks its media is marked, its reason the title.
+        const std::string outcome = htmlMember(model, "outcome");
+        const bool bad = outcome == "failed" || outcome == "missing-files";
+        outcomes += "<td title=\"" + htmlMember(model, "no_list") + "\">" +
+                    (bad ? "<span class=\"mark no-list-mark\">" + outcome + "</span>" : outcome) +
+                    "</td>";
         written += memberOf(model, "list_written") == false
                        ? "<td><span class=\"mark no-list-mark\">no list</span></td>"
                        : "<td>" + htmlMember(model, "list_written") + "</td>";
@@ -297,7 +303,8 @@ std::string summaryRows(const Json& modelsJson) {
         return "<tr><th scope=\"row\" colspan=\"5\">" + std::string(label) + "</th>" + cells +
                "</tr>\n";
     };
-    return "<tfoot>\n" + row("Entries in the list", counts) + row("List written", written) +
+    return "<tfoot>\n" + row("Entries in the list", counts) + row("Outcome", outcomes) +
+           row("List written", written) +
            row("Uncovered IDs", uncovered) + row("Warnings", warnings) + "</tfoot>\n";
 }
 

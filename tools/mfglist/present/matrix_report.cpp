@@ -4,6 +4,9 @@
 
 #include "common/text_encoding.h"
 #include "json_contract.h"
+#include "line/share_run.h"
+#include "report.h"
+#include "ids/id_devices.h"
 #include "table.h"
 
 namespace mfgtool {
@@ -68,6 +71,21 @@ void printMatrixTable(const LineRun& line, std::size_t width, std::ostream& out)
     }
 }
 
+// What a model's run came to, with the reason when it is not a list with
+// entries.
+std::string outcomeText(const ModelRun& run) {
+    std::string text = run.outcome;
+    if (run.outcome == kOutcomeMissingFiles) {
+        text += ": the media lacks";
+        for (const std::string& file : run.missingFiles) text += " " + file;
+        text += " (preview's status " + std::to_string(run.outcomeStatus) + ")";
+    } else if (run.noList) {
+        text += ": " + *run.noList;
+        if (run.outcomeStatus != 0) text += " (preview's status " + std::to_string(run.outcomeStatus) + ")";
+    }
+    return text;
+}
+
 }  // namespace
 
 Json lineRunJson(const LineOptions& options, const std::string& folder) {
@@ -85,7 +103,7 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
     Json json = jsonDocument("matrix", status, exitStatus);
     json["run"] = lineRunJson(options, options.folder);
     Json models = Json::array();
-    std::size_t uncovered = 0;
+    std::size_t uncovered = 0, uncoveredDevices = 0;
     for (const ModelRun& run : line.models) {
         Json model = Json::object();
         model["name"] = run.model.name;
@@ -96,10 +114,17 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
         model["list_written"] = run.listWritten;
         model["entry_count"] = run.entryCount;
         model["no_list"] = run.noList ? Json(*run.noList) : Json(nullptr);
+        model["outcome"] = run.outcome;
+        model["outcome_status"] = run.outcomeStatus;
+        model["missing_files"] = run.missingFiles;
         model["ids_matched"] = run.idsMatched;
+        model["devices"] = run.devices;
+        model["ignored_devices"] = run.ignoredDevices;
+        model["uncovered_devices"] = devicesJson(run.uncoveredDevices);
         model["uncovered_ids"] = run.uncoveredIds;
         model["warnings"] = run.warnings;
         uncovered += run.uncoveredIds.size();
+        uncoveredDevices += run.uncoveredDevices.size();
         models.push_back(model);
     }
     json["models"] = models;
@@ -140,6 +165,7 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
     json["dead_entries"] = dead;
     json["not_candidates"] = notCandidates;
     json["uncovered"] = uncovered;
+    json["uncovered_devices"] = uncoveredDevices;
     return json;
 }
 
@@ -174,19 +200,33 @@ void printMatrixText(const LineOptions& options, const LineRun& line, std::size_
     std::vector<TableColumn> columns = {{"MODEL", false, true},   {"NAME", false, true},
                                         {"WINDOWS", false, false}, {"KIND", false, false},
                                         {"ENTRIES", true, false},  {"LIST", false, false},
-                                        {"UNCOVERED IDS", false, true}};
+                                        {"UNCOVERED DEVICES", false, true}};
     std::vector<std::vector<std::string>> rows;
     for (const ModelRun& run : line.models) {
-        std::string uncovered;
-        for (const std::string& id : run.uncoveredIds) uncovered += (uncovered.empty() ? "" : " ") + id;
+        std::string uncovered = std::to_string(run.uncoveredDevices.size()) + " of " +
+                                std::to_string(run.devices - run.ignoredDevices);
         if (!run.idsMatched) uncovered = "(the list matches no IDs)";
+        if (run.outcome == kOutcomeFailed) uncovered = "(the run failed: no list to check)";
         rows.push_back({run.model.name, run.displayName, run.windows, run.kind,
-                        std::to_string(run.entryCount),
-                        !run.listWritten ? "none" : run.entryCount ? "written" : "empty",
-                        uncovered});
+                        std::to_string(run.entryCount), run.outcome, uncovered});
     }
     for (const std::string& text : renderTable(columns, rows, width ? width : static_cast<std::size_t>(-1)))
         out << text << '\n';
+    bool anyOutcome = false;
+    for (const ModelRun& run : line.models) {
+        if (run.outcome == kOutcomeWritten) continue;
+        if (!anyOutcome) out << "\nRuns without a whole list:\n";
+        anyOutcome = true;
+        out << "  " << run.model.name << ": " << outcomeText(run) << '\n';
+    }
+    bool anyUncovered = false;
+    for (const ModelRun& run : line.models) {
+        if (run.uncoveredDevices.empty()) continue;
+        if (!anyUncovered) out << "\nUncovered devices (no listed entry claims any of their IDs):\n";
+        anyUncovered = true;
+        out << "  " << run.model.name << ":\n";
+        printUncoveredDevices(run.uncoveredDevices, "    ", out);
+    }
     bool anyWarning = false;
     for (const ModelRun& run : line.models)
         for (const std::string& warning : run.warnings) {

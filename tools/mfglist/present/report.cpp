@@ -99,7 +99,8 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
     row("Mode", plan.cdrom ? "CD-ROM: DrvProc.ini, DrvCofg.ini, SoftProc.ini"
                            : std::string("process file: ") + kProcessFile);
     row("List", std::string(kindLabel(plan)) + " of group " + text(run.group) + " for Windows " +
-                    windowsName(run.windows) + (plan.callFactory ? ", CALLFACTORY" : ""));
+                    windowsName(run.windows) + (plan.callFactory ? ", CALLFACTORY" : "") +
+                    settingsOrigin(plan));
     if (!plan.allSoftware) {
         const bool one = plan.ids.size() == 1;
         std::string ids =
@@ -211,6 +212,8 @@ Json previewJson(const ReportContext& context, const std::string& status, int ex
     request["group"] = text(run.group);
     request["callfactory"] = plan.callFactory;
     request["windows"] = windowsName(run.windows);
+    request["kind_from"] = plan.kindFrom;
+    request["windows_from"] = plan.windowsFrom;
     Json ids = Json::array();
     for (const std::string& id : plan.ids) ids.push_back(text(id));
     request["ids"] = ids;
@@ -226,6 +229,7 @@ Json previewJson(const ReportContext& context, const std::string& status, int ex
         for (const std::string& problem : context.problems->problems)
             json["problems"].push_back(problem);
     if (run.noList) json["reason"] = *run.noList;
+    json["coverage"] = coverageMember(context);
     if (context.showTrace) {
         Json trace = Json::array();
         for (const std::string& line : run.trace) {
@@ -247,6 +251,42 @@ Json previewJson(const ReportContext& context, const std::string& status, int ex
         json["trace"] = trace;
     }
     return json;
+}
+
+std::string settingsOrigin(const Plan& plan) {
+    std::vector<std::string> fromHeader;
+    if (plan.kindFrom == "ids-file header") fromHeader.push_back("kind");
+    if (plan.windowsFrom == "ids-file header") fromHeader.push_back("Windows");
+    if (fromHeader.empty()) return "";
+    std::string text = " (";
+    for (std::size_t i = 0; i < fromHeader.size(); ++i) text += (i ? " and " : "") + fromHeader[i];
+    return text + " from the IDs file's header)";
+}
+
+void printUncoveredDevices(const std::vector<IdDevice>& devices, const std::string& indent,
+                           std::ostream& out) {
+    for (const IdDevice& device : devices) {
+        out << indent << (device.comment.empty() ? "IDs" : device.comment) << ":";
+        for (const std::string& id : device.ids) out << ' ' << id;
+        out << '\n';
+    }
+}
+
+void printCoverageText(const ReportContext& context, std::ostream& out) {
+    const std::optional<DeviceCoverage>& coverage = context.coverage;
+    if (!coverage) {
+        out << "Coverage: this list matches no IDs, so no device can be left uncovered\n";
+        return;
+    }
+    out << "Coverage: " << coverage->devices - coverage->ignored - coverage->uncovered.size()
+        << " of " << coverage->devices - coverage->ignored << " devices have an entry";
+    if (coverage->ignored) out << " (" << coverage->ignored << " more named by the ignore file)";
+    out << (coverage->uncovered.empty() ? "\n" : "; uncovered devices:\n");
+    printUncoveredDevices(shownDevices(coverage->uncovered, context.plan.codePage), "  ", out);
+}
+
+Json coverageMember(const ReportContext& context) {
+    return context.coverage ? coverageJson(*context.coverage, context.plan.codePage) : Json(nullptr);
 }
 
 }  // namespace mfgtool

@@ -11,6 +11,7 @@
 
 #include "common/run_options.h"
 #include "json_contract.h"
+#include "ids/id_devices.h"
 #include "run/plan.h"
 #include "run/scratch_run.h"
 #include "run/shown_place.h"
@@ -35,7 +36,27 @@ struct ReportContext {
     std::vector<std::optional<ShownPlace>> sources = {};
     std::optional<std::string> sourceNote = {};  // why `sources` is empty for a list with entries
     const PreviewProblems* problems = nullptr;   // preview's own findings
+    // Which devices of the IDs the list leaves without an entry; nullopt
+    // when the list matches no IDs.
+    std::optional<DeviceCoverage> coverage = std::nullopt;
 };
+
+// " (kind and Windows from the IDs file's header)" when a model file's
+// header chose them, else "": an option given wins over the header.
+std::string settingsOrigin(const Plan& plan);
+
+// Each device on a line of its own: its comment (if any), then its IDs.
+// `devices` as shownDevices (list_coverage.h) gives them.
+void printUncoveredDevices(const std::vector<IdDevice>& devices, const std::string& indent,
+                           std::ostream& out);
+
+// Preview's and explain's lines on coverage: the devices no listed entry
+// claims, or why nothing can be uncovered.
+void printCoverageText(const ReportContext& context, std::ostream& out);
+
+// The "coverage" member of preview and explain: coverageJson, or null when
+// the list matches no IDs.
+Json coverageMember(const ReportContext& context);
 
 // `width` in terminal columns; 0 = no limit.
 void printPreviewText(const ReportContext& context, std::size_t width, std::ostream& out);

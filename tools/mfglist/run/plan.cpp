@@ -7,6 +7,7 @@
 #include "common/system.h"
 #include "common/text_encoding.h"
 #include "ids/id_file.h"
+#include "ids/id_file_header.h"
 #include "mfglist/mfglist.h"
 
 namespace fs = std::filesystem;
@@ -79,43 +80,80 @@ Plan planRun(const RunOptions& options) {
         plan.group = argumentForLibrary(*options.group, plan.codePage, "the group name");
     }
 
-    plan.kind = options.kind;
-    if (options.kind == "driver") {
+    // The ID file first: a model file's header may say the kind and Windows.
+    IdFileHeader header;
+    std::string idsBytes;
+    if (options.idsFile) {
+        idsBytes = readIdsFileBytes(*options.idsFile);
+        bool unicode = false;
+        try {
+            header = readIdFileHeader(decodeIdsText(idsBytes, unicode));
+        } catch (const std::exception&) {
+            // Text that cannot be decoded is named by the ID reading below.
+        }
+        if (*options.idsFile != "-") plan.idsFile = fs::absolute(*options.idsFile, ec);
+    }
+    const std::string headerSays = "the header of " + idsFileName(options.idsFile.value_or(""));
+
+    std::string kind = options.kind;
+    if (options.kindGiven) plan.kindFrom = "option";
+    if (!options.kindGiven && header.kind) {
+        kind = *header.kind;
+        plan.kindFrom = "ids-file header";
+    }
+    plan.kind = kind;
+    if (kind == "driver") {
         plan.listKind = LIST_DRIVER;
-    } else if (options.kind == "software") {
+    } else if (kind == "software") {
         plan.listKind = LIST_SOFTWARE;
-    } else if (options.kind == "all-software") {
+    } else if (kind == "all-software") {
         plan.listKind = LIST_SOFTWARE;
         plan.allSoftware = true;
     } else {
-        throw UsageError("unknown list kind " + options.kind +
+        throw UsageError("unknown list kind " + kind +
+                         (plan.kindFrom == "ids-file header" ? " in " + headerSays : "") +
                          "; use --kind driver, software or all-software");
     }
-    if (plan.allSoftware && (!options.ids.empty() || options.idsFile))
+    // A model whose header asks for the complete software list takes no
+    // IDs, as the line runs it; only IDs asked for in options are refused.
+    const bool idsAsked = !options.ids.empty() || (options.idsFile && plan.kindFrom != "ids-file header");
+    if (plan.allSoftware && idsAsked)
         throw UsageError(
             "--kind all-software lists every software entry of the group and takes no "
             "IDs; leave out --id and --ids-file");
 
-    if (options.windows) {
-        if (*options.windows == "xp") {
+    std::optional<std::string> windows = options.windows;
+    if (windows) plan.windowsFrom = "option";
+    if (!windows && header.windows) {
+        windows = header.windows;
+        plan.windowsFrom = "ids-file header";
+    }
+    if (windows) {
+        const std::string where =
+            plan.windowsFrom == "ids-file header" ? " (" + headerSays + ")" : "";
+        if (*windows == "xp") {
             plan.windows = Windows::xp;
-        } else if (*options.windows == "vista") {
+        } else if (*windows == "vista") {
             plan.windows = Windows::vista;
-        } else if (*options.windows == "vista64") {
+        } else if (*windows == "vista64") {
             throw UsageError(
-                "the library has no detection for 64-bit Vista: it detects xp or "
-                "vista only; use --windows xp or --windows vista");
+                "the library has no detection for 64-bit Vista" + where +
+                ": it detects xp or vista only; use --windows xp or --windows vista");
         } else {
-            throw UsageError("unknown Windows " + *options.windows + "; use --windows xp or vista");
+            throw UsageError("unknown Windows " + *windows + where + "; use --windows xp or vista");
         }
     }
 
     for (const std::string& id : options.ids)
         plan.ids.push_back(argumentForLibrary(id, plan.codePage, "the ID"));
-    if (options.idsFile) {
-        std::vector<std::string> more = readIdsFile(*options.idsFile, IdLines::tidy, plan.codePage);
+    if (options.idsFile && !plan.allSoftware) {
+        const std::string name = idsFileName(*options.idsFile);
+        std::vector<std::string> more = idsFromText(idsBytes, IdLines::tidy, plan.codePage, name);
         plan.idsFileEmpty = more.empty();
+        plan.devices = idFileDevices(idsBytes, plan.codePage, name, plan.ids);
         plan.ids.insert(plan.ids.end(), more.begin(), more.end());
+    } else {
+        plan.devices = idFileDevices("", plan.codePage, "", plan.ids);
     }
     return plan;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/run_options.h"
+#include "ids/id_devices.h"
 #include "machine.h"
 
 namespace mfgtool {
@@ -23,6 +24,12 @@ struct Plan {
     bool callFactory = false;
     std::vector<std::string> ids;      // in the library's code page
     bool idsFileEmpty = false;         // --ids-file named a file without IDs
+    std::vector<IdDevice> devices;     // the IDs by device (id_devices.h)
+    std::optional<std::filesystem::path> idsFile;  // --ids-file, unless standard input
+    // Where the list kind and Windows came from: "option", "ids-file header"
+    // (a model file's "# kind:" / "# windows:"), or "default".
+    std::string kindFrom = "default";
+    std::string windowsFrom = "default";
     std::optional<Windows> windows;
     std::optional<std::filesystem::path> output;  // native; none = a temporary file
     int codePage = 0;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/errors.h"
 #include "common/process_file_state.h"
 #include "common/text_encoding.h"
 #include "mfglist/mfglist.h"
@@ -76,6 +77,23 @@ PreviewProblems findPreviewProblems(const Plan& plan, const InstallList& list,
                                  "): " + decodeCodePage(problem, plan.codePage).utf8);
     }
     return found;
+}
+
+void nameUnusableFiles(LibraryRun& run, const PreviewProblems& problems) {
+    if (run.noList && !run.failed && !problems.unusableFiles.empty()) {
+        run.noList = problems.unusableFiles.front();
+        run.empty = false;
+    }
+}
+
+RunVerdict previewVerdict(const LibraryRun& run, const PreviewProblems& problems, bool allowEmpty,
+                          bool allowMissing) {
+    RunVerdict verdict = verdictOf(run, allowEmpty);
+    if (verdict.status == kExitOk && !problems.missingFiles.empty()) {
+        verdict.label = "incomplete";
+        if (!allowMissing) verdict.status = kExitIncomplete;
+    }
+    return verdict;
 }
 
 }  // namespace mfgtool

@@ -9,6 +9,7 @@
 
 #include "list/install_list.h"
 #include "plan.h"
+#include "scratch_run.h"
 
 namespace mfgtool {
 
@@ -21,5 +22,15 @@ struct PreviewProblems {
 
 PreviewProblems findPreviewProblems(const Plan& plan, const InstallList& list,
                                     const std::string& windows);
+
+// A process file the library cannot read is why the list is missing, said
+// in preview's words; a run that failed keeps the library's own reason.
+void nameUnusableFiles(LibraryRun& run, const PreviewProblems& problems);
+
+// What a run comes to once preview's findings stand beside it: as
+// verdictOf, and a list written without a CD-ROM file of its kind is
+// "incomplete", status 6 unless `allowMissing`.
+RunVerdict previewVerdict(const LibraryRun& run, const PreviewProblems& problems, bool allowEmpty,
+                          bool allowMissing);
 
 }  // namespace mfgtool
