@@ -19,6 +19,9 @@ void Document::load(std::string text) {
     sections_.clear();
     sectionIndex_.clear();
     replaced_.clear();
+    patches_.clear();
+    patchValues_.clear();
+    loaded_.open = false;
     keyIndexes_.clear();
     written_[0] = written_[1] = kNoSection;
     writtenIndex_ = nullptr;
@@ -141,6 +144,7 @@ std::uint64_t nameBit(std::string_view name) {
 // isPlainKeyName) are neither folded nor read back.
 bool Document::beginSection(std::string_view section) {
     new_.open = false;
+    loaded_.open = false;
     if (unicode_ || (refusedKept_ && section == refusedSection_)) return false;
     if (!openSection(section)) {
         refusedSection_.assign(section);
@@ -155,7 +159,8 @@ bool Document::openSection(std::string_view section) {
     const std::string_view spelled = trimProfileBlanksLeft(cutAtNul(section));
     if (findLineEnd(spelled) != std::string_view::npos) return false;
     foldInto(trimProfileBlanksRight(spelled, chars_), chars_, new_.folded);
-    if (sectionIndex_.count(new_.folded) != 0) return false;
+    const auto held = sectionIndex_.find(new_.folded);
+    if (held != sectionIndex_.end()) return openLoadedSection(held->second);
     std::string& lines = new_.lines;
     lines.clear();
     lines += '[';
@@ -171,16 +176,26 @@ bool Document::openSection(std::string_view section) {
     return true;
 }
 
-bool Document::addKey(std::string_view key, std::string_view value) {
-    if (!new_.open || !isPlainKeyName(key)) return false;
-    // Cut at the first NUL and trimmed on the left, in one look: a NUL is no
-    // blank, so trimming first keeps the same bytes.
+namespace {
+
+// The value as a write puts it after the '=', cut at the first NUL and
+// trimmed on the left, in one look (a NUL is no blank, so trimming first
+// keeps the same bytes); false for a value with a line end before its NUL.
+bool valueOnOneLine(std::string_view& value) {
     value = trimProfileBlanksLeft(value);
     const std::size_t stop = findNulOrLineEnd(value);
-    if (stop != std::string_view::npos) {
-        if (value[stop] != '\0') return false;  // a line end
-        value = value.substr(0, stop);
-    }
+    if (stop == std::string_view::npos) return true;
+    if (value[stop] != '\0') return false;
+    value = value.substr(0, stop);
+    return true;
+}
+
+}  // namespace
+
+bool Document::addKey(std::string_view key, std::string_view value) {
+    if (loaded_.open) return putOverLoadedKey(key, value);
+    if (!new_.open || !isPlainKeyName(key)) return false;
+    if (!valueOnOneLine(value)) return false;
     std::string& lines = new_.lines;
     const std::uint64_t bit = nameBit(key);
     if ((new_.bitsSeen & bit) != 0) {
@@ -206,6 +221,7 @@ bool Document::addKey(std::string_view key, std::string_view value) {
 }
 
 void Document::endSection() {
+    loaded_.open = false;
     if (!new_.open) return;
     new_.open = false;
     if (new_.names.empty()) return;  // no key, no write: no section either
@@ -214,11 +230,112 @@ void Document::endSection() {
     sections_.emplace_back();
     Section& added = sections_.back();
     added.begin = added.bodyEnd = added.end = text_.size();
+    added.written = true;
     // A copy of its own size: a list holds tens of thousands of sections,
     // and spare room in each adds up.
     added.added = new_.lines;
     sectionIndex_.emplace(new_.folded, number);
     noteWrittenTo(number);  // its index is made if a later write comes back
+}
+
+// Only a section no write has reached is walked: its lines are then still
+// those of the loaded text, with nothing put over them.
+bool Document::openLoadedSection(std::size_t sectionNumber) {
+    Section& section = sections_[sectionNumber];
+    if (section.written) return false;
+    section.written = true;
+    section.patchBegin = section.patchEnd = patches_.size();
+    const std::string_view body(text_.data(), section.bodyEnd);
+    LineCursor cursor(body, section.begin);
+    LineSpan header;
+    cursor.next(header);
+    loaded_.open = true;
+    loaded_.number = sectionNumber;
+    loaded_.walked = header.end;
+    loaded_.names.clear();
+    loaded_.bitsSeen = 0;
+    loaded_.lastPatched = false;
+    return true;
+}
+
+// A list written over the list of an earlier run finds its keys in the
+// order it writes them: the next key line is nearly always the one.
+bool Document::putOverLoadedKey(std::string_view key, std::string_view value) {
+    if (!isPlainKeyName(key) || !valueOnOneLine(value)) return false;
+    Section& section = sections_[loaded_.number];
+    std::vector<LoadedSection::Name>& names = loaded_.names;
+    auto nameOf = [&](const LoadedSection::Name& name) {
+        return std::string_view(name.added ? section.added : text_).substr(name.at, name.size);
+    };
+    if (loaded_.lastPatched && matchesIgnoringAsciiCase(nameOf(names.back()), key)) {
+        // NAME twice in a row (an entry shown by its package name).
+        Patch& last = patches_.back();
+        patchValues_.resize(patches_.size() > 1 ? patches_[patches_.size() - 2].valueEnd : 0);
+        patchValues_ += value;
+        last.valueEnd = patchValues_.size();
+        return true;
+    }
+    const std::uint64_t bit = nameBit(key);
+    if ((loaded_.bitsSeen & bit) != 0) {
+        for (const LoadedSection::Name& passed : names)
+            if (passed.bit == bit && matchesIgnoringAsciiCase(nameOf(passed), key)) return false;
+    }
+    // Each name the walk passes is compared with every later key of its
+    // bit: a section of very many keys is left to the key index.
+    if (names.size() >= kWalkedNamesLimit) return false;
+    loaded_.lastPatched = false;
+    const std::string_view body(text_.data(), section.bodyEnd);
+    LineCursor cursor(body, loaded_.walked);
+    LineSpan line;
+    while (cursor.next(line)) {
+        const std::string_view content = body.substr(line.begin, line.contentEnd - line.begin);
+        std::size_t equals = key.size();
+        std::string_view name;
+        // A line that begins with the key's name and '=' is that key's line:
+        // a plain name begins with no blank or '[' and holds no '='.
+        if (content.size() > equals && content[equals] == '=' &&
+            matchesIgnoringAsciiCase(content.substr(0, equals), key)) {
+            name = content.substr(0, equals);
+        } else {
+            const LineInfo info = classify(content, chars_);
+            if (info.kind != LineKind::key) continue;
+            equals = info.equals;
+            name = info.name;
+        }
+        const bool found = matchesIgnoringAsciiCase(name, key);
+        names.push_back({static_cast<std::size_t>(name.data() - text_.data()), name.size(),
+                         found ? bit : nameBit(name), false});
+        loaded_.bitsSeen |= names.back().bit;
+        if (!found) continue;
+        loaded_.walked = line.end;
+        patchValues_ += value;
+        patches_.push_back({line.begin + equals + 1, line.contentEnd, patchValues_.size()});
+        section.patchEnd = patches_.size();
+        loaded_.lastPatched = true;
+        return true;
+    }
+    // No line of the section holds the key: its line goes after the
+    // section's last line, as its write would put it.
+    loaded_.walked = section.bodyEnd;
+    if (!section.bodyEndsLine) section.bodyLineEndAdded = true;
+    names.push_back({section.added.size(), key.size(), bit, true});
+    loaded_.bitsSeen |= bit;
+    section.added.reserve(section.added.size() + key.size() + value.size() + 3);
+    section.added += key;
+    section.added += '=';
+    section.added += value;
+    section.added += "\r\n";
+    return true;
+}
+
+void Document::patchesToReplaced(Section& section) {
+    for (std::size_t i = section.patchBegin; i < section.patchEnd; ++i) {
+        const std::size_t valueBegin = i > 0 ? patches_[i - 1].valueEnd : 0;
+        replaced_[patches_[i].equalsEnd] =
+            Replacement{patches_[i].contentEnd,
+                        patchValues_.substr(valueBegin, patches_[i].valueEnd - valueBegin)};
+    }
+    section.patchEnd = section.patchBegin;
 }
 
 bool Document::writeInPlace(const WriteRequest& request) {
@@ -238,6 +355,7 @@ bool Document::writeInPlace(const WriteRequest& request) {
         sections_.emplace_back();
         Section& added = sections_.back();
         added.begin = added.bodyEnd = added.end = text_.size();
+        added.written = true;
         added.added = header + "\r\n";
         sectionIndex_.emplace(request.sectionFolded, number);
         addLine(added, keyIndexOf(number), keyLine, keyInfo);
@@ -245,6 +363,8 @@ bool Document::writeInPlace(const WriteRequest& request) {
     }
 
     Section& section = sections_[found->second];
+    section.written = true;
+    if (section.patchEnd != section.patchBegin) patchesToReplaced(section);
     KeyIndex& keys = keyIndexOf(found->second);
     const auto key = keys.find(request.keyFolded);
     if (key != keys.end()) {
@@ -373,14 +493,32 @@ std::string Document::bytes() const {
     out.reserve(size);
     out.append(text_, 0, prefixEnd_);
     if (prefixLineEndAdded_) out += "\r\n";
-    // Sections and replacements are both in the order of the loaded text.
+    // Sections, replacements and each section's patches are all in the
+    // order of the loaded text.
     auto replacement = replaced_.begin();
     for (const Section& s : sections_) {
         std::size_t pos = s.begin;
-        for (; replacement != replaced_.end() && replacement->first <= s.bodyEnd; ++replacement) {
-            out.append(text_, pos, replacement->first - pos);
-            out += replacement->second.value;
-            pos = replacement->second.contentEnd;
+        std::size_t patch = s.patchBegin;
+        auto put = [&](std::size_t at, std::size_t contentEnd, std::string_view value) {
+            out.append(text_, pos, at - pos);
+            out += value;
+            pos = contentEnd;
+        };
+        for (;;) {
+            const bool replacing =
+                replacement != replaced_.end() && replacement->first <= s.bodyEnd;
+            if (patch < s.patchEnd && (!replacing || patches_[patch].equalsEnd < replacement->first)) {
+                const std::size_t valueBegin = patch > 0 ? patches_[patch - 1].valueEnd : 0;
+                put(patches_[patch].equalsEnd, patches_[patch].contentEnd,
+                    std::string_view(patchValues_)
+                        .substr(valueBegin, patches_[patch].valueEnd - valueBegin));
+                ++patch;
+            } else if (replacing) {
+                put(replacement->first, replacement->second.contentEnd, replacement->second.value);
+                ++replacement;
+            } else {
+                break;
+            }
         }
         out.append(text_, pos, s.bodyEnd - pos);
         if (s.bodyLineEndAdded) out += "\r\n";
