@@ -1,5 +1,6 @@
 #include "profile/document.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -30,34 +31,49 @@ void Document::load(std::string text) {
     unicode_ = isUnicodeText(text_);
     if (unicode_) return;
 
+    // Only a line whose first byte that is not a blank is '[' can be a
+    // header: the text is searched for '[' and nothing else is looked at.
+    // (A trail byte can be a '[', but its lead byte is never a blank.)
     const std::string_view all(text_);
-    LineCursor cursor(all);
-    LineSpan line;
-    LineSpan lastNonBlank;
+    auto lineEndFrom = [&all](std::size_t at) {
+        const std::size_t found = findLineEnd(all.substr(at));
+        return found == std::string_view::npos ? all.size() : at + found;
+    };
     auto close = [&](std::size_t end) {
         Section& s = sections_.back();
-        const std::string_view run =
-            all.substr(lastNonBlank.contentEnd, lastNonBlank.end - lastNonBlank.contentEnd);
-        s.bodyEnd = lastNonBlank.contentEnd + firstBreakLength(run);
+        // The section's last line that is not blank ends where the bytes
+        // before `end` stop being blanks (line ends are blanks too).
+        std::size_t last = end;
+        while (last > s.begin && isProfileBlank(static_cast<unsigned char>(all[last - 1]))) --last;
+        const std::size_t lineEnd = std::min(lineEndFrom(last), end);
+        std::size_t runEnd = lineEnd;
+        while (runEnd < end && isLineEnd(all[runEnd])) ++runEnd;
+        const std::string_view run = all.substr(lineEnd, runEnd - lineEnd);
+        s.bodyEnd = lineEnd + firstBreakLength(run);
         s.bodyEndsLine = !run.empty();
         s.end = end;
     };
-    while (cursor.next(line)) {
-        const LineInfo info =
-            classify(all.substr(line.begin, line.contentEnd - line.begin), chars_);
-        if (info.kind == LineKind::header) {
-            if (sections_.empty()) {
-                prefixEnd_ = line.begin;
-            } else {
-                close(line.begin);
-            }
-            sectionIndex_.emplace(fold(info.name, chars_), sections_.size());
-            sections_.emplace_back();
-            sections_.back().begin = line.begin;
-            lastNonBlank = line;
-        } else if (info.kind != LineKind::blank) {
-            lastNonBlank = line;
+    for (std::size_t from = 0;;) {
+        const std::size_t bracket = all.find('[', from);
+        if (bracket == std::string_view::npos) break;
+        from = bracket + 1;
+        std::size_t begin = bracket;
+        while (begin > 0 && !isLineEnd(all[begin - 1]) &&
+               isProfileBlank(static_cast<unsigned char>(all[begin - 1])))
+            --begin;
+        if (begin > 0 && !isLineEnd(all[begin - 1])) continue;  // within a line
+        const std::size_t contentEnd = lineEndFrom(bracket);
+        from = contentEnd;
+        const LineInfo info = classify(all.substr(begin, contentEnd - begin), chars_);
+        if (info.kind != LineKind::header) continue;
+        if (sections_.empty()) {
+            prefixEnd_ = begin;
+        } else {
+            close(begin);
         }
+        sectionIndex_.emplace(fold(info.name, chars_), sections_.size());
+        sections_.emplace_back();
+        sections_.back().begin = begin;
     }
     if (!sections_.empty()) close(all.size());
 }
@@ -267,7 +283,8 @@ bool Document::putOverLoadedKey(std::string_view key, std::string_view value) {
     auto nameOf = [&](const LoadedSection::Name& name) {
         return std::string_view(name.added ? section.added : text_).substr(name.at, name.size);
     };
-    if (loaded_.lastPatched && matchesIgnoringAsciiCase(nameOf(names.back()), key)) {
+    if (loaded_.lastPatched && names.back().size == key.size() &&
+        matchesIgnoringAsciiCase(nameOf(names.back()), key)) {
         // NAME twice in a row (an entry shown by its package name).
         Patch& last = patches_.back();
         patchValues_.resize(patches_.size() > 1 ? patches_[patches_.size() - 2].valueEnd : 0);
@@ -284,32 +301,45 @@ bool Document::putOverLoadedKey(std::string_view key, std::string_view value) {
     // bit: a section of very many keys is left to the key index.
     if (names.size() >= kWalkedNamesLimit) return false;
     loaded_.lastPatched = false;
+    // Lines as LineCursor cuts them: the walk is always where a line begins,
+    // after the line ends of the one before.
     const std::string_view body(text_.data(), section.bodyEnd);
-    LineCursor cursor(body, loaded_.walked);
-    LineSpan line;
-    while (cursor.next(line)) {
-        const std::string_view content = body.substr(line.begin, line.contentEnd - line.begin);
+    auto lineEndFrom = [&body](std::size_t at) {
+        const std::size_t found = findLineEnd(body.substr(at));
+        return found == std::string_view::npos ? body.size() : at + found;
+    };
+    for (std::size_t at = loaded_.walked; at < body.size();) {
         std::size_t equals = key.size();
+        std::size_t contentEnd;
         std::string_view name;
+        bool keyLine = true;
         // A line that begins with the key's name and '=' is that key's line:
-        // a plain name begins with no blank or '[' and holds no '='.
-        if (content.size() > equals && content[equals] == '=' &&
-            matchesIgnoringAsciiCase(content.substr(0, equals), key)) {
-            name = content.substr(0, equals);
+        // a plain name begins with no blank or '[' and holds no '=' or line
+        // end.
+        const bool keyFirst = at + equals < body.size() && body[at + equals] == '=' &&
+                              matchesIgnoringAsciiCase(body.substr(at, equals), key);
+        if (keyFirst) {
+            contentEnd = lineEndFrom(at + equals + 1);
+            name = body.substr(at, equals);
         } else {
-            const LineInfo info = classify(content, chars_);
-            if (info.kind != LineKind::key) continue;
+            contentEnd = lineEndFrom(at);
+            const LineInfo info = classify(body.substr(at, contentEnd - at), chars_);
+            keyLine = info.kind == LineKind::key;
             equals = info.equals;
             name = info.name;
         }
-        const bool found = matchesIgnoringAsciiCase(name, key);
+        const std::size_t lineBegin = at;
+        at = contentEnd;
+        while (at < body.size() && isLineEnd(body[at])) ++at;
+        if (!keyLine) continue;
+        const bool found = keyFirst || matchesIgnoringAsciiCase(name, key);
         names.push_back({static_cast<std::size_t>(name.data() - text_.data()), name.size(),
                          found ? bit : nameBit(name), false});
         loaded_.bitsSeen |= names.back().bit;
         if (!found) continue;
-        loaded_.walked = line.end;
+        loaded_.walked = at;
         patchValues_ += value;
-        patches_.push_back({line.begin + equals + 1, line.contentEnd, patchValues_.size()});
+        patches_.push_back({lineBegin + equals + 1, contentEnd, patchValues_.size()});
         section.patchEnd = patches_.size();
         loaded_.lastPatched = true;
         return true;
