@@ -15,8 +15,20 @@ Document::Document(std::string text, text::CodePage cp) : cp_(cp), chars_(cp) {
     load(std::move(text));
 }
 
+namespace {
+
+// Where the line that holds text[at] ends: its first CR or LF, or the end.
+std::size_t lineEndIn(std::string_view text, std::size_t at) {
+    const std::size_t found = findLineEnd(text.substr(at));
+    return found == std::string_view::npos ? text.size() : at + found;
+}
+
+}  // namespace
+
 void Document::load(std::string text) {
     text_ = std::move(text);
+    scanFrom_ = 0;
+    scanned_ = false;
     sections_.clear();
     sectionIndex_.clear();
     replaced_.clear();
@@ -29,31 +41,23 @@ void Document::load(std::string text) {
     prefixEnd_ = text_.size();
     prefixLineEndAdded_ = false;
     unicode_ = isUnicodeText(text_);
-    if (unicode_) return;
+    if (unicode_) {
+        scanned_ = true;
+        return;
+    }
 
-    // Only a line whose first byte that is not a blank is '[' can be a
-    // header: the text is searched for '[' and nothing else is looked at.
-    // (A trail byte can be a '[', but its lead byte is never a blank.)
+    // The text is searched for headers only as far as the writes need:
+    // here up to the first one, which ends the lines before it.
+    scanNextHeader();
+}
+
+// Only a line whose first byte that is not a blank is '[' can be a header:
+// the text is searched for '[' and nothing else is looked at.  (A trail
+// byte can be a '[', but its lead byte is never a blank.)
+bool Document::scanNextHeader() {
+    if (scanned_) return false;
     const std::string_view all(text_);
-    auto lineEndFrom = [&all](std::size_t at) {
-        const std::size_t found = findLineEnd(all.substr(at));
-        return found == std::string_view::npos ? all.size() : at + found;
-    };
-    auto close = [&](std::size_t end) {
-        Section& s = sections_.back();
-        // The section's last line that is not blank ends where the bytes
-        // before `end` stop being blanks (line ends are blanks too).
-        std::size_t last = end;
-        while (last > s.begin && isProfileBlank(static_cast<unsigned char>(all[last - 1]))) --last;
-        const std::size_t lineEnd = std::min(lineEndFrom(last), end);
-        std::size_t runEnd = lineEnd;
-        while (runEnd < end && isLineEnd(all[runEnd])) ++runEnd;
-        const std::string_view run = all.substr(lineEnd, runEnd - lineEnd);
-        s.bodyEnd = lineEnd + firstBreakLength(run);
-        s.bodyEndsLine = !run.empty();
-        s.end = end;
-    };
-    for (std::size_t from = 0;;) {
+    for (std::size_t from = scanFrom_;;) {
         const std::size_t bracket = all.find('[', from);
         if (bracket == std::string_view::npos) break;
         from = bracket + 1;
@@ -62,20 +66,53 @@ void Document::load(std::string text) {
                isProfileBlank(static_cast<unsigned char>(all[begin - 1])))
             --begin;
         if (begin > 0 && !isLineEnd(all[begin - 1])) continue;  // within a line
-        const std::size_t contentEnd = lineEndFrom(bracket);
+        const std::size_t contentEnd = lineEndIn(all, bracket);
         from = contentEnd;
         const LineInfo info = classify(all.substr(begin, contentEnd - begin), chars_);
         if (info.kind != LineKind::header) continue;
+        scanFrom_ = from;
         if (sections_.empty()) {
             prefixEnd_ = begin;
         } else {
-            close(begin);
+            endLastSection(begin);
         }
         sectionIndex_.emplace(fold(info.name, chars_), sections_.size());
         sections_.emplace_back();
         sections_.back().begin = begin;
+        return true;
     }
-    if (!sections_.empty()) close(all.size());
+    scanFrom_ = all.size();
+    scanned_ = true;
+    if (!sections_.empty()) endLastSection(all.size());
+    return false;
+}
+
+// The section's last line that is not blank ends where the bytes before
+// `end` stop being blanks (line ends are blanks too).
+void Document::endLastSection(std::size_t end) {
+    const std::string_view all(text_);
+    Section& s = sections_.back();
+    std::size_t last = end;
+    while (last > s.begin && isProfileBlank(static_cast<unsigned char>(all[last - 1]))) --last;
+    const std::size_t lineEnd = std::min(lineEndIn(all, last), end);
+    std::size_t runEnd = lineEnd;
+    while (runEnd < end && isLineEnd(all[runEnd])) ++runEnd;
+    const std::string_view run = all.substr(lineEnd, runEnd - lineEnd);
+    s.bodyEnd = lineEnd + firstBreakLength(run);
+    s.bodyEndsLine = !run.empty();
+    s.end = end;
+}
+
+std::size_t Document::findSection(const std::string& folded) {
+    for (;;) {
+        const auto found = sectionIndex_.find(folded);
+        if (found != sectionIndex_.end()) {
+            // Its end is the next header's line.
+            if (!scanned_ && found->second + 1 == sections_.size()) scanNextHeader();
+            return found->second;
+        }
+        if (!scanNextHeader()) return kNoSection;
+    }
 }
 
 bool Document::write(std::string_view section, std::string_view key, std::string_view value) {
@@ -175,8 +212,8 @@ bool Document::openSection(std::string_view section) {
     const std::string_view spelled = trimProfileBlanksLeft(cutAtNul(section));
     if (findLineEnd(spelled) != std::string_view::npos) return false;
     foldInto(trimProfileBlanksRight(spelled, chars_), chars_, new_.folded);
-    const auto held = sectionIndex_.find(new_.folded);
-    if (held != sectionIndex_.end()) return openLoadedSection(held->second);
+    const std::size_t held = findSection(new_.folded);
+    if (held != kNoSection) return openLoadedSection(held);
     std::string& lines = new_.lines;
     lines.clear();
     lines += '[';
@@ -369,8 +406,8 @@ void Document::patchesToReplaced(Section& section) {
 }
 
 bool Document::writeInPlace(const WriteRequest& request) {
-    const auto found = sectionIndex_.find(request.sectionFolded);
-    if (found == sectionIndex_.end()) {
+    const std::size_t number = findSection(request.sectionFolded);
+    if (number == kNoSection) {
         const std::string header = request.headerLine();
         const LineInfo headerInfo = classify(header, chars_);
         if (headerInfo.kind != LineKind::header ||
@@ -381,21 +418,21 @@ bool Document::writeInPlace(const WriteRequest& request) {
         const LineInfo keyInfo = classify(keyLine, chars_);
         if (keyInfo.kind == LineKind::header) return false;
         endWithLineEnd();
-        const std::size_t number = sections_.size();
+        const std::size_t addedNumber = sections_.size();
         sections_.emplace_back();
         Section& added = sections_.back();
         added.begin = added.bodyEnd = added.end = text_.size();
         added.written = true;
         added.added = header + "\r\n";
-        sectionIndex_.emplace(request.sectionFolded, number);
-        addLine(added, keyIndexOf(number), keyLine, keyInfo);
+        sectionIndex_.emplace(request.sectionFolded, addedNumber);
+        addLine(added, keyIndexOf(addedNumber), keyLine, keyInfo);
         return true;
     }
 
-    Section& section = sections_[found->second];
+    Section& section = sections_[number];
     section.written = true;
     if (section.patchEnd != section.patchBegin) patchesToReplaced(section);
-    KeyIndex& keys = keyIndexOf(found->second);
+    KeyIndex& keys = keyIndexOf(number);
     const auto key = keys.find(request.keyFolded);
     if (key != keys.end()) {
         KeyRef& ref = key->second;
@@ -498,7 +535,9 @@ void Document::rewriteAddedValue(Section& section, KeyIndex& keys, KeyRef& ref,
 }
 
 // Before a section is appended, a text that does not end with a line end
-// gets CR LF, given to whichever piece of the document ends it now.
+// gets CR LF, given to whichever piece of the document ends it now.  (A
+// section is appended when no section of its name was found, once the
+// whole text was searched.)
 void Document::endWithLineEnd() {
     if (sections_.empty()) {
         if (prefixEnd_ > 0 && !isLineEnd(text_[prefixEnd_ - 1])) prefixLineEndAdded_ = true;
@@ -526,7 +565,11 @@ std::string Document::bytes() const {
     // Sections, replacements and each section's patches are all in the
     // order of the loaded text.
     auto replacement = replaced_.begin();
-    for (const Section& s : sections_) {
+    // While the text is not searched to its end, its last section found
+    // and the rest after it are as they were loaded: no write reached them.
+    const std::size_t searched = scanned_ ? sections_.size() : sections_.size() - 1;
+    for (std::size_t number = 0; number < searched; ++number) {
+        const Section& s = sections_[number];
         std::size_t pos = s.begin;
         std::size_t patch = s.patchBegin;
         auto put = [&](std::size_t at, std::size_t contentEnd, std::string_view value) {
@@ -556,6 +599,7 @@ std::string Document::bytes() const {
         out.append(text_, s.bodyEnd, s.end - s.bodyEnd);
         if (s.tailLineEndAdded) out += "\r\n";
     }
+    if (!scanned_) out.append(text_, sections_.back().begin, std::string::npos);
     return out;
 }
 

@@ -126,6 +126,16 @@ private:
     };
 
     void load(std::string text);
+    // The loaded text is searched for its headers as far as the writes
+    // need: a list written over a larger one never looks at the sections
+    // it does not write.  scanNextHeader adds the next section found (true)
+    // or ends the last one at the end of the text; endLastSection ends the
+    // last section found where the next begins.
+    bool scanNextHeader();
+    void endLastSection(std::size_t end);
+    // The first section of the folded name, with its end found, or
+    // kNoSection once the whole text holds none.
+    std::size_t findSection(const std::string& folded);
     bool writeInPlace(const WriteRequest& request);
     // beginSection's checks, and the header line put when they pass.
     bool openSection(std::string_view section);
@@ -150,7 +160,11 @@ private:
     bool unicode_ = false;
     bool refused_ = false;
     std::size_t prefixEnd_ = 0;  // lines before the first header
+    std::size_t scanFrom_ = 0;   // where the search for headers goes on
+    bool scanned_ = true;        // ... or it reached the end of the text
     bool prefixLineEndAdded_ = false;
+    // The sections found so far, in the order of the text, then those that
+    // writes appended (once the whole text was searched).
     std::vector<Section> sections_;
     std::unordered_map<std::string, std::size_t> sectionIndex_;  // first section of each name
     // New values of loaded key lines, by the offset just after their '='.
