@@ -4,7 +4,8 @@
 // through applyWrite would copy the whole text for every key; the document
 // keeps the loaded text untouched and records each write beside it, so a
 // write costs about the length of its line and names (the first write into a
-// section of the loaded text also reads that section once).  The bytes it
+// section of the loaded text also reads that section once, and the text is
+// searched for headers only as far as the writes need).  The bytes it
 // produces are always exactly those that applying the same writes one by one
 // with applyWrite would give.
 #pragma once
