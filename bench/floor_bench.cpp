@@ -1,7 +1,9 @@
 // The library's list runs against the floor of their I/O, for a factory
 // driver list and a CD-ROM driver list of 300, 10,000 and 100,000 entries,
-// with each run's growth from a run 33 times smaller; then the peak memory
-// per entry a CD-ROM list holds.  Prints bench/README.md's table at the end.
+// with each run's growth from a run 33 times smaller, and each run again
+// over the list it writes, already there (the floor then also reads it);
+// then the peak memory per entry a CD-ROM list holds.  Prints
+// bench/README.md's table at the end.
 //
 //   mfglist_floor_bench [--sizes=300,10000] [Google Benchmark options]
 #include <benchmark/benchmark.h>
@@ -50,7 +52,7 @@ const bench::PreparedCase& prepared(ListCase c, int entries) {
     return *current;
 }
 
-std::string nameOf(const char* who, ListCase c, int entries) {
+std::string nameOf(std::string who, ListCase c, int entries) {
     return std::string(who) + (c == ListCase::processFile ? "/process_file/" : "/cdrom/") +
            std::to_string(entries);
 }
@@ -71,6 +73,32 @@ void registerPair(ListCase c, int entries) {
                                  [c, entries](benchmark::State& state) {
                                      const auto& run = prepared(c, entries);
                                      for (auto _ : state) run.runFloor();
+                                 })
+        ->Iterations(iterations)
+        ->Repetitions(3)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
+// The run and the floor over the list the run writes, there before each.
+void registerOverList(ListCase c, int entries) {
+    const int iterations = entries >= 10000 ? 1 : entries >= 1000 ? 3 : 20;
+    benchmark::RegisterBenchmark(nameOf("library_over_list", c, entries).c_str(),
+                                 [c, entries](benchmark::State& state) {
+                                     const auto& run = prepared(c, entries);
+                                     run.placeOldList(bench::OldList::same);
+                                     for (auto _ : state) run.runLibraryOverList();
+                                 })
+        ->Iterations(iterations)
+        ->Repetitions(3)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(nameOf("floor_over_list", c, entries).c_str(),
+                                 [c, entries](benchmark::State& state) {
+                                     const auto& run = prepared(c, entries);
+                                     const bench::FloorPlan plan =
+                                         run.floorPlanOver(bench::OldList::same);
+                                     for (auto _ : state) bench::runFloorPlan(plan);
                                  })
         ->Iterations(iterations)
         ->Repetitions(3)
@@ -103,6 +131,7 @@ int main(int argc, char** argv) {
         for (int entries : sizes) {
             registerPair(c, bench::smallerSize(entries));
             registerPair(c, entries);
+            registerOverList(c, entries);
         }
     }
     benchmark::Initialize(&argc, argv);
@@ -115,7 +144,8 @@ int main(int argc, char** argv) {
             const auto time = [&](const char* who, int n) { return reporter.best[nameOf(who, c, n)]; };
             const int small = bench::smallerSize(entries);
             rows.push_back({"Linux", c, entries, time("library", entries), time("floor", entries),
-                            time("library", small), time("floor", small)});
+                            time("library", small), time("floor", small),
+                            time("library_over_list", entries), time("floor_over_list", entries)});
         }
     }
     std::vector<std::pair<int, double>> memory;

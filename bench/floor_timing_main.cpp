@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     std::vector<bench::Row> rows;
     for (ListCase c : {ListCase::processFile, ListCase::cdRom}) {
         for (int entries : sizes) {
-            bench::Row row{"Windows (Wine)", c, entries, 0, 0, 0, 0};
+            bench::Row row{"Windows (Wine)", c, entries, 0, 0, 0, 0, 0, 0};
             {
                 const bench::PreparedCase small(c, bench::smallerSize(entries));
                 row.librarySmall = fastest(entries / 33, [&] { small.runLibrary(); });
@@ -53,6 +53,10 @@ int main(int argc, char** argv) {
             const bench::PreparedCase full(c, entries);
             row.library = fastest(entries, [&] { full.runLibrary(); });
             row.floor = fastest(entries, [&] { full.runFloor(); });
+            // Over the list the run writes, there before each run.
+            const bench::FloorPlan overList = full.floorPlanOver(bench::OldList::same);
+            row.libraryOverList = fastest(entries, [&] { full.runLibraryOverList(); });
+            row.floorOverList = fastest(entries, [&] { bench::runFloorPlan(overList); });
             rows.push_back(row);
             std::fprintf(stderr, "%s %d: library %.3f s, floor %.3f s\n", bench::caseName(c), entries,
                          row.library, row.floor);

@@ -2,7 +2,10 @@
 // on a busy machine as on a quiet one), in two ways, each for a 1,000-entry
 // list of each kind (a process-file driver list, a software list, a CD-ROM
 // driver list) against the floor, the program that does only the file I/O
-// the same run must do (workload.h), counted in the same benchmark run:
+// the same run must do (workload.h), counted in the same benchmark run.
+// Each run is counted with no list file before it and over each old list
+// of workload.h (the floor then also reads the old list), and is set
+// against the run that finds no list:
 //
 // - the run only: the library's list run against the floor's work, between
 //   two callgrind requests (the files are written and the floor's work
@@ -17,17 +20,17 @@
 //
 //   mfglist_instruction_count_bench [--entries=1000]
 // It starts itself under valgrind once per case and side:
-//   mfglist_instruction_count_bench --count=library|floor --case=0|1|2 --entries=N
+//   mfglist_instruction_count_bench --count=library|floor --case=0|1|2 --old=0..5 --entries=N
 //   mfglist_instruction_count_bench --host-process=PLAN | --floor-process=PLAN
 #include <valgrind/callgrind.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "floor_io.h"
 #include "listjob/mfg_list.h"
@@ -36,6 +39,10 @@
 namespace {
 
 using bench::ListCase;
+using bench::OldList;
+
+const OldList kOldLists[] = {OldList::none,     OldList::same,       OldList::tenth,
+                             OldList::tenTimes, OldList::otherOrder, OldList::extraKeys};
 
 const char* option(int argc, char** argv, const char* name) {
     const std::size_t length = std::strlen(name);
@@ -45,14 +52,15 @@ const char* option(int argc, char** argv, const char* name) {
 }
 
 // Under callgrind: prepares the case, then counts one run of one side.
-int countOne(const std::string& side, ListCase c, int entries) {
+int countOne(const std::string& side, ListCase c, OldList shape, int entries) {
     bench::machine();
     const bench::PreparedCase prepared(c, entries);
-    const bench::FloorPlan plan = prepared.floorPlan();
+    const bench::FloorPlan plan = prepared.floorPlanOver(shape);
+    prepared.placeOldList(shape);
     CALLGRIND_ZERO_STATS;
     CALLGRIND_TOGGLE_COLLECT;
     if (side == "library")
-        prepared.runLibrary();
+        prepared.runLibraryOverList();
     else
         bench::runFloorPlan(plan);
     CALLGRIND_TOGGLE_COLLECT;
@@ -90,8 +98,11 @@ unsigned long long underCallgrind(const std::string& command, bool wholeProcess)
     return count;
 }
 
-unsigned long long runUnderCallgrind(const char* self, const char* side, int c, int entries) {
-    return underCallgrind(quoted(self) + " --count=" + side + " --case=" + std::to_string(c) +
+unsigned long long runUnderCallgrind(const char* self, const char* side, ListCase c,
+                                     OldList shape, int entries) {
+    return underCallgrind(quoted(self) + " --count=" + side +
+                              " --case=" + std::to_string(static_cast<int>(c)) +
+                              " --old=" + std::to_string(static_cast<int>(shape)) +
                               " --entries=" + std::to_string(entries),
                           false);
 }
@@ -121,37 +132,40 @@ int factoryHostProcess(const char* planFile) {
 
 // Whether `listFile` holds the bytes the library's run wrote, as it must
 // after each host process.
-bool sameList(const std::string& listFile, const std::string& bytes, const char* who, ListCase c) {
+bool sameList(const std::string& listFile, const std::string& bytes, const char* who, ListCase c,
+              OldList shape) {
     std::string made;
     if (bench::floor_io::readAll(listFile, made) && made == bytes) return true;
-    std::fprintf(stderr, "%s wrote another list than the library's run for %s\n", who,
-                 bench::caseName(c));
+    std::fprintf(stderr, "%s wrote another list than the library's run for %s, old list: %s\n",
+                 who, bench::caseName(c), bench::oldListName(shape));
     return false;
 }
 
 // `mfglist host` making the case's list, and a process doing only the
-// floor's I/O of the same case, each counted whole.
-WholeProcesses wholeProcesses(const char* self, ListCase c, int entries) {
-    const bench::PreparedCase prepared(c, entries);
+// floor's I/O of the same case, each counted whole, each finding the old
+// list of `shape`.
+WholeProcesses wholeProcesses(const char* self, const bench::PreparedCase& prepared, ListCase c,
+                              OldList shape) {
     const std::string scratch = "/tmp/mfglist-whole-" + std::to_string(::getpid());
     const std::string planFile = scratch + ".plan";
     const std::string idsFile = scratch + ".ids";
-    const bench::FloorPlan plan = prepared.floorPlan();
+    const bench::FloorPlan plan = prepared.floorPlanOver(shape);
     WholeProcesses counts;
     if (bench::saveFloorPlan(plan, planFile)) {
+        prepared.placeOldList(shape);
         counts.floor = underCallgrind(quoted(self) + " --floor-process=" + quoted(planFile), true);
     }
     const std::vector<std::string> ids = prepared.idsGiven();
-    std::error_code ec;
     {
         std::ofstream out(planFile + ".host", std::ios::binary | std::ios::trunc);
         out << prepared.listKind() << '\n' << prepared.hostCommandLine() << '\n'
             << bench::PreparedCase::listPath() << '\n';
         for (const std::string& id : ids) out << id << '\n';
     }
-    std::filesystem::remove(plan.listFile, ec);  // as the library's run finds it
+    prepared.placeOldList(shape);  // as the library's run finds it
     counts.factoryHost = underCallgrind(quoted(self) + " --host-process=" + quoted(planFile + ".host"), true);
-    if (counts.factoryHost && !sameList(plan.listFile, plan.listBytes, "the factory host process", c))
+    if (counts.factoryHost &&
+        !sameList(plan.listFile, plan.listBytes, "the factory host process", c, shape))
         counts.factoryHost = 0;
     std::string command = quoted(MFGLIST_TOOL_FILE) + " host --library " +
                           quoted(MFGLIST_LIBRARY_FILE) + " --kind " +
@@ -164,9 +178,10 @@ WholeProcesses wholeProcesses(const char* self, ListCase c, int entries) {
         for (const std::string& id : ids) out << id << '\n';
         command += " --ids-file " + quoted(idsFile);
     }
-    std::filesystem::remove(plan.listFile, ec);
+    prepared.placeOldList(shape);
     counts.host = underCallgrind(command, true);
-    if (counts.host && !sameList(plan.listFile, plan.listBytes, "mfglist host", c)) counts.host = 0;
+    if (counts.host && !sameList(plan.listFile, plan.listBytes, "mfglist host", c, shape))
+        counts.host = 0;
     for (const std::string& file : {planFile, planFile + ".list", planFile + ".host", idsFile})
         std::remove(file.c_str());
     return counts;
@@ -186,52 +201,69 @@ int main(int argc, char** argv) {
     const int entries = entriesText ? std::atoi(entriesText) : 1000;
     if (const char* side = option(argc, argv, "--count=")) {
         const char* caseText = option(argc, argv, "--case=");
-        return countOne(side, static_cast<ListCase>(caseText ? std::atoi(caseText) : 0), entries);
+        const char* oldText = option(argc, argv, "--old=");
+        return countOne(side, static_cast<ListCase>(caseText ? std::atoi(caseText) : 0),
+                        static_cast<OldList>(oldText ? std::atoi(oldText) : 0), entries);
     }
     if (std::system("valgrind --version >/dev/null 2>&1") != 0) {
         std::fprintf(stderr, "valgrind is not installed (apt-get install valgrind)\n");
         return 1;
     }
-    std::printf("| list (%d entries) | library | per entry | floor | library / floor |\n"
-                "|---|---:|---:|---:|---:|\n",
+    std::printf("| list (%d entries) | list file before the run | library | / no list | floor | library / floor |\n"
+                "|---|---|---:|---:|---:|---:|\n",
                 entries);
     const ListCase cases[] = {ListCase::processFile, ListCase::softwareList, ListCase::cdRom};
     for (ListCase c : cases) {
-        const unsigned long long library = runUnderCallgrind(argv[0], "library", static_cast<int>(c), entries);
-        const unsigned long long floor = runUnderCallgrind(argv[0], "floor", static_cast<int>(c), entries);
-        if (library == 0 || floor == 0) {
-            std::fprintf(stderr, "callgrind counted nothing for %s\n", bench::caseName(c));
-            return 1;
+        double none = 0;
+        for (OldList shape : kOldLists) {
+            const unsigned long long library = runUnderCallgrind(argv[0], "library", c, shape, entries);
+            const unsigned long long floor = runUnderCallgrind(argv[0], "floor", c, shape, entries);
+            if (library == 0 || floor == 0) {
+                std::fprintf(stderr, "callgrind counted nothing for %s, old list: %s\n",
+                             bench::caseName(c), bench::oldListName(shape));
+                return 1;
+            }
+            if (shape == OldList::none) none = static_cast<double>(library);
+            std::printf("| %s | %s | %.1f M | %.2f | %.1f M | %.1f |\n", bench::caseName(c),
+                        bench::oldListName(shape), static_cast<double>(library) / 1e6,
+                        static_cast<double>(library) / none, static_cast<double>(floor) / 1e6,
+                        static_cast<double>(library) / static_cast<double>(floor));
+            std::fflush(stdout);
         }
-        std::printf("| %s | %.1f M | %.0f | %.1f M | %.1f |\n", bench::caseName(c),
-                    static_cast<double>(library) / 1e6, static_cast<double>(library) / entries,
-                    static_cast<double>(floor) / 1e6,
-                    static_cast<double>(library) / static_cast<double>(floor));
-        std::fflush(stdout);
     }
     std::printf("\nInstructions of the run only, the program's own (valgrind's callgrind); the floor's\n"
-                "work is nearly all in system calls, which callgrind does not count.\n\n");
+                "work is nearly all in system calls, which callgrind does not count.  \"/ no list\":\n"
+                "against the same run when it finds no list file.\n\n");
 
     bench::machine();
-    std::printf("| list (%d entries) | factory host process | / floor | mfglist host process | / floor | floor process |\n"
-                "|---|---:|---:|---:|---:|---:|\n",
+    std::printf("| list (%d entries) | list file before the run | factory host process | / no list | / floor | mfglist host process | / floor | floor process |\n"
+                "|---|---|---:|---:|---:|---:|---:|---:|\n",
                 entries);
     for (ListCase c : cases) {
-        const WholeProcesses counts = wholeProcesses(argv[0], c, entries);
-        if (counts.factoryHost == 0 || counts.host == 0 || counts.floor == 0) {
-            std::fprintf(stderr, "callgrind counted no whole process for %s\n", bench::caseName(c));
-            return 1;
+        const bench::PreparedCase prepared(c, entries);
+        double none = 0;
+        for (OldList shape : kOldLists) {
+            const WholeProcesses counts = wholeProcesses(argv[0], prepared, c, shape);
+            if (counts.factoryHost == 0 || counts.host == 0 || counts.floor == 0) {
+                std::fprintf(stderr, "callgrind counted no whole process for %s, old list: %s\n",
+                             bench::caseName(c), bench::oldListName(shape));
+                return 1;
+            }
+            const double floor = static_cast<double>(counts.floor);
+            if (shape == OldList::none) none = static_cast<double>(counts.factoryHost);
+            std::printf("| %s | %s | %.1f M | %.2f | %.1f | %.1f M | %.1f | %.1f M |\n",
+                        bench::caseName(c), bench::oldListName(shape),
+                        static_cast<double>(counts.factoryHost) / 1e6,
+                        static_cast<double>(counts.factoryHost) / none,
+                        static_cast<double>(counts.factoryHost) / floor,
+                        static_cast<double>(counts.host) / 1e6,
+                        static_cast<double>(counts.host) / floor, floor / 1e6);
+            std::fflush(stdout);
         }
-        const double floor = static_cast<double>(counts.floor);
-        std::printf("| %s | %.1f M | %.1f | %.1f M | %.1f | %.1f M |\n", bench::caseName(c),
-                    static_cast<double>(counts.factoryHost) / 1e6,
-                    static_cast<double>(counts.factoryHost) / floor,
-                    static_cast<double>(counts.host) / 1e6, static_cast<double>(counts.host) / floor,
-                    floor / 1e6);
-        std::fflush(stdout);
     }
     std::printf("\nWhole processes, start-up and exit included.  The factory host process makes one\n"
                 "create call, untraced; `mfglist host` traces its run (a line per message, read back\n"
-                "afterwards), which neither of the others does.\n");
+                "afterwards), which neither of the others does.  The floor process of a run over an\n"
+                "old list also reads that list.\n");
     return 0;
 }

@@ -94,9 +94,9 @@ const std::vector<std::string>& idsOf(ListCase c) {
     return names;
 }
 
-// The list run as the host makes it: start-up, one create call, release.
+// The list run as the host makes it: start-up, one create call, release,
+// over whatever list file is there.
 void libraryRun(ListCase c) {
-    fs::remove(machine().native(kListFile));
     std::vector<const char*> pointers;
     for (const std::string& id : idsOf(c)) pointers.push_back(id.c_str());
     mfg::CMfgList list(listKindOf(c), commandLineOf(c).c_str(), 0);
@@ -148,6 +148,7 @@ std::uint64_t tracedMessages(ListCase c, int matched, int config) {
     writeCase(c, matched, config);
     writeFile(machine().native(kFlagFile), "");
     fs::remove(machine().native(kTraceLog));
+    fs::remove(machine().native(kListFile));
     libraryRun(c);
     fs::remove(machine().native(kFlagFile));
     const std::uint64_t lines = countLines(machine().native(kTraceLog));
@@ -155,7 +156,30 @@ std::uint64_t tracedMessages(ListCase c, int matched, int config) {
     return lines;
 }
 
+// The sections of a list, each with its lines, SYSTEM first.
+std::vector<std::string> sectionsOf(const std::string& list) {
+    std::vector<std::string> sections;
+    for (std::size_t at = 0, next; at < list.size(); at = next) {
+        next = list.find("\r\n[", at);
+        next = next == std::string::npos ? list.size() : next + 2;
+        sections.push_back(list.substr(at, next - at));
+    }
+    return sections;
+}
+
 }  // namespace
+
+const char* oldListName(OldList shape) {
+    switch (shape) {
+    case OldList::none: return "none";
+    case OldList::same: return "the same list";
+    case OldList::tenth: return "a tenth of it";
+    case OldList::tenTimes: return "ten times it";
+    case OldList::otherOrder: return "sections reversed";
+    case OldList::extraKeys: return "keys not written";
+    }
+    return "";
+}
 
 void writeFactoryProcessFile(const std::string& path, int entries) {
     writeFile(path, factoryProcessFile(entries));
@@ -222,11 +246,66 @@ PreparedCase::PreparedCase(ListCase c, int entries) : case_(c), entries_(entries
         processFiles_ = {machine().native(std::string(kCdRomFolder) + "DrvProc.ini"),
                          machine().native(std::string(kCdRomFolder) + "DrvCofg.ini")};
     }
+    fs::remove(machine().native(kListFile));
     libraryRun(c);
     floor_io::readAll(machine().native(kListFile), listBytes_);
 }
 
-void PreparedCase::runLibrary() const { libraryRun(case_); }
+void PreparedCase::runLibrary() const {
+    fs::remove(machine().native(kListFile));
+    libraryRun(case_);
+}
+
+void PreparedCase::runLibraryOverList() const { libraryRun(case_); }
+
+std::string PreparedCase::oldListBytes(OldList shape) const {
+    if (shape == OldList::none) return "";
+    if (shape == OldList::same) return listBytes_;
+    const std::vector<std::string> sections = sectionsOf(listBytes_);
+    const std::size_t entries = sections.size() - 1;
+    std::string old;
+    switch (shape) {
+    case OldList::tenth:
+        for (std::size_t i = 0; i <= std::max<std::size_t>(entries / 10, 1); ++i) old += sections[i];
+        break;
+    case OldList::tenTimes:
+        old = listBytes_;
+        for (std::size_t i = entries; i < 10 * entries; ++i) {
+            const std::string& copy = sections[1 + i % entries];
+            old += "[" + std::to_string(i) + copy.substr(copy.find(']'));
+        }
+        break;
+    case OldList::otherOrder:
+        for (auto it = sections.rbegin(); it != sections.rend(); ++it) old += *it;
+        break;
+    default:
+        for (const std::string& section : sections) {
+            const std::size_t body = section.find("\r\n") + 2;
+            old += section.substr(0, body) + "INSTALLED=1\r\n" + section.substr(body) +
+                   "RESULT=0\r\n";
+        }
+        break;
+    }
+    return old;
+}
+
+void PreparedCase::placeOldList(OldList shape) const {
+    if (shape == OldList::none)
+        fs::remove(machine().native(kListFile));
+    else
+        writeFile(machine().native(kListFile), oldListBytes(shape));
+}
+
+FloorPlan PreparedCase::floorPlanOver(OldList shape) const {
+    FloorPlan plan = floorPlan();
+    if (shape == OldList::none) return plan;
+    placeOldList(shape);
+    libraryRun(case_);
+    floor_io::readAll(plan.listFile, plan.listBytes);
+    plan.listThere = true;
+    placeOldList(shape);
+    return plan;
+}
 
 void PreparedCase::runFloor() const { runFloorPlan(floorPlan()); }
 
@@ -251,7 +330,8 @@ const char* PreparedCase::listPath() { return kListFile; }
 bool saveFloorPlan(const FloorPlan& plan, const std::string& path) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << plan.flagFile << '\n' << plan.tempSectionFile << '\n' << plan.lookupCopy << '\n'
-        << plan.listFile << '\n' << plan.traceMessages << '\n' << plan.debuggerMessages << '\n';
+        << plan.listFile << '\n' << plan.traceMessages << '\n' << plan.debuggerMessages << '\n'
+        << (plan.listThere ? 1 : 0) << '\n';
     for (const std::string& file : plan.processFiles) out << file << '\n';
     std::ofstream(path + ".list", std::ios::binary | std::ios::trunc) << plan.listBytes;
     return static_cast<bool>(out);
@@ -259,11 +339,12 @@ bool saveFloorPlan(const FloorPlan& plan, const std::string& path) {
 
 bool loadFloorPlan(const std::string& path, FloorPlan& plan) {
     std::ifstream in(path, std::ios::binary);
-    std::string traces, debugger;
+    std::string traces, debugger, listThere;
     if (!std::getline(in, plan.flagFile) || !std::getline(in, plan.tempSectionFile) ||
         !std::getline(in, plan.lookupCopy) || !std::getline(in, plan.listFile) ||
-        !std::getline(in, traces) || !std::getline(in, debugger))
+        !std::getline(in, traces) || !std::getline(in, debugger) || !std::getline(in, listThere))
         return false;
+    plan.listThere = listThere == "1";
     plan.traceMessages = std::strtoull(traces.c_str(), nullptr, 10);
     plan.debuggerMessages = std::strtoull(debugger.c_str(), nullptr, 10);
     for (std::string file; std::getline(in, file);) plan.processFiles.push_back(file);
@@ -301,6 +382,10 @@ void runFloorPlan(const FloorPlan& plan) {
     temp.reset();
     lookup.reset();
     floor_io::removeFile(plan.tempSectionFile);
+    if (plan.listThere) {
+        std::string old;
+        floor_io::readAll(plan.listFile, old);
+    }
     floor_io::commitFile(plan.listFile, plan.listBytes);
 }
 
@@ -314,12 +399,14 @@ double peakBytesPerHeldEntry(int entries) {
 
 void printTable(const std::vector<Row>& rows, const std::vector<std::pair<int, double>>& memory,
                 const std::string& note) {
-    std::printf("\n| build | list | entries | library | floor | library / floor | growth t(n)/t(n/33) (linear: 33) |\n");
-    std::printf("|---|---|---:|---:|---:|---:|---:|\n");
+    std::printf("\n| build | list | entries | library | floor | library / floor | list there: library | floor | library / floor | growth t(n)/t(n/33) (linear: 33) |\n");
+    std::printf("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Row& r : rows) {
-        std::printf("| %s | %s | %d | %.3f s | %.3f s | %.2f | %.1f (floor %.1f) |\n", r.build,
-                    caseName(r.listCase), r.entries, r.library, r.floor, r.library / r.floor,
-                    r.library / r.librarySmall, r.floor / r.floorSmall);
+        std::printf("| %s | %s | %d | %.3f s | %.3f s | %.2f | %.3f s | %.3f s | %.2f | %.1f (floor %.1f) |\n",
+                    r.build, caseName(r.listCase), r.entries, r.library, r.floor,
+                    r.library / r.floor, r.libraryOverList, r.floorOverList,
+                    r.libraryOverList / r.floorOverList, r.library / r.librarySmall,
+                    r.floor / r.floorSmall);
     }
     for (const auto& [entries, bytes] : memory)
         std::printf("\nPeak memory per held entry (CD-ROM list, %d entries): %.0f bytes beyond the %u-byte record\n",

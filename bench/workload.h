@@ -23,6 +23,16 @@ namespace bench {
 enum class ListCase { processFile, cdRom, softwareList };
 const char* caseName(ListCase c);
 
+// The list file a run finds where it writes its list: none, or one an
+// earlier run left, made from the list the run writes (`entries` sections):
+// that very list (a machine reworked, a station repeating its run), its
+// first tenth of entries, ten times its entries (copies of its own, so
+// that numbered sections go on beyond the new COUNT), its sections in the
+// reverse order, or each section with keys the run does not write (the
+// host's own records) before and after its keys.
+enum class OldList { none, same, tenth, tenTimes, otherOrder, extraKeys };
+const char* oldListName(OldList shape);
+
 // Scratch drives C: and D: for the library and the native paths that the
 // floor uses for the same files.
 class BenchMachine {
@@ -46,6 +56,7 @@ struct FloorPlan {
     std::vector<std::string> processFiles;  // in the order walked
     std::string flagFile, tempSectionFile, lookupCopy, listFile;
     std::string listBytes;
+    bool listThere = false;  // the list file is read before it is written
     std::uint64_t traceMessages = 0;
     std::uint64_t debuggerMessages = 0;
 };
@@ -58,9 +69,20 @@ bool loadFloorPlan(const std::string& path, FloorPlan& plan);
 class PreparedCase {
 public:
     PreparedCase(ListCase c, int entries);
+    // A run that finds no list file.
     void runLibrary() const;
     void runFloor() const;
     FloorPlan floorPlan() const;
+    // The old list of `shape` ("" for none), and that list put where the
+    // run writes its list (the file removed for none).
+    std::string oldListBytes(OldList shape) const;
+    void placeOldList(OldList shape) const;
+    // A run over whatever list file is there, and the floor's work of a
+    // run that finds the old list of `shape`: read it, and write what the
+    // run leaves over it (found by a run of the library over it, which
+    // leaves the old list in place again).
+    void runLibraryOverList() const;
+    FloorPlan floorPlanOver(OldList shape) const;
     // The same run as `mfglist host` is told to make it: the list kind, the
     // host command line, the IDs (one a line) and the list's Windows path.
     int listKind() const;
@@ -103,6 +125,10 @@ struct Row {
     double floor;
     double librarySmall;  // at entries / 33
     double floorSmall;
+    // The same run over the list it writes, already there (a machine
+    // reworked), and the floor that also reads that list.
+    double libraryOverList;
+    double floorOverList;
 };
 void printTable(const std::vector<Row>& rows, const std::vector<std::pair<int, double>>& memory,
                 const std::string& note);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "mfglist/mfglist.h"
 #include "output/list_file.h"
 #include "output/systeminfo.h"
+#include "profile/profile_text.h"
+#include "text/codepage.h"
 
 namespace mfg {
 namespace {
@@ -183,6 +186,84 @@ TEST_F(ListFileTest, EachKeyLandsInTheSectionItNames) {
     ASSERT_TRUE(file.commit());
     EXPECT_EQ(test::readFile(out),
               "[0]\r\nA=1\r\nB=2\r\n[1]\r\nC=3\r\nD=5\r\n[2]\r\nA=6\r\n[3]\r\nE F=7\r\nG=8\r\n");
+}
+
+// A run on a machine that already has a list writes over it.  Whatever the
+// old list's shape, the file is the one the run's writes, made one by one
+// over the old list, leave (applyWrite, which the profile tests hold to the
+// platform's own writer).
+TEST_F(ListFileTest, ListWrittenOverAnOldOneGivesTheBytesOfKeyByKeyWrites) {
+    std::string process = "[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n";
+    for (int i = 0; i < 10; ++i) {
+        const std::string n = std::to_string(i);
+        // Every third entry has no NAME: its package name is written over it.
+        process += "[DRV" + n + "]\r\nGROUP=PRELOAD\r\n" + (i % 3 ? "NAME=Driver " + n + "\r\n" : "") +
+                   "ID=" + n + "\r\nPACKETNAME=P" + n + "\r\nTYPE=DISPLAY\r\n";
+    }
+    list.workDir = list.procDir = dir.path();
+    list.procFile = dir / "MfgProc.ini";
+    test::writeFile(list.procFile, process);
+    const auto run = [&](std::vector<output::ListWrite>* journal) {
+        output::ListFile::recordWritesForTesting(journal);
+        list.CreateIniFile(0, nullptr, out);
+        output::ListFile::recordWritesForTesting(nullptr);
+    };
+    run(nullptr);
+    const std::string fresh = test::readFile(out);
+    Lines sections;  // SYSTEM, then "0" to "9"
+    for (std::size_t at = 0, next; at < fresh.size(); at = next) {
+        next = fresh.find("\r\n[", at);
+        next = next == std::string::npos ? fresh.size() : next + 2;
+        sections.push_back(fresh.substr(at, next - at));
+    }
+    ASSERT_EQ(sections.size(), 11u);
+    // Each section's lines as `edit` leaves them.
+    const auto edited = [&](const std::function<std::string(const std::string&)>& edit) {
+        std::string text;
+        for (const std::string& section : sections) text += edit(section);
+        return text;
+    };
+    std::string tenTimes = fresh;
+    for (int i = 10; i < 100; ++i)
+        tenTimes += "[" + std::to_string(i) + "]" + sections[1 + i % 10].substr(3);
+    std::string reversed;
+    for (auto it = sections.rbegin(); it != sections.rend(); ++it) reversed += *it;
+    const struct {
+        const char* shape;
+        std::string old;
+    } shapes[] = {
+        {"the same list", fresh},
+        {"a tenth of it", sections[0] + sections[1]},
+        {"ten times it, sections beyond the new COUNT", tenTimes},
+        {"its sections in another order", reversed},
+        {"keys and lines this run does not write",
+         edited([](const std::string& s) {
+             const std::size_t body = s.find("\r\n") + 2;
+             return s.substr(0, body) + "INSTALLED=1\r\n" + s.substr(body) +
+                    "; checked\r\nRESULT=0\r\n\r\n";
+         })},
+        {"keys spelled, spaced and ordered otherwise, some missing",
+         edited([](const std::string& s) {
+             std::string t = s;
+             for (const char* key : {"NAME=", "ID="}) {
+                 const std::size_t at = t.find(std::string("\n") + key);
+                 if (at != std::string::npos) t.replace(at + 1, std::strlen(key), " name = ");
+             }
+             const std::size_t type = t.find("\nTYPE=");
+             if (type != std::string::npos) t.erase(type + 1, t.find('\n', type + 1) - type);
+             return t;
+         })},
+    };
+    for (const auto& shape : shapes) {
+        test::writeFile(out, shape.old);
+        std::vector<output::ListWrite> journal;
+        run(&journal);
+        std::string replayed = shape.old;
+        for (const output::ListWrite& w : journal)
+            replayed = profile::applyWrite(replayed, w.section, w.key, w.value,
+                                           text::CodePage::active());
+        EXPECT_EQ(test::readFile(out), replayed) << shape.shape;
+    }
 }
 
 TEST_F(ListFileTest, NothingToWriteLeavesTheFileAlone) {

@@ -137,6 +137,85 @@ TEST(ProfileDocument, KeysGivenTogetherMatchTextWrites) {
     }
 }
 
+// A list written over the list an earlier run left: the old sections are
+// walked as their keys come, and whatever shape the old list has (sections
+// in another order, keys missing, in another order, spelled or spaced
+// otherwise, given twice, keys and lines this run does not write, sections
+// beyond the new count), the bytes are those of the writes one by one.
+TEST(ProfileDocument, ListWrittenOverAnOldListMatchesTextWrites) {
+    const std::vector<std::string> keys = {"GROUP", "NAME", "ID", "HARDID", "EXEPATH", "TYPE"};
+    std::mt19937 rng(2468);
+    // One old key line of `key`, as runs, editors and hosts leave them.
+    const auto oldLine = [&rng](const std::string& key) {
+        static const std::vector<std::string> spellings = {"", "", "", "lower", "  ", "blank="};
+        const std::string& how = spellings[rng() % spellings.size()];
+        std::string name = key;
+        if (how == "lower")
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (how == "  ") name = "  " + name + " ";
+        return name + (how == "blank=" ? " = old " : "=old" + std::to_string(rng() % 10));
+    };
+    for (unsigned cp : {1252u, 932u}) {
+        for (int round = 0; round < 400; ++round) {
+            const int written = 1 + static_cast<int>(rng() % 5);
+            const int held = static_cast<int>(rng() % 12);
+            // The old list: SYSTEM and sections "0" to held - 1, in a
+            // shuffled order now and then.
+            std::vector<std::string> sections = {"SYSTEM"};
+            for (int i = 0; i < held; ++i) sections.push_back(std::to_string(i));
+            if (rng() % 3 == 0) std::shuffle(sections.begin(), sections.end(), rng);
+            std::string start = rng() % 4 == 0 ? "; list\r\n" : "";
+            for (const std::string& name : sections) {
+                start += "[" + name + "]\r\n";
+                std::vector<std::string> lines;
+                for (const std::string& key : keys) {
+                    if (rng() % 8 == 0) continue;  // missing
+                    lines.push_back(oldLine(key));
+                    if (rng() % 10 == 0) lines.push_back(oldLine(key));  // twice
+                }
+                if (rng() % 3 == 0) lines.push_back("INSTALLED=1");  // the host's own
+                if (rng() % 4 == 0) lines.push_back("HARDIDS=2");    // a longer name
+                if (rng() % 6 == 0) lines.push_back(";comment=x");
+                if (rng() % 6 == 0) lines.push_back("no equals");
+                if (rng() % 5 == 0) std::shuffle(lines.begin(), lines.end(), rng);
+                for (const std::string& line : lines) start += line + "\r\n";
+                if (rng() % 5 == 0) start += "\r\n";
+            }
+            if (!start.empty() && rng() % 6 == 0) start.resize(start.size() - 2);  // no last line end
+
+            Document doc(start, CodePage(cp));
+            std::string text = start;
+            std::string calls;
+            const auto put = [&](const std::string& section,
+                                 const std::vector<std::pair<std::string, std::string>>& pairs) {
+                std::vector<Document::KeyValue> batch;
+                for (const auto& [key, value] : pairs) {
+                    batch.push_back({key, value});
+                    text = applyWrite(text, section, key, value, CodePage(cp));
+                    calls += section + "/" + key + "=" + value + "; ";
+                }
+                EXPECT_TRUE(doc.writeKeys(section, batch));
+            };
+            put("SYSTEM", {{"INDEX", "0"}, {"COUNT", "0"}, {"INSTALLSTATUS", "0"}});
+            for (int i = 0; i < written; ++i) {
+                std::vector<std::pair<std::string, std::string>> pairs;
+                for (const std::string& key : keys) {
+                    pairs.emplace_back(key, "v" + std::to_string(i) + key);
+                    // NAME again at once (an entry shown by its package name).
+                    if (key == "NAME" && rng() % 3 == 0) pairs.emplace_back(key, "again");
+                }
+                if (rng() % 5 == 0) std::swap(pairs[1], pairs[3]);
+                if (rng() % 7 == 0) pairs.emplace_back("GROUP", "later");
+                put(std::to_string(i), pairs);
+                put("SYSTEM", {{"COUNT", std::to_string(i + 1)}});
+            }
+            ASSERT_EQ(hex(doc.bytes()), hex(text))
+                << "cp " << cp << " start " << hex(start) << " calls " << calls;
+        }
+    }
+}
+
 // The line-end and NUL searches read eight bytes at a time: a CR, LF or NUL
 // is found at every place of a word and of the bytes after the last whole
 // word, among bytes just above and below it and with the high bit set.

@@ -8,7 +8,9 @@
 // rewrite per key, and a power cut leaves the old list or the new one, never
 // a torn one.  A run that writes nothing leaves the file untouched.  The
 // keys of one section usually come one after another: a new section is
-// built in the document key by key, each key copied once, into its text.
+// built in the document key by key, each key copied once, into its text,
+// and a section the old list holds (a machine reworked, a run repeated) is
+// walked once as its keys come.
 #pragma once
 
 #include <memory>

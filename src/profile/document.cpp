@@ -1,5 +1,6 @@
 #include "profile/document.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -14,49 +15,104 @@ Document::Document(std::string text, text::CodePage cp) : cp_(cp), chars_(cp) {
     load(std::move(text));
 }
 
+namespace {
+
+// Where the line that holds text[at] ends: its first CR or LF, or the end.
+std::size_t lineEndIn(std::string_view text, std::size_t at) {
+    const std::size_t found = findLineEnd(text.substr(at));
+    return found == std::string_view::npos ? text.size() : at + found;
+}
+
+}  // namespace
+
 void Document::load(std::string text) {
     text_ = std::move(text);
+    scanFrom_ = 0;
+    scanned_ = false;
     sections_.clear();
     sectionIndex_.clear();
     replaced_.clear();
+    patches_.clear();
+    patchValues_.clear();
+    loaded_.open = false;
     keyIndexes_.clear();
     written_[0] = written_[1] = kNoSection;
     writtenIndex_ = nullptr;
     prefixEnd_ = text_.size();
     prefixLineEndAdded_ = false;
     unicode_ = isUnicodeText(text_);
-    if (unicode_) return;
-
-    const std::string_view all(text_);
-    LineCursor cursor(all);
-    LineSpan line;
-    LineSpan lastNonBlank;
-    auto close = [&](std::size_t end) {
-        Section& s = sections_.back();
-        const std::string_view run =
-            all.substr(lastNonBlank.contentEnd, lastNonBlank.end - lastNonBlank.contentEnd);
-        s.bodyEnd = lastNonBlank.contentEnd + firstBreakLength(run);
-        s.bodyEndsLine = !run.empty();
-        s.end = end;
-    };
-    while (cursor.next(line)) {
-        const LineInfo info =
-            classify(all.substr(line.begin, line.contentEnd - line.begin), chars_);
-        if (info.kind == LineKind::header) {
-            if (sections_.empty()) {
-                prefixEnd_ = line.begin;
-            } else {
-                close(line.begin);
-            }
-            sectionIndex_.emplace(fold(info.name, chars_), sections_.size());
-            sections_.emplace_back();
-            sections_.back().begin = line.begin;
-            lastNonBlank = line;
-        } else if (info.kind != LineKind::blank) {
-            lastNonBlank = line;
-        }
+    if (unicode_) {
+        scanned_ = true;
+        return;
     }
-    if (!sections_.empty()) close(all.size());
+
+    // The text is searched for headers only as far as the writes need:
+    // here up to the first one, which ends the lines before it.
+    scanNextHeader();
+}
+
+// Only a line whose first byte that is not a blank is '[' can be a header:
+// the text is searched for '[' and nothing else is looked at.  (A trail
+// byte can be a '[', but its lead byte is never a blank.)
+bool Document::scanNextHeader() {
+    if (scanned_) return false;
+    const std::string_view all(text_);
+    for (std::size_t from = scanFrom_;;) {
+        const std::size_t bracket = all.find('[', from);
+        if (bracket == std::string_view::npos) break;
+        from = bracket + 1;
+        std::size_t begin = bracket;
+        while (begin > 0 && !isLineEnd(all[begin - 1]) &&
+               isProfileBlank(static_cast<unsigned char>(all[begin - 1])))
+            --begin;
+        if (begin > 0 && !isLineEnd(all[begin - 1])) continue;  // within a line
+        const std::size_t contentEnd = lineEndIn(all, bracket);
+        from = contentEnd;
+        const LineInfo info = classify(all.substr(begin, contentEnd - begin), chars_);
+        if (info.kind != LineKind::header) continue;
+        scanFrom_ = from;
+        if (sections_.empty()) {
+            prefixEnd_ = begin;
+        } else {
+            endLastSection(begin);
+        }
+        sectionIndex_.emplace(fold(info.name, chars_), sections_.size());
+        sections_.emplace_back();
+        sections_.back().begin = begin;
+        return true;
+    }
+    scanFrom_ = all.size();
+    scanned_ = true;
+    if (!sections_.empty()) endLastSection(all.size());
+    return false;
+}
+
+// The section's last line that is not blank ends where the bytes before
+// `end` stop being blanks (line ends are blanks too).
+void Document::endLastSection(std::size_t end) {
+    const std::string_view all(text_);
+    Section& s = sections_.back();
+    std::size_t last = end;
+    while (last > s.begin && isProfileBlank(static_cast<unsigned char>(all[last - 1]))) --last;
+    const std::size_t lineEnd = std::min(lineEndIn(all, last), end);
+    std::size_t runEnd = lineEnd;
+    while (runEnd < end && isLineEnd(all[runEnd])) ++runEnd;
+    const std::string_view run = all.substr(lineEnd, runEnd - lineEnd);
+    s.bodyEnd = lineEnd + firstBreakLength(run);
+    s.bodyEndsLine = !run.empty();
+    s.end = end;
+}
+
+std::size_t Document::findSection(const std::string& folded) {
+    for (;;) {
+        const auto found = sectionIndex_.find(folded);
+        if (found != sectionIndex_.end()) {
+            // Its end is the next header's line.
+            if (!scanned_ && found->second + 1 == sections_.size()) scanNextHeader();
+            return found->second;
+        }
+        if (!scanNextHeader()) return kNoSection;
+    }
 }
 
 bool Document::write(std::string_view section, std::string_view key, std::string_view value) {
@@ -141,6 +197,7 @@ std::uint64_t nameBit(std::string_view name) {
 // isPlainKeyName) are neither folded nor read back.
 bool Document::beginSection(std::string_view section) {
     new_.open = false;
+    loaded_.open = false;
     if (unicode_ || (refusedKept_ && section == refusedSection_)) return false;
     if (!openSection(section)) {
         refusedSection_.assign(section);
@@ -155,7 +212,8 @@ bool Document::openSection(std::string_view section) {
     const std::string_view spelled = trimProfileBlanksLeft(cutAtNul(section));
     if (findLineEnd(spelled) != std::string_view::npos) return false;
     foldInto(trimProfileBlanksRight(spelled, chars_), chars_, new_.folded);
-    if (sectionIndex_.count(new_.folded) != 0) return false;
+    const std::size_t held = findSection(new_.folded);
+    if (held != kNoSection) return openLoadedSection(held);
     std::string& lines = new_.lines;
     lines.clear();
     lines += '[';
@@ -171,16 +229,26 @@ bool Document::openSection(std::string_view section) {
     return true;
 }
 
-bool Document::addKey(std::string_view key, std::string_view value) {
-    if (!new_.open || !isPlainKeyName(key)) return false;
-    // Cut at the first NUL and trimmed on the left, in one look: a NUL is no
-    // blank, so trimming first keeps the same bytes.
+namespace {
+
+// The value as a write puts it after the '=', cut at the first NUL and
+// trimmed on the left, in one look (a NUL is no blank, so trimming first
+// keeps the same bytes); false for a value with a line end before its NUL.
+bool valueOnOneLine(std::string_view& value) {
     value = trimProfileBlanksLeft(value);
     const std::size_t stop = findNulOrLineEnd(value);
-    if (stop != std::string_view::npos) {
-        if (value[stop] != '\0') return false;  // a line end
-        value = value.substr(0, stop);
-    }
+    if (stop == std::string_view::npos) return true;
+    if (value[stop] != '\0') return false;
+    value = value.substr(0, stop);
+    return true;
+}
+
+}  // namespace
+
+bool Document::addKey(std::string_view key, std::string_view value) {
+    if (loaded_.open) return putOverLoadedKey(key, value);
+    if (!new_.open || !isPlainKeyName(key)) return false;
+    if (!valueOnOneLine(value)) return false;
     std::string& lines = new_.lines;
     const std::uint64_t bit = nameBit(key);
     if ((new_.bitsSeen & bit) != 0) {
@@ -206,6 +274,7 @@ bool Document::addKey(std::string_view key, std::string_view value) {
 }
 
 void Document::endSection() {
+    loaded_.open = false;
     if (!new_.open) return;
     new_.open = false;
     if (new_.names.empty()) return;  // no key, no write: no section either
@@ -214,6 +283,7 @@ void Document::endSection() {
     sections_.emplace_back();
     Section& added = sections_.back();
     added.begin = added.bodyEnd = added.end = text_.size();
+    added.written = true;
     // A copy of its own size: a list holds tens of thousands of sections,
     // and spare room in each adds up.
     added.added = new_.lines;
@@ -221,9 +291,123 @@ void Document::endSection() {
     noteWrittenTo(number);  // its index is made if a later write comes back
 }
 
+// Only a section no write has reached is walked: its lines are then still
+// those of the loaded text, with nothing put over them.
+bool Document::openLoadedSection(std::size_t sectionNumber) {
+    Section& section = sections_[sectionNumber];
+    if (section.written) return false;
+    section.written = true;
+    section.patchBegin = section.patchEnd = patches_.size();
+    const std::string_view body(text_.data(), section.bodyEnd);
+    LineCursor cursor(body, section.begin);
+    LineSpan header;
+    cursor.next(header);
+    loaded_.open = true;
+    loaded_.number = sectionNumber;
+    loaded_.walked = header.end;
+    loaded_.names.clear();
+    loaded_.bitsSeen = 0;
+    loaded_.lastPatched = false;
+    return true;
+}
+
+// A list written over the list of an earlier run finds its keys in the
+// order it writes them: the next key line is nearly always the one.
+bool Document::putOverLoadedKey(std::string_view key, std::string_view value) {
+    if (!isPlainKeyName(key) || !valueOnOneLine(value)) return false;
+    Section& section = sections_[loaded_.number];
+    std::vector<LoadedSection::Name>& names = loaded_.names;
+    auto nameOf = [&](const LoadedSection::Name& name) {
+        return std::string_view(name.added ? section.added : text_).substr(name.at, name.size);
+    };
+    if (loaded_.lastPatched && names.back().size == key.size() &&
+        matchesIgnoringAsciiCase(nameOf(names.back()), key)) {
+        // NAME twice in a row (an entry shown by its package name).
+        Patch& last = patches_.back();
+        patchValues_.resize(patches_.size() > 1 ? patches_[patches_.size() - 2].valueEnd : 0);
+        patchValues_ += value;
+        last.valueEnd = patchValues_.size();
+        return true;
+    }
+    const std::uint64_t bit = nameBit(key);
+    if ((loaded_.bitsSeen & bit) != 0) {
+        for (const LoadedSection::Name& passed : names)
+            if (passed.bit == bit && matchesIgnoringAsciiCase(nameOf(passed), key)) return false;
+    }
+    // Each name the walk passes is compared with every later key of its
+    // bit: a section of very many keys is left to the key index.
+    if (names.size() >= kWalkedNamesLimit) return false;
+    loaded_.lastPatched = false;
+    // Lines as LineCursor cuts them: the walk is always where a line begins,
+    // after the line ends of the one before.
+    const std::string_view body(text_.data(), section.bodyEnd);
+    auto lineEndFrom = [&body](std::size_t at) {
+        const std::size_t found = findLineEnd(body.substr(at));
+        return found == std::string_view::npos ? body.size() : at + found;
+    };
+    for (std::size_t at = loaded_.walked; at < body.size();) {
+        std::size_t equals = key.size();
+        std::size_t contentEnd;
+        std::string_view name;
+        bool keyLine = true;
+        // A line that begins with the key's name and '=' is that key's line:
+        // a plain name begins with no blank or '[' and holds no '=' or line
+        // end.
+        const bool keyFirst = at + equals < body.size() && body[at + equals] == '=' &&
+                              matchesIgnoringAsciiCase(body.substr(at, equals), key);
+        if (keyFirst) {
+            contentEnd = lineEndFrom(at + equals + 1);
+            name = body.substr(at, equals);
+        } else {
+            contentEnd = lineEndFrom(at);
+            const LineInfo info = classify(body.substr(at, contentEnd - at), chars_);
+            keyLine = info.kind == LineKind::key;
+            equals = info.equals;
+            name = info.name;
+        }
+        const std::size_t lineBegin = at;
+        at = contentEnd;
+        while (at < body.size() && isLineEnd(body[at])) ++at;
+        if (!keyLine) continue;
+        const bool found = keyFirst || matchesIgnoringAsciiCase(name, key);
+        names.push_back({static_cast<std::size_t>(name.data() - text_.data()), name.size(),
+                         found ? bit : nameBit(name), false});
+        loaded_.bitsSeen |= names.back().bit;
+        if (!found) continue;
+        loaded_.walked = at;
+        patchValues_ += value;
+        patches_.push_back({lineBegin + equals + 1, contentEnd, patchValues_.size()});
+        section.patchEnd = patches_.size();
+        loaded_.lastPatched = true;
+        return true;
+    }
+    // No line of the section holds the key: its line goes after the
+    // section's last line, as its write would put it.
+    loaded_.walked = section.bodyEnd;
+    if (!section.bodyEndsLine) section.bodyLineEndAdded = true;
+    names.push_back({section.added.size(), key.size(), bit, true});
+    loaded_.bitsSeen |= bit;
+    section.added.reserve(section.added.size() + key.size() + value.size() + 3);
+    section.added += key;
+    section.added += '=';
+    section.added += value;
+    section.added += "\r\n";
+    return true;
+}
+
+void Document::patchesToReplaced(Section& section) {
+    for (std::size_t i = section.patchBegin; i < section.patchEnd; ++i) {
+        const std::size_t valueBegin = i > 0 ? patches_[i - 1].valueEnd : 0;
+        replaced_[patches_[i].equalsEnd] =
+            Replacement{patches_[i].contentEnd,
+                        patchValues_.substr(valueBegin, patches_[i].valueEnd - valueBegin)};
+    }
+    section.patchEnd = section.patchBegin;
+}
+
 bool Document::writeInPlace(const WriteRequest& request) {
-    const auto found = sectionIndex_.find(request.sectionFolded);
-    if (found == sectionIndex_.end()) {
+    const std::size_t number = findSection(request.sectionFolded);
+    if (number == kNoSection) {
         const std::string header = request.headerLine();
         const LineInfo headerInfo = classify(header, chars_);
         if (headerInfo.kind != LineKind::header ||
@@ -234,18 +418,21 @@ bool Document::writeInPlace(const WriteRequest& request) {
         const LineInfo keyInfo = classify(keyLine, chars_);
         if (keyInfo.kind == LineKind::header) return false;
         endWithLineEnd();
-        const std::size_t number = sections_.size();
+        const std::size_t addedNumber = sections_.size();
         sections_.emplace_back();
         Section& added = sections_.back();
         added.begin = added.bodyEnd = added.end = text_.size();
+        added.written = true;
         added.added = header + "\r\n";
-        sectionIndex_.emplace(request.sectionFolded, number);
-        addLine(added, keyIndexOf(number), keyLine, keyInfo);
+        sectionIndex_.emplace(request.sectionFolded, addedNumber);
+        addLine(added, keyIndexOf(addedNumber), keyLine, keyInfo);
         return true;
     }
 
-    Section& section = sections_[found->second];
-    KeyIndex& keys = keyIndexOf(found->second);
+    Section& section = sections_[number];
+    section.written = true;
+    if (section.patchEnd != section.patchBegin) patchesToReplaced(section);
+    KeyIndex& keys = keyIndexOf(number);
     const auto key = keys.find(request.keyFolded);
     if (key != keys.end()) {
         KeyRef& ref = key->second;
@@ -348,7 +535,9 @@ void Document::rewriteAddedValue(Section& section, KeyIndex& keys, KeyRef& ref,
 }
 
 // Before a section is appended, a text that does not end with a line end
-// gets CR LF, given to whichever piece of the document ends it now.
+// gets CR LF, given to whichever piece of the document ends it now.  (A
+// section is appended when no section of its name was found, once the
+// whole text was searched.)
 void Document::endWithLineEnd() {
     if (sections_.empty()) {
         if (prefixEnd_ > 0 && !isLineEnd(text_[prefixEnd_ - 1])) prefixLineEndAdded_ = true;
@@ -373,14 +562,36 @@ std::string Document::bytes() const {
     out.reserve(size);
     out.append(text_, 0, prefixEnd_);
     if (prefixLineEndAdded_) out += "\r\n";
-    // Sections and replacements are both in the order of the loaded text.
+    // Sections, replacements and each section's patches are all in the
+    // order of the loaded text.
     auto replacement = replaced_.begin();
-    for (const Section& s : sections_) {
+    // While the text is not searched to its end, its last section found
+    // and the rest after it are as they were loaded: no write reached them.
+    const std::size_t searched = scanned_ ? sections_.size() : sections_.size() - 1;
+    for (std::size_t number = 0; number < searched; ++number) {
+        const Section& s = sections_[number];
         std::size_t pos = s.begin;
-        for (; replacement != replaced_.end() && replacement->first <= s.bodyEnd; ++replacement) {
-            out.append(text_, pos, replacement->first - pos);
-            out += replacement->second.value;
-            pos = replacement->second.contentEnd;
+        std::size_t patch = s.patchBegin;
+        auto put = [&](std::size_t at, std::size_t contentEnd, std::string_view value) {
+            out.append(text_, pos, at - pos);
+            out += value;
+            pos = contentEnd;
+        };
+        for (;;) {
+            const bool replacing =
+                replacement != replaced_.end() && replacement->first <= s.bodyEnd;
+            if (patch < s.patchEnd && (!replacing || patches_[patch].equalsEnd < replacement->first)) {
+                const std::size_t valueBegin = patch > 0 ? patches_[patch - 1].valueEnd : 0;
+                put(patches_[patch].equalsEnd, patches_[patch].contentEnd,
+                    std::string_view(patchValues_)
+                        .substr(valueBegin, patches_[patch].valueEnd - valueBegin));
+                ++patch;
+            } else if (replacing) {
+                put(replacement->first, replacement->second.contentEnd, replacement->second.value);
+                ++replacement;
+            } else {
+                break;
+            }
         }
         out.append(text_, pos, s.bodyEnd - pos);
         if (s.bodyLineEndAdded) out += "\r\n";
@@ -388,6 +599,7 @@ std::string Document::bytes() const {
         out.append(text_, s.bodyEnd, s.end - s.bodyEnd);
         if (s.tailLineEndAdded) out += "\r\n";
     }
+    if (!scanned_) out.append(text_, sections_.back().begin, std::string::npos);
     return out;
 }
 

@@ -4,7 +4,8 @@
 // through applyWrite would copy the whole text for every key; the document
 // keeps the loaded text untouched and records each write beside it, so a
 // write costs about the length of its line and names (the first write into a
-// section of the loaded text also reads that section once).  The bytes it
+// section of the loaded text also reads that section once, and the text is
+// searched for headers only as far as the writes need).  The bytes it
 // produces are always exactly those that applying the same writes one by one
 // with applyWrite would give.
 #pragma once
@@ -47,15 +48,22 @@ public:
     };
     bool writeKeys(std::string_view section, const std::vector<KeyValue>& keys);
 
-    // A new section written key by key, for a writer whose keys come one
-    // after another (the list file's entries), each key copied once, into the
-    // section's text.  beginSection tells whether `section` can be added so:
-    // no section of its name yet, and its header reads back under that name.
+    // A section written key by key, for a writer whose keys come one after
+    // another (the list file's entries).  beginSection tells whether
+    // `section` can be written so:
+    // - a new one (no section of its name yet, and its header reads back
+    //   under that name), each key copied once, into the section's text;
+    // - or one of the loaded text that no write has reached yet (a list
+    //   written over the one an earlier run left): its lines are walked once,
+    //   from the top, as the keys come, and each key's value is put over
+    //   that of the key's first line, or a key line is added at the end of
+    //   the section for a name it does not hold.
     // addKey then puts a key as its own write would, or refuses it (a name
-    // of other bytes than letters, digits and '_', a repeated name, a value
-    // with a line end) and leaves it for write().  endSection adds the keys
-    // put so far, the bytes of the same writes one by one, and must come
-    // before any other write.
+    // of other bytes than letters, digits and '_', a repeated name, or in a
+    // loaded section a name whose first line the walk has passed; a value
+    // with a line end) and leaves it for write().  endSection ends the
+    // section, the bytes of the same writes one by one, and must come before
+    // any other write.
     bool beginSection(std::string_view section);
     bool addKey(std::string_view key, std::string_view value);
     void endSection();
@@ -90,6 +98,7 @@ private:
     // costs more than a small section's lines.
     using KeyIndex = std::unordered_map<std::string, KeyRef>;
     static constexpr std::size_t kKeptIndexKeys = 64;
+    static constexpr std::size_t kWalkedNamesLimit = 1024;
     // A section of the loaded text is [begin, end): the header up to the last
     // line that is not blank and that line's first line end, up to bodyEnd,
     // then blank lines.  Lines added by writes go between the two, in
@@ -103,12 +112,40 @@ private:
         bool bodyEndsLine = true;       // the last non-blank line has a line end
         bool bodyLineEndAdded = false;  // ... or a write gave it one
         bool tailLineEndAdded = false;  // a write ended the blank lines at the end
+        bool written = false;           // some write reached it
+        // Its values put by a walk of its lines: patches_[patchBegin, patchEnd).
+        std::size_t patchBegin = 0;
+        std::size_t patchEnd = 0;
+    };
+    // A loaded key line's new value, put by a walk: it replaces the line's
+    // bytes from equalsEnd to contentEnd, and is patchValues_ from the
+    // previous patch's valueEnd (0 for the first) to its own.
+    struct Patch {
+        std::size_t equalsEnd;
+        std::size_t contentEnd;
+        std::size_t valueEnd;
     };
 
     void load(std::string text);
+    // The loaded text is searched for its headers as far as the writes
+    // need: a list written over a larger one never looks at the sections
+    // it does not write.  scanNextHeader adds the next section found (true)
+    // or ends the last one at the end of the text; endLastSection ends the
+    // last section found where the next begins.
+    bool scanNextHeader();
+    void endLastSection(std::size_t end);
+    // The first section of the folded name, with its end found, or
+    // kNoSection once the whole text holds none.
+    std::size_t findSection(const std::string& folded);
     bool writeInPlace(const WriteRequest& request);
     // beginSection's checks, and the header line put when they pass.
     bool openSection(std::string_view section);
+    // beginSection for a section of the loaded text, and addKey for it.
+    bool openLoadedSection(std::size_t sectionNumber);
+    bool putOverLoadedKey(std::string_view key, std::string_view value);
+    // The walk's patches of `section` go to replaced_, where writes one by
+    // one find them.
+    void patchesToReplaced(Section& section);
     // Writes go to this section now: the index of an older one may go.
     void noteWrittenTo(std::size_t sectionNumber);
     KeyIndex& keyIndexOf(std::size_t sectionNumber);
@@ -124,11 +161,19 @@ private:
     bool unicode_ = false;
     bool refused_ = false;
     std::size_t prefixEnd_ = 0;  // lines before the first header
+    std::size_t scanFrom_ = 0;   // where the search for headers goes on
+    bool scanned_ = true;        // ... or it reached the end of the text
     bool prefixLineEndAdded_ = false;
+    // The sections found so far, in the order of the text, then those that
+    // writes appended (once the whole text was searched).
     std::vector<Section> sections_;
     std::unordered_map<std::string, std::size_t> sectionIndex_;  // first section of each name
     // New values of loaded key lines, by the offset just after their '='.
     std::map<std::size_t, Replacement> replaced_;
+    // New values of loaded key lines put by walks: a section's patches are
+    // in the order of its lines, and a section is walked at most once.
+    std::vector<Patch> patches_;
+    std::string patchValues_;
     std::unordered_map<std::size_t, KeyIndex> keyIndexes_;  // by section number
     static constexpr std::size_t kNoSection = static_cast<std::size_t>(-1);
     // The sections written last and the one before it, and the index of the last.
@@ -162,6 +207,28 @@ private:
         std::uint64_t bitsSeen = 0;
     };
     NewSection new_;
+    // The loaded section beginSection opened, walked as its keys come.
+    struct LoadedSection {
+        bool open = false;
+        std::size_t number = 0;
+        std::size_t walked = 0;  // where the next line begins
+        // The name of every key line the walk has passed (as where it lies
+        // in the loaded text or, for lines it added, in the section's added
+        // lines), with its bit as in NewSection: a key whose name is among
+        // them has its first line behind the walk.
+        struct Name {
+            std::size_t at;
+            std::size_t size;
+            std::uint64_t bit;
+            bool added;
+        };
+        std::vector<Name> names;
+        std::uint64_t bitsSeen = 0;
+        // The last key put is the last patch (and names.back()): the same
+        // key written again only changes its value.
+        bool lastPatched = false;
+    };
+    LoadedSection loaded_;
 };
 
 }  // namespace mfg::profile
