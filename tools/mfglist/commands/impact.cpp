@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "common/errors.h"
+#include "common/file_writes.h"
 #include "common/options.h"
 #include "common/text_encoding.h"
 #include "line/line_runs.h"
@@ -29,7 +30,6 @@ struct ImpactOptions : LineOptions {
     std::optional<std::string> git;    // OLD is this revision of NEW's folder
     bool json = false;
     bool markdown = false;
-    std::optional<std::string> html;
 };
 
 const char* const kImpactFooter =
@@ -73,9 +73,7 @@ void checkOutRevision(const std::string& folder, const std::string& revision, co
         std::string bytes;
         if (runCapturing("git", {"-C", folder, "cat-file", "blob", line.substr(line.find(" blob ") + 6, tab - line.find(" blob ") - 6)}, bytes) != 0)
             throw UsageError("git cannot give " + name + " of revision " + revision);
-        std::ofstream out(into / name, std::ios::binary);
-        out << bytes;
-        if (!out) throw RunError("cannot write " + (into / name).string());
+        replaceFileWhole(into / name, bytes);
         ++files;
     }
     if (files == 0)
@@ -304,9 +302,7 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
     const int status = changed ? kExitImpact : kExitOk;
     const Json json = impactJson(options, impacts, oldName, newFolder, changed, status);
     if (options.html) {
-        std::ofstream html(*options.html, std::ios::binary);
-        html << renderImpactHtml(json);
-        if (!html) throw UsageError("cannot write the HTML report " + *options.html);
+        replaceFileWhole(*options.html, renderImpactHtml(json));
     }
     if (options.json)
         out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';

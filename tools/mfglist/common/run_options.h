@@ -38,6 +38,7 @@ struct LineOptions : RunOptions {  // RunOptions' --id and --ids-file are not ta
     std::optional<std::string> ignore;
     std::optional<unsigned> jobs;
     std::optional<std::string> lists;  // keep each model's list file there
+    std::optional<std::string> html;   // the report as one page
 };
 
 }  // namespace mfgtool

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "common/errors.h"
+#include "common/file_writes.h"
 #include "common/options.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
@@ -205,14 +206,17 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     base.folder = folder;
     base.ids.clear();
     base.idsFile.reset();
-    if (options.kind == "all-software" || options.kind == "driver" || options.kind == "software")
-        (void)planRun(base);  // the folder and options, checked once for every model
-    else
+    if (options.kind != "all-software" && options.kind != "driver" && options.kind != "software")
         throw UsageError("unknown list kind " + options.kind +
                          "; use --kind driver, software or all-software");
+    // The folder and options, checked once for every model.
+    std::vector<ReadFile> reads = planRun(base).reads;
     const int codePage = libraryCodePage();
     const std::vector<CatalogueModel> models = readCatalogue(options.models, codePage);
     const std::optional<fs::path> ignore = ignoreFile(options.models, options.ignore);
+    for (const CatalogueModel& model : models) reads.push_back({model.file, "the model file"});
+    if (ignore) reads.push_back({*ignore, "the ignore file"});
+    if (options.html) refuseOutputOverInput(*options.html, "--html", reads);
     (void)loadListLibrary(options.library, programFolder());  // status 3 before any worker
 
     std::error_code ec;
@@ -223,6 +227,7 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     for (const CatalogueModel& model : models) {
         kinds.push_back(model.header.kind.value_or(options.kind));
         lists.push_back(listFolder / (model.name + ".ini"));
+        refuseOutputOverInput(lists.back(), "--lists", reads);
         ModelInShare item;
         item.kind = kinds.back();
         item.windows = model.header.windows ? model.header.windows : options.windows;
@@ -242,7 +247,7 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
         std::vector<ModelInShare> share;
         for (std::size_t m : shares[w]) share.push_back(inShare[m]);
         const fs::path shareFile = exchange.path() / ("share-" + std::to_string(w) + ".json");
-        std::ofstream(shareFile, std::ios::binary) << shareJson(share).dump();
+        replaceFileWhole(shareFile, shareJson(share).dump());
         argLists.push_back(workerArgs(options, absoluteFolder, ignore, shareFile,
                                       exchange.path() / ("result-" + std::to_string(w) + ".json")));
     }

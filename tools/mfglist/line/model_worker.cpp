@@ -6,6 +6,7 @@
 
 #include "catalogue.h"
 #include "common/errors.h"
+#include "common/file_writes.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
 #include "ids/id_file.h"
@@ -190,8 +191,7 @@ int runModelWorker(const ModelWorkerOptions& options) {
     const Json share = {{"places", std::move(shared.places())},
                         {"reasons", std::move(shared.reasons())},
                         {"models", std::move(results)}};
-    std::ofstream out(options.result, std::ios::binary);
-    out << share.dump(-1, ' ', false, Json::error_handler_t::replace);
+    replaceFileWhole(options.result, share.dump(-1, ' ', false, Json::error_handler_t::replace));
     return firstStatus;
 }
 

@@ -28,7 +28,12 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
+    // Throws RunError naming the scratch folder when it has no room for a
+    // small run or cannot be written.
+    void requireRoom() const;
+
 private:
+    std::filesystem::path base_;
     std::filesystem::path path_;
 };
 
