@@ -335,6 +335,12 @@ MUTANTS = [
     ("tmpdir-not-named", "tools/mfglist/posix/system.cpp",
      'return base.string() + (chosen ? " (TMPDIR)" : "");', 'return base.string() + (chosen ? "" : "");',
      "ToolFullDisk.*"),
+    ("stop-signals-unhandled", "tools/mfglist/main.cpp",
+     "    handleStopSignals();\n", "",
+     "ToolStopped.*"),
+    ("worker-outlives-its-parent", "tools/mfglist/line/model_worker.cpp",
+     "    stopWithParent();\n", "",
+     "ToolStopped.*"),
 ]
 
 def program_of(mutant):

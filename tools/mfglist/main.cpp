@@ -15,6 +15,7 @@
 #include "commands/commands.h"
 #include "common/errors.h"
 #include "common/options.h"
+#include "common/stop_signals.h"
 #include "common/system.h"
 #include "lint/command/lint_command.h"
 #include "present/json_contract.h"
@@ -44,6 +45,7 @@ int fail(bool json, const std::string& command, int status, const std::string& m
 }  // namespace
 
 int main(int argc, char** argv) {
+    handleStopSignals();
     CLI::App app{"Runs the install-list library the way the factory host does.", "mfglist"};
     app.require_subcommand(1);
     // Values here are paths, which on Windows may start with '/': never options.

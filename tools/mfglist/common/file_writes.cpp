@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "errors.h"
+#include "stop_signals.h"
 #include "system.h"
 
 namespace fs = std::filesystem;
@@ -58,6 +59,7 @@ fs::path linkedFile(const fs::path& path) {
 void replaceFileWhole(const fs::path& target, std::string_view bytes) {
     const fs::path file = linkedFile(target);
     const fs::path temporary = temporaryBeside(file);
+    const RemovedIfStopped removedIfStopped(temporary);
     std::error_code ec;
     NativeFile handle = 0;
     bool created = false;

@@ -7,6 +7,7 @@
 #include "catalogue.h"
 #include "common/errors.h"
 #include "common/file_writes.h"
+#include "common/stop_signals.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
 #include "ids/id_file.h"
@@ -160,6 +161,8 @@ Json shareJson(const std::vector<ModelInShare>& models) {
 }
 
 int runModelWorker(const ModelWorkerOptions& options) {
+    // A worker serves one run: once its parent is gone, it cleans up and ends.
+    stopWithParent();
     std::vector<ModelInShare> models;
     std::optional<ListLibrary> library;
     std::vector<std::string> ignore;

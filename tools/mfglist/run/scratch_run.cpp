@@ -54,7 +54,9 @@ ScratchFolder::ScratchFolder() {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         fs::path candidate =
             base / ("mfglist-" + std::to_string(processId()) + "-" + std::to_string(next++));
+        auto removedIfStopped = std::make_unique<RemovedIfStopped>(candidate);
         if (fs::create_directory(candidate, ec)) {
+            removedIfStopped_ = std::move(removedIfStopped);
             path_ = candidate;
             try {
                 requireRoom();

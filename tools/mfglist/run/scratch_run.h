@@ -7,10 +7,12 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/stop_signals.h"
 #include "library.h"
 #include "list/install_list.h"
 #include "machine.h"
@@ -35,6 +37,7 @@ public:
 private:
     std::filesystem::path base_;
     std::filesystem::path path_;
+    std::unique_ptr<RemovedIfStopped> removedIfStopped_;
 };
 
 struct LibraryRun {
