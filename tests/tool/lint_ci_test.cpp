@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "lint/command/lint_report.h"
+#include "present/lint_report.h"
 
 #include "tool_fixture.h"
 

@@ -6,7 +6,7 @@
 #include "common/errors.h"
 #include "common/text_encoding.h"
 #include "ids/id_file.h"
-#include "list/diff.h"
+#include "list/compared_list.h"
 #include "list/install_list.h"
 #include "present/json_contract.h"
 #include "present/report.h"

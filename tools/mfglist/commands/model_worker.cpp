@@ -1,12 +1,12 @@
 // `mfglist model-worker`: the hidden command that `matrix` and `impact`
-// start once per job, each with a share of the models (line/model_worker.h); not for people, so it has no
+// start once per job, each with a share of the models (line/share_run.h); not for people, so it has no
 // help of its own.
 #include "commands.h"
 
 #include <memory>
 
 #include "common/options.h"
-#include "line/model_worker.h"
+#include "line/share_run.h"
 
 namespace mfgtool {
 

@@ -11,8 +11,8 @@
 #include "common/options.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
-#include "lint/file_view.h"
-#include "model_worker.h"
+#include "common/process_file_view.h"
+#include "share_run.h"
 #include "run/library.h"
 #include "run/plan.h"
 #include "run/scratch_run.h"
@@ -107,7 +107,7 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
     const mfg::text::CodePage cp(static_cast<unsigned>(codePage));
     std::vector<std::string> fileOrder;
     std::map<std::pair<std::size_t, std::uint64_t>, LineRow> rows;
-    std::map<std::string, lint::FileView> views;
+    std::map<std::string, ProcessFileView> views;
     for (std::size_t m = 0; m < models.size(); ++m) {
         for (const SectionFate& fate : models[m].sections) {
             auto file = std::find(fileOrder.begin(), fileOrder.end(), fate.file);
@@ -132,9 +132,9 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
     for (auto& [key, row] : rows) {
         auto view = views.find(row.file);
         if (view == views.end())
-            view = views.emplace(row.file, lint::viewProcessFile(fileBytes(folder / row.file), cp)).first;
+            view = views.emplace(row.file, viewProcessFile(fileBytes(folder / row.file), cp)).first;
         bool entry = false;
-        for (const lint::SectionView& section : view->second.sections) {
+        for (const SectionView& section : view->second.sections) {
             if (section.line != row.line) continue;
             const auto value = [&](const char* k) {
                 return decodeCodePage(section.value(k, cp), codePage).utf8;
@@ -297,16 +297,10 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     return line;
 }
 
-Json lineRunJson(const LineOptions& options, const std::string& folder) {
-    Json run = Json::object();
-    run["mode"] = options.cdrom ? "cdrom" : "process-file";
-    run["kind"] = options.kind;
-    run["group"] = options.group.value_or("PRELOAD");
-    run["windows"] = options.windows ? Json(*options.windows) : Json(nullptr);
-    run["folder"] = fs::path(folder).lexically_normal().filename().empty()
-                        ? fs::path(folder).lexically_normal().parent_path().filename().string()
-                        : fs::path(folder).lexically_normal().filename().string();
-    return run;
+std::string lineFolderName(const std::string& folder) {
+    const fs::path normal = fs::path(folder).lexically_normal();
+    return normal.filename().empty() ? normal.parent_path().filename().string()
+                                     : normal.filename().string();
 }
 
 }  // namespace mfgtool

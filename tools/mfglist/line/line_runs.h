@@ -1,6 +1,6 @@
 // Every model of a catalogue run over one folder of process files: what
 // `matrix` shows and what `impact` compares.  The models are dealt out to
-// --jobs worker processes (model_worker.h), each running its share one model
+// --jobs worker processes (share_run.h), each running its share one model
 // after another; the parent reads the catalogue, starts the workers, and puts
 // their results together into one row per entry section and one column per
 // model.
@@ -15,7 +15,7 @@
 
 #include "catalogue.h"
 #include "common/run_options.h"
-#include "present/json_contract.h"
+#include "common/json.h"
 
 namespace mfgtool {
 
@@ -76,7 +76,7 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
 // A file's bytes, "" when it cannot be read.
 std::string fileBytes(const std::filesystem::path& file);
 
-// The "run" member of matrix and impact: mode, kind, group, windows, folder.
-Json lineRunJson(const LineOptions& options, const std::string& folder);
+// The name a report gives the folder of process files: its last component.
+std::string lineFolderName(const std::string& folder);
 
 }  // namespace mfgtool

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "file_view.h"
+#include "common/process_file_view.h"
 #include "finding.h"
 #include "items/keys.h"
 #include "lint.h"
@@ -27,7 +27,7 @@ public:
     const std::string shownAs;
     const LintOptions& options;
     const mfg::text::CodePage cp;
-    const FileView view;
+    const ProcessFileView view;
     std::vector<Finding> findings;
     std::vector<std::string> disabledHere;  // by the file's own comments
 

@@ -47,7 +47,7 @@ std::string shownPath(const std::string& folder, const fs::path& file) {
 
 // Names the section and key a finding stands in: the last section whose
 // header is at or above its line, and the key of that line.
-void placeInSections(std::vector<Finding>& findings, const FileView& view) {
+void placeInSections(std::vector<Finding>& findings, const ProcessFileView& view) {
     for (Finding& finding : findings) {
         const auto after = std::upper_bound(
             view.sections.begin(), view.sections.end(), finding.line,

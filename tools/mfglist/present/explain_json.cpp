@@ -2,7 +2,7 @@
 // fate, the IDs that matched nothing and the group's settings, as data
 // (docs/json-output.md).
 #include "explain_report.h"
-#include "explain_words.h"
+#include "run/section_words.h"
 
 namespace mfgtool {
 
@@ -12,7 +12,7 @@ using mfg::listjob::LeftOut;
 Json explainJson(const ReportContext& context, const ExplainJournal& journal,
                  const std::string& status, int exitStatus) {
     const Plan& plan = context.plan;
-    const ExplainText shown(context, journal);
+    const ExplainText shown(context.plan, context.run, journal);
     Json json = previewJson(context, status, exitStatus);
     json["command"] = "explain";
     const auto sectionJson = [&](const SectionPlace& at) { return placeJson(shown.shownPlace(at)); };

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "explain_report.h"
-#include "explain_words.h"
+#include "run/section_words.h"
 #include "items/keys.h"
 #include "mfglist/mfglist.h"
 
@@ -26,7 +26,7 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
                       std::ostream& out) {
     const Plan& plan = context.plan;
     const LibraryRun& run = context.run;
-    const ExplainText shown(context, journal);
+    const ExplainText shown(context.plan, context.run, journal);
     out << "Explain: " << (plan.allSoftware ? "complete software list"
                            : plan.listKind == LIST_SOFTWARE ? "software list" : "driver list")
         << " of group " << shown.text(run.group) << " for Windows " << windowsName(run.windows)
@@ -88,18 +88,6 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
         out << "\nTrace of this run (D:\\ombrix_drvinst.log)\n";
         for (const std::string& line : run.trace) out << "  " << shown.text(line) << '\n';
     }
-}
-
-std::string sectionFateText(const ReportContext& context, const ExplainJournal& journal,
-                            const SectionRecord& record) {
-    return ExplainText(context, journal).fate(record);
-}
-
-// Whether the run matched IDs at all: a driver list from MfgProc.ini and a
-// complete software list take no IDs.
-bool runMatchesIds(const Plan& plan) {
-    if (plan.allSoftware) return false;
-    return plan.cdrom || plan.listKind == LIST_SOFTWARE;
 }
 
 }  // namespace mfgtool

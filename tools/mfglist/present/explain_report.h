@@ -20,14 +20,4 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
 Json explainJson(const ReportContext& context, const ExplainJournal& journal,
                  const std::string& status, int exitStatus);
 
-// What explain says of one section: "listed at position 3; HARDID ...",
-// "left out: ...".
-std::string sectionFateText(const ReportContext& context, const ExplainJournal& journal,
-                            const SectionRecord& record);
-
-// Whether the plan's list matches IDs at all: a CD-ROM driver list by
-// HARDID, a software list by PACKETNAME; a process-file driver list and the
-// complete software list take none.
-bool runMatchesIds(const Plan& plan);
-
 }  // namespace mfgtool

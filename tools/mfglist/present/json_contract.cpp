@@ -116,11 +116,4 @@ Json installListJson(const InstallList& list, const TextForJson& text) {
     return json;
 }
 
-KeyValues keysFromJson(const Json& keys) {
-    KeyValues values;
-    for (const auto& [key, value] : keys.items())
-        values.emplace_back(key, value.is_string() ? value.get<std::string>() : value.dump());
-    return values;
-}
-
 }  // namespace mfgtool

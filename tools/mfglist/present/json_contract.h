@@ -6,15 +6,13 @@
 // library's code page is shown with U+FFFD and its bytes are kept in hex.
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "common/json.h"
 #include "list/install_list.h"
 
 namespace mfgtool {
-
-using Json = nlohmann::ordered_json;
 
 // Raised when a document's shape changes in a way a reader must know:
 // members removed or their meaning changed.  New members keep the version.
@@ -45,8 +43,5 @@ Json sectionJson(const KeyValues& keys, const TextForJson& text);
 
 // The list as the contract shows it: written, system, entries.
 Json installListJson(const InstallList& list, const TextForJson& text);
-
-// A section's keys back from JSON: numbers as their decimal text.
-KeyValues keysFromJson(const Json& keys);
 
 }  // namespace mfgtool

@@ -8,7 +8,7 @@
 
 #include "ids/id_file.h"
 #include "ids/id_file_header.h"
-#include "lint/file_view.h"
+#include "common/process_file_view.h"
 #include "listjob/cdrom_files.h"
 #include "mfglist/mfglist.h"
 
@@ -43,8 +43,8 @@ std::vector<std::size_t> hardIdLengths(const Plan& plan) {
         if (std::none_of(files.begin(), files.end(),
                          [&](const std::string& file) { return sameNameIgnoringCase(name, file); }))
             continue;
-        const lint::FileView view = lint::viewProcessFile(readBytes(it->path()), codePage);
-        for (const lint::SectionView& section : view.sections)
+        const ProcessFileView view = viewProcessFile(readBytes(it->path()), codePage);
+        for (const SectionView& section : view.sections)
             if (const std::string id = section.value("HARDID", codePage); !id.empty())
                 lengths.insert(id.size());
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/json.h"
 #include "install_list.h"
 
 namespace mfgtool {
@@ -54,6 +55,9 @@ ListDiff compareLists(const ComparedList& before, const ComparedList& after);
 // its first bytes, before a large file is read whole) and a list whose
 // COUNT disagrees with its numbered sections.
 ComparedList loadComparedList(const std::string& file);
+
+// A section's keys back from a preview's JSON: numbers as their decimal text.
+KeyValues keysFromJson(const Json& keys);
 
 // A list file's bytes (the library's code page), with the same refusals;
 // `file` names it in messages.

@@ -13,7 +13,7 @@
 
 #include "text/codepage.h"
 
-namespace mfgtool::lint {
+namespace mfgtool {
 
 enum class FileEncoding { ansi, utf8Bom, utf16Le, utf16Be };
 
@@ -51,7 +51,7 @@ struct SectionView {
     std::string value(std::string_view key, const mfg::text::CodePage& cp) const;
 };
 
-struct FileView {
+struct ProcessFileView {
     FileEncoding encoding = FileEncoding::ansi;
     std::string text;  // decoded; empty for an encoding the library cannot read
     std::size_t unrepresentable = 0;  // UTF-16 characters read as '?'
@@ -59,9 +59,9 @@ struct FileView {
 };
 
 // Reads `bytes` (a whole process file) the way the reader walks it.
-FileView viewProcessFile(std::string_view bytes, const mfg::text::CodePage& cp);
+ProcessFileView viewProcessFile(std::string_view bytes, const mfg::text::CodePage& cp);
 
 // The column, from 1, of byte `offset` of `line`, counted in characters.
 std::uint64_t columnOf(std::string_view line, std::size_t offset, const mfg::text::CodePage& cp);
 
-}  // namespace mfgtool::lint
+}  // namespace mfgtool

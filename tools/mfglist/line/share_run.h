@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/run_options.h"
-#include "present/json_contract.h"
+#include "common/json.h"
 
 namespace mfgtool {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "common/process_file_view.h"
 #include "items/keys.h"
-#include "lint/file_view.h"
 #include "reader/parse_ini_file.h"
 #include "support/machine.h"
 
-namespace mfg {
+namespace mfgtool::test {
 namespace {
 
 class ProcessFileMaker {
@@ -44,7 +44,7 @@ private:
         switch (below(4)) {
         case 0:
             name = mfg::items::keyName(
-                static_cast<items::Key>(below(static_cast<int>(items::Key::count))));
+                static_cast<mfg::items::Key>(below(static_cast<int>(mfg::items::Key::count))));
             break;
         case 1:
             name = pick({"exepath", "Group", "TYPE", "NAME"});
@@ -82,36 +82,36 @@ private:
     std::mt19937 random_;
 };
 
-TEST(LintView, EverySectionIsWhatTheReaderReads) {
-    test::ScratchFolder dir("lintview");
-    const text::CodePage cp = text::CodePage::active();
+TEST(ProcessFileView, EverySectionIsWhatTheReaderReads) {
+    const mfg::test::ScratchFolder dir("processfileview", mfg::test::ScratchPlace::hostTemp);
+    const mfg::text::CodePage cp = mfg::text::CodePage::active();
     ProcessFileMaker maker(20261208);
     for (int n = 0; n < 150; ++n) {
         std::vector<std::string> names;
         const std::string bytes = maker.file(names);
         SCOPED_TRACE(testing::PrintToString(bytes));
-        test::writeFile(dir / "P.INI", bytes);
-        const mfgtool::lint::FileView view = mfgtool::lint::viewProcessFile(bytes, cp);
+        mfg::test::writeFile(dir / "P.INI", bytes);
+        const ProcessFileView view = viewProcessFile(bytes, cp);
 
-        CParseIniFile* reader = CParseIniFile::GetInstance();
+        mfg::CParseIniFile* reader = mfg::CParseIniFile::GetInstance();
         ASSERT_EQ(reader->OpenFile(dir / "P.INI"), 1);
         std::size_t index = 0;
         for (int more = reader->FirstSection(); more; more = reader->NextSection(), ++index) {
             ASSERT_LT(index, view.sections.size());
-            const mfgtool::lint::SectionView& section = view.sections[index];
+            const SectionView& section = view.sections[index];
             EXPECT_EQ(section.name, reader->GetSectionName());
             EXPECT_EQ(section.line, reader->sectionLine());
             EXPECT_EQ(section.text, reader->sectionText());
-            for (const mfgtool::lint::KeyLine& key : section.keys)
+            for (const KeyLine& key : section.keys)
                 names.push_back(key.name);
             for (const std::string& name : names)
                 EXPECT_EQ(section.value(name, cp), reader->wholeValue(name)) << name;
         }
         EXPECT_EQ(index, view.sections.size());
         reader->CloseFile();
-        CParseIniFile::ReleaseInstance();
+        mfg::CParseIniFile::ReleaseInstance();
     }
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfgtool::test

@@ -10,23 +10,25 @@
 
 #include "common/text_encoding.h"
 #include "mfglist/mfglist.h"
-#include "report.h"
-#include "run/explain_journal.h"
+#include "explain_journal.h"
+#include "plan.h"
+#include "scratch_run.h"
+#include "shown_place.h"
 
 namespace mfgtool {
 
 class ExplainText {
 public:
-    ExplainText(const ReportContext& context, const ExplainJournal& journal);
+    ExplainText(const Plan& plan, const LibraryRun& run, const ExplainJournal& journal);
 
     // Library text shown as UTF-8.
     std::string text(const std::string& bytes) const {
-        return decodeCodePage(bytes, context_.plan.codePage).utf8;
+        return decodeCodePage(bytes, plan_.codePage).utf8;
     }
 
     // A process file by its name in the previewed folder.
     std::string file(const std::string& path) const {
-        return fileInFolder(path, context_.run.folderForLibrary, context_.plan.codePage);
+        return fileInFolder(path, run_.folderForLibrary, plan_.codePage);
     }
 
     ShownPlace shownPlace(const SectionPlace& at) const {
@@ -37,16 +39,27 @@ public:
         return "[" + text(at.section) + "] (" + file(at.file) + ":" + std::to_string(at.line) + ")";
     }
 
-    std::string idKey() const { return context_.plan.listKind == LIST_SOFTWARE ? "PACKETNAME" : "HARDID"; }
+    std::string idKey() const { return plan_.listKind == LIST_SOFTWARE ? "PACKETNAME" : "HARDID"; }
 
     std::string fate(const SectionRecord& record) const;
     std::string matchText(const SectionRecord& record) const;
     std::string leftOutText(const SectionRecord& record) const;
 
 private:
-    const ReportContext& context_;
+    const Plan& plan_;
+    const LibraryRun& run_;
     bool groupSettingsRead_;
 };
+
+// What explain says of one section: "listed at position 3; HARDID ...",
+// "left out: ...".  Also each cell's reason in matrix and impact.
+std::string sectionFateText(const Plan& plan, const LibraryRun& run, const ExplainJournal& journal,
+                            const SectionRecord& record);
+
+// Whether the plan's list matches IDs at all: a CD-ROM driver list by
+// HARDID, a software list by PACKETNAME; a process-file driver list and the
+// complete software list take none.
+bool runMatchesIds(const Plan& plan);
 
 // The host ID nearest to the one a section wanted, for a section no ID
 // matched.

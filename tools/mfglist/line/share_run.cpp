@@ -1,4 +1,4 @@
-#include "model_worker.h"
+#include "share_run.h"
 
 #include <cstdint>
 #include <fstream>
@@ -11,12 +11,12 @@
 #include "common/system.h"
 #include "common/text_encoding.h"
 #include "ids/id_file.h"
-#include "present/explain_report.h"
 #include "run/in_process_core.h"
 #include "run/library.h"
 #include "run/list_sources.h"
 #include "run/plan.h"
 #include "run/scratch_run.h"
+#include "run/section_words.h"
 
 namespace mfgtool {
 namespace {
@@ -69,7 +69,6 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
     RunNeeds coreNeeds{/*trace=*/false, /*parsedList=*/false};
     coreNeeds.compareWith = &run.listBytes;
     const LibraryRun core = runInScratchMachine(again, inProcessCore(journal, CoreTrace::none), coreNeeds);
-    const ReportContext context{plan, core, kInProcessCoreName, false};
     const auto text = [&](const std::string& bytes) {
         return decodeCodePage(bytes, plan.codePage).utf8;
     };
@@ -95,7 +94,7 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
                                   ? Json(*record.listSection)
                                   : Json(nullptr);
         sections.push_back(
-            Json::array({place, position, shared.reasonIndex(sectionFateText(context, journal, record))}));
+            Json::array({place, position, shared.reasonIndex(sectionFateText(plan, core, journal, record))}));
     }
     result["sections"] = std::move(sections);
     const bool matchesIds = runMatchesIds(plan);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "lint/lint.h"
-#include "present/json_contract.h"
+#include "common/json.h"
 
 namespace mfgtool {
 

@@ -5,7 +5,7 @@
 
 #include "common/text_encoding.h"
 #include "lint/rules.h"
-#include "lint_baseline.h"
+#include "lint/baseline.h"
 
 namespace mfgtool {
 

@@ -1,4 +1,4 @@
-#include "diff.h"
+#include "compared_list.h"
 
 #include <algorithm>
 #include <functional>

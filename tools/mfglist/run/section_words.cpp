@@ -1,4 +1,4 @@
-#include "explain_words.h"
+#include "section_words.h"
 
 namespace mfgtool {
 namespace {
@@ -16,8 +16,8 @@ bool anySettingRead(const ExplainJournal& journal) {
 
 }  // namespace
 
-ExplainText::ExplainText(const ReportContext& context, const ExplainJournal& journal)
-    : context_(context), groupSettingsRead_(anySettingRead(journal)) {}
+ExplainText::ExplainText(const Plan& plan, const LibraryRun& run, const ExplainJournal& journal)
+    : plan_(plan), run_(run), groupSettingsRead_(anySettingRead(journal)) {}
 
 std::string ExplainText::fate(const SectionRecord& record) const {
     switch (record.fate) {
@@ -61,15 +61,15 @@ std::string ExplainText::leftOutText(const SectionRecord& record) const {
     const std::string value = text(record.compared);
     switch (record.leftOut) {
     case LeftOut::otherGroup:
-        if (value.empty() && upperAscii(record.place.section) == upperAscii(context_.run.group))
+        if (value.empty() && upperAscii(record.place.section) == upperAscii(run_.group))
             return groupSettingsRead_
-                       ? "no GROUP: the settings section of group " + text(context_.run.group)
-                       : "no GROUP: named as group " + text(context_.run.group) +
+                       ? "no GROUP: the settings section of group " + text(run_.group)
+                       : "no GROUP: named as group " + text(run_.group) +
                              "'s settings section, but the library reads none of its "
                              "settings from it (a lookup by name does not find its header; "
                              "mfglist lint says why)";
-        if (value.empty()) return "no GROUP (the run's group is " + text(context_.run.group) + ")";
-        return "GROUP " + value + " is not the run's group " + text(context_.run.group);
+        if (value.empty()) return "no GROUP (the run's group is " + text(run_.group) + ")";
+        return "GROUP " + value + " is not the run's group " + text(run_.group);
     case LeftOut::softwareInDriverList:
         return "TYPE " + value + " in a driver list";
     case LeftOut::notSoftwareInSoftwareList:
@@ -77,7 +77,7 @@ std::string ExplainText::leftOutText(const SectionRecord& record) const {
                " in a software list, which takes SOFTWARE only";
     case LeftOut::noIdMatched:
         if (value.empty()) return "no " + idKey() + " to match";
-        return "no " + std::string(context_.plan.listKind == LIST_SOFTWARE
+        return "no " + std::string(plan_.listKind == LIST_SOFTWARE
                                        ? "package name" : "host ID") +
                " matched " + idKey() + " " + value;
     }
@@ -87,6 +87,16 @@ std::string ExplainText::leftOutText(const SectionRecord& record) const {
 std::optional<NearestId> nearestIdFor(const SectionRecord& record, const Plan& plan) {
     if (record.fate != Fate::leftOut || record.leftOut != LeftOut::noIdMatched) return std::nullopt;
     return nearestHostId(record.compared, plan.ids, plan.codePage);
+}
+
+std::string sectionFateText(const Plan& plan, const LibraryRun& run, const ExplainJournal& journal,
+                            const SectionRecord& record) {
+    return ExplainText(plan, run, journal).fate(record);
+}
+
+bool runMatchesIds(const Plan& plan) {
+    if (plan.allSoftware) return false;
+    return plan.cdrom || plan.listKind == LIST_SOFTWARE;
 }
 
 }  // namespace mfgtool

@@ -1,4 +1,4 @@
-#include "file_view.h"
+#include "process_file_view.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,7 @@
 #include "reader/section_scanner.h"
 #include "text/mbstring.h"
 
-namespace mfgtool::lint {
+namespace mfgtool {
 
 namespace syntax = mfg::profile::syntax;
 
@@ -96,8 +96,8 @@ std::string SectionView::value(std::string_view key, const mfg::text::CodePage& 
     return k ? k->value : std::string();
 }
 
-FileView viewProcessFile(std::string_view bytes, const mfg::text::CodePage& cp) {
-    FileView view;
+ProcessFileView viewProcessFile(std::string_view bytes, const mfg::text::CodePage& cp) {
+    ProcessFileView view;
     view.encoding = encodingOf(bytes);
     if (!mfg::profile::decodeFileText(bytes, cp, view.text, view.unrepresentable)) {
         view.text.clear();
@@ -128,4 +128,4 @@ FileView viewProcessFile(std::string_view bytes, const mfg::text::CodePage& cp) 
     return view;
 }
 
-}  // namespace mfgtool::lint
+}  // namespace mfgtool

@@ -1,4 +1,4 @@
-#include "lint_baseline.h"
+#include "baseline.h"
 
 #include <fstream>
 #include <iterator>

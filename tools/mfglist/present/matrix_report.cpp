@@ -1,0 +1,172 @@
+#include "matrix_report.h"
+
+#include <algorithm>
+
+#include "common/text_encoding.h"
+#include "json_contract.h"
+#include "table.h"
+
+namespace mfgtool {
+namespace {
+
+Json positionJson(const std::optional<int>& position) {
+    return position ? Json(*position) : Json(nullptr);
+}
+
+// The entry columns, then one narrow column per model.  When the models do
+// not fit beside the entries, they are split into blocks, each a table of
+// its own that repeats the entry columns.
+void printMatrixTable(const LineRun& line, std::size_t width, std::ostream& out) {
+    const std::size_t limit = width ? width : static_cast<std::size_t>(-1);
+    std::vector<TableColumn> entryColumns = {
+        {"", false, false}, {"SECTION", false, true, false, 12}, {"FILE:LINE", false, false},
+        {"NAME", false, true, false, 16}, {"TYPE", false, true, false, 8},
+        {"HARDID", false, true, false, 8}};
+    std::vector<std::vector<std::string>> entryCells;
+    for (const LineRow& row : line.rows)
+        entryCells.push_back({row.dead() ? "*" : "", row.section,
+                              row.file + ":" + std::to_string(row.line), row.name, row.type,
+                              row.hardId});
+    // The entry part keeps at least half of a narrow terminal, and never
+    // more than it needs.
+    std::size_t entryWidth = 0;
+    for (const std::string& text : renderTable(entryColumns, entryCells, limit))
+        entryWidth = std::max(entryWidth, displayWidth(text));
+    if (width) entryWidth = std::min(entryWidth, std::max<std::size_t>(width / 2, 48));
+    // As many models as fit beside the entries, then blocks of even size.
+    const auto need = [&](std::size_t m) {
+        return std::max<std::size_t>(displayWidth(line.models[m].model.name), 3) + 2;
+    };
+    std::size_t perBlock = line.models.size();
+    if (width) {
+        std::size_t used = entryWidth;
+        perBlock = 0;
+        while (perBlock < line.models.size() && (perBlock == 0 || used + need(perBlock) <= width))
+            used += need(perBlock++);
+        const std::size_t blocks = (line.models.size() + perBlock - 1) / std::max<std::size_t>(perBlock, 1);
+        perBlock = (line.models.size() + blocks - 1) / std::max<std::size_t>(blocks, 1);
+    }
+    for (std::size_t first = 0; first < line.models.size();) {
+        const std::size_t last = std::min(first + std::max<std::size_t>(perBlock, 1), line.models.size());
+        std::vector<TableColumn> columns = entryColumns;
+        std::vector<std::vector<std::string>> rows = entryCells;
+        for (std::size_t m = first; m < last; ++m) {
+            columns.push_back({line.models[m].model.name, true, false});
+            for (std::size_t r = 0; r < line.rows.size(); ++r) {
+                const std::optional<int>& position = line.rows[r].positions[m];
+                rows[r].push_back(position ? std::to_string(*position) : "");
+            }
+        }
+        if (first > 0) out << '\n';
+        if (first > 0 || last < line.models.size())
+            out << "Models " << first + 1 << "-" << last << " of " << line.models.size() << ":\n";
+        for (const std::string& text : renderTable(columns, rows, limit)) out << text << '\n';
+        first = last;
+    }
+}
+
+}  // namespace
+
+Json lineRunJson(const LineOptions& options, const std::string& folder) {
+    Json run = Json::object();
+    run["mode"] = options.cdrom ? "cdrom" : "process-file";
+    run["kind"] = options.kind;
+    run["group"] = options.group.value_or("PRELOAD");
+    run["windows"] = options.windows ? Json(*options.windows) : Json(nullptr);
+    run["folder"] = lineFolderName(folder);
+    return run;
+}
+
+Json matrixJson(const LineOptions& options, const LineRun& line, const std::string& status,
+                int exitStatus) {
+    Json json = jsonDocument("matrix", status, exitStatus);
+    json["run"] = lineRunJson(options, options.folder);
+    Json models = Json::array();
+    std::size_t uncovered = 0;
+    for (const ModelRun& run : line.models) {
+        Json model = Json::object();
+        model["name"] = run.model.name;
+        model["display_name"] = run.displayName;
+        model["file"] = run.model.file.filename().string();
+        model["windows"] = run.windows;
+        model["kind"] = run.kind;
+        model["list_written"] = run.listWritten;
+        model["entry_count"] = run.entryCount;
+        model["no_list"] = run.noList ? Json(*run.noList) : Json(nullptr);
+        model["ids_matched"] = run.idsMatched;
+        model["uncovered_ids"] = run.uncoveredIds;
+        model["warnings"] = run.warnings;
+        uncovered += run.uncoveredIds.size();
+        models.push_back(model);
+    }
+    json["models"] = models;
+    Json entries = Json::array();
+    Json dead = Json::array();
+    for (const LineRow& row : line.rows) {
+        Json entry = Json::object();
+        entry["id"] = row.id;
+        entry["file"] = row.file;
+        entry["section"] = row.section;
+        entry["line"] = row.line;
+        entry["name"] = row.name;
+        entry["type"] = row.type;
+        entry["hardid"] = row.hardId;
+        entry["dead"] = row.dead();
+        Json cells = Json::array();
+        for (std::size_t m = 0; m < line.models.size(); ++m)
+            cells.push_back({{"position", positionJson(row.positions[m])}, {"reason", row.reasons[m]}});
+        entry["cells"] = cells;
+        entries.push_back(entry);
+        if (row.dead()) dead.push_back(row.id);
+    }
+    json["entries"] = entries;
+    json["dead_entries"] = dead;
+    json["uncovered"] = uncovered;
+    return json;
+}
+
+void printMatrixText(const LineOptions& options, const LineRun& line, std::size_t width,
+                     std::ostream& out) {
+    out << "Matrix: " << line.models.size() << " models of " << options.models << " over "
+        << options.folder << " (" << (options.cdrom ? "CD-ROM mode" : "process-file mode") << ", "
+        << options.kind << " list of group " << options.group.value_or("PRELOAD") << ")\n";
+    out << "A cell is the entry's install position in the model's list; * marks an entry no "
+           "model gets.\n\n";
+    printMatrixTable(line, width, out);
+
+    out << "\nDead entries (no model gets them):";
+    std::size_t dead = 0;
+    for (const LineRow& row : line.rows)
+        if (row.dead()) {
+            out << (dead++ ? "" : "\n") << "  " << row.file << ":" << row.line << " [" << row.section
+                << "]  " << row.name << '\n';
+        }
+    if (!dead) out << " none\n";
+
+    out << "\nModels:\n";
+    std::vector<TableColumn> columns = {{"MODEL", false, true},   {"NAME", false, true},
+                                        {"WINDOWS", false, false}, {"KIND", false, false},
+                                        {"ENTRIES", true, false},  {"LIST", false, false},
+                                        {"UNCOVERED IDS", false, true}};
+    std::vector<std::vector<std::string>> rows;
+    for (const ModelRun& run : line.models) {
+        std::string uncovered;
+        for (const std::string& id : run.uncoveredIds) uncovered += (uncovered.empty() ? "" : " ") + id;
+        if (!run.idsMatched) uncovered = "(the list matches no IDs)";
+        rows.push_back({run.model.name, run.displayName, run.windows, run.kind,
+                        std::to_string(run.entryCount),
+                        !run.listWritten ? "none" : run.entryCount ? "written" : "empty",
+                        uncovered});
+    }
+    for (const std::string& text : renderTable(columns, rows, width ? width : static_cast<std::size_t>(-1)))
+        out << text << '\n';
+    bool anyWarning = false;
+    for (const ModelRun& run : line.models)
+        for (const std::string& warning : run.warnings) {
+            if (!anyWarning) out << "\nWarnings:\n";
+            anyWarning = true;
+            out << "  " << run.model.name << ": " << warning << '\n';
+        }
+}
+
+}  // namespace mfgtool
