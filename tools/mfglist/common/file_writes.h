@@ -45,18 +45,10 @@ void refuseOutputOverInput(const std::filesystem::path& output, const std::strin
 // The tests' way to make a write fail part-way without filling a disk.
 namespace mfgtool::testing {
 
-enum WriteStep : unsigned {
-    kCreateStep = 1u << 0,
-    kWriteStep = 1u << 1,
-    kFlushStep = 1u << 2,
-    kCloseStep = 1u << 3,
-    kRenameStep = 1u << 4,
-    kAnyWriteStep = 0x1Fu,
-};
-
-// From now on counts the steps of replaceFileWhole and makes step number
-// `failAt` (from 1) fail with `error`, an errno value (ENOSPC, EACCES ...);
-// `failAt` 0 only counts.
+// From now on counts the steps of replaceFileWhole (create, each piece
+// written, flush, close, rename) and makes step number `failAt` (from 1)
+// fail with `error`, an errno value (ENOSPC, EACCES ...); `failAt` 0 only
+// counts.
 void injectWriteFault(std::uint64_t failAt, int error);
 std::uint64_t writeStepsCounted();
 void clearWriteFault();
