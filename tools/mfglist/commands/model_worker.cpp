@@ -18,6 +18,7 @@ Command addModelWorkerCommand(CLI::App& app) {
     command->add_option("--share", options->share)->required();
     command->add_option("--result", options->result)->required();
     command->add_option("--ignore", options->ignore);
+    command->add_option("--parent", options->parent);
     // It writes its result file, never to standard output.
     return {command, [options](std::ostream&) { return runModelWorker(*options); }};
 }

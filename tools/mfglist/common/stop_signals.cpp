@@ -1,7 +1,7 @@
 #include "stop_signals.h"
 
 #include <algorithm>
-#include <mutex>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -11,7 +11,6 @@ namespace mfgtool {
 namespace {
 
 struct StopList {
-    std::mutex lock;
     std::vector<fs::path> paths;
     std::vector<std::intptr_t> children;
 };
@@ -21,6 +20,13 @@ StopList& stopList() {
     static StopList* const list = new StopList;
     return *list;
 }
+
+struct ListHeld {
+    ListHeld() { stopping::lockList(); }
+    ~ListHeld() { stopping::unlockList(); }
+    ListHeld(const ListHeld&) = delete;
+    ListHeld& operator=(const ListHeld&) = delete;
+};
 
 void removeNow(const fs::path& path) {
     // The run goes on beside the cleanup until the process ends, and may
@@ -38,26 +44,26 @@ void handleStopSignals() { stopping::installHandlers(); }
 
 RemovedIfStopped::RemovedIfStopped(fs::path path) : path_(std::move(path)) {
     StopList& list = stopList();
-    const std::lock_guard<std::mutex> held(list.lock);
+    const ListHeld held;
     list.paths.push_back(path_);
 }
 
 RemovedIfStopped::~RemovedIfStopped() {
     StopList& list = stopList();
-    const std::lock_guard<std::mutex> held(list.lock);
+    const ListHeld held;
     const auto at = std::find(list.paths.rbegin(), list.paths.rend(), path_);
     if (at != list.paths.rend()) list.paths.erase(std::next(at).base());
 }
 
 void stopChildWithRun(std::intptr_t child) {
     StopList& list = stopList();
-    const std::lock_guard<std::mutex> held(list.lock);
+    const ListHeld held;
     list.children.push_back(child);
 }
 
 void forgetChild(std::intptr_t child) {
     StopList& list = stopList();
-    const std::lock_guard<std::mutex> held(list.lock);
+    const ListHeld held;
     list.children.erase(std::remove(list.children.begin(), list.children.end(), child),
                         list.children.end());
 }
@@ -67,7 +73,7 @@ namespace stopping {
 void stopRun(int status) {
     StopList& list = stopList();
     // Held to the end: nothing new is registered, so nothing new is made.
-    list.lock.lock();
+    stopping::lockList();
     for (const std::intptr_t child : list.children) stopChild(child);
     for (auto path = list.paths.rbegin(); path != list.paths.rend(); ++path) removeNow(*path);
     endProcess(status);

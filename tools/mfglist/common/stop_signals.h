@@ -13,8 +13,10 @@ namespace mfgtool {
 // Called once by main(), before anything is made or started.
 void handleStopSignals();
 
-// For a worker process: stop, as if signalled, when the parent is gone.
-void stopWithParent();
+// For a worker process: stop, as if signalled, when its parent (`parent`,
+// the process id the parent gave; 0 when none) is gone, also when it went
+// before the worker got this far.
+void stopWithParent(unsigned parent);
 
 // While one lives, `path` (a folder with everything in it, or a file) is
 // removed when the run is stopped.  Made before the folder or file itself:
@@ -44,6 +46,10 @@ namespace stopping {
 void installHandlers();
 void stopChild(std::intptr_t child);       // asks it to stop and waits a while
 [[noreturn]] void endProcess(int status);  // without running anything more
+// The lock of what a stopped run undoes (the Windows build's threads have
+// no std::mutex).
+void lockList();
+void unlockList();
 }  // namespace stopping
 
 }  // namespace mfgtool

@@ -28,7 +28,8 @@ std::vector<std::string> workerArgs(const LineOptions& options, const std::strin
                                     const std::optional<fs::path>& ignore, const fs::path& share,
                                     const fs::path& result) {
     std::vector<std::string> args = {kModelWorkerCommand, folder, "--share", share.string(),
-                                     "--result", result.string()};
+                                     "--result", result.string(), "--parent",
+                                     std::to_string(processId())};
     if (options.cdrom) args.push_back("--cdrom");
     if (options.group) args.insert(args.end(), {"--group", *options.group});
     if (options.callFactory) args.push_back("--callfactory");

@@ -161,7 +161,7 @@ Json shareJson(const std::vector<ModelInShare>& models) {
 
 int runModelWorker(const ModelWorkerOptions& options) {
     // A worker serves one run: once its parent is gone, it cleans up and ends.
-    stopWithParent();
+    stopWithParent(options.parent);
     std::vector<ModelInShare> models;
     std::optional<ListLibrary> library;
     std::vector<std::string> ignore;

@@ -28,6 +28,7 @@ struct ModelWorkerOptions : RunOptions {  // --kind, --windows, --id and --ids-f
     std::string share;                  // the worker's models: a JSON file (shareJson)
     std::string result;                 // the worker's JSON file: one result per model
     std::optional<std::string> ignore;  // the catalogue's ignore file
+    unsigned parent = 0;                // the process that started it; 0: none named
 };
 
 // The hidden sub-command the parent starts this program with.

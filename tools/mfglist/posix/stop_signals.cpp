@@ -6,10 +6,16 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace mfgtool {
 namespace {
+
+std::mutex& listMutex() {
+    static std::mutex* const mutex = new std::mutex;
+    return *mutex;
+}
 
 sigset_t stopSignals() {
     sigset_t set;
@@ -22,11 +28,10 @@ sigset_t stopSignals() {
 
 }  // namespace
 
-void stopWithParent() {
-    const pid_t parent = ::getppid();
+void stopWithParent(unsigned parent) {
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     // A parent gone before the request was made sends nothing.
-    if (::getppid() != parent) ::kill(::getpid(), SIGTERM);
+    if (parent != 0 && ::getppid() != static_cast<pid_t>(parent)) ::kill(::getpid(), SIGTERM);
 }
 
 namespace stopping {
@@ -62,6 +67,10 @@ void stopChild(std::intptr_t child) {
 }
 
 void endProcess(int status) { ::_exit(status); }
+
+void lockList() { listMutex().lock(); }
+
+void unlockList() { listMutex().unlock(); }
 
 }  // namespace stopping
 }  // namespace mfgtool

@@ -5,6 +5,15 @@
 namespace mfgtool {
 namespace {
 
+CRITICAL_SECTION& listSection() {
+    static CRITICAL_SECTION* const section = [] {
+        auto* made = new CRITICAL_SECTION;
+        InitializeCriticalSection(made);
+        return made;
+    }();
+    return *section;
+}
+
 BOOL WINAPI onConsoleEvent(DWORD event) {
     // The handler runs on a thread of its own, where cleaning up is safe.
     switch (event) {
@@ -20,7 +29,7 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 
 }  // namespace
 
-void stopWithParent() {
+void stopWithParent(unsigned) {
     // Workers live in the parent's job object, which ends them with it
     // (self_process.cpp).
 }
@@ -37,6 +46,10 @@ void stopChild(std::intptr_t child) {
 }
 
 void endProcess(int status) { ExitProcess(static_cast<UINT>(status)); }
+
+void lockList() { EnterCriticalSection(&listSection()); }
+
+void unlockList() { LeaveCriticalSection(&listSection()); }
 
 }  // namespace stopping
 }  // namespace mfgtool
