@@ -263,5 +263,35 @@ TEST(ToolCaptureOfThisMachine, AWellFormedFileOrNoDevice) {
     EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "an ID written twice";
 }
 
+// A copied tree read with --root is all that is read: a link that climbs
+// out of it (to this machine's own /sys, or anywhere) is refused with a
+// note, for a device's entry and for one of its attributes.
+TEST_F(ToolCapture, LinksThatLeaveTheTreeAreRefused) {
+    const fs::path tree = scratch / "tree";
+    fs::copy(sysfsTree(), tree, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    const fs::path outside = scratch / "outside";
+    fs::create_directories(outside);
+    for (const auto& [name, value] : {std::pair<const char*, const char*>{"vendor", "0xabcd"},
+                                      {"device", "0x1234"}})
+        writeText(outside / name, std::string(value) + "\n");
+    const fs::path devices = tree / "sys" / "bus" / "pci" / "devices";
+    std::string climb;
+    for (int i = 0; i < 40; ++i) climb += "../";
+    fs::create_directory_symlink(climb + (outside.relative_path()).string(),
+                                 devices / "0000:7f:00.0");
+    const fs::path known = tree / "sys" / "devices" / "pci0000:00" / "0000:00:02.0";
+    fs::remove(known / "vendor");
+    fs::create_symlink(climb + (outside / "vendor").relative_path().string(), known / "vendor");
+    const Outcome outcome = runTool({"ids", "--root", tree.string()});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out.find("ABCD"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.err.find("0000:7f:00.0 is a link that leads out of the tree read"),
+              std::string::npos)
+        << outcome.err;
+    EXPECT_NE(outcome.err.find("0000:00:02.0: vendor is a link that leads out of the tree read"),
+              std::string::npos)
+        << outcome.err;
+}
+
 }  // namespace
 }  // namespace mfgtool::test

@@ -402,7 +402,10 @@ TEST_F(ToolLine, DiffRefusesWhatIsNotAWholeList) {
     writeText(scratch / "binary", std::string("\x7F" "ELF\0\0\x01[SYSTEM]\nCOUNT=0\n", 24));
     writeText(scratch / "more.ini", withCount("12"));
     writeText(scratch / "fewer.ini", withCount("10"));
-    writeText(scratch / "shape.json", "{\"list\": {\"entries\": [{\"keys\": {\"NAME\": [1]}}]}}");
+    writeText(scratch / "shape.json", "{\"list\": {\"written\": true, \"system\": null, "
+                                      "\"entries\": [{\"keys\": {\"NAME\": [1]}}]}}");
+    writeText(scratch / "shapeless.json", "{\"list\": {}}");
+    writeText(scratch / "no-entries.json", "{\"list\": {\"written\": true, \"system\": null}}");
     const struct {
         const char* what;
         fs::path file;
@@ -414,6 +417,8 @@ TEST_F(ToolLine, DiffRefusesWhatIsNotAWholeList) {
         {"COUNT past the sections", scratch / "more.ini", "section 11 is missing"},
         {"sections past COUNT", scratch / "fewer.ini", "holds 11 numbered entry sections"},
         {"JSON of another shape", scratch / "shape.json", "not a value"},
+        {"JSON without the list's members", scratch / "shapeless.json", "list.written"},
+        {"JSON without entries", scratch / "no-entries.json", "list.entries"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -47,6 +47,46 @@ TEST_F(LintCi, ABaselineKeepsKnownFindingsWhereverTheyMoveAndFailsOnNewOnes) {
     expectOneErrorLine(runTool(lint), "is not a lint baseline");
 }
 
+TEST_F(LintCi, IdentitiesDoNotDependOnHowTheFolderIsTyped) {
+    const std::string baseline = (scratch / "baseline.json").string();
+    std::error_code ec;
+    const std::vector<std::string> spellings = {
+        factory().string(), (factory() / ".").string(),
+        (examples() / "models" / ".." / "factory").string(),
+        fs::relative(factory(), fs::current_path(), ec).string()};
+    ASSERT_EQ(runTool({"lint", spellings[0], "--strict", "--baseline", baseline,
+                       "--write-baseline"})
+                  .status,
+              0);
+    std::vector<nlohmann::json> sarif, codeClimate;
+    for (const std::string& folder : spellings) {
+        SCOPED_TRACE(folder);
+        EXPECT_EQ(runTool({"lint", folder, "--strict", "--baseline", baseline}).status, 0);
+        const Outcome s = runTool({"lint", folder, "--strict", "--sarif"});
+        const Outcome c = runTool({"lint", folder, "--strict", "--format", "codeclimate"});
+        const nlohmann::json log = nlohmann::json::parse(s.out), issues = nlohmann::json::parse(c.out);
+        nlohmann::json prints = nlohmann::json::array();
+        for (const nlohmann::json& result : log["runs"][0]["results"])
+            prints.push_back(result["partialFingerprints"]);
+        sarif.push_back(prints);
+        prints = nlohmann::json::array();
+        for (const nlohmann::json& issue : issues) prints.push_back(issue["fingerprint"]);
+        codeClimate.push_back(prints);
+        EXPECT_FALSE(sarif.back().empty());
+        EXPECT_EQ(sarif.back(), sarif.front());
+        EXPECT_EQ(codeClimate.back(), codeClimate.front());
+    }
+    // A baseline written when identities held the folder as typed.
+    nlohmann::json old = nlohmann::json::parse(readText(baseline));
+    for (nlohmann::json& identity : old["findings"]) {
+        std::string text = identity.get<std::string>();
+        text.insert(text.find('|') + 1, "some/checkout/factory/");
+        identity = text;
+    }
+    writeText(baseline, old.dump());
+    EXPECT_EQ(runTool({"lint", spellings[0], "--strict", "--baseline", baseline}).status, 0);
+}
+
 TEST(LintSarif, FingerprintsStayWhenLinesMoveAndPathsArePercentEncoded) {
     mfgtool::lint::LintOptions options;
     mfgtool::LintRun run;

@@ -16,6 +16,7 @@
 #include "commands/commands.h"
 #include "common/errors.h"
 #include "common/options.h"
+#include "common/stop_signals.h"
 #include "common/system.h"
 #include "present/json_contract.h"
 
@@ -67,6 +68,7 @@ std::string helpCall(const std::string& name) { return "'mfglist " + name + " --
 }  // namespace
 
 int main(int argc, char** argv) {
+    handleStopSignals();
     CLI::App app{"Runs the install-list library the way the factory host does.", "mfglist"};
     app.require_subcommand(1);
     // Values here are paths, which on Windows may start with '/': never options.

@@ -14,6 +14,7 @@
 #include <set>
 
 #include "common/errors.h"
+#include "common/file_writes.h"
 #include "common/options.h"
 #include "ids/device_inventory.h"
 #include "ids/id_file_header.h"
@@ -98,23 +99,7 @@ void writeIdFile(const std::string& file, const std::string& text) {
     if (!fs::is_directory(path.parent_path(), ec))
         throw UsageError("no folder " + path.parent_path().string() +
                          " for the ID file; make it first or give another -o");
-    fs::path part = path;
-    part += ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        out << text;
-        if (!out.flush())
-            throw RunError("cannot write " + part.string() + "; " + file + " is left as it was");
-    }
-    fs::rename(part, path, ec);
-    if (ec) {
-        fs::remove(path, ec);
-        fs::rename(part, path, ec);
-    }
-    if (ec) {
-        fs::remove(part, ec);
-        throw RunError("cannot replace " + file + " with the new ID file");
-    }
+    replaceFileWhole(path, text);
 }
 
 // "# PCI 0000:00:02.0, display controller 030000: Intel Corporation HD

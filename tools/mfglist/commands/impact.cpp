@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "common/errors.h"
+#include "common/file_writes.h"
 #include "common/options.h"
 #include "common/text_encoding.h"
 #include "line/git_revision.h"
@@ -30,7 +31,6 @@ struct ImpactOptions : LineOptions {
     std::optional<std::string> git;    // OLD is this revision of NEW's folder
     bool json = false;
     bool markdown = false;
-    std::optional<std::string> html;
 };
 
 const char* const kImpactFooter =
@@ -87,9 +87,7 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
     Json json = impactJson(options, impact.models, oldName, newFolder, changed, status);
     addChangeView(json, impact);
     if (options.html) {
-        std::ofstream html(*options.html, std::ios::binary);
-        html << renderImpactHtml(json);
-        if (!html) throw UsageError("cannot write the HTML report " + *options.html);
+        replaceFileWhole(*options.html, renderImpactHtml(json));
     }
     if (options.json)
         out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/errors.h"
+#include "common/file_writes.h"
 #include "common/options.h"
 #include "common/text_encoding.h"
 #include "ids/id_names.h"
@@ -133,9 +134,11 @@ int runLint(const LintCommandOptions& options, std::ostream& out) {
     LintRun run;
     run.baseline = options.baseline;
     if (options.writeBaseline) {
-        std::ofstream file(*options.baseline, std::ios::binary | std::ios::trunc);
-        file << baselineJson(result, lintOptions.codePage).dump(2) << '\n';
-        if (!file.flush()) throw UsageError("cannot write the baseline " + *options.baseline);
+        std::vector<ReadFile> reads;
+        for (const char* name : {"MfgProc.ini", "DrvProc.ini", "DrvCofg.ini", "SoftProc.ini"})
+            reads.push_back({std::filesystem::path(options.folder) / name, "the process file"});
+        refuseOutputOverInput(*options.baseline, "--baseline", reads);
+        replaceFileWhole(*options.baseline, baselineJson(result, lintOptions.codePage).dump(2) + '\n');
         run.known = result.findings.size();
         result.findings.clear();
     } else if (options.baseline) {

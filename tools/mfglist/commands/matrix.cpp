@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "common/errors.h"
+#include "common/file_writes.h"
 #include "common/options.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
@@ -26,7 +27,6 @@ namespace {
 
 struct MatrixOptions : LineOptions {
     bool json = false;
-    std::optional<std::string> html;
     bool requireCoverage = false;
     std::optional<int> width;
 };
@@ -98,9 +98,7 @@ int runMatrix(const MatrixOptions& options, std::ostream& out) {
         // Both are made from the JSON document; the table needs none.
         const Json json = matrixJson(options, line, label, status);
         if (options.html) {
-            std::ofstream html(*options.html, std::ios::binary);
-            html << renderMatrixHtml(json);
-            if (!html) throw UsageError("cannot write the HTML report " + *options.html);
+            replaceFileWhole(*options.html, renderMatrixHtml(json));
         }
         if (options.json) {
             out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';

@@ -17,6 +17,7 @@ Command addModelWorkerCommand(CLI::App& app) {
     addRunOptions(*command, *options);
     command->add_option("--share", options->share)->required();
     command->add_option("--result", options->result)->required();
+    command->add_option("--parent", options->parent);
     // It writes its result file, never to standard output.
     return {command, [options](std::ostream&) { return runModelWorker(*options); }};
 }

@@ -41,6 +41,7 @@ struct LineOptions : RunOptions {  // RunOptions' --id and --ids-file are not ta
     std::string models;
     std::optional<unsigned> jobs;
     std::optional<std::string> lists;  // keep each model's list file there
+    std::optional<std::string> html;   // the report as one page
 };
 
 }  // namespace mfgtool

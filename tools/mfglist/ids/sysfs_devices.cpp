@@ -2,6 +2,7 @@
 // "0x%02x", class "0x%06x"), USB ones as "%04x", an ACPI device's ID as text.
 #include <algorithm>
 #include <cctype>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -12,6 +13,60 @@ namespace fs = std::filesystem;
 
 namespace mfgtool {
 namespace {
+
+// The copied tree: everything read is inside `root`.  The kernel's links
+// are relative ones, which resolve within the copy, and absolute ones
+// (/sys/devices/...), which are taken inside `sysFolder`.
+struct SysTree {
+    fs::path root;
+    fs::path sysFolder;
+};
+
+// `path` (below the tree's root) with every link on the way resolved inside
+// the tree; nullopt when a link leads out of it (a relative link that climbs
+// above the root, an absolute one outside /sys) or links loop.
+std::optional<fs::path> inTree(const SysTree& tree, const fs::path& path) {
+    std::error_code ec;
+    std::deque<fs::path> rest;
+    for (const fs::path& part : path.lexically_relative(tree.root)) rest.push_back(part);
+    std::vector<fs::path> reached;  // below the root
+    const auto joined = [&] {
+        fs::path at = tree.root;
+        for (const fs::path& part : reached) at /= part;
+        return at;
+    };
+    // As many links as the system follows before it gives up.
+    int links = 0;
+    while (!rest.empty()) {
+        const fs::path part = rest.front();
+        rest.pop_front();
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (reached.empty()) return std::nullopt;
+            reached.pop_back();
+            continue;
+        }
+        const fs::path at = joined() / part;
+        if (!fs::is_symlink(at, ec)) {
+            reached.push_back(part);
+            continue;
+        }
+        const fs::path target = fs::read_symlink(at, ec);
+        if (ec || ++links > 40) return std::nullopt;
+        std::vector<fs::path> parts;
+        if (target.has_root_directory()) {
+            const fs::path inSys = target.lexically_relative("/sys");
+            if (inSys.empty() || *inSys.begin() == "..") return std::nullopt;
+            reached.clear();
+            for (const fs::path& p : tree.sysFolder.lexically_relative(tree.root)) reached.push_back(p);
+            for (const fs::path& p : inSys) parts.push_back(p);
+        } else {
+            for (const fs::path& p : target) parts.push_back(p);
+        }
+        rest.insert(rest.begin(), parts.begin(), parts.end());
+    }
+    return joined();
+}
 
 const char* pciClassName(std::uint32_t classCode) {
     static constexpr const char* kNames[] = {"unclassified device",
@@ -39,8 +94,10 @@ const char* pciClassName(std::uint32_t classCode) {
 // One device folder and what is told about its attributes.
 class DeviceFolder {
 public:
-    DeviceFolder(fs::path folder, Bus bus, std::string location, std::vector<std::string>& notes)
-        : folder_(std::move(folder)),
+    DeviceFolder(const SysTree& tree, fs::path folder, Bus bus, std::string location,
+                 std::vector<std::string>& notes)
+        : tree_(tree),
+          folder_(std::move(folder)),
           location_(std::move(location)),
           name_(std::string(busName(bus)) + " " + location_),
           notes_(notes) {}
@@ -48,7 +105,8 @@ public:
     const std::string& location() const { return location_; }
     bool has(const char* attribute) const {
         std::error_code ec;
-        return fs::exists(folder_ / attribute, ec);
+        const std::optional<fs::path> file = inTree(tree_, folder_ / attribute);
+        return file && fs::exists(*file, ec);
     }
 
     // The attribute as `digits` hex digits after `prefix` ("0x" or ""), or
@@ -77,7 +135,13 @@ public:
     // The attribute's text without its line end; nullopt, with a note
     // ending in `consequence`, when it is missing or cannot be read.
     std::optional<std::string> read(const char* attribute, const std::string& consequence) {
-        const fs::path file = folder_ / attribute;
+        const std::optional<fs::path> resolved = inTree(tree_, folder_ / attribute);
+        if (!resolved) {
+            note(std::string(attribute) + " is a link that leads out of the tree read; " +
+                 consequence);
+            return std::nullopt;
+        }
+        const fs::path& file = *resolved;
         std::error_code ec;
         if (!fs::exists(file, ec)) {
             note("no " + std::string(attribute) + "; " + consequence);
@@ -106,6 +170,7 @@ private:
         return shown;
     }
 
+    const SysTree& tree_;
     fs::path folder_;
     std::string location_;
     std::string name_;  // as notes name the device: "PCI 0000:00:02.0"
@@ -179,18 +244,6 @@ std::optional<Device> readAcpi(DeviceFolder& folder) {
     return device;
 }
 
-// The folder behind an entry of a bus's device list.  The kernel's entries
-// are links: a relative one resolves within the copied tree by itself, an
-// absolute one (/sys/devices/...) is taken inside `sysFolder`.
-fs::path deviceFolder(const fs::directory_entry& entry, const fs::path& sysFolder) {
-    std::error_code ec;
-    if (!entry.is_symlink(ec)) return entry.path();
-    const fs::path target = fs::read_symlink(entry.path(), ec);
-    if (ec || !target.has_root_directory()) return entry.path();
-    const fs::path inSys = target.lexically_relative("/sys");
-    return inSys.empty() || *inSys.begin() == ".." ? entry.path() : sysFolder / inSys;
-}
-
 }  // namespace
 
 DeviceScan readSysfs(const fs::path& root) {
@@ -200,6 +253,7 @@ DeviceScan readSysfs(const fs::path& root) {
         !fs::is_directory(root / "sys" / "bus", ec) && fs::is_directory(root / "bus", ec)
             ? root
             : root / "sys";
+    const SysTree tree{root, sysFolder};
     const struct {
         const char* folder;
         Bus bus;
@@ -214,8 +268,14 @@ DeviceScan readSysfs(const fs::path& root) {
         std::sort(entries.begin(), entries.end());
         for (const fs::directory_entry& entry : entries) {
             const std::string location = entry.path().filename().string();
-            const fs::path folder = deviceFolder(entry, sysFolder);
-            DeviceFolder device(folder, bus.bus, location, scan.notes);
+            const std::optional<fs::path> resolved = inTree(tree, entry.path());
+            const fs::path folder = resolved.value_or(entry.path());
+            DeviceFolder device(tree, folder, bus.bus, location, scan.notes);
+            if (!resolved) {
+                device.note(entry.path().string() +
+                            " is a link that leads out of the tree read; the device is left out");
+                continue;
+            }
             if (!fs::is_directory(folder, ec)) {
                 device.note(folder.string() +
                             " is not a folder (a link to nothing?); the device is left out");

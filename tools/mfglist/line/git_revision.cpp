@@ -1,10 +1,10 @@
 #include "git_revision.h"
 
-#include <fstream>
 #include <optional>
 #include <vector>
 
 #include "common/errors.h"
+#include "common/file_writes.h"
 #include "run/self_process.h"
 
 namespace fs = std::filesystem;
@@ -151,9 +151,7 @@ void checkOutRevision(const std::string& folder, const std::string& revision, co
         if (entry.type != "blob") continue;
         const std::string path = prefix.empty() ? entry.name : prefix + "/" + entry.name;
         const std::string bytes = fileBytesAt(git, entry.name, path, entry);
-        std::ofstream out(into / entry.name, std::ios::binary);
-        out << bytes;
-        if (!out) throw RunError("cannot write " + (into / entry.name).string());
+        replaceFileWhole(into / entry.name, bytes);
         ++files;
     }
     if (files == 0)

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "common/errors.h"
+#include "common/file_writes.h"
 #include "common/options.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
@@ -28,7 +29,8 @@ std::vector<std::string> workerArgs(const LineOptions& options, const std::strin
                                     const std::optional<fs::path>& ignore, const fs::path& share,
                                     const fs::path& result) {
     std::vector<std::string> args = {kModelWorkerCommand, folder, "--share", share.string(),
-                                     "--result", result.string()};
+                                     "--result", result.string(), "--parent",
+                                     std::to_string(processId())};
     if (options.cdrom) args.push_back("--cdrom");
     if (options.group) args.insert(args.end(), {"--group", *options.group});
     if (options.callFactory) args.push_back("--callfactory");
@@ -133,26 +135,20 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Jso
     return run;
 }
 
-// Removes the list an earlier run left for the model in `folder`, so that a
-// model that gets none now has none there to be taken for this run's.
-void clearEarlierList(const CatalogueModel& model, const fs::path& folder) {
-    const fs::path kept = folder / (model.name + ".ini");
-    std::error_code ec;
-    if (fs::remove(kept, ec); ec)
-        throw RunError("cannot remove the earlier run's list " + kept.string() + ": " + ec.message());
-}
-
-// The model's list moved to `folder` as MODEL.ini.
+// The model's list written whole over `folder`/MODEL.ini (through a link,
+// over its target), on whatever file system the folder is; a model that
+// gets no list now has none there, so that an earlier run's list is never
+// taken for this run's.  Done once every model has run: a run that stops
+// before leaves the earlier lists as they were.
 void keepList(ModelRun& run, const fs::path& folder) {
-    if (run.listFile.empty()) return;
     const fs::path kept = folder / (run.model.name + ".ini");
-    std::error_code ec;
-    fs::rename(run.listFile, kept, ec);
-    if (ec) {  // another file system
-        ec.clear();
-        fs::copy_file(run.listFile, kept, fs::copy_options::overwrite_existing, ec);
-        if (ec) throw RunError("cannot write the list " + kept.string() + ": " + ec.message());
+    if (run.listFile.empty()) {
+        std::error_code ec;
+        if (fs::remove(kept, ec); ec)
+            throw RunError("cannot remove the earlier run's list " + kept.string() + ": " + ec.message());
+        return;
     }
+    replaceFileWhole(kept, fileBytes(run.listFile));
     run.listFile = kept;
 }
 
@@ -310,14 +306,17 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     base.folder = folder;
     base.ids.clear();
     base.idsFile.reset();
-    if (options.kind == "all-software" || options.kind == "driver" || options.kind == "software")
-        (void)planRun(base);  // the folder and options, checked once for every model
-    else
+    if (options.kind != "all-software" && options.kind != "driver" && options.kind != "software")
         throw UsageError("unknown list kind " + options.kind +
                          "; use --kind driver, software or all-software");
+    // The folder and options, checked once for every model.
+    std::vector<ReadFile> reads = planRun(base).reads;
     const int codePage = libraryCodePage();
     const std::optional<fs::path> ignore = ignoreFile(options.models, options.ignore, codePage);
     const std::vector<CatalogueModel> models = readCatalogue(options.models, codePage, ignore);
+    for (const CatalogueModel& model : models) reads.push_back({model.file, "the model file"});
+    if (ignore) reads.push_back({*ignore, "the ignore file"});
+    if (options.html) refuseOutputOverInput(*options.html, "--html", reads);
     (void)loadListLibrary(options.library, programFolder());  // status 3 before any worker
 
     std::error_code ec;
@@ -330,8 +329,8 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     // backslash).  keepList gives it the model's name afterwards.
     ScratchFolder exchange;
     for (const CatalogueModel& model : models) {
-        clearEarlierList(model, listFolder);
         kinds.push_back(model.header.kind.value_or(options.kind));
+        refuseOutputOverInput(listFolder / (model.name + ".ini"), "--lists", reads);
         lists.push_back(exchange.path() / ("list-" + std::to_string(inShare.size()) + ".ini"));
         ModelInShare item;
         item.kind = kinds.back();
@@ -350,7 +349,7 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
         std::vector<ModelInShare> share;
         for (std::size_t m : shares[w]) share.push_back(inShare[m]);
         const fs::path shareFile = exchange.path() / ("share-" + std::to_string(w) + ".json");
-        std::ofstream(shareFile, std::ios::binary) << shareJson(share).dump();
+        replaceFileWhole(shareFile, shareJson(share).dump());
         argLists.push_back(workerArgs(options, absoluteFolder, ignore, shareFile,
                                       exchange.path() / ("result-" + std::to_string(w) + ".json")));
     }

@@ -7,6 +7,8 @@
 #include "catalogue.h"
 #include "entry_verdict.h"
 #include "common/errors.h"
+#include "common/file_writes.h"
+#include "common/stop_signals.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
 #include "ids/id_file.h"
@@ -189,6 +191,8 @@ Json shareJson(const std::vector<ModelInShare>& models) {
 }
 
 int runModelWorker(const ModelWorkerOptions& options) {
+    // A worker serves one run: once its parent is gone, it cleans up and ends.
+    stopWithParent(options.parent);
     std::vector<ModelInShare> models;
     std::optional<ListLibrary> library;
     std::vector<std::string> ignore;
@@ -220,8 +224,7 @@ int runModelWorker(const ModelWorkerOptions& options) {
     const Json share = {{"places", std::move(shared.places())},
                         {"reasons", std::move(shared.reasons())},
                         {"models", std::move(results)}};
-    std::ofstream out(options.result, std::ios::binary);
-    out << share.dump(-1, ' ', false, Json::error_handler_t::replace);
+    replaceFileWhole(options.result, share.dump(-1, ' ', false, Json::error_handler_t::replace));
     return firstStatus;
 }
 

@@ -29,6 +29,7 @@ struct ModelInShare {
 struct ModelWorkerOptions : RunOptions {
     std::string share;                  // the worker's models: a JSON file (shareJson)
     std::string result;                 // the worker's JSON file: one result per model
+    unsigned parent = 0;                // the process that started it; 0: none named
 };
 
 // What a model's run came to: its list written with entries, written

@@ -19,6 +19,24 @@ std::string utf8Of(const std::string& bytes, unsigned codePage) {
     return decodeCodePage(bytes, static_cast<int>(codePage)).utf8;
 }
 
+// A process file by its name in the linted folder (its role: MfgProc.ini,
+// DrvProc.ini ...), never by the way the folder was typed: "f", "./f" and
+// "/abs/f" are one folder to a baseline and to code scanning.
+std::string fileInIdentity(const std::string& shown) {
+    const std::size_t slash = shown.find_last_of("/\\");
+    return slash == std::string::npos ? shown : shown.substr(slash + 1);
+}
+
+// An identity of a baseline written when identities held the folder as it
+// was typed, with that folder left out.
+std::string withoutFolder(const std::string& identity) {
+    const std::size_t rule = identity.find('|');
+    const std::size_t file = rule == std::string::npos ? rule : identity.find("|[", rule + 1);
+    if (file == std::string::npos) return identity;
+    return identity.substr(0, rule + 1) +
+           fileInIdentity(identity.substr(rule + 1, file - rule - 1)) + identity.substr(file);
+}
+
 }  // namespace
 
 std::vector<std::string> findingIdentities(const std::vector<lint::Finding>& findings,
@@ -26,7 +44,7 @@ std::vector<std::string> findingIdentities(const std::vector<lint::Finding>& fin
     std::vector<std::string> identities;
     std::map<std::string, std::size_t> seen;
     for (const lint::Finding& f : findings) {
-        std::string identity = f.rule + "|" + f.file + "|[" + utf8Of(f.section, codePage) + "]|" +
+        std::string identity = f.rule + "|" + fileInIdentity(f.file) + "|[" + utf8Of(f.section, codePage) + "]|" +
                                utf8Of(f.key, codePage);
         const std::size_t count = ++seen[identity];
         if (count > 1) identity += "#" + std::to_string(count);
@@ -67,7 +85,7 @@ std::size_t dropKnownFindings(lint::LintResult& result, const std::string& basel
         throw UsageError(baselineFile + " is not a lint baseline (write one with --write-baseline)");
     std::set<std::string> known;
     for (const Json& identity : baseline["findings"])
-        if (identity.is_string()) known.insert(identity.get<std::string>());
+        if (identity.is_string()) known.insert(withoutFolder(identity.get<std::string>()));
     const std::vector<std::string> identities = findingIdentities(result.findings, codePage);
     std::vector<lint::Finding> kept;
     for (std::size_t i = 0; i < result.findings.size(); ++i)

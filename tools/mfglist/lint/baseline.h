@@ -13,7 +13,8 @@
 namespace mfgtool {
 
 // One identity per finding, in order, in UTF-8: "rule|file|[section]|key",
-// with "#2", "#3", ... for the second and later finding of one identity.
+// the file by its name in the linted folder, with "#2", "#3", ... for the
+// second and later finding of one identity.
 std::vector<std::string> findingIdentities(const std::vector<lint::Finding>& findings,
                                            unsigned codePage);
 

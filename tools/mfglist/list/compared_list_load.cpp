@@ -31,6 +31,14 @@ ComparedList fromPreviewJson(const Json& json, const std::string& file) {
     if (!json.is_object() || !json.contains("list") || !json["list"].is_object())
         throw wrongShape("no \"list\" object");
     const Json& list = json["list"];
+    // Every member a saved preview always has: a document that lacks one is
+    // of another shape, not a list without entries.
+    if (!list.contains("written") || !list["written"].is_boolean())
+        throw wrongShape("list.written is not true or false");
+    if (!list.contains("system") || !(list["system"].is_null() || list["system"].is_object()))
+        throw wrongShape("list.system is neither a section nor null");
+    if (!list.contains("entries") || !list["entries"].is_array())
+        throw wrongShape("list.entries is not an array");
     const auto keysOf = [&](const Json& section, const std::string& where) {
         const Json keys = section.is_object() ? section.value("keys", Json::object()) : Json();
         if (!keys.is_object()) throw wrongShape(where + " has no \"keys\" object");
@@ -40,11 +48,8 @@ ComparedList fromPreviewJson(const Json& json, const std::string& file) {
         return keysFromJson(keys);
     };
     ComparedList compared;
-    if (list.contains("system") && !list["system"].is_null())
-        compared.system = keysOf(list["system"], "list.system");
-    const Json entries = list.value("entries", Json::array());
-    if (!entries.is_array()) throw wrongShape("list.entries is not an array");
-    for (const Json& entry : entries) {
+    if (!list["system"].is_null()) compared.system = keysOf(list["system"], "list.system");
+    for (const Json& entry : list["entries"]) {
         const std::string where = "entry " + std::to_string(compared.entries.size());
         compared.entries.push_back(keysOf(entry, where));
         const Json source = entry.is_object() ? entry.value("source", Json()) : Json();

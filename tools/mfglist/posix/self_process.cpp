@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +10,8 @@
 #include <cerrno>
 #include <filesystem>
 #include <map>
+
+#include "common/stop_signals.h"
 
 extern char** environ;
 
@@ -26,6 +29,24 @@ int statusOf(int waited) {
     return WIFEXITED(waited) ? WEXITSTATUS(waited) : 128 + WTERMSIG(waited);
 }
 
+// A child starts with the signals this program waits for on a thread of
+// its own (stop_signals.cpp) unblocked and handled as by default.
+struct ChildAttributes {
+    posix_spawnattr_t attributes;
+    ChildAttributes() {
+        posix_spawnattr_init(&attributes);
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigmask(&attributes, &none);
+        sigset_t stops;
+        sigemptyset(&stops);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
+        posix_spawnattr_setsigdefault(&attributes, &stops);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    ~ChildAttributes() { posix_spawnattr_destroy(&attributes); }
+};
+
 }  // namespace
 
 std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& argLists,
@@ -34,6 +55,7 @@ std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& 
     const std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
     std::vector<int> statuses(argLists.size(), -1);
     std::map<pid_t, std::size_t> running;
+    const ChildAttributes child;
     std::size_t next = 0;
     while (next < argLists.size() || !running.empty()) {
         while (next < argLists.size() && running.size() < std::max(jobs, 1u)) {
@@ -41,8 +63,11 @@ std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& 
             args.insert(args.end(), argLists[next].begin(), argLists[next].end());
             std::vector<char*> argv = argvOf(args);
             pid_t pid = 0;
-            if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) == 0)
+            if (posix_spawn(&pid, self.c_str(), nullptr, &child.attributes, argv.data(), environ) ==
+                0) {
                 running[pid] = next;
+                stopChildWithRun(pid);
+            }
             ++next;
         }
         if (running.empty()) continue;
@@ -52,6 +77,7 @@ std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& 
         const auto found = running.find(pid);
         if (found == running.end()) continue;
         statuses[found->second] = statusOf(waited);
+        forgetChild(pid);
         running.erase(found);
     }
     return statuses;
@@ -81,7 +107,9 @@ int runCapturing(const std::string& program, const std::vector<std::string>& arg
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv = argvOf(all);
     pid_t pid = 0;
-    const int failed = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const ChildAttributes child;
+    const int failed =
+        posix_spawnp(&pid, program.c_str(), &actions, &child.attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(outEnds[1]);
     if (errors) close(errEnds[1]);

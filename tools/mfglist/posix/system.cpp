@@ -1,10 +1,12 @@
 #include "common/system.h"
 
+#include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -41,9 +43,19 @@ std::filesystem::path scratchBase() {
         const fs::space_info room = fs::space(memory, ec);
         if (!ec && room.available >= kRoomWanted) return memory;
     }
+    if (named && *named && !fs::is_directory(named, ec))
+        throw RunError(std::string("TMPDIR names ") + named +
+                       ", which is not a folder; make it or set TMPDIR to another folder");
     fs::path base = fs::temp_directory_path(ec);
     if (ec) throw RunError("no temporary folder on this machine: " + ec.message());
     return base;
+}
+
+std::string scratchBaseText(const std::filesystem::path& base) {
+    const char* const named = std::getenv("TMPDIR");
+    const bool chosen = named && *named &&
+                        std::filesystem::path(named).lexically_normal() == base.lexically_normal();
+    return base.string() + (chosen ? " (TMPDIR)" : "");
 }
 
 bool argumentsAreUtf8() { return true; }
@@ -76,6 +88,52 @@ void writeStdout(const std::string& utf8) {
         }
     }
     std::cout << text << std::flush;
+}
+
+}  // namespace mfgtool
+
+namespace mfgtool {
+
+NativeFile createNewFile(const std::filesystem::path& path, std::error_code& ec) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) ec.assign(errno, std::generic_category());
+    return fd;
+}
+
+void writeToFile(NativeFile file, std::string_view bytes, std::error_code& ec) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(static_cast<int>(file), bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ec.assign(n < 0 ? errno : ENOSPC, std::generic_category());
+            return;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+void flushToDisk(NativeFile file, std::error_code& ec) {
+    if (::fsync(static_cast<int>(file)) != 0) ec.assign(errno, std::generic_category());
+}
+
+void closeFile(NativeFile file, std::error_code& ec) {
+    if (::close(static_cast<int>(file)) != 0 && errno != EINTR)
+        ec.assign(errno, std::generic_category());
+}
+
+void renameOver(const std::filesystem::path& from, const std::filesystem::path& to,
+                std::error_code& ec) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        ec.assign(errno, std::generic_category());
+        return;
+    }
+    // The new name itself survives a power cut once its folder is on disk.
+    const int folder = ::open(to.parent_path().empty() ? "." : to.parent_path().c_str(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
 }
 
 }  // namespace mfgtool

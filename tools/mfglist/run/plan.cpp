@@ -1,6 +1,7 @@
 #include "plan.h"
 
 #include <cctype>
+#include <optional>
 #include <system_error>
 
 #include "common/errors.h"
@@ -17,13 +18,20 @@ namespace {
 
 const char* const kProcessFile = "MfgProc.ini";
 
-// The library finds its files without regard to case on every platform.
-bool folderHolds(const fs::path& folder, const std::string& name) {
+const std::vector<std::string> kCdromFiles = {"DrvProc.ini", "DrvCofg.ini", "SoftProc.ini"};
+
+// The library finds its files without regard to case on every platform:
+// the file of `folder` it reads as `name`, if any.
+std::optional<fs::path> fileInFolder(const fs::path& folder, const std::string& name) {
     std::error_code ec;
     const std::string wanted = lowerAscii(name);
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (lowerAscii(it->path().filename().string()) == wanted) return true;
-    return false;
+        if (lowerAscii(it->path().filename().string()) == wanted) return it->path();
+    return std::nullopt;
+}
+
+bool folderHolds(const fs::path& folder, const std::string& name) {
+    return fileInFolder(folder, name).has_value();
 }
 
 }  // namespace
@@ -74,6 +82,9 @@ Plan planRun(const RunOptions& options) {
             "off; leave it out");
     plan.cdrom = options.cdrom;
     plan.callFactory = options.callFactory;
+    for (const std::string& name : options.cdrom ? kCdromFiles : std::vector<std::string>{kProcessFile})
+        plan.reads.push_back({fileInFolder(plan.folder, name).value_or(plan.folder / name),
+                              "the process file"});
     if (options.group) {
         if (options.group->empty()) throw UsageError("--group needs a group name, such as PRELOAD");
         requireOptionSafe(*options.group, "the group name");
@@ -146,6 +157,7 @@ Plan planRun(const RunOptions& options) {
 
     for (const std::string& id : options.ids)
         plan.ids.push_back(argumentForLibrary(id, plan.codePage, "the ID"));
+    if (options.idsFile && *options.idsFile != "-") plan.reads.push_back({*options.idsFile, "the IDs file"});
     if (options.idsFile && !plan.allSoftware) {
         const std::string name = idsFileName(*options.idsFile);
         std::vector<std::string> more = idsFromText(idsBytes, IdLines::tidy, plan.codePage, name);
@@ -174,6 +186,7 @@ void planOutput(Plan& plan, const std::string& output) {
     const fs::file_status status = fs::status(path, ec);
     if (fs::exists(status) && (status.permissions() & kAnyWrite) == fs::perms::none)
         throw UsageError(output + " is read-only; make it writable or give another --output");
+    refuseOutputOverInput(path, "--output", plan.reads);
     plan.output = path;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_writes.h"
 #include "common/run_options.h"
 #include "ids/id_devices.h"
 #include "machine.h"
@@ -32,12 +33,13 @@ struct Plan {
     std::string windowsFrom = "default";
     std::optional<Windows> windows;
     std::optional<std::filesystem::path> output;  // native; none = a temporary file
+    std::vector<ReadFile> reads;  // the process files and the IDs file, never to be overwritten
     int codePage = 0;
 };
 
 Plan planRun(const RunOptions& options);
 
-// Adds the --output of preview to `plan`.
+// Adds the --output of preview to `plan`; a file the run reads is refused.
 void planOutput(Plan& plan, const std::string& output);
 
 // The library starts an option at a "-" that opens the line or follows white

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "common/errors.h"
+#include "common/file_writes.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
 #include "mfglist/mfglist.h"
@@ -18,16 +19,7 @@ namespace mfgtool {
 namespace {
 
 const char* const kDefaultGroup = "PRELOAD";
-
-// The list this run wrote, in place of whatever `kept` held.  Written
-// through the file itself, so that a link at `kept` keeps leading to it.
-void keepList(const std::string& bytes, const fs::path& kept) {
-    std::ofstream out(kept, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
-        throw RunError("cannot keep the list at " + kept.string() + "; give another --output");
-}
+const char* const kOtherScratch = "free room there or set TMPDIR to another folder";
 
 // Whether the rest of `in` holds exactly `bytes`, read a piece at a time.
 bool sameBytes(std::istream& in, const std::string& bytes) {
@@ -54,19 +46,52 @@ void nameFolder(const LibraryRun& run, std::string& reason) {
 
 ScratchFolder::ScratchFolder() {
     std::error_code ec;
-    const fs::path base = scratchBase();
+    base_ = scratchBase();
+    const fs::path& base = base_;
     // Numbered on through the process: a worker runs many models one after
     // another, and none of them finds a folder of an earlier one's name.
     static unsigned next = 0;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         fs::path candidate =
             base / ("mfglist-" + std::to_string(processId()) + "-" + std::to_string(next++));
+        auto removedIfStopped = std::make_unique<RemovedIfStopped>(candidate);
         if (fs::create_directory(candidate, ec)) {
+            removedIfStopped_ = std::move(removedIfStopped);
             path_ = candidate;
+            try {
+                requireRoom();
+            } catch (...) {
+                fs::remove_all(path_, ec);
+                throw;
+            }
             return;
         }
     }
-    throw RunError("cannot make a folder in " + base.string() + ": " + ec.message());
+    throw RunError("cannot make a folder in the scratch folder " + scratchBaseText(base) + ": " +
+                   ec.message() + "; " + kOtherScratch);
+}
+
+void ScratchFolder::requireRoom() const {
+    // Enough for the library's flag, trace and temporary section files of a
+    // small run: a folder that cannot take this lets every run down, and a
+    // run let down by its scratch folder must never read as the library's
+    // answer (no list, no entries).
+    constexpr std::size_t kRoomProbe = 64 * 1024;
+    const fs::path probe = path_ / "room";
+    bool written = false;
+    {
+        std::ofstream out(probe, std::ios::binary | std::ios::trunc);
+        const std::string bytes(kRoomProbe, '\0');
+        written = out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) &&
+                  out.flush();
+        out.close();
+        written = written && !out.fail();
+    }
+    std::error_code ec;
+    fs::remove(probe, ec);
+    if (!written)
+        throw RunError("the scratch folder " + scratchBaseText(base_) +
+                       " has no room or no write access for a run; " + kOtherScratch);
 }
 
 ScratchFolder::~ScratchFolder() {
@@ -152,7 +177,10 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, Run
     } else if (problem) {
         run.tracedReason = problem->reason;
     }
-    if (plan.output && run.list.written && !run.failed) keepList(run.listBytes, *plan.output);
+    // A run that came to no list may have been let down by a full scratch
+    // folder, which is this machine's fault and is said so.
+    if (!run.list.written || run.failed || problem) scratch.requireRoom();
+    if (plan.output && run.list.written && !run.failed) replaceFileWhole(*plan.output, run.listBytes);
     if (run.noList) nameFolder(run, *run.noList);
     if (needs.parsedList) takeParsedList(run);
     return run;

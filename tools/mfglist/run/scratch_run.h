@@ -7,10 +7,12 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/stop_signals.h"
 #include "library.h"
 #include "list/install_list.h"
 #include "machine.h"
@@ -28,8 +30,14 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
+    // Throws RunError naming the scratch folder when it has no room for a
+    // small run or cannot be written.
+    void requireRoom() const;
+
 private:
+    std::filesystem::path base_;
     std::filesystem::path path_;
+    std::unique_ptr<RemovedIfStopped> removedIfStopped_;
 };
 
 struct LibraryRun {

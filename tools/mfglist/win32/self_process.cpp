@@ -5,12 +5,28 @@
 #include <algorithm>
 
 #include "argument_quoting.h"
+#include "common/stop_signals.h"
 
 namespace mfgtool {
 namespace {
 
+// The job the workers run in: closed with this process, however it ends,
+// it ends them too, so that no worker outlives the run that started it.
+HANDLE workerJob() {
+    static const HANDLE job = [] {
+        HANDLE made = CreateJobObjectA(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (made)
+            SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits,
+                                    sizeof limits);
+        return made;
+    }();
+    return job;
+}
+
 HANDLE start(const char* application, std::string commandLine, HANDLE output,
-             HANDLE errors = nullptr) {
+             HANDLE errors = nullptr, bool inJob = false) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     if (output) {
@@ -20,9 +36,15 @@ HANDLE start(const char* application, std::string commandLine, HANDLE output,
         startup.hStdError = errors ? errors : GetStdHandle(STD_ERROR_HANDLE);
     }
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(application, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    // Put in the job before it runs a single instruction.
+    const DWORD flags = inJob ? CREATE_SUSPENDED : 0;
+    if (!CreateProcessA(application, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
                         nullptr, &startup, &process))
         return nullptr;
+    if (inJob) {
+        if (HANDLE job = workerJob()) AssignProcessToJobObject(job, process.hProcess);
+        ResumeThread(process.hThread);
+    }
     CloseHandle(process.hThread);
     return process.hProcess;
 }
@@ -66,7 +88,9 @@ std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& 
     std::size_t next = 0;
     while (next < argLists.size() || !handles.empty()) {
         while (next < argLists.size() && handles.size() < most) {
-            if (HANDLE process = start(self.c_str(), commandLineOf(self, argLists[next]), nullptr)) {
+            if (HANDLE process =
+                    start(self.c_str(), commandLineOf(self, argLists[next]), nullptr, nullptr, true)) {
+                stopChildWithRun(reinterpret_cast<std::intptr_t>(process));
                 handles.push_back(process);
                 indexes.push_back(next);
             }
@@ -77,6 +101,7 @@ std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& 
                                                   handles.data(), FALSE, INFINITE);
         if (done >= WAIT_OBJECT_0 + handles.size()) break;
         const std::size_t at = done - WAIT_OBJECT_0;
+        forgetChild(reinterpret_cast<std::intptr_t>(handles[at]));
         statuses[indexes[at]] = exitCodeOf(handles[at]);
         handles.erase(handles.begin() + static_cast<std::ptrdiff_t>(at));
         indexes.erase(indexes.begin() + static_cast<std::ptrdiff_t>(at));
