@@ -228,6 +228,14 @@ MUTANTS = [
      ": profile::getDecodedString(fileText, groupName, items::keyName(key),",
      ": profile::getString(fileText, groupName, items::keyName(key),",
      "ListRequest.*", "core"),
+    # a list run that failed on its group settings walks no entry
+    ("failed-settings-walk-on", "src/listjob/list_requests.cpp",
+     "return !file.abandoned();", "return (void(file), true);",
+     "ReadFaults.*:FileFaults.*:ListRequest.*", "core"),
+    # a write called on its own commits its list file
+    ("own-write-not-committed", "src/listjob/list_file_session.cpp",
+     "    try {\n        file_.commit();", "    try {\n        return;",
+     "ListFileTest.*", "core"),
     # the fault table: a folder listing that an error cut short is not kept
     ("listing-cut-short-kept", "src/platform/posix/folder_listing.cpp",
      "if (!whole) return false;", "if (!whole && false) return false;",

@@ -14,6 +14,7 @@
 #include "listjob/decision_observer.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
+#include "output/list_file.h"
 #include "reader/parse_ini_file.h"
 
 namespace mfg {
@@ -323,7 +324,8 @@ TEST_F(CdRomDriverList, ProcessFilePathsAreJoinedWithOneBackslash) {
         list.procDir = row.procDir;
         list.outputPath = output;
         trace.clear();
-        EXPECT_EQ(list.CreateCdRomDriverList(CParseIniFile::GetInstance(), 0, nullptr), 0);
+        output::ListFile file(output);
+        EXPECT_EQ(list.CreateCdRomDriverList(file, CParseIniFile::GetInstance(), 0, nullptr), 0);
         EXPECT_EQ(list.procFile, row.config);
         EXPECT_EQ(trace.lines(),
                   (Lines{std::string("MFGFILE = ") + row.matched,

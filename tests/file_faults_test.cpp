@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
 
 #include "file_faults_fixture.h"
 #include "reader/parse_ini_file.h"
@@ -45,6 +46,30 @@ TEST_F(FileFaults, ReadErrorPartWayCommitsNothing) {
             EXPECT_EQ(test::readFile(kList), kOldList) << failAt;
             EXPECT_TRUE(traceSays(trace, "CANNOT READ MFGFILE = C:\\FAULTS\\")) << failAt;
         }
+    }
+}
+
+// The first file a run reads (the group settings, or the media's matched
+// drivers) cannot be read: the run ends there.  No later file is tried and
+// no entry is read, so the trace ends with the failure and the old list
+// stays.
+TEST_F(FileFaults, FirstUnreadableFileEndsTheRun) {
+    test::TraceCapture trace;
+    for (const ListRun& r : kRuns) {
+        SCOPED_TRACE(r.what);
+        layOut(r.cdRom, 4);
+        test::writeFile(kList, kOldList);
+        trace.clear();
+        fi::injectFileFault(1, EIO, fi::kReadCall);
+        run(r);
+        fi::clearFileFault();
+        EXPECT_EQ(test::readFile(kList), kOldList);
+        std::vector<std::string> fromFailure;
+        for (const std::string& line : trace.lines())
+            if (!fromFailure.empty() || line.rfind("********** CANNOT READ MFGFILE", 0) == 0)
+                fromFailure.push_back(line);
+        ASSERT_EQ(fromFailure.size(), 2u) << ::testing::PrintToString(trace.lines());
+        EXPECT_EQ(fromFailure[1].rfind("********** LIST FILE LEFT AS IT WAS", 0), 0u);
     }
 }
 

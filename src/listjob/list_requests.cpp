@@ -28,13 +28,13 @@ namespace {
 // section is handled.  `selected` takes the section as the observer names
 // it, null when nobody observes.
 template <typename Selected>
-int writeSelectedEntries(CMfgList& list, CParseIniFile* reader, Selected selected) {
-    listjob::ListFileSession session(list);
+int writeSelectedEntries(CMfgList& list, output::ListFile& file, CParseIniFile* reader,
+                         Selected selected) {
     if (!reader) {
         TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
         return 0;
     }
-    if (list.openProcessFile(*reader) != 1) return 0;
+    if (list.openProcessFile(file, *reader) != 1) return 0;
     list.entriesWritten = 0;
     listjob::DecisionObserver* const observer = list.decisionObserver;
     for (int found = reader->FirstSection(); found == 1; found = reader->NextSection()) {
@@ -43,12 +43,12 @@ int writeSelectedEntries(CMfgList& list, CParseIniFile* reader, Selected selecte
         if (!selected(*reader, at)) continue;
         auto item = std::make_unique<ITEMINFO>();
         if (list.ReadItem(item.get(), *reader) != 1) continue;
-        list.WriteSection(kWriteEntryForm, nullptr, item.get());
+        list.WriteSection(file, kWriteEntryForm, nullptr, item.get());
         if (at) observer->entryWritten(*at, list.entriesWritten);
         ++list.entriesWritten;
-        list.WriteCount();
+        list.WriteCount(file);
     }
-    list.endProcessFileWalk(*reader);
+    list.endProcessFileWalk(file, *reader);
     return 1;
 }
 
@@ -70,6 +70,14 @@ private:
     platform::RunSettingsHeld machineSettings_;
 };
 
+// Starts the list with SYSTEM, from the group section of the file the walk
+// reads next.  False when that file is there but cannot be read whole: the
+// list run has failed, no entry is walked, and the list file stays as it was.
+bool startList(CMfgList& list, output::ListFile& file) {
+    list.ReadSystemInfo(file);
+    return !file.abandoned();
+}
+
 }  // namespace
 
 int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::string& path) {
@@ -79,19 +87,22 @@ int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::stri
     const RunValuesHeld runValues(*this);
     for (int i = 0; i < idCount; ++i) TraceLog("======= MYHARDID = %s ", ids[i] ? ids[i] : "");
     outputPath = std::string(text::trimAsciiSpace(path));
-    listjob::ListFileSession session(*this);
+    listjob::ListFileSession session(outputPath);
     // The library's one reader walks every process file of the run.
     CParseIniFile* reader = CParseIniFile::GetInstance();
 
-    if (cdRom == 0) {
+    const auto writeAsYouGo = [&] {
         TraceLog("MFGFILE = %s", procFile.c_str());
-        if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(reader, idCount, ids);
+        if (startList(*this, session.file()))
+            WriteMatchedItems(session.file(), reader, idCount, ids);
+    };
+    if (cdRom == 0) {
+        writeAsYouGo();
     } else if (listKind == MFG_LIST_DRIVER) {
-        CreateCdRomDriverList(reader, idCount, ids);
+        CreateCdRomDriverList(session.file(), reader, idCount, ids);
     } else if (listKind == MFG_LIST_SOFTWARE) {
         procFile = cdRomProcessFile(procDir, kSoftwareProcessFile, text::CodePage::active());
-        TraceLog("MFGFILE = %s", procFile.c_str());
-        if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(reader, idCount, ids);
+        writeAsYouGo();
     }
     return 1;
 }
@@ -99,32 +110,33 @@ int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::stri
 int CMfgList::CreateAllSoftIniFile(const std::string& path) {
     outputPath = std::string(text::trimAsciiSpace(path));
     const RunValuesHeld runValues(*this);
-    listjob::ListFileSession session(*this);
+    listjob::ListFileSession session(outputPath);
     CParseIniFile* reader = CParseIniFile::GetInstance();
     if (cdRom != 0)
         procFile = cdRomProcessFile(procDir, kSoftwareProcessFile, text::CodePage::active());
-    if (ReadSystemInfo() != 1 && listAbandoned()) return 0;
-    return BuildSoftList(reader);
+    if (!startList(*this, session.file())) return 0;
+    return BuildSoftList(session.file(), reader);
 }
 
-int CMfgList::WriteMatchedItems(CParseIniFile* reader, int idCount, const char* const* ids) {
+int CMfgList::WriteMatchedItems(output::ListFile& file, CParseIniFile* reader, int idCount,
+                                const char* const* ids) {
     // A driver list of a factory group takes every driver of the group: the
     // factory image is built for this machine, so no ID is asked.
     return writeSelectedEntries(
-        *this, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
+        *this, file, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
             return passesType(section, at) && passesGroup(section, at) &&
                    (listKind != MFG_LIST_SOFTWARE || passesId(section, idCount, ids, at));
         });
 }
 
-int CMfgList::BuildSoftList(CParseIniFile* reader) {
+int CMfgList::BuildSoftList(output::ListFile& file, CParseIniFile* reader) {
     if (listKind != MFG_LIST_SOFTWARE) {
         TraceLog("********** NOT A SOFTWARE LIST ,NO ENTRY WRITTEN : LIST KIND = %d",
                  static_cast<int>(listKind));
         return 0;
     }
     return writeSelectedEntries(
-        *this, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
+        *this, file, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
             return passesType(section, at) && passesGroup(section, at);
         });
 }

@@ -86,21 +86,29 @@ public:
     bool passesId(CParseIniFile& section, int idCount, const char* const* ids,
                   const listjob::SectionAt* at);
 
-    // The list file (system_settings.cpp, list_writes.cpp).  Writes go to the list file open for the
-    // create call (listFile); outside one, each operation commits its own
-    // writes.  WriteSection's form 1 (kWriteSystemForm) writes SYSTEM from
-    // `settings`, any other value the entry section named by entriesWritten.
+    // The list file (system_settings.cpp, list_writes.cpp).  A list request
+    // opens one list file and hands it to every write it runs; each operation
+    // without `file` opens the list file at outputPath for itself and commits
+    // it when it returns.  WriteSection's form 1 (kWriteSystemForm) writes
+    // SYSTEM from `settings`, any other value the entry section named by
+    // entriesWritten.
     int ReadSystemInfo();
+    int ReadSystemInfo(output::ListFile& file);
     int ExpandSystemPaths(SYSTEMINFO* settings);
     int WriteSection(int form, const SYSTEMINFO* settings, const ITEMINFO* entry);
+    int WriteSection(output::ListFile& file, int form, const SYSTEMINFO* settings,
+                     const ITEMINFO* entry);
     int WriteCount();
+    int WriteCount(output::ListFile& file);
     int WriteDriverList();
+    int WriteDriverList(output::ListFile& file);
 
-    // Write-as-you-go flows over the process file at procFile
+    // Write-as-you-go flows into `file` over the process file at procFile
     // (list_requests.cpp), walked with `reader` (the library's one reader;
     // null when it could not be made); 0 when it cannot be opened.
-    int WriteMatchedItems(CParseIniFile* reader, int idCount, const char* const* ids);
-    int BuildSoftList(CParseIniFile* reader);
+    int WriteMatchedItems(output::ListFile& file, CParseIniFile* reader, int idCount,
+                          const char* const* ids);
+    int BuildSoftList(output::ListFile& file, CParseIniFile* reader);
 
     // List requests.  `ids` holds `idCount` non-null texts (the exports make
     // it so); `idCount` <= 0 means no IDs and the array is not read.
@@ -118,25 +126,26 @@ public:
 
     // The CD-ROM driver list (cdrom_driver_list.cpp): matched entries of
     // DrvProc.ini in install order, then every driver entry of DrvCofg.ini
-    // as it comes, written once at the end.  The collectors walk the file at
-    // procFile with `reader`; 0 when it cannot be walked.
-    int CreateCdRomDriverList(CParseIniFile* reader, int idCount, const char* const* ids);
-    int CollectMatchedDrivers(CParseIniFile* reader, int idCount, const char* const* ids);
-    int CollectConfigDrivers(CParseIniFile* reader);
+    // as it comes, written into `file` once at the end.  The collectors walk
+    // the file at procFile with `reader`; 0 when it cannot be walked.
+    int CreateCdRomDriverList(output::ListFile& file, CParseIniFile* reader, int idCount,
+                              const char* const* ids);
+    int CollectMatchedDrivers(output::ListFile& file, CParseIniFile* reader, int idCount,
+                              const char* const* ids);
+    int CollectConfigDrivers(output::ListFile& file, CParseIniFile* reader);
 
     // Process files read whole or not at all (process_file_walk.cpp).
     // A file that is not there is skipped, as a media without it; one that
     // is there but cannot be opened or read to its end fails the list run:
-    // the failure is traced and the list file stays as it was.
-    // openProcessFile opens procFile for a walk (1 opened); endProcessFileWalk
-    // closes it, 1 when the walk reached the end of the file.
-    // readProcessFileText gives the whole text of procFile for the settings
-    // lookups ("" when it is not there); false when the run failed.
-    int openProcessFile(CParseIniFile& reader);
-    int endProcessFileWalk(CParseIniFile& reader);
-    bool readProcessFileText(std::string& text);
-    void abandonList(const std::string& path, const std::string& reason);
-    bool listAbandoned() const;
+    // the failure is traced and `file`, the run's list file, is abandoned, so
+    // it stays as it was.  openProcessFile opens procFile for a walk (1
+    // opened); endProcessFileWalk closes it, 1 when the walk reached the end
+    // of the file.  readProcessFileText gives the whole text of procFile for
+    // the settings lookups ("" when it is not there); false when the run
+    // failed.
+    int openProcessFile(output::ListFile& file, CParseIniFile& reader);
+    int endProcessFileWalk(output::ListFile& file, CParseIniFile& reader);
+    bool readProcessFileText(output::ListFile& file, std::string& text);
 
     // Ends the section reader's life and releases every held driver entry.
     int FreeItems();
@@ -157,7 +166,6 @@ public:
     // Finds the held entries a new driver relates to without a walk over
     // driverList; AddDriverItem keeps it.
     listjob::HeldDriverIndex driverIndex;
-    output::ListFile* listFile = nullptr;  // open while a create call or a write runs
     // The Windows directory for path macros, asked of the machine once per
     // create call (it cannot change within one); unset outside a create call,
     // where every expansion asks again.

@@ -7,6 +7,7 @@
 #include "items/fixed_field.h"
 #include "items/keys.h"
 #include "listjob/decision_observer.h"
+#include "listjob/list_file_session.h"
 #include "listjob/mfg_list.h"
 #include "output/systeminfo.h"
 #include "profile/profile_text.h"
@@ -22,6 +23,11 @@ constexpr char kDebugOn[] = "TRUE";
 }  // namespace
 
 int CMfgList::ReadSystemInfo() {
+    listjob::ListFileSession session(outputPath);
+    return ReadSystemInfo(session.file());
+}
+
+int CMfgList::ReadSystemInfo(output::ListFile& file) {
     std::unique_ptr<SYSTEMINFO> settings(new (std::nothrow) SYSTEMINFO());
     if (!settings) return 0;
     const text::CodePage cp = text::CodePage::active();
@@ -33,7 +39,7 @@ int CMfgList::ReadSystemInfo() {
     // file is read once, whole, and decoded as the walk decodes it, so the
     // settings never come from part of a file or from another reading of it.
     std::string fileText;
-    if (!groupName.empty() && !procFile.empty() && !readProcessFileText(fileText)) return 0;
+    if (!groupName.empty() && !procFile.empty() && !readProcessFileText(file, fileText)) return 0;
     // Every value arrives whole, so that the cut to the field is ours:
     // traced, and never inside a character.
     const auto setting = [&](items::Key key) {
@@ -58,7 +64,7 @@ int CMfgList::ReadSystemInfo() {
         put(settings->runEndTest, items::Key::runEndTest);
     }
     ExpandSystemPaths(settings.get());
-    WriteSection(kWriteSystemForm, settings.get(), nullptr);
+    WriteSection(file, kWriteSystemForm, settings.get(), nullptr);
     return 1;
 }
 
