@@ -130,15 +130,15 @@ protected:
         const std::string line =
             "C:\\SETUP.EXE -D " + dir.path() + " -P " + dir.path() + " -T NOSUCHGROUP";
         ASSERT_EQ(MFG_InitMfgList(MFG_LIST_DRIVER, line.c_str(), 0), 1);
-        ASSERT_NE(CurrentListForTesting(), nullptr);
-        CurrentListForTesting()->decisionObserver = observer;
+        ASSERT_NE(currentList(), nullptr);
+        currentList()->decisionObserver = observer;
         trace.clear();
         std::vector<const char*> idTexts;
         for (const std::string& id : ids) idTexts.push_back(id.c_str());
         EXPECT_EQ(
             MFG_CreateIniFile(static_cast<int>(idTexts.size()), idTexts.data(), listPath.c_str()),
             1);
-        EXPECT_EQ(CurrentListForTesting(), nullptr);
+        EXPECT_EQ(currentList(), nullptr);
     }
     Lines hostIds() const { return Lines(std::begin(kHostIds), std::end(kHostIds)); }
     Lines idTrace() const {

@@ -40,7 +40,7 @@ protected:
 
     static CMfgList& init(int kind, const std::string& line) {
         EXPECT_EQ(MFG_InitMfgList(kind, line.c_str(), 0), 1);
-        CMfgList* list = CurrentListForTesting();
+        CMfgList* list = currentList();
         if (!list) throw std::runtime_error("no list object held");
         return *list;
     }

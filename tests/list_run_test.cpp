@@ -29,8 +29,8 @@ protected:
 
     static CMfgList& start(const std::string& line, int drive = 0, int kind = MFG_LIST_DRIVER) {
         EXPECT_EQ(MFG_InitMfgList(kind, line.c_str(), drive), 1);
-        if (!CurrentListForTesting()) throw std::runtime_error("no list object held");
-        return *CurrentListForTesting();
+        if (!currentList()) throw std::runtime_error("no list object held");
+        return *currentList();
     }
 };
 
@@ -44,7 +44,7 @@ TEST_F(ListRun, CreateEndsTheRunAndCreateWithoutARunDoesNothing) {
     ASSERT_EQ(CParseIniFile::GetInstance()->OpenFile(dir / "DrvProc.ini"), 1);
 
     EXPECT_EQ(MFG_CreateIniFile(0, nullptr, ""), 1);
-    EXPECT_EQ(CurrentListForTesting(), nullptr);
+    EXPECT_EQ(currentList(), nullptr);
     EXPECT_EQ(CParseIniFile::GetInstance()->processFilePath(), "");  // a fresh reader
     CParseIniFile::ReleaseInstance();
 
