@@ -57,7 +57,7 @@ MUTANTS = [
      "ids && i < idCount;", "ids && i < idCount && ids[i];",
      "EntryTest.*:IdFilter.*:ListRequest.*:CdRomDriverList.*"),
     ("driver-list-gap-closed", "src/listjob/list_writes.cpp",
-     "if (!driverList[i]) continue;", "if (!driverList[i]) break;",
+     "if (!request.driverList[i]) continue;", "if (!request.driverList[i]) break;",
      "ListFileTest.*:CdRomDriverList.*"),
     ("family-id-replaces-device-id", "src/items/driver_order.cpp",
      "offeredUpperId, cp))\n        return Relation::deviceHeld;",
@@ -225,8 +225,8 @@ MUTANTS = [
      "PosixFiles.*:PlatformAtomicReplace.*"),
     # the group settings: a decoded file is not decoded again
     ("settings-decoded-twice", "src/listjob/system_settings.cpp",
-     ": profile::getDecodedString(fileText, groupName, items::keyName(key),",
-     ": profile::getString(fileText, groupName, items::keyName(key),",
+     ": profile::getDecodedString(fileText, startUp.groupName,",
+     ": profile::getString(fileText, startUp.groupName,",
      "ListRequest.*", "core"),
     # a list run that failed on its group settings walks no entry
     ("failed-settings-walk-on", "src/listjob/list_requests.cpp",

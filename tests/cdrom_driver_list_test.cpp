@@ -321,12 +321,12 @@ TEST_F(CdRomDriverList, ProcessFilePathsAreJoinedWithOneBackslash) {
     };
     for (const auto& row : rows) {
         CMfgList list(MFG_LIST_DRIVER, "", 0);
-        list.procDir = row.procDir;
-        list.outputPath = output;
+        list.startUp.procDir = row.procDir;
+        list.request.outputPath = output;
         trace.clear();
         output::ListFile file(output);
         EXPECT_EQ(list.CreateCdRomDriverList(file, CParseIniFile::GetInstance(), 0, nullptr), 0);
-        EXPECT_EQ(list.procFile, row.config);
+        EXPECT_EQ(list.startUp.procFile, row.config);
         EXPECT_EQ(trace.lines(),
                   (Lines{std::string("MFGFILE = ") + row.matched,
                          std::string("********** CANNOT OPEN MFGFILE = ") + row.matched,

@@ -37,7 +37,7 @@ int collectDrivers(CMfgList& list, output::ListFile& file, CParseIniFile* reader
     // Either file may be missing from a media (one without per-model or
     // without common drivers); the list is then made of the other one.
     if (!reader) {
-        TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
+        TraceLog("********** CANNOT OPEN MFGFILE = %s", list.startUp.procFile.c_str());
         return 0;
     }
     if (list.openProcessFile(file, *reader) != 1) return 0;
@@ -60,7 +60,7 @@ void placeObserved(CMfgList& list, std::unique_ptr<ITEMINFO> item, const listjob
     const int rank = items::typeRank(items::fieldText(item->type), cp);
     const std::int32_t id = item->id;
     const items::InstallOrderOutcome outcome =
-        list.driverIndex.place(list.driverList, std::move(item), cp);
+        list.request.driverIndex.place(list.request.driverList, std::move(item), cp);
     const ITEMINFO* other = outcome.refusedBy ? outcome.refusedBy : outcome.replaced.get();
     const listjob::SectionAt otherAt = observer.heldOrigins.find(other);
     if (outcome.replaced) observer.heldOrigins.forget(outcome.replaced.get());
@@ -70,8 +70,8 @@ void placeObserved(CMfgList& list, std::unique_ptr<ITEMINFO> item, const listjob
 
 void tellDriversListed(CMfgList& list, const text::CodePage& cp) {
     listjob::DecisionObserver& observer = *list.decisionObserver;
-    for (std::size_t i = 0; i < list.driverList.size(); ++i) {
-        const ITEMINFO* entry = list.driverList[i].get();
+    for (std::size_t i = 0; i < list.request.driverList.size(); ++i) {
+        const ITEMINFO* entry = list.request.driverList[i].get();
         if (!entry) continue;
         observer.driverListed(observer.heldOrigins.find(entry), static_cast<int>(i),
                               items::typeRank(items::fieldText(entry->type), cp), entry->id);
@@ -85,13 +85,13 @@ int CMfgList::CreateCdRomDriverList(output::ListFile& file, CParseIniFile* reade
     // One list file for both walks, so that a failed read of either leaves
     // it as it was.
     const text::CodePage cp = text::CodePage::active();
-    procFile = cdRomProcessFile(procDir, kMatchedDriversFile, cp);
-    TraceLog("MFGFILE = %s", procFile.c_str());
+    startUp.procFile = cdRomProcessFile(startUp.procDir, kMatchedDriversFile, cp);
+    TraceLog("MFGFILE = %s", startUp.procFile.c_str());
     CollectMatchedDrivers(file, reader, idCount, ids);
     if (file.abandoned()) return 0;
 
-    procFile = cdRomProcessFile(procDir, kConfigDriversFile, cp);
-    TraceLog("MFGFILE = %s", procFile.c_str());
+    startUp.procFile = cdRomProcessFile(startUp.procDir, kConfigDriversFile, cp);
+    TraceLog("MFGFILE = %s", startUp.procFile.c_str());
     CollectConfigDrivers(file, reader);
     if (file.abandoned()) return 0;
 
@@ -134,7 +134,7 @@ int CMfgList::CollectConfigDrivers(output::ListFile& file, CParseIniFile* reader
                 decisionObserver->heldOrigins.remember(item.get(), *at);
                 decisionObserver->configDriverAppended(*at);
             }
-            driverList.push_back(std::move(item));
+            request.driverList.push_back(std::move(item));
         });
 }
 

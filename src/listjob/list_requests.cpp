@@ -31,11 +31,11 @@ template <typename Selected>
 int writeSelectedEntries(CMfgList& list, output::ListFile& file, CParseIniFile* reader,
                          Selected selected) {
     if (!reader) {
-        TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
+        TraceLog("********** CANNOT OPEN MFGFILE = %s", list.startUp.procFile.c_str());
         return 0;
     }
     if (list.openProcessFile(file, *reader) != 1) return 0;
-    list.entriesWritten = 0;
+    list.request.entriesWritten = 0;
     listjob::DecisionObserver* const observer = list.decisionObserver;
     for (int found = reader->FirstSection(); found == 1; found = reader->NextSection()) {
         std::optional<listjob::SectionSeen> seen;
@@ -44,8 +44,8 @@ int writeSelectedEntries(CMfgList& list, output::ListFile& file, CParseIniFile* 
         auto item = std::make_unique<ITEMINFO>();
         if (list.ReadItem(item.get(), *reader) != 1) continue;
         list.WriteSection(file, kWriteEntryForm, nullptr, item.get());
-        if (at) observer->entryWritten(*at, list.entriesWritten);
-        ++list.entriesWritten;
+        if (at) observer->entryWritten(*at, list.request.entriesWritten);
+        ++list.request.entriesWritten;
         list.WriteCount(file);
     }
     list.endProcessFileWalk(file, *reader);
@@ -56,11 +56,11 @@ int writeSelectedEntries(CMfgList& list, output::ListFile& file, CParseIniFile* 
 // answers once and cannot change within the call.
 class RunValuesHeld {
 public:
-    explicit RunValuesHeld(CMfgList& list) : list_(list) { list_.holdsRunValues = true; }
+    explicit RunValuesHeld(CMfgList& list) : list_(list) { list_.request.holdsRunValues = true; }
     ~RunValuesHeld() {
-        list_.holdsRunValues = false;
-        list_.windowsDirOfRun.reset();
-        list_.hostIdsOfRun.reset();
+        list_.request.holdsRunValues = false;
+        list_.request.windowsDir.reset();
+        list_.request.hostIds.reset();
     }
     RunValuesHeld(const RunValuesHeld&) = delete;
     RunValuesHeld& operator=(const RunValuesHeld&) = delete;
@@ -86,34 +86,36 @@ int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::stri
     // through the run's kept paths, one ID after another.
     const RunValuesHeld runValues(*this);
     for (int i = 0; i < idCount; ++i) TraceLog("======= MYHARDID = %s ", ids[i] ? ids[i] : "");
-    outputPath = std::string(text::trimAsciiSpace(path));
-    listjob::ListFileSession session(outputPath);
+    request.outputPath = std::string(text::trimAsciiSpace(path));
+    listjob::ListFileSession session(request.outputPath);
     // The library's one reader walks every process file of the run.
     CParseIniFile* reader = CParseIniFile::GetInstance();
 
     const auto writeAsYouGo = [&] {
-        TraceLog("MFGFILE = %s", procFile.c_str());
+        TraceLog("MFGFILE = %s", startUp.procFile.c_str());
         if (startList(*this, session.file()))
             WriteMatchedItems(session.file(), reader, idCount, ids);
     };
-    if (cdRom == 0) {
+    if (startUp.cdRom == 0) {
         writeAsYouGo();
-    } else if (listKind == MFG_LIST_DRIVER) {
+    } else if (startUp.listKind == MFG_LIST_DRIVER) {
         CreateCdRomDriverList(session.file(), reader, idCount, ids);
-    } else if (listKind == MFG_LIST_SOFTWARE) {
-        procFile = cdRomProcessFile(procDir, kSoftwareProcessFile, text::CodePage::active());
+    } else if (startUp.listKind == MFG_LIST_SOFTWARE) {
+        startUp.procFile =
+            cdRomProcessFile(startUp.procDir, kSoftwareProcessFile, text::CodePage::active());
         writeAsYouGo();
     }
     return 1;
 }
 
 int CMfgList::CreateAllSoftIniFile(const std::string& path) {
-    outputPath = std::string(text::trimAsciiSpace(path));
+    request.outputPath = std::string(text::trimAsciiSpace(path));
     const RunValuesHeld runValues(*this);
-    listjob::ListFileSession session(outputPath);
+    listjob::ListFileSession session(request.outputPath);
     CParseIniFile* reader = CParseIniFile::GetInstance();
-    if (cdRom != 0)
-        procFile = cdRomProcessFile(procDir, kSoftwareProcessFile, text::CodePage::active());
+    if (startUp.cdRom != 0)
+        startUp.procFile =
+            cdRomProcessFile(startUp.procDir, kSoftwareProcessFile, text::CodePage::active());
     if (!startList(*this, session.file())) return 0;
     return BuildSoftList(session.file(), reader);
 }
@@ -125,14 +127,14 @@ int CMfgList::WriteMatchedItems(output::ListFile& file, CParseIniFile* reader, i
     return writeSelectedEntries(
         *this, file, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
             return passesType(section, at) && passesGroup(section, at) &&
-                   (listKind != MFG_LIST_SOFTWARE || passesId(section, idCount, ids, at));
+                   (startUp.listKind != MFG_LIST_SOFTWARE || passesId(section, idCount, ids, at));
         });
 }
 
 int CMfgList::BuildSoftList(output::ListFile& file, CParseIniFile* reader) {
-    if (listKind != MFG_LIST_SOFTWARE) {
+    if (startUp.listKind != MFG_LIST_SOFTWARE) {
         TraceLog("********** NOT A SOFTWARE LIST ,NO ENTRY WRITTEN : LIST KIND = %d",
-                 static_cast<int>(listKind));
+                 static_cast<int>(startUp.listKind));
         return 0;
     }
     return writeSelectedEntries(

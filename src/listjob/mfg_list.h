@@ -3,11 +3,14 @@
 // the group and the OS variant from the host's command line and the machine;
 // the create call then turns process files into the install list.
 //
-// The fields are public: the list flows, the entry reader, the filters and
-// the list writes are all operations on this one object and read them
-// freely.  The rules they apply live below it (items/, output/), as
-// functions of their inputs; the flows and filters take the reader they
-// work on, so that each can be run on a reader of its own.
+// Its state comes in two parts: what start-up settled (startUp), which a
+// list request reads, and what the create call builds up (request).
+// Both are public: the list flows, the entry reader, the filters and the
+// list writes are all operations on this one object and read them freely.
+// The rules they apply live below it (items/, output/), as functions of
+// their inputs; the flows and filters take the reader they work on, and
+// the flows and writes the list file they write, so that each can be run on
+// a reader and a file of its own.
 #pragma once
 
 #include <cstdint>
@@ -28,13 +31,53 @@ namespace mfg {
 
 struct SYSTEMINFO;
 class CParseIniFile;
-namespace listjob {
-struct SectionAt;
-class DecisionObserver;
-}  // namespace listjob
 namespace output {
 class ListFile;
 }
+
+namespace listjob {
+
+struct SectionAt;
+class DecisionObserver;
+
+// What start-up settles from the list kind, the drive number, the host's
+// command line and the machine, before any process file is read.  A list
+// request changes none of it but procFile, which the CD-ROM media's
+// requests point at each of the media's fixed files in turn.
+struct StartUpSettings {
+    std::int32_t osVariant = 0;    // MFG_WIN_XP32, MFG_WIN_VISTA32 or MFG_WIN_VISTA64
+    std::int32_t listKind = 0;     // as the host gave it, whatever the value
+    std::int32_t callFactory = 0;  // -F: read the group section's extended settings
+    std::int32_t cdRom = 0;        // 1: the fixed process files of the CD-ROM media
+    std::string workDir;           // $TESTDIR, ends in a backslash after start-up
+    std::string procFile;          // the process file a flow walks
+    std::string procDir;           // $MFGPROCPATH
+    std::string groupName;         // entries selected and the settings section
+};
+
+// What the create call builds up, empty until it starts: where the list
+// goes and how far it got, the section being read, the held drivers, and
+// what the machine and the host answer once for the call.
+struct RequestState {
+    std::string outputPath;  // the list file
+    std::int32_t entriesWritten = 0;
+    std::string packetName;   // $PACKETNAME of the section being read
+    std::string sectionName;  // $SECTORNAME of the section being read
+    std::vector<std::unique_ptr<ITEMINFO>> driverList;
+    // Finds the held entries a new driver relates to without a walk over
+    // driverList; AddDriverItem keeps it.
+    HeldDriverIndex driverIndex;
+    // The Windows directory for path macros, asked of the machine once per
+    // create call (it cannot change within one); unset outside a create call,
+    // where every expansion asks again.
+    bool holdsRunValues = false;
+    mutable std::optional<std::string> windowsDir;
+    // The host's IDs as the ID filter looks them up, made once per create
+    // call (matchId).
+    std::optional<items::HostIds> hostIds;
+};
+
+}  // namespace listjob
 
 inline constexpr int kWriteSystemForm = 1;  // WriteSection: the SYSTEM section
 inline constexpr int kWriteEntryForm = 0;   // WriteSection: one entry section
@@ -150,30 +193,8 @@ public:
     // Ends the section reader's life and releases every held driver entry.
     int FreeItems();
 
-    std::int32_t osVariant = 0;    // MFG_WIN_XP32, MFG_WIN_VISTA32 or MFG_WIN_VISTA64
-    std::int32_t listKind = 0;     // as the host gave it, whatever the value
-    std::int32_t callFactory = 0;  // -F: read the group section's extended settings
-    std::int32_t cdRom = 0;        // 1: the fixed process files of the CD-ROM media
-    std::string workDir;           // $TESTDIR, ends in a backslash after start-up
-    std::string procFile;          // the process file a process-file-mode flow walks
-    std::string procDir;           // $MFGPROCPATH
-    std::string groupName;         // entries selected and the settings section
-    std::string packetName;        // $PACKETNAME of the section being read
-    std::string sectionName;       // $SECTORNAME of the section being read
-    std::string outputPath;        // the list file
-    std::int32_t entriesWritten = 0;
-    std::vector<std::unique_ptr<ITEMINFO>> driverList;
-    // Finds the held entries a new driver relates to without a walk over
-    // driverList; AddDriverItem keeps it.
-    listjob::HeldDriverIndex driverIndex;
-    // The Windows directory for path macros, asked of the machine once per
-    // create call (it cannot change within one); unset outside a create call,
-    // where every expansion asks again.
-    bool holdsRunValues = false;
-    mutable std::optional<std::string> windowsDirOfRun;
-    // The host's IDs as the ID filter looks them up, made once per create
-    // call (matchId).
-    std::optional<items::HostIds> hostIdsOfRun;
+    listjob::StartUpSettings startUp;
+    listjob::RequestState request;
     // Told of every decision of the list requests; none in the library, so
     // that a factory run does and costs what it always did.
     listjob::DecisionObserver* decisionObserver = nullptr;

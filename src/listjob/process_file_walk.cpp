@@ -35,38 +35,38 @@ void abandonList(output::ListFile& file, const std::string& path, const std::str
 }  // namespace
 
 int CMfgList::openProcessFile(output::ListFile& file, CParseIniFile& reader) {
-    if (reader.OpenFile(procFile) == 1) return 1;
-    if (platform::pathExists(procFile)) {
-        abandonList(file, procFile, reader.readError());
+    if (reader.OpenFile(startUp.procFile) == 1) return 1;
+    if (platform::pathExists(startUp.procFile)) {
+        abandonList(file, startUp.procFile, reader.readError());
     } else {
-        TraceLog("********** CANNOT OPEN MFGFILE = %s", procFile.c_str());
+        TraceLog("********** CANNOT OPEN MFGFILE = %s", startUp.procFile.c_str());
     }
     return 0;
 }
 
 int CMfgList::endProcessFileWalk(output::ListFile& file, CParseIniFile& reader) {
-    traceUnrepresentable(procFile, reader.unrepresentableCount());
+    traceUnrepresentable(startUp.procFile, reader.unrepresentableCount());
     const std::string error = reader.readError();
     reader.CloseFile();
     if (error.empty()) return 1;
-    abandonList(file, procFile, error);
+    abandonList(file, startUp.procFile, error);
     return 0;
 }
 
 bool CMfgList::readProcessFileText(output::ListFile& file, std::string& text) {
     text.clear();
     std::string bytes, error;
-    if (!platform::readWholeFile(procFile, bytes, &error)) {
-        if (!platform::pathExists(procFile)) return true;  // no settings to read
-        abandonList(file, procFile, error);
+    if (!platform::readWholeFile(startUp.procFile, bytes, &error)) {
+        if (!platform::pathExists(startUp.procFile)) return true;  // no settings to read
+        abandonList(file, startUp.procFile, error);
         return false;
     }
     std::size_t unrepresentable = 0;
     if (!profile::decodeFileText(bytes, text::CodePage::active(), text, unrepresentable)) {
-        abandonList(file, procFile, profile::kUnsupportedEncoding);
+        abandonList(file, startUp.procFile, profile::kUnsupportedEncoding);
         return false;
     }
-    traceUnrepresentable(procFile, unrepresentable);
+    traceUnrepresentable(startUp.procFile, unrepresentable);
     return true;
 }
 

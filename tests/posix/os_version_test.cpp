@@ -26,7 +26,7 @@ TEST(OsVersionOnThisMachine, OnlyAVistaWorkstationIsVista) {
         test::TraceCapture trace;
         MFG_InitMfgList(MFG_LIST_DRIVER, "", 0);
         ASSERT_NE(currentList(), nullptr);
-        EXPECT_EQ(currentList()->osVariant, c.variant) << c.release;
+        EXPECT_EQ(currentList()->startUp.osVariant, c.variant) << c.release;
         EXPECT_EQ(trace.lines(), (std::vector<std::string>{"===== COMMAND = ", c.traced}));
         test::endListRun();
     }

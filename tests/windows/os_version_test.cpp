@@ -16,7 +16,7 @@ TEST(OsVersionOnThisMachine, ReleaseOfThePrefix) {
     test::TraceCapture trace;
     MFG_InitMfgList(MFG_LIST_DRIVER, "", 0);
     ASSERT_NE(currentList(), nullptr);
-    EXPECT_EQ(currentList()->osVariant,
+    EXPECT_EQ(currentList()->startUp.osVariant,
               expected == "WIN_XP32" ? MFG_WIN_XP32 : MFG_WIN_VISTA32);
     EXPECT_EQ(trace.lines(),
               (std::vector<std::string>{"===== COMMAND = ", "OSVERSION = " + expected}));
