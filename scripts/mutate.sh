@@ -228,10 +228,14 @@ MUTANTS = [
      ": profile::getDecodedString(fileText, startUp.groupName,",
      ": profile::getString(fileText, startUp.groupName,",
      "ListRequest.*", "core"),
-    # a list run that failed on its group settings walks no entry
+    # a list run that failed on a file reads nothing after it
     ("failed-settings-walk-on", "src/listjob/list_requests.cpp",
      "return !file.abandoned();", "return (void(file), true);",
      "ReadFaults.*:FileFaults.*:ListRequest.*", "core"),
+    ("failed-matched-drivers-walk-on", "src/listjob/cdrom_driver_list.cpp",
+     "CollectMatchedDrivers(file, reader, idCount, ids);\n    if (file.abandoned()) return 0;",
+     "CollectMatchedDrivers(file, reader, idCount, ids);",
+     "FileFaults.*:CdRomDriverList.*", "core"),
     # a write called on its own commits its list file
     ("own-write-not-committed", "src/listjob/list_file_session.cpp",
      "    try {\n        file_.commit();", "    try {\n        return;",
