@@ -1,7 +1,7 @@
 // The library's list runs against the floor of their I/O, for a factory
 // driver list and a CD-ROM driver list of 300, 10,000 and 100,000 entries,
 // with each run's growth from a run 33 times smaller; then the peak memory
-// per entry a CD-ROM list holds.  Prints the README's table at the end.
+// per entry a CD-ROM list holds.  Prints bench/README.md's table at the end.
 //
 //   mfglist_floor_bench [--sizes=300,10000] [Google Benchmark options]
 #include <benchmark/benchmark.h>

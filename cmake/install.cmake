@@ -2,7 +2,8 @@
 # documentation, in the GNU places under the install prefix.
 #   Linux:   lib/libmfglist.so.MAJOR (+ .so), include/mfglist/mfglist.h,
 #            bin/mfglist, lib/cmake/mfglist/ (find_package(mfglist) gives
-#            mfglist::mfglist), lib/pkgconfig/mfglist.pc
+#            mfglist::mfglist), lib/pkgconfig/mfglist.pc, the man page
+#            mfglist.1 and the bash, zsh and fish completions
 #   Windows: bin/mfglist.dll, bin/mfglist.exe, lib/libmfglist.dll.a (mingw),
 #            lib/mfglist.lib (Microsoft's linker), include/mfglist/mfglist.h
 # Both: README.md, docs/ and examples/ (the example factory and the sample
@@ -46,4 +47,12 @@ else()
          ${CMAKE_INSTALL_PREFIX})
     configure_file(cmake/mfglist.pc.in ${PROJECT_BINARY_DIR}/mfglist.pc @ONLY)
     install(FILES ${PROJECT_BINARY_DIR}/mfglist.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+    # Written when mfglist_tool is built (tools/CMakeLists.txt).
+    install(FILES ${MFGLIST_REFERENCE_DIR}/mfglist.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${MFGLIST_REFERENCE_DIR}/mfglist.bash
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME mfglist)
+    install(FILES ${MFGLIST_REFERENCE_DIR}/_mfglist
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/zsh/vendor-completions)
+    install(FILES ${MFGLIST_REFERENCE_DIR}/mfglist.fish
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d)
 endif()

@@ -2,7 +2,7 @@
 # Runs the benchmarks: the library's list runs against the floor of their
 # I/O on the Linux build, then the same on the Windows build under Wine (in
 # a prefix of its own, as scripts/test.sh makes one), and prints the table
-# that README.md shows (also written to build/bench-table.md).
+# that bench/README.md shows (also written to build/bench-table.md).
 # Installs what is missing first (as root, from Debian's packages), Google
 # Benchmark included.  Never part of scripts/test.sh.
 #

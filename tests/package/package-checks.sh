@@ -15,7 +15,9 @@ expected_files() {
             lib/libmfglist.so lib/libmfglist.so.0 "lib/libmfglist.so.$version" \
             lib/cmake/mfglist/mfglistConfig.cmake lib/cmake/mfglist/mfglistConfigVersion.cmake \
             lib/cmake/mfglist/mfglistTargets.cmake lib/cmake/mfglist/mfglistTargets-CONFIG.cmake \
-            lib/pkgconfig/mfglist.pc
+            lib/pkgconfig/mfglist.pc share/man/man1/mfglist.1 \
+            share/bash-completion/completions/mfglist share/zsh/vendor-completions/_mfglist \
+            share/fish/vendor_completions.d/mfglist.fish
     else
         printf '%s\n' bin/mfglist.dll bin/mfglist.exe include/mfglist/mfglist.h \
             lib/libmfglist.dll.a lib/mfglist.lib

@@ -36,6 +36,8 @@ TEST_F(ToolBadUse, EachGivesItsLineAndStatus) {
     std::vector<BadUse> cases = {
         {"no command", {}, 2, "choose a command"},
         {"unknown command", {"frobnicate"}, 2, "unknown command frobnicate"},
+        {"completions for an unknown shell", {"completions", "tcsh"}, 2,
+         "no completions for the shell tcsh"},
         {"unknown option", {"preview", factoryFolder, "--frobnicate"}, 2, "--frobnicate"},
         {"no folder given", {"preview"}, 2, "FOLDER is required"},
         {"folder missing", {"preview", (scratch / "nowhere").string()}, 2, "no folder"},
@@ -143,7 +145,7 @@ TEST(ToolHelp, EachCommandExplainsItselfWithExamples) {
         {{"explain", "--help"},
          {"FOLDER", "--cdrom", "--group", "--ids-file", "--json", "Examples:", "mfglist explain"}},
         {{"lint", "--help"},
-         {"FOLDER", "--cdrom", "--disable", "--sarif", "--strict", "--baseline", "Examples:",
+         {"FOLDER", "--cdrom", "--disable", "--format", "--strict", "--baseline", "Examples:",
           "Exit status"}},
         {{"ids", "--help"}, {"--form", "--template", "--root", "Examples:", "mfglist ids"}},
         {{"matrix", "--help"},
@@ -158,6 +160,33 @@ TEST(ToolHelp, EachCommandExplainsItselfWithExamples) {
         EXPECT_EQ(outcome.err, "");
         for (const std::string& text : c.shown)
             EXPECT_NE(outcome.out.find(text), std::string::npos) << text;
+    }
+}
+
+// The man page and each shell's completions are made from the parser
+// --help prints: every command people use is there with every option its
+// help names, and the hidden ones are not.
+TEST(ToolReference, ManPageAndCompletionsNameEveryCommandAndOption) {
+    const std::vector<std::vector<std::string>> outputs = {
+        {"man-page"}, {"completions", "bash"}, {"completions", "zsh"}, {"completions", "fish"}};
+    for (const auto& args : outputs) {
+        SCOPED_TRACE(args.back());
+        const Outcome outcome = runTool(args);
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        for (const char* command : {"preview", "explain", "host", "diff", "lint", "ids", "matrix",
+                                    "impact", "completions"})
+            EXPECT_NE(outcome.out.find(command), std::string::npos) << command;
+        EXPECT_EQ(outcome.out.find("model-worker"), std::string::npos);
+        // The man page writes each hyphen as \\-, fish names the long option.
+        const auto spelled = [&](const std::string& option) {
+            if (args[0] == "completions") return (args.back() == "fish" ? "-l " : "--") + option;
+            std::string roff = "\\-\\-";
+            for (const char c : option) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+            return roff;
+        };
+        for (const char* option : {"require-coverage", "write-baseline", "markdown", "ids-file"})
+            EXPECT_NE(outcome.out.find(spelled(option)), std::string::npos)
+                << option;
     }
 }
 

@@ -4,7 +4,8 @@
 // one factory call (`host`), and compares two lists (`diff`).  `explain` and
 // `lint` run the library's core linked in, to tell why each section is
 // listed or not and to check process files; `ids` captures a machine's
-// hardware IDs; `matrix` and `impact` run every model of a catalogue.
+// hardware IDs; `matrix` and `impact` run every model of a catalogue;
+// `completions` prints the shell completions made from this parser.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <exception>
@@ -16,7 +17,6 @@
 #include "common/errors.h"
 #include "common/options.h"
 #include "common/system.h"
-#include "commands/commands.h"
 #include "present/json_contract.h"
 
 namespace {
@@ -41,6 +41,29 @@ int fail(bool json, const std::string& command, int status, const std::string& m
     return status;
 }
 
+// The commands people use, in the table's order, each shown as `shown`
+// makes it: "preview, explain, ... or impact".  Lines are broken after a
+// comma before they pass 96 columns.
+std::string commandNames(const std::vector<Command>& commands, const std::string& conjunction,
+                         std::string (*shown)(const std::string&)) {
+    std::vector<std::string> names;
+    for (const Command& each : commands)
+        if (!each.parser->get_group().empty()) names.push_back(shown(each.parser->get_name()));
+    std::string text;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += i + 1 == names.size() ? " " + conjunction + " " : ",";
+        if (i > 0 && i + 1 < names.size())
+            text += text.size() - lineStart + names[i].size() > 96 ? "\n" : " ";
+        if (text.size() && text.back() == '\n') lineStart = text.size();
+        text += names[i];
+    }
+    return text;
+}
+
+std::string plainName(const std::string& name) { return name; }
+std::string helpCall(const std::string& name) { return "'mfglist " + name + " --help'"; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -50,11 +73,6 @@ int main(int argc, char** argv) {
     app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string("mfglist ") + MFGLIST_VERSION,
                          "Print the version and exit");
-    app.footer(std::string("\nSee 'mfglist preview --help', 'mfglist explain --help', "
-                           "'mfglist host --help', 'mfglist diff --help', 'mfglist lint --help',\n"
-                           "'mfglist ids --help', 'mfglist matrix --help' and 'mfglist impact --help'.\n") +
-               kExitStatusHelp);
-
     // One row per command, in the order --help lists them; each command's
     // file adds its options and help.
     const std::vector<Command> commands = {
@@ -62,12 +80,15 @@ int main(int argc, char** argv) {
         addExplainCommand(app),
         addHostCommand(app),
         addDiffCommand(app),
-        addMatrixCommand(app),
-        addImpactCommand(app),
-        addModelWorkerCommand(app),
         addLintCommand(app),
         addIdsCommand(app),
+        addMatrixCommand(app),
+        addImpactCommand(app),
+        addCompletionsCommand(app),
+        addModelWorkerCommand(app),
+        addManPageCommand(app),
     };
+    app.footer("\nSee " + commandNames(commands, "and", helpCall) + ".\n" + kExitStatusHelp);
 
     const bool json = wantsJson(argc, argv);
     const std::string first = argc > 1 ? argv[1] : "";
@@ -77,13 +98,11 @@ int main(int argc, char** argv) {
     const std::string command = known ? first : "mfglist";
     if (argc < 2)
         return fail(json, command, kExitBadUse,
-                    "choose a command, preview, explain, host, diff, lint, ids, matrix or impact; "
-                    "see 'mfglist --help'");
+                    "choose a command, " + commandNames(commands, "or", plainName) + "; see 'mfglist --help'");
     if (!first.empty() && first[0] != '-' && command == "mfglist")
         return fail(json, command, kExitBadUse,
                     "unknown command " + first +
-                        "; choose preview, explain, host, diff, lint, ids, matrix or impact, see "
-                        "'mfglist --help'");
+                        "; choose " + commandNames(commands, "or", plainName) + ", see 'mfglist --help'");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,6 +1,6 @@
 // The machine's answers on the POSIX build: system directory, Windows
 // version, code page, the library's own path and the debugger output, each
-// from the environment (see the README's table of variables).
+// from the environment (see the table of variables in docs/library.md).
 #include <dlfcn.h>
 #include <limits.h>
 #include <stdlib.h>

@@ -18,6 +18,10 @@ Command addLintCommand(CLI::App& app);
 Command addIdsCommand(CLI::App& app);
 Command addMatrixCommand(CLI::App& app);
 Command addImpactCommand(CLI::App& app);
+// The shell completions, and the hidden command the build writes the man
+// page with.
+Command addCompletionsCommand(CLI::App& app);
+Command addManPageCommand(CLI::App& app);
 // The hidden command that matrix and impact start for each model.
 Command addModelWorkerCommand(CLI::App& app);
 

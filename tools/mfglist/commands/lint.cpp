@@ -48,7 +48,7 @@ const char* const kLintFooter =
     "Examples:\n"
     "  mfglist lint examples/factory\n"
     "  mfglist lint examples/cdrom --cdrom --windows vista --media /srv/cdrom\n"
-    "  mfglist lint factory --strict --sarif > mfglist.sarif\n"
+    "  mfglist lint factory --strict --format sarif > mfglist.sarif\n"
     "\n"
     "Rules:\n";
 
@@ -58,7 +58,7 @@ namespace {
 
 lint::LintOptions lintOptionsOf(const LintCommandOptions& options) {
     if (options.json + options.sarif + options.format.has_value() > 1)
-        throw UsageError("choose one of --json, --sarif and --format");
+        throw UsageError("give --format once (--json and --sarif are its other spellings)");
     if (options.format && *options.format != "text" && *options.format != "json" &&
         *options.format != "sarif" && *options.format != "codeclimate")
         throw UsageError("--format takes text, json, sarif or codeclimate, not " +
@@ -182,13 +182,16 @@ Command addLintCommand(CLI::App& app) {
     command->add_option("--codepage", options->codePage,
                         "The code page of the files: 1252, 932, 936, 949 or 950 "
                         "(default: MFGLIST_CODEPAGE on Linux, the system's on Windows)");
-    addJsonOption(*command, options->json);
-    command->add_flag("--sarif", options->sarif, "Print the findings as SARIF 2.1.0");
+    // --format is the one choice of output; --json (which every command
+    // has) and --sarif are its older spellings, kept for scripts.
+    command->add_flag("--json", options->json, "Same as --format json")->group("");
+    command->add_flag("--sarif", options->sarif, "Same as --format sarif")->group("");
     command->add_option("--kind", options->kind,
                         "driver or software: the CD-ROM list whose files must all be there "
                         "(default: both)");
     command->add_option("--format", options->format,
-                        "text, json, sarif or codeclimate (GitLab's code quality report)");
+                        "text (default), json (docs/mfglist.schema.json), sarif (SARIF 2.1.0) "
+                        "or codeclimate (GitLab's code quality report)");
     command->add_option("--baseline", options->baseline,
                         "A file of known findings: they do not fail the check, new ones do");
     command->add_flag("--write-baseline", options->writeBaseline,
