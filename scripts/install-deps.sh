@@ -18,6 +18,9 @@ command -v g++ >/dev/null || need+=(g++)
 if [ -n "${MFGLIST_WITH_BENCHMARKS:-}" ]; then
     [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 fi
+# Device names come from the PCI and USB ID databases; the tests use them.
+[ -f /usr/share/misc/pci.ids ] || need+=(pci.ids)
+[ -f /usr/share/misc/usb.ids ] || need+=(usb.ids)
 # The HTML reports' test opens them in headless Chromium.
 command -v chromium >/dev/null || need+=(chromium)
 command -v i686-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-i686-win32)

@@ -1,6 +1,8 @@
 #include "items/macros.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <iterator>
 
 #include "items/keys.h"
 #include "text/mbstring.h"
@@ -77,6 +79,18 @@ struct Macro {
     std::string_view name;
     std::string_view value;
 };
+static_assert(std::size(kMacroOrder) == 5);  // the walks below are written for five
+
+std::string_view valueOf(Key macro, const MacroValues& values) {
+    switch (macro) {
+    case Key::testDirMacro: return values.testDir;
+    case Key::mfgProcPathMacro: return values.mfgProcPath;
+    case Key::sectorNameMacro: return values.sectorName;
+    case Key::packetNameMacro: return values.packetName;
+    case Key::windirMacro: return values.windowsDir;
+    default: return {};
+    }
+}
 
 // Some macro from `firstStep` on begins at or after `from` in `text`, or
 // may begin there with what follows `text`.
@@ -137,11 +151,9 @@ bool expandInOneWalk(std::string_view text, const Macro (&macros)[5], std::strin
 std::string expandMacros(std::string_view source, const MacroValues& values,
                          const text::CodePage& cp) {
     if (source.empty()) return std::string();
-    const Macro macros[5] = {{keyName(Key::testDirMacro), values.testDir},
-                             {keyName(Key::mfgProcPathMacro), values.mfgProcPath},
-                             {keyName(Key::sectorNameMacro), values.sectorName},
-                             {keyName(Key::packetNameMacro), values.packetName},
-                             {keyName(Key::windirMacro), values.windowsDir}};
+    Macro macros[std::size(kMacroOrder)];
+    for (std::size_t step = 0; step < std::size(kMacroOrder); ++step)
+        macros[step] = {keyName(kMacroOrder[step]), valueOf(kMacroOrder[step], values)};
     std::string out;
     // Each step sees what the steps before it inserted: a folder that holds
     // the word WINDIR, a percent sign or a doubled backslash is changed too.
@@ -159,11 +171,7 @@ std::string expandMacros(std::string_view source, const MacroValues& values,
         if (!cp.isDoubleByte() && expandInOneWalk(out, macros, walked)) {
             out = std::move(walked);
         } else {
-            replaceAllIn(out, keyName(Key::testDirMacro), values.testDir, cp);
-            replaceAllIn(out, keyName(Key::mfgProcPathMacro), values.mfgProcPath, cp);
-            replaceAllIn(out, keyName(Key::sectorNameMacro), values.sectorName, cp);
-            replaceAllIn(out, keyName(Key::packetNameMacro), values.packetName, cp);
-            replaceAllIn(out, keyName(Key::windirMacro), values.windowsDir, cp);
+            for (const Macro& macro : macros) replaceAllIn(out, macro.name, macro.value, cp);
         }
         if (out.find('%') != std::string::npos) dropPercentSigns(out, cp);
     }

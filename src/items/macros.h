@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "items/keys.h"
 #include "text/codepage.h"
 
 namespace mfg::items {
@@ -17,6 +18,13 @@ struct MacroValues {
     std::string_view packetName;   // $PACKETNAME
     std::string_view windowsDir;   // WINDIR
 };
+
+// The macros in the order expandMacros replaces them: each sees what the
+// ones before it inserted, so a folder or package name that holds the word
+// WINDIR becomes a path to the Windows folder.
+inline constexpr Key kMacroOrder[] = {Key::testDirMacro, Key::mfgProcPathMacro,
+                                      Key::sectorNameMacro, Key::packetNameMacro,
+                                      Key::windirMacro};
 
 // Names between percent signs are upper-cased, the macros replaced in a fixed
 // order (each step sees what the steps before it inserted), the remaining

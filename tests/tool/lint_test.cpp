@@ -2,11 +2,13 @@
 // with the findings it must give: file, line as an editor shows it, rule),
 // the examples, and the command as a script in CI meets it.
 #include <algorithm>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 
 #include "common/text_encoding.h"
+#include "ids/id_names.h"
 #include "json_schema_check.h"
 #include "lint/lint.h"
 #include "lint/rules.h"
@@ -46,6 +48,12 @@ CorpusCase readCase(const fs::path& folder) {
         if (word == "--windows") c.options.windows = value;
         if (word == "--kind") c.options.kind = value;
         if (word == "--media") c.options.mediaRoot = (folder / value).string();
+        if (word == "--id-names") {
+            auto names = std::make_shared<mfgtool::IdNames>((folder / value).string());
+            c.options.idName = [names](std::uint16_t vendor, std::optional<std::uint16_t> device) {
+                return names->vendorOrDeviceName(vendor, device);
+            };
+        }
     }
     while (std::getline(in, line))
         if (!line.empty()) c.expected.push_back(line);

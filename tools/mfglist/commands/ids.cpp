@@ -18,6 +18,7 @@
 #include "ids/device_inventory.h"
 #include "ids/id_file_header.h"
 #include "ids/id_forms.h"
+#include "ids/id_names.h"
 
 namespace fs = std::filesystem;
 
@@ -32,13 +33,14 @@ struct IdsOptions {
     std::optional<std::string> form;  // compact (default) or pnp
     std::vector<std::string> templates;
     std::optional<std::string> root;  // a copied sysfs tree instead of this machine
+    std::optional<std::string> idNames;  // pci.ids and usb.ids, for the devices' names
 };
 
 const char* const kIdsFooter =
     "Writes the hardware IDs of this machine as an ID file of the model catalogue: a header of\n"
     "'# key: value' comments (model, form, templates, captured, host, tool), then each device\n"
-    "as a comment naming its bus, location and class, followed by its IDs, most specific\n"
-    "first.  Devices are in the order of their first IDs; an ID an earlier device gave is not\n"
+    "as a comment naming its bus, location, class and (from pci.ids and usb.ids) its vendor\n"
+    "and device, followed by its IDs, most specific first.  Devices are in the order of their first IDs; an ID an earlier device gave is not\n"
     "written again.  Linux reads sysfs (PCI, USB, ACPI); Windows asks SetupAPI for every\n"
     "present device.  --root reads a sysfs tree copied from another machine (with its links).\n"
     "\n"
@@ -115,10 +117,13 @@ void writeIdFile(const std::string& file, const std::string& text) {
     }
 }
 
-std::string deviceComment(const Device& device) {
+// "# PCI 0000:00:02.0, display controller 030000: Intel Corporation HD
+// Graphics 530", the name where the ID databases know the device.
+std::string deviceComment(const Device& device, const IdNames& names) {
     std::string comment = "# " + std::string(busName(device.bus));
     if (!device.location.empty()) comment += " " + device.location;
     if (!device.description.empty()) comment += ", " + device.description;
+    if (const std::optional<std::string> name = names.deviceName(device)) comment += ": " + *name;
     return comment;
 }
 
@@ -157,10 +162,11 @@ int runIds(const IdsOptions& options, std::ostream& out) {
     header.captured = utcNow();
     header.tool = std::string("mfglist ") + MFGLIST_VERSION;
 
+    const IdNames names(options.idNames);
     std::string text = formatIdFileHeader(header) + "\n";
     std::set<std::string> written;
     for (const CapturedDevice& entry : captured) {
-        text += deviceComment(*entry.device);
+        text += deviceComment(*entry.device, names);
         std::string lines;
         for (const std::string& id : entry.ids)
             if (written.insert(id).second) lines += id + "\n";
@@ -195,6 +201,7 @@ Command addIdsCommand(CLI::App& app) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     command->add_option("--root", options->root,
                         "Read the sysfs tree copied to this folder instead of this machine");
+    addIdNamesOption(*command, options->idNames);
     command->footer(std::string("\n") + kIdsFooter + "\n" + kExitStatusHelp);
     return {command, [options](std::ostream& out) { return runIds(*options, out); }};
 }

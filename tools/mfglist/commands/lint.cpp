@@ -8,6 +8,7 @@
 #include "common/errors.h"
 #include "common/options.h"
 #include "common/text_encoding.h"
+#include "ids/id_names.h"
 #include "lint/lint.h"
 #include "lint/rules.h"
 #include "lint/baseline.h"
@@ -31,6 +32,7 @@ struct LintCommandOptions {
     std::optional<std::string> format;    // text, json, sarif, codeclimate
     std::optional<std::string> baseline;  // known findings that do not fail
     bool writeBaseline = false;           // write the findings to the baseline
+    std::optional<std::string> idNames;   // pci.ids and usb.ids, for the HARDIDs' vendors
 };
 
 const char* const kLintFooter =
@@ -92,6 +94,11 @@ lint::LintOptions lintOptionsOf(const LintCommandOptions& options) {
     lintOptions.utf8Meaning = [codePage](std::string_view bytes) {
         return utf8InCodePage(bytes, codePage);
     };
+    if (auto names = std::make_shared<IdNames>(options.idNames); names->has(Bus::pci)) {
+        lintOptions.idName = [names](std::uint16_t vendor, std::optional<std::uint16_t> device) {
+            return names->vendorOrDeviceName(vendor, device);
+        };
+    }
     for (const std::string& name : options.disabled) {
         if (!lint::isRuleOrCategory(name))
             throw UsageError("--disable: " + lint::unknownRuleText(name) +
@@ -192,6 +199,7 @@ Command addLintCommand(CLI::App& app) {
     command->add_option("--format", options->format,
                         "text (default), json (docs/mfglist.schema.json), sarif (SARIF 2.1.0) "
                         "or codeclimate (GitLab's code quality report)");
+    addIdNamesOption(*command, options->idNames);
     command->add_option("--baseline", options->baseline,
                         "A file of known findings: they do not fail the check, new ones do");
     command->add_flag("--write-baseline", options->writeBaseline,

@@ -65,6 +65,12 @@ void addJsonOption(CLI::App& command, bool& json) {
                      "Print JSON (docs/mfglist.schema.json); errors too, on standard output");
 }
 
+void addIdNamesOption(CLI::App& command, std::optional<std::string>& where) {
+    command.add_option("--id-names", where,
+                       "pci.ids and usb.ids for device names: their folder, or one of them "
+                       "(default: MFGLIST_ID_NAMES, else the system's copies; \"\" for none)");
+}
+
 std::string parseErrorMessage(const CLI::ParseError& error) {
     std::string text = error.what();
     const auto after = [&](const std::string& start) {

@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -36,6 +37,9 @@ void addListOutputOptions(CLI::App& command, ListOutputOptions& options);
 
 // --json: the output as the JSON of docs/mfglist.schema.json.
 void addJsonOption(CLI::App& command, bool& json);
+
+// --id-names: where pci.ids and usb.ids are (ids/id_names.h).
+void addIdNamesOption(CLI::App& command, std::optional<std::string>& where);
 
 // The parser's message for `error` in the tool's style: lower case, says
 // what to do.

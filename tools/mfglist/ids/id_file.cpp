@@ -78,6 +78,26 @@ std::string decodeIdsText(std::string_view bytes, bool& unicode) {
     return std::string(bytes);
 }
 
+namespace {
+
+// Where `text` holds a control character no text file has (anything below
+// a blank but tab, CR and LF, and DEL): "line N holds the control byte
+// 0x03", or "" when none.  Random or binary bytes hit one within a few
+// lines, where a code page's letters never do.
+std::string controlByteAt(const std::string& text) {
+    std::size_t line = 1;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') ++line;
+        if ((byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F)
+            return "line " + std::to_string(line) + " holds the control byte 0x" +
+                   hexBytes(std::string(1, c));
+    }
+    return {};
+}
+
+}  // namespace
+
 // At most this many characters of a line are quoted in a message.
 constexpr std::size_t kQuotedColumns = 40;
 
@@ -96,6 +116,10 @@ std::vector<std::string> idsFromText(std::string_view bytes, IdLines mode, int c
     } catch (const IdsTextError& e) {
         throw UsageError(name + " " + e.what());
     }
+    if (mode == IdLines::tidy)
+        if (const std::string control = controlByteAt(text); !control.empty())
+            throw UsageError(name + " is not text: " + control +
+                             "; an ID file holds one ID a line");
     std::vector<std::string> ids;
     std::size_t lineNumber = 0;
     for (std::size_t at = 0; at < text.size();) {

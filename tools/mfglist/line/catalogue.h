@@ -24,18 +24,33 @@ struct CatalogueModel {
     std::size_t idCount = 0;  // IDs the file holds (comments and blank lines left out)
 };
 
-// Whether `file` is a model of a catalogue: a regular file named *.ids or
-// *.txt (any case), not a dotfile, not the ignore file.
-bool isModelFile(const std::filesystem::path& file);
+// What a file of the catalogue folder is, by its name alone; the same
+// rule for every command and every build.
+enum class CatalogueRole {
+    model,       // *.ids or *.txt (any case), none of the below
+    ignoreFile,  // ignore.ids, any case
+    note,        // README or NOTES (any case), alone or followed by a
+                 // character that is not a letter or digit: README.txt,
+                 // notes-2026.txt
+    other,       // a dotfile, or another extension
+};
+CatalogueRole catalogueRole(const std::string& fileName);
 
-// The models of `folder` in file-name order.  Throws UsageError when the
-// folder is missing, holds no model, or a model's file cannot be read.
-std::vector<CatalogueModel> readCatalogue(const std::filesystem::path& folder, int codePage);
+// The models of `folder` in file-name order.  Throws UsageError naming the
+// file when the folder is missing or holds no model, when a model's file is
+// a dangling link, not a file, unreadable or not text, and when two files
+// give one model name (without regard to case: the names become list
+// files).  `ignore` (ignoreFile's answer) is never a model.
+std::vector<CatalogueModel> readCatalogue(const std::filesystem::path& folder, int codePage,
+                                          const std::optional<std::filesystem::path>& ignore = {});
 
 // The ignore file: `given` (it must exist), else the catalogue's
-// ignore.ids when there is one.
+// ignore.ids (any case) when there is one.  Throws UsageError naming it as
+// the ignore file when it cannot be read as an ID file, and when the
+// catalogue holds two files of that name.
 std::optional<std::filesystem::path> ignoreFile(const std::filesystem::path& folder,
-                                                const std::optional<std::string>& given);
+                                                const std::optional<std::string>& given,
+                                                int codePage);
 
 // `ids` (the library's code page) without those the ignore list names, by
 // the library's own match rule: equal without regard to case, and for

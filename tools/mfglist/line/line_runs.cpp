@@ -36,12 +36,30 @@ std::vector<std::string> workerArgs(const LineOptions& options, const std::strin
     return args;
 }
 
+// A worker costs a process and a load of the library before its first
+// model, which a few models' runs repay only: bench/jobs_bench.py measures
+// where a second worker starts to pay (4 to 8 models over a 300-entry
+// media).  So the default gives each worker this many models at least, and
+// a small catalogue runs in one worker, never slower than --jobs 1.
+constexpr std::size_t kModelsPerWorker = 8;
+
+unsigned defaultJobs(std::size_t models) {
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<unsigned>(
+        std::max<std::size_t>(1, std::min(cores, (models + kModelsPerWorker - 1) / kModelsPerWorker)));
+}
+
 // Each worker's share of the models, dealt in turn: neighbours in the
 // catalogue go to different workers.
 std::vector<std::vector<std::size_t>> sharesOf(std::size_t models, unsigned workers) {
     std::vector<std::vector<std::size_t>> shares(std::max(1u, workers));
     for (std::size_t m = 0; m < models; ++m) shares[m % shares.size()].push_back(m);
     return shares;
+}
+
+// A row's key, as the line's reports name it: "DrvProc.ini:51:VGA_C0DE".
+std::string rowId(const std::string& file, std::uint64_t line, const std::string& section) {
+    return file + ":" + std::to_string(line) + ":" + section;
 }
 
 [[noreturn]] void throwWorkerError(const CatalogueModel& model, int status, const Json& result) {
@@ -88,6 +106,14 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Jso
             run.sections.push_back(std::move(fate));
         }
     }
+    const Json outcomes = result.value("section_outcomes", Json::array());
+    for (std::size_t i = 0; i < outcomes.size() && i < run.sections.size(); ++i) {
+        run.sections[i].outcome = outcomeNamed(outcomes[i].at(0).get<std::string>());
+        if (!outcomes[i].at(1).is_number()) continue;
+        const Json& place = places.at(outcomes[i].at(1).get<std::size_t>());
+        run.sections[i].otherId = rowId(place.at(0).get<std::string>(), place.at(2).get<std::uint64_t>(),
+                                        place.at(1).get<std::string>());
+    }
     if (run.listWritten) run.listFile = list;
     if (model.idCount == 0 && run.idsMatched)
         run.warnings.push_back("the ID file holds no IDs");
@@ -96,6 +122,29 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Jso
             "the core linked into mfglist wrote a different list than the loaded library; the "
             "positions and reasons shown are the core's");
     return run;
+}
+
+// Removes the list an earlier run left for the model in `folder`, so that a
+// model that gets none now has none there to be taken for this run's.
+void clearEarlierList(const CatalogueModel& model, const fs::path& folder) {
+    const fs::path kept = folder / (model.name + ".ini");
+    std::error_code ec;
+    if (fs::remove(kept, ec); ec)
+        throw RunError("cannot remove the earlier run's list " + kept.string() + ": " + ec.message());
+}
+
+// The model's list moved to `folder` as MODEL.ini.
+void keepList(ModelRun& run, const fs::path& folder) {
+    if (run.listFile.empty()) return;
+    const fs::path kept = folder / (run.model.name + ".ini");
+    std::error_code ec;
+    fs::rename(run.listFile, kept, ec);
+    if (ec) {  // another file system
+        ec.clear();
+        fs::copy_file(run.listFile, kept, fs::copy_options::overwrite_existing, ec);
+        if (ec) throw RunError("cannot write the list " + kept.string() + ": " + ec.message());
+    }
+    run.listFile = kept;
 }
 
 // The rows: every section a run read that is an entry (it has a NAME, an
@@ -115,16 +164,20 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
             auto found = rows.find(key);
             if (found == rows.end()) {
                 LineRow row;
-                row.id = fate.file + ":" + std::to_string(fate.line) + ":" + fate.section;
+                row.id = rowId(fate.file, fate.line, fate.section);
                 row.file = fate.file;
                 row.section = fate.section;
                 row.line = fate.line;
                 row.positions.assign(models.size(), std::nullopt);
                 row.reasons.assign(models.size(), "not read in this model's run");
+                row.outcomes.assign(models.size(), SectionOutcome::notRead);
+                row.others.assign(models.size(), std::string());
                 found = rows.emplace(key, std::move(row)).first;
             }
             found->second.positions[m] = fate.position;
             found->second.reasons[m] = fate.reason;
+            found->second.outcomes[m] = fate.outcome;
+            found->second.others[m] = fate.otherId;
         }
     }
     std::vector<LineRow> entries;
@@ -144,7 +197,7 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
             entry = !row.name.empty() || !row.hardId.empty() || !value("PACKETNAME").empty() ||
                     !value("EXEPATH").empty();
         }
-        if (entry || !row.dead()) entries.push_back(std::move(row));
+        if (entry || row.listed()) entries.push_back(std::move(row));
     }
     return entries;
 }
@@ -164,10 +217,18 @@ std::string fileBytes(const fs::path& file) {
     return bytes;
 }
 
-bool LineRow::dead() const {
-    return std::none_of(positions.begin(), positions.end(),
-                        [](const std::optional<int>& p) { return p.has_value(); });
+bool LineRow::listed() const {
+    return std::any_of(positions.begin(), positions.end(),
+                       [](const std::optional<int>& p) { return p.has_value(); });
 }
+
+bool LineRow::candidate() const {
+    return std::any_of(outcomes.begin(), outcomes.end(), isCandidate);
+}
+
+bool LineRow::dead() const { return !listed() && candidate(); }
+
+EntryVerdict LineRow::verdict() const { return entryVerdict(outcomes, others); }
 
 void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
     if (withFolder)
@@ -193,7 +254,7 @@ void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
                        "in the catalogue)");
     command.add_option("--jobs", options.jobs,
                        "Models run at once, each worker process running its share of them "
-                       "(default: the cores)");
+                       "(default: the cores, but one for every 8 models at most)");
     command.add_option("--lists", options.lists,
                        "Keep each model's list file in this folder, as MODEL.ini");
 }
@@ -211,8 +272,8 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
         throw UsageError("unknown list kind " + options.kind +
                          "; use --kind driver, software or all-software");
     const int codePage = libraryCodePage();
-    const std::vector<CatalogueModel> models = readCatalogue(options.models, codePage);
-    const std::optional<fs::path> ignore = ignoreFile(options.models, options.ignore);
+    const std::optional<fs::path> ignore = ignoreFile(options.models, options.ignore, codePage);
+    const std::vector<CatalogueModel> models = readCatalogue(options.models, codePage, ignore);
     (void)loadListLibrary(options.library, programFolder());  // status 3 before any worker
 
     std::error_code ec;
@@ -220,9 +281,14 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
     std::vector<std::string> kinds;
     std::vector<fs::path> lists;
     std::vector<ModelInShare> inShare;
+    // The workers write each list under a plain name of their own folder:
+    // a model's name may hold what the library takes for a folder (a
+    // backslash).  keepList gives it the model's name afterwards.
+    ScratchFolder exchange;
     for (const CatalogueModel& model : models) {
+        clearEarlierList(model, listFolder);
         kinds.push_back(model.header.kind.value_or(options.kind));
-        lists.push_back(listFolder / (model.name + ".ini"));
+        lists.push_back(exchange.path() / ("list-" + std::to_string(inShare.size()) + ".ini"));
         ModelInShare item;
         item.kind = kinds.back();
         item.windows = model.header.windows ? model.header.windows : options.windows;
@@ -232,11 +298,9 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
         inShare.push_back(std::move(item));
     }
     // One worker per job, each loading the library once for its share.
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned jobs = options.jobs.value_or(cores);
+    const unsigned jobs = options.jobs.value_or(defaultJobs(models.size()));
     const std::vector<std::vector<std::size_t>> shares =
         sharesOf(models.size(), static_cast<unsigned>(std::min<std::size_t>(jobs, models.size())));
-    ScratchFolder exchange;
     std::vector<std::vector<std::string>> argLists;
     for (std::size_t w = 0; w < shares.size(); ++w) {
         std::vector<ModelInShare> share;
@@ -278,6 +342,7 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
         line.models.push_back(
             modelRunFrom(models[m], result, shareResults[shareOf[m]], kinds[m], lists[m]));
     }
+    for (ModelRun& run : line.models) keepList(run, listFolder);
     line.rows = rowsOf(line.models, absoluteFolder);
     // A capture form that cannot match the process files' HARDIDs.
     std::vector<std::size_t> hardIdLengths;

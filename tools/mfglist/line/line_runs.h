@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "catalogue.h"
+#include "entry_verdict.h"
 #include "common/run_options.h"
 #include "common/json.h"
 
@@ -30,6 +31,8 @@ struct SectionFate {
     std::uint64_t line = 0;
     std::optional<int> position;  // in this model's list
     std::string reason;           // what explain says of it
+    SectionOutcome outcome = SectionOutcome::notRead;
+    std::string otherId;  // the row of the entry in its way ("" when none)
 };
 
 struct ModelRun {
@@ -59,7 +62,12 @@ struct LineRow {
     std::string name, type, hardId;
     std::vector<std::optional<int>> positions;  // one per model
     std::vector<std::string> reasons;           // one per model
-    bool dead() const;
+    std::vector<SectionOutcome> outcomes;       // one per model
+    std::vector<std::string> others;            // one per model: SectionFate::otherId
+    bool listed() const;                        // some model lists it
+    bool candidate() const;                     // this list's to give for some model
+    bool dead() const;                          // a candidate no model lists
+    EntryVerdict verdict() const;               // for a row no model lists
 };
 
 struct LineRun {
@@ -69,7 +77,7 @@ struct LineRun {
 
 // Checks the options (UsageError, LibraryError as preview would), then runs
 // every model over `folder`.  Lists are written into `listFolder`, named
-// MODEL.ini.  Throws the error of the first model that failed, named.
+// MODEL.ini; each model's list of an earlier run there is removed first.  Throws the error of the first model that failed, named.
 LineRun runLine(const LineOptions& options, const std::string& folder,
                 const std::filesystem::path& listFolder);
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "catalogue.h"
+#include "entry_verdict.h"
 #include "common/errors.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
@@ -95,6 +96,19 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
             Json::array({place, position, shared.reasonIndex(sectionFateText(plan, core, journal, record))}));
     }
     result["sections"] = std::move(sections);
+    // Beside each section, aligned with "sections": its outcome's name and
+    // the place of the entry that stood in its way (null when none), from
+    // the journal's own data for the line's dead entries.
+    Json outcomes = Json::array();
+    for (const SectionRecord& record : journal.sections()) {
+        const Json other =
+            record.other && record.fate != Fate::listed
+                ? Json(shared.placeIndex(fileInFolder(record.other->file, core.folderForLibrary, plan.codePage),
+                                         text(record.other->section), record.other->line))
+                : Json(nullptr);
+        outcomes.push_back(Json::array({outcomeName(outcomeOf(record)), other}));
+    }
+    result["section_outcomes"] = std::move(outcomes);
     const bool matchesIds = runMatchesIds(plan);
     result["ids_matched"] = matchesIds;
     Json uncovered = Json::array();

@@ -39,8 +39,10 @@ Json shareJson(const std::vector<ModelInShare>& models);
 // Always writes the result file: {"places", "reasons", "models"}, "models"
 // one object per model of the share, in order: the run (each section as
 // [index into places, list position or null, index into reasons]; a place
-// is [file, section, line]), or {"error", "exit_status"}.  Returns 0 when
-// every model ran, else the status of the first model's error.
+// is [file, section, line]; "section_outcomes" beside them, each [outcome
+// name, index into places of the entry in its way or null]), or {"error",
+// "exit_status"}.  Returns 0 when every model ran, else the status of the
+// first model's error.
 int runModelWorker(const ModelWorkerOptions& options);
 
 }  // namespace mfgtool

@@ -2,6 +2,7 @@
 // one mode, and says what would go wrong on the factory line.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -29,6 +30,12 @@ struct LintOptions {
     // a character it lacks); nullopt when they are not UTF-8.  No check of
     // UTF-8 text without it.
     std::function<std::optional<std::string>(std::string_view bytes)> utf8Meaning;
+    // The name of a PCI or USB vendor, or with `device` of a device of it,
+    // from pci.ids and usb.ids; nullopt for one they do not list.  No check
+    // of HARDID vendors without it (no database on the machine).
+    std::function<std::optional<std::string>(std::uint16_t vendor,
+                                             std::optional<std::uint16_t> device)>
+        idName;
 };
 
 struct LintResult {

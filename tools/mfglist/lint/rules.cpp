@@ -48,6 +48,8 @@ const std::vector<Rule>& allRules() {
          "a TYPE outside the table of ranks (an error when it is near a known type)"},
         {"hardid-length", "values", Severity::warning,
          "a HARDID that is neither 8 nor 16 characters long, or missing"},
+        {"unknown-vendor", "values", Severity::note,
+         "a HARDID whose vendor neither pci.ids nor usb.ids knows (when they are there)"},
         {"unknown-macro", "values", Severity::error, "a $ name that is not a path macro"},
         {"percent-name", "values", Severity::error,
          "a %NAME% other than %WINDIR%, or a lone '%': the library drops every '%'"},

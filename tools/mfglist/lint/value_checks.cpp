@@ -1,6 +1,7 @@
 // Values: what the library does to a value that differs from what its writer
 // meant (cut to a field, read as 0, ranked last, matched exactly, left as
 // text).
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -147,6 +148,31 @@ void checkType(FileCheck& check, const KeyLine& key) {
                  near.empty() ? Severity::warning : Severity::error);
 }
 
+bool isHexId(std::string_view id) {
+    return std::all_of(id.begin(), id.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
+// A PCI or USB ID begins with its vendor.  A vendor that neither database
+// knows is most often a vendor and device written the wrong way round,
+// which no machine's ID matches.
+void checkHardIdVendor(FileCheck& check, const KeyLine& key) {
+    if (!check.options.idName || !isHexId(key.value)) return;
+    const auto part = [&](std::size_t at) {
+        return static_cast<std::uint16_t>(std::stoul(key.value.substr(at, 4), nullptr, 16));
+    };
+    if (check.options.idName(part(0), std::nullopt)) return;
+    // Written the other way round, it names a device the databases list.
+    const std::optional<std::string> swapped = check.options.idName(part(4), part(0));
+    check.report(key.line, key.valueColumn, "unknown-vendor",
+                 "HARDID " + key.value + " begins with vendor " + key.value.substr(0, 4) +
+                     ", which neither pci.ids nor usb.ids knows" +
+                     (swapped ? "; " + key.value.substr(4, 4) + key.value.substr(0, 4) + " is " + *swapped
+                              : ""),
+                 swapped ? "vendor and device are written the wrong way round: write HARDID=" +
+                               key.value.substr(4, 4) + key.value.substr(0, 4) + key.value.substr(8)
+                         : "check the ID against the device's own (mfglist ids on the machine)");
+}
+
 void checkHardId(FileCheck& check, const SectionView& section) {
     if (check.role != FileRole::drvProc || check.isSoftware(section)) return;
     const KeyLine* key = check.key(section, Key::hardId);
@@ -163,7 +189,10 @@ void checkHardId(FileCheck& check, const SectionView& section) {
         return;
     }
     const std::size_t length = key->value.size();
-    if (length == mfg::items::kFamilyIdLength || length == mfg::items::kDeviceIdLength) return;
+    if (length == mfg::items::kFamilyIdLength || length == mfg::items::kDeviceIdLength) {
+        checkHardIdVendor(check, *key);
+        return;
+    }
     check.report(key->line, key->valueColumn, "hardid-length",
                  "HARDID " + key->value + " is " + std::to_string(length) +
                      " characters long: only a machine ID equal to it matches (8 characters "

@@ -216,6 +216,17 @@ std::string headerRow(const std::vector<HtmlModel>& models, const Json& modelsJs
     return html + "</tr></thead>\n";
 }
 
+// The entry sections no model's run had as a candidate: listed apart,
+// since nothing is wrong with them.
+std::string notCandidatesSection(const Json& entries) {
+    if (entries.empty()) return {};
+    std::string html = "<h2 id=\"not-candidates\">Not for this list (never dead)</h2>\n<ul>";
+    for (const Json& entry : entries)
+        html += "<li>" + htmlMember(entry, "section") + " (" + placeOf(entry) + ") " +
+                htmlMember(entry, "name") + ": " + htmlMember(entry, "text") + "</li>";
+    return html + "</ul>\n";
+}
+
 std::string entryRow(const Json& entry, std::size_t row, bool dead, std::size_t modelCount) {
     const std::string r = std::to_string(row);
     const std::string section = htmlMember(entry, "section");
@@ -223,8 +234,12 @@ std::string entryRow(const Json& entry, std::size_t row, bool dead, std::size_t 
                        r + "\" data-order=\"" + r + "\" data-id=\"" + htmlMember(entry, "id") +
                        "\" data-label=\"" + section + " (" + placeOf(entry) + ")\">";
     html += "<th scope=\"row\" data-key=\"" + section + "\">" + section;
-    if (dead)
-        html += "<span class=\"mark dead-mark\" title=\"No model gets this entry\">dead</span>";
+    if (dead) {
+        const Json& reason = memberOf(entry, "dead_reason");
+        const std::string why = memberOf(reason, "text").is_string() ? htmlMember(reason, "text")
+                                                                     : "No model gets this entry";
+        html += "<span class=\"mark dead-mark\" title=\"" + why + "\">dead</span>";
+    }
     html += "</th><td data-key=\"" + htmlMember(entry, "file") + "\t" +
             htmlMember(entry, "line") + "\">" + placeOf(entry) + "</td>";
     for (const char* key : {"name", "type", "hardid"}) {
@@ -365,7 +380,8 @@ std::string renderMatrixHtml(const Json& matrix) {
     }
     body += "</tbody>\n" + uncoveredRows(modelsJson, models) + summaryRows(modelsJson) +
             "</table>\n";
-    body += modelsTable(modelsJson, models) + reasonsSection(entriesJson, models);
+    body += modelsTable(modelsJson, models) + reasonsSection(entriesJson, models) +
+            notCandidatesSection(arrayOf(matrix, "not_candidates"));
     body += "<aside class=\"panel\" id=\"panel\" hidden><button type=\"button\" id=\"panel-close\">"
             "Close</button><h3 id=\"panel-title\"></h3><p id=\"panel-reason\"></p>"
             "<a id=\"panel-all\" href=\"#reasons\">this reason among every model's</a></aside>\n";

@@ -23,10 +23,13 @@ void printMatrixTable(const LineRun& line, std::size_t width, std::ostream& out)
         {"NAME", false, true, false, 16}, {"TYPE", false, true, false, 8},
         {"HARDID", false, true, false, 8}};
     std::vector<std::vector<std::string>> entryCells;
+    std::vector<const LineRow*> shown;
     for (const LineRow& row : line.rows)
-        entryCells.push_back({row.dead() ? "*" : "", row.section,
-                              row.file + ":" + std::to_string(row.line), row.name, row.type,
-                              row.hardId});
+        if (row.candidate()) shown.push_back(&row);
+    for (const LineRow* row : shown)
+        entryCells.push_back({row->dead() ? "*" : "", row->section,
+                              row->file + ":" + std::to_string(row->line), row->name, row->type,
+                              row->hardId});
     // The entry part keeps at least half of a narrow terminal, and never
     // more than it needs.
     std::size_t entryWidth = 0;
@@ -52,8 +55,8 @@ void printMatrixTable(const LineRun& line, std::size_t width, std::ostream& out)
         std::vector<std::vector<std::string>> rows = entryCells;
         for (std::size_t m = first; m < last; ++m) {
             columns.push_back({line.models[m].model.name, true, false});
-            for (std::size_t r = 0; r < line.rows.size(); ++r) {
-                const std::optional<int>& position = line.rows[r].positions[m];
+            for (std::size_t r = 0; r < shown.size(); ++r) {
+                const std::optional<int>& position = shown[r]->positions[m];
                 rows[r].push_back(position ? std::to_string(*position) : "");
             }
         }
@@ -102,7 +105,16 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
     json["models"] = models;
     Json entries = Json::array();
     Json dead = Json::array();
+    Json notCandidates = Json::array();
     for (const LineRow& row : line.rows) {
+        if (!row.candidate()) {
+            const EntryVerdict verdict = row.verdict();
+            notCandidates.push_back({{"id", row.id}, {"file", row.file}, {"section", row.section},
+                                     {"line", row.line}, {"name", row.name}, {"type", row.type},
+                                     {"hardid", row.hardId}, {"reason", verdict.reason},
+                                     {"text", verdict.text}});
+            continue;
+        }
         Json entry = Json::object();
         entry["id"] = row.id;
         entry["file"] = row.file;
@@ -112,6 +124,11 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
         entry["type"] = row.type;
         entry["hardid"] = row.hardId;
         entry["dead"] = row.dead();
+        entry["dead_reason"] = nullptr;
+        if (row.dead()) {
+            const EntryVerdict verdict = row.verdict();
+            entry["dead_reason"] = {{"reason", verdict.reason}, {"by", verdict.by}, {"text", verdict.text}};
+        }
         Json cells = Json::array();
         for (std::size_t m = 0; m < line.models.size(); ++m)
             cells.push_back({{"position", positionJson(row.positions[m])}, {"reason", row.reasons[m]}});
@@ -121,6 +138,7 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
     }
     json["entries"] = entries;
     json["dead_entries"] = dead;
+    json["not_candidates"] = notCandidates;
     json["uncovered"] = uncovered;
     return json;
 }
@@ -131,7 +149,7 @@ void printMatrixText(const LineOptions& options, const LineRun& line, std::size_
         << options.folder << " (" << (options.cdrom ? "CD-ROM mode" : "process-file mode") << ", "
         << options.kind << " list of group " << options.group.value_or("PRELOAD") << ")\n";
     out << "A cell is the entry's install position in the model's list; * marks an entry no "
-           "model gets.\n\n";
+           "model gets (dead).\n\n";
     printMatrixTable(line, width, out);
 
     out << "\nDead entries (no model gets them):";
@@ -139,9 +157,18 @@ void printMatrixText(const LineOptions& options, const LineRun& line, std::size_
     for (const LineRow& row : line.rows)
         if (row.dead()) {
             out << (dead++ ? "" : "\n") << "  " << row.file << ":" << row.line << " [" << row.section
-                << "]  " << row.name << '\n';
+                << "]  " << row.name << "\n      " << row.verdict().text << '\n';
         }
     if (!dead) out << " none\n";
+    // Shown apart, never as dead: nothing is wrong with them.
+    bool anyOther = false;
+    for (const LineRow& row : line.rows)
+        if (!row.candidate()) {
+            if (!anyOther) out << "\nNot for this list (never dead):\n";
+            anyOther = true;
+            out << "  " << row.file << ":" << row.line << " [" << row.section << "]  " << row.name
+                << "  (" << row.verdict().text << ")\n";
+        }
 
     out << "\nModels:\n";
     std::vector<TableColumn> columns = {{"MODEL", false, true},   {"NAME", false, true},
