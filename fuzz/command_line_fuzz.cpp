@@ -37,12 +37,14 @@ bool endsInBackslash(const std::string& dir, const text::CodePage& cp) {
 }
 
 std::string describe(const fuzz::FuzzInput& in, const CMfgList& list) {
-    return "flags " + std::to_string(in.flags) + ", command line: " +
-           fuzz::printable(in.part(0).c_str()) + "\nworkDir " + fuzz::printable(list.workDir) +
-           ", procDir " + fuzz::printable(list.procDir) + ", procFile " +
-           fuzz::printable(list.procFile) + ", group " + fuzz::printable(list.groupName) +
-           ", cdRom " + std::to_string(list.cdRom) + ", callFactory " +
-           std::to_string(list.callFactory);
+    return "flags " + std::to_string(in.flags) +
+           ", command line: " + fuzz::printable(in.part(0).c_str()) + "\nworkDir " +
+           fuzz::printable(list.startUp.workDir) + ", procDir " +
+           fuzz::printable(list.startUp.procDir) + ", procFile " +
+           fuzz::printable(list.startUp.procFile) + ", group " +
+           fuzz::printable(list.startUp.groupName) + ", cdRom " +
+           std::to_string(list.startUp.cdRom) + ", callFactory " +
+           std::to_string(list.startUp.callFactory);
 }
 
 void checkStartUp(const fuzz::FuzzInput& in, const CMfgList& list, const text::CodePage& cp) {
@@ -51,15 +53,18 @@ void checkStartUp(const fuzz::FuzzInput& in, const CMfgList& list, const text::C
     const auto check = [&](bool ok, const char* what) {
         if (!ok) fuzz::fail(what, describe(in, list));
     };
-    check(endsInBackslash(list.workDir, cp), "the work folder does not end in a backslash");
-    check(endsInBackslash(list.procDir, cp), "the process-file folder does not end in a backslash");
-    check(cdRomSwitch || list.procFile == list.procDir + "MfgProc.ini",
+    check(endsInBackslash(list.startUp.workDir, cp), "the work folder does not end in a backslash");
+    check(endsInBackslash(list.startUp.procDir, cp),
+          "the process-file folder does not end in a backslash");
+    check(cdRomSwitch || list.startUp.procFile == list.startUp.procDir + "MfgProc.ini",
           "the process file is not in the process-file folder");
-    check(!list.groupName.empty() && text::trimAsciiSpace(list.groupName) == list.groupName,
+    check(!list.startUp.groupName.empty() &&
+              text::trimAsciiSpace(list.startUp.groupName) == list.startUp.groupName,
           "the group has no name, or blanks around it");
-    check(list.cdRom == 0 || list.cdRom == 1, "the mode is neither");
-    check(list.cdRom == 0 || list.callFactory == 0, "the CD-ROM media calls the factory");
-    check(!cdRomSwitch || list.cdRom == 1, "-CDROM did not choose the media");
+    check(list.startUp.cdRom == 0 || list.startUp.cdRom == 1, "the mode is neither");
+    check(list.startUp.cdRom == 0 || list.startUp.callFactory == 0,
+          "the CD-ROM media calls the factory");
+    check(!cdRomSwitch || list.startUp.cdRom == 1, "-CDROM did not choose the media");
 }
 
 }  // namespace
@@ -78,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CMfgList list((in.flags >> 3) & 3, in.part(0).c_str(), in.flags >> 5);
     if (!in.part(0).empty() && in.part(0)[0] != '\0') checkStartUp(in, list, cp);
 
-    list.sectionName = in.part(1);
-    list.packetName = in.part(2);
+    list.request.sectionName = in.part(1);
+    list.request.packetName = in.part(2);
     for (std::size_t i = 3; i < in.parts.size() && i < 3 + kMaxExpansions; ++i) {
         const std::string expanded = list.ExpandMacros(in.part(i), cp);
         if (text::findChar(expanded, '%', 0, cp) != std::string::npos)

@@ -14,6 +14,7 @@
 #include "listjob/decision_observer.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
+#include "output/list_file.h"
 #include "reader/parse_ini_file.h"
 
 namespace mfg {
@@ -129,15 +130,15 @@ protected:
         const std::string line =
             "C:\\SETUP.EXE -D " + dir.path() + " -P " + dir.path() + " -T NOSUCHGROUP";
         ASSERT_EQ(MFG_InitMfgList(MFG_LIST_DRIVER, line.c_str(), 0), 1);
-        ASSERT_NE(CurrentListForTesting(), nullptr);
-        CurrentListForTesting()->decisionObserver = observer;
+        ASSERT_NE(currentList(), nullptr);
+        currentList()->decisionObserver = observer;
         trace.clear();
         std::vector<const char*> idTexts;
         for (const std::string& id : ids) idTexts.push_back(id.c_str());
         EXPECT_EQ(
             MFG_CreateIniFile(static_cast<int>(idTexts.size()), idTexts.data(), listPath.c_str()),
             1);
-        EXPECT_EQ(CurrentListForTesting(), nullptr);
+        EXPECT_EQ(currentList(), nullptr);
     }
     Lines hostIds() const { return Lines(std::begin(kHostIds), std::end(kHostIds)); }
     Lines idTrace() const {
@@ -320,11 +321,12 @@ TEST_F(CdRomDriverList, ProcessFilePathsAreJoinedWithOneBackslash) {
     };
     for (const auto& row : rows) {
         CMfgList list(MFG_LIST_DRIVER, "", 0);
-        list.procDir = row.procDir;
-        list.outputPath = output;
+        list.startUp.procDir = row.procDir;
+        list.request.outputPath = output;
         trace.clear();
-        EXPECT_EQ(list.CreateCdRomDriverList(CParseIniFile::GetInstance(), 0, nullptr), 0);
-        EXPECT_EQ(list.procFile, row.config);
+        output::ListFile file(output);
+        EXPECT_EQ(list.CreateCdRomDriverList(file, CParseIniFile::GetInstance(), 0, nullptr), 0);
+        EXPECT_EQ(list.startUp.procFile, row.config);
         EXPECT_EQ(trace.lines(),
                   (Lines{std::string("MFGFILE = ") + row.matched,
                          std::string("********** CANNOT OPEN MFGFILE = ") + row.matched,

@@ -44,7 +44,7 @@ std::unique_ptr<ITEMINFO> record(const Driver& d) {
 
 Lines names(const CMfgList& list) {
     Lines out;
-    for (const auto& item : list.driverList) out.push_back(item ? item->name : "<null>");
+    for (const auto& item : list.request.driverList) out.push_back(item ? item->name : "<null>");
     return out;
 }
 
@@ -162,8 +162,8 @@ TEST_F(DriverOrder, OneEntryPerHardwareId) {
 TEST_F(DriverOrder, TheEarliestRelatedEntryDecides) {
     // Appended entries are not de-duplicated, so a list can hold a device ID
     // before its own family ID.
-    list.driverList.push_back(record({"ABCD1234EFGH5678", "SOUND", 1, "device"}));
-    list.driverList.push_back(record({"ABCD1234", "SOUND", 2, "family"}));
+    list.request.driverList.push_back(record({"ABCD1234EFGH5678", "SOUND", 1, "device"}));
+    list.request.driverList.push_back(record({"ABCD1234", "SOUND", 2, "family"}));
     TraceCapture trace;
     // Refused by the device at 0, not by the equal family at 1.
     EXPECT_EQ(list.AddDriverItem(record({"ABCD1234", "SOUND", 0, "late family"})), 0);
@@ -179,7 +179,7 @@ TEST_F(DriverOrder, TheEarliestRelatedEntryDecides) {
 TEST_F(DriverOrder, BadRecordsNeverHurt) {
     TraceCapture trace;
     EXPECT_EQ(list.AddDriverItem(nullptr), 0);
-    EXPECT_TRUE(list.driverList.empty());
+    EXPECT_TRUE(list.request.driverList.empty());
     EXPECT_EQ(trace.lines(), Lines{});
 
     // Fields without their terminator are read up to their width only.
@@ -193,7 +193,7 @@ TEST_F(DriverOrder, BadRecordsNeverHurt) {
     EXPECT_EQ(list.AddDriverItem(full('A', "first")), 1);
     EXPECT_EQ(list.AddDriverItem(full('a', "same")), 0);
     // An empty position is stepped over, by the scan and by the insert.
-    list.driverList.insert(list.driverList.begin(), nullptr);
+    list.request.driverList.insert(list.request.driverList.begin(), nullptr);
     EXPECT_EQ(list.AddDriverItem(full('B', "other")), 1);  // rank 12, ID 0 like "first"
     EXPECT_EQ(list.AddDriverItem(record({"ABCD1234", "SOUND", 1, "family"})), 1);
     EXPECT_EQ(list.AddDriverItem(record({"ABCD1234EFGH5678", "SOUND", 1, "device"})), 0);
@@ -277,9 +277,9 @@ TEST(HeldDriverIndex, PlacesAsTheWalkOverEveryHeldEntry) {
                 return items::placeInInstallOrder(list, std::move(item), cp);
             });
             listjob::HeldDriverIndex index;
-            const OfferTrail indexed = offerAll(drivers, emptySlotFirst, [&](auto& list, auto item) {
-                return index.place(list, std::move(item), cp);
-            });
+            const OfferTrail indexed = offerAll(
+                drivers, emptySlotFirst,
+                [&](auto& list, auto item) { return index.place(list, std::move(item), cp); });
             ASSERT_EQ(indexed.outcomes, walked.outcomes) << codePage << " round " << round;
             ASSERT_EQ(indexed.order, walked.order) << codePage << " round " << round;
             ASSERT_EQ(indexed.trace, walked.trace) << codePage << " round " << round;

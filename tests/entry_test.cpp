@@ -24,9 +24,9 @@ using Lines = std::vector<std::string>;
 class EntryTest : public ::testing::Test {
 protected:
     EntryTest() : list(MFG_LIST_DRIVER, "", 0) {
-        list.workDir = "C:\\WORK\\";
-        list.procDir = "C:\\PROC\\";
-        list.groupName = "PRELOAD";
+        list.startUp.workDir = "C:\\WORK\\";
+        list.startUp.procDir = "C:\\PROC\\";
+        list.startUp.groupName = "PRELOAD";
     }
     ~EntryTest() override { CParseIniFile::ReleaseInstance(); }
 
@@ -41,7 +41,8 @@ protected:
     }
     ITEMINFO read(const std::string& body) {
         ITEMINFO item{};
-        onSection(body, [&](CParseIniFile& section) { EXPECT_EQ(list.ReadItem(&item, section), 1); });
+        onSection(body,
+                  [&](CParseIniFile& section) { EXPECT_EQ(list.ReadItem(&item, section), 1); });
         return item;
     }
 
@@ -90,7 +91,7 @@ TEST_F(EntryTest, SectionsBecomeRecords) {
         {0, "[A]\r\nID=99999999999", "NAME= EXE=|| PACKET= LOG= ID=2147483647"},
     };
     for (const auto& c : cases) {
-        list.cdRom = c.cdRom;
+        list.startUp.cdRom = c.cdRom;
         EXPECT_EQ(summary(read(c.body)), c.expected) << c.body;
     }
 }
@@ -102,8 +103,8 @@ TEST_F(EntryTest, EveryFieldOfAFullSection) {
         "FIRST_REBOOT_COUNT=2\r\nRESULTVALUE=3010\r\nVERSION=5.10\r\nSELECTPATH=$TESTDIR\r\n"
         "PACKETPATH=C:\\ELSEWHERE\\\r\nPACKETNAME=AUDIO\r\n");
     EXPECT_STREQ(e.sectionName, " AUDIO01 ");  // as the header spells it
-    EXPECT_EQ(list.sectionName, "AUDIO01");
-    EXPECT_EQ(list.packetName, "AUDIO");
+    EXPECT_EQ(list.request.sectionName, "AUDIO01");
+    EXPECT_EQ(list.request.packetName, "AUDIO");
     EXPECT_STREQ(e.group, "preload");
     EXPECT_STREQ(e.hardId, "1A2B3C4D");
     EXPECT_STREQ(e.description, "In AUDIO01");
@@ -115,20 +116,20 @@ TEST_F(EntryTest, EveryFieldOfAFullSection) {
                                 e.resultValue}),
               (std::vector<int>{600, 1, -1, 2, 3010}));
     EXPECT_EQ(list.ReadItem(nullptr, *CParseIniFile::GetInstance()), 0);
-    EXPECT_EQ(list.sectionName, "AUDIO01");
+    EXPECT_EQ(list.request.sectionName, "AUDIO01");
 }
 
 TEST_F(EntryTest, TooLongValuesAreCutToTheirFieldAndTraced) {
     test::TraceCapture trace;
-    list.workDir = "C:\\" + std::string(150, 'W') + "\\";
+    list.startUp.workDir = "C:\\" + std::string(150, 'W') + "\\";
     const std::string longGroup(250, 'g');
     const std::string longName(210, 'n');
     const ITEMINFO e = read("[" + longName + "]\r\nGROUP=" + longGroup +
                             "\r\nNAME=$TESTDIR$TESTDIR\r\nLOGFILE=$TESTDIR$TESTDIR\r\n");
     EXPECT_EQ(std::string(e.group), std::string(199, 'g'));
     EXPECT_EQ(std::string(e.sectionName), std::string(199, 'n'));
-    EXPECT_EQ(std::string(e.name), (list.workDir + list.workDir).substr(0, 199));
-    EXPECT_EQ(std::string(e.logFile), (list.workDir + list.workDir).substr(0, 259));
+    EXPECT_EQ(std::string(e.name), (list.startUp.workDir + list.startUp.workDir).substr(0, 199));
+    EXPECT_EQ(std::string(e.logFile), (list.startUp.workDir + list.startUp.workDir).substr(0, 259));
     const std::string where = " : SECTION = " + longName + " ,KEY = ";
     Lines cuts;
     for (const std::string& line : trace.lines())
@@ -168,7 +169,7 @@ TEST_F(EntryTest, TypeFilterByListKind) {
         {-1, "", 1},
     };
     for (const auto& c : cases) {
-        list.listKind = c.kind;
+        list.startUp.listKind = c.kind;
         onSection(std::string("[S]\r\n") + c.type,
                   [&](CParseIniFile& section) {
                       EXPECT_EQ(list.IsTypeMatch(section), c.expected) << c.kind << " " << c.type;
@@ -191,7 +192,7 @@ TEST_F(EntryTest, GroupFilter) {
         {"MY GROUP", "GROUP=my group", 1},
     };
     for (const auto& c : cases) {
-        list.groupName = c.groupName;
+        list.startUp.groupName = c.groupName;
         onSection(std::string("[S]\r\n") + c.group, [&](CParseIniFile& section) {
             EXPECT_EQ(list.IsGroupMatch(section), c.expected) << c.groupName << " " << c.group;
         });
@@ -253,7 +254,7 @@ TEST_F(EntryTest, IdFilterWithItsTraces) {
         }
         if (c.match)
             traced.push_back(std::string(" OK :::::::::::: CHECK INFO = ") + c.match + " ");
-        list.listKind = c.kind;
+        list.startUp.listKind = c.kind;
         onSection(std::string("[S]\r\n") + c.keys, [&](CParseIniFile& section) {
             test::TraceCapture trace;
             EXPECT_EQ(list.IsIdMatch(section, static_cast<int>(c.ids.size()), c.ids.data()),
@@ -291,8 +292,9 @@ TEST(IdFilter, NullIdsAndDoubleByteFamilies) {
 // does: the first one equal to the section's ID or, for hardware IDs, a
 // device of its family, whichever comes first.
 TEST(IdFilter, HostIdsFindTheFirstAsAWalkDoes) {
-    const char* const ids[] = {"pci\\ven_2", "ABCD1234efgh", "abcd1234", nullptr, "ABCDEFG\x82\xA0X",
-                               "ABCDEFG\x82", "abcd1234", "XYZ", ""};
+    const char* const ids[] = {
+        "pci\\ven_2",  "ABCD1234efgh", "abcd1234", nullptr, "ABCDEFG\x82\xA0X",
+        "ABCDEFG\x82", "abcd1234",     "XYZ",      ""};
     const int count = static_cast<int>(std::size(ids));
     for (unsigned codePage : {1252u, 932u}) {
         const text::CodePage cp(codePage);

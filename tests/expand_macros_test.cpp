@@ -43,10 +43,10 @@ protected:
             << row.text;
     }
     void values(const char* work, const char* packet) {
-        list.workDir = work;
-        list.procDir = "C:\\PROC\\";
-        list.sectionName = "AUDIO01";
-        list.packetName = packet;
+        list.startUp.workDir = work;
+        list.startUp.procDir = "C:\\PROC\\";
+        list.request.sectionName = "AUDIO01";
+        list.request.packetName = packet;
     }
     CMfgList list;
 };

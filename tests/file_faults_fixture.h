@@ -53,8 +53,10 @@ protected:
     }
 
     // The process files of one mode; `entriesEach` and `padding` set their size.
+    // Without its process file a run takes the media's files.
     static void layOut(bool cdRom, int entriesEach, std::size_t padding = 0) {
         if (cdRom) {
+            removeFile("C:\\FAULTS\\MfgProc.ini");
             writeFile("C:\\FAULTS\\DrvProc.ini", entries("VGA", entriesEach, padding));
             writeFile("C:\\FAULTS\\DrvCofg.ini", entries("LAN", entriesEach, padding));
             writeFile("C:\\FAULTS\\SoftProc.ini", entries("SOFTWARE", entriesEach, padding));

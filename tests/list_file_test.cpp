@@ -64,10 +64,10 @@ std::string sampleSection(const std::string& name, const std::string& exe, bool 
 class ListFileTest : public ::testing::Test {
 protected:
     ListFileTest() : list(MFG_LIST_DRIVER, "", 0) {
-        list.workDir = "C:\\WORK\\";
-        list.groupName = "PRELOAD";
-        list.procFile = dir / "MFG.INI";
-        list.outputPath = out;
+        list.startUp.workDir = "C:\\WORK\\";
+        list.startUp.groupName = "PRELOAD";
+        list.startUp.procFile = dir / "MFG.INI";
+        list.request.outputPath = out;
     }
     test::ScratchFolder dir{"listfile"};
     const std::string out = dir / "LIST.INI";
@@ -82,12 +82,13 @@ TEST_F(ListFileTest, SystemSettingsFromTheGroupSection) {
     } cases[] = {{0, "TRUE", "0"}, {1, "True", "1"}, {1, "true", "1"}, {1, "1", "0"}, {1, "", "0"}};
     for (const auto& c : cases) {
         test::removeFile(out);
-        test::writeFile(list.procFile, std::string("[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n"
-                                                   "LANGUAGEID=0409\r\nHOTKEY=F12\r\nDEBUG=") +
-                                           c.debug +
-                                           "\r\nRUN_BEGINTEST=%$testdir%begin.exe\r\n"
-                                           "RUN_ENDTEST=$SECTORNAME$PACKETNAMEend.exe\r\n");
-        list.callFactory = c.callFactory;
+        test::writeFile(list.startUp.procFile,
+                        std::string("[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n"
+                                    "LANGUAGEID=0409\r\nHOTKEY=F12\r\nDEBUG=") +
+                            c.debug +
+                            "\r\nRUN_BEGINTEST=%$testdir%begin.exe\r\n"
+                            "RUN_ENDTEST=$SECTORNAME$PACKETNAMEend.exe\r\n");
+        list.startUp.callFactory = c.callFactory;
         EXPECT_EQ(list.ReadSystemInfo(), 1);
         // Without -F only the log file is read; every path is expanded.
         const std::string factory = c.callFactory ? "F12" : "";
@@ -104,22 +105,23 @@ TEST_F(ListFileTest, SystemSettingsFromTheGroupSection) {
 
 TEST_F(ListFileTest, MissingSettingsAndTooLongOnes) {
     test::TraceCapture trace;
-    list.groupName = "NOSUCHGROUP";
+    list.startUp.groupName = "NOSUCHGROUP";
     EXPECT_EQ(list.ReadSystemInfo(), 1);
-    test::writeFile(list.procFile, "[PRELOAD]\r\nLOG_FILE=$TESTDIR$TESTDIR\r\n");
-    list.groupName = "PRELOAD";
-    list.workDir = "C:\\" + std::string(200, 'W') + "\\";
+    test::writeFile(list.startUp.procFile, "[PRELOAD]\r\nLOG_FILE=$TESTDIR$TESTDIR\r\n");
+    list.startUp.groupName = "PRELOAD";
+    list.startUp.workDir = "C:\\" + std::string(200, 'W') + "\\";
     EXPECT_EQ(list.ReadSystemInfo(), 1);
     EXPECT_EQ(test::readFile(out),
               "[SYSTEM]\r\nINDEX=0\r\nCOUNT=0\r\nINSTALLSTATUS=0\r\nLOG_FILE=" +
-                  (list.workDir + list.workDir).substr(0, 259) +
+                  (list.startUp.workDir + list.startUp.workDir).substr(0, 259) +
                   "\r\nHOTKEY=\r\nDEBUG=0\r\nLANGUAGEID=\r\n"
                   "RUN_BEGINTEST=\r\nRUN_ENDTEST=\r\n");
     EXPECT_EQ(
         trace.lines(),
         (Lines{"LOG_FILE = ", "LANGUAGEID = ",
                "<READ SYSTEM>: VALUE TOO LONG ,CUT TO 259 : SECTION = PRELOAD ,KEY = LOG_FILE",
-               "LOG_FILE = " + (list.workDir + list.workDir).substr(0, 259), "LANGUAGEID = "}));
+               "LOG_FILE = " + (list.startUp.workDir + list.startUp.workDir).substr(0, 259),
+               "LANGUAGEID = "}));
 }
 
 TEST_F(ListFileTest, EntrySectionTakesTheExecutableOfTheOsVariant) {
@@ -135,8 +137,8 @@ TEST_F(ListFileTest, EntrySectionTakesTheExecutableOfTheOsVariant) {
     const ITEMINFO entry = sampleEntry();
     for (const auto& c : cases) {
         test::removeFile(out);
-        list.osVariant = c.osVariant;
-        list.entriesWritten = 4;
+        list.startUp.osVariant = c.osVariant;
+        list.request.entriesWritten = 4;
         EXPECT_EQ(list.WriteSection(kWriteEntryForm, nullptr, &entry), 1);
         EXPECT_EQ(test::readFile(out), sampleSection("4", c.exe, true)) << c.osVariant;
     }
@@ -144,7 +146,7 @@ TEST_F(ListFileTest, EntrySectionTakesTheExecutableOfTheOsVariant) {
 
 TEST_F(ListFileTest, SystemFormWithoutSettingsAndEntryFormWithoutEntry) {
     test::TraceCapture trace;
-    list.entriesWritten = 2;
+    list.request.entriesWritten = 2;
     EXPECT_EQ(list.WriteSection(kWriteSystemForm, nullptr, nullptr), 1);
     EXPECT_EQ(list.WriteSection(kWriteEntryForm, nullptr, nullptr), 1);
     EXPECT_EQ(test::readFile(out), "[SYSTEM]\r\nINDEX=0\r\nCOUNT=2\r\nINSTALLSTATUS=0\r\n");
@@ -153,8 +155,8 @@ TEST_F(ListFileTest, SystemFormWithoutSettingsAndEntryFormWithoutEntry) {
 
 TEST_F(ListFileTest, DriverListForm) {
     test::TraceCapture trace;
-    list.osVariant = MFG_WIN_VISTA64;
-    list.driverList.push_back(std::make_unique<ITEMINFO>(sampleEntry()));
+    list.startUp.osVariant = MFG_WIN_VISTA64;
+    list.request.driverList.push_back(std::make_unique<ITEMINFO>(sampleEntry()));
     EXPECT_EQ(list.WriteDriverList(), 1);
     const std::string system =
         "[SYSTEM]\r\nINDEX=0\r\nCOUNT=1\r\nINSTALLSTATUS=0\r\nLOG_FILE=\r\nHOTKEY=\r\nDEBUG=\r\n"
@@ -164,8 +166,8 @@ TEST_F(ListFileTest, DriverListForm) {
               (Lines{"LOG_FILE = NULL", "LANGUAGEID = BY NORMAL", "********** WRITE TO FILE = "}));
 
     // An empty position keeps its number.
-    list.driverList.push_back(nullptr);
-    list.driverList.push_back(std::make_unique<ITEMINFO>(sampleEntry()));
+    list.request.driverList.push_back(nullptr);
+    list.request.driverList.push_back(std::make_unique<ITEMINFO>(sampleEntry()));
     EXPECT_EQ(list.WriteDriverList(), 1);
     EXPECT_EQ(test::entryNames(out), "3:VGA,?,VGA");
 }
@@ -269,13 +271,13 @@ TEST_F(ListFileTest, ListWrittenOverAnOldOneGivesTheBytesOfKeyByKeyWrites) {
 TEST_F(ListFileTest, NothingToWriteLeavesTheFileAlone) {
     test::writeFile(out, "keep me");
     EXPECT_EQ(list.WriteDriverList(), 0);  // no driver held
-    list.outputPath.clear();
+    list.request.outputPath.clear();
     const ITEMINFO entry = sampleEntry();
     EXPECT_EQ(list.WriteSection(kWriteSystemForm, nullptr, nullptr), 0);
     EXPECT_EQ(list.WriteSection(kWriteEntryForm, nullptr, &entry), 0);
     EXPECT_EQ(list.WriteCount(), 0);
     EXPECT_EQ(list.ReadSystemInfo(), 1);
-    list.driverList.push_back(std::make_unique<ITEMINFO>(entry));
+    list.request.driverList.push_back(std::make_unique<ITEMINFO>(entry));
     EXPECT_EQ(list.WriteDriverList(), 0);
     EXPECT_EQ(test::readFile(out), "keep me");
 }

@@ -40,7 +40,7 @@ protected:
 
     static CMfgList& init(int kind, const std::string& line) {
         EXPECT_EQ(MFG_InitMfgList(kind, line.c_str(), 0), 1);
-        CMfgList* list = CurrentListForTesting();
+        CMfgList* list = currentList();
         if (!list) throw std::runtime_error("no list object held");
         return *list;
     }
@@ -58,8 +58,9 @@ TEST_F(ListRequest, ExampleDriverListByteForByte) {
     test::ScopedEnv release("MFGLIST_WINVER", "6.0");
     test::TraceCapture trace;
     CMfgList& list = init(MFG_LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY");
-    const std::string detected = list.osVariant == MFG_WIN_VISTA32 ? "WIN_VISTA32" : "WIN_XP32";
-    list.osVariant = MFG_WIN_VISTA32;
+    const std::string detected =
+        list.startUp.osVariant == MFG_WIN_VISTA32 ? "WIN_VISTA32" : "WIN_XP32";
+    list.startUp.osVariant = MFG_WIN_VISTA32;
     create({"PCI\\VEN_1"}, kFactoryList);
 
     EXPECT_EQ(test::readFile(kFactoryList), test::kExampleList);
@@ -135,7 +136,8 @@ TEST_F(ListRequest, CdRomSoftwareList) {
                     "EXEPATH=xp.exe\r\nEXEPATHVISTA32=v32.exe\r\n"
                     "[TOOLS]\r\nGROUP=PRELOAD\r\nTYPE=Software\r\nPACKETNAME=Tools\r\n");
     test::TraceCapture trace;
-    init(MFG_LIST_SOFTWARE, "C:\\SETUP.EXE -D C:\\CD -P C:\\CD -F").osVariant = MFG_WIN_VISTA32;
+    init(MFG_LIST_SOFTWARE, "C:\\SETUP.EXE -D C:\\CD -P C:\\CD -F").startUp.osVariant =
+        MFG_WIN_VISTA32;
     trace.clear();
     create({"TOOLS2", "OFFICE"}, "  C:\\CD\\SOFT.INI  ");
     // The media's own SYSTEM settings beyond LOG_FILE are never read (-F
@@ -202,7 +204,7 @@ TEST_F(ListRequest, AnExistingListFileKeepsWhatTheRunDoesNotWrite) {
     test::writeFile(kFactoryList,
                     "; made by hand\r\n[SYSTEM]\r\nCOUNT=3\r\nOPERATOR=ANN\r\n\r\n"
                     "[0]\r\nNAME=OLD\r\nDONE=1\r\n[2]\r\nNAME=OLD2\r\n[NOTES]\r\nA=B");
-    init(MFG_LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY").osVariant = MFG_WIN_XP32;
+    init(MFG_LIST_DRIVER, "C:\\TOOLS\\SETUP.EXE -D C:\\FACTORY").startUp.osVariant = MFG_WIN_XP32;
     create({}, kFactoryList);
     EXPECT_EQ(test::readFile(kFactoryList),
               "; made by hand\r\n[SYSTEM]\r\nCOUNT=1\r\nOPERATOR=ANN\r\nINDEX=0\r\n"

@@ -29,8 +29,8 @@ protected:
 
     static CMfgList& start(const std::string& line, int drive = 0, int kind = MFG_LIST_DRIVER) {
         EXPECT_EQ(MFG_InitMfgList(kind, line.c_str(), drive), 1);
-        if (!CurrentListForTesting()) throw std::runtime_error("no list object held");
-        return *CurrentListForTesting();
+        if (!currentList()) throw std::runtime_error("no list object held");
+        return *currentList();
     }
 };
 
@@ -39,12 +39,12 @@ TEST_F(ListRun, CreateEndsTheRunAndCreateWithoutARunDoesNothing) {
     test::writeFile(dir / "DrvProc.ini", "[A]\r\n");
     start("X -T FIRST");
     CMfgList& list = start("X -T SECOND", 3, MFG_LIST_SOFTWARE);  // replaces the first
-    EXPECT_EQ(list.groupName, "SECOND");
-    for (int i = 0; i < 3; ++i) list.driverList.push_back(std::make_unique<ITEMINFO>());
+    EXPECT_EQ(list.startUp.groupName, "SECOND");
+    for (int i = 0; i < 3; ++i) list.request.driverList.push_back(std::make_unique<ITEMINFO>());
     ASSERT_EQ(CParseIniFile::GetInstance()->OpenFile(dir / "DrvProc.ini"), 1);
 
     EXPECT_EQ(MFG_CreateIniFile(0, nullptr, ""), 1);
-    EXPECT_EQ(CurrentListForTesting(), nullptr);
+    EXPECT_EQ(currentList(), nullptr);
     EXPECT_EQ(CParseIniFile::GetInstance()->processFilePath(), "");  // a fresh reader
     CParseIniFile::ReleaseInstance();
 
@@ -70,11 +70,13 @@ TEST_F(ListRun, ConstructionKeepsTheListKindAndTheDriveNumbersLowByte) {
                  {-254, MFG_LIST_DRIVER, "c:\\"}};
     for (const auto& c : cases) {
         const CMfgList& list = start("", c.drive, c.kind);  // an empty line sets nothing
-        EXPECT_EQ(list.workDir, c.workDir) << c.drive;
-        EXPECT_EQ(list.listKind, c.kind);
-        EXPECT_EQ(list.callFactory + list.cdRom + list.entriesWritten + list.osVariant, 0);
-        EXPECT_EQ(list.procFile + list.procDir + list.groupName + list.packetName +
-                      list.sectionName + list.outputPath,
+        EXPECT_EQ(list.startUp.workDir, c.workDir) << c.drive;
+        EXPECT_EQ(list.startUp.listKind, c.kind);
+        EXPECT_EQ(list.startUp.callFactory + list.startUp.cdRom + list.request.entriesWritten +
+                      list.startUp.osVariant,
+                  0);
+        EXPECT_EQ(list.startUp.procFile + list.startUp.procDir + list.startUp.groupName +
+                      list.request.packetName + list.request.sectionName + list.request.outputPath,
                   "");
     }
 }
@@ -173,15 +175,15 @@ TEST_F(ListRun, OptionsSetTheFoldersTheGroupAndTheMode) {
     };
     for (const auto& c : cases) {
         const CMfgList& list = start(c.line, c.drive);
-        EXPECT_EQ(list.workDir, c.workDir) << c.line;
-        EXPECT_EQ(list.procDir, c.procDir) << c.line;
+        EXPECT_EQ(list.startUp.workDir, c.workDir) << c.line;
+        EXPECT_EQ(list.startUp.procDir, c.procDir) << c.line;
         const bool cdRomSwitch = c.line.find("CDROM") != std::string::npos;
-        EXPECT_EQ(list.procFile, cdRomSwitch ? "" : c.procDir + "MfgProc.ini") << c.line;
-        EXPECT_EQ(list.groupName, c.group) << c.line;
+        EXPECT_EQ(list.startUp.procFile, cdRomSwitch ? "" : c.procDir + "MfgProc.ini") << c.line;
+        EXPECT_EQ(list.startUp.groupName, c.group) << c.line;
         if (c.cdRom != kAny) {
-            EXPECT_EQ(list.cdRom, c.cdRom) << c.line;
+            EXPECT_EQ(list.startUp.cdRom, c.cdRom) << c.line;
         }
-        EXPECT_EQ(list.callFactory, c.callFactory) << c.line;
+        EXPECT_EQ(list.startUp.callFactory, c.callFactory) << c.line;
     }
     test::removeFile("C:\\MfgProc.ini");
 }
@@ -197,8 +199,8 @@ TEST_F(ListRun, CommandLineIsReadByCharactersOfTheCodePage) {
         CMfgList list(MFG_LIST_DRIVER, "", 0);
         EXPECT_EQ(
             list.ParseCommandLine("X -P C:\\\x95\x5C -T \x82\x61x", text::CodePage(c.codePage)), 1);
-        EXPECT_EQ(list.procDir, c.procDir) << c.codePage;
-        EXPECT_EQ(list.groupName, c.group) << c.codePage;
+        EXPECT_EQ(list.startUp.procDir, c.procDir) << c.codePage;
+        EXPECT_EQ(list.startUp.groupName, c.group) << c.codePage;
     }
 }
 

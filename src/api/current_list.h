@@ -1,6 +1,7 @@
 // The list object that the exports hold between MFG_InitMfgList and the
-// create call.  For tests, and for mfglist explain, which attaches its
-// observer here: a factory host sees nothing but the three exports.
+// create call.  The tool's runs of the core linked in attach their decision
+// observer to it, and tests look into it; a factory host sees nothing but the
+// three exports.
 #pragma once
 
 namespace mfg {
@@ -8,6 +9,6 @@ namespace mfg {
 class CMfgList;
 
 // Null when no list run is open.
-CMfgList* CurrentListForTesting();
+CMfgList* currentList();
 
 }  // namespace mfg

@@ -71,7 +71,7 @@ void finishListRun(Request request) {
 
 }  // namespace
 
-CMfgList* CurrentListForTesting() { return g_list.get(); }
+CMfgList* currentList() { return g_list.get(); }
 
 }  // namespace mfg
 

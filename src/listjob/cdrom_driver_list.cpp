@@ -17,9 +17,9 @@
 #include "items/iteminfo.h"
 #include "listjob/cdrom_files.h"
 #include "listjob/decision_observer.h"
-#include "listjob/list_file_session.h"
 #include "listjob/mfg_list.h"
 #include "listjob/section_seen.h"
+#include "output/list_file.h"
 #include "reader/parse_ini_file.h"
 #include "trace/trace_log.h"
 
@@ -32,14 +32,15 @@ namespace {
 // from then on.  A record that cannot be read goes at once.  Both take the
 // section as the observer names it, null when nobody observes.
 template <typename Select, typename Take>
-int collectDrivers(CMfgList& list, CParseIniFile* reader, Select select, Take take) {
+int collectDrivers(CMfgList& list, output::ListFile& file, CParseIniFile* reader, Select select,
+                   Take take) {
     // Either file may be missing from a media (one without per-model or
     // without common drivers); the list is then made of the other one.
     if (!reader) {
-        TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
+        TraceLog("********** CANNOT OPEN MFGFILE = %s", list.startUp.procFile.c_str());
         return 0;
     }
-    if (list.openProcessFile(*reader) != 1) return 0;
+    if (list.openProcessFile(file, *reader) != 1) return 0;
     listjob::DecisionObserver* const observer = list.decisionObserver;
     for (int more = reader->FirstSection(); more == 1; more = reader->NextSection()) {
         std::optional<listjob::SectionSeen> seen;
@@ -48,7 +49,7 @@ int collectDrivers(CMfgList& list, CParseIniFile* reader, Select select, Take ta
         auto item = std::make_unique<ITEMINFO>();
         if (list.ReadItem(item.get(), *reader) == 1) take(std::move(item), at);
     }
-    return list.endProcessFileWalk(*reader);
+    return list.endProcessFileWalk(file, *reader);
 }
 
 // AddDriverItem for a run that is observed: the same rule, with the held
@@ -59,7 +60,7 @@ void placeObserved(CMfgList& list, std::unique_ptr<ITEMINFO> item, const listjob
     const int rank = items::typeRank(items::fieldText(item->type), cp);
     const std::int32_t id = item->id;
     const items::InstallOrderOutcome outcome =
-        list.driverIndex.place(list.driverList, std::move(item), cp);
+        list.request.driverIndex.place(list.request.driverList, std::move(item), cp);
     const ITEMINFO* other = outcome.refusedBy ? outcome.refusedBy : outcome.replaced.get();
     const listjob::SectionAt otherAt = observer.heldOrigins.find(other);
     if (outcome.replaced) observer.heldOrigins.forget(outcome.replaced.get());
@@ -69,8 +70,8 @@ void placeObserved(CMfgList& list, std::unique_ptr<ITEMINFO> item, const listjob
 
 void tellDriversListed(CMfgList& list, const text::CodePage& cp) {
     listjob::DecisionObserver& observer = *list.decisionObserver;
-    for (std::size_t i = 0; i < list.driverList.size(); ++i) {
-        const ITEMINFO* entry = list.driverList[i].get();
+    for (std::size_t i = 0; i < list.request.driverList.size(); ++i) {
+        const ITEMINFO* entry = list.request.driverList[i].get();
         if (!entry) continue;
         observer.driverListed(observer.heldOrigins.find(entry), static_cast<int>(i),
                               items::typeRank(items::fieldText(entry->type), cp), entry->id);
@@ -79,27 +80,28 @@ void tellDriversListed(CMfgList& list, const text::CodePage& cp) {
 
 }  // namespace
 
-int CMfgList::CreateCdRomDriverList(CParseIniFile* reader, int idCount, const char* const* ids) {
+int CMfgList::CreateCdRomDriverList(output::ListFile& file, CParseIniFile* reader, int idCount,
+                                    const char* const* ids) {
     // One list file for both walks, so that a failed read of either leaves
     // it as it was.
-    listjob::ListFileSession session(*this);
     const text::CodePage cp = text::CodePage::active();
-    procFile = cdRomProcessFile(procDir, kMatchedDriversFile, cp);
-    TraceLog("MFGFILE = %s", procFile.c_str());
-    CollectMatchedDrivers(reader, idCount, ids);
-    if (listAbandoned()) return 0;
+    startUp.procFile = cdRomProcessFile(startUp.procDir, kMatchedDriversFile, cp);
+    TraceLog("MFGFILE = %s", startUp.procFile.c_str());
+    CollectMatchedDrivers(file, reader, idCount, ids);
+    if (file.abandoned()) return 0;
 
-    procFile = cdRomProcessFile(procDir, kConfigDriversFile, cp);
-    TraceLog("MFGFILE = %s", procFile.c_str());
-    CollectConfigDrivers(reader);
-    if (listAbandoned()) return 0;
+    startUp.procFile = cdRomProcessFile(startUp.procDir, kConfigDriversFile, cp);
+    TraceLog("MFGFILE = %s", startUp.procFile.c_str());
+    CollectConfigDrivers(file, reader);
+    if (file.abandoned()) return 0;
 
-    const int written = WriteDriverList();
+    const int written = WriteDriverList(file);
     if (written == 1 && decisionObserver) tellDriversListed(*this, cp);
     return written;
 }
 
-int CMfgList::CollectMatchedDrivers(CParseIniFile* reader, int idCount, const char* const* ids) {
+int CMfgList::CollectMatchedDrivers(output::ListFile& file, CParseIniFile* reader, int idCount,
+                                    const char* const* ids) {
     if (idCount > 0 && !ids) {
         TraceLog("===== NULL ID ARRAY FOR %d IDS, NO IDS TAKEN", idCount);
         idCount = 0;
@@ -107,7 +109,7 @@ int CMfgList::CollectMatchedDrivers(CParseIniFile* reader, int idCount, const ch
     // No group filter: the media's drivers belong to whatever machine the
     // hardware IDs say it is.
     return collectDrivers(
-        *this, reader,
+        *this, file, reader,
         [&](CParseIniFile& section, const listjob::SectionAt* at) {
             return passesType(section, at) && passesId(section, idCount, ids, at);
         },
@@ -119,11 +121,11 @@ int CMfgList::CollectMatchedDrivers(CParseIniFile* reader, int idCount, const ch
         });
 }
 
-int CMfgList::CollectConfigDrivers(CParseIniFile* reader) {
+int CMfgList::CollectConfigDrivers(output::ListFile& file, CParseIniFile* reader) {
     // Every machine gets these, after the matched drivers and in file order:
     // no ID filter, no ranking, no duplicate test.
     return collectDrivers(
-        *this, reader,
+        *this, file, reader,
         [this](CParseIniFile& section, const listjob::SectionAt* at) {
             return passesType(section, at);
         },
@@ -132,7 +134,7 @@ int CMfgList::CollectConfigDrivers(CParseIniFile* reader) {
                 decisionObserver->heldOrigins.remember(item.get(), *at);
                 decisionObserver->configDriverAppended(*at);
             }
-            driverList.push_back(std::move(item));
+            request.driverList.push_back(std::move(item));
         });
 }
 

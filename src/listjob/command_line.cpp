@@ -56,7 +56,7 @@ int CMfgList::ParseCommandLine(const std::string& commandLine, const text::CodeP
     if (commandLine.empty()) return 0;
 
     const std::string line = text::toUpperAscii(commandLine, cp);
-    cdRom = 0;
+    startUp.cdRom = 0;
 
     // The CD-ROM media's host may pass the switch glued to anything, so it is
     // looked for anywhere; no other option counts on that media.
@@ -66,11 +66,11 @@ int CMfgList::ParseCommandLine(const std::string& commandLine, const text::CodeP
         TraceLog("===== (2) SET CDROM = TRUE ");
         TraceLog("===== (3) SET WORKPATH = CURRENT ");
         TraceLog("===== (4) SET MFGFILE = CONFIG ");
-        cdRom = 1;
-        callFactory = 0;
-        workDir = GetModulePath(std::string());
-        groupName = kDefaultGroup;
-        procDir = workDir;
+        startUp.cdRom = 1;
+        startUp.callFactory = 0;
+        startUp.workDir = GetModulePath(std::string());
+        startUp.groupName = kDefaultGroup;
+        startUp.procDir = startUp.workDir;
         return 1;
     }
 
@@ -92,48 +92,48 @@ int CMfgList::ParseCommandLine(const std::string& commandLine, const text::CodeP
         const std::string_view value = option.substr(1);
         switch (option[0]) {
         case 'D':
-            workDir = withClosingBackslash(value, cp);
+            startUp.workDir = withClosingBackslash(value, cp);
             break;
         case 'F':
-            callFactory = 1;
+            startUp.callFactory = 1;
             TraceLog("===== SET CALLFACTORY = TRUE ");
             break;
         case 'P':
-            procDir = withClosingBackslash(value, cp);
-            procFile = procDir + kProcFileName;
+            startUp.procDir = withClosingBackslash(value, cp);
+            startUp.procFile = startUp.procDir + kProcFileName;
             break;
         case 'T':
-            groupName = std::string(value);
+            startUp.groupName = std::string(value);
             break;
         default:
             break;
         }
     }
 
-    if (workDir.empty()) workDir = GetModulePath(std::string());
-    if (groupName.empty()) groupName = kDefaultGroup;
-    if (procDir.empty()) {
-        procDir = workDir;
-        procFile = procDir + kProcFileName;
+    if (startUp.workDir.empty()) startUp.workDir = GetModulePath(std::string());
+    if (startUp.groupName.empty()) startUp.groupName = kDefaultGroup;
+    if (startUp.procDir.empty()) {
+        startUp.procDir = startUp.workDir;
+        startUp.procFile = startUp.procDir + kProcFileName;
     }
-    workDir = std::string(text::trimAsciiSpace(workDir));
-    groupName = std::string(text::trimAsciiSpace(groupName));
-    procFile = std::string(text::trimAsciiSpace(procFile));
-    procDir = std::string(text::trimAsciiSpace(procDir));
+    startUp.workDir = std::string(text::trimAsciiSpace(startUp.workDir));
+    startUp.groupName = std::string(text::trimAsciiSpace(startUp.groupName));
+    startUp.procFile = std::string(text::trimAsciiSpace(startUp.procFile));
+    startUp.procDir = std::string(text::trimAsciiSpace(startUp.procDir));
 
     // Without its process file the run falls back to the CD-ROM media's fixed
     // files, looked for in the same folder.
-    if (!platform::pathExists(procFile)) {
-        TraceLog("===== NOT FIND = %s ,BY CDROM PROCFILE", procFile.c_str());
+    if (!platform::pathExists(startUp.procFile)) {
+        TraceLog("===== NOT FIND = %s ,BY CDROM PROCFILE", startUp.procFile.c_str());
         TraceLog("===== (1) SET CALLFACTORY = FALSE ");
         TraceLog("===== (2) SET CDROM = TRUE ");
-        cdRom = 1;
-        callFactory = 0;
+        startUp.cdRom = 1;
+        startUp.callFactory = 0;
     }
 
-    TraceLog("===== WORKDIR = %s", workDir.c_str());
-    TraceLog("===== GROUPNAME = %s", groupName.c_str());
-    TraceLog("===== MFGPATH = %s", procDir.c_str());
+    TraceLog("===== WORKDIR = %s", startUp.workDir.c_str());
+    TraceLog("===== GROUPNAME = %s", startUp.groupName.c_str());
+    TraceLog("===== MFGPATH = %s", startUp.procDir.c_str());
     return 1;
 }
 

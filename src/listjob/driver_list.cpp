@@ -17,9 +17,9 @@ int CMfgList::AddDriverItem(std::unique_ptr<ITEMINFO> item) {
 
 int CMfgList::AddDriverItem(std::unique_ptr<ITEMINFO> item, const text::CodePage& cp) {
     if (!item) return 0;
-    return driverIndex.place(driverList, std::move(item), cp).placement == items::Placement::joined
-               ? 1
-               : 0;
+    const items::InstallOrderOutcome outcome =
+        request.driverIndex.place(request.driverList, std::move(item), cp);
+    return outcome.placement == items::Placement::joined ? 1 : 0;
 }
 
 }  // namespace mfg

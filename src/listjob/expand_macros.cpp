@@ -28,14 +28,17 @@ std::string CMfgList::ExpandMacros(std::string_view source, const text::CodePage
     // Within a create call the machine is asked once; outside one, each time.
     std::string askedNow;
     std::string_view windowsDir;
-    if (!holdsRunValues) {
+    if (!request.holdsRunValues) {
         askedNow = windowsDirectory(cp);
         windowsDir = askedNow;
     } else {
-        if (!windowsDirOfRun) windowsDirOfRun = windowsDirectory(cp);
-        windowsDir = *windowsDirOfRun;
+        if (!request.windowsDir) request.windowsDir = windowsDirectory(cp);
+        windowsDir = *request.windowsDir;
     }
-    return items::expandMacros(source, {workDir, procDir, sectionName, packetName, windowsDir}, cp);
+    return items::expandMacros(
+        source,
+        {startUp.workDir, startUp.procDir, request.sectionName, request.packetName, windowsDir},
+        cp);
 }
 
 void CMfgList::expandField(char* field, std::size_t width, items::Key key,

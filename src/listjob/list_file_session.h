@@ -1,32 +1,29 @@
 #pragma once
 
-#include <memory>
+#include <string>
 
 #include "output/list_file.h"
 
-namespace mfg {
+namespace mfg::listjob {
 
-class CMfgList;
-
-namespace listjob {
-
-// Keeps a list file open on the list object (CMfgList::listFile) for one
-// create call, or for one write operation called on its own.  The outermost
-// session opens the file and commits it when it ends; inner ones share it.
-// A session left by an exception commits nothing, so a run that did not
-// finish never replaces the list file.
+// The list file of one list request, or of one write operation called on its
+// own: loaded at the first write, committed once when the session ends.  The
+// request hands file() down to every flow and write it runs.  A session left
+// by an exception commits nothing, so a run that did not finish never
+// replaces the list file; nor does one whose process file could not be read
+// whole (output::ListFile::abandon).
 class ListFileSession {
 public:
-    explicit ListFileSession(CMfgList& list);
+    explicit ListFileSession(std::string path);
     ~ListFileSession();
     ListFileSession(const ListFileSession&) = delete;
     ListFileSession& operator=(const ListFileSession&) = delete;
 
+    output::ListFile& file() { return file_; }
+
 private:
-    CMfgList& list_;
-    std::unique_ptr<output::ListFile> owned_;
+    output::ListFile file_;
     int exceptionsOnEntry_ = 0;
 };
 
-}  // namespace listjob
-}  // namespace mfg
+}  // namespace mfg::listjob

@@ -28,14 +28,14 @@ namespace {
 // section is handled.  `selected` takes the section as the observer names
 // it, null when nobody observes.
 template <typename Selected>
-int writeSelectedEntries(CMfgList& list, CParseIniFile* reader, Selected selected) {
-    listjob::ListFileSession session(list);
+int writeSelectedEntries(CMfgList& list, output::ListFile& file, CParseIniFile* reader,
+                         Selected selected) {
     if (!reader) {
-        TraceLog("********** CANNOT OPEN MFGFILE = %s", list.procFile.c_str());
+        TraceLog("********** CANNOT OPEN MFGFILE = %s", list.startUp.procFile.c_str());
         return 0;
     }
-    if (list.openProcessFile(*reader) != 1) return 0;
-    list.entriesWritten = 0;
+    if (list.openProcessFile(file, *reader) != 1) return 0;
+    list.request.entriesWritten = 0;
     listjob::DecisionObserver* const observer = list.decisionObserver;
     for (int found = reader->FirstSection(); found == 1; found = reader->NextSection()) {
         std::optional<listjob::SectionSeen> seen;
@@ -43,12 +43,12 @@ int writeSelectedEntries(CMfgList& list, CParseIniFile* reader, Selected selecte
         if (!selected(*reader, at)) continue;
         auto item = std::make_unique<ITEMINFO>();
         if (list.ReadItem(item.get(), *reader) != 1) continue;
-        list.WriteSection(kWriteEntryForm, nullptr, item.get());
-        if (at) observer->entryWritten(*at, list.entriesWritten);
-        ++list.entriesWritten;
-        list.WriteCount();
+        list.WriteSection(file, kWriteEntryForm, nullptr, item.get());
+        if (at) observer->entryWritten(*at, list.request.entriesWritten);
+        ++list.request.entriesWritten;
+        list.WriteCount(file);
     }
-    list.endProcessFileWalk(*reader);
+    list.endProcessFileWalk(file, *reader);
     return 1;
 }
 
@@ -56,11 +56,11 @@ int writeSelectedEntries(CMfgList& list, CParseIniFile* reader, Selected selecte
 // answers once and cannot change within the call.
 class RunValuesHeld {
 public:
-    explicit RunValuesHeld(CMfgList& list) : list_(list) { list_.holdsRunValues = true; }
+    explicit RunValuesHeld(CMfgList& list) : list_(list) { list_.request.holdsRunValues = true; }
     ~RunValuesHeld() {
-        list_.holdsRunValues = false;
-        list_.windowsDirOfRun.reset();
-        list_.hostIdsOfRun.reset();
+        list_.request.holdsRunValues = false;
+        list_.request.windowsDir.reset();
+        list_.request.hostIds.reset();
     }
     RunValuesHeld(const RunValuesHeld&) = delete;
     RunValuesHeld& operator=(const RunValuesHeld&) = delete;
@@ -70,6 +70,14 @@ private:
     platform::RunSettingsHeld machineSettings_;
 };
 
+// Starts the list with SYSTEM, from the group section of the file the walk
+// reads next.  False when that file is there but cannot be read whole: the
+// list run has failed, no entry is walked, and the list file stays as it was.
+bool startList(CMfgList& list, output::ListFile& file) {
+    list.ReadSystemInfo(file);
+    return !file.abandoned();
+}
+
 }  // namespace
 
 int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::string& path) {
@@ -78,53 +86,59 @@ int CMfgList::CreateIniFile(int idCount, const char* const* ids, const std::stri
     // through the run's kept paths, one ID after another.
     const RunValuesHeld runValues(*this);
     for (int i = 0; i < idCount; ++i) TraceLog("======= MYHARDID = %s ", ids[i] ? ids[i] : "");
-    outputPath = std::string(text::trimAsciiSpace(path));
-    listjob::ListFileSession session(*this);
+    request.outputPath = std::string(text::trimAsciiSpace(path));
+    listjob::ListFileSession session(request.outputPath);
     // The library's one reader walks every process file of the run.
     CParseIniFile* reader = CParseIniFile::GetInstance();
 
-    if (cdRom == 0) {
-        TraceLog("MFGFILE = %s", procFile.c_str());
-        if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(reader, idCount, ids);
-    } else if (listKind == MFG_LIST_DRIVER) {
-        CreateCdRomDriverList(reader, idCount, ids);
-    } else if (listKind == MFG_LIST_SOFTWARE) {
-        procFile = cdRomProcessFile(procDir, kSoftwareProcessFile, text::CodePage::active());
-        TraceLog("MFGFILE = %s", procFile.c_str());
-        if (ReadSystemInfo() == 1 || !listAbandoned()) WriteMatchedItems(reader, idCount, ids);
+    const auto writeAsYouGo = [&] {
+        TraceLog("MFGFILE = %s", startUp.procFile.c_str());
+        if (startList(*this, session.file()))
+            WriteMatchedItems(session.file(), reader, idCount, ids);
+    };
+    if (startUp.cdRom == 0) {
+        writeAsYouGo();
+    } else if (startUp.listKind == MFG_LIST_DRIVER) {
+        CreateCdRomDriverList(session.file(), reader, idCount, ids);
+    } else if (startUp.listKind == MFG_LIST_SOFTWARE) {
+        startUp.procFile =
+            cdRomProcessFile(startUp.procDir, kSoftwareProcessFile, text::CodePage::active());
+        writeAsYouGo();
     }
     return 1;
 }
 
 int CMfgList::CreateAllSoftIniFile(const std::string& path) {
-    outputPath = std::string(text::trimAsciiSpace(path));
+    request.outputPath = std::string(text::trimAsciiSpace(path));
     const RunValuesHeld runValues(*this);
-    listjob::ListFileSession session(*this);
+    listjob::ListFileSession session(request.outputPath);
     CParseIniFile* reader = CParseIniFile::GetInstance();
-    if (cdRom != 0)
-        procFile = cdRomProcessFile(procDir, kSoftwareProcessFile, text::CodePage::active());
-    if (ReadSystemInfo() != 1 && listAbandoned()) return 0;
-    return BuildSoftList(reader);
+    if (startUp.cdRom != 0)
+        startUp.procFile =
+            cdRomProcessFile(startUp.procDir, kSoftwareProcessFile, text::CodePage::active());
+    if (!startList(*this, session.file())) return 0;
+    return BuildSoftList(session.file(), reader);
 }
 
-int CMfgList::WriteMatchedItems(CParseIniFile* reader, int idCount, const char* const* ids) {
+int CMfgList::WriteMatchedItems(output::ListFile& file, CParseIniFile* reader, int idCount,
+                                const char* const* ids) {
     // A driver list of a factory group takes every driver of the group: the
     // factory image is built for this machine, so no ID is asked.
     return writeSelectedEntries(
-        *this, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
+        *this, file, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
             return passesType(section, at) && passesGroup(section, at) &&
-                   (listKind != MFG_LIST_SOFTWARE || passesId(section, idCount, ids, at));
+                   (startUp.listKind != MFG_LIST_SOFTWARE || passesId(section, idCount, ids, at));
         });
 }
 
-int CMfgList::BuildSoftList(CParseIniFile* reader) {
-    if (listKind != MFG_LIST_SOFTWARE) {
+int CMfgList::BuildSoftList(output::ListFile& file, CParseIniFile* reader) {
+    if (startUp.listKind != MFG_LIST_SOFTWARE) {
         TraceLog("********** NOT A SOFTWARE LIST ,NO ENTRY WRITTEN : LIST KIND = %d",
-                 static_cast<int>(listKind));
+                 static_cast<int>(startUp.listKind));
         return 0;
     }
     return writeSelectedEntries(
-        *this, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
+        *this, file, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
             return passesType(section, at) && passesGroup(section, at);
         });
 }

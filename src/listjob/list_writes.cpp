@@ -1,5 +1,5 @@
 // The list object's writes: SYSTEM, entry sections and COUNT go to the list
-// file open for the create call; outside one, each operation opens and
+// file of the request that runs them; called on their own, each opens and
 // commits the list file itself.
 #include <string>
 
@@ -10,37 +10,50 @@
 namespace mfg {
 
 int CMfgList::WriteSection(int form, const SYSTEMINFO* settings, const ITEMINFO* entry) {
-    if (outputPath.empty()) return 0;
-    listjob::ListFileSession session(*this);
+    listjob::ListFileSession session(request.outputPath);
+    return WriteSection(session.file(), form, settings, entry);
+}
+
+int CMfgList::WriteSection(output::ListFile& file, int form, const SYSTEMINFO* settings,
+                           const ITEMINFO* entry) {
+    if (request.outputPath.empty()) return 0;
     if (form == kWriteSystemForm) {
-        output::writeSystemSection(*listFile, entriesWritten, settings);
+        output::writeSystemSection(file, request.entriesWritten, settings);
         return 1;
     }
     if (!entry) return 1;
-    output::writeEntrySection(*listFile, std::to_string(entriesWritten), *entry, osVariant,
-                              output::EntryForm::asYouGo);
+    output::writeEntrySection(file, std::to_string(request.entriesWritten), *entry,
+                              startUp.osVariant, output::EntryForm::asYouGo);
     return 1;
 }
 
 int CMfgList::WriteCount() {
-    if (outputPath.empty()) return 0;
-    listjob::ListFileSession session(*this);
-    output::writeCount(*listFile, entriesWritten);
+    listjob::ListFileSession session(request.outputPath);
+    return WriteCount(session.file());
+}
+
+int CMfgList::WriteCount(output::ListFile& file) {
+    if (request.outputPath.empty()) return 0;
+    output::writeCount(file, request.entriesWritten);
     return 1;
 }
 
 int CMfgList::WriteDriverList() {
+    listjob::ListFileSession session(request.outputPath);
+    return WriteDriverList(session.file());
+}
+
+int CMfgList::WriteDriverList(output::ListFile& file) {
     // A CD-ROM run that found no driver leaves the list file as it was.
-    if (outputPath.empty() || driverList.empty()) return 0;
-    listjob::ListFileSession session(*this);
-    const std::size_t count = driverList.size();
-    output::writeDriverListSystemSection(*listFile, static_cast<std::int32_t>(count));
+    if (request.outputPath.empty() || request.driverList.empty()) return 0;
+    const std::size_t count = request.driverList.size();
+    output::writeDriverListSystemSection(file, static_cast<std::int32_t>(count));
     for (std::size_t i = 0; i < count; ++i) {
         // An empty position keeps its number: the host sees a gap, not a
         // renumbered list.
-        if (!driverList[i]) continue;
-        output::writeEntrySection(*listFile, std::to_string(i), *driverList[i], osVariant,
-                                  output::EntryForm::driverList);
+        if (!request.driverList[i]) continue;
+        output::writeEntrySection(file, std::to_string(i), *request.driverList[i],
+                                  startUp.osVariant, output::EntryForm::driverList);
     }
     return 1;
 }

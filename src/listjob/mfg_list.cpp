@@ -9,14 +9,15 @@
 
 namespace mfg {
 
-CMfgList::CMfgList(int kind, const char* commandLine, int driveNumber) : listKind(kind) {
+CMfgList::CMfgList(int kind, const char* commandLine, int driveNumber) {
+    startUp.listKind = kind;
     // Only the low byte names the drive, counted from 'a' in 8 bits: 2 is c:.
     // The host passes 0 when it has no drive to offer.
     const unsigned char drive = static_cast<unsigned char>(driveNumber & 0xFF);
     if (drive != 0) {
         const char letter = static_cast<char>(static_cast<unsigned char>('a' + drive));
         // A letter that wraps round to NUL ends the text, as in a C string.
-        if (letter != '\0') workDir = std::string(1, letter) + ":\\";
+        if (letter != '\0') startUp.workDir = std::string(1, letter) + ":\\";
     }
     ParseCommandLine(commandLine ? commandLine : "");
     DetectOsVersion();
@@ -30,8 +31,8 @@ int CMfgList::FreeItems() {
     // The reader goes first: the next list run must start with a fresh one
     // and not with a file this run left open.
     CParseIniFile::ReleaseInstance();
-    driverList.clear();
-    driverIndex.clear();
+    request.driverList.clear();
+    request.driverIndex.clear();
     if (decisionObserver) decisionObserver->heldOrigins.clear();
     return 1;
 }

@@ -17,7 +17,7 @@ constexpr std::uint8_t kWorkstation = 1;
 }  // namespace
 
 void CMfgList::DetectOsVersion() {
-    osVariant = MFG_WIN_XP32;
+    startUp.osVariant = MFG_WIN_XP32;
     platform::VersionInfo info;
     std::uint32_t lastError = 0;
     if (!platform::windowsVersion(info, lastError)) {
@@ -28,8 +28,8 @@ void CMfgList::DetectOsVersion() {
     // workstation.
     if (info.extended && info.platformId == kPlatformNt && info.productType == kWorkstation &&
         info.major == 6 && info.minor == 0)
-        osVariant = MFG_WIN_VISTA32;
-    if (osVariant == MFG_WIN_VISTA32)
+        startUp.osVariant = MFG_WIN_VISTA32;
+    if (startUp.osVariant == MFG_WIN_VISTA32)
         TraceLog("OSVERSION = WIN_VISTA32");
     else
         TraceLog("OSVERSION = WIN_XP32");

@@ -24,50 +24,49 @@ void traceUnrepresentable(const std::string& path, std::size_t count) {
              static_cast<int>(count), path.c_str());
 }
 
-}  // namespace
-
-void CMfgList::abandonList(const std::string& path, const std::string& reason) {
+// The list run fails: what it wrote so far never reaches the list file.
+void abandonList(output::ListFile& file, const std::string& path, const std::string& reason) {
     const std::string why =
         reason.empty() ? "READ ERROR" : text::toUpperAscii(reason, text::CodePage::active());
     TraceLog("********** CANNOT READ MFGFILE = %s (%s)", path.c_str(), why.c_str());
-    if (listFile) listFile->abandon();
+    file.abandon();
 }
 
-bool CMfgList::listAbandoned() const { return listFile && listFile->abandoned(); }
+}  // namespace
 
-int CMfgList::openProcessFile(CParseIniFile& reader) {
-    if (reader.OpenFile(procFile) == 1) return 1;
-    if (platform::pathExists(procFile)) {
-        abandonList(procFile, reader.readError());
+int CMfgList::openProcessFile(output::ListFile& file, CParseIniFile& reader) {
+    if (reader.OpenFile(startUp.procFile) == 1) return 1;
+    if (platform::pathExists(startUp.procFile)) {
+        abandonList(file, startUp.procFile, reader.readError());
     } else {
-        TraceLog("********** CANNOT OPEN MFGFILE = %s", procFile.c_str());
+        TraceLog("********** CANNOT OPEN MFGFILE = %s", startUp.procFile.c_str());
     }
     return 0;
 }
 
-int CMfgList::endProcessFileWalk(CParseIniFile& reader) {
-    traceUnrepresentable(procFile, reader.unrepresentableCount());
+int CMfgList::endProcessFileWalk(output::ListFile& file, CParseIniFile& reader) {
+    traceUnrepresentable(startUp.procFile, reader.unrepresentableCount());
     const std::string error = reader.readError();
     reader.CloseFile();
     if (error.empty()) return 1;
-    abandonList(procFile, error);
+    abandonList(file, startUp.procFile, error);
     return 0;
 }
 
-bool CMfgList::readProcessFileText(std::string& text) {
+bool CMfgList::readProcessFileText(output::ListFile& file, std::string& text) {
     text.clear();
     std::string bytes, error;
-    if (!platform::readWholeFile(procFile, bytes, &error)) {
-        if (!platform::pathExists(procFile)) return true;  // no settings to read
-        abandonList(procFile, error);
+    if (!platform::readWholeFile(startUp.procFile, bytes, &error)) {
+        if (!platform::pathExists(startUp.procFile)) return true;  // no settings to read
+        abandonList(file, startUp.procFile, error);
         return false;
     }
     std::size_t unrepresentable = 0;
     if (!profile::decodeFileText(bytes, text::CodePage::active(), text, unrepresentable)) {
-        abandonList(procFile, profile::kUnsupportedEncoding);
+        abandonList(file, startUp.procFile, profile::kUnsupportedEncoding);
         return false;
     }
-    traceUnrepresentable(procFile, unrepresentable);
+    traceUnrepresentable(startUp.procFile, unrepresentable);
     return true;
 }
 

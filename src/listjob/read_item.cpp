@@ -59,18 +59,18 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
         return section.wholeValueView(items::keyName(key));
     };
 
-    sectionName.clear();
-    packetName.clear();
+    request.sectionName.clear();
+    request.packetName.clear();
     const std::string rawSectionName = section.GetSectionName();
     // Path macros and trace lines use the name without its blanks; the
     // record keeps it as the header spells it.
-    sectionName = std::string(text::trimAsciiSpace(rawSectionName));
-    const items::FieldOrigin origin{kEntryTrace, sectionName, cp, decisionObserver};
+    request.sectionName = std::string(text::trimAsciiSpace(rawSectionName));
+    const items::FieldOrigin origin{kEntryTrace, request.sectionName, cp, decisionObserver};
     const auto put = [&origin](auto& field, std::string_view text, items::Key key) {
         items::putField(field, text, items::keyName(key), origin);
     };
     const auto number = [&](items::Key key) {
-        return toInteger(std::string(value(key)), items::keyName(key), sectionName);
+        return toInteger(std::string(value(key)), items::keyName(key), request.sectionName);
     };
 
     items::putField(item->sectionName, rawSectionName, kSectionNameKey, origin);
@@ -83,7 +83,7 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
 
     // The CD-ROM media carries a build per Windows variant; a factory process
     // file names one executable that serves them all.
-    if (cdRom == 1) {
+    if (startUp.cdRom == 1) {
         TraceLog("<READ SECTOR>: BY CDROM ,EXE BY OSVERSION ");
         put(item->exePath, value(items::Key::exePath), items::Key::exePath);
         put(item->exePathVista32, value(items::Key::exePathVista32), items::Key::exePathVista32);
@@ -100,9 +100,9 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
     TraceLog("<READ SECTOR>: VISTA_64 = %s", item->exePathVista64);
 
     // Packages always lie in the working directory.
-    put(item->packetPath, workDir, items::Key::packetPath);
-    packetName = std::string(text::trimAsciiSpace(value(items::Key::packetName)));
-    put(item->packetName, packetName, items::Key::packetName);
+    put(item->packetPath, startUp.workDir, items::Key::packetPath);
+    request.packetName = std::string(text::trimAsciiSpace(value(items::Key::packetName)));
+    put(item->packetName, request.packetName, items::Key::packetName);
     if (item->name[0] == '\0')
         put(item->name, items::fieldText(item->packetName), items::Key::name);
     TraceLog("<READ SECTOR>: PACKETNAME = %s", item->packetName);
@@ -134,7 +134,7 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
 int CMfgList::ExpandItemPaths(ITEMINFO* item) {
     if (!item) return 0;
     const text::CodePage cp = text::CodePage::active();
-    const items::FieldOrigin origin{kEntryTrace, sectionName, cp, decisionObserver};
+    const items::FieldOrigin origin{kEntryTrace, request.sectionName, cp, decisionObserver};
     const auto expand = [&](auto& field, items::Key key) { expandField(field, key, origin); };
     expand(item->name, items::Key::name);
     // Factory engineers watch the entries go by in a debugger, trace or not.

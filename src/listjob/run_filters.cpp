@@ -22,11 +22,13 @@ items::SectionValues valuesOf(CParseIniFile& section) {
 }  // namespace
 
 int CMfgList::IsTypeMatch(CParseIniFile& section) {
-    return items::typeMatches(listKind, valuesOf(section), text::CodePage::active()) ? 1 : 0;
+    const text::CodePage cp = text::CodePage::active();
+    return items::typeMatches(startUp.listKind, valuesOf(section), cp) ? 1 : 0;
 }
 
 int CMfgList::IsGroupMatch(CParseIniFile& section) {
-    return items::groupMatches(groupName, valuesOf(section), text::CodePage::active()) ? 1 : 0;
+    const text::CodePage cp = text::CodePage::active();
+    return items::groupMatches(startUp.groupName, valuesOf(section), cp) ? 1 : 0;
 }
 
 int CMfgList::IsIdMatch(CParseIniFile& section, int idCount, const char* const* ids) {
@@ -37,9 +39,9 @@ items::IdMatch CMfgList::matchId(CParseIniFile& section, int idCount, const char
     const text::CodePage cp = text::CodePage::active();
     // Within a create call the host's IDs are upper-cased once; outside one
     // the host may have changed them since the last call.
-    if (!holdsRunValues || !hostIdsOfRun || !hostIdsOfRun->madeFrom(idCount, ids, cp))
-        hostIdsOfRun.emplace(idCount, ids, cp);
-    return items::findIdMatch(listKind, valuesOf(section), *hostIdsOfRun, cp);
+    if (!request.holdsRunValues || !request.hostIds || !request.hostIds->madeFrom(idCount, ids, cp))
+        request.hostIds.emplace(idCount, ids, cp);
+    return items::findIdMatch(startUp.listKind, valuesOf(section), *request.hostIds, cp);
 }
 
 namespace {
@@ -70,9 +72,10 @@ private:
 bool CMfgList::passesType(CParseIniFile& section, const listjob::SectionAt* at) {
     if (!at || !decisionObserver) return IsTypeMatch(section) != 0;
     const RecordedValues recorded(section);
-    if (items::typeMatches(listKind, recorded.values(), text::CodePage::active())) return true;
+    if (items::typeMatches(startUp.listKind, recorded.values(), text::CodePage::active()))
+        return true;
     decisionObserver->sectionLeftOut(*at,
-                                     listKind == MFG_LIST_SOFTWARE
+                                     startUp.listKind == MFG_LIST_SOFTWARE
                                          ? listjob::LeftOut::notSoftwareInSoftwareList
                                          : listjob::LeftOut::softwareInDriverList,
                                      recorded.last());
@@ -82,7 +85,8 @@ bool CMfgList::passesType(CParseIniFile& section, const listjob::SectionAt* at) 
 bool CMfgList::passesGroup(CParseIniFile& section, const listjob::SectionAt* at) {
     if (!at || !decisionObserver) return IsGroupMatch(section) == 1;
     const RecordedValues recorded(section);
-    if (items::groupMatches(groupName, recorded.values(), text::CodePage::active())) return true;
+    if (items::groupMatches(startUp.groupName, recorded.values(), text::CodePage::active()))
+        return true;
     decisionObserver->sectionLeftOut(*at, listjob::LeftOut::otherGroup, recorded.last());
     return false;
 }

@@ -25,8 +25,8 @@ TEST(OsVersionOnThisMachine, OnlyAVistaWorkstationIsVista) {
         test::ScopedEnv release("MFGLIST_WINVER", c.release);
         test::TraceCapture trace;
         MFG_InitMfgList(MFG_LIST_DRIVER, "", 0);
-        ASSERT_NE(CurrentListForTesting(), nullptr);
-        EXPECT_EQ(CurrentListForTesting()->osVariant, c.variant) << c.release;
+        ASSERT_NE(currentList(), nullptr);
+        EXPECT_EQ(currentList()->startUp.osVariant, c.variant) << c.release;
         EXPECT_EQ(trace.lines(), (std::vector<std::string>{"===== COMMAND = ", c.traced}));
         test::endListRun();
     }

@@ -25,10 +25,10 @@ TEST(ListFileVsKernel32, EveryKindOfRunGivesTheBytesOfKeyByKeyWrites) {
     test::ScratchFolder dir("vskernel");
     test::writeFile(dir / "MfgProc.ini", test::kExampleProcess);
     CMfgList list(MFG_LIST_DRIVER, "", 0);
-    list.workDir = list.procDir = dir.path();
-    list.procFile = dir / "MfgProc.ini";
-    list.groupName = "PRELOAD";
-    list.callFactory = 1;
+    list.startUp.workDir = list.startUp.procDir = dir.path();
+    list.startUp.procFile = dir / "MfgProc.ini";
+    list.startUp.groupName = "PRELOAD";
+    list.startUp.callFactory = 1;
 
     const auto check = [&](const std::string& name, const std::function<void(std::string)>& run) {
         std::vector<output::ListWrite> journal;
@@ -43,8 +43,8 @@ TEST(ListFileVsKernel32, EveryKindOfRunGivesTheBytesOfKeyByKeyWrites) {
     };
 
     check("DRIVERS", [&](std::string out) { list.CreateIniFile(0, nullptr, out); });
-    list.listKind = MFG_LIST_SOFTWARE;
-    list.osVariant = MFG_WIN_VISTA64;
+    list.startUp.listKind = MFG_LIST_SOFTWARE;
+    list.startUp.osVariant = MFG_WIN_VISTA64;
     const char* ids[] = {"office"};
     check("SOME", [&](std::string out) { list.CreateIniFile(1, ids, out); });
     check("ALL", [&](std::string out) { list.CreateAllSoftIniFile(out); });
@@ -53,11 +53,11 @@ TEST(ListFileVsKernel32, EveryKindOfRunGivesTheBytesOfKeyByKeyWrites) {
     std::strcpy(entry->packetName, "VGA");
     std::strcpy(entry->exePathVista64, "C:\\VGA\\SETUP.EXE");
     entry->timeout = -5;
-    list.driverList.push_back(std::move(entry));
-    list.driverList.push_back(nullptr);
-    list.driverList.push_back(std::make_unique<ITEMINFO>());
+    list.request.driverList.push_back(std::move(entry));
+    list.request.driverList.push_back(nullptr);
+    list.request.driverList.push_back(std::make_unique<ITEMINFO>());
     check("HELD", [&](std::string out) {
-        list.outputPath = out;
+        list.request.outputPath = out;
         list.WriteDriverList();
     });
     list.FreeItems();

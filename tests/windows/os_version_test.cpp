@@ -15,8 +15,8 @@ TEST(OsVersionOnThisMachine, ReleaseOfThePrefix) {
     ASSERT_TRUE(expected == "WIN_XP32" || expected == "WIN_VISTA32") << expected;
     test::TraceCapture trace;
     MFG_InitMfgList(MFG_LIST_DRIVER, "", 0);
-    ASSERT_NE(CurrentListForTesting(), nullptr);
-    EXPECT_EQ(CurrentListForTesting()->osVariant,
+    ASSERT_NE(currentList(), nullptr);
+    EXPECT_EQ(currentList()->startUp.osVariant,
               expected == "WIN_XP32" ? MFG_WIN_XP32 : MFG_WIN_VISTA32);
     EXPECT_EQ(trace.lines(),
               (std::vector<std::string>{"===== COMMAND = ", "OSVERSION = " + expected}));

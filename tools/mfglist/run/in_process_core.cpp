@@ -39,7 +39,7 @@ private:
 int MFGLIST_CALL initObserved(int listKind, const char* commandLine, int driveNumber) {
     const QuietRun quiet;
     const int result = MFG_InitMfgList(listKind, commandLine, driveNumber);
-    if (mfg::CMfgList* list = mfg::CurrentListForTesting()) list->decisionObserver = g_observer;
+    if (mfg::CMfgList* list = mfg::currentList()) list->decisionObserver = g_observer;
     return result;
 }
 
