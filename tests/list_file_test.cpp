@@ -202,9 +202,9 @@ TEST_F(ListFileTest, ListWrittenOverAnOldOneGivesTheBytesOfKeyByKeyWrites) {
         process += "[DRV" + n + "]\r\nGROUP=PRELOAD\r\n" + (i % 3 ? "NAME=Driver " + n + "\r\n" : "") +
                    "ID=" + n + "\r\nPACKETNAME=P" + n + "\r\nTYPE=DISPLAY\r\n";
     }
-    list.workDir = list.procDir = dir.path();
-    list.procFile = dir / "MfgProc.ini";
-    test::writeFile(list.procFile, process);
+    list.startUp.workDir = list.startUp.procDir = dir.path();
+    list.startUp.procFile = dir / "MfgProc.ini";
+    test::writeFile(list.startUp.procFile, process);
     const auto run = [&](std::vector<output::ListWrite>* journal) {
         output::ListFile::recordWritesForTesting(journal);
         list.CreateIniFile(0, nullptr, out);
