@@ -1,13 +1,11 @@
 #!/usr/bin/env python3
-"""How the line's cost grows, and when workers pay.  Prints two tables; no
-test depends on them.
+"""How the line's cost grows with the size of the media.  Prints a table; no
+test depends on it.  (When workers pay: bench/jobs_bench.py.)
 
-1. One model over one media of N sections (10,000 to 160,000): the CPU time
+One model over one media of N sections (10,000 to 160,000): the CPU time
    of `matrix --jobs 1` and of `impact` (the folder against itself) beside
    `explain` of the same model, and each one's microseconds a section, which
    stay flat when the cost is linear.
-2. Small catalogues (1 to 50 models of a 60-entry media): the wall time of
-   `matrix` with the default --jobs against --jobs 1.
 
     python3 bench/line_scaling.py [--tool build/native/tools/mfglist]
         [--sizes 10000,20000,40000,80000,160000] [--runs 1]
@@ -17,7 +15,7 @@ import os
 import shutil
 import tempfile
 
-from line_bench import best, catalogue, cpu_seconds, media, timed
+from line_bench import catalogue, cpu_seconds, media, timed
 
 
 def cpu_of(runs, args):
@@ -51,21 +49,6 @@ def scaling(tool, work, sizes, runs):
         shutil.rmtree(folder, ignore_errors=True)
 
 
-def jobs(tool, work, runs):
-    cores = os.cpu_count() or 1
-    print("\n| models | --jobs 1 | default --jobs (%d cores) | default / --jobs 1 |" % cores)
-    print("|---|---|---|---|")
-    folder = os.path.join(work, "small-media")
-    media(folder, 60, True)
-    for count in (1, 2, 5, 10, 20, 50):
-        models = os.path.join(work, "small-models-%d" % count)
-        catalogue(models, count, 60)
-        base = [tool, "matrix", folder, "--cdrom", "--models", models, "--json"]
-        one = best(runs, lambda: timed(base + ["--jobs", "1"]))
-        default = best(runs, lambda: timed(base))
-        print("| %d | %.3f s | %.3f s | %.2f |" % (count, one, default, default / one))
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tool", default="build/native/tools/mfglist")
@@ -76,7 +59,6 @@ def main():
     work = tempfile.mkdtemp(prefix="mfglist-line-scaling-")
     try:
         scaling(tool, work, [int(s) for s in options.sizes.split(",")], options.runs)
-        jobs(tool, work, max(options.runs, 3))
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
