@@ -90,6 +90,33 @@ TEST_F(ToolLine, MatrixOfTheExampleCatalogue) {
     EXPECT_EQ(covered.status, 0) << covered.out << covered.err;
 }
 
+// What preview marks in a list (here: entries with nothing to run on the
+// Vista of tower-t20's header) is in the line's cells, counted per model
+// and in all, and --require-runnable makes it fail the run.
+TEST_F(ToolLine, EntriesAHostCannotRunAreMarkedInTheirCellsAndCanFailTheRun) {
+    const Outcome outcome = runTool(line("matrix", {cdrom().string(), "--json"}));
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const Json matrix = Json::parse(outcome.out);
+    expectFollowsSchema(matrix);
+    std::size_t marked = 0, cells = 0;
+    for (const Json& model : matrix["models"]) {
+        SCOPED_TRACE(model["name"].get<std::string>());
+        const std::size_t expected = model["name"] == "tower-t20" ? 3 : 0;
+        ASSERT_EQ(model["entry_problems"].size(), expected);
+        for (const Json& problem : model["entry_problems"])
+            EXPECT_NE(problem["problem"].get<std::string>().find("nothing to run on Windows vista"),
+                      std::string::npos);
+        marked += model["entry_problems"].size();
+    }
+    for (const Json& entry : matrix["entries"])
+        for (const Json& cell : entry["cells"]) cells += cell["problem"].is_null() ? 0 : 1;
+    EXPECT_EQ(matrix["entry_problems"], marked);
+    EXPECT_EQ(cells, marked);
+    const Outcome gated = runTool(line("matrix", {cdrom().string(), "--require-runnable"}));
+    EXPECT_EQ(gated.status, 1) << gated.err;
+    EXPECT_NE(gated.out.find("tower-t20 #1: EXEPATH is empty"), std::string::npos) << gated.out;
+}
+
 TEST_F(ToolLine, EachColumnIsThatModelsPreviewList) {
     // A worker runs its models one after another: the catalogue gets a
     // Vista model that comes first, so that with one job every other model

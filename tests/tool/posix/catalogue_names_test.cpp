@@ -16,7 +16,8 @@ TEST_F(ToolCatalogueNames, AModelNamedWithABackslashGetsItsList) {
     const fs::path lists = scratch / "lists";
     const Outcome outcome = matrix({"--json", "--lists", lists.string()});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
-    for (const Json& model : Json::parse(outcome.out)["models"])
+    const Json matrixJson = Json::parse(outcome.out);
+    for (const Json& model : matrixJson["models"])
         if (model["name"] == "L:\\a\\b") {
             EXPECT_EQ(model["entry_count"], 10);
         }

@@ -28,6 +28,7 @@ namespace {
 struct MatrixOptions : LineOptions {
     bool json = false;
     bool requireCoverage = false;
+    bool requireRunnable = false;
     std::optional<int> width;
 };
 
@@ -46,8 +47,13 @@ const char* const kMatrixFooter =
     "Coverage is by device: a device of a model's ID file (a device comment and its IDs, as\n"
     "'mfglist ids' writes them) is covered when a listed entry claims any of its IDs.\n"
     "\n"
+    "Each model's listed entries whose program a host cannot run as the list names it (nothing\n"
+    "to run for the model's Windows, a macro or '%' left, a relative path) are shown as preview\n"
+    "marks them.\n"
+    "\n"
     "Exit status: 0 every model was run (gaps are shown, not failed); 1 with --require-coverage\n"
-    "when a model has an uncovered device, no list or an empty one; 5 a model's run failed,\n"
+    "when a model has an uncovered device, no list or an empty one, and with --require-runnable\n"
+    "when a listed entry has nothing a host can run; 5 a model's run failed,\n"
     "and 6 (4 without entries) a model's media lacks a CD-ROM file of its kind, as preview\n"
     "gives them (before any other status but 2 and 3); 2 bad use (no folder or\n"
     "catalogue, a model file that cannot be read, a bad header value); 3 the library cannot be\n"
@@ -84,8 +90,12 @@ int runMatrix(const MatrixOptions& options, std::ostream& out) {
     std::string label;
     int status = lineOutcomeStatus(line, label);
     if (status == kExitOk) {
-        label = gaps ? "gaps" : "ok";
-        status = gaps && options.requireCoverage ? kExitGaps : kExitOk;
+        const bool unrunnable = std::any_of(line.models.begin(), line.models.end(),
+                                            [](const ModelRun& run) { return !run.entryProblems.empty(); });
+        label = gaps || unrunnable ? "gaps" : "ok";
+        status = (gaps && options.requireCoverage) || (unrunnable && options.requireRunnable)
+                     ? kExitGaps
+                     : kExitOk;
     }
     for (const ModelRun& run : line.models)
         if (run.outcome == kOutcomeFailed || run.outcome == kOutcomeMissingFiles)
@@ -123,6 +133,8 @@ Command addMatrixCommand(CLI::App& app) {
     command->add_option("--html", options->html, "Write the report as one HTML file");
     command->add_flag("--require-coverage", options->requireCoverage,
                       "Status 1 when a model has an uncovered device or an empty list");
+    command->add_flag("--require-runnable", options->requireRunnable,
+                      "Status 1 when a listed entry has nothing a host can run (as preview marks it)");
     command->add_option("--width", options->width,
                         "Fit the tables to this many columns (default: the terminal's)");
     command->footer(std::string("\n") + kMatrixFooter);

@@ -93,6 +93,9 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Jso
     run.outcome = outcome.value("label", kOutcomeNoList);
     run.outcomeStatus = outcome.value("status", 0);
     run.missingFiles = outcome.value("missing_files", std::vector<std::string>{});
+    for (const Json& problem : result.value("entry_problems", Json::array()))
+        if (problem.is_array() && problem.size() == 2)
+            run.entryProblems.emplace_back(problem[0].get<int>(), problem[1].get<std::string>());
     run.idsMatched = result.value("ids_matched", false);
     run.folderForLibrary = result.value("folder_for_library", "");
     if (const auto coverage = result.find("coverage"); coverage != result.end()) {

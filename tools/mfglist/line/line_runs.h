@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue.h"
@@ -53,6 +54,9 @@ struct ModelRun {
     std::vector<IdDevice> uncoveredDevices;  // UTF-8; a device no listed entry claims
     std::vector<std::string> uncoveredIds;   // every ID of the uncovered devices
     std::vector<std::string> warnings;
+    // The listed entries whose program a host cannot run as the list names
+    // it (what preview marks), by list position, with why.
+    std::vector<std::pair<int, std::string>> entryProblems;
     std::vector<SectionFate> sections;  // in the order the run read them
     std::filesystem::path listFile;     // the loaded library's list ("" when none written)
     std::string folderForLibrary;       // the folder as the library named it in the list

@@ -99,6 +99,13 @@ Json modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
     result["outcome"] = {{"label", modelOutcome(verdict, problems)},
                          {"status", verdict.status},
                          {"missing_files", problems.missingFiles}};
+    // The entries preview marks: nothing to run for the model's Windows, a
+    // macro or '%' left, a relative path.  [position, why] each.
+    Json entryProblems = Json::array();
+    for (std::size_t i = 0; i < problems.entryProblems.size(); ++i)
+        if (!problems.entryProblems[i].empty())
+            entryProblems.push_back(Json::array({i, problems.entryProblems[i]}));
+    result["entry_problems"] = std::move(entryProblems);
     result["windows"] = windowsName(run.windows);
     result["same_as_core"] =
         core.list.written ? run.list.written && core.sameAsCompared : !run.list.written;

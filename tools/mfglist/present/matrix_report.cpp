@@ -98,12 +98,23 @@ Json lineRunJson(const LineOptions& options, const std::string& folder) {
     return run;
 }
 
+namespace {
+
+// Why the entry at `position` of the model's list cannot run, if it cannot.
+const std::string* problemAt(const ModelRun& run, int position) {
+    for (const auto& [at, why] : run.entryProblems)
+        if (at == position) return &why;
+    return nullptr;
+}
+
+}  // namespace
+
 Json matrixJson(const LineOptions& options, const LineRun& line, const std::string& status,
                 int exitStatus) {
     Json json = jsonDocument("matrix", status, exitStatus);
     json["run"] = lineRunJson(options, options.folder);
     Json models = Json::array();
-    std::size_t uncovered = 0, uncoveredDevices = 0;
+    std::size_t uncovered = 0, uncoveredDevices = 0, entryProblems = 0;
     for (const ModelRun& run : line.models) {
         Json model = Json::object();
         model["name"] = run.model.name;
@@ -123,6 +134,11 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
         model["uncovered_devices"] = devicesJson(run.uncoveredDevices);
         model["uncovered_ids"] = run.uncoveredIds;
         model["warnings"] = run.warnings;
+        Json problems = Json::array();
+        for (const auto& [position, why] : run.entryProblems)
+            problems.push_back({{"position", position}, {"problem", why}});
+        model["entry_problems"] = problems;
+        entryProblems += run.entryProblems.size();
         uncovered += run.uncoveredIds.size();
         uncoveredDevices += run.uncoveredDevices.size();
         models.push_back(model);
@@ -155,8 +171,12 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
             entry["dead_reason"] = {{"reason", verdict.reason}, {"by", verdict.by}, {"text", verdict.text}};
         }
         Json cells = Json::array();
-        for (std::size_t m = 0; m < line.models.size(); ++m)
-            cells.push_back({{"position", positionJson(row.positions[m])}, {"reason", row.reasons[m]}});
+        for (std::size_t m = 0; m < line.models.size(); ++m) {
+            const std::string* problem = row.positions[m] ? problemAt(line.models[m], *row.positions[m]) : nullptr;
+            cells.push_back({{"position", positionJson(row.positions[m])},
+                             {"reason", row.reasons[m]},
+                             {"problem", problem ? Json(*problem) : Json(nullptr)}});
+        }
         entry["cells"] = cells;
         entries.push_back(entry);
         if (row.dead()) dead.push_back(row.id);
@@ -166,6 +186,7 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
     json["not_candidates"] = notCandidates;
     json["uncovered"] = uncovered;
     json["uncovered_devices"] = uncoveredDevices;
+    json["entry_problems"] = entryProblems;
     return json;
 }
 
@@ -227,6 +248,13 @@ void printMatrixText(const LineOptions& options, const LineRun& line, std::size_
         out << "  " << run.model.name << ":\n";
         printUncoveredDevices(run.uncoveredDevices, "    ", out);
     }
+    bool anyProblem = false;
+    for (const ModelRun& run : line.models)
+        for (const auto& [position, why] : run.entryProblems) {
+            if (!anyProblem) out << "\nListed entries a host cannot run as the list names them:\n";
+            anyProblem = true;
+            out << "  " << run.model.name << " #" << position << ": " << why << '\n';
+        }
     bool anyWarning = false;
     for (const ModelRun& run : line.models)
         for (const std::string& warning : run.warnings) {

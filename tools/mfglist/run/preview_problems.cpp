@@ -71,6 +71,7 @@ PreviewProblems findPreviewProblems(const Plan& plan, const InstallList& list,
     for (std::size_t i = 0; i < list.entries.size(); ++i) {
         const std::string problem = programProblem(valueOf(list.entries[i], "EXEPATH"), windows);
         found.brokenEntries.push_back(!problem.empty());
+        found.entryProblems.push_back(decodeCodePage(problem, plan.codePage).utf8);
         if (problem.empty()) continue;
         found.problems.push_back("entry " + std::to_string(i) + " (" +
                                  decodeCodePage(valueOf(list.entries[i], "NAME"), plan.codePage).utf8 +
