@@ -50,10 +50,13 @@ TEST_F(LintCi, ABaselineKeepsKnownFindingsWhereverTheyMoveAndFailsOnNewOnes) {
 TEST_F(LintCi, IdentitiesDoNotDependOnHowTheFolderIsTyped) {
     const std::string baseline = (scratch / "baseline.json").string();
     std::error_code ec;
-    const std::vector<std::string> spellings = {
-        factory().string(), (factory() / ".").string(),
-        (examples() / "models" / ".." / "factory").string(),
-        fs::relative(factory(), fs::current_path(), ec).string()};
+    std::vector<std::string> spellings = {factory().string(), (factory() / ".").string(),
+                                          (examples() / "models" / ".." / "factory").string()};
+    // Relative to the working folder, where there is such a path (none on
+    // Windows when the two are on different drives).
+    if (const fs::path relative = fs::relative(factory(), fs::current_path(), ec);
+        !ec && !relative.empty())
+        spellings.push_back(relative.string());
     ASSERT_EQ(runTool({"lint", spellings[0], "--strict", "--baseline", baseline,
                        "--write-baseline"})
                   .status,

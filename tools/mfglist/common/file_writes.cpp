@@ -84,8 +84,13 @@ void replaceFileWhole(const fs::path& target, std::string_view bytes) {
     for (std::size_t at = 0; at < bytes.size(); at += kPiece)
         if (!step(ec, [&] { writeToFile(handle, bytes.substr(at, kPiece), ec); })) failed("write");
     if (!step(ec, [&] { flushToDisk(handle, ec); })) failed("write");
+    // A close releases the file whatever it answers (a second close could
+    // reach another file), so a failure planned for it comes after it: the
+    // temporary file is then closed and, on Windows too, can be removed.
     open = false;
-    if (!step(ec, [&] { closeFile(handle, ec); })) failed("write");
+    closeFile(handle, ec);
+    if (!ec) plannedFailure(ec);
+    if (ec) failed("write");
     std::error_code ignored;
     const fs::file_status old = fs::status(file, ignored);
     if (fs::exists(old)) fs::permissions(temporary, old.permissions(), ignored);
