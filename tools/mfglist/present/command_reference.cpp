@@ -73,7 +73,7 @@ std::string bashScript(const std::vector<CommandReference>& commands) {
     return out.str();
 }
 
-// zsh's _arguments specification: "[", "]" and ":" in a description are
+// zsh's _arguments option text: "[", "]" and ":" in a description are
 // escaped, as is a quote for the single quotes around it.
 std::string zshText(const std::string& text) {
     std::string out;
