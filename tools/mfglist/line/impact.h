@@ -22,6 +22,9 @@ struct ModelImpact {
     // Parallel to diff.added: the removed entry (its place in diff.removed)
     // that claimed the same HARDID, which the added one takes the place of.
     std::vector<std::optional<std::size_t>> replaces;
+    // Devices of the model's ID file that no listed entry claims any more,
+    // and those that one claims now.
+    std::vector<IdDevice> lostDrivers, gainedDrivers;
     bool changed = false;
 };
 

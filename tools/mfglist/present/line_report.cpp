@@ -1,0 +1,113 @@
+#include "line_report.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <tuple>
+
+#include "ids/id_names.h"
+#include "line/share_run.h"
+
+namespace mfgtool {
+namespace {
+
+ModelSummary summarize(const ModelRun& run, std::size_t model) {
+    ModelSummary summary;
+    summary.model = model;
+    summary.entries = run.entryCount;
+    summary.checkedDevices = run.devices - std::min(run.ignoredDevices, run.devices);
+    summary.uncoveredDevices = run.uncoveredDevices.size();
+    summary.entryProblems = run.entryProblems.size();
+    summary.warnings = run.warnings.size();
+    summary.failed = run.outcome == kOutcomeFailed || run.outcome == kOutcomeMissingFiles;
+    return summary;
+}
+
+// The order of the summary: what most needs a person first.
+bool comesBefore(const ModelSummary& a, const ModelSummary& b) {
+    const auto weight = [](const ModelSummary& s) {
+        return std::make_tuple(!s.needsAttention(), !s.failed,
+                               static_cast<long long>(-(s.uncoveredDevices + s.entryProblems)),
+                               static_cast<long long>(-s.warnings));
+    };
+    const auto wa = weight(a), wb = weight(b);
+    return wa != wb ? wa < wb : a.model < b.model;
+}
+
+// Two models have identical lists when their runs came to the same outcome
+// and every entry row holds the same position for both.
+std::vector<std::vector<std::size_t>> identicalListsOf(const LineRun& line) {
+    std::map<std::pair<std::string, std::vector<std::optional<int>>>, std::size_t> groupOf;
+    std::vector<std::vector<std::size_t>> groups;
+    for (std::size_t m = 0; m < line.models.size(); ++m) {
+        std::vector<std::optional<int>> positions;
+        positions.reserve(line.rows.size());
+        for (const LineRow& row : line.rows) positions.push_back(row.positions[m]);
+        const auto [at, fresh] =
+            groupOf.emplace(std::make_pair(line.models[m].outcome, std::move(positions)), groups.size());
+        if (fresh) groups.emplace_back();
+        groups[at->second].push_back(m);
+    }
+    return groups;
+}
+
+void nameIds(const LineRun& line, const IdNames& names, std::map<std::string, std::string>& idNames) {
+    const auto name = [&](const std::string& id) {
+        if (id.empty() || idNames.count(id)) return;
+        if (auto known = names.nameOfId(id)) idNames.emplace(id, std::move(*known));
+    };
+    for (const ModelRun& run : line.models)
+        for (const IdDevice& device : run.uncoveredDevices)
+            for (const std::string& id : device.ids) name(id);
+    for (const LineRow& row : line.rows) name(row.hardId);
+}
+
+}  // namespace
+
+bool ModelSummary::needsAttention() const {
+    return failed || uncoveredDevices > 0 || entryProblems > 0 || warnings > 0 ||
+           entries == 0;
+}
+
+const ModelSummary& LineReport::summaryOf(std::size_t model) const {
+    return summary[summaryRowOf[model]];
+}
+
+LineReport buildLineReport(const LineOptions& options, const LineRun& line,
+                           const std::string& status, int exitStatus, const IdNames* names) {
+    LineReport report;
+    report.options = &options;
+    report.line = &line;
+    report.status = status;
+    report.exitStatus = exitStatus;
+    LineTotals& totals = report.totals;
+    totals.models = line.models.size();
+    for (std::size_t m = 0; m < line.models.size(); ++m) {
+        const ModelRun& run = line.models[m];
+        report.summary.push_back(summarize(run, m));
+        const ModelSummary& summary = report.summary.back();
+        totals.modelsNeedingAttention += summary.needsAttention();
+        totals.failedModels += summary.failed;
+        totals.uncoveredDevices += summary.uncoveredDevices;
+        totals.uncoveredIds += run.uncoveredIds.size();
+        totals.entryProblems += summary.entryProblems;
+        totals.warnings += summary.warnings;
+    }
+    for (const LineRow& row : line.rows) {
+        if (!row.candidate()) {
+            ++totals.notCandidates;
+            continue;
+        }
+        ++totals.entries;
+        totals.deadEntries += row.dead();
+    }
+    std::sort(report.summary.begin(), report.summary.end(), comesBefore);
+    report.summaryRowOf.resize(report.summary.size());
+    for (std::size_t at = 0; at < report.summary.size(); ++at)
+        report.summaryRowOf[report.summary[at].model] = at;
+    report.identicalLists = identicalListsOf(line);
+    if (names) nameIds(line, *names, report.idNames);
+    return report;
+}
+
+}  // namespace mfgtool
