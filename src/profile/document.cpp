@@ -15,16 +15,6 @@ Document::Document(std::string text, text::CodePage cp) : cp_(cp), chars_(cp) {
     load(std::move(text));
 }
 
-namespace {
-
-// Where the line that holds text[at] ends: its first CR or LF, or the end.
-std::size_t lineEndIn(std::string_view text, std::size_t at) {
-    const std::size_t found = findLineEnd(text.substr(at));
-    return found == std::string_view::npos ? text.size() : at + found;
-}
-
-}  // namespace
-
 void Document::load(std::string text) {
     text_ = std::move(text);
     scanFrom_ = 0;
@@ -341,10 +331,6 @@ bool Document::putOverLoadedKey(std::string_view key, std::string_view value) {
     // Lines as LineCursor cuts them: the walk is always where a line begins,
     // after the line ends of the one before.
     const std::string_view body(text_.data(), section.bodyEnd);
-    auto lineEndFrom = [&body](std::size_t at) {
-        const std::size_t found = findLineEnd(body.substr(at));
-        return found == std::string_view::npos ? body.size() : at + found;
-    };
     for (std::size_t at = loaded_.walked; at < body.size();) {
         std::size_t equals = key.size();
         std::size_t contentEnd;
@@ -356,10 +342,10 @@ bool Document::putOverLoadedKey(std::string_view key, std::string_view value) {
         const bool keyFirst = at + equals < body.size() && body[at + equals] == '=' &&
                               matchesIgnoringAsciiCase(body.substr(at, equals), key);
         if (keyFirst) {
-            contentEnd = lineEndFrom(at + equals + 1);
+            contentEnd = lineEndIn(body, at + equals + 1);
             name = body.substr(at, equals);
         } else {
-            contentEnd = lineEndFrom(at);
+            contentEnd = lineEndIn(body, at);
             const LineInfo info = classify(body.substr(at, contentEnd - at), chars_);
             keyLine = info.kind == LineKind::key;
             equals = info.equals;
