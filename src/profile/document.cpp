@@ -541,8 +541,19 @@ void Document::endWithLineEnd() {
 }
 
 std::string Document::bytes() const {
+    std::string out = bytesBeforeTail();
+    out += untouchedTail();
+    return out;
+}
+
+std::string_view Document::untouchedTail() const {
+    if (unicode_ || scanned_) return {};
+    return std::string_view(text_).substr(sections_.back().begin);
+}
+
+std::string Document::bytesBeforeTail() const {
     if (unicode_) return text_;
-    std::size_t size = text_.size() + 64;
+    std::size_t size = text_.size() - untouchedTail().size() + 64;
     for (const Section& s : sections_) size += s.added.size();
     std::string out;
     out.reserve(size);
@@ -585,7 +596,6 @@ std::string Document::bytes() const {
         out.append(text_, s.bodyEnd, s.end - s.bodyEnd);
         if (s.tailLineEndAdded) out += "\r\n";
     }
-    if (!scanned_) out.append(text_, sections_.back().begin, std::string::npos);
     return out;
 }
 

@@ -72,6 +72,12 @@ public:
 
     // The file's text after every write so far.
     std::string bytes() const;
+    // The same in two parts: the loaded text after the last section the
+    // writes searched for, which no write reached (a list written over a
+    // larger one: most of it), is given as it lies in the loaded text, so
+    // that a commit writes it without a copy.  bytes() is their sum.
+    std::string bytesBeforeTail() const;
+    std::string_view untouchedTail() const;
     bool empty() const;
 
     // The text is UTF-16 and some write was refused.
