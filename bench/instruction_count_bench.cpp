@@ -18,7 +18,10 @@
 //   run and reads the trace back), and a process that does only the floor's
 //   I/O (this program with --floor-process).
 //
-//   mfglist_instruction_count_bench [--entries=1000]
+//   mfglist_instruction_count_bench [--entries=1000] [--case=0|1|2] [--whole-only] [--keep=DIR]
+// --case counts one list kind only, --whole-only only whole processes, and
+// --keep leaves each callgrind output in DIR (named by case, old list and
+// side) for callgrind_annotate.
 // It starts itself under valgrind once per case and side:
 //   mfglist_instruction_count_bench --count=library|floor --case=0|1|2 --old=0..5 --entries=N
 //   mfglist_instruction_count_bench --host-process=PLAN | --floor-process=PLAN
@@ -83,18 +86,25 @@ std::string quoted(const std::string& text) {
     return out + "'";
 }
 
+// Where callgrind's outputs are kept ("": removed after counting).
+std::string g_keepFolder;
+
 // Runs `command` under callgrind; `wholeProcess` counts from the start,
 // else only between the program's own two requests.  0 when it failed.
-unsigned long long underCallgrind(const std::string& command, bool wholeProcess) {
+// `name` names the output kept in g_keepFolder.
+unsigned long long underCallgrind(const std::string& command, bool wholeProcess,
+                                  const std::string& name) {
     static int runs = 0;
-    const std::string out = "/tmp/mfglist-callgrind-" + std::to_string(::getpid()) + "-" +
-                            std::to_string(++runs) + ".out";
+    const std::string out = g_keepFolder.empty()
+                                ? "/tmp/mfglist-callgrind-" + std::to_string(::getpid()) + "-" +
+                                      std::to_string(++runs) + ".out"
+                                : g_keepFolder + "/" + name + ".out";
     const std::string line = std::string("valgrind --tool=callgrind") +
                              (wholeProcess ? "" : " --collect-atstart=no") +
                              " --callgrind-out-file=" + out + " " + command + " >/dev/null 2>&1";
     if (std::system(line.c_str()) != 0) return 0;
     const unsigned long long count = countedInstructions(out);
-    std::remove(out.c_str());
+    if (g_keepFolder.empty()) std::remove(out.c_str());
     return count;
 }
 
@@ -104,7 +114,9 @@ unsigned long long runUnderCallgrind(const char* self, const char* side, ListCas
                               " --case=" + std::to_string(static_cast<int>(c)) +
                               " --old=" + std::to_string(static_cast<int>(shape)) +
                               " --entries=" + std::to_string(entries),
-                          false);
+                          false,
+                          std::string("run-") + std::to_string(static_cast<int>(c)) + "-" +
+                              std::to_string(static_cast<int>(shape)) + "-" + side);
 }
 
 struct WholeProcesses {
@@ -150,10 +162,13 @@ WholeProcesses wholeProcesses(const char* self, const bench::PreparedCase& prepa
     const std::string planFile = scratch + ".plan";
     const std::string idsFile = scratch + ".ids";
     const bench::FloorPlan plan = prepared.floorPlanOver(shape);
+    const std::string name =
+        std::to_string(static_cast<int>(c)) + "-" + std::to_string(static_cast<int>(shape));
     WholeProcesses counts;
     if (bench::saveFloorPlan(plan, planFile)) {
         prepared.placeOldList(shape);
-        counts.floor = underCallgrind(quoted(self) + " --floor-process=" + quoted(planFile), true);
+        counts.floor = underCallgrind(quoted(self) + " --floor-process=" + quoted(planFile), true,
+                                     "floor-" + name);
     }
     const std::vector<std::string> ids = prepared.idsGiven();
     {
@@ -163,7 +178,8 @@ WholeProcesses wholeProcesses(const char* self, const bench::PreparedCase& prepa
         for (const std::string& id : ids) out << id << '\n';
     }
     prepared.placeOldList(shape);  // as the library's run finds it
-    counts.factoryHost = underCallgrind(quoted(self) + " --host-process=" + quoted(planFile + ".host"), true);
+    counts.factoryHost = underCallgrind(quoted(self) + " --host-process=" + quoted(planFile + ".host"), true,
+                                       "factory-" + name);
     if (counts.factoryHost &&
         !sameList(plan.listFile, plan.listBytes, "the factory host process", c, shape))
         counts.factoryHost = 0;
@@ -179,7 +195,7 @@ WholeProcesses wholeProcesses(const char* self, const bench::PreparedCase& prepa
         command += " --ids-file " + quoted(idsFile);
     }
     prepared.placeOldList(shape);
-    counts.host = underCallgrind(command, true);
+    counts.host = underCallgrind(command, true, "host-" + name);
     if (counts.host && !sameList(plan.listFile, plan.listBytes, "mfglist host", c, shape))
         counts.host = 0;
     for (const std::string& file : {planFile, planFile + ".list", planFile + ".host", idsFile})
@@ -209,11 +225,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "valgrind is not installed (apt-get install valgrind)\n");
         return 1;
     }
-    std::printf("| list (%d entries) | list file before the run | library | / no list | floor | library / floor |\n"
-                "|---|---|---:|---:|---:|---:|\n",
-                entries);
-    const ListCase cases[] = {ListCase::processFile, ListCase::softwareList, ListCase::cdRom};
+    if (const char* keep = option(argc, argv, "--keep=")) g_keepFolder = keep;
+    std::vector<ListCase> cases = {ListCase::processFile, ListCase::softwareList, ListCase::cdRom};
+    if (const char* only = option(argc, argv, "--case="))
+        cases = {static_cast<ListCase>(std::atoi(only))};
+    const bool wholeOnly = option(argc, argv, "--whole-only") != nullptr;
+    if (!wholeOnly)
+        std::printf("| list (%d entries) | list file before the run | library | / no list | floor | library / floor |\n"
+                    "|---|---|---:|---:|---:|---:|\n",
+                    entries);
     for (ListCase c : cases) {
+        if (wholeOnly) break;
         double none = 0;
         for (OldList shape : kOldLists) {
             const unsigned long long library = runUnderCallgrind(argv[0], "library", c, shape, entries);
@@ -231,7 +253,8 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
     }
-    std::printf("\nInstructions of the run only, the program's own (valgrind's callgrind); the floor's\n"
+    if (!wholeOnly)
+        std::printf("\nInstructions of the run only, the program's own (valgrind's callgrind); the floor's\n"
                 "work is nearly all in system calls, which callgrind does not count.  \"/ no list\":\n"
                 "against the same run when it finds no list file.\n\n");
 

@@ -190,6 +190,23 @@ TEST_F(ListFileTest, EachKeyLandsInTheSectionItNames) {
               "[0]\r\nA=1\r\nB=2\r\n[1]\r\nC=3\r\nD=5\r\n[2]\r\nA=6\r\n[3]\r\nE F=7\r\nG=8\r\n");
 }
 
+// A value is cut at its first line break, then read up to its first NUL,
+// and loses its leading blanks, whether its key starts a new section or goes
+// over the line of an old list.
+TEST_F(ListFileTest, ValuesCutAtLineBreaksAndNuls) {
+    using namespace std::literals;
+    const std::string_view values[][2] = {{"9\r\nX=1"sv, "8\nY=2"sv},
+                                          {"a\0b\r"sv, "c\0\n"sv},
+                                          {" \tv"sv, "  w "sv}};
+    const std::string keys[] = {"A", "B", "C"};
+    for (int run = 0; run < 2; ++run) {
+        output::ListFile file(out);
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(file.write("0", keys[i], values[i][run]));
+        ASSERT_TRUE(file.commit());
+    }
+    EXPECT_EQ(test::readFile(out), "[0]\r\nA=8\r\nB=c\r\nC=w \r\n");
+}
+
 // A run on a machine that already has a list writes over it.  Whatever the
 // old list's shape, the file is the one the run's writes, made one by one
 // over the old list, leave (applyWrite, which the profile tests hold to the

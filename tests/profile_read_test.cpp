@@ -246,6 +246,29 @@ TEST(ProfileRead, SectionIndexAnswersAsTheTextWalk) {
     }
 }
 
+// Line shapes a single-byte index reads in its own pass, each against the
+// walk: keys after a second header, a key line that begins with '[', blanks
+// (the EOF mark among them) around names and values, lone CR and LF, a NUL
+// in a name, a '=' before any name, lines without '=', keys before any header.
+TEST(ProfileRead, SectionIndexLineShapes) {
+    const std::string texts[] = {
+        "[S]\r\nA=1\r\n[T]\r\nB=2\r\n"s,
+        "[S]\r\n[A=1\r\n [B] = 2\r\nB=3\r\n"s,
+        "[S]\n \t A \x1A= \x1A 1 \x1A\r\rB=\r\n\r\n  \r\nC\r\n"s,
+        "[S]\r\nA\0x=1\r\n=2\r\nno equals here\r\nA=3"s,
+        "A=0\r\n[S]\r\nA=1\r\na=2\r\n"s,
+        "  [S]  \r\n;A=1\r\nA==2=\r\n"s,
+    };
+    SectionKeys index{CodePage(1252)};
+    for (const std::string& text : texts) {
+        index.index(text);
+        for (std::string_view key : {"A", "a", "B", "C", "", ";A", "[A", "[B]"}) {
+            SCOPED_TRACE(testing::Message() << hex(text) << " key " << key);
+            EXPECT_EQ(hex(index.get(key, "d", 260)), hex(getString(text, "S", key, "d", 260, CodePage(1252))));
+        }
+    }
+}
+
 TEST(ProfileRead, HugeTexts) {
     constexpr std::size_t kHundredMegabytes = 100u << 20;
     std::string file = cases::repeated("[S]\r\n", "key=some value\r\n", kHundredMegabytes);

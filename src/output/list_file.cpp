@@ -51,7 +51,9 @@ bool ListFile::write(std::string_view section, std::string_view key, std::string
     const bool sameSection = hasLastSection_ && section == lastSection_;
     if (!sameSection) section = oneLine(section, "SECTION", section, key);
     key = oneLine(key, "KEY", section, key);
-    value = oneLine(value, "VALUE", section, key);
+    // A value without NUL, CR or LF (nearly every one) is told so once, here.
+    const bool plainValue = profile::syntax::findNulOrLineEnd(value) == std::string_view::npos;
+    if (!plainValue) value = oneLine(value, "VALUE", section, key);
     if (g_journal)
         g_journal->push_back({std::string(section), std::string(key), std::string(value)});
     changed_ = true;
@@ -63,7 +65,7 @@ bool ListFile::write(std::string_view section, std::string_view key, std::string
         building_ = document_.beginSection(section);
     }
     if (building_) {
-        if (document_.addKey(key, value)) return true;
+        if (document_.addKey(key, value, plainValue)) return true;
         // This key and the rest of the section go one by one.
         flush();
     }

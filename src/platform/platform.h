@@ -31,8 +31,14 @@ bool readWholeFile(std::string_view path, std::string& content, std::string* err
 // and moved over it.  A
 // target that is read-only, or a folder that does not exist, fails and
 // leaves the target as it was.  `error` receives a short reason on failure.
-bool replaceFileAtomically(std::string_view path, std::string_view content,
-                           std::string* error = nullptr);
+// The new file's bytes may come in two parts, `head` then `tail`, written
+// one after the other.
+bool replaceFileAtomically(std::string_view path, std::string_view head, std::string_view tail,
+                           std::string* error);
+inline bool replaceFileAtomically(std::string_view path, std::string_view content,
+                                  std::string* error = nullptr) {
+    return replaceFileAtomically(path, content, std::string_view(), error);
+}
 
 // DeleteFileA.
 bool deleteFile(std::string_view path);

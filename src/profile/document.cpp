@@ -15,16 +15,6 @@ Document::Document(std::string text, text::CodePage cp) : cp_(cp), chars_(cp) {
     load(std::move(text));
 }
 
-namespace {
-
-// Where the line that holds text[at] ends: its first CR or LF, or the end.
-std::size_t lineEndIn(std::string_view text, std::size_t at) {
-    const std::size_t found = findLineEnd(text.substr(at));
-    return found == std::string_view::npos ? text.size() : at + found;
-}
-
-}  // namespace
-
 void Document::load(std::string text) {
     text_ = std::move(text);
     scanFrom_ = 0;
@@ -214,15 +204,15 @@ bool Document::openSection(std::string_view section) {
     foldInto(trimProfileBlanksRight(spelled, chars_), chars_, new_.folded);
     const std::size_t held = findSection(new_.folded);
     if (held != kNoSection) return openLoadedSection(held);
-    std::string& lines = new_.lines;
-    lines.clear();
-    lines += '[';
-    lines += spelled;
-    lines += ']';
-    const LineInfo headerInfo = classify(lines, chars_);
+    new_.used = 0;
+    char* header = new_.room(spelled.size() + 2);
+    header[0] = '[';
+    if (!spelled.empty()) std::memcpy(header + 1, spelled.data(), spelled.size());
+    header[spelled.size() + 1] = ']';
+    const LineInfo headerInfo = classify(new_.text(), chars_);
     if (headerInfo.kind != LineKind::header || !matchesFolded(headerInfo.name, new_.folded, chars_))
         return false;
-    lines += "\r\n";
+    std::memcpy(new_.room(2), "\r\n", 2);
     new_.names.clear();
     new_.bitsSeen = 0;
     new_.open = true;
@@ -234,8 +224,10 @@ namespace {
 // The value as a write puts it after the '=', cut at the first NUL and
 // trimmed on the left, in one look (a NUL is no blank, so trimming first
 // keeps the same bytes); false for a value with a line end before its NUL.
-bool valueOnOneLine(std::string_view& value) {
+// A `plain` value, one the caller found no NUL, CR or LF in, is only trimmed.
+bool valueOnOneLine(std::string_view& value, bool plain) {
     value = trimProfileBlanksLeft(value);
+    if (plain) return true;
     const std::size_t stop = findNulOrLineEnd(value);
     if (stop == std::string_view::npos) return true;
     if (value[stop] != '\0') return false;
@@ -245,24 +237,21 @@ bool valueOnOneLine(std::string_view& value) {
 
 }  // namespace
 
-bool Document::addKey(std::string_view key, std::string_view value) {
-    if (loaded_.open) return putOverLoadedKey(key, value);
+bool Document::addKey(std::string_view key, std::string_view value, bool plainValue) {
+    if (loaded_.open) return putOverLoadedKey(key, value, plainValue);
     if (!new_.open || !isPlainKeyName(key)) return false;
-    if (!valueOnOneLine(value)) return false;
-    std::string& lines = new_.lines;
+    if (!valueOnOneLine(value, plainValue)) return false;
     const std::uint64_t bit = nameBit(key);
     if ((new_.bitsSeen & bit) != 0) {
         for (const NewSection::Name& earlier : new_.names)
             if (earlier.bit == bit &&
-                matchesIgnoringAsciiCase(std::string_view(lines).substr(earlier.at, earlier.size), key))
+                matchesIgnoringAsciiCase(new_.text().substr(earlier.at, earlier.size), key))
                 return false;
     }
     new_.bitsSeen |= bit;
-    new_.names.push_back({lines.size(), key.size(), bit});
-    // The line in one piece: one append, not one per part.
-    const std::size_t at = lines.size();
-    lines.resize(at + key.size() + 1 + value.size() + 2);
-    char* line = &lines[at];
+    new_.names.push_back({new_.used, key.size(), bit});
+    // The line in one piece, copied straight into place.
+    char* line = new_.room(key.size() + 1 + value.size() + 2);
     std::memcpy(line, key.data(), key.size());
     line += key.size();
     *line++ = '=';
@@ -286,7 +275,7 @@ void Document::endSection() {
     added.written = true;
     // A copy of its own size: a list holds tens of thousands of sections,
     // and spare room in each adds up.
-    added.added = new_.lines;
+    added.added.assign(new_.lines.data(), new_.used);
     sectionIndex_.emplace(new_.folded, number);
     noteWrittenTo(number);  // its index is made if a later write comes back
 }
@@ -313,8 +302,9 @@ bool Document::openLoadedSection(std::size_t sectionNumber) {
 
 // A list written over the list of an earlier run finds its keys in the
 // order it writes them: the next key line is nearly always the one.
-bool Document::putOverLoadedKey(std::string_view key, std::string_view value) {
-    if (!isPlainKeyName(key) || !valueOnOneLine(value)) return false;
+bool Document::putOverLoadedKey(std::string_view key, std::string_view value, bool plainValue) {
+    if (!isPlainKeyName(key)) return false;
+    if (!valueOnOneLine(value, plainValue)) return false;
     Section& section = sections_[loaded_.number];
     std::vector<LoadedSection::Name>& names = loaded_.names;
     auto nameOf = [&](const LoadedSection::Name& name) {
@@ -341,10 +331,6 @@ bool Document::putOverLoadedKey(std::string_view key, std::string_view value) {
     // Lines as LineCursor cuts them: the walk is always where a line begins,
     // after the line ends of the one before.
     const std::string_view body(text_.data(), section.bodyEnd);
-    auto lineEndFrom = [&body](std::size_t at) {
-        const std::size_t found = findLineEnd(body.substr(at));
-        return found == std::string_view::npos ? body.size() : at + found;
-    };
     for (std::size_t at = loaded_.walked; at < body.size();) {
         std::size_t equals = key.size();
         std::size_t contentEnd;
@@ -356,10 +342,10 @@ bool Document::putOverLoadedKey(std::string_view key, std::string_view value) {
         const bool keyFirst = at + equals < body.size() && body[at + equals] == '=' &&
                               matchesIgnoringAsciiCase(body.substr(at, equals), key);
         if (keyFirst) {
-            contentEnd = lineEndFrom(at + equals + 1);
+            contentEnd = lineEndIn(body, at + equals + 1);
             name = body.substr(at, equals);
         } else {
-            contentEnd = lineEndFrom(at);
+            contentEnd = lineEndIn(body, at);
             const LineInfo info = classify(body.substr(at, contentEnd - at), chars_);
             keyLine = info.kind == LineKind::key;
             equals = info.equals;
@@ -555,8 +541,19 @@ void Document::endWithLineEnd() {
 }
 
 std::string Document::bytes() const {
+    std::string out = bytesBeforeTail();
+    out += untouchedTail();
+    return out;
+}
+
+std::string_view Document::untouchedTail() const {
+    if (unicode_ || scanned_) return {};
+    return std::string_view(text_).substr(sections_.back().begin);
+}
+
+std::string Document::bytesBeforeTail() const {
     if (unicode_) return text_;
-    std::size_t size = text_.size() + 64;
+    std::size_t size = text_.size() - untouchedTail().size() + 64;
     for (const Section& s : sections_) size += s.added.size();
     std::string out;
     out.reserve(size);
@@ -599,7 +596,6 @@ std::string Document::bytes() const {
         out.append(text_, s.bodyEnd, s.end - s.bodyEnd);
         if (s.tailLineEndAdded) out += "\r\n";
     }
-    if (!scanned_) out.append(text_, sections_.back().begin, std::string::npos);
     return out;
 }
 

@@ -10,6 +10,7 @@
 // with applyWrite would give.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -65,11 +66,18 @@ public:
     // section, the bytes of the same writes one by one, and must come before
     // any other write.
     bool beginSection(std::string_view section);
-    bool addKey(std::string_view key, std::string_view value);
+    // `plainValue`: the caller found no NUL, CR or LF in `value`.
+    bool addKey(std::string_view key, std::string_view value, bool plainValue = false);
     void endSection();
 
     // The file's text after every write so far.
     std::string bytes() const;
+    // The same in two parts: the loaded text after the last section the
+    // writes searched for, which no write reached (a list written over a
+    // larger one: most of it), is given as it lies in the loaded text, so
+    // that a commit writes it without a copy.  bytes() is their sum.
+    std::string bytesBeforeTail() const;
+    std::string_view untouchedTail() const;
     bool empty() const;
 
     // The text is UTF-16 and some write was refused.
@@ -142,7 +150,7 @@ private:
     bool openSection(std::string_view section);
     // beginSection for a section of the loaded text, and addKey for it.
     bool openLoadedSection(std::size_t sectionNumber);
-    bool putOverLoadedKey(std::string_view key, std::string_view value);
+    bool putOverLoadedKey(std::string_view key, std::string_view value, bool plainValue);
     // The walk's patches of `section` go to replaced_, where writes one by
     // one find them.
     void patchesToReplaced(Section& section);
@@ -194,7 +202,18 @@ private:
     struct NewSection {
         bool open = false;
         std::string folded;
-        std::string lines;  // the header line and each key line, with CR LF
+        // The header line and each key line, with CR LF: lines[0, used).
+        // Its bytes beyond `used` are room, never filled before they are
+        // written (a line is copied once, into place).
+        std::vector<char> lines;
+        std::size_t used = 0;
+        char* room(std::size_t size) {
+            if (used + size > lines.size()) lines.resize(std::max(2 * lines.size(), used + size + 256));
+            char* at = lines.data() + used;
+            used += size;
+            return at;
+        }
+        std::string_view text() const { return {lines.data(), used}; }
         // Each key's name, as where it lies in `lines`, and a bit of 64 that
         // names folding alike share: a name is compared only with the
         // earlier names of its bit.

@@ -22,7 +22,8 @@ bool commitDocument(std::string_view windowsPath, const Document& document, std:
         if (error) *error = "the file is UTF-16 text; only ANSI profiles are written";
         return false;
     }
-    return platform::replaceFileAtomically(windowsPath, document.bytes(), error);
+    return platform::replaceFileAtomically(windowsPath, document.bytesBeforeTail(),
+                                           document.untouchedTail(), error);
 }
 
 }  // namespace mfg::profile

@@ -124,10 +124,60 @@ void SectionKeys::index(std::string_view sectionText) {
     keys_.clear();  // the capacity stays for the next section
     // One search of the whole text spares a search of each value looked up.
     holdsNul_ = sectionText.find('\0') != std::string_view::npos;
+    if (!chars_.doubleByte()) {
+        indexSingleByte(sectionText);
+        return;
+    }
     walkSectionKeys(sectionText, nullptr, chars_, [this](const LineInfo& info) {
         keys_.push_back({info.name, info.value});
         return false;
     });
+}
+
+// walkSectionKeys and classify in one pass over each line: in a single-byte
+// page a line whose first byte that is not a blank is no '[' is a key line
+// exactly when it holds a '=', named by what lies before its first '=' and
+// valued by what follows it, both without their blanks.  Every line is read
+// once, byte by byte up to its '=' and by whole words after it.  A line that
+// begins with '[' (a header, or a key such as "[K=v") is left to classify.
+void SectionKeys::indexSingleByte(std::string_view text) {
+    const char* const p = text.data();
+    const std::size_t size = text.size();
+    auto blank = [p](std::size_t at) { return isProfileBlank(static_cast<unsigned char>(p[at])); };
+    bool inSection = false;
+    for (std::size_t pos = 0; pos < size;) {
+        std::size_t start = pos;
+        while (start < size && !isLineEnd(p[start]) && blank(start)) ++start;
+        std::size_t equals = start;
+        if (start < size && p[start] == '[') {
+            const std::size_t contentEnd = lineEndIn(text, start);
+            const LineInfo info = classify(text.substr(pos, contentEnd - pos), chars_);
+            if (info.kind == LineKind::header) {
+                if (inSection) return;
+                inSection = true;
+            } else if (inSection && info.kind == LineKind::key) {
+                keys_.push_back({info.name, info.value});
+            }
+            equals = contentEnd;
+        } else {
+            while (equals < size && p[equals] != '=' && !isLineEnd(p[equals])) ++equals;
+        }
+        if (equals < size && p[equals] == '=') {
+            const std::size_t contentEnd = lineEndIn(text, equals + 1);
+            std::size_t end = contentEnd;
+            while (blank(end - 1)) --end;  // the '=' is no blank
+            std::size_t nameEnd = equals;
+            while (nameEnd > start && blank(nameEnd - 1)) --nameEnd;
+            std::size_t valueBegin = equals + 1;
+            while (valueBegin < end && blank(valueBegin)) ++valueBegin;
+            std::string_view name = text.substr(start, nameEnd - start);
+            if (holdsNul_) name = cutAtNul(name);
+            if (inSection) keys_.push_back({name, text.substr(valueBegin, end - valueBegin)});
+            equals = contentEnd;
+        }
+        pos = equals;
+        while (pos < size && isLineEnd(p[pos])) ++pos;
+    }
 }
 
 std::string SectionKeys::get(std::string_view key, const char* def,

@@ -52,6 +52,12 @@ inline std::size_t findLineEnd(std::string_view text) {
     return std::string_view::npos;
 }
 
+// Where the line that holds text[at] ends: its first CR or LF, or the end.
+inline std::size_t lineEndIn(std::string_view text, std::size_t at) {
+    const std::size_t found = findLineEnd(text.substr(at));
+    return found == std::string_view::npos ? text.size() : at + found;
+}
+
 // The first NUL, CR or LF of `text`, npos when there is none: a value is
 // cut at its first NUL, and a line end before that would start a new line.
 inline std::size_t findNulOrLineEnd(std::string_view text) {

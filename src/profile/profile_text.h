@@ -62,6 +62,7 @@ private:
     };
     // The first key whose name equals `name` but for ASCII case.
     const Key* findIgnoringAsciiCase(std::string_view name) const;
+    void indexSingleByte(std::string_view text);
 
     syntax::Chars chars_;
     std::vector<Key> keys_;  // in file order

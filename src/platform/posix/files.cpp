@@ -187,7 +187,8 @@ bool followLinks(std::string& native, std::string* error) {
     return false;
 }
 
-bool replaceFileAtomically(std::string_view path, std::string_view content, std::string* error) {
+bool replaceFileAtomically(std::string_view path, std::string_view head, std::string_view tail,
+                           std::string* error) {
     auto native = resolvePath(path);
     if (!native) {
         setError(error, "the drive does not exist");
@@ -234,7 +235,7 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
     // Each step's own error is the reason: a later call must not report an
     // errno left over from an earlier one.
     std::string why;
-    if (!writeAll(fd, content)) why = "cannot write the new file: " + errorText(errno);
+    if (!writeAll(fd, head) || !writeAll(fd, tail)) why = "cannot write the new file: " + errorText(errno);
     else if (::fchmod(fd, mode) != 0) why = "cannot write the new file: " + errorText(errno);
     else if (fileCalls.fsync(fd) != 0) why = "cannot flush the new file: " + errorText(errno);
     if (fileCalls.close(fd) != 0 && why.empty())

@@ -215,7 +215,8 @@ bool followLink(std::string& path, std::string* error) {
     return true;
 }
 
-bool replaceFileAtomically(std::string_view path, std::string_view content, std::string* error) {
+bool replaceFileAtomically(std::string_view path, std::string_view head, std::string_view tail,
+                           std::string* error) {
     std::string target = str(path);
     auto fail = [&](const std::string& why) {
         if (error) *error = why;
@@ -246,7 +247,7 @@ bool replaceFileAtomically(std::string_view path, std::string_view content, std:
         fileCalls.deleteFile(temp.c_str());
         return fail(why);
     }
-    bool ok = writeAll(file, content) && fileCalls.flushFileBuffers(file);
+    bool ok = writeAll(file, head) && writeAll(file, tail) && fileCalls.flushFileBuffers(file);
     std::string why = ok ? std::string() : lastErrorText("cannot write the new file");
     fileCalls.closeHandle(file);
     if (ok && !fileCalls.moveFileEx(temp.c_str(), target.c_str(),
