@@ -1,5 +1,7 @@
 #include "impact_report.h"
 
+#include <functional>
+
 #include "html_page.h"
 #include "ids/id_devices.h"
 #include "json_contract.h"
@@ -178,21 +180,17 @@ void printSummaryTable(const ImpactReport& report, std::ostream& out) {
         out << "  " << line << '\n';
 }
 
-void printLifeChanges(const ImpactReport& report, std::ostream& out) {
+// The entries no model gets any more, then those some model gets again,
+// each under its heading, one line each as `lineOf` makes it.
+void printLifeChanges(const ImpactReport& report, std::ostream& out,
+                      const std::function<std::string(const EntryLifeChange&)>& lineOf) {
     for (const bool dead : {true, false}) {
         bool any = false;
         for (const EntryLifeChange& life : report.impact->lifeChanges) {
             if (life.nowDead != dead) continue;
             if (!any) out << (dead ? "\nEntries no model gets any more:\n" : "\nEntries some model gets again:\n");
             any = true;
-            out << "  " << life.row->file << ":" << life.row->line << " [" << life.row->section << "]  "
-                << life.row->name;
-            if (dead && life.isNew)
-                out << "  (a new section)";
-            else if (!life.models.empty())
-                out << (dead ? "  (listed before by " : "  (listed now by ")
-                    << joined(namesOf(report, life.models)) << ")";
-            out << '\n';
+            out << lineOf(life) << '\n';
         }
     }
 }
@@ -299,7 +297,16 @@ void printImpactText(const ImpactReport& report, bool summaryOnly, std::ostream&
             << change.section << " (" << change.name << ")" << (detail.empty() ? "" : "  " + detail)
             << "\n      " << modelsText(report, change.models) << '\n';
     }
-    printLifeChanges(report, out);
+    printLifeChanges(report, out, [&](const EntryLifeChange& life) {
+        std::string line = "  " + life.row->file + ":" + std::to_string(life.row->line) + " [" + life.row->section +
+                           "]  " + life.row->name;
+        if (life.nowDead && life.isNew)
+            line += "  (a new section)";
+        else if (!life.models.empty())
+            line += (life.nowDead ? "  (listed before by " : "  (listed now by ") +
+                    joined(namesOf(report, life.models)) + ")";
+        return line;
+    });
     if (!report.summary.empty()) out << "\nBy model:\n";
     for (const std::size_t m : report.summary) printModelDetail(report.models[m], out);
 }
@@ -341,16 +348,10 @@ void printImpactMarkdown(const ImpactReport& report, std::ostream& out) {
                                                 escapeMarkdown(joined(namesOf(report, change.models))))
                 << " |\n";
     }
-    for (const bool dead : {true, false}) {
-        bool any = false;
-        for (const EntryLifeChange& life : report.impact->lifeChanges) {
-            if (life.nowDead != dead) continue;
-            if (!any) out << (dead ? "\nEntries no model gets any more:\n" : "\nEntries some model gets again:\n");
-            any = true;
-            out << "- " << text(life.row->file) << ":" << life.row->line << " " << text(life.row->section)
-                << " (" << text(life.row->name) << ")\n";
-        }
-    }
+    printLifeChanges(report, out, [&](const EntryLifeChange& life) {
+        return "- " + text(life.row->file) + ":" + std::to_string(life.row->line) + " " + text(life.row->section) +
+               " (" + text(life.row->name) + ")";
+    });
     const auto entry = [](const auto& e) { return escapeMarkdown(entryText(e.section, e.name)); };
     const auto value = [](const std::optional<std::string>& v) { return escapeMarkdown(shownValue(v)); };
     for (const std::size_t m : report.summary) {
