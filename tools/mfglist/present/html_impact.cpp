@@ -42,8 +42,9 @@ tr.downgrade td { background: #fbe3c8; }
 :target { outline: 2px solid #36c; outline-offset: 2px; }
 )css";
 
-// A link to a folded model opens the fold, so that the target is seen;
-// printing opens every fold, so that paper shows every model.
+// A link to a folded model opens the fold, so that the target is seen
+// (Chromium does so of itself; not every browser does); printing opens
+// every fold, so that paper shows every model.
 constexpr const char* kImpactScript = R"js(
 function reveal() {
   var id = decodeURIComponent(location.hash.slice(1));
