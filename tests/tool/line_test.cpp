@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <cstdlib>
 #include <set>
+#include <sstream>
 
 #include "json_schema_check.h"
 #include "tool_fixture.h"
@@ -327,6 +328,55 @@ TEST_F(ToolLine, ImpactShowsEachChangeWithTheModelsThatSeeIt) {
         if (!header) header = cells;
         EXPECT_EQ(cells, header) << row;
     }
+}
+
+// The answer first: the totals and one row per model that changes, then
+// the detail; --summary stops after the answer, with the same status.
+TEST_F(ToolLine, ImpactTextPutsTheSummaryFirstAndSummaryStopsThere) {
+    const fs::path changed = scratch / "media";
+    fs::copy(cdrom(), changed);
+    std::string text = readText(changed / "DrvProc.ini");
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"HARDID=7A8B3000C0DE0101", "HARDID=7A8B3000C0DE0102"},
+                                   {"NAME=Modem driver", "NAME=Modem driver, new"}}) {
+        ASSERT_NE(text.find(from), std::string::npos) << from;
+        text.replace(text.find(from), from.size(), to);
+    }
+    writeText(changed / "DrvProc.ini", text);
+    const Outcome full = runTool(line("impact", {cdrom().string(), changed.string()}));
+    const Outcome summary = runTool(line("impact", {cdrom().string(), changed.string(), "--summary"}));
+    EXPECT_EQ(full.status, 1) << full.err;
+    EXPECT_EQ(summary.status, 1) << summary.err;
+    ASSERT_EQ(full.out.rfind(summary.out, 0), 0u) << "the summary is the full text's start:\n" << summary.out;
+    EXPECT_EQ(summary.out.find("By change:"), std::string::npos) << summary.out;
+    EXPECT_NE(full.out.find("By change:"), std::string::npos) << full.out;
+    const std::vector<std::string> shown = lines(summary.out);
+    ASSERT_GE(shown.size(), 6u) << summary.out;
+    EXPECT_EQ(shown[0], "Impact on media against cdrom: 2 of 6 models change");
+    EXPECT_EQ(shown[1], "  section changes: 2 (VERSION going down: 0)");
+    // The table: a header, then the tower on top (three listed entries a
+    // Vista host cannot run, marked !) with its key changed, then the
+    // office that loses an entry.
+    const auto cells = [](const std::string& row) {
+        std::vector<std::string> words;
+        std::istringstream in(row);
+        for (std::string word; in >> word;) words.push_back(word);
+        return words;
+    };
+    std::size_t header = 0;
+    while (header < shown.size() && shown[header].find("MODEL") == std::string::npos) ++header;
+    ASSERT_LT(header + 2, shown.size()) << summary.out;
+    const std::vector<std::string> tower = cells(shown[header + 1]), office = cells(shown[header + 2]);
+    EXPECT_EQ(std::vector<std::string>(tower.begin(), tower.begin() + 2),
+              (std::vector<std::string>{"!", "tower-t20"})) << shown[header + 1];
+    EXPECT_EQ(std::vector<std::string>(tower.end() - 7, tower.end()),
+              (std::vector<std::string>{"0", "0", "0", "1", "0", "0", "3"})) << shown[header + 1];
+    EXPECT_EQ(office.front(), "office-7010") << shown[header + 2];
+    EXPECT_EQ(std::vector<std::string>(office.end() - 7, office.end()),
+              (std::vector<std::string>{"0", "1", "0", "0", "0", "0", "0"})) << shown[header + 2];
+    EXPECT_EQ(shown.back().rfind("4 models unchanged: ", 0), 0u) << shown.back();
+
+    const Outcome refused = runTool(line("impact", {cdrom().string(), changed.string(), "--summary", "--json"}));
+    EXPECT_EQ(refused.status, 2);
 }
 
 TEST_F(ToolLine, ModelsInNaturalOrderAndIdsNeverCut) {

@@ -31,6 +31,7 @@ struct ImpactOptions : LineOptions {
     std::optional<std::string> git;    // OLD is this revision of NEW's folder
     bool json = false;
     bool markdown = false;
+    bool summary = false;
 };
 
 const char* const kImpactFooter =
@@ -39,7 +40,7 @@ const char* const kImpactFooter =
     "the install order, and keys changed, paired by their section, then by NAME and HARDID.\n"
     "With --git REV the one FOLDER is NEW and OLD is that folder as revision REV has it (git\n"
     "must be on the PATH and FOLDER in a git working tree).  --markdown prints a pull-request\n"
-    "comment.\n"
+    "comment; --summary prints only the totals and the table of the models that change.\n"
     "\n"
     "Exit status: 0 no model's list changes; 1 some model's list changes; 2 bad use (a folder\n"
     "or catalogue missing, no git, a revision git does not know); 3 the library cannot be\n"
@@ -59,6 +60,8 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
                                      : "give two folders, OLD and NEW, or --git REV and one folder");
     if (options.json && options.markdown)
         throw UsageError("--json and --markdown are two outputs; choose one");
+    if (options.summary && (options.json || options.markdown))
+        throw UsageError("--summary is for the text; --json and --markdown carry the summary anyway");
     if (options.lists) throw UsageError("--lists is for matrix; impact keeps no lists");
     const std::string newFolder = options.folders.back();
     ScratchFolder scratch;
@@ -82,19 +85,15 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
     requireWholeRuns(after, "NEW " + lineFolderName(newFolder));
 
     const LineImpact impact = compareLineRuns(before, after);
-    const std::size_t changed = impact.changed;
-    const int status = changed ? kExitImpact : kExitOk;
-    Json json = impactJson(options, impact.models, oldName, newFolder, changed, status);
-    addChangeView(json, impact);
-    if (options.html) {
-        replaceFileWhole(*options.html, renderImpactHtml(json));
-    }
+    const int status = impact.changed ? kExitImpact : kExitOk;
+    const ImpactReport report = buildImpactReport(options, impact, oldName, newFolder, status);
+    if (options.html) replaceFileWhole(*options.html, renderImpactHtml(report));
     if (options.json)
-        out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+        out << impactJson(report).dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
     else if (options.markdown)
-        printImpactMarkdown(json, out);
+        printImpactMarkdown(report, out);
     else
-        printImpactText(json, out);
+        printImpactText(report, options.summary, out);
     return status;
 }
 
@@ -109,6 +108,8 @@ Command addImpactCommand(CLI::App& app) {
     addLineOptions(*command, *options, false);
     addJsonOption(*command, options->json);
     command->add_flag("--markdown", options->markdown, "Print a pull-request comment");
+    command->add_flag("--summary", options->summary,
+                      "Print only the totals and the summary table (for a CI log)");
     command->add_option("--html", options->html, "Write the report as one HTML file");
     command->footer(std::string("\n") + kImpactFooter);
     return {command, [options](std::ostream& out) { return runImpact(*options, out); }};

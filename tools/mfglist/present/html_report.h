@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "impact_model.h"
 #include "json_contract.h"
 
 namespace mfgtool {
@@ -18,8 +19,11 @@ namespace mfgtool {
 // name, type, hardid, model:NAME), &filter=TEXT, &dead=1, &uncovered=0.
 std::string renderMatrixHtml(const Json& matrix);
 
-// The summary line, then one section per changed model (what is added,
-// removed, moved, changed) and the unchanged models folded away.
-std::string renderImpactHtml(const Json& impact);
+// The totals and the summary table, the view by change linked to the
+// models, one section per model that changes or needs a look (what is
+// added, removed, moved, changed) linked back to its changes, and the
+// unchanged models folded away.  A link to `#model-N` (N the model's place
+// in the catalogue) or `#change-N` works from outside too.
+std::string renderImpactHtml(const ImpactReport& report);
 
 }  // namespace mfgtool

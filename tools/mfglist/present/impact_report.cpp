@@ -1,53 +1,44 @@
 #include "impact_report.h"
 
+#include <functional>
+
 #include "html_page.h"
+#include "ids/id_devices.h"
 #include "json_contract.h"
 #include "matrix_report.h"
+#include "report.h"
+#include "table.h"
 
 namespace mfgtool {
 namespace {
-
-std::optional<std::string> valueOrNone(const KeyValues& keys, const std::string& key) {
-    for (const auto& [name, value] : keys)
-        if (name == key) return value;
-    return std::nullopt;
-}
-
-std::string valueOf(const KeyValues& keys, const std::string& key) {
-    return valueOrNone(keys, key).value_or("");
-}
-
-Json entryJson(const ComparedList& list, std::size_t i) {
-    return {{"position", i},
-            {"section", i < list.sections.size() ? list.sections[i] : ""},
-            {"name", valueOf(list.entries[i], "NAME")},
-            {"hardid", valueOf(list.entries[i], "HARDID")}};
-}
 
 Json optionalText(const std::optional<std::string>& text) {
     return text ? Json(*text) : Json(nullptr);
 }
 
-std::string shown(const Json& text) {
-    return text.is_null() ? "(none)" : "\"" + text.get<std::string>() + "\"";
+Json entryJson(const ImpactEntry& entry) {
+    return {{"position", entry.position},
+            {"section", entry.section},
+            {"name", entry.name},
+            {"hardid", entry.hardId}};
 }
 
-std::string entryText(const Json& entry) {
-    return entry["name"].get<std::string>() + " [" + entry["section"].get<std::string>() + "]";
+Json keyJson(const KeyChange& key) {
+    return {{"key", key.key}, {"old", optionalText(key.before)}, {"new", optionalText(key.after)}};
 }
 
-Json modelNames(const std::vector<ModelImpact>& models, const std::vector<std::size_t>& indexes) {
+Json modelNames(const ImpactReport& report, const std::vector<std::size_t>& indexes) {
     Json names = Json::array();
-    for (const std::size_t m : indexes) names.push_back(models[m].after->model.name);
+    for (const std::size_t m : indexes) names.push_back(report.models[m].name);
     return names;
 }
 
-Json changeJson(const SectionChange& change, const std::vector<ModelImpact>& models) {
+Json changeJson(const SectionChange& change, const ImpactReport& report) {
     Json json = {{"kind", sectionChangeKind(change.kind)},
                  {"section", change.section},
                  {"name", change.name},
                  {"downgrade", change.downgrade},
-                 {"models", modelNames(models, change.models)}};
+                 {"models", modelNames(report, change.models)}};
     if (change.kind == SectionChange::Kind::changed || change.kind == SectionChange::Kind::unseen) {
         json["key"] = change.key;
         json["old"] = optionalText(change.before);
@@ -61,56 +52,180 @@ Json changeJson(const SectionChange& change, const std::vector<ModelImpact>& mod
     return json;
 }
 
-Json lifeJson(const EntryLifeChange& life, const std::vector<ModelImpact>& models) {
-    Json json = {{"id", life.row->id},       {"file", life.row->file}, {"line", life.row->line},
+Json lifeJson(const EntryLifeChange& life, const ImpactReport& report) {
+    Json json = {{"id", life.row->id},           {"file", life.row->file}, {"line", life.row->line},
                  {"section", life.row->section}, {"name", life.row->name},
-                 {"models", modelNames(models, life.models)}};
+                 {"models", modelNames(report, life.models)}};
     if (life.nowDead) json["new"] = life.isNew;
     return json;
 }
 
-std::string joined(const Json& names) {
+Json modelJson(const ModelImpactRow& row) {
+    Json model = Json::object();
+    model["name"] = row.name;
+    model["display_name"] = row.displayName;
+    model["changed"] = row.changed;
+    model["old_list_written"] = row.oldListWritten;
+    model["new_list_written"] = row.newListWritten;
+    model["old_entry_count"] = row.oldEntries;
+    model["new_entry_count"] = row.newEntries;
+    Json added = Json::array(), removed = Json::array(), moved = Json::array(), fields = Json::array(),
+         system = Json::array(), problems = Json::array();
+    for (const ImpactEntry& entry : row.added) {
+        Json json = entryJson(entry);
+        json["replaces"] = optionalText(entry.replaces);
+        json["downgrade"] = entry.downgrade;
+        added.push_back(json);
+    }
+    for (const ImpactEntry& entry : row.removed) removed.push_back(entryJson(entry));
+    for (const ImpactMove& move : row.moved)
+        moved.push_back({{"section", move.section}, {"name", move.name}, {"from", move.from}, {"to", move.to}});
+    for (const ImpactField& field : row.fields) {
+        Json json = {{"section", field.section}, {"name", field.name}, {"position", field.position}};
+        json.update(keyJson(field.change));
+        json["downgrade"] = field.downgrade;
+        fields.push_back(json);
+    }
+    for (const KeyChange& key : row.system) system.push_back(keyJson(key));
+    for (const auto& [position, why] : row.entryProblems())
+        problems.push_back({{"position", position}, {"problem", why}});
+    model["added"] = added;
+    model["removed"] = removed;
+    model["moved"] = moved;
+    model["changed_fields"] = fields;
+    model["system"] = system;
+    model["now_dead"] = row.nowDead;
+    model["live_again"] = row.liveAgain;
+    model["lost_drivers"] = devicesJson(row.lostDrivers());
+    model["gained_drivers"] = devicesJson(row.gainedDrivers());
+    model["entry_problems"] = problems;
+    return model;
+}
+
+std::string joined(const std::vector<std::string>& names) {
     std::string text;
-    for (const Json& name : names) text += (text.empty() ? "" : ", ") + name.get<std::string>();
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
     return text;
 }
 
-std::string modelsText(const Json& names) {
-    if (names.empty()) return "no model's list shows it";
-    return std::to_string(names.size()) + (names.size() == 1 ? " model: " : " models: ") + joined(names);
+std::vector<std::string> namesOf(const ImpactReport& report, const std::vector<std::size_t>& models) {
+    std::vector<std::string> names;
+    for (const std::size_t m : models) names.push_back(report.models[m].name);
+    return names;
 }
 
+std::string modelsText(const ImpactReport& report, const std::vector<std::size_t>& models) {
+    if (models.empty()) return "no model's list shows it";
+    return std::to_string(models.size()) + (models.size() == 1 ? " model: " : " models: ") +
+           joined(namesOf(report, models));
+}
 
-
-const char* changeMark(const std::string& kind) {
-    if (kind == "added") return "+";
-    if (kind == "removed") return "-";
-    if (kind == "moved") return "~";
-    if (kind == "unseen") return "?";
+const char* changeMark(SectionChange::Kind kind) {
+    switch (kind) {
+        case SectionChange::Kind::added: return "+";
+        case SectionChange::Kind::removed: return "-";
+        case SectionChange::Kind::moved: return "~";
+        case SectionChange::Kind::unseen: return "?";
+        case SectionChange::Kind::changed: break;
+    }
     return "*";
+}
+
+std::string entryText(const std::string& section, const std::string& name) {
+    return name + " [" + section + "]";
 }
 
 }  // namespace
 
-std::string changeDetail(const Json& change, const std::string& arrow) {
-    // Read member by member: the HTML page renders whatever document it is
-    // given, and a member left out is shown as absent.
-    const auto text = [](const Json& value) { return value.is_string() ? shown(value) : shown(Json()); };
-    const auto given = [](const Json& version) {
-        return version.is_string() && !version.get<std::string>().empty();
-    };
-    std::string detail;
-    if (const Json& key = memberOf(change, "key"); key.is_string())
-        detail = key.get<std::string>() + ": " + text(memberOf(change, "old")) + arrow +
-                 text(memberOf(change, "new"));
-    if (const Json& replaces = memberOf(change, "replaces"); replaces.is_string()) {
-        detail = "in place of " + replaces.get<std::string>();
-        const Json &before = memberOf(change, "old_version"), &after = memberOf(change, "new_version");
-        if (given(before) || given(after)) detail += ", VERSION " + text(before) + arrow + text(after);
-    }
-    if (memberOf(change, "downgrade") == true) detail += "  VERSION GOES DOWN";
-    return detail;
+std::string impactEntriesText(const ModelImpactRow& row, const char* arrow) {
+    std::string text = std::to_string(row.oldEntries) + arrow + std::to_string(row.newEntries);
+    if (row.oldListWritten != row.newListWritten) text += row.newListWritten ? " (new list)" : " (no list)";
+    return text;
 }
+
+std::vector<std::string> impactTotalsText(const ImpactTotals& totals) {
+    const auto n = [](std::size_t value) { return std::to_string(value); };
+    return {"section changes: " + n(totals.sectionChanges) + " (VERSION going down: " + n(totals.downgrades) + ")",
+            "entries now dead: " + n(totals.nowDead) + ", live again: " + n(totals.liveAgain),
+            "devices losing their driver: " + n(totals.lostDrivers) + ", gaining one: " + n(totals.gainedDrivers),
+            "listed entries a host cannot run: " + n(totals.entryProblems)};
+}
+
+std::string impactTotalsLine(const ImpactTotals& totals) {
+    std::string line;
+    for (const std::string& part : impactTotalsText(totals)) line += (line.empty() ? "" : "; ") + part;
+    return line + ".";
+}
+
+namespace {
+
+std::string unchangedText(const ImpactReport& report) {
+    const std::size_t count = report.unchanged.size();
+    return std::to_string(count) + (count == 1 ? " model" : " models") + " unchanged: " +
+           joined(namesOf(report, report.unchanged));
+}
+
+void printSummaryTable(const ImpactReport& report, std::ostream& out) {
+    std::vector<TableColumn> columns = {{"MODEL", false, true}, {"NAME", false, true}, {"ENTRIES"}};
+    for (const ImpactFigure& figure : impactFigures()) columns.push_back({figure.shortHeading, true});
+    std::vector<std::vector<std::string>> rows;
+    for (const std::size_t m : report.summary) {
+        const ModelImpactRow& row = report.models[m];
+        std::vector<std::string> cells = {(row.needsAttention() ? "! " : "  ") + row.name, row.displayName,
+                                          impactEntriesText(row, " -> ")};
+        for (const ImpactFigure& figure : impactFigures()) cells.push_back(std::to_string(figure.of(row)));
+        rows.push_back(std::move(cells));
+    }
+    for (const std::string& line : renderTable(columns, rows, static_cast<std::size_t>(-1)))
+        out << "  " << line << '\n';
+}
+
+// The entries no model gets any more, then those some model gets again,
+// each under its heading, one line each as `lineOf` makes it.
+void printLifeChanges(const ImpactReport& report, std::ostream& out,
+                      const std::function<std::string(const EntryLifeChange&)>& lineOf) {
+    for (const bool dead : {true, false}) {
+        bool any = false;
+        for (const EntryLifeChange& life : report.impact->lifeChanges) {
+            if (life.nowDead != dead) continue;
+            if (!any) out << (dead ? "\nEntries no model gets any more:\n" : "\nEntries some model gets again:\n");
+            any = true;
+            out << lineOf(life) << '\n';
+        }
+    }
+}
+
+void printModelDetail(const ModelImpactRow& row, std::ostream& out) {
+    out << '\n' << row.name << " (" << row.displayName << "): " << impactEntriesText(row, " -> ") << " entries\n";
+    const auto entry = [](const auto& e) { return entryText(e.section, e.name); };
+    for (const ImpactEntry& e : row.removed) out << "  - removed  #" << e.position << "  " << entry(e) << '\n';
+    for (const ImpactEntry& e : row.added)
+        out << "  + added    #" << e.position << "  " << entry(e)
+            << (e.replaces ? "  in place of " + *e.replaces : "") << (e.downgrade ? "  VERSION GOES DOWN" : "")
+            << '\n';
+    for (const ImpactMove& e : row.moved)
+        out << "  ~ moved    #" << e.from << " -> #" << e.to << "  " << entry(e) << '\n';
+    for (const ImpactField& e : row.fields)
+        out << "  * changed  #" << e.position << "  " << entry(e) << "  " << e.change.key << ": "
+            << shownValue(e.change.before) << " -> " << shownValue(e.change.after)
+            << (e.downgrade ? "  VERSION GOES DOWN" : "") << '\n';
+    for (const KeyChange& e : row.system)
+        out << "  * SYSTEM   " << e.key << ": " << shownValue(e.before) << " -> " << shownValue(e.after) << '\n';
+    for (const std::string& id : row.nowDead) out << "  ! now dead   " << id << '\n';
+    for (const std::string& id : row.liveAgain) out << "  ! live again " << id << '\n';
+    if (!row.lostDrivers().empty()) {
+        out << "  ! devices losing their driver:\n";
+        printUncoveredDevices(row.lostDrivers(), "      ", out);
+    }
+    if (!row.gainedDrivers().empty()) {
+        out << "  devices gaining a driver:\n";
+        printUncoveredDevices(row.gainedDrivers(), "      ", out);
+    }
+    for (const auto& [position, why] : row.entryProblems())
+        out << "  ! cannot run #" << position << ": " << why << '\n';
+}
+
+}  // namespace
 
 std::string escapeMarkdown(const std::string& text) {
     std::string escaped;
@@ -131,219 +246,139 @@ std::string escapeMarkdown(const std::string& text) {
     return escaped;
 }
 
-Json impactJson(const LineOptions& options, const std::vector<ModelImpact>& impacts,
-                const std::string& oldName, const std::string& newFolder, std::size_t changed,
-                int status) {
-    Json json = jsonDocument("impact", changed ? "changed" : "unchanged", status);
-    Json run = lineRunJson(options, newFolder);
-    run["old"] = oldName;
+Json impactJson(const ImpactReport& report) {
+    Json json = jsonDocument("impact", report.status, report.exitStatus);
+    Json run = lineRunJson(*report.options, report.newFolder);
+    run["old"] = report.oldName;
     run["new"] = run["folder"];
     json["run"] = run;
-    const std::string text =
-        std::to_string(changed) + " of " + std::to_string(impacts.size()) + " models change";
-    json["summary"] = {{"models", impacts.size()}, {"changed", changed}, {"text", text}};
+    const ImpactTotals& totals = report.totals;
+    json["summary"] = {{"models", totals.models},
+                       {"changed", totals.changed},
+                       {"text", report.summaryText},
+                       {"section_changes", totals.sectionChanges},
+                       {"downgrades", totals.downgrades},
+                       {"now_dead", totals.nowDead},
+                       {"live_again", totals.liveAgain},
+                       {"needing_attention", totals.needingAttention},
+                       {"lost_drivers", totals.lostDrivers},
+                       {"gained_drivers", totals.gainedDrivers},
+                       {"entry_problems", totals.entryProblems}};
     Json models = Json::array();
-    for (const ModelImpact& impact : impacts) {
-        Json model = Json::object();
-        model["name"] = impact.after->model.name;
-        model["display_name"] = impact.after->displayName;
-        model["changed"] = impact.changed;
-        model["old_list_written"] = impact.before->listWritten;
-        model["new_list_written"] = impact.after->listWritten;
-        model["old_entry_count"] = impact.oldList.entries.size();
-        model["new_entry_count"] = impact.newList.entries.size();
-        Json added = Json::array(), removed = Json::array(), moved = Json::array(),
-             fields = Json::array();
-        for (std::size_t a = 0; a < impact.diff.added.size(); ++a) {
-            Json entry = entryJson(impact.newList, impact.diff.added[a]);
-            entry["replaces"] = nullptr;
-            entry["downgrade"] = false;
-            if (const auto r = a < impact.replaces.size() ? impact.replaces[a] : std::nullopt) {
-                const std::size_t i = impact.diff.removed[*r];
-                entry["replaces"] = i < impact.oldList.sections.size() ? impact.oldList.sections[i] : "";
-                entry["downgrade"] = versionGoesDown(valueOrNone(impact.oldList.entries[i], "VERSION"),
-                                                     valueOrNone(impact.newList.entries[impact.diff.added[a]], "VERSION"));
-            }
-            added.push_back(entry);
-        }
-        for (const std::size_t i : impact.diff.removed) removed.push_back(entryJson(impact.oldList, i));
-        for (const EntryChange& change : impact.diff.matched) {
-            const Json entry = entryJson(impact.newList, change.after);
-            if (change.moved)
-                moved.push_back({{"section", entry["section"]},
-                                 {"name", entry["name"]},
-                                 {"from", change.before},
-                                 {"to", change.after}});
-            for (const KeyChange& key : change.keys)
-                fields.push_back({{"section", entry["section"]},
-                                  {"name", entry["name"]},
-                                  {"position", change.after},
-                                  {"key", key.key},
-                                  {"old", optionalText(key.before)},
-                                  {"new", optionalText(key.after)},
-                                  {"downgrade", versionGoesDown(key)}});
-        }
-        model["added"] = added;
-        model["removed"] = removed;
-        model["moved"] = moved;
-        model["changed_fields"] = fields;
-        Json system = Json::array();
-        // A list that is new or gone changes all of SYSTEM: the entries say it.
-        const bool bothWritten = impact.before->listWritten && impact.after->listWritten;
-        for (const KeyChange& key : bothWritten ? impact.diff.system : std::vector<KeyChange>{})
-            system.push_back({{"key", key.key}, {"old", optionalText(key.before)}, {"new", optionalText(key.after)}});
-        model["system"] = system;
-        models.push_back(model);
-    }
+    for (const ModelImpactRow& row : report.models) models.push_back(modelJson(row));
     json["models"] = models;
+    Json changes = Json::array();
+    for (const SectionChange& change : report.impact->changes) changes.push_back(changeJson(change, report));
+    json["changes"] = changes;
+    Json nowDead = Json::array(), liveAgain = Json::array();
+    for (const EntryLifeChange& life : report.impact->lifeChanges)
+        (life.nowDead ? nowDead : liveAgain).push_back(lifeJson(life, report));
+    json["now_dead"] = nowDead;
+    json["live_again"] = liveAgain;
     return json;
 }
 
-void addChangeView(Json& json, const LineImpact& impact) {
-    Json changes = Json::array();
-    std::size_t downgrades = 0;
-    for (const SectionChange& change : impact.changes) {
-        changes.push_back(changeJson(change, impact.models));
-        if (change.downgrade) ++downgrades;
+void printImpactText(const ImpactReport& report, bool summaryOnly, std::ostream& out) {
+    out << "Impact on " << lineFolderName(report.newFolder) << " against " << report.oldName << ": "
+        << report.summaryText << "\n";
+    for (const std::string& part : impactTotalsText(report.totals)) out << "  " << part << '\n';
+    if (!report.summary.empty()) {
+        out << "\nSummary (! a device loses its driver or an entry cannot run):\n";
+        printSummaryTable(report, out);
     }
-    json["changes"] = changes;
-    Json nowDead = Json::array(), liveAgain = Json::array();
-    for (Json& model : json["models"]) {
-        model["now_dead"] = Json::array();
-        model["live_again"] = Json::array();
+    if (!report.unchanged.empty()) out << '\n' << unchangedText(report) << '\n';
+    if (summaryOnly) return;
+
+    if (!report.impact->changes.empty()) out << "\nBy change:\n";
+    for (const SectionChange& change : report.impact->changes) {
+        const std::string kind = sectionChangeKind(change.kind);
+        const std::string detail = changeDetail(change);
+        out << "  " << changeMark(change.kind) << ' ' << kind << std::string(9 - kind.size(), ' ')
+            << change.section << " (" << change.name << ")" << (detail.empty() ? "" : "  " + detail)
+            << "\n      " << modelsText(report, change.models) << '\n';
     }
-    for (const EntryLifeChange& life : impact.lifeChanges) {
-        (life.nowDead ? nowDead : liveAgain).push_back(lifeJson(life, impact.models));
-        for (const std::size_t m : life.models)
-            json["models"][m][life.nowDead ? "now_dead" : "live_again"].push_back(life.row->id);
-    }
-    json["now_dead"] = nowDead;
-    json["live_again"] = liveAgain;
-    json["summary"]["section_changes"] = changes.size();
-    json["summary"]["downgrades"] = downgrades;
-    json["summary"]["now_dead"] = nowDead.size();
-    json["summary"]["live_again"] = liveAgain.size();
+    printLifeChanges(report, out, [&](const EntryLifeChange& life) {
+        std::string line = "  " + life.row->file + ":" + std::to_string(life.row->line) + " [" + life.row->section +
+                           "]  " + life.row->name;
+        if (life.nowDead && life.isNew)
+            line += "  (a new section)";
+        else if (!life.models.empty())
+            line += (life.nowDead ? "  (listed before by " : "  (listed now by ") +
+                    joined(namesOf(report, life.models)) + ")";
+        return line;
+    });
+    if (!report.summary.empty()) out << "\nBy model:\n";
+    for (const std::size_t m : report.summary) printModelDetail(report.models[m], out);
 }
 
-void printImpactText(const Json& json, std::ostream& out) {
-    out << "Impact on " << json["run"]["new"].get<std::string>() << " against "
-        << json["run"]["old"].get<std::string>() << ": " << json["summary"]["text"].get<std::string>()
-        << "\n";
-    if (!json["changes"].empty()) out << "\nBy change:\n";
-    for (const Json& change : json["changes"]) {
-        const std::string detail = changeDetail(change);
-        out << "  " << changeMark(change["kind"].get<std::string>()) << ' '
-            << change["kind"].get<std::string>() << std::string(9 - change["kind"].get<std::string>().size(), ' ')
-            << change["section"].get<std::string>() << " (" << change["name"].get<std::string>() << ")"
-            << (detail.empty() ? "" : "  " + detail) << "\n      " << modelsText(change["models"]) << '\n';
-    }
-    for (const char* member : {"now_dead", "live_again"}) {
-        if (json[member].empty()) continue;
-        const bool dead = std::string(member) == "now_dead";
-        out << (dead ? "\nEntries no model gets any more:\n" : "\nEntries some model gets again:\n");
-        for (const Json& entry : json[member]) {
-            out << "  " << entry["file"].get<std::string>() << ":" << entry["line"] << " ["
-                << entry["section"].get<std::string>() << "]  " << entry["name"].get<std::string>();
-            if (dead && entry["new"].get<bool>())
-                out << "  (a new section)";
-            else if (!entry["models"].empty())
-                out << (dead ? "  (listed before by " : "  (listed now by ") << joined(entry["models"]) << ")";
+// A pull-request comment: the summary, the table of the models that change,
+// the changes with the models that see them, and each model's changes
+// folded.  Every name and value is escaped: a '|' or '<' in a NAME must not
+// break the table or become markup.
+void printImpactMarkdown(const ImpactReport& report, std::ostream& out) {
+    const auto text = [](const std::string& value) { return escapeMarkdown(value); };
+    out << "### mfglist impact: " << text(report.summaryText) << "\n\n";
+    const LineOptions& options = *report.options;
+    out << text(lineFolderName(report.newFolder)) << " against " << text(report.oldName) << ", "
+        << (options.cdrom ? "cdrom" : "process-file") << " " << text(options.kind) << " lists of group "
+        << text(options.group.value_or("PRELOAD")) << ".\n\n"
+        << text(impactTotalsLine(report.totals)) << "\n";
+    if (report.totals.changed == 0) out << "\nNo model's list changes.\n";
+    if (!report.summary.empty()) {
+        out << "\n| Model | Entries |";
+        for (const ImpactFigure& figure : impactFigures()) out << ' ' << figure.heading << " |";
+        out << "\n|---|---|";
+        for (std::size_t i = 0; i < impactFigures().size(); ++i) out << "---|";
+        out << '\n';
+        for (const std::size_t m : report.summary) {
+            const ModelImpactRow& row = report.models[m];
+            out << "| " << (row.needsAttention() ? "**!** " : "") << text(row.displayName) << " ("
+                << text(row.name) << ") | " << impactEntriesText(row, " → ") << " |";
+            for (const ImpactFigure& figure : impactFigures()) out << ' ' << figure.of(row) << " |";
             out << '\n';
         }
     }
-    if (!json["changes"].empty()) out << "\nBy model:\n";
-    std::size_t unchanged = 0;
-    for (const Json& model : json["models"]) {
-        if (!model["changed"].get<bool>()) {
-            ++unchanged;
-            continue;
-        }
-        out << '\n' << model["name"].get<std::string>() << " (" << model["display_name"].get<std::string>()
-            << "): " << model["old_entry_count"] << " -> " << model["new_entry_count"] << " entries";
-        if (model["old_list_written"] != model["new_list_written"])
-            out << (model["new_list_written"].get<bool>() ? ", a list now written" : ", no list any more");
-        out << '\n';
-        for (const Json& e : model["removed"]) out << "  - removed  #" << e["position"] << "  " << entryText(e) << '\n';
-        for (const Json& e : model["added"])
-            out << "  + added    #" << e["position"] << "  " << entryText(e)
-                << (e["replaces"].is_string() ? "  in place of " + e["replaces"].get<std::string>() : "")
-                << (e["downgrade"].get<bool>() ? "  VERSION GOES DOWN" : "") << '\n';
-        for (const Json& e : model["moved"])
-            out << "  ~ moved    #" << e["from"] << " -> #" << e["to"] << "  " << entryText(e) << '\n';
-        for (const Json& e : model["changed_fields"])
-            out << "  * changed  #" << e["position"] << "  " << entryText(e) << "  " << e["key"].get<std::string>()
-                << ": " << shown(e["old"]) << " -> " << shown(e["new"])
-                << (e["downgrade"].get<bool>() ? "  VERSION GOES DOWN" : "") << '\n';
-        for (const Json& e : model["system"])
-            out << "  * SYSTEM   " << e["key"].get<std::string>() << ": " << shown(e["old"]) << " -> "
-                << shown(e["new"]) << '\n';
-        for (const Json& id : model["now_dead"]) out << "  ! now dead   " << id.get<std::string>() << '\n';
-        for (const Json& id : model["live_again"]) out << "  ! live again " << id.get<std::string>() << '\n';
-    }
-    if (unchanged) out << "\nUnchanged: " << unchanged << " model" << (unchanged == 1 ? "" : "s") << '\n';
-}
-
-// A pull-request comment: the summary, the changes with the models that
-// see them, a table of the models that change, and each one's changes
-// folded.  Every name and value is escaped: a '|' or '<' in a NAME must not
-// break the table or become markup.
-void printImpactMarkdown(const Json& json, std::ostream& out) {
-    const auto text = [](const Json& value) { return escapeMarkdown(value.get<std::string>()); };
-    const auto valueText = [](const Json& value) { return escapeMarkdown(shown(value)); };
-    out << "### mfglist impact: " << text(json["summary"]["text"]) << "\n\n";
-    out << text(json["run"]["new"]) << " against " << text(json["run"]["old"]) << ", "
-        << text(json["run"]["mode"]) << " " << text(json["run"]["kind"]) << " lists of group "
-        << text(json["run"]["group"]) << ".\n";
-    if (!json["changes"].empty()) {
+    if (!report.impact->changes.empty()) {
         out << "\n| Change | Section | Name | What | Models |\n|---|---|---|---|---|\n";
-        for (const Json& change : json["changes"])
-            out << "| " << text(change["kind"]) << " | " << text(change["section"]) << " | "
-                << text(change["name"]) << " | " << escapeMarkdown(changeDetail(change, " → ")) << " | "
-                << (change["models"].empty() ? std::string("none")
-                                             : std::to_string(change["models"].size()) + ": " +
-                                                   escapeMarkdown(joined(change["models"])))
+        for (const SectionChange& change : report.impact->changes)
+            out << "| " << sectionChangeKind(change.kind) << " | " << text(change.section) << " | "
+                << text(change.name) << " | " << escapeMarkdown(changeDetail(change, " → ")) << " | "
+                << (change.models.empty() ? std::string("none")
+                                          : std::to_string(change.models.size()) + ": " +
+                                                escapeMarkdown(joined(namesOf(report, change.models))))
                 << " |\n";
     }
-    for (const char* member : {"now_dead", "live_again"}) {
-        if (json[member].empty()) continue;
-        const bool dead = std::string(member) == "now_dead";
-        out << (dead ? "\nEntries no model gets any more:\n" : "\nEntries some model gets again:\n");
-        for (const Json& entry : json[member])
-            out << "- " << text(entry["file"]) << ":" << entry["line"] << " " << text(entry["section"]) << " ("
-                << text(entry["name"]) << ")\n";
-    }
-    if (json["summary"]["changed"].get<std::size_t>() == 0) {
-        out << "\nNo model's list changes.\n";
-        return;
-    }
-    out << "\n| Model | Entries | Added | Removed | Moved | Changed keys |\n"
-           "|---|---|---|---|---|---|\n";
-    for (const Json& model : json["models"]) {
-        if (!model["changed"].get<bool>()) continue;
-        out << "| " << text(model["display_name"]) << " (" << text(model["name"]) << ") | "
-            << model["old_entry_count"] << " → " << model["new_entry_count"] << " | " << model["added"].size()
-            << " | " << model["removed"].size() << " | " << model["moved"].size() << " | "
-            << model["changed_fields"].size() << " |\n";
-    }
-    const auto entry = [](const Json& e) { return escapeMarkdown(entryText(e)); };
-    for (const Json& model : json["models"]) {
-        if (!model["changed"].get<bool>()) continue;
+    printLifeChanges(report, out, [&](const EntryLifeChange& life) {
+        return "- " + text(life.row->file) + ":" + std::to_string(life.row->line) + " " + text(life.row->section) +
+               " (" + text(life.row->name) + ")";
+    });
+    const auto entry = [](const auto& e) { return escapeMarkdown(entryText(e.section, e.name)); };
+    const auto value = [](const std::optional<std::string>& v) { return escapeMarkdown(shownValue(v)); };
+    for (const std::size_t m : report.summary) {
+        const ModelImpactRow& row = report.models[m];
         // HTML, not Markdown, inside the summary.
-        out << "\n<details><summary>" << escapeHtml(model["name"].get<std::string>()) << "</summary>\n\n";
-        for (const Json& e : model["removed"]) out << "- removed #" << e["position"] << " " << entry(e) << "\n";
-        for (const Json& e : model["added"])
-            out << "- added #" << e["position"] << " " << entry(e)
-                << (e["replaces"].is_string() ? " in place of " + text(e["replaces"]) : "")
-                << (e["downgrade"].get<bool>() ? " **VERSION goes down**" : "") << "\n";
-        for (const Json& e : model["moved"])
-            out << "- moved #" << e["from"] << " → #" << e["to"] << " " << entry(e) << "\n";
-        for (const Json& e : model["changed_fields"])
-            out << "- changed #" << e["position"] << " " << entry(e) << ": " << text(e["key"]) << " "
-                << valueText(e["old"]) << " → " << valueText(e["new"])
-                << (e["downgrade"].get<bool>() ? " **VERSION goes down**" : "") << "\n";
-        for (const Json& e : model["system"])
-            out << "- SYSTEM " << text(e["key"]) << " " << valueText(e["old"]) << " → " << valueText(e["new"])
-                << "\n";
+        out << "\n<details><summary>" << escapeHtml(row.name) << "</summary>\n\n";
+        for (const ImpactEntry& e : row.removed) out << "- removed #" << e.position << " " << entry(e) << "\n";
+        for (const ImpactEntry& e : row.added)
+            out << "- added #" << e.position << " " << entry(e)
+                << (e.replaces ? " in place of " + text(*e.replaces) : "")
+                << (e.downgrade ? " **VERSION goes down**" : "") << "\n";
+        for (const ImpactMove& e : row.moved)
+            out << "- moved #" << e.from << " → #" << e.to << " " << entry(e) << "\n";
+        for (const ImpactField& e : row.fields)
+            out << "- changed #" << e.position << " " << entry(e) << ": " << text(e.change.key) << " "
+                << value(e.change.before) << " → " << value(e.change.after)
+                << (e.downgrade ? " **VERSION goes down**" : "") << "\n";
+        for (const KeyChange& e : row.system)
+            out << "- SYSTEM " << text(e.key) << " " << value(e.before) << " → " << value(e.after) << "\n";
+        for (const IdDevice& device : row.lostDrivers())
+            out << "- **loses its driver**: " << text(device.comment.empty() ? "IDs" : device.comment) << " "
+                << text(joined(device.ids)) << "\n";
+        for (const IdDevice& device : row.gainedDrivers())
+            out << "- gains a driver: " << text(device.comment.empty() ? "IDs" : device.comment) << " "
+                << text(joined(device.ids)) << "\n";
+        for (const auto& [position, why] : row.entryProblems())
+            out << "- **cannot run** #" << position << ": " << text(why) << "\n";
         out << "\n</details>\n";
     }
 }

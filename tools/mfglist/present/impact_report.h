@@ -1,6 +1,6 @@
-// What impact shows of the line's two runs compared: the JSON of the
-// contract (which the HTML page is made from), the text for a terminal and
-// a pull-request comment in Markdown.
+// What impact shows of the line's two runs compared, each rendered from the
+// one report model (impact_model.h): the JSON of the contract, the text for
+// a terminal and a pull-request comment in Markdown.
 #pragma once
 
 #include <ostream>
@@ -8,27 +8,25 @@
 #include <vector>
 
 #include "common/json.h"
-#include "line/impact.h"
+#include "impact_model.h"
 
 namespace mfgtool {
 
-Json impactJson(const LineOptions& options, const std::vector<ModelImpact>& impacts,
-                const std::string& oldName, const std::string& newFolder, std::size_t changed,
-                int status);
+Json impactJson(const ImpactReport& report);
 
-// The view by change added to impactJson's document: `changes` (each
-// changed section with the models whose list shows it), the entries that
-// become dead or live again, and each model's share of them.
-void addChangeView(Json& json, const LineImpact& impact);
+// The totals and the summary table first; `summaryOnly` stops there (for a
+// CI log), else the view by change and each changed model's detail follow.
+void printImpactText(const ImpactReport& report, bool summaryOnly, std::ostream& out);
+void printImpactMarkdown(const ImpactReport& report, std::ostream& out);
 
-// Both read the document impactJson and addChangeView made.
-void printImpactText(const Json& json, std::ostream& out);
-void printImpactMarkdown(const Json& json, std::ostream& out);
+// The line's totals beyond the summary line: what the view by change holds
+// and what the models come to.
+std::vector<std::string> impactTotalsText(const ImpactTotals& totals);
+// The same on one line, the parts joined by "; ".
+std::string impactTotalsLine(const ImpactTotals& totals);
 
-// What one member of `changes` changed, after the section's name: the key
-// and its two values, or the entry an added one takes the place of; a
-// VERSION that goes down marked.
-std::string changeDetail(const Json& change, const std::string& arrow = " -> ");
+// A model's entry counts, old and new, and a list that is new or gone.
+std::string impactEntriesText(const ModelImpactRow& row, const char* arrow);
 
 // `text` as Markdown shows it literally: the characters of tables, emphasis,
 // code, links and HTML escaped.
