@@ -183,13 +183,15 @@ TEST_F(ToolLine, ImpactNamesExactlyTheModelsWhoseListChanges) {
         std::string text;
         std::set<std::string> changed;
         const char* kind;  // the member of the changed model that says it
+        std::string consequence = "";  // what the summary adds
     } cases[] = {
         {"an entry added for one model's device", "DrvProc.ini",
          original + "\n[NEW_DEVICE]\nNAME=New device\nID=75\nHARDID=9F9F0001C0DE0101\nTYPE=OTHER\n"
                     "EXEPATH=$MFGPROCPATH\\NEW\\SETUP.EXE\n",
-         {"notebook-n14"}, "added"},
+         {"notebook-n14"}, "added", ", 1 device gains a driver"},
         {"an entry removed: its HARDID no longer the reader's", "DrvProc.ini",
-         replaced("HARDID=7A8B3000C0DE0101", "HARDID=7A8B3000C0DE0102"), {"office-7010"}, "removed"},
+         replaced("HARDID=7A8B3000C0DE0101", "HARDID=7A8B3000C0DE0102"), {"office-7010"}, "removed",
+         ", 1 device loses its driver"},
         {"a field changed", "DrvProc.ini", replaced("NAME=Modem driver", "NAME=Modem driver, new"), {"tower-t20"},
          "changed_fields"},
         {"an entry moved", "DrvCofg.ini", config,
@@ -214,7 +216,7 @@ TEST_F(ToolLine, ImpactNamesExactlyTheModelsWhoseListChanges) {
             }
         EXPECT_EQ(named, c.changed);
         EXPECT_EQ(impact["summary"]["text"],
-                  std::to_string(c.changed.size()) + " of 6 models change");
+                  std::to_string(c.changed.size()) + " of 6 models change" + c.consequence);
     }
     const Outcome markdown = runTool(line("impact", {cdrom().string(), cdrom().string(), "--markdown"}));
     EXPECT_EQ(markdown.status, 0);

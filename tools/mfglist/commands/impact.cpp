@@ -31,6 +31,7 @@ struct ImpactOptions : LineOptions {
     std::optional<std::string> git;    // OLD is this revision of NEW's folder
     bool json = false;
     bool markdown = false;
+    bool requireRunnable = false;
 };
 
 const char* const kImpactFooter =
@@ -39,9 +40,12 @@ const char* const kImpactFooter =
     "the install order, and keys changed, paired by their section, then by NAME and HARDID.\n"
     "With --git REV the one FOLDER is NEW and OLD is that folder as revision REV has it (git\n"
     "must be on the PATH and FOLDER in a git working tree).  --markdown prints a pull-request\n"
-    "comment.\n"
+    "comment.  Each model's devices that lose or gain their driver are shown (a model whose\n"
+    "device loses its driver changes, whatever its list), and the entries NEW lists that a host\n"
+    "cannot run (as preview marks them), those OLD did not list so marked new.\n"
     "\n"
-    "Exit status: 0 no model's list changes; 1 some model's list changes; 2 bad use (a folder\n"
+    "Exit status: 0 no model's list changes; 1 some model's list changes, or with\n"
+    "--require-runnable an entry NEW lists has nothing a host can run; 2 bad use (a folder\n"
     "or catalogue missing, no git, a revision git does not know); 3 the library cannot be\n"
     "loaded; 5 a model's run over OLD or NEW failed, 6 OLD or NEW lacks a CD-ROM file of the\n"
     "list kind (the status preview gives; the message names the side and the model).\n"
@@ -83,7 +87,8 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
 
     const LineImpact impact = compareLineRuns(before, after);
     const std::size_t changed = impact.changed;
-    const int status = changed ? kExitImpact : kExitOk;
+    const bool unrunnable = options.requireRunnable && hasUnrunnableEntries(after);
+    const int status = changed || unrunnable ? kExitImpact : kExitOk;
     Json json = impactJson(options, impact.models, oldName, newFolder, changed, status);
     addChangeView(json, impact);
     if (options.html) {
@@ -110,6 +115,7 @@ Command addImpactCommand(CLI::App& app) {
     addJsonOption(*command, options->json);
     command->add_flag("--markdown", options->markdown, "Print a pull-request comment");
     command->add_option("--html", options->html, "Write the report as one HTML file");
+    addRequireRunnableOption(*command, options->requireRunnable);
     command->footer(std::string("\n") + kImpactFooter);
     return {command, [options](std::ostream& out) { return runImpact(*options, out); }};
 }

@@ -213,7 +213,42 @@ void collectRowChanges(LineImpact& impact, const LineRun& before, const LineRun&
     }
 }
 
+// NEW's entries of one model that a host cannot run, each marked new
+// unless OLD's list had the same section so.
+std::vector<UnrunnableEntry> unrunnableEntries(const ModelImpact& model) {
+    std::map<std::string, bool> before;
+    for (const auto& [position, why] : model.before->entryProblems)
+        before[upperAscii(sectionOf(model.oldList, static_cast<std::size_t>(position)))] = true;
+    std::vector<UnrunnableEntry> entries;
+    for (const auto& [position, why] : model.after->entryProblems) {
+        UnrunnableEntry entry;
+        entry.position = static_cast<std::size_t>(position);
+        entry.section = sectionOf(model.newList, entry.position);
+        if (entry.position < model.newList.entries.size())
+            entry.name = keyOf(model.newList.entries[entry.position], "NAME").value_or("");
+        entry.problem = why;
+        entry.isNew = !before.count(upperAscii(entry.section));
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
 }  // namespace
+
+std::vector<IdDevice> newlyUncovered(const ModelRun& was, const ModelRun& now) {
+    if (!was.idsMatched || !now.idsMatched) return {};
+    const auto key = [](const IdDevice& device) {
+        std::string joined;
+        for (const std::string& id : device.ids) joined += upperAscii(id) + '\n';
+        return joined;
+    };
+    std::map<std::string, bool> uncoveredBefore;
+    for (const IdDevice& device : was.uncoveredDevices) uncoveredBefore[key(device)] = true;
+    std::vector<IdDevice> devices;
+    for (const IdDevice& device : now.uncoveredDevices)
+        if (!uncoveredBefore.count(key(device))) devices.push_back(device);
+    return devices;
+}
 
 bool versionGoesDown(const std::optional<std::string>& before, const std::optional<std::string>& after) {
     return before && after && isNewerVersion(*before, *after);
@@ -245,8 +280,18 @@ LineImpact compareLineRuns(const LineRun& before, const LineRun& after) {
         model.newList = listOf(after.models[m]);
         model.diff = compareLists(model.oldList, model.newList);
         model.replaces = replacements(model);
-        model.changed = !model.diff.equal() || model.before->listWritten != model.after->listWritten;
+        model.losing = newlyUncovered(*model.before, *model.after);
+        model.gaining = newlyUncovered(*model.after, *model.before);
+        model.unrunnable = unrunnableEntries(model);
+        // A device that loses its driver is a change of the model's line
+        // even where its list reads the same.
+        model.changed = !model.diff.equal() || model.before->listWritten != model.after->listWritten ||
+                        !model.losing.empty() || !model.gaining.empty();
         if (model.changed) ++impact.changed;
+        impact.losing += model.losing.size();
+        impact.gaining += model.gaining.size();
+        impact.unrunnable += model.unrunnable.size();
+        for (const UnrunnableEntry& entry : model.unrunnable) impact.newlyUnrunnable += entry.isNew;
     }
     collectChanges(impact);
     collectRowChanges(impact, before, after);

@@ -14,6 +14,18 @@
 
 namespace mfgtool {
 
+// An entry of a model's list that a host cannot run as the list names it.
+struct UnrunnableEntry {
+    std::size_t position = 0;
+    std::string section, name, problem;
+    bool isNew = false;  // OLD's list of the model did not have it so
+};
+
+// The devices uncovered in `now` that were not in `was`: both runs of one
+// model, whose devices come from the same ID file.  None unless both
+// matched IDs.
+std::vector<IdDevice> newlyUncovered(const ModelRun& was, const ModelRun& now);
+
 struct ModelImpact {
     const ModelRun* before = nullptr;
     const ModelRun* after = nullptr;
@@ -22,6 +34,11 @@ struct ModelImpact {
     // Parallel to diff.added: the removed entry (its place in diff.removed)
     // that claimed the same HARDID, which the added one takes the place of.
     std::vector<std::optional<std::size_t>> replaces;
+    // The model's devices that lose their driver (covered over OLD, not over
+    // NEW) and those that gain one; none when the lists match no IDs.
+    std::vector<IdDevice> losing, gaining;
+    // The entries of NEW's list a host cannot run (what preview marks).
+    std::vector<UnrunnableEntry> unrunnable;
     bool changed = false;
 };
 
@@ -62,6 +79,9 @@ struct EntryLifeChange {
 struct LineImpact {
     std::vector<ModelImpact> models;  // in the catalogue's order
     std::size_t changed = 0;          // models whose list changes
+    // Over every model: devices that lose or gain their driver, and the
+    // entries of NEW's lists a host cannot run, all of them and those new.
+    std::size_t losing = 0, gaining = 0, unrunnable = 0, newlyUnrunnable = 0;
     std::vector<SectionChange> changes;    // by section in the order NEW lists them
     std::vector<EntryLifeChange> lifeChanges;  // in file order
 };

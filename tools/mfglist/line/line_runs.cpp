@@ -272,6 +272,16 @@ void requireWholeRuns(const LineRun& line, const std::string& which) {
     }
 }
 
+void addRequireRunnableOption(CLI::App& command, bool& requireRunnable) {
+    command.add_flag("--require-runnable", requireRunnable,
+                     "Status 1 when a listed entry has nothing a host can run (as preview marks it)");
+}
+
+bool hasUnrunnableEntries(const LineRun& line) {
+    return std::any_of(line.models.begin(), line.models.end(),
+                       [](const ModelRun& run) { return !run.entryProblems.empty(); });
+}
+
 bool LineRow::listed() const {
     return std::any_of(positions.begin(), positions.end(),
                        [](const std::optional<int>& p) { return p.has_value(); });

@@ -7,6 +7,8 @@
 #include "html_page.h"
 #include "html_report.h"
 #include "impact_report.h"
+#include "report.h"
+#include "ids/id_devices.h"
 
 namespace mfgtool {
 namespace {
@@ -126,6 +128,34 @@ std::string changeView(const Json& impact) {
     return html;
 }
 
+// What the change does to the machines, one row each: a model's device
+// that loses or gains its driver, an entry the new list names that a host
+// cannot run.
+std::string consequences(const Json& impact) {
+    std::string rows;
+    std::size_t count = 0;
+    for (const Json& model : arrayOf(impact, "models")) {
+        const std::string name = htmlModel(model).label;
+        const auto row = [&](const char* what, const std::string& html) {
+            rows += "<tr><td>" + name + "</td><td>" + what + "</td><td>" + html + "</td></tr>\n";
+            ++count;
+        };
+        for (const Json& device : arrayOf(model, "devices_losing_driver"))
+            row("loses its driver", escapeHtml(deviceText(deviceFromJson(device))));
+        for (const Json& device : arrayOf(model, "devices_gaining_driver"))
+            row("gains a driver", escapeHtml(deviceText(deviceFromJson(device))));
+        for (const Json& entry : arrayOf(model, "entry_problems"))
+            row(memberOf(entry, "new") == true ? "cannot run (new)" : "cannot run",
+                "#" + htmlMember(entry, "position") + " [" + htmlMember(entry, "section") + "] " +
+                    htmlMember(entry, "name") + ": " + htmlMember(entry, "problem"));
+    }
+    if (!count) return {};
+    return "<section class=\"consequences\"><h2>For the machines (" + std::to_string(count) +
+           ")</h2>\n<table class=\"consequences\"><thead><tr><th scope=\"col\">Model</th>"
+           "<th scope=\"col\">What</th><th scope=\"col\">Device or entry</th></tr></thead><tbody>\n" +
+           rows + "</tbody></table></section>\n";
+}
+
 }  // namespace
 
 std::string renderImpactHtml(const Json& impact) {
@@ -135,6 +165,7 @@ std::string renderImpactHtml(const Json& impact) {
     if (memberOf(impact, "error").is_string())
         body += "<p class=\"error\">" + htmlMember(impact, "error") + "</p>\n";
 
+    body += consequences(impact);
     body += changeView(impact);
     const Json& models = arrayOf(impact, "models");
     std::string unchanged;

@@ -1,8 +1,12 @@
 #include "impact_report.h"
 
+#include <functional>
+
 #include "html_page.h"
+#include "ids/id_devices.h"
 #include "json_contract.h"
 #include "matrix_report.h"
+#include "report.h"
 
 namespace mfgtool {
 namespace {
@@ -81,6 +85,40 @@ std::string modelsText(const Json& names) {
 }
 
 
+
+// The consequences for the machines, each line naming its model: the
+// devices that lose or gain their driver, and the entries NEW lists that a
+// host cannot run.  `bullet` starts a line, `show` escapes a text.
+void printConsequences(const Json& json, const std::string& bullet,
+                       const std::function<std::string(const std::string&)>& show, std::ostream& out) {
+    const struct {
+        const char* member;
+        const char* heading;
+    } devices[] = {{"devices_losing_driver", "Devices that lose their driver:"},
+                   {"devices_gaining_driver", "Devices that gain a driver:"}};
+    for (const auto& [member, heading] : devices) {
+        bool any = false;
+        for (const Json& model : json["models"])
+            for (const Json& device : model[member]) {
+                if (!any) out << '\n' << heading << '\n';
+                any = true;
+                out << bullet << show(model["name"].get<std::string>() + ": " + deviceText(deviceFromJson(device)))
+                    << '\n';
+            }
+    }
+    bool any = false;
+    for (const Json& model : json["models"])
+        for (const Json& entry : model["entry_problems"]) {
+            if (!any) out << "\nListed entries a host cannot run as the new lists name them:\n";
+            any = true;
+            out << bullet
+                << show(model["name"].get<std::string>() + " #" + std::to_string(entry["position"].get<std::size_t>()) +
+                        " [" + entry["section"].get<std::string>() + "] " + entry["name"].get<std::string>() +
+                        ": " + entry["problem"].get<std::string>() +
+                        (entry["new"].get<bool>() ? " (new)" : ""))
+                << '\n';
+        }
+}
 
 const char* changeMark(const std::string& kind) {
     if (kind == "added") return "+";
@@ -219,6 +257,33 @@ void addChangeView(Json& json, const LineImpact& impact) {
     }
     json["now_dead"] = nowDead;
     json["live_again"] = liveAgain;
+    std::string& text = json["summary"]["text"].get_ref<std::string&>();
+    for (std::size_t m = 0; m < impact.models.size(); ++m) {
+        const ModelImpact& model = impact.models[m];
+        Json& shown = json["models"][m];
+        shown["devices_losing_driver"] = devicesJson(model.losing);
+        shown["devices_gaining_driver"] = devicesJson(model.gaining);
+        Json problems = Json::array();
+        for (const UnrunnableEntry& entry : model.unrunnable)
+            problems.push_back({{"position", entry.position}, {"section", entry.section},
+                                {"name", entry.name}, {"problem", entry.problem}, {"new", entry.isNew}});
+        shown["entry_problems"] = problems;
+    }
+    // The consequences a reviewer must not miss go into the one line that
+    // heads every output.
+    const auto count = [](std::size_t n, const char* one, const char* many) {
+        return ", " + std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    if (impact.losing) text += count(impact.losing, "device loses its driver", "devices lose their driver");
+    if (impact.gaining) text += count(impact.gaining, "device gains a driver", "devices gain a driver");
+    // Entries that could not run before as well are matrix's to tell.
+    if (impact.newlyUnrunnable)
+        text += count(impact.newlyUnrunnable, "newly listed entry a host cannot run",
+                      "newly listed entries a host cannot run");
+    json["summary"]["devices_losing_driver"] = impact.losing;
+    json["summary"]["devices_gaining_driver"] = impact.gaining;
+    json["summary"]["entry_problems"] = impact.unrunnable;
+    json["summary"]["new_entry_problems"] = impact.newlyUnrunnable;
     json["summary"]["section_changes"] = changes.size();
     json["summary"]["downgrades"] = downgrades;
     json["summary"]["now_dead"] = nowDead.size();
@@ -251,6 +316,7 @@ void printImpactText(const Json& json, std::ostream& out) {
             out << '\n';
         }
     }
+    printConsequences(json, "  ", [](const std::string& text) { return text; }, out);
     if (!json["changes"].empty()) out << "\nBy model:\n";
     std::size_t unchanged = 0;
     for (const Json& model : json["models"]) {
@@ -277,6 +343,10 @@ void printImpactText(const Json& json, std::ostream& out) {
         for (const Json& e : model["system"])
             out << "  * SYSTEM   " << e["key"].get<std::string>() << ": " << shown(e["old"]) << " -> "
                 << shown(e["new"]) << '\n';
+        for (const Json& device : model["devices_losing_driver"])
+            out << "  ! loses its driver  " << deviceText(deviceFromJson(device)) << '\n';
+        for (const Json& device : model["devices_gaining_driver"])
+            out << "  ! gains a driver    " << deviceText(deviceFromJson(device)) << '\n';
         for (const Json& id : model["now_dead"]) out << "  ! now dead   " << id.get<std::string>() << '\n';
         for (const Json& id : model["live_again"]) out << "  ! live again " << id.get<std::string>() << '\n';
     }
@@ -312,6 +382,7 @@ void printImpactMarkdown(const Json& json, std::ostream& out) {
             out << "- " << text(entry["file"]) << ":" << entry["line"] << " " << text(entry["section"]) << " ("
                 << text(entry["name"]) << ")\n";
     }
+    printConsequences(json, "- ", escapeMarkdown, out);
     if (json["summary"]["changed"].get<std::size_t>() == 0) {
         out << "\nNo model's list changes.\n";
         return;
@@ -344,6 +415,10 @@ void printImpactMarkdown(const Json& json, std::ostream& out) {
         for (const Json& e : model["system"])
             out << "- SYSTEM " << text(e["key"]) << " " << valueText(e["old"]) << " → " << valueText(e["new"])
                 << "\n";
+        for (const Json& device : model["devices_losing_driver"])
+            out << "- **loses its driver**: " << escapeMarkdown(deviceText(deviceFromJson(device))) << "\n";
+        for (const Json& device : model["devices_gaining_driver"])
+            out << "- gains a driver: " << escapeMarkdown(deviceText(deviceFromJson(device))) << "\n";
         out << "\n</details>\n";
     }
 }

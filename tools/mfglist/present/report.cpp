@@ -263,13 +263,15 @@ std::string settingsOrigin(const Plan& plan) {
     return text + " from the IDs file's header)";
 }
 
+std::string deviceText(const IdDevice& device) {
+    std::string text = (device.comment.empty() ? "IDs" : device.comment) + ":";
+    for (const std::string& id : device.ids) text += ' ' + id;
+    return text;
+}
+
 void printUncoveredDevices(const std::vector<IdDevice>& devices, const std::string& indent,
                            std::ostream& out) {
-    for (const IdDevice& device : devices) {
-        out << indent << (device.comment.empty() ? "IDs" : device.comment) << ":";
-        for (const std::string& id : device.ids) out << ' ' << id;
-        out << '\n';
-    }
+    for (const IdDevice& device : devices) out << indent << deviceText(device) << '\n';
 }
 
 void printCoverageText(const ReportContext& context, std::ostream& out) {
