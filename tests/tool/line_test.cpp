@@ -348,6 +348,11 @@ TEST_F(ToolLine, ModelsInNaturalOrderAndIdsNeverCut) {
     ASSERT_EQ(narrow.status, 0) << narrow.err;
     EXPECT_NE(narrow.out.find("1A2B0001C0DE0101"), std::string::npos) << narrow.out;
     EXPECT_NE(narrow.out.find("7A8B3000C0DE0101"), std::string::npos) << narrow.out;
+    // Nor preview's table, where the card reader's ID is the HARDID cell alone.
+    const Outcome preview = runTool({"preview", cdrom().string(), "--cdrom", "--ids-file",
+                                     (models() / "office-7010.ids").string(), "--width", "40"});
+    ASSERT_EQ(preview.status, 0) << preview.err;
+    EXPECT_NE(preview.out.find("7A8B3000C0DE0101"), std::string::npos) << preview.out;
 }
 
 // Media tracked in git as symbolic links to one shared copy: --git reads

@@ -136,7 +136,7 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
         out << "Entries in install order: " << run.list.entries.size() << '\n';
         std::vector<TableColumn> columns = {
             {"#", true, false, false, 0},       {"NAME", false, true, false, 16},
-            {"TYPE", false, true, false, 9},    {"HARDID", false, true, false, 16},
+            {"TYPE", false, true, false, 9},    {"HARDID", false, false, false, 0},  // cut, it names another device
             {"ID", true, false, false, 0},      {"EXEPATH", false, true, true, 20},
             {"TIMEOUT", true, false, false, 0}, {"REBOOT_COUNT", true, false, false, 0},
         };
