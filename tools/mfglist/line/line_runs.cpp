@@ -121,7 +121,10 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Jso
             run.sections.push_back(std::move(fate));
         }
     }
-    const Json outcomes = result.value("section_outcomes", Json::array());
+    // Read in place: a copy of the member costs as much as the sections.
+    static const Json noOutcomes = Json::array();
+    const auto found = result.find("section_outcomes");
+    const Json& outcomes = found != result.end() && found->is_array() ? *found : noOutcomes;
     for (std::size_t i = 0; i < outcomes.size() && i < run.sections.size(); ++i) {
         run.sections[i].outcome = outcomeNamed(outcomes[i].at(0).get<std::string>());
         if (!outcomes[i].at(1).is_number()) continue;

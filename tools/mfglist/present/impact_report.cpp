@@ -202,7 +202,7 @@ Json impactJson(const LineOptions& options, const std::vector<ModelImpact>& impa
                 entry["downgrade"] = versionGoesDown(valueOrNone(impact.oldList.entries[i], "VERSION"),
                                                      valueOrNone(impact.newList.entries[impact.diff.added[a]], "VERSION"));
             }
-            added.push_back(entry);
+            added.push_back(std::move(entry));
         }
         for (const std::size_t i : impact.diff.removed) removed.push_back(entryJson(impact.oldList, i));
         for (const EntryChange& change : impact.diff.matched) {
@@ -231,9 +231,9 @@ Json impactJson(const LineOptions& options, const std::vector<ModelImpact>& impa
         for (const KeyChange& key : bothWritten ? impact.diff.system : std::vector<KeyChange>{})
             system.push_back({{"key", key.key}, {"old", optionalText(key.before)}, {"new", optionalText(key.after)}});
         model["system"] = system;
-        models.push_back(model);
+        models.push_back(std::move(model));
     }
-    json["models"] = models;
+    json["models"] = std::move(models);
     return json;
 }
 
@@ -267,7 +267,7 @@ void addChangeView(Json& json, const LineImpact& impact) {
         for (const UnrunnableEntry& entry : model.unrunnable)
             problems.push_back({{"position", entry.position}, {"section", entry.section},
                                 {"name", entry.name}, {"problem", entry.problem}, {"new", entry.isNew}});
-        shown["entry_problems"] = problems;
+        shown["entry_problems"] = std::move(problems);
     }
     // The consequences a reviewer must not miss go into the one line that
     // heads every output.
