@@ -262,7 +262,8 @@ TEST(HtmlReport, ImpactPageSummaryFirstThenChangesLinkedToTheirModels) {
     EXPECT_EQ(count(html, "https?:|\\ssrc="), 0u) << "the page must fetch nothing";
     RENDER_OR_SKIP(dom, scratch, html, "");
 
-    EXPECT_NE(dom->find("<p class=\"summary\">2 of 3 models change</p>"), std::string::npos);
+    EXPECT_NE(dom->find("<p class=\"summary\">2 of 3 models change, 1 device loses its driver</p>"),
+              std::string::npos);
     // The summary before the changes, the changes before the models; the
     // model that loses a driver and lists an entry a host cannot run first.
     EXPECT_LT(dom->find("<table class=\"impact-summary\""), dom->find("<table class=\"changes\">"));

@@ -184,13 +184,15 @@ TEST_F(ToolLine, ImpactNamesExactlyTheModelsWhoseListChanges) {
         std::string text;
         std::set<std::string> changed;
         const char* kind;  // the member of the changed model that says it
+        std::string consequence = "";  // what the summary adds
     } cases[] = {
         {"an entry added for one model's device", "DrvProc.ini",
          original + "\n[NEW_DEVICE]\nNAME=New device\nID=75\nHARDID=9F9F0001C0DE0101\nTYPE=OTHER\n"
                     "EXEPATH=$MFGPROCPATH\\NEW\\SETUP.EXE\n",
-         {"notebook-n14"}, "added"},
+         {"notebook-n14"}, "added", ", 1 device gains a driver"},
         {"an entry removed: its HARDID no longer the reader's", "DrvProc.ini",
-         replaced("HARDID=7A8B3000C0DE0101", "HARDID=7A8B3000C0DE0102"), {"office-7010"}, "removed"},
+         replaced("HARDID=7A8B3000C0DE0101", "HARDID=7A8B3000C0DE0102"), {"office-7010"}, "removed",
+         ", 1 device loses its driver"},
         {"a field changed", "DrvProc.ini", replaced("NAME=Modem driver", "NAME=Modem driver, new"), {"tower-t20"},
          "changed_fields"},
         {"an entry moved", "DrvCofg.ini", config,
@@ -215,7 +217,7 @@ TEST_F(ToolLine, ImpactNamesExactlyTheModelsWhoseListChanges) {
             }
         EXPECT_EQ(named, c.changed);
         EXPECT_EQ(impact["summary"]["text"],
-                  std::to_string(c.changed.size()) + " of 6 models change");
+                  std::to_string(c.changed.size()) + " of 6 models change" + c.consequence);
     }
     const Outcome markdown = runTool(line("impact", {cdrom().string(), cdrom().string(), "--markdown"}));
     EXPECT_EQ(markdown.status, 0);
@@ -351,11 +353,12 @@ TEST_F(ToolLine, ImpactTextPutsTheSummaryFirstAndSummaryStopsThere) {
     EXPECT_NE(full.out.find("By change:"), std::string::npos) << full.out;
     const std::vector<std::string> shown = lines(summary.out);
     ASSERT_GE(shown.size(), 6u) << summary.out;
-    EXPECT_EQ(shown[0], "Impact on media against cdrom: 2 of 6 models change");
+    EXPECT_EQ(shown[0], "Impact on media against cdrom: 2 of 6 models change, 1 device loses its driver");
     EXPECT_EQ(shown[1], "  section changes: 2 (VERSION going down: 0)");
-    // The table: a header, then the tower on top (three listed entries a
-    // Vista host cannot run, marked !) with its key changed, then the
-    // office that loses an entry.
+    // The table: a header, then the two models needing a look, marked !, in
+    // the catalogue's order: the office, whose card reader loses its driver
+    // with the entry it lost, then the tower (three listed entries a Vista
+    // host cannot run) with its key changed.
     const auto cells = [](const std::string& row) {
         std::vector<std::string> words;
         std::istringstream in(row);
@@ -365,14 +368,15 @@ TEST_F(ToolLine, ImpactTextPutsTheSummaryFirstAndSummaryStopsThere) {
     std::size_t header = 0;
     while (header < shown.size() && shown[header].find("MODEL") == std::string::npos) ++header;
     ASSERT_LT(header + 2, shown.size()) << summary.out;
-    const std::vector<std::string> tower = cells(shown[header + 1]), office = cells(shown[header + 2]);
-    EXPECT_EQ(std::vector<std::string>(tower.begin(), tower.begin() + 2),
-              (std::vector<std::string>{"!", "tower-t20"})) << shown[header + 1];
-    EXPECT_EQ(std::vector<std::string>(tower.end() - 7, tower.end()),
-              (std::vector<std::string>{"0", "0", "0", "1", "0", "0", "3"})) << shown[header + 1];
-    EXPECT_EQ(office.front(), "office-7010") << shown[header + 2];
+    const std::vector<std::string> office = cells(shown[header + 1]), tower = cells(shown[header + 2]);
+    EXPECT_EQ(std::vector<std::string>(office.begin(), office.begin() + 2),
+              (std::vector<std::string>{"!", "office-7010"})) << shown[header + 1];
     EXPECT_EQ(std::vector<std::string>(office.end() - 7, office.end()),
-              (std::vector<std::string>{"0", "1", "0", "0", "0", "0", "0"})) << shown[header + 2];
+              (std::vector<std::string>{"0", "1", "0", "0", "1", "0", "0"})) << shown[header + 1];
+    EXPECT_EQ(std::vector<std::string>(tower.begin(), tower.begin() + 2),
+              (std::vector<std::string>{"!", "tower-t20"})) << shown[header + 2];
+    EXPECT_EQ(std::vector<std::string>(tower.end() - 7, tower.end()),
+              (std::vector<std::string>{"0", "0", "0", "1", "0", "0", "3"})) << shown[header + 2];
     EXPECT_EQ(shown.back().rfind("4 models unchanged: ", 0), 0u) << shown.back();
 
     const Outcome refused = runTool(line("impact", {cdrom().string(), changed.string(), "--summary", "--json"}));
@@ -396,6 +400,11 @@ TEST_F(ToolLine, ModelsInNaturalOrderAndIdsNeverCut) {
     ASSERT_EQ(narrow.status, 0) << narrow.err;
     EXPECT_NE(narrow.out.find("1A2B0001C0DE0101"), std::string::npos) << narrow.out;
     EXPECT_NE(narrow.out.find("7A8B3000C0DE0101"), std::string::npos) << narrow.out;
+    // Nor preview's table, where the card reader's ID is the HARDID cell alone.
+    const Outcome preview = runTool({"preview", cdrom().string(), "--cdrom", "--ids-file",
+                                     (models() / "office-7010.ids").string(), "--width", "40"});
+    ASSERT_EQ(preview.status, 0) << preview.err;
+    EXPECT_NE(preview.out.find("7A8B3000C0DE0101"), std::string::npos) << preview.out;
 }
 
 // Media tracked in git as symbolic links to one shared copy: --git reads

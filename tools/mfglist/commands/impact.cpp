@@ -32,6 +32,7 @@ struct ImpactOptions : LineOptions {
     bool json = false;
     bool markdown = false;
     bool summary = false;
+    bool requireRunnable = false;
 };
 
 const char* const kImpactFooter =
@@ -41,8 +42,12 @@ const char* const kImpactFooter =
     "With --git REV the one FOLDER is NEW and OLD is that folder as revision REV has it (git\n"
     "must be on the PATH and FOLDER in a git working tree).  --markdown prints a pull-request\n"
     "comment; --summary prints only the totals and the table of the models that change.\n"
+    "Each model's devices that lose or gain their driver are shown (a model whose device\n"
+    "loses its driver changes, whatever its list), and the entries NEW lists that a host\n"
+    "cannot run (as preview marks them).\n"
     "\n"
-    "Exit status: 0 no model's list changes; 1 some model's list changes; 2 bad use (a folder\n"
+    "Exit status: 0 no model's list changes; 1 some model's list changes, or with\n"
+    "--require-runnable an entry NEW lists has nothing a host can run; 2 bad use (a folder\n"
     "or catalogue missing, no git, a revision git does not know); 3 the library cannot be\n"
     "loaded; 5 a model's run over OLD or NEW failed, 6 OLD or NEW lacks a CD-ROM file of the\n"
     "list kind (the status preview gives; the message names the side and the model).\n"
@@ -85,7 +90,8 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
     requireWholeRuns(after, "NEW " + lineFolderName(newFolder));
 
     const LineImpact impact = compareLineRuns(before, after);
-    const int status = impact.changed ? kExitImpact : kExitOk;
+    const bool unrunnable = options.requireRunnable && hasUnrunnableEntries(after);
+    const int status = impact.changed || unrunnable ? kExitImpact : kExitOk;
     const ImpactReport report = buildImpactReport(options, impact, oldName, newFolder, status);
     if (options.html) replaceFileWhole(*options.html, renderImpactHtml(report));
     if (options.json)
@@ -111,6 +117,7 @@ Command addImpactCommand(CLI::App& app) {
     command->add_flag("--summary", options->summary,
                       "Print only the totals and the summary table (for a CI log)");
     command->add_option("--html", options->html, "Write the report as one HTML file");
+    addRequireRunnableOption(*command, options->requireRunnable);
     command->footer(std::string("\n") + kImpactFooter);
     return {command, [options](std::ostream& out) { return runImpact(*options, out); }};
 }

@@ -90,8 +90,7 @@ int runMatrix(const MatrixOptions& options, std::ostream& out) {
     std::string label;
     int status = lineOutcomeStatus(line, label);
     if (status == kExitOk) {
-        const bool unrunnable = std::any_of(line.models.begin(), line.models.end(),
-                                            [](const ModelRun& run) { return !run.entryProblems.empty(); });
+        const bool unrunnable = hasUnrunnableEntries(line);
         label = gaps || unrunnable ? "gaps" : "ok";
         status = (gaps && options.requireCoverage) || (unrunnable && options.requireRunnable)
                      ? kExitGaps
@@ -133,8 +132,7 @@ Command addMatrixCommand(CLI::App& app) {
     command->add_option("--html", options->html, "Write the report as one HTML file");
     command->add_flag("--require-coverage", options->requireCoverage,
                       "Status 1 when a model has an uncovered device or an empty list");
-    command->add_flag("--require-runnable", options->requireRunnable,
-                      "Status 1 when a listed entry has nothing a host can run (as preview marks it)");
+    addRequireRunnableOption(*command, options->requireRunnable);
     command->add_option("--width", options->width,
                         "Fit the tables to this many columns (default: the terminal's)");
     command->footer(std::string("\n") + kMatrixFooter);

@@ -72,6 +72,9 @@ Json devicesJson(const std::vector<IdDevice>& shown);
 // explain and each model's run.
 Json coverageJson(const DeviceCoverage& coverage, int codePage);
 
+// One member of devicesJson back.
+IdDevice deviceFromJson(const Json& device);
+
 // The uncovered devices of a coverageJson.
 std::vector<IdDevice> uncoveredDevicesOf(const Json& coverage);
 

@@ -215,6 +215,21 @@ void collectRowChanges(LineImpact& impact, const LineRun& before, const LineRun&
 
 }  // namespace
 
+std::vector<IdDevice> newlyUncovered(const ModelRun& was, const ModelRun& now) {
+    if (!was.idsMatched || !now.idsMatched) return {};
+    const auto key = [](const IdDevice& device) {
+        std::string joined;
+        for (const std::string& id : device.ids) joined += upperAscii(id) + '\n';
+        return joined;
+    };
+    std::map<std::string, bool> uncoveredBefore;
+    for (const IdDevice& device : was.uncoveredDevices) uncoveredBefore[key(device)] = true;
+    std::vector<IdDevice> devices;
+    for (const IdDevice& device : now.uncoveredDevices)
+        if (!uncoveredBefore.count(key(device))) devices.push_back(device);
+    return devices;
+}
+
 bool versionGoesDown(const std::optional<std::string>& before, const std::optional<std::string>& after) {
     return before && after && isNewerVersion(*before, *after);
 }
@@ -245,7 +260,12 @@ LineImpact compareLineRuns(const LineRun& before, const LineRun& after) {
         model.newList = listOf(after.models[m]);
         model.diff = compareLists(model.oldList, model.newList);
         model.replaces = replacements(model);
-        model.changed = !model.diff.equal() || model.before->listWritten != model.after->listWritten;
+        model.lostDrivers = newlyUncovered(*model.before, *model.after);
+        model.gainedDrivers = newlyUncovered(*model.after, *model.before);
+        // A device that loses its driver is a change of the model's line
+        // even where its list reads the same.
+        model.changed = !model.diff.equal() || model.before->listWritten != model.after->listWritten ||
+                        !model.lostDrivers.empty() || !model.gainedDrivers.empty();
         if (model.changed) ++impact.changed;
     }
     collectChanges(impact);

@@ -14,6 +14,11 @@
 
 namespace mfgtool {
 
+// The devices uncovered in `now` that were not in `was`: both runs of one
+// model, whose devices come from the same ID file.  None unless both
+// matched IDs.
+std::vector<IdDevice> newlyUncovered(const ModelRun& was, const ModelRun& now);
+
 struct ModelImpact {
     const ModelRun* before = nullptr;
     const ModelRun* after = nullptr;
@@ -22,8 +27,8 @@ struct ModelImpact {
     // Parallel to diff.added: the removed entry (its place in diff.removed)
     // that claimed the same HARDID, which the added one takes the place of.
     std::vector<std::optional<std::size_t>> replaces;
-    // Devices of the model's ID file that no listed entry claims any more,
-    // and those that one claims now.
+    // The model's devices that lose their driver (covered over OLD, not over
+    // NEW) and those that gain one; none when the lists match no IDs.
     std::vector<IdDevice> lostDrivers, gainedDrivers;
     bool changed = false;
 };

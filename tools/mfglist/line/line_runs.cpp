@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <thread>
+#include <unordered_map>
 
 #include "common/errors.h"
 #include "common/file_writes.h"
@@ -120,7 +121,10 @@ ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Jso
             run.sections.push_back(std::move(fate));
         }
     }
-    const Json outcomes = result.value("section_outcomes", Json::array());
+    // Read in place: a copy of the member costs as much as the sections.
+    static const Json noOutcomes = Json::array();
+    const auto found = result.find("section_outcomes");
+    const Json& outcomes = found != result.end() && found->is_array() ? *found : noOutcomes;
     for (std::size_t i = 0; i < outcomes.size() && i < run.sections.size(); ++i) {
         run.sections[i].outcome = outcomeNamed(outcomes[i].at(0).get<std::string>());
         if (!outcomes[i].at(1).is_number()) continue;
@@ -163,7 +167,6 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
     const mfg::text::CodePage cp(static_cast<unsigned>(codePage));
     std::vector<std::string> fileOrder;
     std::map<std::pair<std::size_t, std::uint64_t>, LineRow> rows;
-    std::map<std::string, ProcessFileView> views;
     for (std::size_t m = 0; m < models.size(); ++m) {
         for (const SectionFate& fate : models[m].sections) {
             auto file = std::find(fileOrder.begin(), fileOrder.end(), fate.file);
@@ -188,14 +191,26 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
             found->second.others[m] = fate.otherId;
         }
     }
+    // Each file read once and its sections found by their header's line: a
+    // walk of the file per row made the line's cost grow with the square of
+    // the media.
+    struct IndexedView {
+        ProcessFileView view;
+        std::unordered_map<std::uint64_t, const SectionView*> byLine;
+    };
+    std::map<std::string, IndexedView> views;
     std::vector<LineRow> entries;
     for (auto& [key, row] : rows) {
         auto view = views.find(row.file);
-        if (view == views.end())
-            view = views.emplace(row.file, viewProcessFile(fileBytes(folder / row.file), cp)).first;
+        if (view == views.end()) {
+            view = views.emplace(row.file, IndexedView{viewProcessFile(fileBytes(folder / row.file), cp), {}})
+                       .first;
+            for (const SectionView& section : view->second.view.sections)
+                view->second.byLine[section.line] = &section;
+        }
         bool entry = false;
-        for (const SectionView& section : view->second.sections) {
-            if (section.line != row.line) continue;
+        if (const auto found = view->second.byLine.find(row.line); found != view->second.byLine.end()) {
+            const SectionView& section = *found->second;
             const auto value = [&](const char* k) {
                 return decodeCodePage(section.value(k, cp), codePage).utf8;
             };
@@ -258,6 +273,16 @@ void requireWholeRuns(const LineRun& line, const std::string& which) {
         if (run.outcomeStatus == kExitNoList) throw NoListError(message);
         throw IncompleteError(message);
     }
+}
+
+void addRequireRunnableOption(CLI::App& command, bool& requireRunnable) {
+    command.add_flag("--require-runnable", requireRunnable,
+                     "Status 1 when a listed entry has nothing a host can run (as preview marks it)");
+}
+
+bool hasUnrunnableEntries(const LineRun& line) {
+    return std::any_of(line.models.begin(), line.models.end(),
+                       [](const ModelRun& run) { return !run.entryProblems.empty(); });
 }
 
 bool LineRow::listed() const {

@@ -104,6 +104,15 @@ int lineOutcomeStatus(const LineRun& line, std::string& label);
 // preview's reason.
 void requireWholeRuns(const LineRun& line, const std::string& which);
 
+// --require-runnable, the gate matrix and impact share: status 1 when
+// hasUnrunnableEntries.
+void addRequireRunnableOption(CLI::App& command, bool& requireRunnable);
+
+// Some model's list names an entry whose program a host cannot run as the
+// list names it (what preview marks: nothing to run for the model's
+// Windows, a macro or '%' left, a relative path).
+bool hasUnrunnableEntries(const LineRun& line);
+
 // A file's bytes, "" when it cannot be read.
 std::string fileBytes(const std::filesystem::path& file);
 

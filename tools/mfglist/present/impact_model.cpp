@@ -98,8 +98,17 @@ ImpactReport buildImpactReport(const LineOptions& options, const LineImpact& imp
     std::stable_sort(report.summary.begin(), report.summary.end(), [&](std::size_t a, std::size_t b) {
         return report.models[a].needsAttention() && !report.models[b].needsAttention();
     });
+    // The consequences a reviewer must not miss go into the one line that
+    // heads every output.
+    const auto count = [](std::size_t n, const char* one, const char* many) {
+        return ", " + std::to_string(n) + " " + (n == 1 ? one : many);
+    };
     report.summaryText = std::to_string(totals.changed) + " of " + std::to_string(totals.models) +
                          " models change";
+    if (totals.lostDrivers)
+        report.summaryText += count(totals.lostDrivers, "device loses its driver", "devices lose their driver");
+    if (totals.gainedDrivers)
+        report.summaryText += count(totals.gainedDrivers, "device gains a driver", "devices gain a driver");
     return report;
 }
 

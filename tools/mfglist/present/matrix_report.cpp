@@ -1,6 +1,7 @@
 #include "matrix_report.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "common/text_encoding.h"
 #include "json_contract.h"
@@ -100,11 +101,12 @@ Json lineRunJson(const LineOptions& options, const std::string& folder) {
 
 namespace {
 
-// Why the entry at `position` of the model's list cannot run, if it cannot.
-const std::string* problemAt(const ModelRun& run, int position) {
-    for (const auto& [at, why] : run.entryProblems)
-        if (at == position) return &why;
-    return nullptr;
+// Why each entry of the model's list cannot run, by list position: looked
+// up once per cell, so found without a walk of the model's problems.
+std::unordered_map<int, const std::string*> problemsByPosition(const ModelRun& run) {
+    std::unordered_map<int, const std::string*> problems;
+    for (const auto& [at, why] : run.entryProblems) problems.emplace(at, &why);
+    return problems;
 }
 
 }  // namespace
@@ -137,13 +139,15 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
         Json problems = Json::array();
         for (const auto& [position, why] : run.entryProblems)
             problems.push_back({{"position", position}, {"problem", why}});
-        model["entry_problems"] = problems;
+        model["entry_problems"] = std::move(problems);
         entryProblems += run.entryProblems.size();
         uncovered += run.uncoveredIds.size();
         uncoveredDevices += run.uncoveredDevices.size();
-        models.push_back(model);
+        models.push_back(std::move(model));
     }
-    json["models"] = models;
+    json["models"] = std::move(models);
+    std::vector<std::unordered_map<int, const std::string*>> problemsOf;
+    for (const ModelRun& run : line.models) problemsOf.push_back(problemsByPosition(run));
     Json entries = Json::array();
     Json dead = Json::array();
     Json notCandidates = Json::array();
@@ -172,18 +176,22 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
         }
         Json cells = Json::array();
         for (std::size_t m = 0; m < line.models.size(); ++m) {
-            const std::string* problem = row.positions[m] ? problemAt(line.models[m], *row.positions[m]) : nullptr;
+            const std::string* problem = nullptr;
+            if (row.positions[m])
+                if (const auto found = problemsOf[m].find(*row.positions[m]); found != problemsOf[m].end())
+                    problem = found->second;
             cells.push_back({{"position", positionJson(row.positions[m])},
                              {"reason", row.reasons[m]},
                              {"problem", problem ? Json(*problem) : Json(nullptr)}});
         }
-        entry["cells"] = cells;
-        entries.push_back(entry);
+        entry["cells"] = std::move(cells);
+        entries.push_back(std::move(entry));
         if (row.dead()) dead.push_back(row.id);
     }
-    json["entries"] = entries;
-    json["dead_entries"] = dead;
-    json["not_candidates"] = notCandidates;
+    // Moved, never copied: a line of 160,000 sections holds as many entries.
+    json["entries"] = std::move(entries);
+    json["dead_entries"] = std::move(dead);
+    json["not_candidates"] = std::move(notCandidates);
     json["uncovered"] = uncovered;
     json["uncovered_devices"] = uncoveredDevices;
     json["entry_problems"] = entryProblems;

@@ -136,7 +136,7 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
         out << "Entries in install order: " << run.list.entries.size() << '\n';
         std::vector<TableColumn> columns = {
             {"#", true, false, false, 0},       {"NAME", false, true, false, 16},
-            {"TYPE", false, true, false, 9},    {"HARDID", false, true, false, 16},
+            {"TYPE", false, true, false, 9},    {"HARDID", false, false, false, 0},  // cut, it names another device
             {"ID", true, false, false, 0},      {"EXEPATH", false, true, true, 20},
             {"TIMEOUT", true, false, false, 0}, {"REBOOT_COUNT", true, false, false, 0},
         };
@@ -263,13 +263,15 @@ std::string settingsOrigin(const Plan& plan) {
     return text + " from the IDs file's header)";
 }
 
+std::string deviceText(const IdDevice& device) {
+    std::string text = (device.comment.empty() ? "IDs" : device.comment) + ":";
+    for (const std::string& id : device.ids) text += ' ' + id;
+    return text;
+}
+
 void printUncoveredDevices(const std::vector<IdDevice>& devices, const std::string& indent,
                            std::ostream& out) {
-    for (const IdDevice& device : devices) {
-        out << indent << (device.comment.empty() ? "IDs" : device.comment) << ":";
-        for (const std::string& id : device.ids) out << ' ' << id;
-        out << '\n';
-    }
+    for (const IdDevice& device : devices) out << indent << deviceText(device) << '\n';
 }
 
 void printCoverageText(const ReportContext& context, std::ostream& out) {

@@ -45,7 +45,10 @@ struct ReportContext {
 // header chose them, else "": an option given wins over the header.
 std::string settingsOrigin(const Plan& plan);
 
-// Each device on a line of its own: its comment (if any), then its IDs.
+// A device in words: its comment ("IDs" when it has none), then its IDs.
+std::string deviceText(const IdDevice& device);
+
+// Each device on a line of its own, as deviceText gives it.
 // `devices` as shownDevices (list_coverage.h) gives them.
 void printUncoveredDevices(const std::vector<IdDevice>& devices, const std::string& indent,
                            std::ostream& out);
