@@ -8,6 +8,7 @@
 #include <string>
 
 #include "json_contract.h"
+#include "line_report.h"
 
 namespace mfgtool {
 
@@ -16,7 +17,7 @@ namespace mfgtool {
 // summary per model.  The script reads its starting state from the address's
 // fragment: #sort=KEY (or -KEY for descending; KEY one of section, place,
 // name, type, hardid, model:NAME), &filter=TEXT, &dead=1, &uncovered=0.
-std::string renderMatrixHtml(const Json& matrix);
+std::string renderMatrixHtml(const LineReport& report);
 
 // The summary line, then one section per changed model (what is added,
 // removed, moved, changed) and the unchanged models folded away.

@@ -264,9 +264,16 @@ std::string settingsOrigin(const Plan& plan) {
 }
 
 void printUncoveredDevices(const std::vector<IdDevice>& devices, const std::string& indent,
-                           std::ostream& out) {
-    for (const IdDevice& device : devices) {
-        out << indent << (device.comment.empty() ? "IDs" : device.comment) << ":";
+                           std::ostream& out, const std::vector<std::optional<std::string>>& names) {
+    for (std::size_t d = 0; d < devices.size(); ++d) {
+        const IdDevice& device = devices[d];
+        const std::optional<std::string> name = d < names.size() ? names[d] : std::nullopt;
+        // A comment `mfglist ids` wrote with the databases at hand names the
+        // device already.
+        if (!name || device.comment.find(*name) != std::string::npos)
+            out << indent << (device.comment.empty() ? "IDs" : device.comment) << ":";
+        else
+            out << indent << *name << (device.comment.empty() ? "" : " (" + device.comment + ")") << ":";
         for (const std::string& id : device.ids) out << ' ' << id;
         out << '\n';
     }

@@ -45,10 +45,12 @@ struct ReportContext {
 // header chose them, else "": an option given wins over the header.
 std::string settingsOrigin(const Plan& plan);
 
-// Each device on a line of its own: its comment (if any), then its IDs.
-// `devices` as shownDevices (list_coverage.h) gives them.
+// Each device on a line of its own: its name (one per device in `names`,
+// when known), its comment (if any), then its IDs.  `devices` as
+// shownDevices (list_coverage.h) gives them.
 void printUncoveredDevices(const std::vector<IdDevice>& devices, const std::string& indent,
-                           std::ostream& out);
+                           std::ostream& out,
+                           const std::vector<std::optional<std::string>>& names = {});
 
 // Preview's and explain's lines on coverage: the devices no listed entry
 // claims, or why nothing can be uncovered.
