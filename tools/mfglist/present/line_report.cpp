@@ -5,6 +5,7 @@
 #include <optional>
 #include <tuple>
 
+#include "ids/id_devices.h"
 #include "ids/id_names.h"
 #include "line/share_run.h"
 
@@ -58,11 +59,11 @@ void nameIds(const LineRun& line, const IdNames& names, LineReport& report) {
         if (id.empty() || report.idNames.count(id)) return;
         if (auto known = names.nameOfId(id)) report.idNames.emplace(id, std::move(*known));
     };
-    for (std::size_t m = 0; m < line.models.size(); ++m)
-        for (const IdDevice& device : line.models[m].uncoveredDevices) {
+    for (std::size_t m = 0; m < line.models.size(); ++m) {
+        for (const IdDevice& device : line.models[m].uncoveredDevices)
             for (const std::string& id : device.ids) name(id);
-            report.deviceNames[m].push_back(names.nameOfDevice(device.ids));
-        }
+        report.deviceNames[m] = deviceNames(line.models[m].uncoveredDevices, &names);
+    }
     for (const LineRow& row : line.rows) name(row.hardId);
 }
 

@@ -164,10 +164,7 @@ Json matrixJson(const LineReport& report) {
         model["ids_matched"] = run.idsMatched;
         model["devices"] = run.devices;
         model["ignored_devices"] = run.ignoredDevices;
-        Json devices = devicesJson(run.uncoveredDevices);
-        for (std::size_t d = 0; d < devices.size(); ++d)
-            if (const std::optional<std::string>& name = report.deviceNames[m][d]) devices[d]["name"] = *name;
-        model["uncovered_devices"] = devices;
+        model["uncovered_devices"] = devicesJson(run.uncoveredDevices, report.deviceNames[m]);
         model["uncovered_ids"] = run.uncoveredIds;
         model["warnings"] = run.warnings;
         Json problems = Json::array();

@@ -289,11 +289,13 @@ void printCoverageText(const ReportContext& context, std::ostream& out) {
         << " of " << coverage->devices - coverage->ignored << " devices have an entry";
     if (coverage->ignored) out << " (" << coverage->ignored << " more named by the ignore file)";
     out << (coverage->uncovered.empty() ? "\n" : "; uncovered devices:\n");
-    printUncoveredDevices(shownDevices(coverage->uncovered, context.plan.codePage), "  ", out);
+    const std::vector<IdDevice> shown = shownDevices(coverage->uncovered, context.plan.codePage);
+    printUncoveredDevices(shown, "  ", out, deviceNames(shown, context.names));
 }
 
 Json coverageMember(const ReportContext& context) {
-    return context.coverage ? coverageJson(*context.coverage, context.plan.codePage) : Json(nullptr);
+    return context.coverage ? coverageJson(*context.coverage, context.plan.codePage, context.names)
+                            : Json(nullptr);
 }
 
 }  // namespace mfgtool

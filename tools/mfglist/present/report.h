@@ -39,6 +39,9 @@ struct ReportContext {
     // Which devices of the IDs the list leaves without an entry; nullopt
     // when the list matches no IDs.
     std::optional<DeviceCoverage> coverage = std::nullopt;
+    // The device names of pci.ids and usb.ids, for the IDs shown; null
+    // names none.
+    const IdNames* names = nullptr;
 };
 
 // " (kind and Windows from the IDs file's header)" when a model file's
