@@ -244,7 +244,7 @@ void printTotals(const LineTotals& totals, std::ostream& out) {
 // first and marked with "!".
 void printSummaryTable(const LineReport& report, std::size_t width, std::ostream& out) {
     const std::vector<TableColumn> columns = {
-        {"", false, false},          {"MODEL", false, true, false, 12},
+        {"", false, false},          {"MODEL", false, false},  // a name cut short names no model
         {"WINDOWS", false, false},   {"ENTRIES", true, false},
         {"UNCOVERED", true, false},  {"NOTHING TO RUN", true, false},
         {"WARNINGS", true, false},   {"OUTCOME", false, true, false, 20}};
