@@ -3,7 +3,9 @@
 # for 32-bit Windows, shows what each library build offers a host (the three
 # exported functions), then previews the example factory: the install list
 # that the library makes from examples/factory (process-file mode) and from
-# examples/cdrom (CD-ROM mode) for the example machine's hardware IDs.
+# examples/cdrom (CD-ROM mode) for the example machine's hardware IDs, and
+# ends with the example line: every model of examples/models over the CD-ROM
+# media, its summary here and its page in the build folder.
 # Installs what is missing first (as root, from Debian's packages).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,3 +33,10 @@ build/native/tools/mfglist preview examples/factory --ids-file examples/ids.txt
 echo
 echo "==== mfglist preview examples/cdrom --cdrom --ids-file examples/ids.txt"
 build/native/tools/mfglist preview examples/cdrom --cdrom --ids-file examples/ids.txt
+echo
+echo "==== mfglist matrix examples/cdrom --cdrom --models examples/models --summary"
+# Gaps are shown, not failed: without --require-coverage the status is 0.
+build/native/tools/mfglist matrix examples/cdrom --cdrom --models examples/models --summary \
+    --html build/native/line.html
+echo
+echo "The line's page: $root/build/native/line.html"

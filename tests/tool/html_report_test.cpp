@@ -7,6 +7,7 @@
 #include <iostream>
 #include <regex>
 
+#include "crafted_line.h"
 #include "line/impact.h"
 #include "present/html_report.h"
 #include "present/impact_model.h"
@@ -62,56 +63,32 @@ std::vector<std::string> captures(const std::string& text, const std::string& pa
     return found;
 }
 
-Json cell(const Json& position, const std::string& reason) {
-    return {{"position", position}, {"reason", reason}};
-}
-
-Json entry(const std::string& section, int line, const std::string& name, const std::string& hardid,
-           std::vector<Json> cells) {
-    bool dead = true;
-    for (const Json& c : cells) dead = dead && c["position"].is_null();
-    return {{"id", "DrvProc.ini:" + std::to_string(line) + ":" + section}, {"file", "DrvProc.ini"},
-            {"section", section}, {"line", line}, {"name", name}, {"type", "DRV"},
-            {"hardid", hardid}, {"dead", dead}, {"cells", cells}};
-}
-
-Json model(const std::string& name, const std::string& display, std::vector<std::string> uncovered,
-           int count) {
-    return {{"name", name}, {"display_name", display}, {"file", name + ".ids"}, {"windows", "xp"},
-            {"kind", "driver"}, {"list_written", count > 0}, {"entry_count", count},
-            {"uncovered_ids", uncovered},
-            {"warnings", count > 0 ? Json::array() : Json::array({"the ID file is empty"})}};
-}
-
 // Four models, five entries (the fourth dead), three uncovered IDs over two
 // models, a display name that tries markup and one in three scripts.
-Json craftedMatrix() {
-    const Json out = nullptr;
-    Json matrix = {{"schema", 1}, {"command", "matrix"}, {"status", "gaps"}, {"exit_status", 0},
-                   {"run", {{"mode", "cdrom"}, {"folder", "media"}}}};
-    matrix["models"] = {model("m1", "Office 7010", {}, 3),
-                        model("m2", "<script>alert(1)</script>", {"8086ABCD", "10EC8168"}, 2),
-                        model("m3", "Bürorechner 東京", {"8086ABCD"}, 1),
-                        model("m4", "m4", {}, 0)};
-    matrix["entries"] = {
-        entry("VGA", 10, "Video", "1A2B0001",
-              {cell(1, "listed at 1"), cell(0, "listed at 0"), cell(out, "left out: no ID"),
-               cell(out, "")}),
-        entry("LAN", 20, "Network", "10EC0001",
-              {cell(0, "listed at 0"), cell(out, "left out"), cell(0, "listed at 0"),
-               cell(out, "")}),
-        entry("AUDIO", 30, "Audio </td> \"x\"", "10EC0002",
-              {cell(2, "listed at 2"), cell(1, "listed at 1 <b>"), cell(out, "left out"),
-               cell(out, "")}),
-        entry("OLD", 100, "Modem", "FFFF0000",
-              {cell(out, "left out"), cell(out, "left out"), cell(out, "left out"), cell(out, "")}),
-        entry("CARD", 50, "Card reader", "10EC0003",
-              {cell(out, "a"), cell(out, "b"), cell(out, "c"), cell(out, "d")})};
-    matrix["entries"][4]["cells"][0] = cell(3, "listed at 3");
-    matrix["entries"][4]["dead"] = false;
-    matrix["dead_entries"] = {"DrvProc.ini:100:OLD"};
-    matrix["uncovered"] = 3;
-    return matrix;
+std::string craftedMatrixHtml() {
+    using mfgtool::test::craftedRow;
+    const std::optional<int> out;
+    std::vector<mfgtool::LineRow> rows = {
+        craftedRow("VGA", 10, "1A2B0001", {1, 0, out, out}),
+        craftedRow("LAN", 20, "10EC0001", {0, out, 0, out}),
+        craftedRow("AUDIO", 30, "10EC0002", {2, 1, out, out}),
+        craftedRow("OLD", 100, "FFFF0000", {out, out, out, out}),
+        craftedRow("CARD", 50, "10EC0003", {3, out, out, out})};
+    const char* const names[] = {"Video", "Network", "Audio </td> \"x\"", "Modem", "Card reader"};
+    for (std::size_t r = 0; r < rows.size(); ++r) rows[r].name = names[r];
+    rows[0].reasons[2] = "left out: no ID";
+    rows[2].reasons[1] = "listed at 1 <b>";
+    const mfgtool::IdDevice intel{"", {"8086ABCD"}}, realtek{"", {"10EC8168"}};
+    const mfgtool::LineRun line = mfgtool::test::craftedLine(
+        {{"m1", 3, {}, mfgtool::kOutcomeWritten, {}, {}, "Office 7010"},
+         {"m2", 2, {intel, realtek}, mfgtool::kOutcomeWritten, {}, {}, "<script>alert(1)</script>"},
+         {"m3", 1, {intel}, mfgtool::kOutcomeWritten, {}, {}, "Bürorechner 東京"},
+         {"m4", 0, {}, mfgtool::kOutcomeEmpty, {}, {"the ID file is empty"}}},
+        std::move(rows));
+    mfgtool::LineOptions options;
+    options.cdrom = true;
+    options.folder = "media";
+    return mfgtool::renderMatrixHtml(mfgtool::buildLineReport(options, line, "gaps", 0, nullptr));
 }
 
 std::string tbody(const std::string& dom, const std::string& id) {
@@ -121,7 +98,7 @@ std::string tbody(const std::string& dom, const std::string& id) {
 
 TEST(HtmlReport, MatrixPageShowsEveryEntryModelAndMark) {
     const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};
-    const std::string html = mfgtool::renderMatrixHtml(craftedMatrix());
+    const std::string html = craftedMatrixHtml();
     EXPECT_EQ(count(html, "https?:|\\ssrc="), 0u) << "the page must fetch nothing";
     RENDER_OR_SKIP(dom, scratch, html, "");
 
@@ -159,7 +136,7 @@ TEST(HtmlReport, MatrixPageTakesSortAndFilterFromTheFragment) {
         {"#dead=1", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, 1},
         {"#filter=10ec%20card", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, 1},
     };
-    const std::string html = mfgtool::renderMatrixHtml(craftedMatrix());
+    const std::string html = craftedMatrixHtml();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fragment);
         const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};

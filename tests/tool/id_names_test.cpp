@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/json.h"
 #include "ids/id_names.h"
 #include "tool_fixture.h"
 
@@ -91,6 +92,42 @@ TEST_F(ToolIdNames, CaptureNamesEachDeviceItsDatabaseKnows) {
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     // 046D:C52B, a USB receiver every usb.ids names.
     EXPECT_NE(outcome.out.find("# USB 1-1: Logitech"), std::string::npos) << outcome.out;
+}
+// preview and explain name the device no entry claims, and explain the
+// host ID that matched nothing; without a database the IDs stand alone.
+TEST_F(ToolIdNames, PreviewAndExplainNameTheDevicesTheyShow) {
+    writeText(scratch / "ids.txt", "1A2B0001C0DE0101\n10EC8168\n");
+    const std::vector<std::string> run = {cdrom().string(), "--cdrom", "--ids-file",
+                                          (scratch / "ids.txt").string()};
+    const auto with = [&](const char* command, std::vector<std::string> more) {
+        std::vector<std::string> args = {command};
+        args.insert(args.end(), run.begin(), run.end());
+        args.insert(args.end(), more.begin(), more.end());
+        return runTool(args);
+    };
+    const std::vector<std::string> named = {"--id-names", MFGLIST_ID_DATABASE_FOLDER};
+    const Outcome json = with("preview", {"--json", "--id-names", MFGLIST_ID_DATABASE_FOLDER});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const Json preview = Json::parse(json.out);
+    const std::string realtek = preview["coverage"]["uncovered_devices"][0].value("name", "");
+    EXPECT_EQ(realtek.rfind("Realtek", 0), 0u) << json.out;
+    const struct {
+        const char* command;
+        std::string line;  // with the databases
+        std::string bare;  // without them
+    } cases[] = {
+        {"preview", "  " + realtek + ": 10EC8168\n", "  IDs: 10EC8168\n"},
+        {"explain", "  \"10EC8168\"  " + realtek + "\n", "  \"10EC8168\"\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        const Outcome withNames = with(c.command, named);
+        EXPECT_NE(withNames.out.find(c.line), std::string::npos) << withNames.out;
+        const Outcome bare = with(c.command, {});
+        EXPECT_EQ(bare.status, withNames.status);
+        EXPECT_EQ(bare.out.find("Realtek"), std::string::npos);
+        EXPECT_NE(bare.out.find(c.bare), std::string::npos) << bare.out;
+    }
 }
 #endif
 

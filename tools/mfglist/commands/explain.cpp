@@ -7,6 +7,7 @@
 
 #include "common/errors.h"
 #include "common/options.h"
+#include "ids/id_names.h"
 #include "present/explain_report.h"
 #include "run/in_process_core.h"
 #include "run/list_coverage.h"
@@ -18,7 +19,9 @@
 namespace mfgtool {
 namespace {
 
-struct ExplainOptions : RunOptions, ListOutputOptions {};
+struct ExplainOptions : RunOptions, ListOutputOptions {
+    std::optional<std::string> idNames;  // pci.ids and usb.ids, for the devices' names
+};
 
 const char* const kExplainFooter =
     "Runs the list as 'mfglist preview' does, in the same scratch machine, with the library's\n"
@@ -51,9 +54,11 @@ int runExplain(const ExplainOptions& options, std::ostream& out) {
     nameUnusableFiles(run, problems);
 
     const RunVerdict verdict = verdictOf(run, options.allowEmpty);
+    const IdNames names(options.idNames);  // read only for the IDs shown
     const ReportContext context{plan, run, kInProcessCoreName, options.trace, {}, std::nullopt,
                                 nullptr,
-                                listCoverage(plan, run.list, ignoreEntries(plan, options.ignore))};
+                                listCoverage(plan, run.list, ignoreEntries(plan, options.ignore)),
+                                &names};
     if (options.json) {
         out << explainJson(context, journal, verdict.label, verdict.status)
                    .dump(2, ' ', false, Json::error_handler_t::replace)
@@ -73,6 +78,7 @@ Command addExplainCommand(CLI::App& app) {
         "explain", "Tell why each section of the process files is in the list or not.");
     addRunOptions(*command, *options);
     addListOutputOptions(*command, *options);
+    addIdNamesOption(*command, options->idNames);
     command->footer(std::string("\n") + kExplainFooter + "\n" + kExitStatusHelp);
     return {command, [options](std::ostream& out) { return runExplain(*options, out); }};
 }

@@ -14,9 +14,11 @@
 #include "common/options.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
+#include "ids/id_names.h"
 #include "line/line_runs.h"
 #include "line/share_run.h"
 #include "present/html_report.h"
+#include "present/line_report.h"
 #include "present/matrix_report.h"
 #include "run/scratch_run.h"
 
@@ -29,7 +31,9 @@ struct MatrixOptions : LineOptions {
     bool json = false;
     bool requireCoverage = false;
     bool requireRunnable = false;
+    bool summary = false;
     std::optional<int> width;
+    std::optional<std::string> idNames;  // pci.ids and usb.ids, for the devices' names
 };
 
 const char* const kMatrixFooter =
@@ -43,6 +47,12 @@ const char* const kMatrixFooter =
     "name (CD-ROM driver lists match HARDID, software lists PACKETNAME; a process-file driver\n"
     "list matches no IDs).  Models that do not fit the terminal beside the entries go into\n"
     "further blocks, each repeating the entry columns.  --json gives each cell's explain text.\n"
+    "\n"
+    "The answer comes first: the line's totals and one row per model (entries, uncovered\n"
+    "devices, listed entries with nothing to run, warnings, what the run came to), the models\n"
+    "that need attention on top and marked '!'.  --summary prints only that, for a CI log.\n"
+    "Uncovered devices are named by vendor and device from pci.ids and usb.ids when the system\n"
+    "has them (--id-names to point at other copies); without them the IDs stand alone.\n"
     "\n"
     "Coverage is by device: a device of a model's ID file (a device comment and its IDs, as\n"
     "'mfglist ids' writes them) is covered when a listed entry claims any of its IDs.\n"
@@ -61,6 +71,7 @@ const char* const kMatrixFooter =
     "\n"
     "Examples:\n"
     "  mfglist matrix examples/cdrom --cdrom --models examples/models\n"
+    "  mfglist matrix examples/cdrom --cdrom --models examples/models --summary\n"
     "  mfglist matrix examples/cdrom --cdrom --models examples/models --json > matrix.json\n"
     "  mfglist matrix examples/cdrom --cdrom --models examples/models --require-coverage\n";
 
@@ -103,23 +114,20 @@ int runMatrix(const MatrixOptions& options, std::ostream& out) {
                               ? "the media lacks a CD-ROM file of its list kind"
                               : "run failed: " + run.noList.value_or(""))
                       << '\n';
-    if (options.json || options.html) {
-        // Both are made from the JSON document; the table needs none.
-        const Json json = matrixJson(options, line, label, status);
-        if (options.html) {
-            replaceFileWhole(*options.html, renderMatrixHtml(json));
-        }
-        if (options.json) {
-            out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
-            return status;
-        }
+    // The databases are read only for the IDs the report shows.
+    const IdNames names(options.idNames);
+    const LineReport report = buildLineReport(options, line, label, status, &names);
+    if (options.html) replaceFileWhole(*options.html, renderMatrixHtml(report));
+    if (options.json) {
+        out << matrixJson(report).dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+        return status;
     }
     std::size_t width = 0;
     if (options.width)
         width = static_cast<std::size_t>(*options.width);
     else if (const int columns = terminalColumns(); columns > 0)
         width = static_cast<std::size_t>(columns);
-    printMatrixText(options, line, width, out);
+    printMatrixText(report, width, options.summary, out);
     return status;
 }
 
@@ -133,6 +141,9 @@ Command addMatrixCommand(CLI::App& app) {
     command->add_flag("--require-coverage", options->requireCoverage,
                       "Status 1 when a model has an uncovered device or an empty list");
     addRequireRunnableOption(*command, options->requireRunnable);
+    command->add_flag("--summary", options->summary,
+                      "Print only the line's totals and one row per model (the text output)");
+    addIdNamesOption(*command, options->idNames);
     command->add_option("--width", options->width,
                         "Fit the tables to this many columns (default: the terminal's)");
     command->footer(std::string("\n") + kMatrixFooter);

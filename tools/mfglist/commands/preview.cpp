@@ -9,6 +9,7 @@
 
 #include "common/errors.h"
 #include "common/options.h"
+#include "ids/id_names.h"
 #include "common/system.h"
 #include "present/report.h"
 #include "run/id_file_check.h"
@@ -25,6 +26,7 @@ namespace {
 struct PreviewOptions : RunOptions, ListOutputOptions {
     std::optional<int> width;
     bool allowMissing = false;  // a CD-ROM file of the list kind may be missing
+    std::optional<std::string> idNames;  // pci.ids and usb.ids, for the devices' names
 };
 
 const char* const kPreviewFooter =
@@ -82,6 +84,7 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
 
     const RunVerdict verdict = previewVerdict(run, problems, options.allowEmpty, options.allowMissing);
+    const IdNames names(options.idNames);  // read only for the IDs shown
     const ReportContext context{plan,
                                 run,
                                 library.file.string(),
@@ -89,7 +92,8 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
                                 std::move(sources.places),
                                 sources.note,
                                 &problems,
-                                listCoverage(plan, run.list, ignoreEntries(plan, options.ignore))};
+                                listCoverage(plan, run.list, ignoreEntries(plan, options.ignore)),
+                                &names};
     if (options.json) {
         // Bytes that are not text are kept in hex by the contract; anything
         // else still never fails the dump.
@@ -123,6 +127,7 @@ Command addPreviewCommand(CLI::App& app) {
         "preview", "Show the install list that the library makes from a folder of process files.");
     addRunOptions(*command, *options);
     addListOutputOptions(*command, *options);
+    addIdNamesOption(*command, options->idNames);
     command->add_option("--width", options->width,
                         "Cut the table to this many columns (default: the terminal's; "
                         "no cutting into a file or pipe)");

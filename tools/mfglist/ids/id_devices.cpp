@@ -9,6 +9,7 @@
 #include "common/errors.h"
 #include "common/text_encoding.h"
 #include "id_file.h"
+#include "id_names.h"
 #include "items/filters.h"
 #include "items/hardware_id.h"
 #include "text/mbstring.h"
@@ -183,21 +184,32 @@ std::vector<IdDevice> shownDevices(const std::vector<IdDevice>& devices, int cod
     return shown;
 }
 
-Json devicesJson(const std::vector<IdDevice>& shown) {
+std::vector<std::optional<std::string>> deviceNames(const std::vector<IdDevice>& shown,
+                                                    const IdNames* names) {
+    std::vector<std::optional<std::string>> named(shown.size());
+    if (names)
+        for (std::size_t d = 0; d < shown.size(); ++d) named[d] = names->nameOfDevice(shown[d].ids);
+    return named;
+}
+
+Json devicesJson(const std::vector<IdDevice>& shown, const std::vector<std::optional<std::string>>& names) {
     Json devices = Json::array();
-    for (const IdDevice& device : shown)
-        devices.push_back({{"comment", device.comment}, {"ids", device.ids}});
+    for (std::size_t d = 0; d < shown.size(); ++d) {
+        Json device = {{"comment", shown[d].comment}, {"ids", shown[d].ids}};
+        if (d < names.size() && names[d]) device["name"] = *names[d];
+        devices.push_back(std::move(device));
+    }
     return devices;
 }
 
-Json coverageJson(const DeviceCoverage& coverage, int codePage) {
+Json coverageJson(const DeviceCoverage& coverage, int codePage, const IdNames* names) {
     const std::vector<IdDevice> shown = shownDevices(coverage.uncovered, codePage);
     Json ids = Json::array();
     for (const IdDevice& device : shown)
         for (const std::string& id : device.ids) ids.push_back(id);
     return {{"devices", coverage.devices},
             {"ignored", coverage.ignored},
-            {"uncovered_devices", devicesJson(shown)},
+            {"uncovered_devices", devicesJson(shown, deviceNames(shown, names))},
             {"uncovered_ids", std::move(ids)}};
 }
 

@@ -16,6 +16,8 @@
 
 namespace mfgtool {
 
+class IdNames;
+
 struct IdDevice {
     std::string comment;           // UTF-8; "" for IDs grouped by their family
     std::vector<std::string> ids;  // in the library's code page, in file order
@@ -64,13 +66,20 @@ std::optional<std::filesystem::path> ignoreFile(const std::filesystem::path& fol
 // `devices` with their IDs as UTF-8, as reports show them.
 std::vector<IdDevice> shownDevices(const std::vector<IdDevice>& devices, int codePage);
 
-// [{"comment", "ids"}] of devices shownDevices gave.
-Json devicesJson(const std::vector<IdDevice>& shown);
+// Each device's name from the first of its IDs the databases know (none
+// for the others, and for every device when `names` is null).
+std::vector<std::optional<std::string>> deviceNames(const std::vector<IdDevice>& shown,
+                                                    const IdNames* names);
 
-// {"devices", "ignored", "uncovered_devices": [{"comment", "ids"}],
+// [{"comment", "ids"}] of devices shownDevices gave, with "name" where
+// `names` (one per device, or none) holds one.
+Json devicesJson(const std::vector<IdDevice>& shown,
+                 const std::vector<std::optional<std::string>>& names = {});
+
+// {"devices", "ignored", "uncovered_devices": [{"comment", "ids", "name"}],
 // "uncovered_ids"}, every text UTF-8; the coverage member of preview,
-// explain and each model's run.
-Json coverageJson(const DeviceCoverage& coverage, int codePage);
+// explain and each model's run.  Devices are named only with `names`.
+Json coverageJson(const DeviceCoverage& coverage, int codePage, const IdNames* names = nullptr);
 
 // One member of devicesJson back.
 IdDevice deviceFromJson(const Json& device);

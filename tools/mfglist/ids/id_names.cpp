@@ -210,6 +210,12 @@ std::optional<std::string> IdNames::nameOfId(std::string_view id) const {
     return deviceName(deviceFromWindowsIds({std::string(id)}));
 }
 
+std::optional<std::string> IdNames::nameOfDevice(const std::vector<std::string>& ids) const {
+    for (const std::string& id : ids)
+        if (std::optional<std::string> name = nameOfId(id)) return name;
+    return std::nullopt;
+}
+
 std::optional<Device> deviceOfCompactId(std::string_view id) {
     if (id.size() != 8 && id.size() != 16) return std::nullopt;
     for (const char c : id)

@@ -51,6 +51,10 @@ public:
     // own bus.  None for any other ID.
     std::optional<std::string> nameOfId(std::string_view id) const;
 
+    // A device's name from the first of its IDs that names it: a PCI
+    // device's 16-character ID (with its subsystem) comes before its family.
+    std::optional<std::string> nameOfDevice(const std::vector<std::string>& ids) const;
+
 private:
     std::unique_ptr<IdDatabase> pci_;
     std::unique_ptr<IdDatabase> usb_;

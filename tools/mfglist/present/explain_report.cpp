@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "explain_report.h"
+#include "ids/id_names.h"
 #include "run/section_words.h"
 #include "items/keys.h"
 #include "mfglist/mfglist.h"
@@ -18,6 +19,14 @@ const mfg::items::Key kFactorySettings[] = {mfg::items::Key::languageId, mfg::it
 
 std::string settingFile(const ExplainText& shown, const SettingRecord& setting) {
     return setting.file.empty() ? std::string("no process file") : shown.file(setting.file);
+}
+
+// The device a host ID names in pci.ids or usb.ids, when the run matches
+// hardware IDs and the databases know it.
+std::optional<std::string> nameOfShownId(const ReportContext& context,
+                                         const std::optional<std::string>& id) {
+    if (!context.names || !id || id->empty() || context.plan.listKind == LIST_SOFTWARE) return std::nullopt;
+    return context.names->nameOfId(*id);
 }
 
 }  // namespace
@@ -38,6 +47,8 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
     if (journal.sections().empty()) out << "No section of a process file was read.\n";
     for (const SectionRecord& record : journal.sections()) {
         out << placeText(shown.shownPlace(record.place)) << "  " << shown.fate(record) << '\n';
+        if (const std::optional<std::string> device = nameOfShownId(context, record.matchedId))
+            out << "    device: " << *device << '\n';
         if (const auto hint = nearestIdFor(record, plan))
             out << "    nearest " << (plan.listKind == LIST_SOFTWARE ? "package name" : "host ID")
                 << ": \"" << shown.text(hint->id) << "\" (" << hint->why << ")\n";
@@ -54,7 +65,11 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
     } else {
         const std::vector<std::string> unmatched = journal.unmatchedIds();
         out << what << " that matched no section:" << (unmatched.empty() ? " none" : "") << '\n';
-        for (const std::string& id : unmatched) out << "  \"" << shown.text(id) << "\"\n";
+        for (const std::string& id : unmatched) {
+            out << "  \"" << shown.text(id) << '"';
+            if (const std::optional<std::string> device = nameOfShownId(context, id)) out << "  " << *device;
+            out << '\n';
+        }
     }
     printCoverageText(context, out);
 

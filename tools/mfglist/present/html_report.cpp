@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "html_page.h"
+#include "matrix_report.h"
 
 namespace mfgtool {
 namespace {
@@ -350,9 +351,7 @@ std::string reasonsSection(const Json& entriesJson, const std::vector<HtmlModel>
     return html + "</div>\n";
 }
 
-}  // namespace
-
-std::string renderMatrixHtml(const Json& matrix) {
+std::string renderMatrixPage(const Json& matrix) {
     const Json& modelsJson = arrayOf(matrix, "models");
     const Json& entriesJson = arrayOf(matrix, "entries");
     std::vector<HtmlModel> models;
@@ -399,5 +398,9 @@ std::string renderMatrixHtml(const Json& matrix) {
         title += ": " + memberOf(run, "folder").get<std::string>();
     return renderHtmlPage({title, kMatrixStyle, body, kMatrixScript});
 }
+
+}  // namespace
+
+std::string renderMatrixHtml(const LineReport& report) { return renderMatrixPage(matrixJson(report)); }
 
 }  // namespace mfgtool

@@ -9,6 +9,7 @@
 
 #include "impact_model.h"
 #include "json_contract.h"
+#include "line_report.h"
 
 namespace mfgtool {
 
@@ -17,7 +18,7 @@ namespace mfgtool {
 // summary per model.  The script reads its starting state from the address's
 // fragment: #sort=KEY (or -KEY for descending; KEY one of section, place,
 // name, type, hardid, model:NAME), &filter=TEXT, &dead=1, &uncovered=0.
-std::string renderMatrixHtml(const Json& matrix);
+std::string renderMatrixHtml(const LineReport& report);
 
 // The totals and the summary table, the view by change linked to the
 // models, one section per model that changes or needs a look (what is

@@ -5,6 +5,7 @@
 #include <optional>
 #include <tuple>
 
+#include "ids/id_devices.h"
 #include "ids/id_names.h"
 #include "line/share_run.h"
 
@@ -23,12 +24,14 @@ ModelSummary summarize(const ModelRun& run, std::size_t model) {
     return summary;
 }
 
-// The order of the summary: what most needs a person first.
+// The order of the summary: what most needs a person first.  A run with
+// no entries gives its model nothing at all, which outweighs any count of
+// gaps in a list that has some.
 bool comesBefore(const ModelSummary& a, const ModelSummary& b) {
     const auto weight = [](const ModelSummary& s) {
-        return std::make_tuple(!s.needsAttention(), !s.failed,
-                               static_cast<long long>(-(s.uncoveredDevices + s.entryProblems)),
-                               static_cast<long long>(-s.warnings));
+        return std::make_tuple(!s.needsAttention(), !s.failed, s.entries != 0,
+                               -static_cast<long long>(s.uncoveredDevices + s.entryProblems),
+                               -static_cast<long long>(s.warnings));
     };
     const auto wa = weight(a), wb = weight(b);
     return wa != wb ? wa < wb : a.model < b.model;
@@ -51,14 +54,16 @@ std::vector<std::vector<std::size_t>> identicalListsOf(const LineRun& line) {
     return groups;
 }
 
-void nameIds(const LineRun& line, const IdNames& names, std::map<std::string, std::string>& idNames) {
+void nameIds(const LineRun& line, const IdNames& names, LineReport& report) {
     const auto name = [&](const std::string& id) {
-        if (id.empty() || idNames.count(id)) return;
-        if (auto known = names.nameOfId(id)) idNames.emplace(id, std::move(*known));
+        if (id.empty() || report.idNames.count(id)) return;
+        if (auto known = names.nameOfId(id)) report.idNames.emplace(id, std::move(*known));
     };
-    for (const ModelRun& run : line.models)
-        for (const IdDevice& device : run.uncoveredDevices)
+    for (std::size_t m = 0; m < line.models.size(); ++m) {
+        for (const IdDevice& device : line.models[m].uncoveredDevices)
             for (const std::string& id : device.ids) name(id);
+        report.deviceNames[m] = deviceNames(line.models[m].uncoveredDevices, &names);
+    }
     for (const LineRow& row : line.rows) name(row.hardId);
 }
 
@@ -106,7 +111,10 @@ LineReport buildLineReport(const LineOptions& options, const LineRun& line,
     for (std::size_t at = 0; at < report.summary.size(); ++at)
         report.summaryRowOf[report.summary[at].model] = at;
     report.identicalLists = identicalListsOf(line);
-    if (names) nameIds(line, *names, report.idNames);
+    report.deviceNames.resize(line.models.size());
+    if (names) nameIds(line, *names, report);
+    for (std::size_t m = 0; m < line.models.size(); ++m)
+        report.deviceNames[m].resize(line.models[m].uncoveredDevices.size());
     return report;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,9 @@ struct LineReport {
     std::string status;  // "ok", "gaps", "failed" or "incomplete"
     int exitStatus = 0;
     LineTotals totals;
-    // Every model once: those needing attention first (failed runs, then by
-    // how much is wrong), then the rest, each part in the catalogue's order.
+    // Every model once: those needing attention first (failed runs, then
+    // runs without entries, then by how much is wrong), then the rest, each
+    // part in the catalogue's order.
     std::vector<ModelSummary> summary;
     std::vector<std::size_t> summaryRowOf;  // per model: its place in `summary`
     // The models (places in LineRun::models) whose runs came to the same
@@ -61,6 +63,9 @@ struct LineReport {
     // The name of each ID shown (an uncovered device's IDs, the entries'
     // HARDIDs) that the ID databases know; an ID they do not know is absent.
     std::map<std::string, std::string> idNames;
+    // Per model, per uncovered device (ModelRun::uncoveredDevices): its name
+    // from the first of its IDs the databases know, else none.
+    std::vector<std::vector<std::optional<std::string>>> deviceNames;
 
     const ModelSummary& summaryOf(std::size_t model) const;
 };

@@ -111,13 +111,46 @@ std::unordered_map<int, const std::string*> problemsByPosition(const ModelRun& r
 
 }  // namespace
 
-Json matrixJson(const LineOptions& options, const LineRun& line, const std::string& status,
-                int exitStatus) {
-    Json json = jsonDocument("matrix", status, exitStatus);
+Json matrixJson(const LineReport& report) {
+    const LineOptions& options = *report.options;
+    const LineRun& line = *report.line;
+    const LineTotals& totals = report.totals;
+    Json json = jsonDocument("matrix", report.status, report.exitStatus);
     json["run"] = lineRunJson(options, options.folder);
+    json["totals"] = {{"models", totals.models},
+                      {"models_needing_attention", totals.modelsNeedingAttention},
+                      {"failed_models", totals.failedModels},
+                      {"entries", totals.entries},
+                      {"dead_entries", totals.deadEntries},
+                      {"not_candidates", totals.notCandidates},
+                      {"uncovered_devices", totals.uncoveredDevices},
+                      {"uncovered_ids", totals.uncoveredIds},
+                      {"entry_problems", totals.entryProblems},
+                      {"warnings", totals.warnings}};
+    Json summary = Json::array();
+    for (const ModelSummary& row : report.summary) {
+        const ModelRun& run = line.models[row.model];
+        summary.push_back({{"model", run.model.name},
+                           {"needs_attention", row.needsAttention()},
+                           {"failed", row.failed},
+                           {"outcome", run.outcome},
+                           {"entries", row.entries},
+                           {"checked_devices", row.checkedDevices},
+                           {"uncovered_devices", row.uncoveredDevices},
+                           {"entry_problems", row.entryProblems},
+                           {"warnings", row.warnings}});
+    }
+    json["summary"] = summary;
+    Json identical = Json::array();
+    for (const std::vector<std::size_t>& group : report.identicalLists) {
+        Json names = Json::array();
+        for (const std::size_t m : group) names.push_back(line.models[m].model.name);
+        identical.push_back(names);
+    }
+    json["identical_lists"] = identical;
     Json models = Json::array();
-    std::size_t uncovered = 0, uncoveredDevices = 0, entryProblems = 0;
-    for (const ModelRun& run : line.models) {
+    for (std::size_t m = 0; m < line.models.size(); ++m) {
+        const ModelRun& run = line.models[m];
         Json model = Json::object();
         model["name"] = run.model.name;
         model["display_name"] = run.displayName;
@@ -133,16 +166,13 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
         model["ids_matched"] = run.idsMatched;
         model["devices"] = run.devices;
         model["ignored_devices"] = run.ignoredDevices;
-        model["uncovered_devices"] = devicesJson(run.uncoveredDevices);
+        model["uncovered_devices"] = devicesJson(run.uncoveredDevices, report.deviceNames[m]);
         model["uncovered_ids"] = run.uncoveredIds;
         model["warnings"] = run.warnings;
         Json problems = Json::array();
         for (const auto& [position, why] : run.entryProblems)
             problems.push_back({{"position", position}, {"problem", why}});
         model["entry_problems"] = std::move(problems);
-        entryProblems += run.entryProblems.size();
-        uncovered += run.uncoveredIds.size();
-        uncoveredDevices += run.uncoveredDevices.size();
         models.push_back(std::move(model));
     }
     json["models"] = std::move(models);
@@ -168,6 +198,8 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
         entry["name"] = row.name;
         entry["type"] = row.type;
         entry["hardid"] = row.hardId;
+        if (const auto named = report.idNames.find(row.hardId); named != report.idNames.end())
+            entry["hardid_name"] = named->second;
         entry["dead"] = row.dead();
         entry["dead_reason"] = nullptr;
         if (row.dead()) {
@@ -192,18 +224,74 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
     json["entries"] = std::move(entries);
     json["dead_entries"] = std::move(dead);
     json["not_candidates"] = std::move(notCandidates);
-    json["uncovered"] = uncovered;
-    json["uncovered_devices"] = uncoveredDevices;
-    json["entry_problems"] = entryProblems;
+    json["uncovered"] = totals.uncoveredIds;
+    json["uncovered_devices"] = totals.uncoveredDevices;
+    json["entry_problems"] = totals.entryProblems;
     return json;
 }
 
-void printMatrixText(const LineOptions& options, const LineRun& line, std::size_t width,
+namespace {
+
+std::string countOf(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The line's totals, three short lines a person reads from across the room.
+void printTotals(const LineTotals& totals, std::ostream& out) {
+    out << "Models:  " << totals.models << ", " << totals.modelsNeedingAttention
+        << " need attention (" << totals.failedModels << " failed)\n";
+    out << "Entries: " << totals.entries << " for this list, " << totals.deadEntries
+        << " dead (no model gets it), " << totals.notCandidates << " not for this list\n";
+    out << "Gaps:    " << countOf(totals.uncoveredDevices, "uncovered device", "uncovered devices")
+        << " (" << countOf(totals.uncoveredIds, "ID", "IDs") << "), "
+        << countOf(totals.entryProblems, "listed entry", "listed entries") << " with nothing to run, "
+        << countOf(totals.warnings, "warning", "warnings") << '\n';
+}
+
+// One row per model in the report's order, those a person must look at
+// first and marked with "!".
+void printSummaryTable(const LineReport& report, std::size_t width, std::ostream& out) {
+    const std::vector<TableColumn> columns = {
+        {"", false, false},          {"MODEL", false, false},  // a name cut short names no model
+        {"WINDOWS", false, false},   {"ENTRIES", true, false},
+        {"UNCOVERED", true, false},  {"NOTHING TO RUN", true, false},
+        {"WARNINGS", true, false},   {"OUTCOME", false, true, false, 20}};
+    std::vector<std::vector<std::string>> rows;
+    bool unchecked = false;
+    for (const ModelSummary& row : report.summary) {
+        const ModelRun& run = report.line->models[row.model];
+        std::string uncovered =
+            std::to_string(row.uncoveredDevices) + " of " + std::to_string(row.checkedDevices);
+        if (row.failed || !run.idsMatched) {
+            uncovered = "-";
+            unchecked = true;
+        }
+        rows.push_back({row.needsAttention() ? "!" : "", run.model.name, run.windows,
+                        std::to_string(row.entries), uncovered, std::to_string(row.entryProblems),
+                        std::to_string(row.warnings), outcomeText(run)});
+    }
+    for (const std::string& text : renderTable(columns, rows, width ? width : static_cast<std::size_t>(-1)))
+        out << text << '\n';
+    out << "! needs attention; UNCOVERED counts devices of the model's ID file no listed entry claims";
+    if (unchecked) out << " (- : the run gave no list to check, or the list matches no IDs)";
+    out << '\n';
+}
+
+}  // namespace
+
+void printMatrixText(const LineReport& report, std::size_t width, bool summaryOnly,
                      std::ostream& out) {
+    const LineOptions& options = *report.options;
+    const LineRun& line = *report.line;
     out << "Matrix: " << line.models.size() << " models of " << options.models << " over "
         << options.folder << " (" << (options.cdrom ? "CD-ROM mode" : "process-file mode") << ", "
-        << options.kind << " list of group " << options.group.value_or("PRELOAD") << ")\n";
-    out << "A cell is the entry's install position in the model's list; * marks an entry no "
+        << options.kind << " list of group " << options.group.value_or("PRELOAD") << ")\n\n";
+    printTotals(report.totals, out);
+    out << '\n';
+    printSummaryTable(report, width, out);
+    if (summaryOnly) return;
+
+    out << "\nA cell is the entry's install position in the model's list; * marks an entry no "
            "model gets (dead).\n\n";
     printMatrixTable(line, width, out);
 
@@ -225,22 +313,6 @@ void printMatrixText(const LineOptions& options, const LineRun& line, std::size_
                 << "  (" << row.verdict().text << ")\n";
         }
 
-    out << "\nModels:\n";
-    std::vector<TableColumn> columns = {{"MODEL", false, true},   {"NAME", false, true},
-                                        {"WINDOWS", false, false}, {"KIND", false, false},
-                                        {"ENTRIES", true, false},  {"LIST", false, false},
-                                        {"UNCOVERED DEVICES", false, true}};
-    std::vector<std::vector<std::string>> rows;
-    for (const ModelRun& run : line.models) {
-        std::string uncovered = std::to_string(run.uncoveredDevices.size()) + " of " +
-                                std::to_string(run.devices - run.ignoredDevices);
-        if (!run.idsMatched) uncovered = "(the list matches no IDs)";
-        if (run.outcome == kOutcomeFailed) uncovered = "(the run failed: no list to check)";
-        rows.push_back({run.model.name, run.displayName, run.windows, run.kind,
-                        std::to_string(run.entryCount), run.outcome, uncovered});
-    }
-    for (const std::string& text : renderTable(columns, rows, width ? width : static_cast<std::size_t>(-1)))
-        out << text << '\n';
     bool anyOutcome = false;
     for (const ModelRun& run : line.models) {
         if (run.outcome == kOutcomeWritten) continue;
@@ -249,12 +321,13 @@ void printMatrixText(const LineOptions& options, const LineRun& line, std::size_
         out << "  " << run.model.name << ": " << outcomeText(run) << '\n';
     }
     bool anyUncovered = false;
-    for (const ModelRun& run : line.models) {
+    for (std::size_t m = 0; m < line.models.size(); ++m) {
+        const ModelRun& run = line.models[m];
         if (run.uncoveredDevices.empty()) continue;
         if (!anyUncovered) out << "\nUncovered devices (no listed entry claims any of their IDs):\n";
         anyUncovered = true;
         out << "  " << run.model.name << ":\n";
-        printUncoveredDevices(run.uncoveredDevices, "    ", out);
+        printUncoveredDevices(run.uncoveredDevices, "    ", out, report.deviceNames[m]);
     }
     bool anyProblem = false;
     for (const ModelRun& run : line.models)

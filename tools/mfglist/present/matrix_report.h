@@ -1,6 +1,8 @@
-// What matrix shows of a line's run: the JSON of the contract (which the
-// HTML page is made from) and the text for a terminal, the models that do
-// not fit beside the entries in further blocks.
+// What matrix shows of a line's run, both rendered from its report
+// (line_report.h): the JSON of the contract, and the text for a terminal,
+// the answer first (the line's totals and a row per model) and the grid of
+// entries by models below it, the models that do not fit beside the
+// entries in further blocks.
 #pragma once
 
 #include <cstddef>
@@ -9,18 +11,18 @@
 
 #include "common/json.h"
 #include "line/line_runs.h"
+#include "line_report.h"
 
 namespace mfgtool {
 
 // The "run" member of matrix and impact: mode, kind, group, windows, folder.
 Json lineRunJson(const LineOptions& options, const std::string& folder);
 
-// `status` is "ok" or "gaps".
-Json matrixJson(const LineOptions& options, const LineRun& line, const std::string& status,
-                int exitStatus);
+Json matrixJson(const LineReport& report);
 
-// `width` in terminal columns; 0 = no limit.
-void printMatrixText(const LineOptions& options, const LineRun& line, std::size_t width,
+// `width` in terminal columns; 0 = no limit.  `summaryOnly`: the totals and
+// the row per model, nothing else (what a CI log wants).
+void printMatrixText(const LineReport& report, std::size_t width, bool summaryOnly,
                      std::ostream& out);
 
 }  // namespace mfgtool

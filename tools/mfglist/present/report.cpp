@@ -263,15 +263,21 @@ std::string settingsOrigin(const Plan& plan) {
     return text + " from the IDs file's header)";
 }
 
-std::string deviceText(const IdDevice& device) {
-    std::string text = (device.comment.empty() ? "IDs" : device.comment) + ":";
+std::string deviceText(const IdDevice& device, const std::optional<std::string>& name) {
+    const std::string comment = device.comment.empty() ? "IDs" : device.comment;
+    std::string text;
+    if (!name || device.comment.find(*name) != std::string::npos)
+        text = comment + ":";
+    else
+        text = *name + (device.comment.empty() ? "" : " (" + device.comment + ")") + ":";
     for (const std::string& id : device.ids) text += ' ' + id;
     return text;
 }
 
 void printUncoveredDevices(const std::vector<IdDevice>& devices, const std::string& indent,
-                           std::ostream& out) {
-    for (const IdDevice& device : devices) out << indent << deviceText(device) << '\n';
+                           std::ostream& out, const std::vector<std::optional<std::string>>& names) {
+    for (std::size_t d = 0; d < devices.size(); ++d)
+        out << indent << deviceText(devices[d], d < names.size() ? names[d] : std::nullopt) << '\n';
 }
 
 void printCoverageText(const ReportContext& context, std::ostream& out) {
@@ -284,11 +290,13 @@ void printCoverageText(const ReportContext& context, std::ostream& out) {
         << " of " << coverage->devices - coverage->ignored << " devices have an entry";
     if (coverage->ignored) out << " (" << coverage->ignored << " more named by the ignore file)";
     out << (coverage->uncovered.empty() ? "\n" : "; uncovered devices:\n");
-    printUncoveredDevices(shownDevices(coverage->uncovered, context.plan.codePage), "  ", out);
+    const std::vector<IdDevice> shown = shownDevices(coverage->uncovered, context.plan.codePage);
+    printUncoveredDevices(shown, "  ", out, deviceNames(shown, context.names));
 }
 
 Json coverageMember(const ReportContext& context) {
-    return context.coverage ? coverageJson(*context.coverage, context.plan.codePage) : Json(nullptr);
+    return context.coverage ? coverageJson(*context.coverage, context.plan.codePage, context.names)
+                            : Json(nullptr);
 }
 
 }  // namespace mfgtool

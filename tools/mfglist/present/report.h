@@ -39,19 +39,26 @@ struct ReportContext {
     // Which devices of the IDs the list leaves without an entry; nullopt
     // when the list matches no IDs.
     std::optional<DeviceCoverage> coverage = std::nullopt;
+    // The device names of pci.ids and usb.ids, for the IDs shown; null
+    // names none.
+    const IdNames* names = nullptr;
 };
 
 // " (kind and Windows from the IDs file's header)" when a model file's
 // header chose them, else "": an option given wins over the header.
 std::string settingsOrigin(const Plan& plan);
 
-// A device in words: its comment ("IDs" when it has none), then its IDs.
-std::string deviceText(const IdDevice& device);
+// A device in words: its name when known (unless its comment, as `mfglist
+// ids` writes it with the databases at hand, names it already), its comment
+// ("IDs" when it has none), then its IDs.
+std::string deviceText(const IdDevice& device, const std::optional<std::string>& name = std::nullopt);
 
-// Each device on a line of its own, as deviceText gives it.
-// `devices` as shownDevices (list_coverage.h) gives them.
+// Each device on a line of its own, as deviceText gives it, with its name
+// from `names` (one per device, when known).  `devices` as shownDevices
+// (list_coverage.h) gives them.
 void printUncoveredDevices(const std::vector<IdDevice>& devices, const std::string& indent,
-                           std::ostream& out);
+                           std::ostream& out,
+                           const std::vector<std::optional<std::string>>& names = {});
 
 // Preview's and explain's lines on coverage: the devices no listed entry
 // claims, or why nothing can be uncovered.
