@@ -17,6 +17,7 @@
 #include "line/line_runs.h"
 #include "line/share_run.h"
 #include "present/html_report.h"
+#include "present/line_report.h"
 #include "present/matrix_report.h"
 #include "run/scratch_run.h"
 
@@ -104,16 +105,13 @@ int runMatrix(const MatrixOptions& options, std::ostream& out) {
                               ? "the media lacks a CD-ROM file of its list kind"
                               : "run failed: " + run.noList.value_or(""))
                       << '\n';
-    if (options.json || options.html) {
-        // Both are made from the JSON document; the table needs none.
-        const Json json = matrixJson(options, line, label, status);
-        if (options.html) {
-            replaceFileWhole(*options.html, renderMatrixHtml(json));
-        }
-        if (options.json) {
-            out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
-            return status;
-        }
+    if (options.html)
+        replaceFileWhole(*options.html,
+                         renderMatrixHtml(buildLineReport(options, line, label, status, nullptr)));
+    if (options.json) {
+        out << matrixJson(options, line, label, status).dump(2, ' ', false, Json::error_handler_t::replace)
+            << '\n';
+        return status;
     }
     std::size_t width = 0;
     if (options.width)
