@@ -61,13 +61,14 @@ std::optional<std::string> renderedDom(const ScratchFolder& scratch, const std::
     return std::nullopt;
 }
 
-// The page as a person sees it in a window `width` pixels wide, for people
-// to look at: nothing is asserted on its pixels.
-void screenshot(const ScratchFolder& scratch, const std::string& html, int width, const fs::path& png) {
+// The top of the page as a person sees it in a window of `width` by
+// `height` pixels, for people to look at: nothing is asserted on its pixels.
+void screenshot(const ScratchFolder& scratch, const std::string& html, int width, int height,
+                const fs::path& png) {
     const auto page = scratch.hostFolder() / "shot.html";
     mfgtool::test::writeText(page, html);
     fs::create_directories(png.parent_path());
-    std::vector<std::string> args = chromiumArgs(scratch, width, width * 5 / 8);
+    std::vector<std::string> args = chromiumArgs(scratch, width, height);
     args.push_back("--screenshot=" + png.string());
     args.push_back("file://" + page.string());
     mfg::test::ChildProcess chromium("/usr/bin/timeout", args, {std::string(), true, true, {}});
@@ -174,7 +175,7 @@ MadeLine craftedLine() {
               madeModel("m5", "Office 5010", 3)};
     models[1].uncoveredDevices = {{"", {"8086ABCD"}}, {"Realtek network card", {"10EC8168", "10EC8169"}}};
     models[2].uncoveredDevices = {{"", {"8086ABCD"}}};
-    models[1].entryProblems = {{1, "nothing to run for xp"}};
+    models[1].entryProblems = {{1, "nothing to run for xp </script><b>"}};
     models[3].warnings = {"the ID file is empty"};
     made.line.rows = {madeRow("VGA", 10, "Video", "1A2B0001", {1, 0, -1, -1, 1}),
                       madeRow("LAN", 20, "Network", "10EC0001", {0, -1, 0, -1, 0}),
@@ -224,7 +225,15 @@ TEST(HtmlReport, MatrixPageShowsTheSummaryFirstAndEveryEntryModelAndMark) {
                       {"1A2B0001", "Graphics <b>adapter</b>"}};
     const std::string html = mfgtool::renderMatrixHtml(report);
     EXPECT_EQ(count(html, "https?:|\\ssrc="), 0u) << "the page must fetch nothing";
-    RENDER_OR_SKIP(dom, scratch, html, "");
+    // A click on AUDIO's cell of m2 shows its reason and why it cannot run.
+    RENDER_OR_SKIP(dom, scratch, html, "", 1280, R"js(
+document.querySelector("#entries tr[data-s=AUDIO]").cells[2].click();
+result.title = document.getElementById("panel-title").textContent;
+result.reason = document.getElementById("panel-reason").textContent;
+result.problem = document.getElementById("panel-problem").textContent;)js");
+    EXPECT_EQ(probed(*dom), (Json{{"title", "<script>alert(1)</script> (m2) \u00B7 AUDIO (DrvProc.ini:30)"},
+                                  {"reason", "listed at 1"},
+                                  {"problem", "Nothing to run: nothing to run for xp </script><b>"}}));
 
     // The models needing attention first, as the report orders them.
     EXPECT_EQ(captures(*dom, "<tr class=\"(?:failed|attention|fine)\" data-model=\"([^\"]*)\""),
@@ -243,7 +252,7 @@ TEST(HtmlReport, MatrixPageShowsTheSummaryFirstAndEveryEntryModelAndMark) {
     EXPECT_NE(dom->find("Realtek network card <code>10EC8168</code>"), std::string::npos);
     EXPECT_NE(dom->find("HARDID 1A2B0001 (Graphics &lt;b&gt;adapter&lt;/b&gt;)"), std::string::npos);
     // Text from the run is text, whatever it holds.
-    EXPECT_EQ(count(*dom, "<script"), 2u);  // the page's and its reasons
+    EXPECT_EQ(count(*dom, "<script"), 3u);  // the page's, its reasons and the probe
     EXPECT_NE(dom->find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
     EXPECT_NE(dom->find("Audio &lt;/td&gt; \"x\""), std::string::npos);
     EXPECT_NE(dom->find("Bürorechner 東京"), std::string::npos);
@@ -384,8 +393,8 @@ result.rows = document.querySelectorAll("#entries tr:not([hidden])").length;)js"
                   << json["models"].size() << " model columns beside the entries\n";
     }
     const fs::path shots = MFGLIST_TEST_PAGES_FOLDER;
-    for (const int width : {1600, 800})
-        screenshot(browser, html, width, shots / ("matrix-" + std::to_string(width) + ".png"));
+    screenshot(browser, html, 1600, 1000, shots / "matrix-1600.png");
+    screenshot(browser, html, 800, 1300, shots / "matrix-800.png");  // down to the grid
 }
 
 TEST(HtmlReport, MatrixPageOfTwoHundredModelsStaysSmallAndFast) {

@@ -45,6 +45,7 @@ th[aria-sort="descending"]::after { content: " \25BC"; }
 th.model { min-width: 3.2rem; max-width: 7rem; font-size: 12px; font-weight: 600;
            vertical-align: bottom; overflow-wrap: anywhere; }
 th.model .model-name { display: block; font: 11px ui-monospace, monospace; color: #444; }
+th.model .mark { display: block; margin: .1rem 0 0; text-transform: none; }
 .members { display: none; font-weight: 400; font-size: 11px; color: #333; }
 .grouped .members { display: block; }
 #entries td { text-align: center; padding: .15rem .3rem; cursor: pointer; }
