@@ -302,17 +302,15 @@ TEST(HtmlReport, MatrixPageShowsModelsAsRowsAndGroupsIdenticalLists) {
         const char* fragment;
         bool modelsView;
         std::vector<std::string> shownModelRows;
-        const char* hiddenColumns;  // the style that hides the grid's columns
+        std::vector<std::string> hiddenColumns;  // the grid's
     } cases[] = {
-        {"", false, {"row-0", "row-1", "row-2", "row-3", "row-4"}, ""},
-        {"#view=models", true, {"row-0", "row-1", "row-2", "row-3", "row-4"}, ""},
+        {"", false, {"row-0", "row-1", "row-2", "row-3", "row-4"}, {}},
+        {"#view=models", true, {"row-0", "row-1", "row-2", "row-3", "row-4"}, {}},
         // m5's list is m1's: one row and one column for both.
-        {"#view=models&group=1", true, {"row-0", "row-1", "row-2", "row-3"},
-         "#matrix tr > :nth-child(6) { display: none; }"},
+        {"#view=models&group=1", true, {"row-0", "row-1", "row-2", "row-3"}, {}},
+        {"#view=grid&group=1", false, {"row-0", "row-1", "row-2", "row-3"}, {"col-4"}},
         // Grouped, a group's first model stands for every model the filter leaves.
-        {"#group=1&filter=office", false, {"row-0"},
-         "#matrix tr > :nth-child(3),\n#matrix tr > :nth-child(4),\n"
-         "#matrix tr > :nth-child(5),\n#matrix tr > :nth-child(6) { display: none; }"},
+        {"#group=1&filter=office", false, {"row-0"}, {"col-1", "col-2", "col-3", "col-4"}},
     };
     const MadeLine made = craftedLine();
     const std::string html = mfgtool::renderMatrixHtml(made.report());
@@ -323,7 +321,10 @@ TEST(HtmlReport, MatrixPageShowsModelsAsRowsAndGroupsIdenticalLists) {
         EXPECT_EQ(dom->find("<div id=\"models-view\" hidden") == std::string::npos, c.modelsView);
         EXPECT_EQ(dom->find("<div id=\"grid-view\" hidden") == std::string::npos, !c.modelsView);
         EXPECT_EQ(captures(*dom, "<tr id=\"(row-\\d+)\">"), c.shownModelRows);
-        EXPECT_EQ(captures(*dom, "<style id=\"column-style\">([^<]*)<")[0], c.hiddenColumns);
+        EXPECT_EQ(captures(*dom, "<th [^>]*id=\"(col-\\d+)\"[^>]*style=\"display: none;\""), c.hiddenColumns);
+        // Each entry row hides the same columns as the heading.
+        EXPECT_EQ(count(tbody(*dom, "entries"), "<td[^>]*style=\"display: none;\""),
+                  5 * c.hiddenColumns.size());
     }
     // The group's heading names the models it stands for.
     EXPECT_NE(html.find("<span class=\"members\">and the same list: Office 5010 (m5)</span>"),

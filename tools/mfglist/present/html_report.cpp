@@ -85,7 +85,6 @@ var viewGrid = document.getElementById("view-grid");
 var deadOnly = document.getElementById("dead-only");
 var showUncovered = document.getElementById("show-uncovered");
 var shown = document.getElementById("shown");
-var columnStyle = document.getElementById("column-style");
 var reasons = JSON.parse(document.getElementById("reasons").textContent);
 var headers = Array.prototype.slice.call(table.tHead.rows[0].cells);
 var modelHeads = headers.slice(1);
@@ -156,6 +155,18 @@ function sortRows(key, descending) {
   sort = { key: key, descending: descending };
 }
 
+// A column is hidden cell by cell, and only those that change: a style
+// rule per hidden column would be matched against every cell of the page.
+var columnsShown = modelHeads.map(function () { return true; });
+function showColumns(columns) {
+  var tableRows = [table.tHead.rows[0]].concat(rows);
+  columns.forEach(function (show, c) {
+    if (show === columnsShown[c]) return;
+    columnsShown[c] = show;
+    tableRows.forEach(function (row) { row.cells[c + 1].style.display = show ? "" : "none"; });
+  });
+}
+
 // Every word must be found in the entry or in the model of a cell: the rows
 // with such a cell stay, and the columns of models with one.
 function apply() {
@@ -185,13 +196,12 @@ function apply() {
   // Grouped, a group's first model stands for all of it.
   var groupShown = [];
   modelShown.forEach(function (keep, c) { groupShown[groupOf[c]] = groupShown[groupOf[c]] || keep; });
-  var hidden = [];
-  modelShown.forEach(function (keep, c) {
+  var columns = modelShown.map(function (keep, c) {
     var show = grouped.checked ? leaders[groupOf[c]] === c && groupShown[groupOf[c]] : keep;
-    if (!show) hidden.push("#matrix tr > :nth-child(" + (c + 2) + ")");
     modelRows[c].hidden = !show;
+    return show;
   });
-  columnStyle.textContent = hidden.length ? hidden.join(",\n") + " { display: none; }" : "";
+  if (!viewModels.checked) showColumns(columns);
   body.classList.toggle("details", details.checked);
   body.classList.toggle("grouped", grouped.checked);
   gridView.hidden = viewModels.checked;
@@ -459,14 +469,6 @@ std::string headerRow(const LineReport& report, const std::vector<PageModel>& mo
     return html + "</tr></thead>\n";
 }
 
-// Why the entry at `position` of the model's list cannot run, if it cannot.
-const std::string* problemAt(const ModelRun& run, const std::optional<int>& position) {
-    if (!position) return nullptr;
-    for (const auto& [at, why] : run.entryProblems)
-        if (at == *position) return &why;
-    return nullptr;
-}
-
 std::string entryRow(const LineReport& report, const LineRow& row, std::size_t r, TextIndex& texts) {
     const std::string order = std::to_string(r);
     const std::string section = escapeHtml(row.section), name = escapeHtml(row.name);
@@ -490,7 +492,7 @@ std::string entryRow(const LineReport& report, const LineRow& row, std::size_t r
     html += "<span class=\"more\">" + more + "</span></th>";
     for (std::size_t m = 0; m < report.line->models.size(); ++m) {
         const std::optional<int>& position = m < row.positions.size() ? row.positions[m] : std::nullopt;
-        const std::string* problem = problemAt(report.line->models[m], position);
+        const std::string* problem = position ? report.line->models[m].problemAt(*position) : nullptr;
         html += problem ? "<td class=\"p\" data-p=\"" + std::to_string(texts.of(*problem)) + "\">"
                         : std::string("<td>");
         html += (position ? std::to_string(*position) : std::string()) + "</td>";
@@ -612,7 +614,6 @@ std::string renderMatrixHtml(const LineReport& report) {
     std::string body = "<h1>mfglist matrix</h1>\n" + htmlRunList(lineRunJson(*report.options, line.folder));
     body += totalsHtml(report) + summaryTables(report, models);
     body += "<h2 id=\"grid\">Entries by model</h2>\n" + std::string(kControls);
-    body += "<style id=\"column-style\"></style>\n";
     body += "<div id=\"grid-view\"><table class=\"matrix\" id=\"matrix\">\n" +
             headerRow(report, models, groupOf) + "<tbody id=\"entries\">\n";
     TextIndex texts;

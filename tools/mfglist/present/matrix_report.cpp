@@ -98,17 +98,6 @@ Json lineRunJson(const LineOptions& options, const std::string& folder) {
     return run;
 }
 
-namespace {
-
-// Why the entry at `position` of the model's list cannot run, if it cannot.
-const std::string* problemAt(const ModelRun& run, int position) {
-    for (const auto& [at, why] : run.entryProblems)
-        if (at == position) return &why;
-    return nullptr;
-}
-
-}  // namespace
-
 Json matrixJson(const LineOptions& options, const LineRun& line, const std::string& status,
                 int exitStatus) {
     Json json = jsonDocument("matrix", status, exitStatus);
@@ -172,7 +161,7 @@ Json matrixJson(const LineOptions& options, const LineRun& line, const std::stri
         }
         Json cells = Json::array();
         for (std::size_t m = 0; m < line.models.size(); ++m) {
-            const std::string* problem = row.positions[m] ? problemAt(line.models[m], *row.positions[m]) : nullptr;
+            const std::string* problem = row.positions[m] ? line.models[m].problemAt(*row.positions[m]) : nullptr;
             cells.push_back({{"position", positionJson(row.positions[m])},
                              {"reason", row.reasons[m]},
                              {"problem", problem ? Json(*problem) : Json(nullptr)}});
