@@ -1,17 +1,22 @@
 // The HTML reports as a browser shows them: headless Chromium loads the page
 // from a file, runs its script and hands back the DOM, on which the tests
-// count rows, columns and marks.  Only a Chromium that cannot start skips a
-// test; a page that loads with a script error fails it.
+// count rows, columns and marks; a probe script added to the page measures
+// what only the browser knows (where a cell is drawn, when the page loaded).
+// Only a Chromium that cannot start skips a test; a page that loads with a
+// script error fails it.
 #include <gtest/gtest.h>
 
 #include <iostream>
 #include <regex>
 
-#include "crafted_line.h"
+#include "ids/id_devices.h"
+#include "line/share_run.h"
 #include "line/impact.h"
 #include "present/html_report.h"
 #include "present/impact_model.h"
+#include "present/matrix_report.h"
 #include "tool_fixture.h"
+#include "tool_support.h"
 
 namespace {
 
@@ -20,18 +25,35 @@ using mfgtool::test::ScratchPlace;
 using Json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
 
+std::vector<std::string> chromiumArgs(const ScratchFolder& scratch, int width, int height) {
+    return {"-k", "10", "90", "chromium", "--headless", "--no-sandbox", "--disable-gpu",
+            "--no-first-run", "--disable-extensions", "--hide-scrollbars",
+            "--window-size=" + std::to_string(width) + "," + std::to_string(height),
+            "--user-data-dir=" + (scratch.hostFolder() / "profile").string()};
+}
+
+// The page with `probe` run when it has loaded; what the probe puts into
+// `result` comes back as the body's data-probe attribute.
+std::string withProbe(std::string html, const std::string& probe) {
+    if (probe.empty()) return html;
+    const std::string script = "<script>window.addEventListener(\"load\", function () {\n"
+                               "var result = {};\n" + probe +
+                               "\ndocument.body.dataset.probe = JSON.stringify(result);\n});</script>\n";
+    html.insert(html.rfind("</body>"), script);
+    return html;
+}
+
 // The DOM after the page's script ran, or nullopt with `failure` set when
 // Chromium did not start.  The profile lives in the scratch folder; the
 // DOM is what Chromium prints.
 std::optional<std::string> renderedDom(const ScratchFolder& scratch, const std::string& html,
-                                       const std::string& fragment, std::string& failure) {
+                                       std::string& failure, const std::string& fragment,
+                                       int width = 1280, const std::string& probe = {}) {
     const auto page = scratch.hostFolder() / "report.html";
-    mfgtool::test::writeText(page, html);
-    const std::vector<std::string> args = {
-        "-k", "10", "90", "chromium", "--headless", "--no-sandbox", "--disable-gpu",
-        "--no-first-run", "--disable-extensions",
-        "--user-data-dir=" + (scratch.hostFolder() / "profile").string(), "--dump-dom",
-        "file://" + page.string() + fragment};
+    mfgtool::test::writeText(page, withProbe(html, probe));
+    std::vector<std::string> args = chromiumArgs(scratch, width, 900);
+    args.push_back("--dump-dom");
+    args.push_back("file://" + page.string() + fragment);
     mfg::test::ChildProcess chromium("/usr/bin/timeout", args, {std::string(), true, true, {}});
     const int status = chromium.wait();
     const std::string& dom = chromium.output();
@@ -41,9 +63,23 @@ std::optional<std::string> renderedDom(const ScratchFolder& scratch, const std::
     return std::nullopt;
 }
 
-#define RENDER_OR_SKIP(dom, scratch, html, fragment)                           \
+// The top of the page as a person sees it in a window of `width` by
+// `height` pixels, for people to look at: nothing is asserted on its pixels.
+void screenshot(const ScratchFolder& scratch, const std::string& html, int width, int height,
+                const fs::path& png) {
+    const auto page = scratch.hostFolder() / "shot.html";
+    mfgtool::test::writeText(page, html);
+    fs::create_directories(png.parent_path());
+    std::vector<std::string> args = chromiumArgs(scratch, width, height);
+    args.push_back("--screenshot=" + png.string());
+    args.push_back("file://" + page.string());
+    mfg::test::ChildProcess chromium("/usr/bin/timeout", args, {std::string(), true, true, {}});
+    EXPECT_EQ(chromium.wait(), 0) << chromium.error();
+}
+
+#define RENDER_OR_SKIP(dom, scratch, html, ...)                                \
     std::string failure;                                                       \
-    const auto dom = renderedDom(scratch, html, fragment, failure);            \
+    const auto dom = renderedDom(scratch, html, failure, __VA_ARGS__);         \
     if (!dom) GTEST_SKIP() << failure;                                         \
     EXPECT_NE(dom->find("data-ready=\"1\""), std::string::npos) << *dom;       \
     EXPECT_EQ(dom->find("data-error="), std::string::npos) << *dom
@@ -63,32 +99,16 @@ std::vector<std::string> captures(const std::string& text, const std::string& pa
     return found;
 }
 
-// Four models, five entries (the fourth dead), three uncovered IDs over two
-// models, a display name that tries markup and one in three scripts.
-std::string craftedMatrixHtml() {
-    using mfgtool::test::craftedRow;
-    const std::optional<int> out;
-    std::vector<mfgtool::LineRow> rows = {
-        craftedRow("VGA", 10, "1A2B0001", {1, 0, out, out}),
-        craftedRow("LAN", 20, "10EC0001", {0, out, 0, out}),
-        craftedRow("AUDIO", 30, "10EC0002", {2, 1, out, out}),
-        craftedRow("OLD", 100, "FFFF0000", {out, out, out, out}),
-        craftedRow("CARD", 50, "10EC0003", {3, out, out, out})};
-    const char* const names[] = {"Video", "Network", "Audio </td> \"x\"", "Modem", "Card reader"};
-    for (std::size_t r = 0; r < rows.size(); ++r) rows[r].name = names[r];
-    rows[0].reasons[2] = "left out: no ID";
-    rows[2].reasons[1] = "listed at 1 <b>";
-    const mfgtool::IdDevice intel{"", {"8086ABCD"}}, realtek{"", {"10EC8168"}};
-    const mfgtool::LineRun line = mfgtool::test::craftedLine(
-        {{"m1", 3, {}, mfgtool::kOutcomeWritten, {}, {}, "Office 7010"},
-         {"m2", 2, {intel, realtek}, mfgtool::kOutcomeWritten, {}, {}, "<script>alert(1)</script>"},
-         {"m3", 1, {intel}, mfgtool::kOutcomeWritten, {}, {}, "Bürorechner 東京"},
-         {"m4", 0, {}, mfgtool::kOutcomeEmpty, {}, {"the ID file is empty"}}},
-        std::move(rows));
-    mfgtool::LineOptions options;
-    options.cdrom = true;
-    options.folder = "media";
-    return mfgtool::renderMatrixHtml(mfgtool::buildLineReport(options, line, "gaps", 0, nullptr));
+// What the probe put into `result`.
+Json probed(const std::string& dom) {
+    std::smatch found;
+    if (!std::regex_search(dom, found, std::regex("data-probe=\"([^\"]*)\""))) return nullptr;
+    std::string text = found[1];
+    for (const auto& [entity, c] : {std::pair<std::string, std::string>{"&quot;", "\""},
+                                    {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
+        for (std::size_t at; (at = text.find(entity)) != std::string::npos;)
+            text.replace(at, entity.size(), c);
+    return Json::parse(text);
 }
 
 std::string tbody(const std::string& dom, const std::string& id) {
@@ -96,56 +116,307 @@ std::string tbody(const std::string& dom, const std::string& id) {
     return start == std::string::npos ? "" : dom.substr(start, dom.find("</tbody>", start) - start);
 }
 
-TEST(HtmlReport, MatrixPageShowsEveryEntryModelAndMark) {
-    const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};
-    const std::string html = craftedMatrixHtml();
-    EXPECT_EQ(count(html, "https?:|\\ssrc="), 0u) << "the page must fetch nothing";
-    RENDER_OR_SKIP(dom, scratch, html, "");
+// ---- a line made up in memory ----------------------------------------------
 
+struct MadeLine {
+    mfgtool::LineOptions options;
+    mfgtool::LineRun line;
+    mfgtool::LineReport report() const {
+        return mfgtool::buildLineReport(options, line, "gaps", 0, nullptr);
+    }
+};
+
+mfgtool::ModelRun madeModel(const std::string& name, const std::string& display, std::size_t entries) {
+    mfgtool::ModelRun run;
+    run.model.name = name;
+    run.model.file = name + ".ids";
+    run.displayName = display;
+    run.windows = "xp";
+    run.kind = "driver";
+    run.listWritten = entries > 0;
+    run.entryCount = entries;
+    run.outcome = entries > 0 ? mfgtool::kOutcomeWritten : mfgtool::kOutcomeEmpty;
+    run.idsMatched = true;
+    run.devices = 4;
+    return run;
+}
+
+// One entry section; `positions` per model, -1 for not listed.
+mfgtool::LineRow madeRow(const std::string& section, std::uint64_t line, const std::string& name,
+                         const std::string& hardId, const std::vector<int>& positions) {
+    using mfgtool::SectionOutcome;
+    mfgtool::LineRow row;
+    row.id = "DrvProc.ini:" + std::to_string(line) + ":" + section;
+    row.file = "DrvProc.ini";
+    row.section = section;
+    row.line = line;
+    row.name = name;
+    row.type = "DRV";
+    row.hardId = hardId;
+    for (const int position : positions) {
+        row.positions.push_back(position < 0 ? std::nullopt : std::optional<int>(position));
+        row.outcomes.push_back(position < 0 ? SectionOutcome::noDevice : SectionOutcome::listed);
+        row.reasons.push_back(position < 0 ? "left out: no ID of the model matches " + hardId
+                                           : "listed at " + std::to_string(position));
+        row.others.emplace_back();
+    }
+    return row;
+}
+
+// Five models (m5's list is m1's), five entries (OLD dead, one named after
+// a place with "lan" inside a word), uncovered devices over two models, a
+// display name that tries markup and one in three scripts.
+MadeLine craftedLine() {
+    MadeLine made;
+    made.options.models = "models";
+    made.options.cdrom = true;
+    made.line.folder = "/media";
+    auto& models = made.line.models;
+    models = {madeModel("m1", "Office 7010", 3), madeModel("m2", "<script>alert(1)</script>", 2),
+              madeModel("m3", "Bürorechner 東京", 1), madeModel("m4", "m4", 0),
+              madeModel("m5", "Office 5010", 3)};
+    models[1].uncoveredDevices = {{"", {"8086ABCD"}}, {"Realtek network card", {"10EC8168", "10EC8169"}}};
+    models[2].uncoveredDevices = {{"", {"8086ABCD"}}};
+    models[1].entryProblems = {{1, "nothing to run for xp </script><b>"}};
+    models[3].warnings = {"the ID file is empty"};
+    made.line.rows = {madeRow("VGA", 10, "Video", "1A2B0001", {1, 0, -1, -1, 1}),
+                      madeRow("LAN", 20, "Network", "10EC0001", {0, -1, 0, -1, 0}),
+                      madeRow("AUDIO", 30, "Audio </td> \"x\"", "10EC0002", {2, 1, -1, -1, 2}),
+                      madeRow("OLD", 100, "Norrland modem", "FFFF0000", {-1, -1, -1, -1, -1}),
+                      madeRow("CARD", 50, "Card reader", "10EC0003", {3, -1, -1, -1, 3})};
+    return made;
+}
+
+// `models` models over `entries` entries, a factory's line: twenty kinds of
+// model (the models of one kind have the same list), each lacking a device
+// or two, every reason a sentence of its own per entry and position.
+MadeLine bigLine(std::size_t models, std::size_t entries) {
+    MadeLine made;
+    made.options.models = "models";
+    made.options.cdrom = true;
+    made.line.folder = "/media";
+    for (std::size_t m = 0; m < models; ++m) {
+        char name[32];
+        std::snprintf(name, sizeof name, "model-%04zu", m);
+        mfgtool::ModelRun run = madeModel(name, "Desktop " + std::to_string(m), 0);
+        run.devices = 40;
+        run.uncoveredDevices = {{"Network controller of kind " + std::to_string(m % 20),
+                                 {"10EC" + std::to_string(8100 + m % 20)}}};
+        made.line.models.push_back(run);
+    }
+    for (std::size_t r = 0; r < entries; ++r) {
+        std::vector<int> positions;
+        for (std::size_t m = 0; m < models; ++m)
+            positions.push_back((7 * r + m % 20) % 20 < 6 ? -1 : static_cast<int>(r));
+        char hardId[16];
+        std::snprintf(hardId, sizeof hardId, "%04zX%04zX", 0x1000 + r % 50, r);
+        made.line.rows.push_back(madeRow("DRV_" + std::to_string(r), 10 * r + 1,
+                                          "Driver for device " + std::to_string(r), hardId, positions));
+    }
+    for (std::size_t m = 0; m < models; ++m)
+        for (const auto& row : made.line.rows) made.line.models[m].entryCount += row.positions[m].has_value();
+    for (auto& run : made.line.models) run.listWritten = run.entryCount > 0;
+    return made;
+}
+
+TEST(HtmlReport, MatrixPageShowsTheSummaryFirstAndEveryEntryModelAndMark) {
+    const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};
+    const MadeLine made = craftedLine();
+    mfgtool::LineReport report = made.report();
+    report.idNames = {{"10EC8169", "Realtek RTL8111/8168 PCI Express Gigabit Ethernet"},
+                      {"1A2B0001", "Graphics <b>adapter</b>"}};
+    const std::string html = mfgtool::renderMatrixHtml(report);
+    EXPECT_EQ(count(html, "https?:|\\ssrc="), 0u) << "the page must fetch nothing";
+    // A click on AUDIO's cell of m2 shows its reason and why it cannot run.
+    RENDER_OR_SKIP(dom, scratch, html, "", 1280, R"js(
+document.querySelector("#entries tr[data-s=AUDIO]").cells[2].click();
+result.title = document.getElementById("panel-title").textContent;
+result.reason = document.getElementById("panel-reason").textContent;
+result.problem = document.getElementById("panel-problem").textContent;)js");
+    EXPECT_EQ(probed(*dom), (Json{{"title", "<script>alert(1)</script> (m2) \u00B7 AUDIO (DrvProc.ini:30)"},
+                                  {"reason", "listed at 1"},
+                                  {"problem", "Nothing to run: nothing to run for xp </script><b>"}}));
+
+    // The models needing attention first, as the report orders them: the
+    // run without a list before those with gaps.
+    EXPECT_EQ(captures(*dom, "<tr class=\"(?:failed|attention|fine)\" data-model=\"([^\"]*)\""),
+              (std::vector<std::string>{"m4", "m2", "m3", "m1", "m5"}));
+    EXPECT_LT(dom->find("id=\"summary\""), dom->find("id=\"matrix\""));
     EXPECT_EQ(count(tbody(*dom, "entries"), "<tr "), 5u);
-    EXPECT_EQ(count(*dom, "<th [^>]*class=\"model[ \"]"), 4u);
-    EXPECT_NE(dom->find("href=\"#why-2-1\" title=\"listed at 1 &lt;b&gt;\">1</a>"),
-              std::string::npos);
-    EXPECT_NE(dom->find("href=\"#why-0-2\" title=\"left out: no ID\"></a>"), std::string::npos);
+    EXPECT_EQ(count(*dom, "<th [^>]*class=\"model[ \"]"), 5u);
     EXPECT_EQ(captures(*dom, "<tr class=\"entry dead\"[^>]*data-id=\"([^\"]*)\""),
               std::vector<std::string>{"DrvProc.ini:100:OLD"});
     EXPECT_EQ(count(*dom, "class=\"mark dead-mark\""), 1u);
-    // One row per uncovered ID, marked under each model that lacks it.
-    EXPECT_EQ(captures(tbody(*dom, "uncovered-ids"), "<th scope=\"row\">([^<]*)<"),
-              (std::vector<std::string>{"10EC8168", "8086ABCD"}));
-    EXPECT_EQ(count(tbody(*dom, "uncovered-ids"), "class=\"uncovered\""), 3u);
-    // Text from the document is text, whatever it holds.
-    EXPECT_EQ(count(*dom, "<script"), 1u);
+    // A cell is its position; the one a host cannot run is marked.
+    EXPECT_NE(dom->find("<b>AUDIO</b>"), std::string::npos);
+    EXPECT_EQ(count(tbody(*dom, "entries"), "<td class=\"p\" data-p=\"\\d+\">1</td>"), 1u);
+    // A device several models lack shows once, named.
+    EXPECT_EQ(count(*dom, "<tr data-models=\"1 2\"><th scope=\"row\"><code>8086ABCD</code>"), 1u);
+    EXPECT_NE(dom->find("Realtek network card <code>10EC8168</code>"), std::string::npos);
+    EXPECT_NE(dom->find("HARDID 1A2B0001 (Graphics &lt;b&gt;adapter&lt;/b&gt;)"), std::string::npos);
+    // Text from the run is text, whatever it holds.
+    EXPECT_EQ(count(*dom, "<script"), 3u);  // the page's, its reasons and the probe
     EXPECT_NE(dom->find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
     EXPECT_NE(dom->find("Audio &lt;/td&gt; \"x\""), std::string::npos);
     EXPECT_NE(dom->find("Bürorechner 東京"), std::string::npos);
 }
 
-TEST(HtmlReport, MatrixPageTakesSortAndFilterFromTheFragment) {
+TEST(HtmlReport, MatrixPageTakesSortFilterAndViewFromTheFragment) {
     const struct {
         const char* fragment;
         std::vector<std::string> order;  // sections, top to bottom
-        std::size_t shown;
+        std::vector<std::string> shown;  // sections not hidden
+        const char* counts;              // what the page says it shows
     } cases[] = {
-        {"", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, 5},
-        {"#sort=name", {"AUDIO", "CARD", "OLD", "LAN", "VGA"}, 5},
-        {"#sort=-place", {"OLD", "CARD", "AUDIO", "LAN", "VGA"}, 5},  // 100 after 50
+        {"", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, "5 of 5 entries, 5 of 5 models"},
+        {"#sort=name", {"AUDIO", "CARD", "LAN", "OLD", "VGA"}, {"AUDIO", "CARD", "LAN", "OLD", "VGA"}, "5 of 5 entries"},
+        {"#sort=-place", {"OLD", "CARD", "AUDIO", "LAN", "VGA"}, {"OLD", "CARD", "AUDIO", "LAN", "VGA"}, "5 of 5"},
         // Models without the entry last, either way.
-        {"#sort=model:m1", {"LAN", "VGA", "AUDIO", "CARD", "OLD"}, 5},
-        {"#sort=-model:m2", {"AUDIO", "VGA", "LAN", "OLD", "CARD"}, 5},
-        {"#dead=1", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, 1},
-        {"#filter=10ec%20card", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, 1},
+        {"#sort=model:m1", {"LAN", "VGA", "AUDIO", "CARD", "OLD"}, {"LAN", "VGA", "AUDIO", "CARD", "OLD"}, "5 of 5"},
+        {"#sort=-model:m2", {"AUDIO", "VGA", "LAN", "OLD", "CARD"}, {"AUDIO", "VGA", "LAN", "OLD", "CARD"}, "5 of 5"},
+        {"#dead=1", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, {"OLD"}, "1 of 5 entries"},
+        // Whole words and their beginnings: "lan" is not inside "Norrland".
+        {"#filter=lan", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, {"LAN"}, "1 of 5 entries, 5 of 5 models"},
+        {"#filter=NET", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, {"LAN"}, "1 of 5 entries"},
+        {"#filter=land", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, {}, "0 of 5 entries, 0 of 5 models"},
+        {"#filter=10ec%20card", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, {"CARD"}, "1 of 5 entries"},
+        // A device's name and a model's name are words of a cell too.
+        {"#filter=realtek", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, {"VGA"}, "1 of 5 entries"},
+        {"#filter=office%20vid", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, {"VGA"}, "1 of 5 entries, 2 of 5 models"},
+        {"#filter=b%C3%BCrorechner", {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, {"VGA", "LAN", "AUDIO", "OLD", "CARD"}, "5 of 5 entries, 1 of 5 models"},
     };
-    const std::string html = craftedMatrixHtml();
+    MadeLine made = craftedLine();
+    mfgtool::LineReport report = made.report();
+    report.idNames = {{"1A2B0001", "Realtek graphics"}};
+    const std::string html = mfgtool::renderMatrixHtml(report);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fragment);
         const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};
         RENDER_OR_SKIP(dom, scratch, html, c.fragment);
         const std::string rows = tbody(*dom, "entries");
-        EXPECT_EQ(captures(rows, "<th scope=\"row\" data-key=\"([^\"]*)\""), c.order);
-        EXPECT_EQ(count(rows, "<tr [^>]*>") - count(rows, "<tr [^>]* hidden[=>]"), c.shown);
+        EXPECT_EQ(captures(rows, "<tr [^>]*data-s=\"([^\"]*)\""), c.order);
+        EXPECT_EQ(captures(rows, "<tr (?![^>]*hidden)[^>]*data-s=\"([^\"]*)\""), c.shown);
+        EXPECT_NE(dom->find(c.counts), std::string::npos) << captures(*dom, "id=\"shown\">([^<]*)<")[0];
     }
 }
+
+TEST(HtmlReport, MatrixPageShowsModelsAsRowsAndGroupsIdenticalLists) {
+    const struct {
+        const char* fragment;
+        bool modelsView;
+        std::vector<std::string> shownModelRows;
+        std::vector<std::string> hiddenColumns;  // the grid's
+    } cases[] = {
+        {"", false, {"row-0", "row-1", "row-2", "row-3", "row-4"}, {}},
+        {"#view=models", true, {"row-0", "row-1", "row-2", "row-3", "row-4"}, {}},
+        // m5's list is m1's: one row and one column for both.
+        {"#view=models&group=1", true, {"row-0", "row-1", "row-2", "row-3"}, {}},
+        {"#view=grid&group=1", false, {"row-0", "row-1", "row-2", "row-3"}, {"col-4"}},
+        // Grouped, a group's first model stands for every model the filter leaves.
+        {"#group=1&filter=office", false, {"row-0"}, {"col-1", "col-2", "col-3", "col-4"}},
+    };
+    const MadeLine made = craftedLine();
+    const std::string html = mfgtool::renderMatrixHtml(made.report());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fragment);
+        const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};
+        RENDER_OR_SKIP(dom, scratch, html, c.fragment);
+        EXPECT_EQ(dom->find("<div id=\"models-view\" hidden") == std::string::npos, c.modelsView);
+        EXPECT_EQ(dom->find("<div id=\"grid-view\" hidden") == std::string::npos, !c.modelsView);
+        EXPECT_EQ(captures(*dom, "<tr id=\"(row-\\d+)\">"), c.shownModelRows);
+        EXPECT_EQ(captures(*dom, "<th [^>]*id=\"(col-\\d+)\"[^>]*style=\"display: none;\""), c.hiddenColumns);
+        // Each entry row hides the same columns as the heading.
+        EXPECT_EQ(count(tbody(*dom, "entries"), "<td[^>]*style=\"display: none;\""),
+                  5 * c.hiddenColumns.size());
+    }
+    // The group's heading names the models it stands for.
+    EXPECT_NE(html.find("<span class=\"members\">and the same list: Office 5010 (m5)</span>"),
+              std::string::npos);
+}
+
+// The example catalogue's page beside its JSON: the same figures per model;
+// at 800 pixels a model column drawn beside the entries; screenshots at
+// 1600 and 800 pixels for people to look at.
+class HtmlExamplePage : public mfgtool::test::ToolTest {};
+
+TEST_F(HtmlExamplePage, SummaryAgreesWithTheJsonAndAModelColumnFitsBesideTheEntries) {
+    const fs::path page = scratch / "matrix.html";
+    const mfgtool::test::Outcome outcome =
+        mfgtool::test::runTool({"matrix", cdrom().string(), "--cdrom", "--models",
+                                (examples() / "models").string(), "--json", "--html", page.string()});
+    ASSERT_LE(outcome.status, 1) << outcome.err;
+    const Json json = Json::parse(outcome.out);
+    const std::string html = mfgtool::test::readText(page);
+    const ScratchFolder browser{"tool", ScratchPlace::hostTemp};
+    {
+        RENDER_OR_SKIP(dom, browser, html, "");
+        const std::regex row("<tr class=\"[a-z]+\" data-model=\"([^\"]*)\"><th[^>]*>.*?</th>"
+                             "<td[^>]*>(\\d+)</td><td[^>]*>(\\d+).*?</td><td[^>]*>(\\d+)</td>"
+                             "<td[^>]*>(\\d+)</td><td class=\"outcome\"><a [^>]*>(?:<span[^>]*>)?([a-z-]+)");
+        std::map<std::string, std::vector<std::string>> shown;
+        for (auto it = std::sregex_iterator(dom->begin(), dom->end(), row); it != std::sregex_iterator(); ++it)
+            shown[(*it)[1]] = {(*it)[2], (*it)[3], (*it)[4], (*it)[5], (*it)[6]};
+        ASSERT_EQ(shown.size(), json["models"].size());
+        for (const Json& model : json["models"]) {
+            SCOPED_TRACE(model["name"].get<std::string>());
+            EXPECT_EQ(shown[model["name"]],
+                      (std::vector<std::string>{std::to_string(model["entry_count"].get<int>()),
+                                                std::to_string(model["uncovered_devices"].size()),
+                                                std::to_string(model["entry_problems"].size()),
+                                                std::to_string(model["warnings"].size()),
+                                                model["outcome"].get<std::string>()}));
+        }
+    }
+    // Where the first model's cells are drawn, against the entry column and the window.
+    const std::string probe = R"js(
+var entry = document.querySelector("#entries tr:not([hidden]) th").getBoundingClientRect();
+result.window = document.documentElement.clientWidth;
+result.entryRight = entry.right;
+result.inside = 0;
+result.columns = 0;
+document.querySelectorAll("#matrix thead th.model").forEach(function (th, c) {
+  var box = th.getBoundingClientRect();
+  if (box.left >= entry.right - 1 && box.right <= result.window) ++result.columns;
+});
+document.querySelectorAll("#entries tr:not([hidden])").forEach(function (row) {
+  var box = row.cells[1].getBoundingClientRect();
+  if (box.width > 0 && box.left >= entry.right - 1 && box.right <= result.window) ++result.inside;
+});
+result.rows = document.querySelectorAll("#entries tr:not([hidden])").length;)js";
+    for (const int width : {800, 1600}) {
+        SCOPED_TRACE(width);
+        RENDER_OR_SKIP(dom, browser, html, "#view=grid", width, probe);
+        const Json box = probed(*dom);
+        ASSERT_TRUE(box.is_object()) << *dom;
+        EXPECT_GT(box["rows"].get<int>(), 0);
+        EXPECT_EQ(box["inside"], box["rows"]) << box.dump();
+        if (width == 1600) {
+            EXPECT_EQ(box["columns"].get<std::size_t>(), json["models"].size()) << box.dump();
+        }
+        std::cout << "[ figures  ] " << width << " px: " << box["columns"] << " of "
+                  << json["models"].size() << " model columns beside the entries\n";
+    }
+    const fs::path shots = MFGLIST_TEST_PAGES_FOLDER;
+    screenshot(browser, html, 1600, 1000, shots / "matrix-1600.png");
+    screenshot(browser, html, 800, 1300, shots / "matrix-800.png");  // down to the grid
+}
+
+TEST(HtmlReport, MatrixPageOfTwoHundredModelsStaysSmallAndFast) {
+    const MadeLine made = bigLine(200, 60);
+    const std::string html = mfgtool::renderMatrixHtml(made.report());
+    EXPECT_LT(html.size(), 1000000u);
+    const ScratchFolder scratch{"tool", ScratchPlace::hostTemp};
+    RENDER_OR_SKIP(dom, scratch, html, "", 1280,
+                   "result.load = performance.getEntriesByType(\"navigation\")[0].loadEventStart;");
+    const Json figures = probed(*dom);
+    ASSERT_TRUE(figures.is_object());
+    std::cout << "[ figures  ] 200 models x 60 entries: page " << html.size() / 1024 << " KB, "
+              << "navigation to load " << figures["load"].get<double>() << " ms\n";
+    // Too many models for their columns: models as rows, twenty groups.
+    EXPECT_NE(dom->find("<div id=\"grid-view\" hidden"), std::string::npos);
+    EXPECT_EQ(count(*dom, "<tr id=\"row-\\d+\">"), 20u);
+}
+
 
 // Three models over a crafted comparison: m1 unchanged, m2 with one of each
 // change and a device that loses its driver, m3 losing its only entry.
@@ -289,7 +560,7 @@ TEST(HtmlReport, ImpactPageOpensTheFoldALinkLeadsInto) {
 
 // A picture of the page as a browser of `width` pixels shows it, for people
 // to look at beside the build; nothing is asserted on it.
-void screenshot(const ScratchFolder& scratch, const fs::path& page, int width, const fs::path& png) {
+void screenshotOfFile(const ScratchFolder& scratch, const fs::path& page, int width, const fs::path& png) {
     fs::create_directories(png.parent_path());
     const std::vector<std::string> args = {
         "-k", "10", "90", "chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
@@ -352,7 +623,7 @@ TEST_F(HtmlImpactOfTheExampleLine, SummaryFiguresAreTheJsonsAndEveryLinkLands) {
               impact["models"].size() - 2);
 
     for (const int width : {1600, 800})
-        screenshot(scratchFolder, page, width,
+        screenshotOfFile(scratchFolder, page, width,
                    fs::path(MFGLIST_SCREENSHOT_FOLDER) / ("impact-" + std::to_string(width) + ".png"));
 }
 
