@@ -201,13 +201,4 @@ Json coverageJson(const DeviceCoverage& coverage, int codePage) {
             {"uncovered_ids", std::move(ids)}};
 }
 
-std::vector<IdDevice> uncoveredDevicesOf(const Json& coverage) {
-    std::vector<IdDevice> devices;
-    if (!coverage.is_object()) return devices;
-    for (const Json& device : coverage.value("uncovered_devices", Json::array()))
-        devices.push_back(IdDevice{device.value("comment", ""),
-                                   device.value("ids", std::vector<std::string>{})});
-    return devices;
-}
-
 }  // namespace mfgtool

@@ -72,7 +72,4 @@ Json devicesJson(const std::vector<IdDevice>& shown);
 // explain and each model's run.
 Json coverageJson(const DeviceCoverage& coverage, int codePage);
 
-// The uncovered devices of a coverageJson.
-std::vector<IdDevice> uncoveredDevicesOf(const Json& coverage);
-
 }  // namespace mfgtool
