@@ -1,13 +1,13 @@
 #include "line_runs.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
 #include <thread>
 
 #include "common/errors.h"
+#include "common/file_reads.h"
 #include "common/file_writes.h"
 #include "common/options.h"
 #include "common/system.h"
@@ -124,9 +124,9 @@ ModelRun modelRunFrom(const CatalogueModel& model, ModelResult&& result, const s
 
 // A worker's result; none when the worker wrote none.
 std::optional<WorkerResult> readWorkerResult(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::exists(file, ec)) return std::nullopt;
-    const Json json = Json::parse(fileBytes(file), nullptr, false);
+    const std::optional<std::string> bytes = readFileWhole(file);
+    if (!bytes) return std::nullopt;
+    const Json json = Json::parse(*bytes, nullptr, false);
     if (json.is_discarded()) throw RunError("the worker's result " + file.string() + " is not JSON");
     WorkerResult result;
     try {
@@ -210,19 +210,6 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
 }
 
 }  // namespace
-
-std::string fileBytes(const fs::path& file) {
-    // Sized from the file and read in one call: read through stream
-    // iterators, a byte at a time, the catalogue's lists cost more than
-    // their comparison.
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    if (!in) return {};
-    std::string bytes(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-    return bytes;
-}
 
 bool ModelRun::hasGap() const { return outcome != kOutcomeWritten || !uncoveredDevices.empty(); }
 

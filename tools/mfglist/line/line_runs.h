@@ -104,9 +104,6 @@ int lineOutcomeStatus(const LineRun& line, std::string& label);
 // preview's reason.
 void requireWholeRuns(const LineRun& line, const std::string& which);
 
-// A file's bytes, "" when it cannot be read.
-std::string fileBytes(const std::filesystem::path& file);
-
 // The name a report gives the folder of process files: its last component.
 std::string lineFolderName(const std::string& folder);
 

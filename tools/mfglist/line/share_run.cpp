@@ -1,10 +1,9 @@
 #include "share_run.h"
 
-#include <fstream>
-
 #include "catalogue.h"
 #include "entry_verdict.h"
 #include "common/errors.h"
+#include "common/file_reads.h"
 #include "common/file_writes.h"
 #include "common/stop_signals.h"
 #include "common/system.h"
@@ -129,8 +128,7 @@ int statusOf(Action action, std::string& error) {
 }
 
 std::vector<ModelInShare> readShare(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    const Json json = Json::parse(in, nullptr, false);
+    const Json json = Json::parse(fileBytes(file), nullptr, false);
     if (json.is_discarded()) throw RunError("the worker's share " + file + " cannot be read");
     WorkerShare share;
     try {
