@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +13,7 @@
 #include "items/keys.h"
 #include "items/macros.h"
 #include "listjob/cdrom_files.h"
+#include "support/file_bytes.h"
 #include "text/codepage.h"
 
 namespace mfg::test {
@@ -23,10 +22,7 @@ namespace {
 using items::Key;
 
 const std::string& doc() {
-    static const std::string text = [] {
-        std::ifstream in(MFGLIST_PROCESS_FILES_DOC, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }();
+    static const std::string text = readWholeFile(MFGLIST_PROCESS_FILES_DOC).value_or(std::string());
     return text;
 }
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "platform/posix/machine.h"
+#include "support/file_bytes.h"
 #include "support/fuzz_input.h"
 #include "trace/trace_log.h"
 
@@ -56,8 +56,7 @@ void FuzzMachine::writeFile(char drive, std::string_view name, std::string_view 
 }
 
 std::string FuzzMachine::readFile(char drive, std::string_view name) const {
-    std::ifstream in(folder(drive) + "/" + std::string(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return mfg::test::readWholeFile(folder(drive) + "/" + std::string(name)).value_or(std::string());
 }
 
 bool FuzzMachine::exists(char drive, std::string_view name) const {

@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/machine.h"
+#include "support/file_bytes.h"
 #include "support/machine.h"
 #include "support/profile_calls.h"
 
@@ -251,9 +252,7 @@ TEST(PosixMachine, DebugOutputGoesWhereTheEnvironmentSays) {
     ScopedEnv file("MFGLIST_DEBUG_OUTPUT", target);
     platform::debugOutput("first");
     platform::debugOutput("second");
-    std::ifstream in(target);
-    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(all, "first\nsecond\n");
+    EXPECT_EQ(test::readWholeFile(target).value_or(std::string()), "first\nsecond\n");
 }
 
 TEST(PosixMachine, ModulePathIsOnADrive) {

@@ -3,8 +3,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
+
+#include "support/file_bytes.h"
 
 namespace fs = std::filesystem;
 
@@ -16,8 +17,7 @@ void writeFile(std::string_view windowsPath, std::string_view bytes) {
 }
 
 std::string readFile(std::string_view windowsPath) {
-    std::ifstream in(hostPath(windowsPath), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return readWholeFile(hostPath(windowsPath)).value_or(std::string());
 }
 
 bool fileExists(std::string_view windowsPath) {

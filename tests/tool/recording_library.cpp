@@ -5,10 +5,11 @@
 // native files through MFGLIST_DRIVES where that is set (the Linux machine).
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 
 #include "mfglist/mfglist.h"
+#include "support/file_bytes.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -68,10 +69,9 @@ void record(const std::string& line) {
 
 void finish(const char* output) {
     if (flagRaised()) appendTrace("ORVANTIS == : RECORDED LIST RUN\r\n");
-    std::ifstream list(environment("MFGLIST_FAKE_LIST"), std::ios::binary);
-    if (!list) return;
-    const std::string text{std::istreambuf_iterator<char>(list), std::istreambuf_iterator<char>()};
-    std::ofstream(nativePath(output), std::ios::binary) << text;
+    const std::optional<std::string> text = mfg::test::readWholeFile(environment("MFGLIST_FAKE_LIST"));
+    if (!text) return;
+    std::ofstream(nativePath(output), std::ios::binary) << *text;
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #include "tool_support.h"
 
 #include <fstream>
-#include <iterator>
+
+#include "support/file_bytes.h"
 
 namespace mfgtool::test {
 
@@ -11,10 +12,7 @@ fs::path recordingLibraryFile() { return MFGLIST_RECORDING_LIBRARY_FILE; }
 fs::path partialLibraryFile() { return MFGLIST_PARTIAL_LIBRARY_FILE; }
 fs::path examplesFolder() { return MFGLIST_EXAMPLES_FOLDER; }
 
-std::string readText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string readText(const fs::path& file) { return mfg::test::readWholeFile(file).value_or(std::string()); }
 
 void writeText(const fs::path& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;

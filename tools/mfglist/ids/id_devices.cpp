@@ -213,17 +213,4 @@ Json coverageJson(const DeviceCoverage& coverage, int codePage, const IdNames* n
             {"uncovered_ids", std::move(ids)}};
 }
 
-IdDevice deviceFromJson(const Json& device) {
-    if (!device.is_object()) return {};
-    return IdDevice{device.value("comment", ""), device.value("ids", std::vector<std::string>{})};
-}
-
-std::vector<IdDevice> uncoveredDevicesOf(const Json& coverage) {
-    std::vector<IdDevice> devices;
-    if (!coverage.is_object()) return devices;
-    for (const Json& device : coverage.value("uncovered_devices", Json::array()))
-        devices.push_back(deviceFromJson(device));
-    return devices;
-}
-
 }  // namespace mfgtool

@@ -84,7 +84,4 @@ Json coverageJson(const DeviceCoverage& coverage, int codePage, const IdNames* n
 // One member of devicesJson back.
 IdDevice deviceFromJson(const Json& device);
 
-// The uncovered devices of a coverageJson.
-std::vector<IdDevice> uncoveredDevicesOf(const Json& coverage);
-
 }  // namespace mfgtool

@@ -1,11 +1,12 @@
 #include "id_file.h"
 
 #include <filesystem>
-#include <fstream>
+#include <iostream>
 #include <iostream>
 #include <iterator>
 
 #include "common/errors.h"
+#include "common/file_reads.h"
 #include "common/text_encoding.h"
 
 namespace mfgtool {
@@ -156,14 +157,14 @@ std::string readIdsFileBytes(const std::string& file) {
         return text;
     }
     std::error_code ec;
-    std::ifstream in;
-    if (!std::filesystem::is_directory(file, ec)) in.open(file, std::ios::binary);
-    if (!in.is_open())
+    ReadFault fault = ReadFault::notOpened;
+    std::optional<std::string> text =
+        std::filesystem::is_directory(file, ec) ? std::nullopt : readFileWhole(file, fault);
+    if (fault == ReadFault::notOpened)
         throw UsageError("cannot read the IDs file " + file +
                          "; give a readable file with one ID a line");
-    std::string text = readAll(in);
-    if (in.bad()) throw UsageError("cannot read the IDs file " + file);
-    return text;
+    if (!text) throw UsageError("cannot read the IDs file " + file);
+    return std::move(*text);
 }
 
 std::string idsFileName(const std::string& file) {
@@ -195,12 +196,11 @@ void checkIsFile(const fs::path& file, const std::string& what) {
 std::string idFileBytes(const std::filesystem::path& file, const std::string& what, int codePage,
                         std::size_t* idCount) {
     checkIsFile(file, what);
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.is_open() || in.bad()) throw UsageError("cannot read " + what + " " + file.string());
-    const std::size_t ids = idsFromText(bytes, IdLines::tidy, codePage, what + " " + file.string()).size();
+    std::optional<std::string> bytes = readFileWhole(file);
+    if (!bytes) throw UsageError("cannot read " + what + " " + file.string());
+    const std::size_t ids = idsFromText(*bytes, IdLines::tidy, codePage, what + " " + file.string()).size();
     if (idCount) *idCount = ids;
-    return bytes;
+    return std::move(*bytes);
 }
 
 }  // namespace mfgtool

@@ -2,8 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <unordered_map>
+
+#include "common/file_reads.h"
 
 namespace fs = std::filesystem;
 
@@ -94,9 +95,7 @@ private:
     void load() const {
         if (loaded_) return;
         loaded_ = true;
-        std::ifstream in(file_, std::ios::binary);
-        if (!in) return;
-        text_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        text_ = fileBytes(file_);
         for (std::size_t at = 0; at < text_.size(); at = nextLine(at)) {
             if (text_[at] == '#' || text_[at] == '\t' || text_[at] == '\n' || text_[at] == '\r') continue;
             if (at + 6 > text_.size() || !isHexDigit(text_[at]) || !isHexDigit(text_[at + 1]) ||

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <deque>
-#include <fstream>
 #include <iterator>
 #include <optional>
 
 #include "device_inventory.h"
+#include "common/file_reads.h"
 
 namespace fs = std::filesystem;
 
@@ -147,14 +147,13 @@ public:
             note("no " + std::string(attribute) + "; " + consequence);
             return std::nullopt;
         }
-        std::ifstream in;
-        if (!fs::is_directory(file, ec)) in.open(file, std::ios::binary);
-        std::string text;
-        if (in.is_open()) text.assign(std::istreambuf_iterator<char>(in), {});
-        if (!in.is_open() || in.bad()) {
+        std::optional<std::string> read =
+            fs::is_directory(file, ec) ? std::nullopt : readFileWhole(file);
+        if (!read) {
             note("cannot read " + file.string() + "; " + consequence);
             return std::nullopt;
         }
+        std::string text = std::move(*read);
         while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
             text.pop_back();
         return text;

@@ -3,6 +3,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "common/file_reads.h"
 #include "common/process_file_view.h"
 #include "common/text_encoding.h"
 #include "common/version_text.h"

@@ -1,19 +1,21 @@
 #include "line_runs.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 
 #include "common/errors.h"
+#include "common/file_reads.h"
 #include "common/file_writes.h"
 #include "common/options.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
 #include "common/process_file_view.h"
 #include "share_run.h"
+#include "worker_protocol.h"
 #include "run/library.h"
 #include "run/list_coverage.h"
 #include "run/plan.h"
@@ -66,80 +68,74 @@ std::string rowId(const std::string& file, std::uint64_t line, const std::string
     return file + ":" + std::to_string(line) + ":" + section;
 }
 
-[[noreturn]] void throwWorkerError(const CatalogueModel& model, int status, const Json& result) {
+[[noreturn]] void throwWorkerError(const CatalogueModel& model, int status, const ModelResult* result) {
     const std::string message =
         "model " + model.name + ": " +
-        (result.contains("error") ? result["error"].get<std::string>()
-                                  : "its worker process stopped with status " +
-                                        std::to_string(status) + " and no result");
+        (result ? result->error
+                : "its worker process stopped with status " + std::to_string(status) + " and no result");
     if (status == kExitBadUse) throw UsageError(message);
     if (status == kExitLibraryProblem) throw LibraryError(message);
     throw RunError(message);
 }
 
-// One model's run from its worker's result; `shared` holds the places and
-// reasons its sections name by index.
-ModelRun modelRunFrom(const CatalogueModel& model, const Json& result, const Json& shared,
-                      const std::string& kind, const fs::path& list) {
+// One model's run from its worker's result.
+ModelRun modelRunFrom(const CatalogueModel& model, ModelResult&& result, const std::string& kind,
+                      const fs::path& list) {
     ModelRun run;
     run.model = model;
     run.displayName = model.header.model.empty() ? model.name : model.header.model;
     run.kind = kind;
-    run.windows = result.value("windows", "");
-    run.listWritten = result.value("list_written", false);
-    run.entryCount = result.value("entry_count", std::size_t{0});
-    if (result.contains("no_list") && result["no_list"].is_string())
-        run.noList = result["no_list"].get<std::string>();
-    const Json outcome = result.value("outcome", Json::object());
-    run.outcome = outcome.value("label", kOutcomeNoList);
-    run.outcomeStatus = outcome.value("status", 0);
-    run.missingFiles = outcome.value("missing_files", std::vector<std::string>{});
-    for (const Json& problem : result.value("entry_problems", Json::array()))
-        if (problem.is_array() && problem.size() == 2)
-            run.entryProblems.emplace_back(problem[0].get<int>(), problem[1].get<std::string>());
-    run.idsMatched = result.value("ids_matched", false);
-    run.folderForLibrary = result.value("folder_for_library", "");
-    if (const auto coverage = result.find("coverage"); coverage != result.end()) {
-        run.devices = coverage->value("devices", std::size_t{0});
-        run.ignoredDevices = coverage->value("ignored", std::size_t{0});
-        run.uncoveredDevices = uncoveredDevicesOf(*coverage);
-        run.uncoveredIds = coverage->value("uncovered_ids", std::vector<std::string>{});
+    run.windows = std::move(result.windows);
+    run.listWritten = result.listWritten;
+    run.entryCount = result.entryCount;
+    run.noList = std::move(result.noList);
+    run.outcome = std::move(result.outcome);
+    run.outcomeStatus = result.outcomeStatus;
+    run.missingFiles = std::move(result.missingFiles);
+    run.entryProblems = std::move(result.entryProblems);
+    run.idsMatched = result.idsMatched;
+    run.folderForLibrary = std::move(result.folderForLibrary);
+    if (result.coverage) {
+        run.devices = result.coverage->devices;
+        run.ignoredDevices = result.coverage->ignored;
+        run.uncoveredDevices = std::move(result.coverage->uncoveredDevices);
+        run.uncoveredIds = std::move(result.coverage->uncoveredIds);
     }
-    const Json& places = shared["places"];
-    const Json& reasons = shared["reasons"];
-    const auto it = result.find("sections");
-    if (it != result.end()) {
-        run.sections.reserve(it->size());
-        for (const Json& s : *it) {
-            const Json& place = places.at(s.at(0).get<std::size_t>());
-            SectionFate fate;
-            fate.file = place.at(0).get<std::string>();
-            fate.section = place.at(1).get<std::string>();
-            fate.line = place.at(2).get<std::uint64_t>();
-            if (s.at(1).is_number()) fate.position = s.at(1).get<int>();
-            fate.reason = reasons.at(s.at(2).get<std::size_t>()).get<std::string>();
-            run.sections.push_back(std::move(fate));
-        }
-    }
-    // Read in place: a copy of the member costs as much as the sections.
-    static const Json noOutcomes = Json::array();
-    const auto found = result.find("section_outcomes");
-    const Json& outcomes = found != result.end() && found->is_array() ? *found : noOutcomes;
-    for (std::size_t i = 0; i < outcomes.size() && i < run.sections.size(); ++i) {
-        run.sections[i].outcome = outcomeNamed(outcomes[i].at(0).get<std::string>());
-        if (!outcomes[i].at(1).is_number()) continue;
-        const Json& place = places.at(outcomes[i].at(1).get<std::size_t>());
-        run.sections[i].otherId = rowId(place.at(0).get<std::string>(), place.at(2).get<std::uint64_t>(),
-                                        place.at(1).get<std::string>());
+    run.sections.reserve(result.sections.size());
+    for (SectionInRun& section : result.sections) {
+        SectionFate fate;
+        fate.file = std::move(section.place.file);
+        fate.section = std::move(section.place.section);
+        fate.line = section.place.line;
+        fate.position = section.position;
+        fate.reason = std::move(section.reason);
+        fate.outcome = section.outcome;
+        if (section.other) fate.otherId = rowId(section.other->file, section.other->line, section.other->section);
+        run.sections.push_back(std::move(fate));
     }
     if (run.listWritten) run.listFile = list;
     if (model.idCount == 0 && run.idsMatched)
         run.warnings.push_back("the ID file holds no IDs");
-    if (!result.value("same_as_core", true))
+    if (!result.sameAsCore)
         run.warnings.push_back(
             "the core linked into mfglist wrote a different list than the loaded library; the "
             "positions and reasons shown are the core's");
     return run;
+}
+
+// A worker's result; none when the worker wrote none.
+std::optional<WorkerResult> readWorkerResult(const fs::path& file) {
+    const std::optional<std::string> bytes = readFileWhole(file);
+    if (!bytes) return std::nullopt;
+    const Json json = Json::parse(*bytes, nullptr, false);
+    if (json.is_discarded()) throw RunError("the worker's result " + file.string() + " is not JSON");
+    WorkerResult result;
+    try {
+        fromJson(json, result);
+    } catch (const ProtocolError& e) {
+        throw RunError("the worker's result " + file.string() + " cannot be read: " + e.what());
+    }
+    return result;
 }
 
 // The model's list written whole over `folder`/MODEL.ini (through a link,
@@ -226,19 +222,6 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
 }
 
 }  // namespace
-
-std::string fileBytes(const fs::path& file) {
-    // Sized from the file and read in one call: read through stream
-    // iterators, a byte at a time, the catalogue's lists cost more than
-    // their comparison.
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    if (!in) return {};
-    std::string bytes(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-    return bytes;
-}
 
 bool ModelRun::hasGap() const { return outcome != kOutcomeWritten || !uncoveredDevices.empty(); }
 
@@ -383,42 +366,36 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
         std::vector<ModelInShare> share;
         for (std::size_t m : shares[w]) share.push_back(inShare[m]);
         const fs::path shareFile = exchange.path() / ("share-" + std::to_string(w) + ".json");
-        replaceFileWhole(shareFile, shareJson(share).dump());
+        replaceFileWhole(shareFile, toJson(WorkerShare{share}).dump());
         argLists.push_back(workerArgs(options, absoluteFolder, ignore, shareFile,
                                       exchange.path() / ("result-" + std::to_string(w) + ".json")));
     }
     const std::vector<int> statuses = runSelfInParallel(argLists, jobs);
 
-    // Each model's result, and the share whose tables it names.
-    std::vector<Json> shareResults(shares.size());
-    std::vector<const Json*> resultOf(models.size(), nullptr);
-    std::vector<std::size_t> shareOf(models.size(), 0);
-    std::vector<int> modelStatuses(models.size(), kExitRunFailed);
+    // Each model's result; a worker that stopped before writing its
+    // results, or before reading its share, fails its models.
+    std::vector<std::optional<ModelResult>> resultOf(models.size());
+    std::vector<int> workerStatus(models.size(), kExitOk);
     for (std::size_t w = 0; w < shares.size(); ++w) {
-        shareResults[w] = Json::parse(
-            fileBytes(exchange.path() / ("result-" + std::to_string(w) + ".json")), nullptr, false);
-        const Json& share = shareResults[w];
-        const bool whole = share.is_object() && share.contains("models") &&
-                           share["models"].is_array() && share.contains("places") &&
-                           share.contains("reasons");
-        for (std::size_t i = 0; i < shares[w].size(); ++i) {
-            const std::size_t m = shares[w][i];
-            shareOf[m] = w;
-            // A worker that stopped before writing its results fails its models.
-            modelStatuses[m] = statuses[w] == kExitOk ? kExitRunFailed : statuses[w];
-            if (!whole || i >= share["models"].size() || !share["models"][i].is_object()) continue;
-            resultOf[m] = &share["models"][i];
-            modelStatuses[m] = resultOf[m]->value("exit_status", kExitRunFailed);
-        }
+        for (std::size_t m : shares[w]) workerStatus[m] = statuses[w];
+        const fs::path file = exchange.path() / ("result-" + std::to_string(w) + ".json");
+        std::optional<WorkerResult> result = readWorkerResult(file);
+        if (!result || (statuses[w] != kExitOk && result->models.size() != shares[w].size())) continue;
+        if (result->models.size() != shares[w].size())
+            throw RunError("the worker's result " + file.string() + " holds " +
+                           std::to_string(result->models.size()) + " models for a share of " +
+                           std::to_string(shares[w].size()));
+        for (std::size_t i = 0; i < shares[w].size(); ++i) resultOf[shares[w][i]] = std::move(result->models[i]);
     }
-    const Json noResult = Json::object();
     LineRun line;
     line.folder = absoluteFolder;
     for (std::size_t m = 0; m < models.size(); ++m) {
-        const Json& result = resultOf[m] ? *resultOf[m] : noResult;
-        if (modelStatuses[m] != kExitOk) throwWorkerError(models[m], modelStatuses[m], result);
-        line.models.push_back(
-            modelRunFrom(models[m], result, shareResults[shareOf[m]], kinds[m], lists[m]));
+        std::optional<ModelResult>& result = resultOf[m];
+        const int status = result                       ? result->exitStatus
+                           : workerStatus[m] == kExitOk ? kExitRunFailed
+                                                        : workerStatus[m];
+        if (status != kExitOk) throwWorkerError(models[m], status, result ? &*result : nullptr);
+        line.models.push_back(modelRunFrom(models[m], std::move(*result), kinds[m], lists[m]));
     }
     for (ModelRun& run : line.models) keepList(run, listFolder);
     line.rows = rowsOf(line.models, absoluteFolder);

@@ -115,9 +115,6 @@ void addRequireRunnableOption(CLI::App& command, bool& requireRunnable);
 // Windows, a macro or '%' left, a relative path).
 bool hasUnrunnableEntries(const LineRun& line);
 
-// A file's bytes, "" when it cannot be read.
-std::string fileBytes(const std::filesystem::path& file);
-
 // The name a report gives the folder of process files: its last component.
 std::string lineFolderName(const std::string& folder);
 

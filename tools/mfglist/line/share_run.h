@@ -7,28 +7,18 @@
 // anything else with it but the read-only inputs.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <vector>
 
+#include "worker_protocol.h"
 #include "common/run_options.h"
-#include "common/json.h"
 
 namespace mfgtool {
-
-// What differs between the models of one folder's run.
-struct ModelInShare {
-    std::string kind;
-    std::optional<std::string> windows;
-    std::optional<std::string> idsFile;  // none for the complete software list
-    std::string list;                    // where the loaded library's list is kept
-};
 
 // --kind, --windows, --id and --ids-file are not used; --ignore is the
 // catalogue's ignore file.
 struct ModelWorkerOptions : RunOptions {
-    std::string share;                  // the worker's models: a JSON file (shareJson)
-    std::string result;                 // the worker's JSON file: one result per model
+    std::string share;                  // the worker's models: a WorkerShare's JSON file
+    std::string result;                 // where it writes its WorkerResult's JSON
     unsigned parent = 0;                // the process that started it; 0: none named
 };
 
@@ -44,16 +34,9 @@ inline const char* const kOutcomeMissingFiles = "missing-files";
 // The hidden sub-command the parent starts this program with.
 inline const char* const kModelWorkerCommand = "model-worker";
 
-// The share file's contents for `models`.
-Json shareJson(const std::vector<ModelInShare>& models);
-
-// Always writes the result file: {"places", "reasons", "models"}, "models"
-// one object per model of the share, in order: the run (each section as
-// [index into places, list position or null, index into reasons]; a place
-// is [file, section, line]; "section_outcomes" beside them, each [outcome
-// name, index into places of the entry in its way or null]), or {"error",
-// "exit_status"}.  Returns 0 when every model ran, else the status of the
-// first model's error.
+// Always writes the result file, one result per model of the share, in
+// order.  Returns 0 when every model ran, else the status of the first
+// model's error.
 int runModelWorker(const ModelWorkerOptions& options);
 
 }  // namespace mfgtool

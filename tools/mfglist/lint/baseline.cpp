@@ -1,11 +1,10 @@
 #include "baseline.h"
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
 #include "common/errors.h"
+#include "common/file_reads.h"
 #include "common/text_encoding.h"
 
 namespace mfgtool {
@@ -75,10 +74,9 @@ Json baselineJson(const lint::LintResult& result, unsigned codePage) {
 
 std::size_t dropKnownFindings(lint::LintResult& result, const std::string& baselineFile,
                               unsigned codePage) {
-    std::ifstream in(baselineFile, std::ios::binary);
-    if (!in) throw UsageError("cannot read the baseline " + baselineFile);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const Json baseline = Json::parse(text, nullptr, false);
+    const std::optional<std::string> text = readFileWhole(baselineFile);
+    if (!text) throw UsageError("cannot read the baseline " + baselineFile);
+    const Json baseline = Json::parse(*text, nullptr, false);
     if (baseline.is_discarded() || !baseline.is_object() ||
         baseline.value("format", "") != kBaselineFormat || !baseline.contains("findings") ||
         !baseline["findings"].is_array())

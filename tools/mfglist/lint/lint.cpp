@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "checks.h"
+#include "common/file_reads.h"
 #include "common/process_file_state.h"
 #include "items/keys.h"
 #include "listjob/cdrom_files.h"
@@ -112,13 +111,11 @@ LintResult lintFolder(const LintOptions& options) {
             continue;
         }
         const std::optional<fs::path> file = where.path;
-        std::ifstream in(*file, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        if (!in && !in.eof()) throw LintInputError("cannot read " + file->string());
+        const std::optional<std::string> bytes = readFileWhole(*file);
+        if (!bytes) throw LintInputError("cannot read " + file->string());
         const std::string shown = shownPath(options.folder, *file);
         result.files.push_back(shown);
-        std::vector<Finding> found = lintProcessFile(bytes.str(), name, shown, options);
+        std::vector<Finding> found = lintProcessFile(*bytes, name, shown, options);
         std::move(found.begin(), found.end(), std::back_inserter(result.findings));
     }
     // CD-ROM mode reads its three files only: a process file beside them is

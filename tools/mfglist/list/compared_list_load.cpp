@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "common/errors.h"
+#include "common/file_reads.h"
 #include "common/text_encoding.h"
 
 namespace mfgtool {
@@ -133,8 +133,10 @@ ComparedList loadComparedList(const std::string& file) {
                               ? std::string("it holds bytes that are not text")
                               : "no [SYSTEM] or [0] section near its start") +
                          "; " + kWhatDiffTakes);
-    bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) throw UsageError("cannot read " + file);
+    in.close();
+    std::optional<std::string> whole = readFileWhole(file);
+    if (!whole) throw UsageError("cannot read " + file);
+    bytes = std::move(*whole);
     if (json) {
         const Json document = Json::parse(bytes, nullptr, false);
         if (document.is_discarded()) throw UsageError(file + " is not valid JSON; " + kWhatDiffTakes);

@@ -1,12 +1,11 @@
 #include "install_list.h"
 
 #include <cstdint>
-#include <fstream>
 #include <algorithm>
-#include <iterator>
 #include <utility>
 #include <unordered_set>
 
+#include "common/file_reads.h"
 #include "common/text_encoding.h"
 
 namespace mfgtool {
@@ -179,10 +178,9 @@ InstallList installListFrom(IniDocument document) {
 }
 
 InstallList readInstallList(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return installListFrom(parseIni(text));
+    const std::optional<std::string> text = readFileWhole(file);
+    if (!text) return {};
+    return installListFrom(parseIni(*text));
 }
 
 }  // namespace mfgtool

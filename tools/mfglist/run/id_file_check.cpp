@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "ids/id_file.h"
 #include "ids/id_file_header.h"
+#include "common/file_reads.h"
 #include "common/process_file_view.h"
 #include "listjob/cdrom_files.h"
 #include "mfglist/mfglist.h"
@@ -16,11 +15,6 @@ namespace fs = std::filesystem;
 
 namespace mfgtool {
 namespace {
-
-std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -43,7 +37,7 @@ std::vector<std::size_t> hardIdLengths(const Plan& plan) {
         if (std::none_of(files.begin(), files.end(),
                          [&](const std::string& file) { return sameNameIgnoringCase(name, file); }))
             continue;
-        const ProcessFileView view = viewProcessFile(readBytes(it->path()), codePage);
+        const ProcessFileView view = viewProcessFile(fileBytes(it->path()), codePage);
         for (const SectionView& section : view.sections)
             if (const std::string id = section.value("HARDID", codePage); !id.empty())
                 lengths.insert(id.size());
@@ -58,7 +52,7 @@ std::optional<std::string> idFileFormWarning(const RunOptions& options, const Pl
         return std::nullopt;
     bool unicode = false;
     const IdFileHeader header =
-        readIdFileHeader(decodeIdsText(readBytes(*options.idsFile), unicode));
+        readIdFileHeader(decodeIdsText(fileBytes(*options.idsFile), unicode));
     if (header.form.empty()) return std::nullopt;
     const std::string warning = formMismatch(header, hardIdLengths(plan));
     if (warning.empty()) return std::nullopt;

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "common/errors.h"
+#include "common/file_reads.h"
 #include "common/file_writes.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
@@ -151,12 +152,8 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, Run
             run.list.written = true;
             run.sameAsCompared = sameBytes(in, *needs.compareWith);
         }
-    } else if (std::ifstream in{listFile, std::ios::binary | std::ios::ate}) {
-        // Sized from the file: a string grown as it reads holds up to twice the list.
-        run.listBytes.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
-        in.seekg(0);
-        in.read(run.listBytes.data(), static_cast<std::streamsize>(run.listBytes.size()));
-        run.listBytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    } else if (std::optional<std::string> bytes = readFileWhole(listFile)) {
+        run.listBytes = std::move(*bytes);
         run.list.written = true;
     }
     run.notes = machine->notes();
