@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "api/current_list.h"
-#include "list_run_support.h"
 #include "listjob/decision_observer.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "output/list_file.h"
 #include "reader/parse_ini_file.h"
+#include "support/list_run.h"
 
 namespace mfg {
 namespace {

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "items/driver_order.h"
-#include "list_run_support.h"
 #include "listjob/held_driver_index.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
+#include "support/list_run.h"
 
 namespace mfg {
 namespace {

@@ -11,10 +11,10 @@
 #include "items/hardware_id.h"
 #include "items/iteminfo.h"
 #include "items/keys.h"
-#include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "reader/parse_ini_file.h"
+#include "support/list_run.h"
 
 namespace mfg {
 namespace {

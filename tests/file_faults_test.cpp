@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "file_faults_fixture.h"
 #include "reader/parse_ini_file.h"
+#include "support/file_faults_fixture.h"
 #include "support/list_check.h"
 
 namespace mfg {

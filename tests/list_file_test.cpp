@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "items/iteminfo.h"
-#include "list_examples.h"
-#include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "output/list_file.h"
 #include "output/systeminfo.h"
 #include "profile/profile_text.h"
+#include "support/list_examples.h"
+#include "support/list_run.h"
 #include "text/codepage.h"
 
 namespace mfg {

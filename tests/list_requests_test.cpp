@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "api/current_list.h"
-#include "list_examples.h"
-#include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "platform/platform.h"
+#include "support/list_examples.h"
+#include "support/list_run.h"
 #include "support/profile_calls.h"
 
 namespace mfg {

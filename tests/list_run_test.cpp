@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "api/current_list.h"
-#include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "reader/parse_ini_file.h"
+#include "support/list_run.h"
 
 namespace mfg {
 namespace {

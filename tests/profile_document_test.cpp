@@ -13,9 +13,9 @@
 #include "profile/profile_file.h"
 #include "profile/profile_syntax.h"
 #include "profile/profile_text.h"
-#include "profile_cases.h"
 #include "support/machine.h"
 #include "support/profile_calls.h"
+#include "support/profile_cases.h"
 
 namespace mfg::profile {
 namespace {

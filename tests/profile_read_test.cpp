@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "profile/profile_text.h"
-#include "profile_cases.h"
+#include "support/profile_cases.h"
 
 namespace mfg::profile {
 namespace {

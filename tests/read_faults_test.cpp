@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "list_run_support.h"
 #include "platform/platform.h"
+#include "support/list_run.h"
 #include "support/profile_calls.h"
 
 namespace mfg {

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "file_faults_fixture.h"
+#include "support/file_faults_fixture.h"
 
 namespace mfg {
 namespace {

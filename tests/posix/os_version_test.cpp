@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "api/current_list.h"
-#include "list_run_support.h"
 #include "listjob/mfg_list.h"
+#include "support/list_run.h"
 
 namespace mfg {
 namespace {

@@ -7,7 +7,7 @@
 #include <regex>
 
 #include "present/html_report.h"
-#include "tool_support.h"
+#include "support/tool/run_tool.h"
 
 namespace {
 

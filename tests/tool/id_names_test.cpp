@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ids/id_names.h"
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

@@ -8,7 +8,7 @@
 #include "ids/device.h"
 #include "ids/id_file_header.h"
 #include "ids/id_forms.h"
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

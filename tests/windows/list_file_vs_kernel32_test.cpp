@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "items/iteminfo.h"
-#include "list_examples.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "output/list_file.h"
 #include "platform/platform.h"
+#include "support/list_examples.h"
 #include "support/machine.h"
 #include "support/profile_calls.h"
 

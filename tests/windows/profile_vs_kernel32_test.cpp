@@ -14,7 +14,7 @@
 
 #include "profile/document.h"
 #include "profile/profile_text.h"
-#include "profile_cases.h"
+#include "support/profile_cases.h"
 
 namespace mfg::profile {
 namespace {
