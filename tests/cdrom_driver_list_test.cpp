@@ -17,7 +17,7 @@
 #include "reader/parse_ini_file.h"
 #include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using test::ScratchFolder;
@@ -363,4 +363,4 @@ TEST_F(CdRomDriverList, CdRomSwitchReadsTheFilesBesideTheLibrary) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -14,7 +14,7 @@
 #include "mfglist/mfglist.h"
 #include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using test::TraceCapture;
@@ -288,4 +288,4 @@ TEST(HeldDriverIndex, PlacesAsTheWalkOverEveryHeldEntry) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

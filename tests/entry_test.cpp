@@ -16,7 +16,7 @@
 #include "reader/parse_ini_file.h"
 #include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -328,4 +328,4 @@ TEST(KeyNames, LookAlikeNamesInTheirPlaces) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

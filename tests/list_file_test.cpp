@@ -19,7 +19,7 @@
 #include "support/list_run.h"
 #include "text/codepage.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -283,4 +283,4 @@ TEST_F(ListFileTest, NothingToWriteLeavesTheFileAlone) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -15,7 +15,7 @@
 #include "support/list_run.h"
 #include "support/profile_calls.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -269,4 +269,4 @@ TEST_F(ListRequest, RunsThatCannotReadOrWriteTheirFiles) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -14,7 +14,7 @@
 #include "reader/parse_ini_file.h"
 #include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using test::ScratchFolder;
@@ -205,4 +205,4 @@ TEST_F(ListRun, CommandLineIsReadByCharactersOfTheCodePage) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -10,7 +10,7 @@
 #include "support/list_run.h"
 #include "support/profile_calls.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 constexpr char kDir[] = "C:\\RFAULTS\\";
@@ -132,4 +132,4 @@ TEST_F(ReadFaults, ListNameNearTheLimitIsWritten) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -6,7 +6,7 @@
 #include "listjob/mfg_list.h"
 #include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 TEST(OsVersionOnThisMachine, OnlyAVistaWorkstationIsVista) {
@@ -33,4 +33,4 @@ TEST(OsVersionOnThisMachine, OnlyAVistaWorkstationIsVista) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

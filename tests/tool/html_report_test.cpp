@@ -9,10 +9,9 @@
 #include "present/html_report.h"
 #include "support/tool/run_tool.h"
 
+namespace mfgtool::test {
 namespace {
 
-using mfgtool::test::ScratchFolder;
-using mfgtool::test::ScratchPlace;
 using Json = nlohmann::ordered_json;
 
 // The DOM after the page's script ran, or nullopt with `failure` set when
@@ -21,7 +20,7 @@ using Json = nlohmann::ordered_json;
 std::optional<std::string> renderedDom(const ScratchFolder& scratch, const std::string& html,
                                        const std::string& fragment, std::string& failure) {
     const auto page = scratch.hostFolder() / "report.html";
-    mfgtool::test::writeText(page, html);
+    writeText(page, html);
     const std::vector<std::string> args = {
         "-k", "10", "90", "chromium", "--headless", "--no-sandbox", "--disable-gpu",
         "--no-first-run", "--disable-extensions",
@@ -218,3 +217,4 @@ TEST(HtmlReport, ImpactPageListsChangedModelsFirstAndFoldsTheRest) {
 }
 
 }  // namespace
+}  // namespace mfgtool::test

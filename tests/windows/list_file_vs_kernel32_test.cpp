@@ -18,7 +18,7 @@
 #include "support/machine.h"
 #include "support/profile_calls.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 TEST(ListFileVsKernel32, EveryKindOfRunGivesTheBytesOfKeyByKeyWrites) {
@@ -64,4 +64,4 @@ TEST(ListFileVsKernel32, EveryKindOfRunGivesTheBytesOfKeyByKeyWrites) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

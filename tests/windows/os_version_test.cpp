@@ -6,7 +6,7 @@
 #include "listjob/mfg_list.h"
 #include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 TEST(OsVersionOnThisMachine, ReleaseOfThePrefix) {
@@ -24,4 +24,4 @@ TEST(OsVersionOnThisMachine, ReleaseOfThePrefix) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test
