@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "api/current_list.h"
-#include "list_run_support.h"
 #include "listjob/decision_observer.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "output/list_file.h"
 #include "reader/parse_ini_file.h"
+#include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using test::ScratchFolder;
@@ -363,4 +363,4 @@ TEST_F(CdRomDriverList, CdRomSwitchReadsTheFilesBesideTheLibrary) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "items/driver_order.h"
-#include "list_run_support.h"
 #include "listjob/held_driver_index.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
+#include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using test::TraceCapture;
@@ -288,4 +288,4 @@ TEST(HeldDriverIndex, PlacesAsTheWalkOverEveryHeldEntry) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

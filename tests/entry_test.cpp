@@ -11,12 +11,12 @@
 #include "items/hardware_id.h"
 #include "items/iteminfo.h"
 #include "items/keys.h"
-#include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "reader/parse_ini_file.h"
+#include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -328,4 +328,4 @@ TEST(KeyNames, LookAlikeNamesInTheirPlaces) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

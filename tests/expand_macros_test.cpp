@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 #include "support/machine.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 constexpr text::CodePage kWestern(1252), kJapanese(932);
@@ -132,4 +132,4 @@ TEST_F(ExpandMacros, UsesTheMachinesCodePageAndSystemDirectory) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

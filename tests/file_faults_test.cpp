@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "file_faults_fixture.h"
 #include "reader/parse_ini_file.h"
+#include "support/file_faults_fixture.h"
 #include "support/list_check.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using test::FileFaults;
@@ -139,4 +139,4 @@ TEST_F(FileFaults, FailedQueriesListingsAndRemovalsNeverTearTheList) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -10,16 +10,16 @@
 #include <vector>
 
 #include "items/iteminfo.h"
-#include "list_examples.h"
-#include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "output/list_file.h"
 #include "output/systeminfo.h"
 #include "profile/profile_text.h"
+#include "support/list_examples.h"
+#include "support/list_run.h"
 #include "text/codepage.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -300,4 +300,4 @@ TEST_F(ListFileTest, NothingToWriteLeavesTheFileAlone) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "api/current_list.h"
-#include "list_examples.h"
-#include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "platform/platform.h"
+#include "support/list_examples.h"
+#include "support/list_run.h"
 #include "support/profile_calls.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -269,4 +269,4 @@ TEST_F(ListRequest, RunsThatCannotReadOrWriteTheirFiles) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "api/current_list.h"
-#include "list_run_support.h"
 #include "listjob/mfg_list.h"
 #include "reader/parse_ini_file.h"
+#include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using test::ScratchFolder;
@@ -205,4 +205,4 @@ TEST_F(ListRun, CommandLineIsReadByCharactersOfTheCodePage) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -5,7 +5,7 @@
 #include "support/machine.h"
 #include "support/profile_calls.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using test::ScratchFolder;
@@ -155,4 +155,4 @@ TEST(PlatformMachine, AnswersTheQueriesTheLibraryMakes) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -13,22 +13,25 @@
 #include "profile/profile_file.h"
 #include "profile/profile_syntax.h"
 #include "profile/profile_text.h"
-#include "profile_cases.h"
 #include "support/machine.h"
 #include "support/profile_calls.h"
+#include "support/profile_cases.h"
 
-namespace mfg::profile {
+namespace mfg::test {
+
+using namespace profile;
+
 namespace {
 
 using namespace std::literals;
-using cases::hex;
+using profile_cases::hex;
 using text::CodePage;
 
 TEST(ProfileDocument, KnownEdits) {
-    for (const cases::WriteCase& c : cases::kWrites) {
+    for (const profile_cases::WriteCase& c : profile_cases::kWrites) {
         SCOPED_TRACE(c.what);
         Document doc{std::string(c.before), CodePage(c.codePage)};
-        for (const cases::WriteCall& call : c.calls) {
+        for (const profile_cases::WriteCall& call : c.calls) {
             EXPECT_TRUE(doc.write(call.section, call.key, call.value));
         }
         EXPECT_EQ(hex(doc.bytes()), hex(c.after));
@@ -46,7 +49,7 @@ std::string oddText(std::mt19937& rng) {
     static const std::vector<std::string> ends = {"\r\n",     "\n", "\r",        "\n\r",
                                                   "\r\n\r\n", "",   "\r\n  \r\n"};
     if (rng() % 4 == 0) {
-        const auto& c = cases::kWrites[rng() % cases::kWrites.size()];
+        const auto& c = profile_cases::kWrites[rng() % profile_cases::kWrites.size()];
         return std::string(c.before);
     }
     std::string text;
@@ -391,4 +394,4 @@ TEST(ProfileFile, UnicodeFileIsNotRewritten) {
 }
 
 }  // namespace
-}  // namespace mfg::profile
+}  // namespace mfg::test

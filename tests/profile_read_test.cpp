@@ -7,16 +7,19 @@
 #include <vector>
 
 #include "profile/profile_text.h"
-#include "profile_cases.h"
+#include "support/profile_cases.h"
 
-namespace mfg::profile {
+namespace mfg::test {
+
+using namespace profile;
+
 namespace {
 
 using namespace std::literals;
-using cases::hex;
+using profile_cases::hex;
 using text::CodePage;
 
-const std::string kDefault(cases::kNotFound);
+const std::string kDefault(profile_cases::kNotFound);
 
 std::string read(std::string_view file, std::string_view section, std::string_view key,
                  unsigned codePage = 1252, std::size_t size = 260) {
@@ -24,14 +27,14 @@ std::string read(std::string_view file, std::string_view section, std::string_vi
 }
 
 TEST(ProfileRead, KnownAnswers) {
-    for (const cases::ReadCase& c : cases::kReads) {
+    for (const profile_cases::ReadCase& c : profile_cases::kReads) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(hex(read(c.file, c.section, c.key, c.codePage)), hex(c.want));
     }
 }
 
 TEST(ProfileRead, BufferSizes) {
-    for (const cases::BufferCase& c : cases::kBuffers) {
+    for (const profile_cases::BufferCase& c : profile_cases::kBuffers) {
         SCOPED_TRACE(testing::Message()
                      << hex(c.value) << " size " << c.size << " cp " << c.codePage);
         const std::string file = "[S]\r\nK=" + std::string(c.value) + "\r\n";
@@ -271,7 +274,7 @@ TEST(ProfileRead, SectionIndexLineShapes) {
 
 TEST(ProfileRead, HugeTexts) {
     constexpr std::size_t kHundredMegabytes = 100u << 20;
-    std::string file = cases::repeated("[S]\r\n", "key=some value\r\n", kHundredMegabytes);
+    std::string file = profile_cases::repeated("[S]\r\n", "key=some value\r\n", kHundredMegabytes);
     file += "[T]\r\nlast=found\r\n";
     EXPECT_EQ(read(file, "T", "last"), "found");
     EXPECT_EQ(read(file, "S", "key"), "some value");
@@ -283,4 +286,4 @@ TEST(ProfileRead, HugeTexts) {
 }
 
 }  // namespace
-}  // namespace mfg::profile
+}  // namespace mfg::test

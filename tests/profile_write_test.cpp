@@ -10,13 +10,16 @@
 #include <vector>
 
 #include "profile/profile_text.h"
-#include "profile_cases.h"
+#include "support/profile_cases.h"
 
-namespace mfg::profile {
+namespace mfg::test {
+
+using namespace profile;
+
 namespace {
 
 using namespace std::literals;
-using cases::hex;
+using profile_cases::hex;
 using text::CodePage;
 
 std::string lower(std::string s) {
@@ -27,10 +30,10 @@ std::string lower(std::string s) {
 }
 
 TEST(ProfileWrite, KnownEdits) {
-    for (const cases::WriteCase& c : cases::kWrites) {
+    for (const profile_cases::WriteCase& c : profile_cases::kWrites) {
         SCOPED_TRACE(c.what);
         std::string text(c.before);
-        for (const cases::WriteCall& call : c.calls) {
+        for (const profile_cases::WriteCall& call : c.calls) {
             text = applyWrite(text, call.section, call.key, call.value, CodePage(c.codePage));
         }
         EXPECT_EQ(hex(text), hex(c.after));
@@ -159,7 +162,7 @@ TEST(ProfileWrite, HugeTexts) {
     EXPECT_EQ(after.compare(0, text.size(), text), 0);
     EXPECT_EQ(after.substr(text.size()), "\r\n[S]\r\nK=V\r\n");
 
-    text = cases::repeated("[S]\r\nfirst=1\r\n", "key=some value\r\n", kHundredMegabytes);
+    text = profile_cases::repeated("[S]\r\nfirst=1\r\n", "key=some value\r\n", kHundredMegabytes);
     after = applyWrite(text, "S", "new", "2", CodePage(1252));
     ASSERT_EQ(after.size(), text.size() + 7);
     EXPECT_EQ(after.compare(0, text.size(), text), 0);
@@ -170,4 +173,4 @@ TEST(ProfileWrite, HugeTexts) {
 }
 
 }  // namespace
-}  // namespace mfg::profile
+}  // namespace mfg::test

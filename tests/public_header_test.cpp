@@ -8,6 +8,7 @@
 
 extern "C" int mfg_c_constants(int* values, int size);
 
+namespace mfg::test {
 namespace {
 
 // The values hosts were built with, whether their compiler read the header as
@@ -25,3 +26,4 @@ TEST(PublicHeader, ConstantsHostsWereBuiltWith) {
 }
 
 }  // namespace
+}  // namespace mfg::test

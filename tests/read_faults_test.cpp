@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "list_run_support.h"
 #include "platform/platform.h"
+#include "support/list_run.h"
 #include "support/profile_calls.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 constexpr char kDir[] = "C:\\RFAULTS\\";
@@ -132,4 +132,4 @@ TEST_F(ReadFaults, ListNameNearTheLimitIsWritten) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -12,7 +12,7 @@
 #include "support/process.h"
 #include "trace/trace_log.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using namespace std::string_literals;
@@ -358,4 +358,4 @@ TEST_F(ReaderTest, TwoProcessesWalkAtOnce) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -10,7 +10,10 @@
 #include "profile/profile_text.h"
 #include "reader/section_scanner.h"
 
-namespace mfg::reader {
+namespace mfg::test {
+
+using namespace reader;
+
 namespace {
 
 using namespace std::string_literals;
@@ -181,4 +184,4 @@ TEST(ReaderScanner, BlanksBeforeANulInAValueAreTrimmedByTheWalkOnly) {
 }
 
 }  // namespace
-}  // namespace mfg::reader
+}  // namespace mfg::test

@@ -8,7 +8,10 @@
 #include "text/mbstring.h"
 #include "text/windows_path.h"
 
-namespace mfg::text {
+namespace mfg::test {
+
+using namespace text;
+
 namespace {
 
 using namespace std::literals;
@@ -166,4 +169,4 @@ TEST(TextRobustness, ShortTextsAgreeWithCharacterWalk) {
 }
 
 }  // namespace
-}  // namespace mfg::text
+}  // namespace mfg::test

@@ -7,7 +7,7 @@
 #include "support/machine.h"
 #include "trace/trace_log.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 class TraceLogTest : public ::testing::Test {
@@ -89,4 +89,4 @@ TEST_F(TraceLogTest, MissingLogDriveStillReturnsQuietly) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

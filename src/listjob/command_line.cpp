@@ -45,6 +45,45 @@ std::string withClosingBackslash(std::string_view value, const text::CodePage& c
     return dir;
 }
 
+// Text before the first option (the host's own program path) is skipped;
+// each option runs to the next one.  A later option overwrites an earlier.
+void takeOptions(std::string_view line, const text::CodePage& cp,
+                 listjob::StartUpSettings& startUp) {
+    const std::vector<std::size_t> starts = optionStarts(line, cp);
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const std::size_t begin = starts[i] + 1;
+        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : line.size();
+        const std::string_view raw = line.substr(begin, end - begin);
+        // Only an empty option ends the options: two hyphens in a row, or a
+        // hyphen at the very end.  A hyphen standing alone between blanks
+        // gives a blank option, which is skipped.
+        if (raw.empty() || raw[0] == '-') break;
+        const std::string_view option = text::trimAsciiSpace(raw);
+        if (option.empty()) continue;
+        // Leading blanks of the value stay until the final trim, after the
+        // closing backslash is added.
+        const std::string_view value = option.substr(1);
+        switch (option[0]) {
+        case 'D':
+            startUp.workDir = withClosingBackslash(value, cp);
+            break;
+        case 'F':
+            startUp.callFactory = 1;
+            TraceLog("===== SET CALLFACTORY = TRUE ");
+            break;
+        case 'P':
+            startUp.procDir = withClosingBackslash(value, cp);
+            startUp.procFile = startUp.procDir + kProcFileName;
+            break;
+        case 'T':
+            startUp.groupName = std::string(value);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
 }  // namespace
 
 int CMfgList::ParseCommandLine(const std::string& commandLine) {
@@ -74,41 +113,7 @@ int CMfgList::ParseCommandLine(const std::string& commandLine, const text::CodeP
         return 1;
     }
 
-    // Text before the first option (the host's own program path) is skipped;
-    // each option runs to the next one.  A later option overwrites an earlier.
-    const std::vector<std::size_t> starts = optionStarts(line, cp);
-    for (std::size_t i = 0; i < starts.size(); ++i) {
-        const std::size_t begin = starts[i] + 1;
-        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : line.size();
-        const std::string_view raw = std::string_view(line).substr(begin, end - begin);
-        // Only an empty option ends the options: two hyphens in a row, or a
-        // hyphen at the very end.  A hyphen standing alone between blanks
-        // gives a blank option, which is skipped.
-        if (raw.empty() || raw[0] == '-') break;
-        const std::string_view option = text::trimAsciiSpace(raw);
-        if (option.empty()) continue;
-        // Leading blanks of the value stay until the final trim, after the
-        // closing backslash is added.
-        const std::string_view value = option.substr(1);
-        switch (option[0]) {
-        case 'D':
-            startUp.workDir = withClosingBackslash(value, cp);
-            break;
-        case 'F':
-            startUp.callFactory = 1;
-            TraceLog("===== SET CALLFACTORY = TRUE ");
-            break;
-        case 'P':
-            startUp.procDir = withClosingBackslash(value, cp);
-            startUp.procFile = startUp.procDir + kProcFileName;
-            break;
-        case 'T':
-            startUp.groupName = std::string(value);
-            break;
-        default:
-            break;
-        }
-    }
+    takeOptions(line, cp, startUp);
 
     if (startUp.workDir.empty()) startUp.workDir = GetModulePath(std::string());
     if (startUp.groupName.empty()) startUp.groupName = kDefaultGroup;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,15 @@ std::int32_t toInteger(const std::string& value, const char* key, const std::str
     TraceLog("%sNUMBER OUT OF RANGE ,SET TO %d : SECTION = %s ,KEY = %s", kEntryTrace,
              static_cast<int>(held), section.c_str(), key);
     return held;
+}
+
+// What follows the log switch on the entry's command line, upper-cased as
+// the switch is looked for; nullopt without the switch.
+std::optional<std::string> logFileOnCommandLine(const ITEMINFO& item, const text::CodePage& cp) {
+    const std::string upper = text::toUpperAscii(items::fieldText(item.commandLine), cp);
+    const std::size_t at = text::find(upper, kLogSwitch, 0, cp);
+    if (at == std::string::npos) return std::nullopt;
+    return upper.substr(at + 3);
 }
 
 }  // namespace
@@ -121,10 +131,8 @@ int CMfgList::ReadItem(ITEMINFO* item, CParseIniFile& section) {
     ExpandItemPaths(item);
 
     if (item->logFile[0] == '\0') {
-        const std::string upper = text::toUpperAscii(items::fieldText(item->commandLine), cp);
-        const std::size_t at = text::find(upper, kLogSwitch, 0, cp);
-        if (at != std::string::npos)
-            put(item->logFile, std::string_view(upper).substr(at + 3), items::Key::entryLogFile);
+        if (const std::optional<std::string> named = logFileOnCommandLine(*item, cp))
+            put(item->logFile, *named, items::Key::entryLogFile);
     }
 
     TraceLog("<READ SECTOR>: NAME = %s", item->name);

@@ -121,103 +121,115 @@ bool SectionScanner::finish(std::string& section) {
     return true;
 }
 
+std::size_t SectionScanner::takeRestOfLine(const char* p) {
+    // Nothing more on this line can start a section: take it in one piece up
+    // to its end, with that line end (and the LF of a CR LF, as the Start
+    // state would take it).  (A byte above CR is neither a line end nor a
+    // NUL; whole words of such bytes are stepped over at once.)
+    std::size_t i = chunkPos_;
+    i += profile::syntax::skipWordsAboveCr(std::string_view(p + i, chunkLen_ - i));
+    while (i < chunkLen_ &&
+           (static_cast<unsigned char>(p[i]) > '\r' || (!isLineEnd(p[i]) && p[i] != '\0')))
+        ++i;
+    if (i > chunkPos_) countText();
+    if (i == chunkLen_ || p[i] == '\0') {
+        append(p + chunkPos_, i - chunkPos_);
+        if (i < chunkLen_) {
+            textOpen_ = false;
+            countText();
+            ++i;
+        }
+        return i;
+    }
+    std::size_t end = i + 1;
+    countLineEnd(p[i]);
+    if (p[i] == '\r' && end < chunkLen_ && p[end] == '\n') countLineEnd(p[end++]);
+    append(p + chunkPos_, end - chunkPos_);
+    line_ = Line::Start;
+    lineMark_ = text_.size();
+    return end;
+}
+
+std::size_t SectionScanner::takeLineStart(const char* p) {
+    const std::size_t i = chunkPos_;
+    const char c = p[i];
+    if (c == '[') {
+        line_ = Line::Candidate;
+        candidate_.assign(1, '[');
+        candidateNul_ = npos;
+        candidateAt_ = offset_ + i;
+        candidateLine_ = lineEnds_ + 1;
+        countText();
+        trailNext_ = false;
+        return i + 1;
+    }
+    if (isLineEnd(c)) {
+        countLineEnd(c);
+        append(p + i, 1);
+        lineMark_ = text_.size();
+        return i + 1;
+    }
+    if (profile::syntax::isProfileBlank(static_cast<unsigned char>(c))) {
+        // Blanks may stand before a header's "[" on its line.
+        countText();
+        append(p + i, 1);
+        return i + 1;
+    }
+    line_ = Line::Rest;  // a NUL or a lead byte goes there too
+    return i;
+}
+
+std::size_t SectionScanner::takeCandidate(const char* p, bool& closed) {
+    std::size_t i = chunkPos_;
+    while (i < chunkLen_) {
+        const char c = p[i];
+        if (trailNext_) {
+            trailNext_ = false;
+            if (!isLineEnd(c) && c != '\0') {
+                ++i;
+                continue;
+            }
+        }
+        if (isLineEnd(c) || c == ']') break;
+        if (c == '\0' && candidateNul_ == npos) candidateNul_ = candidate_.size() + (i - chunkPos_);
+        if (lead_[static_cast<unsigned char>(c)]) trailNext_ = true;
+        ++i;
+    }
+    candidate_.append(p + chunkPos_, i - chunkPos_);
+    if (i > chunkPos_) countText();
+    if (i == chunkLen_) return i;
+    if (p[i] == ']') {
+        candidate_ += ']';
+        closed = true;
+        return i + 1;
+    }
+    // A line end before any "]": an ordinary line.  Its line end is taken by
+    // the Start state.
+    flushCandidate();
+    line_ = Line::Start;
+    return i;
+}
+
 bool SectionScanner::next(std::string& section) {
     section.clear();
     for (;;) {
         if (chunkPos_ == chunkLen_ && !fill()) return finish(section);
         const char* const p = chunk_.data();
         while (chunkPos_ < chunkLen_) {
-            std::size_t i = chunkPos_;
             switch (line_) {
-                case Line::Rest: {
-                    // Nothing more on this line can start a section: take it in
-                    // one piece up to its end, with that line end (and the LF
-                    // of a CR LF, as the Start state would take it).
-                    // (A byte above CR is neither a line end nor a NUL; whole
-                    // words of such bytes are stepped over at once.)
-                    i += profile::syntax::skipWordsAboveCr(std::string_view(p + i, chunkLen_ - i));
-                    while (i < chunkLen_ && (static_cast<unsigned char>(p[i]) > '\r' ||
-                                             (!isLineEnd(p[i]) && p[i] != '\0')))
-                        ++i;
-                    if (i > chunkPos_) countText();
-                    if (i == chunkLen_ || p[i] == '\0') {
-                        append(p + chunkPos_, i - chunkPos_);
-                        if (i < chunkLen_) {
-                            textOpen_ = false;
-                            countText();
-                            ++i;
-                        }
-                        break;
-                    }
-                    std::size_t end = i + 1;
-                    countLineEnd(p[i]);
-                    if (p[i] == '\r' && end < chunkLen_ && p[end] == '\n') countLineEnd(p[end++]);
-                    append(p + chunkPos_, end - chunkPos_);
-                    line_ = Line::Start;
-                    lineMark_ = text_.size();
-                    i = end;
+                case Line::Rest:
+                    chunkPos_ = takeRestOfLine(p);
                     break;
-                }
-                case Line::Start: {
-                    const char c = p[i];
-                    if (c == '[') {
-                        line_ = Line::Candidate;
-                        candidate_.assign(1, '[');
-                        candidateNul_ = npos;
-                        candidateAt_ = offset_ + i;
-                        candidateLine_ = lineEnds_ + 1;
-                        countText();
-                        trailNext_ = false;
-                        ++i;
-                    } else if (isLineEnd(c)) {
-                        countLineEnd(c);
-                        append(p + i, 1);
-                        lineMark_ = text_.size();
-                        ++i;
-                    } else if (profile::syntax::isProfileBlank(static_cast<unsigned char>(c))) {
-                        // Blanks may stand before a header's "[" on its line.
-                        countText();
-                        append(p + i, 1);
-                        ++i;
-                    } else {
-                        line_ = Line::Rest;  // a NUL or a lead byte goes there too
-                    }
+                case Line::Start:
+                    chunkPos_ = takeLineStart(p);
                     break;
-                }
                 case Line::Candidate: {
-                    while (i < chunkLen_) {
-                        const char c = p[i];
-                        if (trailNext_) {
-                            trailNext_ = false;
-                            if (!isLineEnd(c) && c != '\0') {
-                                ++i;
-                                continue;
-                            }
-                        }
-                        if (isLineEnd(c) || c == ']') break;
-                        if (c == '\0' && candidateNul_ == npos)
-                            candidateNul_ = candidate_.size() + (i - chunkPos_);
-                        if (lead_[static_cast<unsigned char>(c)]) trailNext_ = true;
-                        ++i;
-                    }
-                    candidate_.append(p + chunkPos_, i - chunkPos_);
-                    if (i > chunkPos_) countText();
-                    if (i < chunkLen_) {
-                        if (p[i] == ']') {
-                            candidate_ += ']';
-                            chunkPos_ = i + 1;
-                            if (startSection(section)) return true;
-                            continue;
-                        }
-                        // A line end before any "]": an ordinary line.  Its line
-                        // end is taken by the Start state.
-                        flushCandidate();
-                        line_ = Line::Start;
-                    }
+                    bool closed = false;
+                    chunkPos_ = takeCandidate(p, closed);
+                    if (closed && startSection(section)) return true;
                     break;
                 }
             }
-            chunkPos_ = i;
         }
     }
 }

@@ -69,6 +69,12 @@ private:
     enum class Line { Start, Candidate, Rest };
 
     bool fill();
+    // One step of next() over the chunk `p`, from chunkPos_, in the state
+    // its name gives; each returns where the next step starts.
+    std::size_t takeRestOfLine(const char* p);
+    std::size_t takeLineStart(const char* p);
+    // Sets `closed` when the candidate's "]" was taken: the line is a header.
+    std::size_t takeCandidate(const char* p, bool& closed);
     void append(const char* bytes, std::size_t count);
     // The candidate line turned out to be ordinary text.
     void flushCandidate();

@@ -21,7 +21,7 @@
 #include "support/machine.h"
 #include "support/process.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -105,4 +105,4 @@ TEST(CrashConsistency, AKilledListRunLeavesTheOldListOrTheNewOne) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

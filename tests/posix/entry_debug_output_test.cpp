@@ -11,7 +11,7 @@
 #include "support/machine.h"
 #include "trace/trace_log.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 TEST(EntryDebugOutput, WithoutTheTraceTheDebuggerStillSeesTheEntries) {
@@ -37,4 +37,4 @@ TEST(EntryDebugOutput, WithoutTheTraceTheDebuggerStillSeesTheEntries) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -10,9 +10,9 @@
 #include <string>
 #include <thread>
 
-#include "file_faults_fixture.h"
+#include "support/file_faults_fixture.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 using test::FileFaults;
@@ -68,4 +68,4 @@ TEST_F(FileFaults, ListingCutShortByAnErrorIsNotKept) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -13,7 +13,7 @@
 #include "support/machine.h"
 #include "support/profile_calls.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -264,4 +264,4 @@ TEST(PosixMachine, ModulePathIsOnADrive) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "api/current_list.h"
-#include "list_run_support.h"
 #include "listjob/mfg_list.h"
+#include "support/list_run.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 TEST(OsVersionOnThisMachine, OnlyAVistaWorkstationIsVista) {
@@ -33,4 +33,4 @@ TEST(OsVersionOnThisMachine, OnlyAVistaWorkstationIsVista) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -18,7 +18,7 @@
 #include "platform/posix/machine.h"
 #include "support/machine.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -192,4 +192,4 @@ TEST(PathResolutionCost, CallsPerSectionDoNotGrowWithTheFolder) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

@@ -5,6 +5,7 @@
 
 #include "win32/argument_quoting.h"
 
+namespace mfgtool::test {
 namespace {
 
 struct QuotingCase {
@@ -37,3 +38,4 @@ TEST(ArgumentQuoting, CommandLineJoinsTheQuotedWords) {
 }
 
 }  // namespace
+}  // namespace mfgtool::test

@@ -4,7 +4,7 @@
 // --lists folder that keeps no list of an earlier run.
 #include <nlohmann/json.hpp>
 
-#include "catalogue_fixture.h"
+#include "support/tool/catalogue_fixture.h"
 
 namespace mfgtool::test {
 namespace {

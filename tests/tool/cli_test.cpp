@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

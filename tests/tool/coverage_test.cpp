@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include "ids/id_devices.h"
-#include "json_schema_check.h"
-#include "tool_fixture.h"
+#include "support/tool/json_schema_check.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

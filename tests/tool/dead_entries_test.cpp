@@ -4,7 +4,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
-#include "catalogue_fixture.h"
+#include "support/tool/catalogue_fixture.h"
 
 namespace mfgtool::test {
 namespace {

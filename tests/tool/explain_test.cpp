@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <random>
 
-#include "json_schema_check.h"
-#include "tool_fixture.h"
+#include "support/tool/json_schema_check.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

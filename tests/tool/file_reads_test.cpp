@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/file_reads.h"
-#include "tool_support.h"
+#include "support/tool/run_tool.h"
 
 namespace mfgtool::test {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "common/errors.h"
 #include "common/file_writes.h"
-#include "tool_support.h"
+#include "support/tool/run_tool.h"
 
 namespace mfgtool::test {
 namespace {

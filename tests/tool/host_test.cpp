@@ -1,7 +1,7 @@
 // `host` reproduces one factory call exactly: the arguments reach the
 // library unchanged, and the list file equals the one a direct call of the
 // exports makes with the same arguments.
-#include "host_fixture.h"
+#include "support/tool/host_fixture.h"
 
 namespace mfgtool::test {
 namespace {

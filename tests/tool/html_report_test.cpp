@@ -15,13 +15,12 @@
 #include "present/html_report.h"
 #include "present/impact_model.h"
 #include "present/matrix_report.h"
-#include "tool_fixture.h"
-#include "tool_support.h"
+#include "support/tool/run_tool.h"
+#include "support/tool/tool_fixture.h"
 
+namespace mfgtool::test {
 namespace {
 
-using mfgtool::test::ScratchFolder;
-using mfgtool::test::ScratchPlace;
 using Json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
 
@@ -628,3 +627,4 @@ TEST_F(HtmlImpactOfTheExampleLine, SummaryFiguresAreTheJsonsAndEveryLinkLands) {
 }
 
 }  // namespace
+}  // namespace mfgtool::test

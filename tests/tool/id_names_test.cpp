@@ -8,7 +8,7 @@
 
 #include "common/json.h"
 #include "ids/id_names.h"
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

@@ -1,14 +1,15 @@
-// Capturing a machine as a catalogue ID file: the header read back as it was
-// written, the forms made from a device's numbers or from Windows' own ID
+// ID files and capturing a machine as one: an ID file's text in every
+// encoding, the header read back as it was written, the forms made from a device's numbers or from Windows' own ID
 // strings, and `mfglist ids` run on the sysfs tree under tests/tool/sysfs,
 // whose file gives the library the IDs it holds.
 #include <algorithm>
 
 #include "common/errors.h"
 #include "ids/device.h"
+#include "ids/id_file.h"
 #include "ids/id_file_header.h"
 #include "ids/id_forms.h"
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {
@@ -48,6 +49,55 @@ TEST(IdFileHeaderText, ReadsBackWhatItWritesAndWarnsOfFormsThatCannotMatch) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.header.form + (c.header.templates.empty() ? "" : c.header.templates[0]));
         EXPECT_EQ(!formMismatch(c.header, c.hardIds).empty(), c.warns);
+    }
+}
+
+// Two characters no single-byte code page has.
+const std::string kWide = "\xE6\xBC\xA2\xE5\xAD\x97";
+
+TEST(ToolIds, EveryEncodingGivesTheCodePageBytes) {
+    const std::string ids = "# machine\r\n R\xC3\xA9seau \r\n;skip\r\n\r\nACPI0003";
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("R\xE9seau\nX")) utf16 += std::string{c, '\0'};
+    const struct {
+        std::string text;
+        IdLines mode;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {ids, IdLines::tidy, {"R\xE9seau", "ACPI0003"}},
+        {"\xEF\xBB\xBF" + ids, IdLines::tidy, {"R\xE9seau", "ACPI0003"}},
+        {utf16, IdLines::tidy, {"R\xE9seau", "X"}},
+        {"R\xE9seau\r\n", IdLines::tidy, {"R\xE9seau"}},  // already the code page's bytes
+        {"\xEF\xBB\xBF A \r\n\r\n#B", IdLines::verbatim, {" A ", "", "#B"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(idsFromText(c.text, c.mode, 1252, "ids"), c.expected);
+    }
+    try {
+        idsFromText("A\n" + kWide + "\n", IdLines::tidy, 1252, "ids.txt");
+        ADD_FAILURE() << "no error";
+    } catch (const UsageError& e) {
+        EXPECT_NE(std::string(e.what()).find("ids.txt line 2"), std::string::npos) << e.what();
+    }
+    // A broken UTF-16 text is named for what it is; a long line is quoted
+    // by a short start only.
+    const struct {
+        std::string text;
+        std::string says;
+    } broken[] = {
+        {std::string("\xFF\xFE" "A\0\n\0\x00\xD8", 8), "ids.txt line 2: a lone UTF-16 surrogate 0xD800"},
+        {std::string("\xFF\xFE" "A\0\n\0" "B", 7), "ids.txt line 2: the UTF-16 text ends in an odd byte"},
+        {std::string(100000, 'B') + kWide, "\"" + std::string(40, 'B') + "...\" has a character"},
+    };
+    for (const auto& b : broken) {
+        try {
+            idsFromText(b.text, IdLines::tidy, 1252, "ids.txt");
+            ADD_FAILURE() << "no error for " << b.says;
+        } catch (const UsageError& e) {
+            EXPECT_NE(std::string(e.what()).find(b.says), std::string::npos) << e.what();
+            EXPECT_LT(std::string(e.what()).size(), 300u);
+        }
     }
 }
 

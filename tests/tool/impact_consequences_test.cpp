@@ -4,8 +4,8 @@
 // the form `mfglist ids` writes.
 #include <nlohmann/json.hpp>
 
-#include "json_schema_check.h"
-#include "tool_fixture.h"
+#include "support/tool/json_schema_check.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

@@ -4,8 +4,8 @@
 // as UTF-8, and errors come as JSON too.
 #include <nlohmann/json.hpp>
 
-#include "json_schema_check.h"
-#include "tool_fixture.h"
+#include "support/tool/json_schema_check.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

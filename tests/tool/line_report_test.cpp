@@ -6,12 +6,12 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "catalogue_fixture.h"
-#include "crafted_line.h"
+#include "support/tool/catalogue_fixture.h"
+#include "support/tool/crafted_line.h"
 #include "ids/id_names.h"
 #include "present/line_report.h"
 #include "present/matrix_report.h"
-#include "tool_support.h"
+#include "support/tool/run_tool.h"
 
 namespace mfgtool::test {
 namespace {

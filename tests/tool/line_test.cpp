@@ -8,8 +8,8 @@
 #include <set>
 #include <sstream>
 
-#include "json_schema_check.h"
-#include "tool_fixture.h"
+#include "support/tool/json_schema_check.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

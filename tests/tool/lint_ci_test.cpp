@@ -6,7 +6,7 @@
 
 #include "present/lint_report.h"
 
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "common/text_encoding.h"
 #include "lint/lint.h"
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

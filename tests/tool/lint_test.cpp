@@ -9,10 +9,10 @@
 
 #include "common/text_encoding.h"
 #include "ids/id_names.h"
-#include "json_schema_check.h"
 #include "lint/lint.h"
 #include "lint/rules.h"
-#include "tool_fixture.h"
+#include "support/tool/json_schema_check.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

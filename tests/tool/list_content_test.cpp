@@ -5,7 +5,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "host_fixture.h"
+#include "support/tool/host_fixture.h"
 
 namespace mfgtool::test {
 namespace {

@@ -1,6 +1,6 @@
 // No output of a command may overwrite a file the same run reads, whatever
 // the spelling of either.
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

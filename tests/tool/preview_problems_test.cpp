@@ -3,8 +3,8 @@
 // an IDs file without IDs, a process file the library cannot read.
 #include <nlohmann/json.hpp>
 
-#include "json_schema_check.h"
-#include "tool_fixture.h"
+#include "support/tool/json_schema_check.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

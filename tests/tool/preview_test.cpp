@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "run/library.h"
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

@@ -3,8 +3,8 @@
 // a run the library traced as failed fails every command with its reason.
 #include <regex>
 
-#include "host_fixture.h"
 #include "run/no_list.h"
+#include "support/tool/host_fixture.h"
 
 namespace mfgtool::test {
 namespace {

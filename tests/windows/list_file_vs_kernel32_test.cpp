@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "items/iteminfo.h"
-#include "list_examples.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
 #include "output/list_file.h"
 #include "platform/platform.h"
+#include "support/list_examples.h"
 #include "support/machine.h"
 #include "support/profile_calls.h"
 
-namespace mfg {
+namespace mfg::test {
 namespace {
 
 TEST(ListFileVsKernel32, EveryKindOfRunGivesTheBytesOfKeyByKeyWrites) {
@@ -64,4 +64,4 @@ TEST(ListFileVsKernel32, EveryKindOfRunGivesTheBytesOfKeyByKeyWrites) {
 }
 
 }  // namespace
-}  // namespace mfg
+}  // namespace mfg::test

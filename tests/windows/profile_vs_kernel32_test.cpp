@@ -14,13 +14,16 @@
 
 #include "profile/document.h"
 #include "profile/profile_text.h"
-#include "profile_cases.h"
+#include "support/profile_cases.h"
 
-namespace mfg::profile {
+namespace mfg::test {
+
+using namespace profile;
+
 namespace {
 
 using namespace std::literals;
-using cases::hex;
+using profile_cases::hex;
 
 const char kFolder[] = "C:\\mfgtest_profile";
 
@@ -62,7 +65,7 @@ struct Answer {
 
 Answer kernelRead(const std::string& path, std::string_view section, std::string_view key,
                   DWORD size) {
-    CString s(section), k(key), d(cases::kNotFound);
+    CString s(section), k(key), d(profile_cases::kNotFound);
     std::string buffer(size + 16, '\xCC');
     const DWORD count =
         GetPrivateProfileStringA(s.get(), k.get(), d.get(), &buffer[0], size, path.c_str());
@@ -110,12 +113,12 @@ protected:
 };
 
 TEST_F(ProfileVsKernel32, KnownReads) {
-    for (const cases::ReadCase& c : cases::kReads) {
+    for (const profile_cases::ReadCase& c : profile_cases::kReads) {
         if (c.codePage != GetACP()) continue;
         SCOPED_TRACE(c.what);
         const std::string path = freshPath();
         putFile(path, c.file);
-        const std::string def(cases::kNotFound);
+        const std::string def(profile_cases::kNotFound);
         const std::string ours = getString(c.file, c.section, c.key, def.c_str(), 260, page());
         const Answer kernel = kernelRead(path, c.section, c.key, 260);
         EXPECT_EQ(hex(ours), hex(c.want));
@@ -127,7 +130,7 @@ TEST_F(ProfileVsKernel32, KnownReads) {
 }
 
 TEST_F(ProfileVsKernel32, BufferSizes) {
-    for (const cases::BufferCase& c : cases::kBuffers) {
+    for (const profile_cases::BufferCase& c : profile_cases::kBuffers) {
         if (c.codePage != GetACP()) continue;
         SCOPED_TRACE(testing::Message() << hex(c.value) << " size " << c.size);
         const std::string file = "[S]\r\nK=" + std::string(c.value) + "\r\n";
@@ -162,7 +165,7 @@ TEST_F(ProfileVsKernel32, GeneratedReads) {
             for (DWORD size : {DWORD(260), DWORD(1 + rng() % 4)}) {
                 SCOPED_TRACE(testing::Message()
                              << hex(file) << " " << section << "/" << key << " size " << size);
-                const std::string def(cases::kNotFound);
+                const std::string def(profile_cases::kNotFound);
                 EXPECT_EQ(hex(kernelRead(path, section, key, size).text),
                           hex(getString(file, section, key, def.c_str(), size, page())));
             }
@@ -171,14 +174,14 @@ TEST_F(ProfileVsKernel32, GeneratedReads) {
 }
 
 TEST_F(ProfileVsKernel32, KnownWrites) {
-    for (const cases::WriteCase& c : cases::kWrites) {
+    for (const profile_cases::WriteCase& c : profile_cases::kWrites) {
         if (c.codePage != GetACP()) continue;
         SCOPED_TRACE(c.what);
         const std::string path = freshPath();
         if (c.fileExists) putFile(path, c.before);
         std::string ours(c.before);
         Document doc{std::string(c.before), page()};
-        for (const cases::WriteCall& call : c.calls) {
+        for (const profile_cases::WriteCall& call : c.calls) {
             EXPECT_TRUE(kernelWrite(path, call.section, call.key, call.value));
             ours = applyWrite(ours, call.section, call.key, call.value, page());
             doc.write(call.section, call.key, call.value);
@@ -189,8 +192,8 @@ TEST_F(ProfileVsKernel32, KnownWrites) {
         if (c.wineDiffers) {
             // Where Wine rewrites the file its bytes differ, but every key
             // written must still read the same from both files.
-            for (const cases::WriteCall& call : c.calls) {
-                const std::string def(cases::kNotFound);
+            for (const profile_cases::WriteCall& call : c.calls) {
+                const std::string def(profile_cases::kNotFound);
                 EXPECT_EQ(hex(kernelRead(path, call.section, call.key, 260).text),
                           hex(getString(ours, call.section, call.key, def.c_str(), 260, page())))
                     << "kernel32 wrote " << hex(kernel);
@@ -234,4 +237,4 @@ TEST_F(ProfileVsKernel32, GeneratedWritesFromNothing) {
 }
 
 }  // namespace
-}  // namespace mfg::profile
+}  // namespace mfg::test

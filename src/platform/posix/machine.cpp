@@ -209,6 +209,24 @@ std::optional<std::string_view> placedFile(std::string_view windowsPath) {
     return found;
 }
 
+// Where a path the run remembers lies now (see RootPathMemo); nullopt when
+// the run has not remembered it.
+std::optional<ResolvedPath> rememberedPath(RunHold& hold, std::string_view windowsPath,
+                                           bool nativeIfMissing) {
+    for (RootPathMemo& memo : hold.rootPaths) {
+        if (memo.windowsPath != windowsPath) continue;
+        if (memo.placed) return ResolvedPath{memo.folder, false};
+        if (!memo.answerStands()) {
+            memo.answerName = memo.name;
+            memo.answerExists = matchComponent(memo.folder, memo.answerName, &memo.answeredAt);
+        }
+        const bool exists = memo.answerExists;
+        if (!exists && !nativeIfMissing) return ResolvedPath{std::string(), true};
+        return ResolvedPath{joinNative(memo.folder, memo.answerName), !exists};
+    }
+    return std::nullopt;
+}
+
 std::string currentDirectory() {
     std::vector<char> buffer(4096);
     if (::getcwd(buffer.data(), buffer.size())) return buffer.data();
@@ -248,17 +266,8 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool
     RunHold& hold = t_runHold;  // one look-up of the thread's own
     const bool held = hold.depth > 0;
     if (held) {
-        for (RootPathMemo& memo : hold.rootPaths) {
-            if (memo.windowsPath != windowsPath) continue;
-            if (memo.placed) return ResolvedPath{memo.folder, false};
-            if (!memo.answerStands()) {
-                memo.answerName = memo.name;
-                memo.answerExists = matchComponent(memo.folder, memo.answerName, &memo.answeredAt);
-            }
-            const bool exists = memo.answerExists;
-            if (!exists && !nativeIfMissing) return ResolvedPath{std::string(), true};
-            return ResolvedPath{joinNative(memo.folder, memo.answerName), !exists};
-        }
+        std::optional<ResolvedPath> remembered = rememberedPath(hold, windowsPath, nativeIfMissing);
+        if (remembered) return remembered;
     }
     if (const std::optional<std::string_view> placed = placedFile(windowsPath)) {
         if (held) t_runHold.remember(RootPathMemo(std::string(windowsPath), true, std::string(*placed), {}));

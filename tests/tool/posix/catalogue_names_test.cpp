@@ -3,7 +3,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "catalogue_fixture.h"
+#include "support/tool/catalogue_fixture.h"
 
 namespace mfgtool::test {
 namespace {

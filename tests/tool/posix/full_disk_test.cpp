@@ -8,7 +8,7 @@
 #include <fstream>
 #include <map>
 
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 namespace {

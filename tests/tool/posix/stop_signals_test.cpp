@@ -10,7 +10,7 @@
 #include <chrono>
 #include <thread>
 
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 extern char** environ;
 

@@ -24,10 +24,8 @@ struct Driver {
     bool sysPatch;   // matched on every machine
 };
 
-}  // namespace
-
-void checkCdromOrder(FileCheck& check) {
-    if (check.role != FileRole::drvProc) return;
+// The drivers the list may match, in file order.
+std::vector<Driver> matchableDrivers(const FileCheck& check) {
     std::vector<Driver> drivers;
     for (const SectionView& section : check.view.sections) {
         if (!check.isListable(section)) continue;
@@ -37,6 +35,35 @@ void checkCdromOrder(FileCheck& check) {
         if (id.empty() && !sysPatch) continue;  // never matched: told by the HARDID check
         drivers.push_back({&section, std::move(id), sysPatch});
     }
+    return drivers;
+}
+
+// `d` kept out by the earlier driver `e` of its ID.  File order decides, not
+// VERSION: a newer driver kept out means the PC installs the older one.
+void reportShadowed(FileCheck& check, const Driver& d, const Driver& e) {
+    const std::string keptVersion = check.value(*e.section, Key::version);
+    const std::string ownVersion = check.value(*d.section, Key::version);
+    const bool newerKeptOut = isNewerVersion(ownVersion, keptVersion);
+    check.report(d.section->line, 1, "shadowed-entry",
+                 sectionLabel(*d.section) + " is never listed: " + sectionLabel(*e.section) +
+                     " (line " + std::to_string(e.section->line) + ") has the same HARDID " +
+                     (d.id.empty() ? std::string("(none)") : d.id) +
+                     " and wins because it comes first in the file" +
+                     (newerKeptOut ? ", though its VERSION " + keptVersion + " is older than " +
+                                         ownVersion + ": the PC gets the older driver"
+                                   : std::string()),
+                 newerKeptOut ? "move the newer entry above the older one, or remove "
+                                "the older one"
+                              : "remove the entry that must not install, or give it its "
+                                "own HARDID",
+                 newerKeptOut ? Severity::error : Severity::warning);
+}
+
+}  // namespace
+
+void checkCdromOrder(FileCheck& check) {
+    if (check.role != FileRole::drvProc) return;
+    const std::vector<Driver> drivers = matchableDrivers(check);
     // The first driver of each ID, the first SYSPATCH of each ID, and the
     // first device driver (SYSPATCH first) of each family: one pass, so a
     // large file costs no more than its size.
@@ -60,29 +87,8 @@ void checkCdromOrder(FileCheck& check) {
         // SYSPATCH.
         const auto& earlierOf = d.sysPatch ? firstSysPatchOfId : firstOfId;
         const auto earlier = earlierOf.find(d.id);
-        if (earlier != earlierOf.end() && earlier->second < later) {
-            const Driver& e = drivers[earlier->second];
-            // File order decides, not VERSION: a newer driver kept out means
-            // the PC installs the older one.
-            const std::string keptVersion = check.value(*e.section, Key::version);
-            const std::string ownVersion = check.value(*d.section, Key::version);
-            const bool newerKeptOut = isNewerVersion(ownVersion, keptVersion);
-            check.report(d.section->line, 1, "shadowed-entry",
-                         sectionLabel(*d.section) + " is never listed: " +
-                             sectionLabel(*e.section) + " (line " +
-                             std::to_string(e.section->line) + ") has the same HARDID " +
-                             (d.id.empty() ? std::string("(none)") : d.id) +
-                             " and wins because it comes first in the file" +
-                             (newerKeptOut ? ", though its VERSION " + keptVersion +
-                                                 " is older than " + ownVersion +
-                                                 ": the PC gets the older driver"
-                                           : std::string()),
-                         newerKeptOut ? "move the newer entry above the older one, or remove "
-                                        "the older one"
-                                      : "remove the entry that must not install, or give it its "
-                                        "own HARDID",
-                         newerKeptOut ? Severity::error : Severity::warning);
-        }
+        if (earlier != earlierOf.end() && earlier->second < later)
+            reportShadowed(check, d, drivers[earlier->second]);
         if (d.id.size() != mfg::items::kFamilyIdLength) continue;
         const auto sysPatchDevice = sysPatchDeviceOfFamily.find(d.id);
         if (sysPatchDevice != sysPatchDeviceOfFamily.end()) {

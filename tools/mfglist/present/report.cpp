@@ -78,13 +78,16 @@ Json placeJson(const ShownPlace& place) {
     return json;
 }
 
-void printPreviewText(const ReportContext& context, std::size_t width, std::ostream& out) {
+namespace {
+
+std::string shownText(const Plan& plan, const std::string& bytes) {
+    return decodeCodePage(bytes, plan.codePage).utf8;
+}
+
+// What was asked of the library, one labelled row each.
+void printRunSettings(const ReportContext& context, std::size_t width, std::ostream& out) {
     const Plan& plan = context.plan;
     const LibraryRun& run = context.run;
-    const auto text = [&](const std::string& bytes) {
-        return decodeCodePage(bytes, plan.codePage).utf8;
-    };
-    if (width == 0) width = std::numeric_limits<std::size_t>::max() / 2;
     constexpr std::size_t kLabel = 15;
     const auto row = [&](const std::string& label, const std::string& value, bool path = false) {
         const std::size_t room = width > kLabel + 8 ? width - kLabel : 8;
@@ -98,9 +101,9 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
     row("Process files", seen, true);
     row("Mode", plan.cdrom ? "CD-ROM: DrvProc.ini, DrvCofg.ini, SoftProc.ini"
                            : std::string("process file: ") + kProcessFile);
-    row("List", std::string(kindLabel(plan)) + " of group " + text(run.group) + " for Windows " +
-                    windowsName(run.windows) + (plan.callFactory ? ", CALLFACTORY" : "") +
-                    settingsOrigin(plan));
+    row("List", std::string(kindLabel(plan)) + " of group " + shownText(plan, run.group) +
+                    " for Windows " + windowsName(run.windows) +
+                    (plan.callFactory ? ", CALLFACTORY" : "") + settingsOrigin(plan));
     if (!plan.allSoftware) {
         const bool one = plan.ids.size() == 1;
         std::string ids =
@@ -111,90 +114,104 @@ void printPreviewText(const ReportContext& context, std::size_t width, std::ostr
             ids += ", not matched for a driver list from " + std::string(kProcessFile);
         row("IDs", ids);
     }
-    row("Command line", text(run.commandLine));
+    row("Command line", shownText(plan, run.commandLine));
     row("Library", context.libraryFile, true);
     row("List file", plan.output ? plan.output->string() : "temporary, removed afterwards",
         plan.output.has_value());
+}
 
-    if (run.list.system) {
-        out << "\nSYSTEM\n";
-        std::size_t keyWidth = 0;
-        for (const auto& [key, value] : *run.list.system) keyWidth = std::max(keyWidth, key.size());
-        for (const auto& [key, value] : *run.list.system) {
-            std::string line =
-                "  " + key + std::string(keyWidth - key.size() + 2, ' ') + text(value);
-            while (!line.empty() && line.back() == ' ') line.pop_back();
-            out << fitCell(line, width, false) << '\n';
-        }
+void printSystemSection(const Plan& plan, const KeyValues& system, std::size_t width,
+                        std::ostream& out) {
+    out << "\nSYSTEM\n";
+    std::size_t keyWidth = 0;
+    for (const auto& [key, value] : system) keyWidth = std::max(keyWidth, key.size());
+    for (const auto& [key, value] : system) {
+        std::string line =
+            "  " + key + std::string(keyWidth - key.size() + 2, ' ') + shownText(plan, value);
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        out << fitCell(line, width, false) << '\n';
     }
+}
 
-    out << '\n';
+// Never narrower than a source's file name and line (unless an odd name is
+// very long): they say where the entry is.  The other columns give up what
+// they have beyond a comfortable width before the section is cut.
+TableColumn sourceColumn(const ReportContext& context) {
+    constexpr std::size_t kLongestKept = 40;
+    std::size_t kept = 0;
+    std::size_t whole = 0;
+    for (const auto& source : context.sources)
+        if (source) {
+            const PlaceParts parts = splitPlace(*source);
+            kept = std::max(kept, displayWidth(parts.name + parts.line));
+            whole = std::max(whole, displayWidth(placeText(*source)) - displayWidth(parts.folder));
+        }
+    TableColumn column{"SOURCE", false, true, true, std::min(whole, kLongestKept),
+                       std::min(kept, kLongestKept)};
+    column.cut = [&context](std::size_t entry, std::size_t fit) {
+        return entry < context.sources.size() && context.sources[entry]
+                   ? fitPlaceText(*context.sources[entry], fit)
+                   : std::string();
+    };
+    return column;
+}
+
+void printEntries(const ReportContext& context, std::size_t width, std::ostream& out) {
+    const Plan& plan = context.plan;
+    const LibraryRun& run = context.run;
     if (run.list.entries.empty()) {
         out << "Entries: the list has no entries"
             << (run.list.written ? "." : " (the library wrote no list file).") << '\n';
-    } else {
-        out << "Entries in install order: " << run.list.entries.size() << '\n';
-        std::vector<TableColumn> columns = {
-            {"#", true, false, false, 0},       {"NAME", false, true, false, 16},
-            {"TYPE", false, true, false, 9},    {"HARDID", false, false, false, 0},  // cut, it names another device
-            {"ID", true, false, false, 0},      {"EXEPATH", false, true, true, 20},
-            {"TIMEOUT", true, false, false, 0}, {"REBOOT_COUNT", true, false, false, 0},
-        };
-        const bool sourced = !context.sources.empty();
-        if (sourced) {
-            // Never narrower than a source's file name and line (unless an
-            // odd name is very long): they say where the entry is.  The other
-            // columns give up what they have beyond a comfortable width
-            // before the section is cut.
-            constexpr std::size_t kLongestKept = 40;
-            std::size_t kept = 0;
-            std::size_t whole = 0;
-            for (const auto& source : context.sources)
-                if (source) {
-                    const PlaceParts parts = splitPlace(*source);
-                    kept = std::max(kept, displayWidth(parts.name + parts.line));
-                    whole = std::max(whole, displayWidth(placeText(*source)) -
-                                               displayWidth(parts.folder));
-                }
-            TableColumn column{"SOURCE", false, true, true, std::min(whole, kLongestKept),
-                               std::min(kept, kLongestKept)};
-            column.cut = [&context](std::size_t entry, std::size_t fit) {
-                return entry < context.sources.size() && context.sources[entry]
-                           ? fitPlaceText(*context.sources[entry], fit)
-                           : std::string();
-            };
-            columns.push_back(std::move(column));
-        }
-        // Rows are made as they are drawn: a list of 200,000 entries is not
-        // held a second time as cells and a third as lines.
-        const auto cellsOf = [&](std::size_t i) {
-            const KeyValues& entry = run.list.entries[i];
-            // "!" marks an entry a host cannot run as listed.
-            const bool broken = context.problems && i < context.problems->brokenEntries.size() &&
-                                context.problems->brokenEntries[i];
-            std::vector<std::string> cells = {std::to_string(i) + (broken ? "!" : "")};
-            for (const char* key :
-                 {"NAME", "TYPE", "HARDID", "ID", "EXEPATH", "TIMEOUT", "REBOOT_COUNT"})
-                cells.push_back(text(valueOf(entry, key)));
-            if (sourced && i < context.sources.size() && context.sources[i])
-                cells.push_back(placeText(*context.sources[i]));
-            return cells;
-        };
-        streamTable(columns, run.list.entries.size(), cellsOf, width,
-                    [&out](const std::string& line) { out << line << '\n'; });
-        if (context.problems &&
-            std::find(context.problems->brokenEntries.begin(),
-                      context.problems->brokenEntries.end(),
-                      true) != context.problems->brokenEntries.end())
-            out << "! an entry whose program a host cannot run as listed (see the warnings)\n";
+        return;
     }
+    out << "Entries in install order: " << run.list.entries.size() << '\n';
+    std::vector<TableColumn> columns = {
+        {"#", true, false, false, 0},       {"NAME", false, true, false, 16},
+        {"TYPE", false, true, false, 9},    {"HARDID", false, false, false, 0},  // never cut: a cut ID names another device
+        {"ID", true, false, false, 0},      {"EXEPATH", false, true, true, 20},
+        {"TIMEOUT", true, false, false, 0}, {"REBOOT_COUNT", true, false, false, 0},
+    };
+    const bool sourced = !context.sources.empty();
+    if (sourced) columns.push_back(sourceColumn(context));
+    // Rows are made as they are drawn: a list of 200,000 entries is not
+    // held a second time as cells and a third as lines.
+    const auto cellsOf = [&](std::size_t i) {
+        const KeyValues& entry = run.list.entries[i];
+        // "!" marks an entry a host cannot run as listed.
+        const bool broken = context.problems && i < context.problems->brokenEntries.size() &&
+                            context.problems->brokenEntries[i];
+        std::vector<std::string> cells = {std::to_string(i) + (broken ? "!" : "")};
+        for (const char* key : {"NAME", "TYPE", "HARDID", "ID", "EXEPATH", "TIMEOUT", "REBOOT_COUNT"})
+            cells.push_back(shownText(plan, valueOf(entry, key)));
+        if (sourced && i < context.sources.size() && context.sources[i])
+            cells.push_back(placeText(*context.sources[i]));
+        return cells;
+    };
+    streamTable(columns, run.list.entries.size(), cellsOf, width,
+                [&out](const std::string& line) { out << line << '\n'; });
+    if (context.problems &&
+        std::find(context.problems->brokenEntries.begin(), context.problems->brokenEntries.end(),
+                  true) != context.problems->brokenEntries.end())
+        out << "! an entry whose program a host cannot run as listed (see the warnings)\n";
+}
 
-    if (context.showTrace) {
-        out << "\nTrace of this run (D:\\ombrix_drvinst.log)";
-        if (run.trace.empty()) out << ": the library wrote no trace lines";
-        out << '\n';
-        for (const std::string& line : run.trace) out << "  " << text(line) << '\n';
-    }
+void printTrace(const ReportContext& context, std::ostream& out) {
+    const LibraryRun& run = context.run;
+    out << "\nTrace of this run (D:\\ombrix_drvinst.log)";
+    if (run.trace.empty()) out << ": the library wrote no trace lines";
+    out << '\n';
+    for (const std::string& line : run.trace) out << "  " << shownText(context.plan, line) << '\n';
+}
+
+}  // namespace
+
+void printPreviewText(const ReportContext& context, std::size_t width, std::ostream& out) {
+    if (width == 0) width = std::numeric_limits<std::size_t>::max() / 2;
+    printRunSettings(context, width, out);
+    if (context.run.list.system) printSystemSection(context.plan, *context.run.list.system, width, out);
+    out << '\n';
+    printEntries(context, width, out);
+    if (context.showTrace) printTrace(context, out);
 }
 
 Json previewJson(const ReportContext& context, const std::string& status, int exitStatus) {

@@ -55,9 +55,11 @@ std::string argumentForLibrary(const std::string& value, int codePage, const std
     return *encoded;
 }
 
-Plan planRun(const RunOptions& options) {
-    Plan plan;
-    plan.codePage = libraryCodePage();
+namespace {
+
+// The folder and its mode: the process files the library will read, and
+// the group it is asked for.
+void planProcessFiles(Plan& plan, const RunOptions& options) {
     std::error_code ec;
     plan.folder = fs::absolute(fs::path(options.folder), ec);
     if (ec) plan.folder = options.folder;
@@ -90,22 +92,26 @@ Plan planRun(const RunOptions& options) {
         requireOptionSafe(*options.group, "the group name");
         plan.group = argumentForLibrary(*options.group, plan.codePage, "the group name");
     }
+}
 
-    // The ID file first: a model file's header may say the kind and Windows.
+// The ID file's bytes and, when they can be decoded, its header.
+IdFileHeader loadIdsFile(Plan& plan, const RunOptions& options, std::string& idsBytes) {
     IdFileHeader header;
-    std::string idsBytes;
-    if (options.idsFile) {
-        idsBytes = readIdsFileBytes(*options.idsFile);
-        bool unicode = false;
-        try {
-            header = readIdFileHeader(decodeIdsText(idsBytes, unicode));
-        } catch (const std::exception&) {
-            // Text that cannot be decoded is named by the ID reading below.
-        }
-        if (*options.idsFile != "-") plan.idsFile = fs::absolute(*options.idsFile, ec);
+    if (!options.idsFile) return header;
+    idsBytes = readIdsFileBytes(*options.idsFile);
+    bool unicode = false;
+    try {
+        header = readIdFileHeader(decodeIdsText(idsBytes, unicode));
+    } catch (const std::exception&) {
+        // Text that cannot be decoded is named by the ID reading below.
     }
-    const std::string headerSays = "the header of " + idsFileName(options.idsFile.value_or(""));
+    std::error_code ec;
+    if (*options.idsFile != "-") plan.idsFile = fs::absolute(*options.idsFile, ec);
+    return header;
+}
 
+void planKind(Plan& plan, const RunOptions& options, const IdFileHeader& header,
+              const std::string& headerSays) {
     std::string kind = options.kind;
     if (options.kindGiven) plan.kindFrom = "option";
     if (!options.kindGiven && header.kind) {
@@ -132,29 +138,33 @@ Plan planRun(const RunOptions& options) {
         throw UsageError(
             "--kind all-software lists every software entry of the group and takes no "
             "IDs; leave out --id and --ids-file");
+}
 
+void planWindows(Plan& plan, const RunOptions& options, const IdFileHeader& header,
+                 const std::string& headerSays) {
     std::optional<std::string> windows = options.windows;
     if (windows) plan.windowsFrom = "option";
     if (!windows && header.windows) {
         windows = header.windows;
         plan.windowsFrom = "ids-file header";
     }
-    if (windows) {
-        const std::string where =
-            plan.windowsFrom == "ids-file header" ? " (" + headerSays + ")" : "";
-        if (*windows == "xp") {
-            plan.windows = Windows::xp;
-        } else if (*windows == "vista") {
-            plan.windows = Windows::vista;
-        } else if (*windows == "vista64") {
-            throw UsageError(
-                "the library has no detection for 64-bit Vista" + where +
-                ": it detects xp or vista only; use --windows xp or --windows vista");
-        } else {
-            throw UsageError("unknown Windows " + *windows + where + "; use --windows xp or vista");
-        }
+    if (!windows) return;
+    const std::string where = plan.windowsFrom == "ids-file header" ? " (" + headerSays + ")" : "";
+    if (*windows == "xp") {
+        plan.windows = Windows::xp;
+    } else if (*windows == "vista") {
+        plan.windows = Windows::vista;
+    } else if (*windows == "vista64") {
+        throw UsageError("the library has no detection for 64-bit Vista" + where +
+                         ": it detects xp or vista only; use --windows xp or --windows vista");
+    } else {
+        throw UsageError("unknown Windows " + *windows + where + "; use --windows xp or vista");
     }
+}
 
+// The IDs given as options, then those of the ID file, and the devices they
+// stand for.
+void planIds(Plan& plan, const RunOptions& options, const std::string& idsBytes) {
     for (const std::string& id : options.ids)
         plan.ids.push_back(argumentForLibrary(id, plan.codePage, "the ID"));
     if (options.idsFile && *options.idsFile != "-") plan.reads.push_back({*options.idsFile, "the IDs file"});
@@ -167,6 +177,21 @@ Plan planRun(const RunOptions& options) {
     } else {
         plan.devices = idFileDevices("", plan.codePage, "", plan.ids);
     }
+}
+
+}  // namespace
+
+Plan planRun(const RunOptions& options) {
+    Plan plan;
+    plan.codePage = libraryCodePage();
+    planProcessFiles(plan, options);
+    // The ID file first: a model file's header may say the kind and Windows.
+    std::string idsBytes;
+    const IdFileHeader header = loadIdsFile(plan, options, idsBytes);
+    const std::string headerSays = "the header of " + idsFileName(options.idsFile.value_or(""));
+    planKind(plan, options, header, headerSays);
+    planWindows(plan, options, header, headerSays);
+    planIds(plan, options, idsBytes);
     return plan;
 }
 

@@ -43,6 +43,25 @@ void nameFolder(const LibraryRun& run, std::string& reason) {
     if (!prefix.empty() && at != std::string::npos) reason.replace(at, prefix.size(), "<folder>\\");
 }
 
+// What the trace says of a run: a failure, why no list was written, or
+// why a written list may be wrong.
+void takeTracedProblem(LibraryRun& run, const std::optional<TracedProblem>& problem) {
+    if (problem && problem->failedRun) {
+        run.failed = true;
+        run.noList = problem->reason;
+    } else if (!run.list.written) {
+        if (problem) {
+            run.noList = problem->reason;
+        } else {
+            // A CD-ROM driver list without entries writes no file at all.
+            run.empty = true;
+            run.noList = "the library wrote no list file: no entry was selected";
+        }
+    } else if (problem) {
+        run.tracedReason = problem->reason;
+    }
+}
+
 }  // namespace
 
 ScratchFolder::ScratchFolder() {
@@ -160,20 +179,7 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, Run
 
     const NativePath native = [&](const std::string& path) { return machine->nativePath(path); };
     const std::optional<TracedProblem> problem = problemFromTrace(run.trace, native);
-    if (problem && problem->failedRun) {
-        run.failed = true;
-        run.noList = problem->reason;
-    } else if (!run.list.written) {
-        if (problem) {
-            run.noList = problem->reason;
-        } else {
-            // A CD-ROM driver list without entries writes no file at all.
-            run.empty = true;
-            run.noList = "the library wrote no list file: no entry was selected";
-        }
-    } else if (problem) {
-        run.tracedReason = problem->reason;
-    }
+    takeTracedProblem(run, problem);
     // A run that came to no list may have been let down by a full scratch
     // folder, which is this machine's fault and is said so.
     if (!run.list.written || run.failed || problem) scratch.requireRoom();

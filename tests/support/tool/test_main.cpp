@@ -4,7 +4,7 @@
 // databases unless a test asks for them with --id-names.
 #include <gtest/gtest.h>
 
-#include "tool_support.h"
+#include "support/tool/run_tool.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "run/library.h"
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mfg::profile::cases {
+namespace mfg::test::profile_cases {
 
 using namespace std::string_view_literals;
 
@@ -316,4 +316,4 @@ inline const std::vector<WriteCase> kWrites = {
 };
 // clang-format on
 
-}  // namespace mfg::profile::cases
+}  // namespace mfg::test::profile_cases

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tool_support.h"
+#include "support/tool/run_tool.h"
 
 namespace mfgtool::test {
 

@@ -1,7 +1,7 @@
 // A copy of the example catalogue to change, and `matrix` run over it.
 #pragma once
 
-#include "tool_fixture.h"
+#include "support/tool/tool_fixture.h"
 
 namespace mfgtool::test {
 

@@ -1,4 +1,4 @@
-#include "json_schema_check.h"
+#include "support/tool/json_schema_check.h"
 
 namespace mfgtool::test {
 namespace {

@@ -8,8 +8,8 @@
 #include <iterator>
 #include <string>
 
-#include "list_run_support.h"
 #include "platform/fault_injection.h"
+#include "support/list_run.h"
 
 namespace mfg::test {
 

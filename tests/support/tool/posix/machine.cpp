@@ -1,4 +1,4 @@
-#include "tool_support.h"
+#include "support/tool/run_tool.h"
 
 namespace mfgtool::test {
 
