@@ -148,7 +148,7 @@ mfgtool::LineRow madeRow(const std::string& section, std::uint64_t line, const s
     row.id = "DrvProc.ini:" + std::to_string(line) + ":" + section;
     row.file = "DrvProc.ini";
     row.section = section;
-    row.line = line;
+    row.fileLine = line;
     row.name = name;
     row.type = "DRV";
     row.hardId = hardId;
@@ -486,7 +486,7 @@ struct CraftedImpact {
         oldLan.id = "DrvProc.ini:9:OLD_LAN";
         oldLan.file = "DrvProc.ini";
         oldLan.section = "OLD_LAN";
-        oldLan.line = 9;
+        oldLan.fileLine = 9;
         oldLan.name = "LAN";
         impact.lifeChanges = {{&oldLan, true, false, {1}}};
     }

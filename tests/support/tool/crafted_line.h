@@ -52,7 +52,7 @@ inline LineRow craftedRow(const std::string& section, std::uint64_t line, const 
     LineRow row;
     row.file = "DrvProc.ini";
     row.section = section;
-    row.line = line;
+    row.fileLine = line;
     row.id = row.file + ":" + std::to_string(line) + ":" + section;
     row.name = section;
     row.type = "DRV";

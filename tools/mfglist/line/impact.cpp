@@ -162,7 +162,7 @@ const SectionView* sectionAt(std::map<std::string, IndexedFile>& files, const fs
             indexed.byLine.emplace(indexed.view.sections[i].line, i);
         file = files.emplace(path, std::move(indexed)).first;
     }
-    const auto found = file->second.byLine.find(row.line);
+    const auto found = file->second.byLine.find(row.fileLine);
     return found == file->second.byLine.end() ? nullptr : &file->second.view.sections[found->second];
 }
 

@@ -106,7 +106,7 @@ ModelRun modelRunFrom(const CatalogueModel& model, ModelResult&& result, const s
         SectionFate fate;
         fate.file = std::move(section.place.file);
         fate.section = std::move(section.place.section);
-        fate.line = section.place.line;
+        fate.fileLine = section.place.line;
         fate.position = section.position;
         fate.reason = std::move(section.reason);
         fate.outcome = section.outcome;
@@ -167,14 +167,14 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
         for (const SectionFate& fate : models[m].sections) {
             auto file = std::find(fileOrder.begin(), fileOrder.end(), fate.file);
             if (file == fileOrder.end()) file = fileOrder.insert(fileOrder.end(), fate.file);
-            const auto key = std::make_pair(static_cast<std::size_t>(file - fileOrder.begin()), fate.line);
+            const auto key = std::make_pair(static_cast<std::size_t>(file - fileOrder.begin()), fate.fileLine);
             auto found = rows.find(key);
             if (found == rows.end()) {
                 LineRow row;
-                row.id = rowId(fate.file, fate.line, fate.section);
+                row.id = rowId(fate.file, fate.fileLine, fate.section);
                 row.file = fate.file;
                 row.section = fate.section;
-                row.line = fate.line;
+                row.fileLine = fate.fileLine;
                 row.positions.assign(models.size(), std::nullopt);
                 row.reasons.assign(models.size(), "not read in this model's run");
                 row.outcomes.assign(models.size(), SectionOutcome::notRead);
@@ -205,7 +205,7 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
                 view->second.byLine[section.line] = &section;
         }
         bool entry = false;
-        if (const auto found = view->second.byLine.find(row.line); found != view->second.byLine.end()) {
+        if (const auto found = view->second.byLine.find(row.fileLine); found != view->second.byLine.end()) {
             const SectionView& section = *found->second;
             const auto value = [&](const char* k) {
                 return decodeCodePage(section.value(k, cp), codePage).utf8;

@@ -29,7 +29,7 @@ void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder);
 struct SectionFate {
     std::string file;
     std::string section;
-    std::uint64_t line = 0;
+    std::uint64_t fileLine = 0;  // where the section starts in its file
     std::optional<int> position;  // in this model's list
     std::string reason;           // what explain says of it
     SectionOutcome outcome = SectionOutcome::notRead;
@@ -71,7 +71,7 @@ struct LineRow {
     std::string id;  // "DrvProc.ini:51:VGA_C0DE"
     std::string file;
     std::string section;
-    std::uint64_t line = 0;
+    std::uint64_t fileLine = 0;  // where the section starts in its file
     std::string name, type, hardId;
     std::vector<std::optional<int>> positions;  // one per model
     std::vector<std::string> reasons;           // one per model

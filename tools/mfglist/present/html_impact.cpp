@@ -153,7 +153,7 @@ std::string changeView(const ImpactReport& report) {
         std::vector<std::vector<std::string>> rows;
         for (const EntryLifeChange& life : report.impact->lifeChanges)
             if (life.nowDead == dead)
-                rows.push_back({escapeHtml(life.row->file), std::to_string(life.row->line),
+                rows.push_back({escapeHtml(life.row->file), std::to_string(life.row->fileLine),
                                 escapeHtml(life.row->section), escapeHtml(life.row->name),
                                 modelLinks(report, life.models)});
         html += table(dead ? "now-dead" : "live-again",

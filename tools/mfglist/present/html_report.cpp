@@ -476,14 +476,14 @@ std::string entryRow(const LineReport& report, const LineRow& row, std::size_t r
     std::string html = "<tr class=\"entry" + std::string(row.dead() ? " dead" : "") + "\" id=\"entry-" +
                        order + "\" data-order=\"" + order + "\" data-id=\"" + escapeHtml(row.id) +
                        "\" data-s=\"" + section + "\" data-f=\"" + escapeHtml(row.file) +
-                       "\" data-l=\"" + std::to_string(row.line) + "\" data-n=\"" + name +
+                       "\" data-l=\"" + std::to_string(row.fileLine) + "\" data-n=\"" + name +
                        "\" data-t=\"" + escapeHtml(row.type) + "\" data-h=\"" + escapeHtml(row.hardId) + "\"";
     if (device != report.idNames.end()) html += " data-dev=\"" + escapeHtml(device->second) + "\"";
     html += " data-r=\"";
     for (std::size_t m = 0; m < row.reasons.size(); ++m)
         html += (m ? " " : "") + std::to_string(texts.of(row.reasons[m]));
     html += "\"><th scope=\"row\" class=\"entry\"><b>" + section + "</b><span class=\"nm\">" + name + "</span>";
-    std::string more = escapeHtml(row.file) + ":" + std::to_string(row.line) + " \u00B7 TYPE " +
+    std::string more = escapeHtml(row.file) + ":" + std::to_string(row.fileLine) + " \u00B7 TYPE " +
                        escapeHtml(row.type) + " \u00B7 HARDID " + namedId(report, row.hardId);
     if (row.dead()) {
         html += "<span class=\"mark dead-mark\">dead</span>";
@@ -594,7 +594,7 @@ std::string notCandidatesSection(const LineRun& line) {
     for (const LineRow& row : line.rows)
         if (!row.candidate())
             html += "<li>" + escapeHtml(row.section) + " (" + escapeHtml(row.file) + ":" +
-                    std::to_string(row.line) + ") " + escapeHtml(row.name) + ": " +
+                    std::to_string(row.fileLine) + ") " + escapeHtml(row.name) + ": " +
                     escapeHtml(row.verdict().text) + "</li>";
     return html.empty() ? html
                         : "<h2 id=\"not-candidates\">Not for this list (never dead)</h2>\n<ul>" +

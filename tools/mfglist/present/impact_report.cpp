@@ -53,7 +53,7 @@ Json changeJson(const SectionChange& change, const ImpactReport& report) {
 }
 
 Json lifeJson(const EntryLifeChange& life, const ImpactReport& report) {
-    Json json = {{"id", life.row->id},           {"file", life.row->file}, {"line", life.row->line},
+    Json json = {{"id", life.row->id},           {"file", life.row->file}, {"line", life.row->fileLine},
                  {"section", life.row->section}, {"name", life.row->name},
                  {"models", modelNames(report, life.models)}};
     if (life.nowDead) json["new"] = life.isNew;
@@ -298,7 +298,7 @@ void printImpactText(const ImpactReport& report, bool summaryOnly, std::ostream&
             << "\n      " << modelsText(report, change.models) << '\n';
     }
     printLifeChanges(report, out, [&](const EntryLifeChange& life) {
-        std::string line = "  " + life.row->file + ":" + std::to_string(life.row->line) + " [" + life.row->section +
+        std::string line = "  " + life.row->file + ":" + std::to_string(life.row->fileLine) + " [" + life.row->section +
                            "]  " + life.row->name;
         if (life.nowDead && life.isNew)
             line += "  (a new section)";
@@ -349,7 +349,7 @@ void printImpactMarkdown(const ImpactReport& report, std::ostream& out) {
                 << " |\n";
     }
     printLifeChanges(report, out, [&](const EntryLifeChange& life) {
-        return "- " + text(life.row->file) + ":" + std::to_string(life.row->line) + " " + text(life.row->section) +
+        return "- " + text(life.row->file) + ":" + std::to_string(life.row->fileLine) + " " + text(life.row->section) +
                " (" + text(life.row->name) + ")";
     });
     const auto entry = [](const auto& e) { return escapeMarkdown(entryText(e.section, e.name)); };

@@ -32,7 +32,7 @@ void printMatrixTable(const LineRun& line, std::size_t width, std::ostream& out)
         if (row.candidate()) shown.push_back(&row);
     for (const LineRow* row : shown)
         entryCells.push_back({row->dead() ? "*" : "", row->section,
-                              row->file + ":" + std::to_string(row->line), row->name, row->type,
+                              row->file + ":" + std::to_string(row->fileLine), row->name, row->type,
                               row->hardId});
     // The entry part keeps at least half of a narrow terminal, and never
     // more than it needs.
@@ -185,7 +185,7 @@ Json matrixJson(const LineReport& report) {
         if (!row.candidate()) {
             const EntryVerdict verdict = row.verdict();
             notCandidates.push_back({{"id", row.id}, {"file", row.file}, {"section", row.section},
-                                     {"line", row.line}, {"name", row.name}, {"type", row.type},
+                                     {"line", row.fileLine}, {"name", row.name}, {"type", row.type},
                                      {"hardid", row.hardId}, {"reason", verdict.reason},
                                      {"text", verdict.text}});
             continue;
@@ -194,7 +194,7 @@ Json matrixJson(const LineReport& report) {
         entry["id"] = row.id;
         entry["file"] = row.file;
         entry["section"] = row.section;
-        entry["line"] = row.line;
+        entry["line"] = row.fileLine;
         entry["name"] = row.name;
         entry["type"] = row.type;
         entry["hardid"] = row.hardId;
@@ -299,7 +299,7 @@ void printMatrixText(const LineReport& report, std::size_t width, bool summaryOn
     std::size_t dead = 0;
     for (const LineRow& row : line.rows)
         if (row.dead()) {
-            out << (dead++ ? "" : "\n") << "  " << row.file << ":" << row.line << " [" << row.section
+            out << (dead++ ? "" : "\n") << "  " << row.file << ":" << row.fileLine << " [" << row.section
                 << "]  " << row.name << "\n      " << row.verdict().text << '\n';
         }
     if (!dead) out << " none\n";
@@ -309,7 +309,7 @@ void printMatrixText(const LineReport& report, std::size_t width, bool summaryOn
         if (!row.candidate()) {
             if (!anyOther) out << "\nNot for this list (never dead):\n";
             anyOther = true;
-            out << "  " << row.file << ":" << row.line << " [" << row.section << "]  " << row.name
+            out << "  " << row.file << ":" << row.fileLine << " [" << row.section << "]  " << row.name
                 << "  (" << row.verdict().text << ")\n";
         }
 
