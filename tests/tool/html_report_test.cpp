@@ -11,7 +11,7 @@
 
 #include "ids/id_devices.h"
 #include "line/share_run.h"
-#include "line/impact.h"
+#include "line/line_impact.h"
 #include "present/html_report.h"
 #include "present/impact_model.h"
 #include "present/matrix_report.h"

@@ -2,7 +2,7 @@
 // a pull-request comment.
 #include <gtest/gtest.h>
 
-#include "line/impact.h"
+#include "line/line_impact.h"
 #include "present/impact_report.h"
 
 namespace mfgtool::test {

@@ -14,7 +14,7 @@
 #include "common/options.h"
 #include "common/text_encoding.h"
 #include "line/git_revision.h"
-#include "line/impact.h"
+#include "line/line_impact.h"
 #include "line/line_runs.h"
 #include "present/html_report.h"
 #include "present/impact_report.h"

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "line/impact.h"
+#include "line/line_impact.h"
 
 namespace mfgtool {
 

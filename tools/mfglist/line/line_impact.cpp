@@ -1,4 +1,4 @@
-#include "impact.h"
+#include "line_impact.h"
 
 #include <map>
 #include <unordered_map>
