@@ -12,7 +12,7 @@ set(check ${CMAKE_CURRENT_LIST_DIR}/check_include_order.cmake)
 set(plants
     "tools/mfglist/run/plan.h|present/report.h|run includes present/report.h, a folder above it"
     "tools/mfglist/common/errors.h|ids/device.h|common includes ids/device.h, a folder above it"
-    "tools/mfglist/lint/lint.cpp|present/lint_report.h|lint includes present/lint_report.h, a folder above it"
+    "tools/mfglist/lint/lint_folder.cpp|present/lint_report.h|lint includes present/lint_report.h, a folder above it"
     "tools/mfglist/present/table.h|commands/commands.h|present includes commands/commands.h, a folder above it"
     "tools/mfglist/run/plan.cpp|options.h|includes options.h, which is not in its folder run"
     "tools/mfglist/list/compared_list.h|../commands/commands.h|includes ../commands/commands.h, outside the order"

@@ -7,7 +7,7 @@ add_library(mfglist_lint STATIC
     ${CMAKE_CURRENT_LIST_DIR}/file_check.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../common/process_file_view.cpp
     ${CMAKE_CURRENT_LIST_DIR}/key_checks.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/lint.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/lint_folder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/media_checks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/rules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/selection_checks.cpp

@@ -1,4 +1,4 @@
-#include "lint.h"
+#include "lint_folder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -30,8 +30,9 @@ FileRole roleOf(const std::string& fileName) {
 // What a list misses without one of the CD-ROM files.
 std::string missingFileText(const std::string& name) {
     if (name == mfg::kMatchedDriversFile)
-        return name + " is missing: a driver list reads only DrvCofg.ini, so no driver matched "
-                      "by hardware ID is listed";
+        return name +
+               " is missing: a driver list reads only DrvCofg.ini, so no driver matched "
+               "by hardware ID is listed";
     if (name == mfg::kConfigDriversFile)
         return name + " is missing: a driver list gets none of the drivers every machine takes";
     return name + " is missing: the software list has no entries";
@@ -54,9 +55,9 @@ void placeInSections(std::vector<Finding>& findings, const ProcessFileView& view
         if (after == view.sections.begin()) continue;
         const SectionView& section = *std::prev(after);
         finding.section = section.trimmedName;
-        const auto key = std::lower_bound(
-            section.keys.begin(), section.keys.end(), finding.line,
-            [](const KeyLine& k, std::uint64_t line) { return k.line < line; });
+        const auto key =
+            std::lower_bound(section.keys.begin(), section.keys.end(), finding.line,
+                             [](const KeyLine& k, std::uint64_t line) { return k.line < line; });
         if (key != section.keys.end() && key->line == finding.line) finding.key = key->folded;
     }
 }
@@ -77,7 +78,8 @@ std::vector<Finding> lintProcessFile(std::string_view bytes, const std::string& 
     placeInSections(check.findings, check.view);
     std::vector<Finding> kept;
     for (Finding& finding : check.findings) {
-        if (isDisabled(finding.rule, options.disabled) || isDisabled(finding.rule, check.disabledHere))
+        if (isDisabled(finding.rule, options.disabled) ||
+            isDisabled(finding.rule, check.disabledHere))
             continue;
         kept.push_back(std::move(finding));
     }
@@ -126,12 +128,11 @@ LintResult lintFolder(const LintOptions& options) {
             ? std::optional<fs::path>(beside.path)
             : std::nullopt;
     if (result.files.empty()) {
-        throw LintInputError(options.cdrom
-                                 ? "no DrvProc.ini, DrvCofg.ini or SoftProc.ini in " +
-                                       options.folder +
-                                       (unread ? " (for its MfgProc.ini leave out --cdrom)" : "")
-                                 : "no MfgProc.ini in " + options.folder +
-                                       " (for CD-ROM media add --cdrom)");
+        throw LintInputError(
+            options.cdrom
+                ? "no DrvProc.ini, DrvCofg.ini or SoftProc.ini in " + options.folder +
+                      (unread ? " (for its MfgProc.ini leave out --cdrom)" : "")
+                : "no MfgProc.ini in " + options.folder + " (for CD-ROM media add --cdrom)");
     }
     // A CD-ROM list of the kind asked reads each of its files: one that is
     // missing leaves the list short without a word from the library.
@@ -156,8 +157,9 @@ LintResult lintFolder(const LintOptions& options) {
         note.message = std::string(kProcessFile) +
                        " is not read in CD-ROM mode: the library reads DrvProc.ini, DrvCofg.ini "
                        "and SoftProc.ini here";
-        note.hint = "lint it without --cdrom if the line runs it (-P); remove it from the media "
-                    "otherwise";
+        note.hint =
+            "lint it without --cdrom if the line runs it (-P); remove it from the media "
+            "otherwise";
         result.findings.push_back(std::move(note));
     }
     // Each file's findings are in line order already.

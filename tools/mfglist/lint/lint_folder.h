@@ -16,13 +16,13 @@ namespace mfgtool::lint {
 
 struct LintOptions {
     std::string folder;
-    bool cdrom = false;                   // DrvProc.ini, DrvCofg.ini, SoftProc.ini
-    std::optional<std::string> kind;      // driver or software; none: both (CD-ROM)
-    std::vector<std::string> groups;      // the groups a run asks for; none: PRELOAD
-    std::optional<std::string> windows;   // xp or vista; none: both are checked
-    std::optional<std::string> mediaRoot; // what $TESTDIR and $MFGPROCPATH stand for
+    bool cdrom = false;                    // DrvProc.ini, DrvCofg.ini, SoftProc.ini
+    std::optional<std::string> kind;       // driver or software; none: both (CD-ROM)
+    std::vector<std::string> groups;       // the groups a run asks for; none: PRELOAD
+    std::optional<std::string> windows;    // xp or vista; none: both are checked
+    std::optional<std::string> mediaRoot;  // what $TESTDIR and $MFGPROCPATH stand for
     unsigned codePage = 1252;
-    std::vector<std::string> disabled;    // rule and category names
+    std::vector<std::string> disabled;  // rule and category names
     // True when the bytes of one character are valid in the code page; no
     // check of the bytes without it.
     std::function<bool(std::string_view character)> isValidCharacter;
