@@ -20,8 +20,7 @@ void* allocate(std::size_t size) {
     *static_cast<std::size_t*>(block) = size;
     const std::size_t live = g_live += size;
     std::size_t peak = g_peak.load();
-    while (live > peak && !g_peak.compare_exchange_weak(peak, live)) {
-    }
+    while (live > peak && !g_peak.compare_exchange_weak(peak, live)) {}
     return static_cast<char*>(block) + kHeader;
 }
 
@@ -43,7 +42,9 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
         return nullptr;
     }
 }
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
 void operator delete(void* p) noexcept { release(p); }
 void operator delete[](void* p) noexcept { release(p); }
 void operator delete(void* p, std::size_t) noexcept { release(p); }

@@ -141,7 +141,9 @@ int main(int argc, char** argv) {
     std::vector<bench::Row> rows;
     for (ListCase c : {ListCase::processFile, ListCase::cdRom}) {
         for (int entries : sizes) {
-            const auto time = [&](const char* who, int n) { return reporter.best[nameOf(who, c, n)]; };
+            const auto time = [&](const char* who, int n) {
+                return reporter.best[nameOf(who, c, n)];
+            };
             const int small = bench::smallerSize(entries);
             rows.push_back({"Linux", c, entries, time("library", entries), time("floor", entries),
                             time("library", small), time("floor", small),

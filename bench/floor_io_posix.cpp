@@ -37,7 +37,8 @@ bool readAll(const std::string& path, std::string& content) {
     content.clear();
     char buffer[65536];
     ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) content.append(buffer, static_cast<std::size_t>(n));
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        content.append(buffer, static_cast<std::size_t>(n));
     ::close(fd);
     return n == 0;
 }

@@ -33,15 +33,16 @@ bool readAll(const std::string& path, std::string& content) {
     content.clear();
     char buffer[65536];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        content.append(buffer, got);
     CloseHandle(file);
     return true;
 }
 
 std::unique_ptr<Rewritable> createRewritable(const std::string& path) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32Rewritable>(file);
 }

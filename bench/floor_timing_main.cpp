@@ -58,8 +58,8 @@ int main(int argc, char** argv) {
             row.libraryOverList = fastest(entries, [&] { full.runLibraryOverList(); });
             row.floorOverList = fastest(entries, [&] { bench::runFloorPlan(overList); });
             rows.push_back(row);
-            std::fprintf(stderr, "%s %d: library %.3f s, floor %.3f s\n", bench::caseName(c), entries,
-                         row.library, row.floor);
+            std::fprintf(stderr, "%s %d: library %.3f s, floor %.3f s\n", bench::caseName(c),
+                         entries, row.library, row.floor);
         }
     }
     bench::printTable(rows, {}, "");

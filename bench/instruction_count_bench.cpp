@@ -27,12 +27,12 @@
 //   mfglist_instruction_count_bench --host-process=PLAN | --floor-process=PLAN
 #include <valgrind/callgrind.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "floor_io.h"
@@ -108,8 +108,8 @@ unsigned long long underCallgrind(const std::string& command, bool wholeProcess,
     return count;
 }
 
-unsigned long long runUnderCallgrind(const char* self, const char* side, ListCase c,
-                                     OldList shape, int entries) {
+unsigned long long runUnderCallgrind(const char* self, const char* side, ListCase c, OldList shape,
+                                     int entries) {
     return underCallgrind(quoted(self) + " --count=" + side +
                               " --case=" + std::to_string(static_cast<int>(c)) +
                               " --old=" + std::to_string(static_cast<int>(shape)) +
@@ -130,14 +130,15 @@ struct WholeProcesses {
 int factoryHostProcess(const char* planFile) {
     std::ifstream in(planFile, std::ios::binary);
     std::string kind, commandLine, output;
-    if (!std::getline(in, kind) || !std::getline(in, commandLine) || !std::getline(in, output)) return 1;
+    if (!std::getline(in, kind) || !std::getline(in, commandLine) || !std::getline(in, output))
+        return 1;
     std::vector<std::string> ids;
     for (std::string id; std::getline(in, id);) ids.push_back(id);
     std::vector<const char*> pointers;
     for (const std::string& id : ids) pointers.push_back(id.c_str());
     mfg::CMfgList list(std::atoi(kind.c_str()), commandLine.c_str(), 0);
-    list.CreateIniFile(static_cast<int>(pointers.size()), pointers.empty() ? nullptr : pointers.data(),
-                       output);
+    list.CreateIniFile(static_cast<int>(pointers.size()),
+                       pointers.empty() ? nullptr : pointers.data(), output);
     list.FreeItems();
     return 0;
 }
@@ -148,8 +149,8 @@ bool sameList(const std::string& listFile, const std::string& bytes, const char*
               OldList shape) {
     std::string made;
     if (bench::floor_io::readAll(listFile, made) && made == bytes) return true;
-    std::fprintf(stderr, "%s wrote another list than the library's run for %s, old list: %s\n",
-                 who, bench::caseName(c), bench::oldListName(shape));
+    std::fprintf(stderr, "%s wrote another list than the library's run for %s, old list: %s\n", who,
+                 bench::caseName(c), bench::oldListName(shape));
     return false;
 }
 
@@ -168,27 +169,28 @@ WholeProcesses wholeProcesses(const char* self, const bench::PreparedCase& prepa
     if (bench::saveFloorPlan(plan, planFile)) {
         prepared.placeOldList(shape);
         counts.floor = underCallgrind(quoted(self) + " --floor-process=" + quoted(planFile), true,
-                                     "floor-" + name);
+                                      "floor-" + name);
     }
     const std::vector<std::string> ids = prepared.idsGiven();
     {
         std::ofstream out(planFile + ".host", std::ios::binary | std::ios::trunc);
-        out << prepared.listKind() << '\n' << prepared.hostCommandLine() << '\n'
+        out << prepared.listKind() << '\n'
+            << prepared.hostCommandLine() << '\n'
             << bench::PreparedCase::listPath() << '\n';
         for (const std::string& id : ids) out << id << '\n';
     }
     prepared.placeOldList(shape);  // as the library's run finds it
-    counts.factoryHost = underCallgrind(quoted(self) + " --host-process=" + quoted(planFile + ".host"), true,
-                                       "factory-" + name);
+    counts.factoryHost = underCallgrind(
+        quoted(self) + " --host-process=" + quoted(planFile + ".host"), true, "factory-" + name);
     if (counts.factoryHost &&
         !sameList(plan.listFile, plan.listBytes, "the factory host process", c, shape))
         counts.factoryHost = 0;
-    std::string command = quoted(MFGLIST_TOOL_FILE) + " host --library " +
-                          quoted(MFGLIST_LIBRARY_FILE) + " --kind " +
-                          std::to_string(prepared.listKind()) + " --command-line " +
-                          quoted(prepared.hostCommandLine()) + " --output " +
-                          quoted(bench::PreparedCase::listPath()) + " --drives " +
-                          quoted(std::getenv("MFGLIST_DRIVES") ? std::getenv("MFGLIST_DRIVES") : "");
+    std::string command =
+        quoted(MFGLIST_TOOL_FILE) + " host --library " + quoted(MFGLIST_LIBRARY_FILE) + " --kind " +
+        std::to_string(prepared.listKind()) + " --command-line " +
+        quoted(prepared.hostCommandLine()) + " --output " +
+        quoted(bench::PreparedCase::listPath()) + " --drives " +
+        quoted(std::getenv("MFGLIST_DRIVES") ? std::getenv("MFGLIST_DRIVES") : "");
     if (!ids.empty()) {
         std::ofstream out(idsFile, std::ios::binary | std::ios::trunc);
         for (const std::string& id : ids) out << id << '\n';
@@ -206,7 +208,8 @@ WholeProcesses wholeProcesses(const char* self, const bench::PreparedCase& prepa
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const char* planFile = option(argc, argv, "--host-process=")) return factoryHostProcess(planFile);
+    if (const char* planFile = option(argc, argv, "--host-process="))
+        return factoryHostProcess(planFile);
     if (const char* planFile = option(argc, argv, "--floor-process=")) {
         bench::FloorPlan plan;
         if (!bench::loadFloorPlan(planFile, plan)) return 1;
@@ -231,14 +234,17 @@ int main(int argc, char** argv) {
         cases = {static_cast<ListCase>(std::atoi(only))};
     const bool wholeOnly = option(argc, argv, "--whole-only") != nullptr;
     if (!wholeOnly)
-        std::printf("| list (%d entries) | list file before the run | library | / no list | floor | library / floor |\n"
-                    "|---|---|---:|---:|---:|---:|\n",
-                    entries);
+        std::printf(
+            "| list (%d entries) | list file before the run | library | / no list | floor | "
+            "library / floor |\n"
+            "|---|---|---:|---:|---:|---:|\n",
+            entries);
     for (ListCase c : cases) {
         if (wholeOnly) break;
         double none = 0;
         for (OldList shape : kOldLists) {
-            const unsigned long long library = runUnderCallgrind(argv[0], "library", c, shape, entries);
+            const unsigned long long library =
+                runUnderCallgrind(argv[0], "library", c, shape, entries);
             const unsigned long long floor = runUnderCallgrind(argv[0], "floor", c, shape, entries);
             if (library == 0 || floor == 0) {
                 std::fprintf(stderr, "callgrind counted nothing for %s, old list: %s\n",
@@ -254,14 +260,18 @@ int main(int argc, char** argv) {
         }
     }
     if (!wholeOnly)
-        std::printf("\nInstructions of the run only, the program's own (valgrind's callgrind); the floor's\n"
-                "work is nearly all in system calls, which callgrind does not count.  \"/ no list\":\n"
-                "against the same run when it finds no list file.\n\n");
+        std::printf(
+            "\nInstructions of the run only, the program's own (valgrind's callgrind); the "
+            "floor's\n"
+            "work is nearly all in system calls, which callgrind does not count.  \"/ no list\":\n"
+            "against the same run when it finds no list file.\n\n");
 
     bench::machine();
-    std::printf("| list (%d entries) | list file before the run | factory host process | / no list | / floor | mfglist host process | / floor | floor process |\n"
-                "|---|---|---:|---:|---:|---:|---:|---:|\n",
-                entries);
+    std::printf(
+        "| list (%d entries) | list file before the run | factory host process | / no list | / "
+        "floor | mfglist host process | / floor | floor process |\n"
+        "|---|---|---:|---:|---:|---:|---:|---:|\n",
+        entries);
     for (ListCase c : cases) {
         const bench::PreparedCase prepared(c, entries);
         double none = 0;
@@ -284,9 +294,10 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
     }
-    std::printf("\nWhole processes, start-up and exit included.  The factory host process makes one\n"
-                "create call, untraced; `mfglist host` traces its run (a line per message, read back\n"
-                "afterwards), which neither of the others does.  The floor process of a run over an\n"
-                "old list also reads that list.\n");
+    std::printf(
+        "\nWhole processes, start-up and exit included.  The factory host process makes one\n"
+        "create call, untraced; `mfglist host` traces its run (a line per message, read back\n"
+        "afterwards), which neither of the others does.  The floor process of a run over an\n"
+        "old list also reads that list.\n");
     return 0;
 }

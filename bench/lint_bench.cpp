@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "lint/lint.h"
+#include "lint/lint_folder.h"
 
 namespace {
 
@@ -22,10 +22,17 @@ std::string entry(int n, bool cdrom) {
             "\r\nHARDID=1A2B" + std::to_string(1000 + n % 9000) + "C0DE" +
             std::to_string(1000 + n % 9000) + "\r\nTYPE=" + (n % 7 ? "DISPLAY" : "SOUND") +
             "\r\nDESCRIPTION=A driver of the large factory, package $SECTORNAME\r\n"
-            "EXEPATH=$MFGPROCPATH\\DRIVERS\\" + name + "\\SETUP.EXE\r\n"
-            "EXEPATHVISTA32=$MFGPROCPATH\\DRIVERS\\" + name + "\\VISTA\\SETUP.EXE\r\n"
-            "PACKETNAME=" + name + "\r\nCOMMANDLINE=-s -norestart\r\nTIMEOUT=600\r\n"
-            "REBOOT_COUNT=1\r\nVERSION=1.0." + std::to_string(n) + "\r\n\r\n";
+            "EXEPATH=$MFGPROCPATH\\DRIVERS\\" +
+            name +
+            "\\SETUP.EXE\r\n"
+            "EXEPATHVISTA32=$MFGPROCPATH\\DRIVERS\\" +
+            name +
+            "\\VISTA\\SETUP.EXE\r\n"
+            "PACKETNAME=" +
+            name +
+            "\r\nCOMMANDLINE=-s -norestart\r\nTIMEOUT=600\r\n"
+            "REBOOT_COUNT=1\r\nVERSION=1.0." +
+            std::to_string(n) + "\r\n\r\n";
     return text;
 }
 
@@ -44,7 +51,8 @@ double lintSeconds(const mfgtool::lint::LintOptions& options, std::size_t& findi
 
 int main(int argc, char** argv) {
     const int sections = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const fs::path root = fs::temp_directory_path() / ("mfglist_lint_bench_" + std::to_string(sections));
+    const fs::path root =
+        fs::temp_directory_path() / ("mfglist_lint_bench_" + std::to_string(sections));
     fs::create_directories(root / "factory");
     fs::create_directories(root / "cdrom");
     {

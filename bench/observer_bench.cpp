@@ -163,10 +163,11 @@ public:
             if (plain == times_.end() || observed == times_.end() || plain->second.first <= 0 ||
                 plain->second.second <= 0)
                 continue;
-            std::printf("%s at %d sections: observed %.1f%% of the plain run's time, %.1f%% of "
-                        "its CPU time\n",
-                        kind, kSections, 100.0 * observed->second.first / plain->second.first,
-                        100.0 * observed->second.second / plain->second.second);
+            std::printf(
+                "%s at %d sections: observed %.1f%% of the plain run's time, %.1f%% of "
+                "its CPU time\n",
+                kind, kSections, 100.0 * observed->second.first / plain->second.first,
+                100.0 * observed->second.second / plain->second.second);
         }
     }
 

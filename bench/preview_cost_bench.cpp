@@ -7,9 +7,9 @@
 // the tool's own part within 2 KB an entry.
 //
 //   mfglist_preview_cost_bench [--entries=200000] [--runs=3]
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -81,8 +81,15 @@ int main(int argc, char** argv) {
     const std::string tool = MFGLIST_TOOL_FILE;
     const std::string library = MFGLIST_LIBRARY_FILE;
     const std::vector<std::string> host = {
-        tool, "host", "--command-line", "SETUP.EXE -D C:\\PF", "--output", "C:\\LIST.INI",
-        "--drives", "C=" + (root / "c").string() + ";D=" + (root / "d").string(), "--library",
+        tool,
+        "host",
+        "--command-line",
+        "SETUP.EXE -D C:\\PF",
+        "--output",
+        "C:\\LIST.INI",
+        "--drives",
+        "C=" + (root / "c").string() + ";D=" + (root / "d").string(),
+        "--library",
         library};
     const std::vector<std::string> preview = {tool, "preview", (root / "c" / "PF").string(),
                                               "--library", library};
@@ -109,14 +116,17 @@ int main(int argc, char** argv) {
     };
     std::printf("| command | wall time | peak memory | per listed entry |\n|---|---:|---:|---:|\n");
     std::printf("| mfglist host | %.2f s | %.0f MB | %.0f bytes |\n", bestHost.seconds,
-                static_cast<double>(bestHost.peakKilobytes) / 1024.0, perEntry(bestHost.peakKilobytes));
+                static_cast<double>(bestHost.peakKilobytes) / 1024.0,
+                perEntry(bestHost.peakKilobytes));
     std::printf("| mfglist preview | %.2f s | %.0f MB | %.0f bytes |\n", bestPreview.seconds,
                 static_cast<double>(bestPreview.peakKilobytes) / 1024.0,
                 perEntry(bestPreview.peakKilobytes));
     std::printf("\npreview / host wall time: %.2f (goal: 1.5 at most)\n",
                 bestPreview.seconds / bestHost.seconds);
-    std::printf("preview's own memory beyond host's run: %.0f bytes per listed entry (goal: 2,048 at most)\n",
-                perEntry(bestPreview.peakKilobytes - bestHost.peakKilobytes));
+    std::printf(
+        "preview's own memory beyond host's run: %.0f bytes per listed entry (goal: 2,048 at "
+        "most)\n",
+        perEntry(bestPreview.peakKilobytes - bestHost.peakKilobytes));
     std::error_code ec;
     fs::remove_all(root, ec);
     return 0;

@@ -74,7 +74,9 @@ std::vector<std::string> packetNames(int entries) {
 
 int g_softwareEntries = 0;  // the software case on the scratch drive now
 
-int listKindOf(ListCase c) { return c == ListCase::softwareList ? MFG_LIST_SOFTWARE : MFG_LIST_DRIVER; }
+int listKindOf(ListCase c) {
+    return c == ListCase::softwareList ? MFG_LIST_SOFTWARE : MFG_LIST_DRIVER;
+}
 
 std::string commandLineOf(ListCase c) {
     const char* folder = c == ListCase::processFile    ? kProcessFileFolder
@@ -90,7 +92,8 @@ const std::vector<std::string>& idsOf(ListCase c) {
     static std::vector<std::string> names;
     if (c == ListCase::processFile) return none;
     if (c == ListCase::cdRom) return machineIds;
-    if (names.size() != static_cast<std::size_t>(g_softwareEntries)) names = packetNames(g_softwareEntries);
+    if (names.size() != static_cast<std::size_t>(g_softwareEntries))
+        names = packetNames(g_softwareEntries);
     return names;
 }
 
@@ -100,8 +103,8 @@ void libraryRun(ListCase c) {
     std::vector<const char*> pointers;
     for (const std::string& id : idsOf(c)) pointers.push_back(id.c_str());
     mfg::CMfgList list(listKindOf(c), commandLineOf(c).c_str(), 0);
-    list.CreateIniFile(static_cast<int>(pointers.size()), pointers.empty() ? nullptr : pointers.data(),
-                       kListFile);
+    list.CreateIniFile(static_cast<int>(pointers.size()),
+                       pointers.empty() ? nullptr : pointers.data(), kListFile);
     list.FreeItems();
 }
 
@@ -171,12 +174,18 @@ std::vector<std::string> sectionsOf(const std::string& list) {
 
 const char* oldListName(OldList shape) {
     switch (shape) {
-    case OldList::none: return "none";
-    case OldList::same: return "the same list";
-    case OldList::tenth: return "a tenth of it";
-    case OldList::tenTimes: return "ten times it";
-    case OldList::otherOrder: return "sections reversed";
-    case OldList::extraKeys: return "keys not written";
+        case OldList::none:
+            return "none";
+        case OldList::same:
+            return "the same list";
+        case OldList::tenth:
+            return "a tenth of it";
+        case OldList::tenTimes:
+            return "ten times it";
+        case OldList::otherOrder:
+            return "sections reversed";
+        case OldList::extraKeys:
+            return "keys not written";
     }
     return "";
 }
@@ -187,9 +196,12 @@ void writeFactoryProcessFile(const std::string& path, int entries) {
 
 const char* caseName(ListCase c) {
     switch (c) {
-    case ListCase::processFile: return "process file, driver list";
-    case ListCase::cdRom: return "CD-ROM driver list, 1,000 IDs";
-    case ListCase::softwareList: return "process file, software list";
+        case ListCase::processFile:
+            return "process file, driver list";
+        case ListCase::cdRom:
+            return "CD-ROM driver list, 1,000 IDs";
+        case ListCase::softwareList:
+            return "process file, software list";
     }
     return "";
 }
@@ -208,8 +220,10 @@ BenchMachine::BenchMachine() {
 
 BenchMachine::~BenchMachine() {
     std::error_code ec;
-    if (!root_.empty()) fs::remove_all(root_, ec);
-    else fs::remove_all(native("C:\\MFGBENCH"), ec);
+    if (!root_.empty())
+        fs::remove_all(root_, ec);
+    else
+        fs::remove_all(native("C:\\MFGBENCH"), ec);
 }
 
 std::string BenchMachine::native(std::string_view windowsPath) const {
@@ -235,7 +249,8 @@ PreparedCase::PreparedCase(ListCase c, int entries) : case_(c), entries_(entries
     const std::uint64_t perConfig = fileCount == 2 ? (tracedMessages(c, 20, 40) - base) / 20 : 0;
     traceMessages_ = base + perMatched * static_cast<std::uint64_t>(matched_ - 20) +
                      perConfig * static_cast<std::uint64_t>(config_ - (fileCount == 2 ? 20 : 0));
-    debuggerMessages_ = static_cast<std::uint64_t>(entries) * kDebuggerMessagesPerEntry[static_cast<int>(c)];
+    debuggerMessages_ =
+        static_cast<std::uint64_t>(entries) * kDebuggerMessagesPerEntry[static_cast<int>(c)];
 
     writeCase(c, matched_, config_);
     if (c == ListCase::processFile) {
@@ -265,26 +280,27 @@ std::string PreparedCase::oldListBytes(OldList shape) const {
     const std::size_t entries = sections.size() - 1;
     std::string old;
     switch (shape) {
-    case OldList::tenth:
-        for (std::size_t i = 0; i <= std::max<std::size_t>(entries / 10, 1); ++i) old += sections[i];
-        break;
-    case OldList::tenTimes:
-        old = listBytes_;
-        for (std::size_t i = entries; i < 10 * entries; ++i) {
-            const std::string& copy = sections[1 + i % entries];
-            old += "[" + std::to_string(i) + copy.substr(copy.find(']'));
-        }
-        break;
-    case OldList::otherOrder:
-        for (auto it = sections.rbegin(); it != sections.rend(); ++it) old += *it;
-        break;
-    default:
-        for (const std::string& section : sections) {
-            const std::size_t body = section.find("\r\n") + 2;
-            old += section.substr(0, body) + "INSTALLED=1\r\n" + section.substr(body) +
-                   "RESULT=0\r\n";
-        }
-        break;
+        case OldList::tenth:
+            for (std::size_t i = 0; i <= std::max<std::size_t>(entries / 10, 1); ++i)
+                old += sections[i];
+            break;
+        case OldList::tenTimes:
+            old = listBytes_;
+            for (std::size_t i = entries; i < 10 * entries; ++i) {
+                const std::string& copy = sections[1 + i % entries];
+                old += "[" + std::to_string(i) + copy.substr(copy.find(']'));
+            }
+            break;
+        case OldList::otherOrder:
+            for (auto it = sections.rbegin(); it != sections.rend(); ++it) old += *it;
+            break;
+        default:
+            for (const std::string& section : sections) {
+                const std::size_t body = section.find("\r\n") + 2;
+                old += section.substr(0, body) + "INSTALLED=1\r\n" + section.substr(body) +
+                       "RESULT=0\r\n";
+            }
+            break;
     }
     return old;
 }
@@ -329,8 +345,12 @@ const char* PreparedCase::listPath() { return kListFile; }
 
 bool saveFloorPlan(const FloorPlan& plan, const std::string& path) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << plan.flagFile << '\n' << plan.tempSectionFile << '\n' << plan.lookupCopy << '\n'
-        << plan.listFile << '\n' << plan.traceMessages << '\n' << plan.debuggerMessages << '\n'
+    out << plan.flagFile << '\n'
+        << plan.tempSectionFile << '\n'
+        << plan.lookupCopy << '\n'
+        << plan.listFile << '\n'
+        << plan.traceMessages << '\n'
+        << plan.debuggerMessages << '\n'
         << (plan.listThere ? 1 : 0) << '\n';
     for (const std::string& file : plan.processFiles) out << file << '\n';
     std::ofstream(path + ".list", std::ios::binary | std::ios::trunc) << plan.listBytes;
@@ -358,7 +378,8 @@ void runFloorPlan(const FloorPlan& plan) {
         floor_io::readAll(path, text);
         // A section starts at a '[' that begins a line.
         std::size_t start = 0;
-        for (std::size_t at = text.find("\n[", 0); at != std::string::npos; at = text.find("\n[", at + 1)) {
+        for (std::size_t at = text.find("\n[", 0); at != std::string::npos;
+             at = text.find("\n[", at + 1)) {
             sections.push_back(text.substr(start, at + 1 - start));
             start = at + 1;
         }
@@ -374,8 +395,10 @@ void runFloorPlan(const FloorPlan& plan) {
     for (const std::string& text : sections) {
         if (temp) temp->rewrite(text);
         if (lookup && !text.empty()) lookup->rewrite(text);
-        for (std::uint64_t i = 0; i < messagesEach; ++i, ++messages) floor_io::flagPresent(plan.flagFile);
-        for (std::uint64_t i = 0; i < debuggerEach; ++i, ++debugger) floor_io::debuggerOutput("DRV");
+        for (std::uint64_t i = 0; i < messagesEach; ++i, ++messages)
+            floor_io::flagPresent(plan.flagFile);
+        for (std::uint64_t i = 0; i < debuggerEach; ++i, ++debugger)
+            floor_io::debuggerOutput("DRV");
     }
     for (; messages < plan.traceMessages; ++messages) floor_io::flagPresent(plan.flagFile);
     for (; debugger < plan.debuggerMessages; ++debugger) floor_io::debuggerOutput("DRV");
@@ -399,18 +422,23 @@ double peakBytesPerHeldEntry(int entries) {
 
 void printTable(const std::vector<Row>& rows, const std::vector<std::pair<int, double>>& memory,
                 const std::string& note) {
-    std::printf("\n| build | list | entries | library | floor | library / floor | list there: library | floor | library / floor | growth t(n)/t(n/33) (linear: 33) |\n");
+    std::printf(
+        "\n| build | list | entries | library | floor | library / floor | list there: library | "
+        "floor | library / floor | growth t(n)/t(n/33) (linear: 33) |\n");
     std::printf("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Row& r : rows) {
-        std::printf("| %s | %s | %d | %.3f s | %.3f s | %.2f | %.3f s | %.3f s | %.2f | %.1f (floor %.1f) |\n",
-                    r.build, caseName(r.listCase), r.entries, r.library, r.floor,
-                    r.library / r.floor, r.libraryOverList, r.floorOverList,
-                    r.libraryOverList / r.floorOverList, r.library / r.librarySmall,
-                    r.floor / r.floorSmall);
+        std::printf(
+            "| %s | %s | %d | %.3f s | %.3f s | %.2f | %.3f s | %.3f s | %.2f | %.1f (floor %.1f) "
+            "|\n",
+            r.build, caseName(r.listCase), r.entries, r.library, r.floor, r.library / r.floor,
+            r.libraryOverList, r.floorOverList, r.libraryOverList / r.floorOverList,
+            r.library / r.librarySmall, r.floor / r.floorSmall);
     }
     for (const auto& [entries, bytes] : memory)
-        std::printf("\nPeak memory per held entry (CD-ROM list, %d entries): %.0f bytes beyond the %u-byte record\n",
-                    entries, bytes, static_cast<unsigned>(sizeof(mfg::ITEMINFO)));
+        std::printf(
+            "\nPeak memory per held entry (CD-ROM list, %d entries): %.0f bytes beyond the %u-byte "
+            "record\n",
+            entries, bytes, static_cast<unsigned>(sizeof(mfg::ITEMINFO)));
     if (!note.empty()) std::printf("\n%s\n", note.c_str());
     std::fflush(stdout);
 }

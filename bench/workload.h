@@ -96,8 +96,8 @@ public:
 private:
     ListCase case_;
     int entries_;
-    int matched_;  // CD-ROM: sections of DrvProc.ini; process file: all
-    int config_;   // CD-ROM: sections of DrvCofg.ini
+    int matched_;                            // CD-ROM: sections of DrvProc.ini; process file: all
+    int config_;                             // CD-ROM: sections of DrvCofg.ini
     std::vector<std::string> processFiles_;  // native paths, in the order walked
     std::string listBytes_;                  // the list the library writes
     std::uint64_t traceMessages_ = 0;

@@ -38,10 +38,10 @@
 #include "output/list_file.h"
 #include "profile/profile_text.h"
 #include "profile/profile_unicode.h"
-#include "text/mbstring.h"
 #include "support/fuzz_input.h"
 #include "support/fuzz_machine.h"
 #include "support/list_check.h"
+#include "text/mbstring.h"
 
 namespace {
 
@@ -94,7 +94,8 @@ std::vector<KeyValues> sectionsOf(const std::string& part, const text::CodePage&
     for (std::size_t i = 0; i + 1 < headers.size(); ++i) {
         std::string text = fileText.substr(headers[i], headers[i + 1] - headers[i]);
         const std::size_t headerEnd = std::min(text.find_first_of("\r\n"), text.size());
-        std::string name(profile::syntax::classify(std::string_view(text).substr(0, headerEnd), chars).name);
+        std::string name(
+            profile::syntax::classify(std::string_view(text).substr(0, headerEnd), chars).name);
         // A NUL ends the section's text, even one in its header line (the
         // section then has no keys).
         text.resize(std::min(text.find('\0'), text.size()));
@@ -217,7 +218,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     output::ListFile::recordWritesForTesting(nullptr);
 
     for (const std::string& name : machine.names('L'))
-        if (name != kListName) fuzz::fail("a file is left beside the list", describe(in) + ": " + name);
+        if (name != kListName)
+            fuzz::fail("a file is left beside the list", describe(in) + ": " + name);
     for (const std::string& name : machine.names('C'))
         if (name != "vrelDebug.flg")
             fuzz::fail("a file is left on the system drive", describe(in) + ": " + name);

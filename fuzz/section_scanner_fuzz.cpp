@@ -80,8 +80,7 @@ std::string describe(std::string_view file, unsigned cp, std::size_t chunk) {
 
 void compareWalks(const Walk& expected, const Walk& got, const std::string& how,
                   const std::string& context) {
-    if (expected.end != got.end)
-        fuzz::fail(("the walk ends elsewhere " + how).c_str(), context);
+    if (expected.end != got.end) fuzz::fail(("the walk ends elsewhere " + how).c_str(), context);
     if (expected.sections.size() != got.sections.size())
         fuzz::fail(("a different number of sections " + how).c_str(), context);
     for (std::size_t i = 0; i < expected.sections.size(); ++i)
@@ -100,8 +99,7 @@ void checkLines(std::string_view file, const Walk& w, const std::string& context
         const std::size_t header = w.sections[i - 1].positionAfter;
         for (; counted < header; ++counted) {
             const char c = file[counted];
-            if (c == '\r' || (c == '\n' && (counted == 0 || file[counted - 1] != '\r')))
-                ++lineEnds;
+            if (c == '\r' || (c == '\n' && (counted == 0 || file[counted - 1] != '\r'))) ++lineEnds;
         }
         if (w.sections[i].line != lineEnds + 1)
             fuzz::fail(("section " + std::to_string(i) + " gives header line " +
@@ -153,8 +151,8 @@ void compareReaders(const std::string& text, const Walk& w, const text::CodePage
         const std::size_t headerEnd = std::min(section.find_first_of("\r\n"), section.size());
         // The header line as the file holds it: a NUL may end the section's
         // text inside it.
-        const std::size_t headerAt = i == 0 ? lineStart(text, w.sections[0].line)
-                                            : w.sections[i - 1].positionAfter;
+        const std::size_t headerAt =
+            i == 0 ? lineStart(text, w.sections[0].line) : w.sections[i - 1].positionAfter;
         const std::string_view header = std::string_view(text).substr(
             headerAt, std::min(text.find_first_of("\r\n", headerAt), text.size()) - headerAt);
         // The settings lookup must see the same header lines as the walk.
@@ -191,12 +189,13 @@ void compareReaders(const std::string& text, const Walk& w, const text::CodePage
             if (info.kind != profile::syntax::LineKind::key) continue;
             const std::string key(info.name);
             std::string inSection = walkKeys.get(key, "", bufferSize);
-            std::string inFile = profile::getDecodedString(fromHeader, name, key, "", bufferSize, cp);
+            std::string inFile =
+                profile::getDecodedString(fromHeader, name, key, "", bufferSize, cp);
             if (inSection != inFile)
                 fuzz::fail("the walk's lookup and the settings lookup disagree",
                            context + "\nsection " + std::to_string(i) + " [" +
-                               fuzz::printable(name) + "] key " + fuzz::printable(key) +
-                               ": walk " + fuzz::printable(inSection) + ", settings " +
+                               fuzz::printable(name) + "] key " + fuzz::printable(key) + ": walk " +
+                               fuzz::printable(inSection) + ", settings " +
                                fuzz::printable(inFile));
         }
     }

@@ -39,6 +39,8 @@ command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
 command -v file >/dev/null || need+=(file)
 command -v unzip >/dev/null || need+=(unzip)
 command -v pkg-config >/dev/null || need+=(pkg-config)
+# The format check of the suite (scripts/format.sh --check): clang-format 14.
+command -v clang-format-14 >/dev/null || need+=(clang-format-14)
 if [ "$fuzz" = 1 ]; then
     command -v clang++-14 >/dev/null || need+=(clang)
     compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-*.a' >/dev/null ||

@@ -221,10 +221,10 @@ TEST_F(CdRomDriverList, AnObserverHearsEachPlacementAndChangesNeitherListNorTrac
     run(hostIds(), output, &log);
     EXPECT_EQ(test::readFile(output), plainList);
     EXPECT_EQ(trace.lines(), plainTrace);
-    EXPECT_EQ(log.placed, (Lines{"PATCH:1 joined", "VGA_FAMILY:6 joined", "SOUND:11 joined",
-                                 "SOUND_AGAIN:28 refused same SOUND:11",
-                                 "VGA_DEVICE:33 replaced VGA_FAMILY:6",
-                                 "VGA_FAMILY_LATE:38 refused device VGA_DEVICE:33"}));
+    EXPECT_EQ(log.placed,
+              (Lines{"PATCH:1 joined", "VGA_FAMILY:6 joined", "SOUND:11 joined",
+                     "SOUND_AGAIN:28 refused same SOUND:11", "VGA_DEVICE:33 replaced VGA_FAMILY:6",
+                     "VGA_FAMILY_LATE:38 refused device VGA_DEVICE:33"}));
 }
 
 TEST_F(CdRomDriverList, EitherFileMayBeMissing) {

@@ -239,10 +239,9 @@ OfferTrail offerAll(const std::vector<Driver>& drivers, bool emptySlotFirst, Pla
     for (const Driver& d : drivers) {
         const items::InstallOrderOutcome outcome = place(list, record(d));
         const ITEMINFO* other = outcome.refusedBy ? outcome.refusedBy : outcome.replaced.get();
-        trail.outcomes.push_back(std::string(d.name) + ' ' +
-                                 std::to_string(static_cast<int>(outcome.placement)) + ' ' +
-                                 (other ? other->name : "-") + ' ' +
-                                 (outcome.placed ? outcome.placed->name : "-"));
+        trail.outcomes.push_back(
+            std::string(d.name) + ' ' + std::to_string(static_cast<int>(outcome.placement)) + ' ' +
+            (other ? other->name : "-") + ' ' + (outcome.placed ? outcome.placed->name : "-"));
     }
     for (const auto& item : list) trail.order.push_back(item ? item->name : "<null>");
     trail.trace = trace.lines();

@@ -170,10 +170,9 @@ TEST_F(EntryTest, TypeFilterByListKind) {
     };
     for (const auto& c : cases) {
         list.startUp.listKind = c.kind;
-        onSection(std::string("[S]\r\n") + c.type,
-                  [&](CParseIniFile& section) {
-                      EXPECT_EQ(list.IsTypeMatch(section), c.expected) << c.kind << " " << c.type;
-                  });
+        onSection(std::string("[S]\r\n") + c.type, [&](CParseIniFile& section) {
+            EXPECT_EQ(list.IsTypeMatch(section), c.expected) << c.kind << " " << c.type;
+        });
     }
 }
 
@@ -270,10 +269,9 @@ TEST_F(EntryTest, IdFilterWithItsTraces) {
 TEST(IdFilter, NullIdsAndDoubleByteFamilies) {
     const text::CodePage western(1252), japanese(932);
     const auto section = [](std::string hardId) {
-        return
-            [hardId](items::Key key) -> std::string_view {
-                return key == items::Key::hardId ? std::string_view(hardId) : std::string_view();
-            };
+        return [hardId](items::Key key) -> std::string_view {
+            return key == items::Key::hardId ? std::string_view(hardId) : std::string_view();
+        };
     };
     const char* const ids[] = {nullptr, "pci\\ven_1", nullptr};
     EXPECT_TRUE(items::idMatches(MFG_LIST_DRIVER, section("PCI\\VEN_1"), 3, ids, western));
@@ -299,8 +297,8 @@ TEST(IdFilter, HostIdsFindTheFirstAsAWalkDoes) {
     for (unsigned codePage : {1252u, 932u}) {
         const text::CodePage cp(codePage);
         const items::HostIds hostIds(count, ids, cp);
-        for (const char* mine : {"PCI\\VEN_2", "ABCD1234", "ABCD1234EFGH", "ABCDEFG\x82", "XYZ",
-                                 "ABCD123", "NONE"}) {
+        for (const char* mine :
+             {"PCI\\VEN_2", "ABCD1234", "ABCD1234EFGH", "ABCDEFG\x82", "XYZ", "ABCD123", "NONE"}) {
             for (bool hardwareIds : {true, false}) {
                 int walked = -1;
                 for (int i = 0; i < count && walked < 0; ++i) {

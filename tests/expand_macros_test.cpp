@@ -106,8 +106,8 @@ TEST_F(ExpandMacros, LaterStepsSeeWhatEarlierOnesInserted) {
 TEST_F(ExpandMacros, AFieldGetsWhatItsTextExpandsTo) {
     values("C:\\WORK\\", "P");
     const items::FieldOrigin origin{"", "AUDIO01", kWestern};
-    for (const char* text : {"setup.exe -s", "A\\\\B", "\\\\SRV\\A\\\\B", "WINDIR\\X",
-                             "100%", "$TESTDIR", "windir\\$", "W\\", ""}) {
+    for (const char* text : {"setup.exe -s", "A\\\\B", "\\\\SRV\\A\\\\B", "WINDIR\\X", "100%",
+                             "$TESTDIR", "windir\\$", "W\\", ""}) {
         char field[64] = {};
         std::snprintf(field, sizeof field, "%s", text);
         list.expandField(field, items::Key::exePath, origin);

@@ -195,9 +195,8 @@ TEST_F(ListFileTest, EachKeyLandsInTheSectionItNames) {
 // over the line of an old list.
 TEST_F(ListFileTest, ValuesCutAtLineBreaksAndNuls) {
     using namespace std::literals;
-    const std::string_view values[][2] = {{"9\r\nX=1"sv, "8\nY=2"sv},
-                                          {"a\0b\r"sv, "c\0\n"sv},
-                                          {" \tv"sv, "  w "sv}};
+    const std::string_view values[][2] = {
+        {"9\r\nX=1"sv, "8\nY=2"sv}, {"a\0b\r"sv, "c\0\n"sv}, {" \tv"sv, "  w "sv}};
     const std::string keys[] = {"A", "B", "C"};
     for (int run = 0; run < 2; ++run) {
         output::ListFile file(out);
@@ -216,8 +215,9 @@ TEST_F(ListFileTest, ListWrittenOverAnOldOneGivesTheBytesOfKeyByKeyWrites) {
     for (int i = 0; i < 10; ++i) {
         const std::string n = std::to_string(i);
         // Every third entry has no NAME: its package name is written over it.
-        process += "[DRV" + n + "]\r\nGROUP=PRELOAD\r\n" + (i % 3 ? "NAME=Driver " + n + "\r\n" : "") +
-                   "ID=" + n + "\r\nPACKETNAME=P" + n + "\r\nTYPE=DISPLAY\r\n";
+        process += "[DRV" + n + "]\r\nGROUP=PRELOAD\r\n" +
+                   (i % 3 ? "NAME=Driver " + n + "\r\n" : "") + "ID=" + n + "\r\nPACKETNAME=P" + n +
+                   "\r\nTYPE=DISPLAY\r\n";
     }
     list.startUp.workDir = list.startUp.procDir = dir.path();
     list.startUp.procFile = dir / "MfgProc.ini";
@@ -255,8 +255,7 @@ TEST_F(ListFileTest, ListWrittenOverAnOldOneGivesTheBytesOfKeyByKeyWrites) {
         {"a tenth of it", sections[0] + sections[1]},
         {"ten times it, sections beyond the new COUNT", tenTimes},
         {"its sections in another order", reversed},
-        {"keys and lines this run does not write",
-         edited([](const std::string& s) {
+        {"keys and lines this run does not write", edited([](const std::string& s) {
              const std::size_t body = s.find("\r\n") + 2;
              return s.substr(0, body) + "INSTALLED=1\r\n" + s.substr(body) +
                     "; checked\r\nRESULT=0\r\n\r\n";
@@ -279,8 +278,8 @@ TEST_F(ListFileTest, ListWrittenOverAnOldOneGivesTheBytesOfKeyByKeyWrites) {
         run(&journal);
         std::string replayed = shape.old;
         for (const output::ListWrite& w : journal)
-            replayed = profile::applyWrite(replayed, w.section, w.key, w.value,
-                                           text::CodePage::active());
+            replayed =
+                profile::applyWrite(replayed, w.section, w.key, w.value, text::CodePage::active());
         EXPECT_EQ(test::readFile(out), replayed) << shape.shape;
     }
 }

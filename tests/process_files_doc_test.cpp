@@ -22,7 +22,8 @@ namespace {
 using items::Key;
 
 const std::string& doc() {
-    static const std::string text = readWholeFile(MFGLIST_PROCESS_FILES_DOC).value_or(std::string());
+    static const std::string text =
+        readWholeFile(MFGLIST_PROCESS_FILES_DOC).value_or(std::string());
     return text;
 }
 

@@ -19,8 +19,9 @@ std::string withoutCarriageReturns(std::string text) {
 }
 
 TEST(ChildProcessSupport, ArgumentsAndStreamsRoundTrip) {
-    const std::vector<std::string> args = {"plain", "two words", "say \"hi\"", "C:\\DIR\\",
-                                           "C:\\My Dir\\", "\\\\SERVER\\SHARE\\\\", ""};
+    const std::vector<std::string> args = {"plain",     "two words",    "say \"hi\"",
+                                           "C:\\DIR\\", "C:\\My Dir\\", "\\\\SERVER\\SHARE\\\\",
+                                           ""};
     ChildProcess child(helperProgram("echo_streams"), args,
                        {std::string("line one\nline two\n"), true, true, {}});
     ASSERT_TRUE(child.started());

@@ -70,7 +70,7 @@ const std::vector<std::string> kKeys = {"K",  "k",   " K ",   "L",  "M",     "",
                                         "[y", "a=b", "K\xE9", ";c", "K\0z"s, "\x82\xA0", "n\nm"};
 const std::vector<std::string> kValues = {
     "1",    "",     "  padded  ", "\"q\"", "x]", "]",   "a\r\nK=dup", "v\r\n[S]\r\nK=w",
-    "\x82", "\xE9", "val\0cut"s,  "=",     "\r", "[z]", "last", " \0\r\nK=after"s};
+    "\x82", "\xE9", "val\0cut"s,  "=",     "\r", "[z]", "last",       " \0\r\nK=after"s};
 
 TEST(ProfileDocument, GeneratedWritesMatchTextWrites) {
     const auto& sections = kSections;
@@ -185,7 +185,8 @@ TEST(ProfileDocument, ListWrittenOverAnOldListMatchesTextWrites) {
                 for (const std::string& line : lines) start += line + "\r\n";
                 if (rng() % 5 == 0) start += "\r\n";
             }
-            if (!start.empty() && rng() % 6 == 0) start.resize(start.size() - 2);  // no last line end
+            if (!start.empty() && rng() % 6 == 0)
+                start.resize(start.size() - 2);  // no last line end
 
             Document doc(start, CodePage(cp));
             std::string text = start;

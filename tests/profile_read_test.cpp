@@ -230,7 +230,8 @@ TEST(ProfileRead, BadInputNeverBreaksTheReader) {
 TEST(ProfileRead, SectionIndexAnswersAsTheTextWalk) {
     std::mt19937 rng(7);
     const std::string alphabet = "[]=;\"' \t\r\n\x1A\0\x81\x82\xE9Kk"s;
-    const std::string keys[] = {"K", " k ", "k\0x", "K \0"s, "k\t", "\x82", "\x81K", "", "=", "[S]"};
+    const std::string keys[] = {"K",    " k ",   "k\0x", "K \0"s, "k\t",
+                                "\x82", "\x81K", "",     "=",     "[S]"};
     for (unsigned cp : {1252u, 932u, 936u}) {
         SectionKeys index{CodePage(cp)};
         for (int round = 0; round < 400; ++round) {
@@ -267,7 +268,8 @@ TEST(ProfileRead, SectionIndexLineShapes) {
         index.index(text);
         for (std::string_view key : {"A", "a", "B", "C", "", ";A", "[A", "[B]"}) {
             SCOPED_TRACE(testing::Message() << hex(text) << " key " << key);
-            EXPECT_EQ(hex(index.get(key, "d", 260)), hex(getString(text, "S", key, "d", 260, CodePage(1252))));
+            EXPECT_EQ(hex(index.get(key, "d", 260)),
+                      hex(getString(text, "S", key, "d", 260, CodePage(1252))));
         }
     }
 }

@@ -90,8 +90,8 @@ TEST_F(ReadFaults, AByteOrderMarkHidesNoFirstSectionInAnyFile) {
                     bom + "[VGA]\r\nHARDID=1A2B0001\r\nTYPE=DISPLAY\r\nEXEPATH=A.EXE\r\n");
     test::writeFile(dir + "DrvCofg.ini", bom + "[CFG]\r\nTYPE=POWER\r\nEXEPATH=C.EXE\r\n");
     test::writeFile(dir + "SoftProc.ini", bom + settings +
-                                               "[P]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\n"
-                                               "EXEPATH=P.EXE\r\n");
+                                              "[P]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\n"
+                                              "EXEPATH=P.EXE\r\n");
     const char* ids[] = {"1A2B0001C0DE0101"};
     MFG_InitMfgList(MFG_LIST_DRIVER, ("X -P " + dir).c_str(), 0);
     MFG_CreateIniFile(1, ids, kList);
@@ -117,9 +117,10 @@ TEST_F(ReadFaults, UnrepresentableAndUnsupportedTextIsTraced) {
 
 TEST_F(ReadFaults, EveryCutAndLineBreakIsTraced) {
     const std::string longPath = "C:\\" + std::string(300, 'P');
-    const auto lines = run(entry("[A]", longPath), std::string("X -P ") + kDir +
-                                                       " -D C:\\W\r\nINJECTED=1");
-    EXPECT_TRUE(has(lines, "<READ SECTOR>: VALUE TOO LONG ,CUT TO 259 : SECTION = A ,KEY = EXEPATH"));
+    const auto lines =
+        run(entry("[A]", longPath), std::string("X -P ") + kDir + " -D C:\\W\r\nINJECTED=1");
+    EXPECT_TRUE(
+        has(lines, "<READ SECTOR>: VALUE TOO LONG ,CUT TO 259 : SECTION = A ,KEY = EXEPATH"));
     EXPECT_TRUE(has(lines, "LINE BREAK IN VALUE ,CUT TO 4 : SECTION = 0 ,KEY = PACKETPATH"));
     EXPECT_EQ(listValue("0", "INJECTED") + listValue("SYSTEM", "INJECTED"), "??");
     EXPECT_EQ(listValue("0", "PACKETPATH"), "C:\\W");

@@ -87,10 +87,19 @@ TEST(TextEdit, ReplaceAndUpperCaseWholeCharactersOnly) {
 // The in-place comparison and the reused buffer agree with upper-casing each
 // text afresh, also where a trail byte in one text faces a letter in the other.
 TEST(TextEdit, NoCaseComparisonAgreesWithUpperCasing) {
-    const std::string_view texts[] = {"az{"sv, "AZ{"sv, "\x81\x61\x62"sv, "\x81\x41\x42"sv,
-                                      "\x81\x61\x42"sv, "a\x81\x61"sv, "A\x81\x41"sv,
-                                      "A\x81\x61"sv, "\x81\x81z\x81"sv, "\x81\x81Z\x81"sv,
-                                      "ab\x81"sv, "AB\x81"sv, ""sv};
+    const std::string_view texts[] = {"az{"sv,
+                                      "AZ{"sv,
+                                      "\x81\x61\x62"sv,
+                                      "\x81\x41\x42"sv,
+                                      "\x81\x61\x42"sv,
+                                      "a\x81\x61"sv,
+                                      "A\x81\x41"sv,
+                                      "A\x81\x61"sv,
+                                      "\x81\x81z\x81"sv,
+                                      "\x81\x81Z\x81"sv,
+                                      "ab\x81"sv,
+                                      "AB\x81"sv,
+                                      ""sv};
     for (const CodePage& cp : kPages) {
         std::string reused = "a longer text left from before";
         for (std::string_view x : texts) {

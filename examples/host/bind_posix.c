@@ -20,7 +20,8 @@ int bindMfglist(struct mfglist_functions* functions) {
     *(void**)&functions->createIniFile = dlsym(library, "MFG_CreateIniFile");
     *(void**)&functions->createAllSoftIniFile = dlsym(library, "MFG_CreateAllSoftIniFile");
     if (!functions->initMfgList || !functions->createIniFile || !functions->createAllSoftIniFile) {
-        fprintf(stderr, "libmfglist.so.0 lacks one of the three functions: not the right library\n");
+        fprintf(stderr,
+                "libmfglist.so.0 lacks one of the three functions: not the right library\n");
         return 0;
     }
     return 1;

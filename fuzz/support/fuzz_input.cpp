@@ -21,7 +21,8 @@ FuzzInput splitInput(const std::uint8_t* data, std::size_t size) {
     std::size_t from = 0;
     for (;;) {
         const std::size_t at = rest.find(separator, from);
-        input.parts.emplace_back(rest.substr(from, at == std::string_view::npos ? rest.npos : at - from));
+        input.parts.emplace_back(
+            rest.substr(from, at == std::string_view::npos ? rest.npos : at - from));
         if (at == std::string_view::npos) break;
         from = at + separator.size();
     }

@@ -56,7 +56,8 @@ void FuzzMachine::writeFile(char drive, std::string_view name, std::string_view 
 }
 
 std::string FuzzMachine::readFile(char drive, std::string_view name) const {
-    return mfg::test::readWholeFile(folder(drive) + "/" + std::string(name)).value_or(std::string());
+    return mfg::test::readWholeFile(folder(drive) + "/" + std::string(name))
+        .value_or(std::string());
 }
 
 bool FuzzMachine::exists(char drive, std::string_view name) const {

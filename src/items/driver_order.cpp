@@ -60,30 +60,30 @@ Relation relationOf(std::string_view heldId, std::string_view offeredUpperId,
 }
 
 InstallOrderOutcome settleWithHeld(std::unique_ptr<ITEMINFO>& held, Relation relation,
-                                   std::unique_ptr<ITEMINFO> item,
-                                   std::string_view offeredUpperId, const text::CodePage& cp) {
+                                   std::unique_ptr<ITEMINFO> item, std::string_view offeredUpperId,
+                                   const text::CodePage& cp) {
     // A refused record is released when `item` goes out of scope.
     InstallOrderOutcome outcome;
     switch (relation) {
-    case Relation::familyHeld:
-        TraceLog("IS EXIST , NEW IS 16 ,UPDATE THIS ,OLD = %s , NEW = %s",
-                 text::toUpperAscii(fieldText(held->hardId), cp).c_str(),
-                 std::string(offeredUpperId).c_str());
-        // The device driver installs when the family driver would have,
-        // whatever its own TYPE and ID say; the family driver goes.
-        outcome.placement = Placement::replacedFamily;
-        outcome.placed = item.get();
-        outcome.replaced = std::move(held);
-        held = std::move(item);
-        return outcome;
-    case Relation::deviceHeld:
-        TraceLog("IS EXIST , NEW IS 8 ,NOT ADD ");
-        outcome.placement = Placement::refusedDeviceHeld;
-        outcome.refusedBy = held.get();
-        return outcome;
-    case Relation::sameId:
-    case Relation::none:
-        break;
+        case Relation::familyHeld:
+            TraceLog("IS EXIST , NEW IS 16 ,UPDATE THIS ,OLD = %s , NEW = %s",
+                     text::toUpperAscii(fieldText(held->hardId), cp).c_str(),
+                     std::string(offeredUpperId).c_str());
+            // The device driver installs when the family driver would have,
+            // whatever its own TYPE and ID say; the family driver goes.
+            outcome.placement = Placement::replacedFamily;
+            outcome.placed = item.get();
+            outcome.replaced = std::move(held);
+            held = std::move(item);
+            return outcome;
+        case Relation::deviceHeld:
+            TraceLog("IS EXIST , NEW IS 8 ,NOT ADD ");
+            outcome.placement = Placement::refusedDeviceHeld;
+            outcome.refusedBy = held.get();
+            return outcome;
+        case Relation::sameId:
+        case Relation::none:
+            break;
     }
     TraceLog("IS EXIST , NOT ADD");
     outcome.placement = Placement::refusedSameId;

@@ -26,10 +26,10 @@ const char* rankedType(int rank);
 
 // What became of a driver offered to the list, and which held entry decided.
 enum class Placement {
-    joined,            // a new place in key order
-    replacedFamily,    // took the place of the held 8-character family driver
-    refusedSameId,     // a held entry has the same HARDID
-    refusedDeviceHeld, // a held 16-character driver begins with this family HARDID
+    joined,             // a new place in key order
+    replacedFamily,     // took the place of the held 8-character family driver
+    refusedSameId,      // a held entry has the same HARDID
+    refusedDeviceHeld,  // a held 16-character driver begins with this family HARDID
 };
 struct InstallOrderOutcome {
     Placement placement = Placement::joined;
@@ -59,8 +59,8 @@ Relation relationOf(std::string_view heldId, std::string_view offeredUpperId,
 // What `held`, related to `item` by `relation` (not none), decides: traces
 // the decision and, for a held family driver, puts `item` in its slot.
 InstallOrderOutcome settleWithHeld(std::unique_ptr<ITEMINFO>& held, Relation relation,
-                                   std::unique_ptr<ITEMINFO> item,
-                                   std::string_view offeredUpperId, const text::CodePage& cp);
+                                   std::unique_ptr<ITEMINFO> item, std::string_view offeredUpperId,
+                                   const text::CodePage& cp);
 
 // The install-order key of an entry: its TYPE's rank, then its ID.
 struct InstallKey {

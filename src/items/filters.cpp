@@ -24,12 +24,12 @@ bool typeMatches(std::int32_t listKind, const SectionValues& section, const text
     platform::debugOutput(type.c_str());
     const bool software = text::equalsNoCase(type, kSoftwareType, cp);
     switch (listKind) {
-    case MFG_LIST_DRIVER:
-        return !software;
-    case MFG_LIST_SOFTWARE:
-        return software;
-    default:
-        return true;
+        case MFG_LIST_DRIVER:
+            return !software;
+        case MFG_LIST_SOFTWARE:
+            return software;
+        default:
+            return true;
     }
 }
 

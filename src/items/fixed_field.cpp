@@ -15,7 +15,8 @@ bool putField(char* field, std::size_t width, std::string_view value, std::strin
     const bool fits = value.size() < width;
     // A value that fits is moved straight in (every key of every entry is),
     // even one that lies in the field itself.
-    const std::string cut = fits ? std::string() : text::cutToWidth(value, width - 1, origin.codePage);
+    const std::string cut =
+        fits ? std::string() : text::cutToWidth(value, width - 1, origin.codePage);
     const std::string_view kept = fits ? value : std::string_view(cut);
     std::memmove(field, kept.data(), kept.size());
     std::memset(field + kept.size(), 0, width - kept.size());

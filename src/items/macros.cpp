@@ -83,12 +83,18 @@ static_assert(std::size(kMacroOrder) == 5);  // the walks below are written for 
 
 std::string_view valueOf(Key macro, const MacroValues& values) {
     switch (macro) {
-    case Key::testDirMacro: return values.testDir;
-    case Key::mfgProcPathMacro: return values.mfgProcPath;
-    case Key::sectorNameMacro: return values.sectorName;
-    case Key::packetNameMacro: return values.packetName;
-    case Key::windirMacro: return values.windowsDir;
-    default: return {};
+        case Key::testDirMacro:
+            return values.testDir;
+        case Key::mfgProcPathMacro:
+            return values.mfgProcPath;
+        case Key::sectorNameMacro:
+            return values.sectorName;
+        case Key::packetNameMacro:
+            return values.packetName;
+        case Key::windirMacro:
+            return values.windowsDir;
+        default:
+            return {};
     }
 }
 

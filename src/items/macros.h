@@ -23,8 +23,7 @@ struct MacroValues {
 // ones before it inserted, so a folder or package name that holds the word
 // WINDIR becomes a path to the Windows folder.
 inline constexpr Key kMacroOrder[] = {Key::testDirMacro, Key::mfgProcPathMacro,
-                                      Key::sectorNameMacro, Key::packetNameMacro,
-                                      Key::windirMacro};
+                                      Key::sectorNameMacro, Key::packetNameMacro, Key::windirMacro};
 
 // Names between percent signs are upper-cased, the macros replaced in a fixed
 // order (each step sees what the steps before it inserted), the remaining

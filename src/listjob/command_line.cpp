@@ -64,22 +64,22 @@ void takeOptions(std::string_view line, const text::CodePage& cp,
         // closing backslash is added.
         const std::string_view value = option.substr(1);
         switch (option[0]) {
-        case 'D':
-            startUp.workDir = withClosingBackslash(value, cp);
-            break;
-        case 'F':
-            startUp.callFactory = 1;
-            TraceLog("===== SET CALLFACTORY = TRUE ");
-            break;
-        case 'P':
-            startUp.procDir = withClosingBackslash(value, cp);
-            startUp.procFile = startUp.procDir + kProcFileName;
-            break;
-        case 'T':
-            startUp.groupName = std::string(value);
-            break;
-        default:
-            break;
+            case 'D':
+                startUp.workDir = withClosingBackslash(value, cp);
+                break;
+            case 'F':
+                startUp.callFactory = 1;
+                TraceLog("===== SET CALLFACTORY = TRUE ");
+                break;
+            case 'P':
+                startUp.procDir = withClosingBackslash(value, cp);
+                startUp.procFile = startUp.procDir + kProcFileName;
+                break;
+            case 'T':
+                startUp.groupName = std::string(value);
+                break;
+            default:
+                break;
         }
     }
 }

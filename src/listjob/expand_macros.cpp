@@ -46,8 +46,8 @@ void CMfgList::expandField(char* field, std::size_t width, items::Key key,
     const std::string_view value = text::untilNul(std::string_view(field, width));
     // Most values name no macro: the field holds what the expansion would give.
     if (!items::expansionMayChange(value)) return;
-    items::putField(field, width, ExpandMacros(value, origin.codePage),
-                    items::keyName(key), origin);
+    items::putField(field, width, ExpandMacros(value, origin.codePage), items::keyName(key),
+                    origin);
 }
 
 }  // namespace mfg

@@ -125,11 +125,13 @@ items::InstallOrderOutcome HeldDriverIndex::place(items::DriverList& list,
     std::size_t at = 0;
     if (inOrder_) {
         at = static_cast<std::size_t>(
-            std::partition_point(slots_.begin(), slots_.end(),
-                                 [&key](const Slot& held) { return !items::goesBefore(key, held.key); }) -
+            std::partition_point(
+                slots_.begin(), slots_.end(),
+                [&key](const Slot& held) { return !items::goesBefore(key, held.key); }) -
             slots_.begin());
     } else {
-        while (at < slots_.size() && !(slots_[at].held && items::goesBefore(key, slots_[at].key))) ++at;
+        while (at < slots_.size() && !(slots_[at].held && items::goesBefore(key, slots_[at].key)))
+            ++at;
     }
     items::InstallOrderOutcome outcome;
     outcome.placed = item.get();

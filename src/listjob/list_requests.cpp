@@ -137,10 +137,10 @@ int CMfgList::BuildSoftList(output::ListFile& file, CParseIniFile* reader) {
                  static_cast<int>(startUp.listKind));
         return 0;
     }
-    return writeSelectedEntries(
-        *this, file, reader, [&](CParseIniFile& section, const listjob::SectionAt* at) {
-            return passesType(section, at) && passesGroup(section, at);
-        });
+    return writeSelectedEntries(*this, file, reader,
+                                [&](CParseIniFile& section, const listjob::SectionAt* at) {
+                                    return passesType(section, at) && passesGroup(section, at);
+                                });
 }
 
 }  // namespace mfg

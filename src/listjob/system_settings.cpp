@@ -45,11 +45,10 @@ int CMfgList::ReadSystemInfo(output::ListFile& file) {
     // Every value arrives whole, so that the cut to the field is ours:
     // traced, and never inside a character.
     const auto setting = [&](items::Key key) {
-        std::string value = fileText.empty()
-                                ? std::string()
-                                : profile::getDecodedString(fileText, startUp.groupName,
-                                                            items::keyName(key), "",
-                                                            fileText.size() + 2, cp);
+        std::string value = fileText.empty() ? std::string()
+                                             : profile::getDecodedString(
+                                                   fileText, startUp.groupName, items::keyName(key),
+                                                   "", fileText.size() + 2, cp);
         if (decisionObserver)
             decisionObserver->settingRead(startUp.procFile, startUp.groupName, key, value);
         return value;

@@ -38,12 +38,12 @@ private:
 
 std::string_view chosenExePath(const ITEMINFO& entry, std::int32_t osVariant) {
     switch (osVariant) {
-    case MFG_WIN_VISTA32:
-        return items::fieldText(entry.exePathVista32);
-    case MFG_WIN_VISTA64:
-        return items::fieldText(entry.exePathVista64);
-    default:
-        return items::fieldText(entry.exePath);
+        case MFG_WIN_VISTA32:
+            return items::fieldText(entry.exePathVista32);
+        case MFG_WIN_VISTA64:
+            return items::fieldText(entry.exePathVista64);
+        default:
+            return items::fieldText(entry.exePath);
     }
 }
 

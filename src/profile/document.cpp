@@ -155,8 +155,8 @@ namespace {
 constexpr std::array<bool, 256> kPlainNameBytes = [] {
     std::array<bool, 256> plain{};
     for (int c = 0; c < 256; ++c)
-        plain[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                   c == '_';
+        plain[c] =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
     return plain;
 }();
 
@@ -174,8 +174,8 @@ std::uint64_t nameBit(std::string_view name) {
     auto lower = [](char c) {
         return static_cast<unsigned>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) & 0xFFu;
     };
-    const unsigned mix = static_cast<unsigned>(name.size()) * 7u + lower(name.front()) * 3u +
-                         lower(name.back());
+    const unsigned mix =
+        static_cast<unsigned>(name.size()) * 7u + lower(name.front()) * 3u + lower(name.back());
     return std::uint64_t{1} << (mix & 63u);
 }
 
@@ -577,7 +577,8 @@ std::string Document::bytesBeforeTail() const {
         for (;;) {
             const bool replacing =
                 replacement != replaced_.end() && replacement->first <= s.bodyEnd;
-            if (patch < s.patchEnd && (!replacing || patches_[patch].equalsEnd < replacement->first)) {
+            if (patch < s.patchEnd &&
+                (!replacing || patches_[patch].equalsEnd < replacement->first)) {
                 const std::size_t valueBegin = patch > 0 ? patches_[patch - 1].valueEnd : 0;
                 put(patches_[patch].equalsEnd, patches_[patch].contentEnd,
                     std::string_view(patchValues_)

@@ -208,7 +208,8 @@ private:
         std::vector<char> lines;
         std::size_t used = 0;
         char* room(std::size_t size) {
-            if (used + size > lines.size()) lines.resize(std::max(2 * lines.size(), used + size + 256));
+            if (used + size > lines.size())
+                lines.resize(std::max(2 * lines.size(), used + size + 256));
             char* at = lines.data() + used;
             used += size;
             return at;

@@ -61,7 +61,8 @@ std::string_view copyOut(std::string_view value, std::size_t bufferSize, const C
     }
     const std::string_view body = quoted ? value.substr(1) : value;
     std::string_view out = body.substr(0, chars.fit(body, bufferSize - 1));
-    if (quoted && bufferSize >= body.size() && !out.empty()) out = out.substr(0, chars.lastCharStart(out));
+    if (quoted && bufferSize >= body.size() && !out.empty())
+        out = out.substr(0, chars.lastCharStart(out));
     return out;
 }
 
@@ -79,9 +80,8 @@ std::string getString(std::string_view fileText, std::string_view section, std::
                             cp);
 }
 
-std::string getDecodedString(std::string_view text, std::string_view section,
-                             std::string_view key, const char* def, std::size_t bufferSize,
-                             const text::CodePage& cp) {
+std::string getDecodedString(std::string_view text, std::string_view section, std::string_view key,
+                             const char* def, std::size_t bufferSize, const text::CodePage& cp) {
     const Chars chars(cp);
     // An empty section name finds nothing, not even a "[]" header: that is
     // the answer under Wine, and the ANSI function on Windows cannot be called
@@ -94,9 +94,9 @@ std::string getDecodedString(std::string_view text, std::string_view section,
         const auto value = findValue(text, &sectionView, fold(wantKey, chars), chars);
         if (value) return std::string(copyOut(cutAtNul(*value), bufferSize, chars));
     }
-    return std::string(copyOut(
-        trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars), bufferSize,
-        chars));
+    return std::string(
+        copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars),
+                bufferSize, chars));
 }
 
 std::string getSectionString(std::string_view sectionText, std::string_view key, const char* def,
@@ -180,8 +180,7 @@ void SectionKeys::indexSingleByte(std::string_view text) {
     }
 }
 
-std::string SectionKeys::get(std::string_view key, const char* def,
-                             std::size_t bufferSize) const {
+std::string SectionKeys::get(std::string_view key, const char* def, std::size_t bufferSize) const {
     return std::string(view(key, def, bufferSize));
 }
 
@@ -195,7 +194,8 @@ std::string_view SectionKeys::view(std::string_view key, const char* def,
         // ends with a blank and equals an indexed name (which holds no NUL)
         // is its own trimmed and cut form, so it is looked for as it is;
         // any other key is trimmed and cut first, as before.
-        const bool plainEnds = !key.empty() && !isProfileBlank(static_cast<unsigned char>(key.front())) &&
+        const bool plainEnds = !key.empty() &&
+                               !isProfileBlank(static_cast<unsigned char>(key.front())) &&
                                !isProfileBlank(static_cast<unsigned char>(key.back()));
         if (plainEnds) found = findIgnoringAsciiCase(key);
         if (!found) {
@@ -212,7 +212,8 @@ std::string_view SectionKeys::view(std::string_view key, const char* def,
             }
         }
     }
-    if (found) return copyOut(holdsNul_ ? cutAtNul(found->value) : found->value, bufferSize, chars_);
+    if (found)
+        return copyOut(holdsNul_ ? cutAtNul(found->value) : found->value, bufferSize, chars_);
     return copyOut(trimProfileBlanksRight(def ? std::string_view(def) : std::string_view(), chars_),
                    bufferSize, chars_);
 }

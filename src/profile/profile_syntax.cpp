@@ -161,7 +161,8 @@ LineInfo classify(std::string_view content, const Chars& chars) {
                                             : scanSingleByte(content, start, bracketed);
     if (d.bracket != none) {
         std::size_t nameBegin = start + 1;
-        while (nameBegin < d.bracket && isProfileBlank(static_cast<unsigned char>(content[nameBegin]))) {
+        while (nameBegin < d.bracket &&
+               isProfileBlank(static_cast<unsigned char>(content[nameBegin]))) {
             ++nameBegin;
         }
         const std::size_t nameEnd = std::max(nameBegin, d.nameEndAtBracket);
@@ -171,7 +172,8 @@ LineInfo classify(std::string_view content, const Chars& chars) {
     }
     if (d.equals != none) {
         std::size_t valueBegin = d.equals + 1;
-        while (valueBegin < d.end && isProfileBlank(static_cast<unsigned char>(content[valueBegin]))) {
+        while (valueBegin < d.end &&
+               isProfileBlank(static_cast<unsigned char>(content[valueBegin]))) {
             ++valueBegin;
         }
         info.kind = LineKind::key;

@@ -70,9 +70,7 @@ inline std::size_t findNulOrLineEnd(std::string_view text) {
 // Lines as an editor numbers them: CR LF ends one line, a lone CR and a lone
 // LF end one each.  True when `c` ends a line that the byte before it (a CR
 // when `afterCr`) has not ended already.
-inline bool endsEditorLine(char c, bool afterCr) {
-    return c == '\r' || (c == '\n' && !afterCr);
-}
+inline bool endsEditorLine(char c, bool afterCr) { return c == '\r' || (c == '\n' && !afterCr); }
 
 // The number of lines a run of CR/LF bytes ends, counted as above.
 inline std::size_t countEditorLineEnds(std::string_view run) {

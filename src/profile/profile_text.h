@@ -30,9 +30,8 @@ std::string getString(std::string_view fileText, std::string_view section, std::
 // The same answer for a file whose text is already decoded to the code page
 // (decodeFileText): no byte-order mark is looked for again, so a text that
 // happens to begin with the bytes FF FE is read as the text it is.
-std::string getDecodedString(std::string_view text, std::string_view section,
-                             std::string_view key, const char* def, std::size_t bufferSize,
-                             const text::CodePage& cp);
+std::string getDecodedString(std::string_view text, std::string_view section, std::string_view key,
+                             const char* def, std::size_t bufferSize, const text::CodePage& cp);
 
 // What getString answers for `key` in the first section of `sectionText`,
 // whatever its header names: for a text cut out at a header line, the
@@ -65,8 +64,8 @@ private:
     void indexSingleByte(std::string_view text);
 
     syntax::Chars chars_;
-    std::vector<Key> keys_;  // in file order
-    bool holdsNul_ = false;  // the indexed text holds a NUL byte: values are cut at it
+    std::vector<Key> keys_;       // in file order
+    bool holdsNul_ = false;       // the indexed text holds a NUL byte: values are cut at it
     mutable std::string wanted_;  // the folded name looked up, kept for its room
 };
 

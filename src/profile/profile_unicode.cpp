@@ -75,27 +75,27 @@ void FileTextDecoder::decide(bool atEnd) {
 
 void FileTextDecoder::convert(std::string& out, bool atEnd) {
     switch (encoding_) {
-    case Encoding::ansi:
-        out += held_;
-        held_.clear();
-        break;
-    case Encoding::utf16Le: {
-        // Whole units only, and a high surrogate waits for its partner.
-        std::size_t usable = held_.size() & ~std::size_t{1};
-        if (!atEnd && usable >= 2) {
-            const auto high = static_cast<unsigned char>(held_[usable - 1]);
-            if (high >= 0xD8 && high <= 0xDB) usable -= 2;
+        case Encoding::ansi:
+            out += held_;
+            held_.clear();
+            break;
+        case Encoding::utf16Le: {
+            // Whole units only, and a high surrogate waits for its partner.
+            std::size_t usable = held_.size() & ~std::size_t{1};
+            if (!atEnd && usable >= 2) {
+                const auto high = static_cast<unsigned char>(held_[usable - 1]);
+                if (high >= 0xD8 && high <= 0xDB) usable -= 2;
+            }
+            out += utf16LeToAnsi(std::string_view(held_).substr(0, atEnd ? held_.size() : usable),
+                                 cp_, &unrepresentable_);
+            held_.erase(0, atEnd ? held_.size() : usable);
+            break;
         }
-        out += utf16LeToAnsi(std::string_view(held_).substr(0, atEnd ? held_.size() : usable),
-                             cp_, &unrepresentable_);
-        held_.erase(0, atEnd ? held_.size() : usable);
-        break;
-    }
-    case Encoding::utf16Be:
-        held_.clear();
-        break;
-    case Encoding::unknown:
-        break;
+        case Encoding::utf16Be:
+            held_.clear();
+            break;
+        case Encoding::unknown:
+            break;
     }
 }
 

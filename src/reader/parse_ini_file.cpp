@@ -169,9 +169,7 @@ std::string CParseIniFile::GetSectionName() const {
     return reader::sectionNameOf(sectionText_, codePage_);
 }
 
-std::string CParseIniFile::GetValue(std::string_view key) {
-    return std::string(valueView(key));
-}
+std::string CParseIniFile::GetValue(std::string_view key) { return std::string(valueView(key)); }
 
 std::string CParseIniFile::wholeValue(std::string_view key) {
     return std::string(wholeValueView(key));

@@ -113,10 +113,10 @@ private:
 
     std::uint64_t position_ = 0;
 
-    std::uint64_t lineEnds_ = 0;   // line ends consumed so far
-    bool afterCr_ = false;         // the last byte consumed was a CR
+    std::uint64_t lineEnds_ = 0;  // line ends consumed so far
+    bool afterCr_ = false;        // the last byte consumed was a CR
     std::uint64_t candidateLine_ = 0;
-    std::uint64_t openLine_ = 0;   // header line of the section being cut
+    std::uint64_t openLine_ = 0;  // header line of the section being cut
     std::uint64_t sectionLine_ = 0;
 };
 

@@ -13,7 +13,8 @@ std::string halveDoubledBackslashes(std::string_view path, const CodePage& cp) {
 void halveDoubledBackslashesIn(std::string& path, const CodePage& cp) {
     const std::size_t keep = std::string_view(path).substr(0, 2) == "\\\\" ? 2 : 0;
     if (cp.isDoubleByte()) {
-        path = path.substr(0, keep) + replaceAll(std::string_view(path).substr(keep), "\\\\", "\\", cp);
+        path = path.substr(0, keep) +
+               replaceAll(std::string_view(path).substr(keep), "\\\\", "\\", cp);
         return;
     }
     // Every byte is a character: each pair, left to right, keeps its first

@@ -82,7 +82,8 @@ TEST(PosixPaths, ComponentsResolveWithoutRegardToCase) {
         {"C:\\PROC\\New File.INI", tree.root + "/Proc/New File.INI"},
         {"C:\\", tree.root},
     };
-    for (const Case& c : cases) EXPECT_EQ(resolvePath(c.windows).value_or("?"), c.native) << c.windows;
+    for (const Case& c : cases)
+        EXPECT_EQ(resolvePath(c.windows).value_or("?"), c.native) << c.windows;
 }
 
 TEST(PosixPaths, ExactSpellingWinsOverAnotherCase) {
@@ -116,7 +117,8 @@ TEST(PosixPaths, TrailByteBackslashIsNotASeparatorInDoubleBytePages) {
     ScopedEnv drives("MFGLIST_DRIVES", "C=" + tree.root);
     {
         ScopedEnv codePage("MFGLIST_CODEPAGE", "932");
-        EXPECT_EQ(resolvePath("C:\\" + name + "\\k.ini").value_or(""), tree.root + "/" + name + "/k.ini");
+        EXPECT_EQ(resolvePath("C:\\" + name + "\\k.ini").value_or(""),
+                  tree.root + "/" + name + "/k.ini");
     }
     ScopedEnv codePage("MFGLIST_CODEPAGE", "1252");
     EXPECT_EQ(resolvePath("C:\\" + name + "\\k.ini").value_or(""), tree.root + "/\x95/k.ini");
@@ -208,7 +210,7 @@ TEST(PosixMachine, CodePageComesFromTheEnvironment) {
     struct Case {
         std::optional<std::string> value;
         unsigned expected;
-    } cases[] = {{std::nullopt, 1252}, {"932", 932}, {"936", 936}, {"949", 949},
+    } cases[] = {{std::nullopt, 1252}, {"932", 932},   {"936", 936},    {"949", 949},
                  {"950", 950},         {"1252", 1252}, {"65001", 1252}, {"abc", 1252}};
     for (const Case& c : cases) {
         ScopedEnv codePage("MFGLIST_CODEPAGE", c.value);

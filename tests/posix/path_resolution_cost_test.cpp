@@ -104,9 +104,11 @@ TEST(PathResolutionCost, AbsentFlagFileCostsOneCallPerCheck) {
             EXPECT_FALSE(platform::pathExists("C:\\vrelDebug.flg"));  // lists C: and keeps it
             const auto before = resolverCalls();
             constexpr int kChecks = 100;
-            for (int i = 0; i < kChecks; ++i) EXPECT_FALSE(platform::pathExists("C:\\vrelDebug.flg"));
+            for (int i = 0; i < kChecks; ++i)
+                EXPECT_FALSE(platform::pathExists("C:\\vrelDebug.flg"));
             const auto after = resolverCalls();
-            EXPECT_EQ(after.fileSystemCalls - before.fileSystemCalls, static_cast<std::uint64_t>(kChecks))
+            EXPECT_EQ(after.fileSystemCalls - before.fileSystemCalls,
+                      static_cast<std::uint64_t>(kChecks))
                 << held;
             EXPECT_EQ(after.listings, before.listings) << held;
             drives.touch("c/VRELDEBUG.FLG");

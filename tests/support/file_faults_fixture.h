@@ -62,8 +62,8 @@ protected:
             writeFile("C:\\FAULTS\\SoftProc.ini", entries("SOFTWARE", entriesEach, padding));
         } else {
             writeFile("C:\\FAULTS\\MfgProc.ini", "[PRELOAD]\r\nLOG_FILE=C:\\LOG.TXT\r\n" +
-                                                      entries("VGA", entriesEach, padding) +
-                                                      entries("SOFTWARE", entriesEach, padding));
+                                                     entries("VGA", entriesEach, padding) +
+                                                     entries("SOFTWARE", entriesEach, padding));
         }
     }
     static void run(const ListRun& r) {
@@ -84,10 +84,10 @@ protected:
 };
 
 inline const ListRun kRuns[] = {{"driver list", false, MFG_LIST_DRIVER, false},
-                     {"software list", false, MFG_LIST_SOFTWARE, false},
-                     {"all-software list", false, MFG_LIST_SOFTWARE, true},
-                     {"CD-ROM driver list", true, MFG_LIST_DRIVER, false},
-                     {"CD-ROM software list", true, MFG_LIST_SOFTWARE, false},
-                     {"CD-ROM all-software list", true, MFG_LIST_SOFTWARE, true}};
+                                {"software list", false, MFG_LIST_SOFTWARE, false},
+                                {"all-software list", false, MFG_LIST_SOFTWARE, true},
+                                {"CD-ROM driver list", true, MFG_LIST_DRIVER, false},
+                                {"CD-ROM software list", true, MFG_LIST_SOFTWARE, false},
+                                {"CD-ROM all-software list", true, MFG_LIST_SOFTWARE, true}};
 
 }  // namespace mfg::test

@@ -48,7 +48,6 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-
 long listCount(const std::string& bytes, const text::CodePage& cp) {
     const std::string count = profile::getString(bytes, kSystem, "COUNT", "", 64, cp);
     return isDecimal(count) ? std::stol(count) : -1;

@@ -1,8 +1,8 @@
 // What every list file the library commits must be, whatever the process
-// files held (the fuzz targets and the crash tests share this check): lines of "[section]" and "KEY=value" only, each section once,
-// SYSTEM with a COUNT, and exactly the entry sections "0" to COUNT - 1, each
-// with every entry key once.  A value that smuggled a line break or a
-// header into the file breaks one of these.
+// files held (the fuzz targets and the crash tests share this check): lines of "[section]" and
+// "KEY=value" only, each section once, SYSTEM with a COUNT, and exactly the entry sections "0" to
+// COUNT - 1, each with every entry key once.  A value that smuggled a line break or a header into
+// the file breaks one of these.
 #pragma once
 
 #include <string>

@@ -44,8 +44,8 @@ inline std::string entryNames(const std::string& listFile) {
     const std::string count = test::readProfileString("SYSTEM", "COUNT", "0", 260, listFile);
     std::string names = count + ":";
     for (int i = 0; i < std::stoi(count); ++i)
-        names += (i ? "," : "") +
-                 test::readProfileString(std::to_string(i), "NAME", "?", 260, listFile);
+        names +=
+            (i ? "," : "") + test::readProfileString(std::to_string(i), "NAME", "?", 260, listFile);
     return names;
 }
 

@@ -52,7 +52,8 @@ void removeTree(std::string_view windowsPath) { removeHostTree(hostPath(windowsP
 
 void setReadOnly(std::string_view windowsPath, bool readOnly) {
     std::error_code ec;
-    const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const fs::perms write =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if (readOnly)
         fs::permissions(hostPath(windowsPath), write, fs::perm_options::remove, ec);
     else

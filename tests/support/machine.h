@@ -59,8 +59,8 @@ private:
 
 // The variables that shape the machine the POSIX library sees: a test
 // program starts without the developer's own.
-inline constexpr const char* kMachineVariables[] = {"MFGLIST_DRIVES", "MFGLIST_SYSTEM_DIR",
-                                                    "MFGLIST_WINVER", "MFGLIST_CODEPAGE",
+inline constexpr const char* kMachineVariables[] = {"MFGLIST_DRIVES",       "MFGLIST_SYSTEM_DIR",
+                                                    "MFGLIST_WINVER",       "MFGLIST_CODEPAGE",
                                                     "MFGLIST_DEBUG_OUTPUT", "MFGLIST_FILES"};
 
 // The environment: a variable's value (nullopt when it is not set), and a

@@ -15,13 +15,12 @@ namespace mfg::test {
 // GetPrivateProfileStringA: the value of `key` in `section` of `file`, or
 // `def` when the file, the section or the key is missing.  The answer is
 // what a buffer of `bufferSize` characters would receive, without the NUL.
-std::string readProfileString(std::string_view section, std::string_view key,
-                              std::string_view def, std::size_t bufferSize,
-                              std::string_view file);
+std::string readProfileString(std::string_view section, std::string_view key, std::string_view def,
+                              std::size_t bufferSize, std::string_view file);
 
 // WritePrivateProfileStringA, key by key.
-bool writeProfileString(std::string_view section, std::string_view key,
-                        std::string_view value, std::string_view file);
+bool writeProfileString(std::string_view section, std::string_view key, std::string_view value,
+                        std::string_view file);
 
 // CopyFileA with overwrite.
 bool copyFile(std::string_view from, std::string_view to);

@@ -23,8 +23,7 @@ const QuotingCase kQuotingCases[] = {
     {"a quote is escaped", "say \"hi\"", "\"say \\\"hi\\\"\""},
     {"backslashes before a quote double", "a\\\"b", "\"a\\\\\\\"b\""},
     {"backslashes elsewhere stay single", "C:\\My Dir\\x", "\"C:\\My Dir\\x\""},
-    {"a trailing backslash doubles before the closing quote", "C:\\My Dir\\",
-     "\"C:\\My Dir\\\\\""},
+    {"a trailing backslash doubles before the closing quote", "C:\\My Dir\\", "\"C:\\My Dir\\\\\""},
 };
 
 TEST(ArgumentQuoting, EachRuleQuotesAsTheParserReadsBack) {

@@ -58,13 +58,24 @@ TEST_F(ToolCatalogue, WhatCannotBeAModelIsRefusedByName) {
         std::string bytes;
         std::vector<std::string> named;  // every text the one error line holds
     } cases[] = {
-        {"one model name from two files", "office-5010.txt", "80862448\n",
+        {"one model name from two files",
+         "office-5010.txt",
+         "80862448\n",
          {"office-5010.ids", "office-5010.txt", "both give the model name office-5010"}},
         {"random bytes", "noise.ids", random, {"noise.ids", "is not text"}},
-        {"a control byte in an ID", "bell.txt", "80862448\n8086\a2449\n", {"bell.txt", "line 2", "0x07"}},
-        {"a UTF-16 decoding error", "wide.ids", std::string("\xFF\xFE" "A\0\0\xD8\n\0", 8),
+        {"a control byte in an ID",
+         "bell.txt",
+         "80862448\n8086\a2449\n",
+         {"bell.txt", "line 2", "0x07"}},
+        {"a UTF-16 decoding error",
+         "wide.ids",
+         std::string("\xFF\xFE"
+                     "A\0\0\xD8\n\0",
+                     8),
          {"wide.ids", "lone UTF-16 surrogate"}},
-        {"an ignore file that is not text", "ignore.ids", std::string("DEADBEEF\n\x01\x02", 11),
+        {"an ignore file that is not text",
+         "ignore.ids",
+         std::string("DEADBEEF\n\x01\x02", 11),
          {"the ignore file", "ignore.ids", "is not text"}},
     };
     for (const auto& c : cases) {

@@ -89,15 +89,15 @@ TEST_F(ToolBadUse, EachGivesItsLineAndStatus) {
     };
     // clang-format on
     if (hostDrives(scratch)) {  // Linux: the machine's shape is checked before the call
-        cases.push_back({"drive map without '='", withHost({"--drives", "C:/tmp"}), 2,
-                         "is not LETTER=FOLDER"});
+        cases.push_back(
+            {"drive map without '='", withHost({"--drives", "C:/tmp"}), 2, "is not LETTER=FOLDER"});
         cases.push_back({"drive map to no folder",
                          withHost({"--drives", "C=" + (scratch / "none").string()}), 2,
                          "which is not a folder"});
         cases.push_back({"drive map to a relative folder", withHost({"--drives", "C=examples"}), 2,
                          "a relative folder"});
-        cases.push_back({"version not a version", withHost({"--winver", "vista"}), 2,
-                         "is not MAJOR.MINOR"});
+        cases.push_back(
+            {"version not a version", withHost({"--winver", "vista"}), 2, "is not MAJOR.MINOR"});
     } else {  // Windows: the real machine cannot be reshaped
         cases.push_back({"drive map on Windows", withHost({"--drives", "C=/srv/c"}), 2,
                          "--drives is for the Linux build"});
@@ -140,17 +140,17 @@ TEST(ToolHelp, EachCommandExplainsItselfWithExamples) {
           "Examples:", "mfglist preview examples/factory", "Exit status"}},
         {{"host", "--help"},
          {"--command-line", "--drive", "--kind", "--id", "--ids-file", "--all-software", "--output",
-          "--allow-empty",
-          "--drives", "--winver", "--library", "Examples:", "mfglist host", "Exit status"}},
+          "--allow-empty", "--drives", "--winver", "--library", "Examples:", "mfglist host",
+          "Exit status"}},
         {{"explain", "--help"},
          {"FOLDER", "--cdrom", "--group", "--ids-file", "--json", "Examples:", "mfglist explain"}},
         {{"lint", "--help"},
-         {"FOLDER", "--cdrom", "--disable", "--format", "--strict", "--baseline", "Examples:",
-          "Exit status"}},
+         {"FOLDER", "--cdrom", "--disable", "--format", "--strict", "--baseline",
+          "Examples:", "Exit status"}},
         {{"ids", "--help"}, {"--form", "--template", "--root", "Examples:", "mfglist ids"}},
         {{"matrix", "--help"},
-         {"FOLDER", "--models", "--jobs", "--html", "--require-coverage", "Examples:",
-          "Exit status"}},
+         {"FOLDER", "--models", "--jobs", "--html", "--require-coverage",
+          "Examples:", "Exit status"}},
         {{"impact", "--help"}, {"--models", "--git", "--markdown", "Examples:", "Exit status"}},
     };
     for (const auto& c : cases) {
@@ -185,8 +185,7 @@ TEST(ToolReference, ManPageAndCompletionsNameEveryCommandAndOption) {
             return roff;
         };
         for (const char* option : {"require-coverage", "write-baseline", "markdown", "ids-file"})
-            EXPECT_NE(outcome.out.find(spelled(option)), std::string::npos)
-                << option;
+            EXPECT_NE(outcome.out.find(spelled(option)), std::string::npos) << option;
     }
 }
 

@@ -20,10 +20,13 @@ using Json = nlohmann::json;
 std::string capturedModel(const std::string& name, bool familyFirst) {
     const auto device = [&](const std::string& comment, const std::string& family) {
         const std::string whole = family + "C0DE0101";
-        return "# " + comment + "\n" + (familyFirst ? family + "\n" + whole : whole + "\n" + family) + "\n";
+        return "# " + comment + "\n" +
+               (familyFirst ? family + "\n" + whole : whole + "\n" + family) + "\n";
     };
-    return "# model: " + name + "\n# form: compact\n\n" + device("PCI 0000:00:02.0, Display", "1A2B0001") +
-           device("PCI 0000:00:1f.3, Audio", "5E6F2000") + device("PCI 0000:03:00.0, Modem", "9F9F0001");
+    return "# model: " + name + "\n# form: compact\n\n" +
+           device("PCI 0000:00:02.0, Display", "1A2B0001") +
+           device("PCI 0000:00:1f.3, Audio", "5E6F2000") +
+           device("PCI 0000:03:00.0, Modem", "9F9F0001");
 }
 
 TEST(ToolCoverage, DevicesAreTheIdFilesBlocksAndLooseIdsGroupByFamily) {
@@ -31,7 +34,8 @@ TEST(ToolCoverage, DevicesAreTheIdFilesBlocksAndLooseIdsGroupByFamily) {
         const char* text;
         std::vector<std::vector<std::string>> devices;  // comment, then IDs
     } cases[] = {
-        {"# model: A\n\n# PCI 1, Audio\n5E6F2000C0DE0101\n5E6F2000\n# USB 2 (its IDs are listed above)\n",
+        {"# model: A\n\n# PCI 1, Audio\n5E6F2000C0DE0101\n5E6F2000\n# USB 2 (its IDs are listed "
+         "above)\n",
          {{"PCI 1, Audio", "5E6F2000C0DE0101", "5E6F2000"}}},
         // The header's comments name no device, even right above the IDs.
         {"# model: A\n# a note\n1A2B0001C0DE0101\n1a2b0001ffff0000\nACPI0003\n",
@@ -85,8 +89,8 @@ protected:
         return folder;
     }
     Json matrixJson(const fs::path& media, std::vector<std::string> more, int status) {
-        std::vector<std::string> args = {"matrix", media.string(), "--cdrom", "--models",
-                                         catalogue().string(), "--json"};
+        std::vector<std::string> args = {"matrix",   media.string(),       "--cdrom",
+                                         "--models", catalogue().string(), "--json"};
         args.insert(args.end(), more.begin(), more.end());
         const Outcome outcome = runTool(args);
         EXPECT_EQ(outcome.status, status) << outcome.err;
@@ -108,10 +112,12 @@ TEST_F(ToolModelRuns, EitherOrderOfADevicesIdsGivesTheSameCoverageInEveryCommand
         EXPECT_EQ(model["devices"], 3);
         // preview and explain of the model say the same.
         for (const char* command : {"preview", "explain"}) {
-            const Outcome one = runTool({command, cdrom().string(), "--cdrom", "--json", "--ids-file",
-                                         (catalogue() / model["file"].get<std::string>()).string()});
+            const Outcome one =
+                runTool({command, cdrom().string(), "--cdrom", "--json", "--ids-file",
+                         (catalogue() / model["file"].get<std::string>()).string()});
             ASSERT_EQ(one.status, 0) << one.err;
-            EXPECT_EQ(Json::parse(one.out)["coverage"]["uncovered_devices"], model["uncovered_devices"])
+            EXPECT_EQ(Json::parse(one.out)["coverage"]["uncovered_devices"],
+                      model["uncovered_devices"])
                 << command;
         }
     }
@@ -121,9 +127,10 @@ TEST_F(ToolModelRuns, EitherOrderOfADevicesIdsGivesTheSameCoverageInEveryCommand
     const Outcome covered = runTool({"matrix", cdrom().string(), "--cdrom", "--models",
                                      catalogue().string(), "--require-coverage"});
     EXPECT_EQ(covered.status, 0) << covered.out << covered.err;
-    const Outcome preview = runTool({"preview", cdrom().string(), "--cdrom", "--ids-file",
-                                     (catalogue() / "b8.ids").string()});
-    EXPECT_NE(preview.out.find("Coverage: 2 of 2 devices have an entry (1 more named by the ignore file)"),
+    const Outcome preview = runTool(
+        {"preview", cdrom().string(), "--cdrom", "--ids-file", (catalogue() / "b8.ids").string()});
+    EXPECT_NE(preview.out.find(
+                  "Coverage: 2 of 2 devices have an entry (1 more named by the ignore file)"),
               std::string::npos)
         << preview.out;
 }
@@ -158,8 +165,8 @@ TEST_F(ToolModelRuns, AFailedRunAndMissingMediaGivePreviewsStatusNeverZero) {
             EXPECT_EQ(model["outcome"], c.outcome);
             EXPECT_EQ(model["outcome_status"], c.status);
         }
-        const Outcome text = runTool({"matrix", c.media.string(), "--cdrom", "--models",
-                                      catalogue().string()});
+        const Outcome text =
+            runTool({"matrix", c.media.string(), "--cdrom", "--models", catalogue().string()});
         EXPECT_EQ(text.status, c.status);
         EXPECT_NE(text.out.find("a16: " + std::string(c.outcome)), std::string::npos) << text.out;
         EXPECT_NE((text.out + text.err).find(c.words), std::string::npos) << text.out << text.err;
@@ -174,10 +181,10 @@ TEST_F(ToolModelRuns, AFailedRunAndMissingMediaGivePreviewsStatusNeverZero) {
     // Two folders without a process file are no "no change": preview's 4.
     const fs::path empty = scratch / "empty";
     fs::create_directories(empty);
-    const Outcome preview = runTool({"preview", empty.string(), "--cdrom", "--ids-file",
-                                     (catalogue() / "a16.ids").string()});
-    const Outcome impact = runTool({"impact", empty.string(), empty.string(), "--cdrom", "--models",
-                                    catalogue().string()});
+    const Outcome preview = runTool(
+        {"preview", empty.string(), "--cdrom", "--ids-file", (catalogue() / "a16.ids").string()});
+    const Outcome impact = runTool(
+        {"impact", empty.string(), empty.string(), "--cdrom", "--models", catalogue().string()});
     EXPECT_EQ(impact.status, preview.status);
     EXPECT_EQ(impact.status, 4);
     EXPECT_NE(impact.err.find("OLD empty, model a16: the media lacks DrvProc.ini, DrvCofg.ini"),
@@ -188,7 +195,8 @@ TEST_F(ToolModelRuns, AFailedRunAndMissingMediaGivePreviewsStatusNeverZero) {
 TEST_F(ToolModelRuns, PreviewHonoursTheModelFilesHeaderAndAnOptionWins) {
     writeText(scratch / "vista.ids", "# model: V\n# windows: vista\n1A2B0001C0DE0101\n");
     const auto run = [&](std::vector<std::string> more) {
-        std::vector<std::string> args = {"preview", cdrom().string(), "--cdrom", "--json",
+        std::vector<std::string> args = {"preview",    cdrom().string(),
+                                         "--cdrom",    "--json",
                                          "--ids-file", (scratch / "vista.ids").string()};
         args.insert(args.end(), more.begin(), more.end());
         const Outcome outcome = runTool(args);
@@ -201,15 +209,15 @@ TEST_F(ToolModelRuns, PreviewHonoursTheModelFilesHeaderAndAnOptionWins) {
     used = run({"--windows", "xp"});
     EXPECT_EQ(used["windows"], "xp");
     EXPECT_EQ(used["windows_from"], "option");
-    const Outcome text = runTool({"preview", cdrom().string(), "--cdrom", "--ids-file",
-                                  (scratch / "vista.ids").string()});
+    const Outcome text = runTool(
+        {"preview", cdrom().string(), "--cdrom", "--ids-file", (scratch / "vista.ids").string()});
     EXPECT_NE(text.out.find("for Windows vista (Windows from the IDs file's header)"),
               std::string::npos)
         << text.out;
     // A header's kind is honoured the same way; --kind wins.
     writeText(scratch / "soft.ids", "# kind: software\nMEDIAPLAYER\n");
-    const Outcome software = runTool({"preview", factory().string(), "--json", "--ids-file",
-                                      (scratch / "soft.ids").string()});
+    const Outcome software = runTool(
+        {"preview", factory().string(), "--json", "--ids-file", (scratch / "soft.ids").string()});
     EXPECT_EQ(Json::parse(software.out)["run"]["kind"], "software") << software.err;
     const Outcome driver = runTool({"preview", factory().string(), "--json", "--kind", "driver",
                                     "--ids-file", (scratch / "soft.ids").string()});

@@ -17,9 +17,10 @@ TEST_F(ToolDeadEntries, EachDeadEntryHasItsReasonAndTheOthersStandApart) {
     // Without the tower, no model takes the generic display driver; a
     // HARDID no model has is dead for want of a device.
     fs::remove(catalogue() / "tower-t20.ids");
-    writeText(cdrom() / "DrvProc.ini", readText(cdrom() / "DrvProc.ini") +
-                                           "\r\n[NOBODY]\r\nNAME=Nobody\r\nID=90\r\nHARDID=12345678\r\n"
-                                           "TYPE=OTHER\r\nEXEPATH=$MFGPROCPATH\\N\\SETUP.EXE\r\n");
+    writeText(cdrom() / "DrvProc.ini",
+              readText(cdrom() / "DrvProc.ini") +
+                  "\r\n[NOBODY]\r\nNAME=Nobody\r\nID=90\r\nHARDID=12345678\r\n"
+                  "TYPE=OTHER\r\nEXEPATH=$MFGPROCPATH\\N\\SETUP.EXE\r\n");
     const Outcome outcome = matrix({"--json"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const Json json = Json::parse(outcome.out);
@@ -45,22 +46,25 @@ TEST_F(ToolDeadEntries, EachDeadEntryHasItsReasonAndTheOthersStandApart) {
     EXPECT_EQ(apart, (std::map<std::string, std::string>{
                          {"DrvProc.ini:127:CONTROL_PANEL", "software-in-driver-list"},
                          {"DrvCofg.ini:24:ONLINE_MANUAL", "software-in-driver-list"}}));
-    for (const Json& entry : json["entries"]) EXPECT_EQ(apart.count(entry["id"]), 0u) << entry["id"];
+    for (const Json& entry : json["entries"])
+        EXPECT_EQ(apart.count(entry["id"]), 0u) << entry["id"];
 
     const Outcome text = matrix();
-    for (const char* words : {"shadowed by DrvProc.ini:62:LAN, which every model with its device",
-                              "replaced by the more specific DrvProc.ini:51:VGA_C0DE",
-                              "no model has a matching device", "Not for this list (never dead)",
-                              "[CONTROL_PANEL]  Display control panel  (SOFTWARE in a driver list)"})
+    for (const char* words :
+         {"shadowed by DrvProc.ini:62:LAN, which every model with its device",
+          "replaced by the more specific DrvProc.ini:51:VGA_C0DE", "no model has a matching device",
+          "Not for this list (never dead)",
+          "[CONTROL_PANEL]  Display control panel  (SOFTWARE in a driver list)"})
         EXPECT_NE(text.out.find(words), std::string::npos) << words << "\n" << text.out;
-    const std::size_t dead = text.out.find("Dead entries"), apartAt = text.out.find("Not for this list");
+    const std::size_t dead = text.out.find("Dead entries"),
+                      apartAt = text.out.find("Not for this list");
     EXPECT_EQ(text.out.substr(dead, apartAt - dead).find("CONTROL_PANEL"), std::string::npos)
         << "shown apart only";
 }
 
 TEST_F(ToolDeadEntries, OtherGroupsAndSoftwareAreNotDeadInProcessFileMode) {
-    const Outcome outcome = runTool({"matrix", factory().string(), "--models",
-                                     (examples() / "models").string(), "--json"});
+    const Outcome outcome = runTool(
+        {"matrix", factory().string(), "--models", (examples() / "models").string(), "--json"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const Json matrix = Json::parse(outcome.out);
     EXPECT_EQ(matrix["dead_entries"], Json::array());

@@ -58,10 +58,10 @@ struct Fate {
     int line;
     const char* section;
     const char* fate;
-    const char* reason;  // "" when none
+    const char* reason;    // "" when none
     const char* compared;  // "" when not asked
-    const char* other;  // "SECTION:line" of replaced_by / refused_by / took_place_of, or ""
-    int position;       // -1 when not listed
+    const char* other;     // "SECTION:line" of replaced_by / refused_by / took_place_of, or ""
+    int position;          // -1 when not listed
 };
 
 void expectFates(const Json& json, const std::vector<Fate>& fates, const std::string& run) {
@@ -77,7 +77,8 @@ void expectFates(const Json& json, const std::vector<Fate>& fates, const std::st
         }
         std::string other;
         for (const char* name : {"replaced_by", "refused_by", "took_place_of"})
-            if (got->contains(name)) other = (*got)[name]["section"].get<std::string>() + ":" +
+            if (got->contains(name))
+                other = (*got)[name]["section"].get<std::string>() + ":" +
                         std::to_string((*got)[name]["line"].get<int>());
         EXPECT_EQ(other, want.other) << where;
         EXPECT_EQ(got->value("position", -1), want.position) << where;
@@ -101,7 +102,8 @@ TEST_F(ToolExplain, TellsTheFateOfEachSectionOfTheExamples) {
           {"MfgProc.ini", 127, "VGA_REWORK", "left-out", "other-group", "REWORK", "", -1}}},
         {"factory software list",
          {factory().string(), "--kind", "software", "--id", "MEDIAPLAYER", "--id", "BACKUP"},
-         {{"MfgProc.ini", 37, "VGA", "left-out", "not-software-in-software-list", "DISPLAY", "", -1},
+         {{"MfgProc.ini", 37, "VGA", "left-out", "not-software-in-software-list", "DISPLAY", "",
+           -1},
           {"MfgProc.ini", 106, "BACKUP", "listed", "", "BACKUP", "", 1},
           {"MfgProc.ini", 117, "RECOVERY", "left-out", "no-id-matched", "RECOVERY", "", -1},
           {"MfgProc.ini", 147, "DIAG", "left-out", "other-group", "REWORK", "", -1}}},
@@ -128,7 +130,8 @@ TEST_F(ToolExplain, TellsTheFateOfEachSectionOfTheExamples) {
     EXPECT_EQ(cdromRun["unmatched_ids"], Json::array());
     // Every section of both files, in file order.
     std::vector<std::pair<std::string, int>> walked;
-    for (const Json& section : cdromRun["sections"]) walked.emplace_back(section["file"], section["line"]);
+    for (const Json& section : cdromRun["sections"])
+        walked.emplace_back(section["file"], section["line"]);
     EXPECT_EQ(walked.size(), 17u);
     EXPECT_TRUE(std::is_sorted(walked.begin(), walked.end(), [](const auto& a, const auto& b) {
         return a.first == b.first ? a.second < b.second : a.first == "DrvProc.ini";
@@ -140,13 +143,15 @@ TEST_F(ToolExplain, NamesTheNearestIdTheUnmatchedIdsAndEveryCut) {
     const fs::path folder = scratch / "crafted";
     fs::create_directories(folder);
     writeText(folder / "MfgProc.ini",
-              "[PRELOAD]\r\nLOG_FILE=C:\\" + longPath + "\r\n\r\n"
-              "[EDITOR]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\nPACKETNAME=Editor\r\nEXEPATH=" +
-                  longPath + "\r\n"
-              "[VIEWER]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\nPACKETNAME=Viewer\r\n"
-              "[SHEET]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\nPACKETNAME=Spreadsheet\r\n"
-              "[CAFE]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\nPACKETNAME=CAF\xC9\r\n"
-              "[FAR]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\nPACKETNAME=Unrelated\r\n");
+              "[PRELOAD]\r\nLOG_FILE=C:\\" + longPath +
+                  "\r\n\r\n"
+                  "[EDITOR]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\nPACKETNAME=Editor\r\nEXEPATH=" +
+                  longPath +
+                  "\r\n"
+                  "[VIEWER]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\nPACKETNAME=Viewer\r\n"
+                  "[SHEET]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\nPACKETNAME=Spreadsheet\r\n"
+                  "[CAFE]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\nPACKETNAME=CAF\xC9\r\n"
+                  "[FAR]\r\nGROUP=PRELOAD\r\nTYPE=SOFTWARE\r\nPACKETNAME=Unrelated\r\n");
     // The accented ID goes by file: a command line's bytes reach a Windows
     // child in its own code page.
     writeText(scratch / "ids.txt", "SpreadshX\ncaf\xC3\xA9\nUnused\n");
@@ -187,8 +192,8 @@ TEST_F(ToolExplain, NamesTheNearestIdTheUnmatchedIdsAndEveryCut) {
 
     // The same run as a person reads it: one line per section, named by file
     // and line, the hint below it.
-    const Outcome text = runTool({"explain", folder.string(), "--kind", "software", "--id",
-                                  "Editor", "--id", "SpreadshX"});
+    const Outcome text = runTool(
+        {"explain", folder.string(), "--kind", "software", "--id", "Editor", "--id", "SpreadshX"});
     EXPECT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find("MfgProc.ini:13 [SHEET]  left out: no package name matched "
                             "PACKETNAME Spreadsheet\n    nearest package name: \"SpreadshX\""),
@@ -202,18 +207,19 @@ TEST_F(ToolExplain, NamesTheNearestIdTheUnmatchedIdsAndEveryCut) {
 // types, shared HARDIDs, families and package names collide often.
 std::string generatedProcessFile(std::mt19937& random, int count) {
     const char* groups[] = {"PRELOAD", "REWORK", "preload", ""};
-    const char* types[] = {"SYSPATCH", "MAINBOARD", "DISPLAY", "NETCARD", "SOUND", "SOFTWARE",
-                           "Software", "POWER", "GADGET"};
-    const char* hardIds[] = {"1A2B0001", "1A2B0001C0DE0101", "1A2B0001C0DE0202", "3C4D1000",
-                             "3C4D1000C0DE0101", "ACPI0003", "9E9E0001", ""};
+    const char* types[] = {"SYSPATCH", "MAINBOARD", "DISPLAY", "NETCARD", "SOUND",
+                           "SOFTWARE", "Software",  "POWER",   "GADGET"};
+    const char* hardIds[] = {"1A2B0001",         "1A2B0001C0DE0101", "1A2B0001C0DE0202", "3C4D1000",
+                             "3C4D1000C0DE0101", "ACPI0003",         "9E9E0001",         ""};
     const char* packets[] = {"MEDIAPLAYER", "BACKUP", "RECOVERY", "Tools", ""};
     const auto pick = [&](const auto& pool) {
         return pool[std::uniform_int_distribution<std::size_t>(0, std::size(pool) - 1)(random)];
     };
     std::string text = "[PRELOAD]\r\nLOG_FILE=$TESTDIR\\LOGS\\RUN.LOG\r\n\r\n";
     for (int i = 0; i < count; ++i) {
-        text += "[S" + std::to_string(i) + "]\r\nGROUP=" + pick(groups) + "\r\nTYPE=" + pick(types) +
-                "\r\nHARDID=" + pick(hardIds) + "\r\nPACKETNAME=" + pick(packets) +
+        text += "[S" + std::to_string(i) + "]\r\nGROUP=" + pick(groups) +
+                "\r\nTYPE=" + pick(types) + "\r\nHARDID=" + pick(hardIds) +
+                "\r\nPACKETNAME=" + pick(packets) +
                 "\r\nID=" + std::to_string(std::uniform_int_distribution<int>(1, 5)(random) * 10) +
                 "\r\nNAME=Entry " + std::to_string(i) + "\r\nEXEPATH=$TESTDIR\\S" +
                 std::to_string(i) + "\\SETUP.EXE\r\n";

@@ -18,7 +18,8 @@ TEST(ToolFileReads, EveryByteOrNothingWithWhy) {
     const struct {
         const char* what;
         std::string content;
-    } files[] = {{"empty", ""}, {"with NUL and EOF mark", bytes}, {"one line", "[0]\r\nNAME=a\r\n"}};
+    } files[] = {
+        {"empty", ""}, {"with NUL and EOF mark", bytes}, {"one line", "[0]\r\nNAME=a\r\n"}};
     for (const auto& file : files) {
         writeText(folder / "f", file.content);
         ReadFault fault = ReadFault::cutShort;

@@ -38,11 +38,11 @@ TEST(IdNames, NamesVendorDeviceAndSubsystemFromTheDatabase) {
         {"1A2B0001C0DE0101", "Example Vendor Display Adapter (Example Board)"},
         {"1A2B0001", "Example Vendor Display Adapter"},
         {"1a2b0002", "Example Vendor Network Adapter"},
-        {"1A2B0003", "Example Vendor device 0003"},           // a device the vendor lacks
+        {"1A2B0003", "Example Vendor device 0003"},  // a device the vendor lacks
         {"PCI\\VEN_8086&DEV_1234&SUBSYS_00000000", "Intel Corporation Some Device"},
-        {"0002ffff", std::nullopt},                           // no such vendor
-        {"ACPI0003", std::nullopt},                           // not hexadecimal
-        {"1A2B000", std::nullopt},                            // neither 8 nor 16 digits
+        {"0002ffff", std::nullopt},  // no such vendor
+        {"ACPI0003", std::nullopt},  // not hexadecimal
+        {"1A2B000", std::nullopt},   // neither 8 nor 16 digits
     };
     for (const auto& c : cases) EXPECT_EQ(names.nameOfId(c.id), c.name) << c.id;
     // The class table after the vendors is not taken for a vendor.
@@ -87,8 +87,8 @@ TEST_F(ToolIdNames, LintNotesAVendorAndDeviceWrittenTheWrongWayRound) {
 
 TEST_F(ToolIdNames, CaptureNamesEachDeviceItsDatabaseKnows) {
     if (!hostDrives(scratch)) GTEST_SKIP() << "sysfs trees are read on Linux";
-    const Outcome outcome = runTool({"ids", "--root", MFGLIST_SYSFS_FOLDER, "--id-names",
-                                     MFGLIST_ID_DATABASE_FOLDER});
+    const Outcome outcome =
+        runTool({"ids", "--root", MFGLIST_SYSFS_FOLDER, "--id-names", MFGLIST_ID_DATABASE_FOLDER});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     // 046D:C52B, a USB receiver every usb.ids names.
     EXPECT_NE(outcome.out.find("# USB 1-1: Logitech"), std::string::npos) << outcome.out;

@@ -1,7 +1,7 @@
 // ID files and capturing a machine as one: an ID file's text in every
-// encoding, the header read back as it was written, the forms made from a device's numbers or from Windows' own ID
-// strings, and `mfglist ids` run on the sysfs tree under tests/tool/sysfs,
-// whose file gives the library the IDs it holds.
+// encoding, the header read back as it was written, the forms made from a device's numbers or from
+// Windows' own ID strings, and `mfglist ids` run on the sysfs tree under tests/tool/sysfs, whose
+// file gives the library the IDs it holds.
 #include <algorithm>
 
 #include "common/errors.h"
@@ -86,8 +86,15 @@ TEST(ToolIds, EveryEncodingGivesTheCodePageBytes) {
         std::string text;
         std::string says;
     } broken[] = {
-        {std::string("\xFF\xFE" "A\0\n\0\x00\xD8", 8), "ids.txt line 2: a lone UTF-16 surrogate 0xD800"},
-        {std::string("\xFF\xFE" "A\0\n\0" "B", 7), "ids.txt line 2: the UTF-16 text ends in an odd byte"},
+        {std::string("\xFF\xFE"
+                     "A\0\n\0\x00\xD8",
+                     8),
+         "ids.txt line 2: a lone UTF-16 surrogate 0xD800"},
+        {std::string("\xFF\xFE"
+                     "A\0\n\0"
+                     "B",
+                     7),
+         "ids.txt line 2: the UTF-16 text ends in an odd byte"},
         {std::string(100000, 'B') + kWide, "\"" + std::string(40, 'B') + "...\" has a character"},
     };
     for (const auto& b : broken) {
@@ -170,9 +177,7 @@ TEST(CaptureForms, WindowsStringsGiveTheFormsLinuxMakesFromNumbers) {
     }
 }
 
-fs::path sysfsTree() {
-    return fs::path(MFGLIST_SYSFS_FOLDER);
-}
+fs::path sysfsTree() { return fs::path(MFGLIST_SYSFS_FOLDER); }
 
 // The ID file without its lines that change from run to run.
 std::string withoutRunLines(const std::string& text) {
@@ -321,8 +326,8 @@ TEST_F(ToolCapture, LinksThatLeaveTheTreeAreRefused) {
     fs::copy(sysfsTree(), tree, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
     const fs::path outside = scratch / "outside";
     fs::create_directories(outside);
-    for (const auto& [name, value] : {std::pair<const char*, const char*>{"vendor", "0xabcd"},
-                                      {"device", "0x1234"}})
+    for (const auto& [name, value] :
+         {std::pair<const char*, const char*>{"vendor", "0xabcd"}, {"device", "0x1234"}})
         writeText(outside / name, std::string(value) + "\n");
     const fs::path devices = tree / "sys" / "bus" / "pci" / "devices";
     std::string climb;

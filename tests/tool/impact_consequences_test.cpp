@@ -36,7 +36,8 @@ protected:
         // Without the family's audio entry the board's is the device's only one.
         fs::copy(cdrom(), before());
         std::string media = readText(before() / "DrvProc.ini");
-        media.erase(media.find("[AUDIO_GENERIC]"), media.find("[MODEM]") - media.find("[AUDIO_GENERIC]"));
+        media.erase(media.find("[AUDIO_GENERIC]"),
+                    media.find("[MODEM]") - media.find("[AUDIO_GENERIC]"));
         writeText(before() / "DrvProc.ini", media);
         fs::copy(before(), after());
     }
@@ -48,8 +49,8 @@ protected:
         writeText(after() / "DrvProc.ini", media.replace(at, from.size(), to));
     }
     Outcome impact(const fs::path& from, const fs::path& to, std::vector<std::string> more = {}) {
-        std::vector<std::string> args = {"impact", from.string(), to.string(), "--cdrom", "--models",
-                                         catalogue().string()};
+        std::vector<std::string> args = {"impact",  from.string(), to.string(),
+                                         "--cdrom", "--models",    catalogue().string()};
         args.insert(args.end(), more.begin(), more.end());
         return runTool(args);
     }
@@ -66,7 +67,8 @@ protected:
 
 Names devicesOf(const Json& model, const char* member) {
     Names devices;
-    for (const Json& device : model[member]) devices.push_back(device["comment"].get<std::string>());
+    for (const Json& device : model[member])
+        devices.push_back(device["comment"].get<std::string>());
     return devices;
 }
 
@@ -95,8 +97,9 @@ TEST_F(ToolImpactConsequences, AHardIdTypoLeavesTheAudioDeviceWithoutADriver) {
               std::string::npos)
         << text.out;
     const Outcome markdown = impact(before(), after(), {"--markdown"});
-    EXPECT_NE(markdown.out.find("### mfglist impact: 2 of 2 models change, 2 devices lose their driver"),
-              std::string::npos)
+    EXPECT_NE(
+        markdown.out.find("### mfglist impact: 2 of 2 models change, 2 devices lose their driver"),
+        std::string::npos)
         << markdown.out;
     const fs::path page = scratch / "impact.html";
     EXPECT_EQ(impact(before(), after(), {"--html", page.string()}).status, 1);
@@ -118,7 +121,8 @@ TEST_F(ToolImpactConsequences, ADeletedEntryLetsAnOlderOneWinThatVistaCannotRun)
         SCOPED_TRACE(model["name"].get<std::string>());
         EXPECT_TRUE(model["changed"].get<bool>());
         EXPECT_TRUE(model["lost_drivers"].empty());
-        const std::size_t more = model["entry_problems"].size() - unchanged["models"][m]["entry_problems"].size();
+        const std::size_t more =
+            model["entry_problems"].size() - unchanged["models"][m]["entry_problems"].size();
         EXPECT_EQ(more, model["name"] == "desk-d1" ? 1u : 0u);
         problems += model["entry_problems"].size();
     }
@@ -138,7 +142,8 @@ TEST_F(ToolImpactConsequences, AChangeNoModelSeesHasNoConsequence) {
 // asked, even where no model's list changes.
 TEST_F(ToolImpactConsequences, RequireRunnableFailsAnUnchangedLineWithEntriesAHostCannotRun) {
     const Json unchanged = impactJson(before(), before());
-    ASSERT_GT(unchanged["summary"]["entry_problems"].get<int>(), 0) << "the Vista desk's SATA hotfix";
+    ASSERT_GT(unchanged["summary"]["entry_problems"].get<int>(), 0)
+        << "the Vista desk's SATA hotfix";
     EXPECT_EQ(impact(before(), before()).status, 0);
     const Outcome gated = impact(before(), before(), {"--require-runnable"});
     EXPECT_EQ(gated.status, 1) << gated.err;

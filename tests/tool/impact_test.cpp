@@ -13,10 +13,16 @@ TEST(ToolImpact, AVersionGoesDownOnlyWhenBothAreGiven) {
         std::optional<std::string> before, after;
         bool down;
     } cases[] = {
-        {"7.021", "7.005", true},  {"7.005", "7.021", false}, {"7.9", "7.10", false},
-        {"2.0", "1.99", true},     {"5.10", "5.10", false},   {"5.1", "5.1.0", false},
+        {"7.021", "7.005", true},
+        {"7.005", "7.021", false},
+        {"7.9", "7.10", false},
+        {"2.0", "1.99", true},
+        {"5.10", "5.10", false},
+        {"5.1", "5.1.0", false},
         {"01/15/2009", "12/01/2008", true},  // a date, year first
-        {"7.021", "", false},      {std::nullopt, "1.0", false}, {"1.0", std::nullopt, false},
+        {"7.021", "", false},
+        {std::nullopt, "1.0", false},
+        {"1.0", std::nullopt, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(versionGoesDown(c.before, c.after), c.down)

@@ -25,9 +25,9 @@ TEST(ToolListFile, FirstSectionAndKeyWinWithoutRegardToCase) {
 TEST(ToolListFile, EveryLineEndEndsALine) {
     for (const std::string end : {"\r\n", "\n", "\r", "\n\r", "\r\r\n"}) {
         SCOPED_TRACE(::testing::PrintToString(end));
-        const InstallList list = installListFrom(parseIni(
-            "[SYSTEM]" + end + "COUNT=2" + end + "[0]" + end + "NAME=A" + end + "Name=B" + end +
-            "[1]" + end + "NAME=C"));
+        const InstallList list =
+            installListFrom(parseIni("[SYSTEM]" + end + "COUNT=2" + end + "[0]" + end + "NAME=A" +
+                                     end + "Name=B" + end + "[1]" + end + "NAME=C"));
         ASSERT_EQ(list.entries.size(), 2u);
         EXPECT_EQ(list.entries[0], (KeyValues{{"NAME", "A"}}));
         EXPECT_EQ(list.entries[1], (KeyValues{{"NAME", "C"}}));

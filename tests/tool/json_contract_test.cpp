@@ -29,8 +29,10 @@ protected:
     fs::path folderWithEntryNamed(const std::string& name) {
         const fs::path folder = scratch / "named";
         fs::create_directories(folder);
-        writeText(folder / "MfgProc.ini", "[PRELOAD]\r\nLOG_FILE=x.log\r\n[ONE]\r\nGROUP=PRELOAD\r\n"
-                                          "NAME=" + name + "\r\nTYPE=SOUND\r\nID=1\r\n");
+        writeText(folder / "MfgProc.ini",
+                  "[PRELOAD]\r\nLOG_FILE=x.log\r\n[ONE]\r\nGROUP=PRELOAD\r\n"
+                  "NAME=" +
+                      name + "\r\nTYPE=SOUND\r\nID=1\r\n");
         return folder;
     }
 };
@@ -68,13 +70,21 @@ TEST_F(ToolJson, ErrorsAndMissingListsAreJsonWithTheirStatus) {
     } cases[] = {
         {{"preview", (scratch / "nowhere").string()}, 2, "error", "no folder"},
         {{"preview", factory().string(), "--frobnicate"}, 2, "error", "unknown option"},
-        {{"preview", factory().string(), "--library", (scratch / "none").string()}, 3, "error",
+        {{"preview", factory().string(), "--library", (scratch / "none").string()},
+         3,
+         "error",
          "no library file"},
-        {{"preview", (scratch / "empty-cd").string(), "--cdrom"}, 4, "no-list",
+        {{"preview", (scratch / "empty-cd").string(), "--cdrom"},
+         4,
+         "no-list",
          "no process file <folder>\\DrvProc.ini"},
-        {{"preview", factory().string(), "--group", "NOSUCHGROUP"}, 4, "empty",
+        {{"preview", factory().string(), "--group", "NOSUCHGROUP"},
+         4,
+         "empty",
          "the list has no entries"},
-        {{"diff", (scratch / "a.ini").string(), (scratch / "b.ini").string()}, 2, "error",
+        {{"diff", (scratch / "a.ini").string(), (scratch / "b.ini").string()},
+         2,
+         "error",
          "cannot read"},
     };
     for (const auto& c : cases) {
@@ -93,16 +103,19 @@ TEST_F(ToolJson, ErrorsAndMissingListsAreJsonWithTheirStatus) {
 
 TEST_F(ToolJson, CodePageNamesReachJsonAsUtf8) {
     // 0xE9 is é in 1252; 0x81 is not a character there and is kept in hex.
-    Json list = Json::parse(json({"preview", folderWithEntryNamed("Pilote r\xE9seau\x81").string()})
-                                .out)["list"];
+    Json list = Json::parse(
+        json({"preview", folderWithEntryNamed("Pilote r\xE9seau\x81").string()}).out)["list"];
     EXPECT_EQ(list["entries"][0]["keys"]["NAME"], "Pilote r\xC3\xA9seau\xEF\xBF\xBD");
     EXPECT_EQ(list["entries"][0]["raw"]["NAME"], "50696c6f74652072e97365617581");
     if (!hostDrives(scratch)) return;  // Windows: the code page is the machine's
     // "ドライバ" in 932.
-    const Outcome outcome = json({"preview", folderWithEntryNamed("\x83h\x83\x89\x83" "C\x83o").string()},
+    const Outcome outcome = json({"preview", folderWithEntryNamed("\x83h\x83\x89\x83"
+                                                                  "C\x83o")
+                                                 .string()},
                                  {{"MFGLIST_CODEPAGE", "932"}});
     list = Json::parse(outcome.out)["list"];
-    EXPECT_EQ(list["entries"][0]["keys"]["NAME"], "\xE3\x83\x89\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x90");
+    EXPECT_EQ(list["entries"][0]["keys"]["NAME"],
+              "\xE3\x83\x89\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x90");
     EXPECT_FALSE(list["entries"][0].contains("raw"));
 }
 
@@ -119,8 +132,8 @@ TEST_F(ToolJson, IdFilesInEveryEncodingMatch) {
     for (std::size_t i = 0; i < files.size(); ++i) {
         SCOPED_TRACE(i);
         writeText(scratch / "ids.txt", files[i]);
-        const Outcome outcome =
-            json({"preview", cdrom().string(), "--cdrom", "--ids-file", (scratch / "ids.txt").string()});
+        const Outcome outcome = json(
+            {"preview", cdrom().string(), "--cdrom", "--ids-file", (scratch / "ids.txt").string()});
         ASSERT_EQ(outcome.status, 0) << outcome.out;
         const Json run = Json::parse(outcome.out);
         EXPECT_EQ(run["run"]["ids"], Json::array({"1A2B0001C0DE0101", "ACPI0003"}));

@@ -6,11 +6,11 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "support/tool/catalogue_fixture.h"
-#include "support/tool/crafted_line.h"
 #include "ids/id_names.h"
 #include "present/line_report.h"
 #include "present/matrix_report.h"
+#include "support/tool/catalogue_fixture.h"
+#include "support/tool/crafted_line.h"
 #include "support/tool/run_tool.h"
 
 namespace mfgtool::test {
@@ -21,17 +21,16 @@ const std::optional<int> out;
 // Seven models, each wrong in its own way, over three rows.
 LineRun sevenModels() {
     const IdDevice one{"", {"9F9F0001"}}, two{"", {"9F9F0002"}};
-    return craftedLine(
-        {{"clean"},
-         {"warned", 1, {}, kOutcomeWritten, {}, {"the ID file holds no IDs"}},
-         {"two-gaps", 1, {one, two}},
-         {"failed", 0, {}, kOutcomeFailed},
-         {"empty", 0, {}, kOutcomeEmpty},
-         {"one-problem", 1, {}, kOutcomeWritten, {{0, "EXEPATH is empty"}}},
-         {"also-clean"}},
-        {craftedRow("VGA", 10, "1A2B0001", {0, 0, 0, out, out, 0, 0}),
-         craftedRow("LAN", 20, "1A2B0002", {out, out, out, out, out, out, out}),
-         craftedRow("AUDIO", 30, "1A2B0003", {out, out, out, out, out, out, out})});
+    return craftedLine({{"clean"},
+                        {"warned", 1, {}, kOutcomeWritten, {}, {"the ID file holds no IDs"}},
+                        {"two-gaps", 1, {one, two}},
+                        {"failed", 0, {}, kOutcomeFailed},
+                        {"empty", 0, {}, kOutcomeEmpty},
+                        {"one-problem", 1, {}, kOutcomeWritten, {{0, "EXEPATH is empty"}}},
+                        {"also-clean"}},
+                       {craftedRow("VGA", 10, "1A2B0001", {0, 0, 0, out, out, 0, 0}),
+                        craftedRow("LAN", 20, "1A2B0002", {out, out, out, out, out, out, out}),
+                        craftedRow("AUDIO", 30, "1A2B0003", {out, out, out, out, out, out, out})});
 }
 
 LineOptions mediaOptions() {
@@ -50,8 +49,8 @@ TEST(LineReport, TheSummaryPutsWhatIsWorstFirst) {
         order.push_back(line.models[row.model].model.name);
         EXPECT_EQ(&report.summaryOf(row.model), &row) << order.back();
     }
-    EXPECT_EQ(order, (std::vector<std::string>{"failed", "empty", "two-gaps", "one-problem", "warned",
-                                               "clean", "also-clean"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"failed", "empty", "two-gaps", "one-problem",
+                                               "warned", "clean", "also-clean"}));
     const LineTotals& totals = report.totals;
     EXPECT_EQ(totals.models, 7u);
     EXPECT_EQ(totals.modelsNeedingAttention, 5u);
@@ -105,7 +104,8 @@ TEST(LineReport, TheJsonsTotalsAndSummaryAreTheReports) {
         const ModelSummary& summary = report.summary[at];
         EXPECT_EQ(row["model"], line.models[summary.model].model.name);
         EXPECT_EQ(row["needs_attention"], summary.needsAttention());
-        EXPECT_EQ(row["uncovered_devices"], json["models"][summary.model]["uncovered_devices"].size());
+        EXPECT_EQ(row["uncovered_devices"],
+                  json["models"][summary.model]["uncovered_devices"].size());
     }
     EXPECT_EQ(json["identical_lists"][1], Json::array({"failed"}));
 }
@@ -138,17 +138,17 @@ TEST(LineReport, NamesOnlyTheIdsADatabaseKnows) {
     writeText(scratch.hostFolder() / "pci.ids", kPciIds);
     const IdNames names((scratch.hostFolder() / "pci.ids").string());
     const IdDevice known{"board", {"1A2B0001C0DE0101", "1A2B0001"}}, unknown{"", {"9F9F0001"}};
-    const LineRun line = craftedLine({{"m1", 1, {unknown, known}}},
-                                     {craftedRow("VGA", 10, "1A2B0001", {0}),
-                                      craftedRow("LAN", 20, "9F9F0002", {out})});
+    const LineRun line = craftedLine(
+        {{"m1", 1, {unknown, known}}},
+        {craftedRow("VGA", 10, "1A2B0001", {0}), craftedRow("LAN", 20, "9F9F0002", {out})});
     const LineOptions options = mediaOptions();
     const LineReport report = buildLineReport(options, line, "gaps", 0, &names);
     EXPECT_EQ(report.idNames, (std::map<std::string, std::string>{
                                   {"1A2B0001", "Example Vendor Display Adapter"},
                                   {"1A2B0001C0DE0101", "Example Vendor Display Adapter"}}));
     ASSERT_EQ(report.deviceNames.size(), 1u);
-    EXPECT_EQ(report.deviceNames[0],
-              (std::vector<std::optional<std::string>>{std::nullopt, "Example Vendor Display Adapter"}));
+    EXPECT_EQ(report.deviceNames[0], (std::vector<std::optional<std::string>>{
+                                         std::nullopt, "Example Vendor Display Adapter"}));
     const Json json = matrixJson(report);
     EXPECT_FALSE(json["models"][0]["uncovered_devices"][0].contains("name"));
     EXPECT_EQ(json["models"][0]["uncovered_devices"][1]["name"], "Example Vendor Display Adapter");
@@ -185,7 +185,8 @@ TEST_F(ToolLineReport, SummaryOnlyPrintsTheAnswerWithTheSameStatus) {
         EXPECT_EQ(summary.status, whole.status);
         EXPECT_EQ(summary.status, gated ? 1 : 0) << summary.err;
         EXPECT_EQ(whole.out.rfind(summary.out, 0), 0u) << summary.out;
-        EXPECT_NE(summary.out.find("Gaps:    2 uncovered devices"), std::string::npos) << summary.out;
+        EXPECT_NE(summary.out.find("Gaps:    2 uncovered devices"), std::string::npos)
+            << summary.out;
         EXPECT_EQ(summary.out.find("Dead entries"), std::string::npos) << summary.out;
     }
 }
@@ -209,7 +210,8 @@ TEST_F(ToolLineReport, UncoveredDevicesAreNamedFromTheInstalledDatabases) {
     EXPECT_EQ(names["10EC8168"].rfind("Realtek", 0), 0u) << names["10EC8168"];
     EXPECT_EQ(names["USB\\VID_046D&PID_C52B"].rfind("Logitech", 0), 0u);
     const Outcome text = matrix({"--id-names", MFGLIST_ID_DATABASE_FOLDER});
-    EXPECT_NE(text.out.find("    " + names["10EC8168"] + " (LAN): 10EC8168"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("    " + names["10EC8168"] + " (LAN): 10EC8168"), std::string::npos)
+        << text.out;
 
     for (const std::string& where : {std::string(), std::string("/nowhere")}) {
         SCOPED_TRACE(where);

@@ -3,8 +3,8 @@
 // each column the very list `preview` writes for that model, `impact` over
 // crafted changes naming exactly the models whose list changes, and `diff`
 // refusing what is not a whole install list.
-#include <nlohmann/json.hpp>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 
@@ -75,7 +75,8 @@ TEST_F(ToolLine, MatrixOfTheExampleCatalogue) {
         if (entry["section"] == "VGA_GENERIC") {
             EXPECT_EQ(entry["cells"][5]["position"], 3);
             EXPECT_EQ(entry["cells"][4]["position"], nullptr);
-            EXPECT_NE(entry["cells"][5]["reason"].get<std::string>().find("as its family"), std::string::npos);
+            EXPECT_NE(entry["cells"][5]["reason"].get<std::string>().find("as its family"),
+                      std::string::npos);
         }
         if (entry["section"] == "VGA_C0DE") {
             EXPECT_EQ(entry["cells"][4]["position"], 3);
@@ -85,9 +86,11 @@ TEST_F(ToolLine, MatrixOfTheExampleCatalogue) {
     const Outcome required = runTool(line("matrix", {cdrom().string(), "--require-coverage"}));
     EXPECT_EQ(required.status, 1) << "an uncovered ID fails a coverage check";
     EXPECT_NE(required.out.find("Dead entries"), std::string::npos);
-    writeText(scratch / "ignore-more.ids", "DEADBEEF\n9F9F0001\nPCI\\VEN_1A2B&DEV_0001&SUBSYS_0101C0DE\n");
-    const Outcome covered = runTool(line(
-        "matrix", {cdrom().string(), "--require-coverage", "--ignore", (scratch / "ignore-more.ids").string()}));
+    writeText(scratch / "ignore-more.ids",
+              "DEADBEEF\n9F9F0001\nPCI\\VEN_1A2B&DEV_0001&SUBSYS_0101C0DE\n");
+    const Outcome covered =
+        runTool(line("matrix", {cdrom().string(), "--require-coverage", "--ignore",
+                                (scratch / "ignore-more.ids").string()}));
     EXPECT_EQ(covered.status, 0) << covered.out << covered.err;
 }
 
@@ -132,12 +135,21 @@ TEST_F(ToolLine, EachColumnIsThatModelsPreviewList) {
             runTool({"matrix", cdrom().string(), "--cdrom", "--models", catalogue.string(),
                      "--jobs", jobs, "--lists", lists.string()});
         ASSERT_EQ(outcome.status, 0) << outcome.err;
-        for (const auto& [model, windows] : std::vector<std::pair<std::string, std::string>>{
-                 {"a-tower", "vista"}, {"kiosk-k1", ""}, {"legacy-l2", ""}, {"notebook-n14", ""},
-                 {"office-5010", ""}, {"office-7010", ""}, {"tower-t20", "vista"}}) {
+        for (const auto& [model, windows] :
+             std::vector<std::pair<std::string, std::string>>{{"a-tower", "vista"},
+                                                              {"kiosk-k1", ""},
+                                                              {"legacy-l2", ""},
+                                                              {"notebook-n14", ""},
+                                                              {"office-5010", ""},
+                                                              {"office-7010", ""},
+                                                              {"tower-t20", "vista"}}) {
             SCOPED_TRACE(model);
-            std::vector<std::string> args = {"preview", cdrom().string(), "--cdrom", "--ids-file",
-                                             (catalogue / (model + ".ids")).string(), "--output",
+            std::vector<std::string> args = {"preview",
+                                             cdrom().string(),
+                                             "--cdrom",
+                                             "--ids-file",
+                                             (catalogue / (model + ".ids")).string(),
+                                             "--output",
                                              (scratch / (model + ".ini")).string()};
             if (!windows.empty()) args.insert(args.end(), {"--windows", windows});
             const Outcome preview = runTool(args);
@@ -151,8 +163,8 @@ TEST_F(ToolLine, EachColumnIsThatModelsPreviewList) {
 
 TEST_F(ToolLine, AModelWhoseLoadedListDiffersFromTheCoresIsWarned) {
     // The recording library's canned list is not the one the core writes.
-    const Outcome outcome = runTool(line(
-        "matrix", {cdrom().string(), "--json", "--library", recordingLibraryFile().string()}));
+    const Outcome outcome = runTool(
+        line("matrix", {cdrom().string(), "--json", "--library", recordingLibraryFile().string()}));
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const Json matrix = Json::parse(outcome.out);
     ASSERT_FALSE(matrix["models"].empty());
@@ -183,21 +195,37 @@ TEST_F(ToolLine, ImpactNamesExactlyTheModelsWhoseListChanges) {
         const char* file;
         std::string text;
         std::set<std::string> changed;
-        const char* kind;  // the member of the changed model that says it
+        const char* kind;              // the member of the changed model that says it
         std::string consequence = "";  // what the summary adds
     } cases[] = {
-        {"an entry added for one model's device", "DrvProc.ini",
+        {"an entry added for one model's device",
+         "DrvProc.ini",
          original + "\n[NEW_DEVICE]\nNAME=New device\nID=75\nHARDID=9F9F0001C0DE0101\nTYPE=OTHER\n"
                     "EXEPATH=$MFGPROCPATH\\NEW\\SETUP.EXE\n",
-         {"notebook-n14"}, "added", ", 1 device gains a driver"},
-        {"an entry removed: its HARDID no longer the reader's", "DrvProc.ini",
-         replaced("HARDID=7A8B3000C0DE0101", "HARDID=7A8B3000C0DE0102"), {"office-7010"}, "removed",
+         {"notebook-n14"},
+         "added",
+         ", 1 device gains a driver"},
+        {"an entry removed: its HARDID no longer the reader's",
+         "DrvProc.ini",
+         replaced("HARDID=7A8B3000C0DE0101", "HARDID=7A8B3000C0DE0102"),
+         {"office-7010"},
+         "removed",
          ", 1 device loses its driver"},
-        {"a field changed", "DrvProc.ini", replaced("NAME=Modem driver", "NAME=Modem driver, new"), {"tower-t20"},
+        {"a field changed",
+         "DrvProc.ini",
+         replaced("NAME=Modem driver", "NAME=Modem driver, new"),
+         {"tower-t20"},
          "changed_fields"},
-        {"an entry moved", "DrvCofg.ini", config,
-         {"kiosk-k1", "legacy-l2", "notebook-n14", "office-5010", "office-7010", "tower-t20"}, "moved"},
-        {"a change no model sees", "DrvProc.ini", replaced("PACKETNAME=LAN_OLD", "PACKETNAME=LAN_OLDER"), {}, ""},
+        {"an entry moved",
+         "DrvCofg.ini",
+         config,
+         {"kiosk-k1", "legacy-l2", "notebook-n14", "office-5010", "office-7010", "tower-t20"},
+         "moved"},
+        {"a change no model sees",
+         "DrvProc.ini",
+         replaced("PACKETNAME=LAN_OLD", "PACKETNAME=LAN_OLDER"),
+         {},
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -205,7 +233,8 @@ TEST_F(ToolLine, ImpactNamesExactlyTheModelsWhoseListChanges) {
         fs::remove_all(changed);
         fs::copy(cdrom(), changed, fs::copy_options::recursive);
         writeText(changed / c.file, c.text);
-        const Outcome outcome = runTool(line("impact", {cdrom().string(), changed.string(), "--json"}));
+        const Outcome outcome =
+            runTool(line("impact", {cdrom().string(), changed.string(), "--json"}));
         ASSERT_EQ(outcome.status, c.changed.empty() ? 0 : 1) << outcome.err;
         const Json impact = Json::parse(outcome.out);
         expectFollowsSchema(impact);
@@ -219,7 +248,8 @@ TEST_F(ToolLine, ImpactNamesExactlyTheModelsWhoseListChanges) {
         EXPECT_EQ(impact["summary"]["text"],
                   std::to_string(c.changed.size()) + " of 6 models change" + c.consequence);
     }
-    const Outcome markdown = runTool(line("impact", {cdrom().string(), cdrom().string(), "--markdown"}));
+    const Outcome markdown =
+        runTool(line("impact", {cdrom().string(), cdrom().string(), "--markdown"}));
     EXPECT_EQ(markdown.status, 0);
     EXPECT_NE(markdown.out.find("### mfglist impact: 0 of 6 models change"), std::string::npos);
 }
@@ -310,13 +340,18 @@ TEST_F(ToolLine, ImpactShowsEachChangeWithTheModelsThatSeeIt) {
     }
 
     const Outcome text = runTool(line("impact", {before.string(), after.string()}));
-    EXPECT_NE(text.out.find("VERSION: \"7.021\" -> \"7.005\"  VERSION GOES DOWN"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("VERSION: \"7.021\" -> \"7.005\"  VERSION GOES DOWN"),
+              std::string::npos)
+        << text.out;
     EXPECT_NE(text.out.find("no model's list shows it"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("Entries no model gets any more:\n  DrvProc.ini:"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("Entries no model gets any more:\n  DrvProc.ini:"), std::string::npos)
+        << text.out;
 
-    const Outcome markdown = runTool(line("impact", {before.string(), after.string(), "--markdown"}));
+    const Outcome markdown =
+        runTool(line("impact", {before.string(), after.string(), "--markdown"}));
     EXPECT_EQ(markdown.out.find("<b>"), std::string::npos) << markdown.out;
-    EXPECT_NE(markdown.out.find("Modem \\| &lt;b&gt;fast&lt;/b&gt;"), std::string::npos) << markdown.out;
+    EXPECT_NE(markdown.out.find("Modem \\| &lt;b&gt;fast&lt;/b&gt;"), std::string::npos)
+        << markdown.out;
     // Every row of a table has as many cells as its header.
     std::size_t header = 0;
     for (const std::string& row : lines(markdown.out)) {
@@ -338,22 +373,26 @@ TEST_F(ToolLine, ImpactTextPutsTheSummaryFirstAndSummaryStopsThere) {
     const fs::path changed = scratch / "media";
     fs::copy(cdrom(), changed);
     std::string text = readText(changed / "DrvProc.ini");
-    for (const auto& [from, to] : {std::pair<std::string, std::string>{"HARDID=7A8B3000C0DE0101", "HARDID=7A8B3000C0DE0102"},
-                                   {"NAME=Modem driver", "NAME=Modem driver, new"}}) {
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"HARDID=7A8B3000C0DE0101", "HARDID=7A8B3000C0DE0102"},
+          {"NAME=Modem driver", "NAME=Modem driver, new"}}) {
         ASSERT_NE(text.find(from), std::string::npos) << from;
         text.replace(text.find(from), from.size(), to);
     }
     writeText(changed / "DrvProc.ini", text);
     const Outcome full = runTool(line("impact", {cdrom().string(), changed.string()}));
-    const Outcome summary = runTool(line("impact", {cdrom().string(), changed.string(), "--summary"}));
+    const Outcome summary =
+        runTool(line("impact", {cdrom().string(), changed.string(), "--summary"}));
     EXPECT_EQ(full.status, 1) << full.err;
     EXPECT_EQ(summary.status, 1) << summary.err;
-    ASSERT_EQ(full.out.rfind(summary.out, 0), 0u) << "the summary is the full text's start:\n" << summary.out;
+    ASSERT_EQ(full.out.rfind(summary.out, 0), 0u) << "the summary is the full text's start:\n"
+                                                  << summary.out;
     EXPECT_EQ(summary.out.find("By change:"), std::string::npos) << summary.out;
     EXPECT_NE(full.out.find("By change:"), std::string::npos) << full.out;
     const std::vector<std::string> shown = lines(summary.out);
     ASSERT_GE(shown.size(), 6u) << summary.out;
-    EXPECT_EQ(shown[0], "Impact on media against cdrom: 2 of 6 models change, 1 device loses its driver");
+    EXPECT_EQ(shown[0],
+              "Impact on media against cdrom: 2 of 6 models change, 1 device loses its driver");
     EXPECT_EQ(shown[1], "  section changes: 2 (VERSION going down: 0)");
     // The table: a header, then the two models needing a look, marked !, in
     // the catalogue's order: the office, whose card reader loses its driver
@@ -368,18 +407,24 @@ TEST_F(ToolLine, ImpactTextPutsTheSummaryFirstAndSummaryStopsThere) {
     std::size_t header = 0;
     while (header < shown.size() && shown[header].find("MODEL") == std::string::npos) ++header;
     ASSERT_LT(header + 2, shown.size()) << summary.out;
-    const std::vector<std::string> office = cells(shown[header + 1]), tower = cells(shown[header + 2]);
+    const std::vector<std::string> office = cells(shown[header + 1]),
+                                   tower = cells(shown[header + 2]);
     EXPECT_EQ(std::vector<std::string>(office.begin(), office.begin() + 2),
-              (std::vector<std::string>{"!", "office-7010"})) << shown[header + 1];
+              (std::vector<std::string>{"!", "office-7010"}))
+        << shown[header + 1];
     EXPECT_EQ(std::vector<std::string>(office.end() - 7, office.end()),
-              (std::vector<std::string>{"0", "1", "0", "0", "1", "0", "0"})) << shown[header + 1];
+              (std::vector<std::string>{"0", "1", "0", "0", "1", "0", "0"}))
+        << shown[header + 1];
     EXPECT_EQ(std::vector<std::string>(tower.begin(), tower.begin() + 2),
-              (std::vector<std::string>{"!", "tower-t20"})) << shown[header + 2];
+              (std::vector<std::string>{"!", "tower-t20"}))
+        << shown[header + 2];
     EXPECT_EQ(std::vector<std::string>(tower.end() - 7, tower.end()),
-              (std::vector<std::string>{"0", "0", "0", "1", "0", "0", "3"})) << shown[header + 2];
+              (std::vector<std::string>{"0", "0", "0", "1", "0", "0", "3"}))
+        << shown[header + 2];
     EXPECT_EQ(shown.back().rfind("4 models unchanged: ", 0), 0u) << shown.back();
 
-    const Outcome refused = runTool(line("impact", {cdrom().string(), changed.string(), "--summary", "--json"}));
+    const Outcome refused =
+        runTool(line("impact", {cdrom().string(), changed.string(), "--summary", "--json"}));
     EXPECT_EQ(refused.status, 2);
 }
 
@@ -388,15 +433,17 @@ TEST_F(ToolLine, ModelsInNaturalOrderAndIdsNeverCut) {
     fs::create_directory(catalogue);
     for (const char* name : {"aio-e20-10", "aio-e20-2", "AIO-E20-1", "aio-e20-9"})
         fs::copy_file(models() / "office-7010.ids", catalogue / (std::string(name) + ".ids"));
-    const Outcome outcome = runTool({"matrix", cdrom().string(), "--cdrom", "--models", catalogue.string(), "--json"});
+    const Outcome outcome =
+        runTool({"matrix", cdrom().string(), "--cdrom", "--models", catalogue.string(), "--json"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const Json matrix = Json::parse(outcome.out);
     std::vector<std::string> names;
     for (const Json& model : matrix["models"]) names.push_back(model["name"]);
-    EXPECT_EQ(names, (std::vector<std::string>{"AIO-E20-1", "aio-e20-2", "aio-e20-9", "aio-e20-10"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"AIO-E20-1", "aio-e20-2", "aio-e20-9", "aio-e20-10"}));
 
-    const Outcome narrow =
-        runTool({"matrix", cdrom().string(), "--cdrom", "--models", models().string(), "--width", "60"});
+    const Outcome narrow = runTool(
+        {"matrix", cdrom().string(), "--cdrom", "--models", models().string(), "--width", "60"});
     ASSERT_EQ(narrow.status, 0) << narrow.err;
     EXPECT_NE(narrow.out.find("1A2B0001C0DE0101"), std::string::npos) << narrow.out;
     EXPECT_NE(narrow.out.find("7A8B3000C0DE0101"), std::string::npos) << narrow.out;
@@ -414,8 +461,9 @@ TEST_F(ToolLine, ModelsInNaturalOrderAndIdsNeverCut) {
 TEST_F(ToolLine, ImpactGitReadsLinksThroughTheirTargetsAndGivesGitsReason) {
     const fs::path repo = scratch / "repo";
     const auto git = [&](const std::string& args) {
-        return std::system(("git -C \"" + repo.string() + "\" -c user.name=t -c user.email=t@t " + args +
-                            " >/dev/null 2>&1").c_str()) == 0;
+        return std::system(("git -C \"" + repo.string() + "\" -c user.name=t -c user.email=t@t " +
+                            args + " >/dev/null 2>&1")
+                               .c_str()) == 0;
     };
     fs::create_directories(repo / "media");
     if (!git("init -q .")) GTEST_SKIP() << "no git on this machine";
@@ -459,13 +507,16 @@ TEST_F(ToolLine, BadUseOfMatrixAndImpact) {
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {"no catalogue", {"matrix", cdrom().string(), "--cdrom", "--models", (scratch / "none").string()},
+        {"no catalogue",
+         {"matrix", cdrom().string(), "--cdrom", "--models", (scratch / "none").string()},
          "no catalogue folder"},
-        {"a catalogue without models", {"matrix", cdrom().string(), "--cdrom", "--models", cdrom().string()},
+        {"a catalogue without models",
+         {"matrix", cdrom().string(), "--cdrom", "--models", cdrom().string()},
          "holds no model"},
         {"no jobs", line("matrix", {cdrom().string(), "--jobs", "0"}), "--jobs 0"},
         {"impact with one folder", line("impact", {cdrom().string()}), "give two folders"},
-        {"--git of a folder outside git", line("impact", {"--git", "HEAD", cdrom().string()}), "git"},
+        {"--git of a folder outside git", line("impact", {"--git", "HEAD", cdrom().string()}),
+         "git"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -485,11 +536,14 @@ TEST_F(ToolLine, DiffRefusesWhatIsNotAWholeList) {
         std::string changed = text;
         return changed.replace(changed.find("COUNT=11"), 8, "COUNT=" + count);
     };
-    writeText(scratch / "binary", std::string("\x7F" "ELF\0\0\x01[SYSTEM]\nCOUNT=0\n", 24));
+    writeText(scratch / "binary", std::string("\x7F"
+                                              "ELF\0\0\x01[SYSTEM]\nCOUNT=0\n",
+                                              24));
     writeText(scratch / "more.ini", withCount("12"));
     writeText(scratch / "fewer.ini", withCount("10"));
-    writeText(scratch / "shape.json", "{\"list\": {\"written\": true, \"system\": null, "
-                                      "\"entries\": [{\"keys\": {\"NAME\": [1]}}]}}");
+    writeText(scratch / "shape.json",
+              "{\"list\": {\"written\": true, \"system\": null, "
+              "\"entries\": [{\"keys\": {\"NAME\": [1]}}]}}");
     writeText(scratch / "shapeless.json", "{\"list\": {}}");
     writeText(scratch / "no-entries.json", "{\"list\": {\"written\": true, \"system\": null}}");
     const struct {

@@ -26,8 +26,8 @@ protected:
 
 TEST_F(LintCi, ABaselineKeepsKnownFindingsWhereverTheyMoveAndFailsOnNewOnes) {
     const std::string baseline = (scratch / "baseline.json").string();
-    const std::vector<std::string> lint = {"lint", factory().string(), "--strict",
-                                           "--baseline", baseline};
+    const std::vector<std::string> lint = {"lint", factory().string(), "--strict", "--baseline",
+                                           baseline};
     EXPECT_EQ(runTool(lint).status, 2);  // no baseline yet
     std::vector<std::string> write = lint;
     write.push_back("--write-baseline");
@@ -57,17 +57,18 @@ TEST_F(LintCi, IdentitiesDoNotDependOnHowTheFolderIsTyped) {
     if (const fs::path relative = fs::relative(factory(), fs::current_path(), ec);
         !ec && !relative.empty())
         spellings.push_back(relative.string());
-    ASSERT_EQ(runTool({"lint", spellings[0], "--strict", "--baseline", baseline,
-                       "--write-baseline"})
-                  .status,
-              0);
+    ASSERT_EQ(
+        runTool({"lint", spellings[0], "--strict", "--baseline", baseline, "--write-baseline"})
+            .status,
+        0);
     std::vector<nlohmann::json> sarif, codeClimate;
     for (const std::string& folder : spellings) {
         SCOPED_TRACE(folder);
         EXPECT_EQ(runTool({"lint", folder, "--strict", "--baseline", baseline}).status, 0);
         const Outcome s = runTool({"lint", folder, "--strict", "--sarif"});
         const Outcome c = runTool({"lint", folder, "--strict", "--format", "codeclimate"});
-        const nlohmann::json log = nlohmann::json::parse(s.out), issues = nlohmann::json::parse(c.out);
+        const nlohmann::json log = nlohmann::json::parse(s.out),
+                             issues = nlohmann::json::parse(c.out);
         nlohmann::json prints = nlohmann::json::array();
         for (const nlohmann::json& result : log["runs"][0]["results"])
             prints.push_back(result["partialFingerprints"]);

@@ -9,7 +9,7 @@
 
 #include "common/text_encoding.h"
 #include "ids/id_names.h"
-#include "lint/lint.h"
+#include "lint/lint_folder.h"
 #include "lint/rules.h"
 #include "support/tool/json_schema_check.h"
 #include "support/tool/tool_fixture.h"
@@ -86,7 +86,8 @@ TEST(LintCorpus, EachBrokenFactoryGivesExactlyItsFindingsAndEveryRuleIsCovered) 
         ++cases;
     }
     EXPECT_GE(cases, mfgtool::lint::allRules().size());
-    for (const auto& rule : mfgtool::lint::allRules()) EXPECT_TRUE(covered.count(rule.name)) << rule.name;
+    for (const auto& rule : mfgtool::lint::allRules())
+        EXPECT_TRUE(covered.count(rule.name)) << rule.name;
 }
 
 TEST(LintCorpus, RulesAreSwitchedOffByNameOrCategoryPerRun) {
@@ -115,9 +116,10 @@ TEST_F(LintCommand, ExamplesHaveNoErrors) {
     const Outcome factoryLint = runTool({"lint", factory().string(), "--strict"});
     EXPECT_EQ(factoryLint.status, 1);
     EXPECT_EQ(lines(factoryLint.out).front(),
-              factory().string() + "/MfgProc.ini:87:1: warning: [SPARE_VGA] has an entry's keys "
-                                   "but no GROUP: the group filter refuses it, so it is never "
-                                   "listed, for any group [entry-without-group]");
+              factory().string() +
+                  "/MfgProc.ini:87:1: warning: [SPARE_VGA] has an entry's keys "
+                  "but no GROUP: the group filter refuses it, so it is never "
+                  "listed, for any group [entry-without-group]");
 }
 
 TEST_F(LintCommand, FindingsAreEditorLinesWithHintsAndTheStatusSaysWhetherToFail) {
@@ -131,15 +133,17 @@ TEST_F(LintCommand, FindingsAreEditorLinesWithHintsAndTheStatusSaysWhetherToFail
     const std::vector<std::string> out = lines(outcome.out);
     ASSERT_EQ(out.size(), 5u) << outcome.out;
     const std::string file = folder.string() + "/MfgProc.ini";  // FOLDER as given, then the name
-    EXPECT_EQ(out[0], file + ":8:1: error: unknown key EXEPTAH (did you mean EXEPATH?): the "
-                             "library never reads it [unknown-key]");
+    EXPECT_EQ(out[0], file +
+                          ":8:1: error: unknown key EXEPTAH (did you mean EXEPATH?): the "
+                          "library never reads it [unknown-key]");
     EXPECT_EQ(out[1], "    hint: rename it EXEPATH");
     EXPECT_EQ(out[2].rfind(file + ":9:1: warning: TYPE is given again", 0), 0u) << out[2];
     EXPECT_EQ(out[4], "mfglist lint: 1 error, 1 warning, 0 notes in 1 file");
 
     EXPECT_EQ(runTool({"lint", folder.string(), "--disable", "unknown-key"}).status, 0);
     EXPECT_EQ(runTool({"lint", folder.string(), "--disable", "unknown-key", "--strict"}).status, 1);
-    expectOneErrorLine(runTool({"lint", folder.string(), "--disable", "no-such-rule"}), "no-such-rule");
+    expectOneErrorLine(runTool({"lint", folder.string(), "--disable", "no-such-rule"}),
+                       "no-such-rule");
     expectOneErrorLine(runTool({"lint", folder.string(), "--disable", "bad-numbr"}),
                        "(did you mean bad-number?)");
     EXPECT_EQ(runTool({"lint", (scratch / "none").string()}).status, 2);
@@ -152,8 +156,8 @@ TEST_F(LintCommand, JsonFollowsTheSchemaAndSarifIsVersion2_1_0) {
     const Outcome json = runTool({"lint", cdrom().string(), "--cdrom", "--json"});
     EXPECT_EQ(json.status, 0);
     const nlohmann::json document = nlohmann::json::parse(json.out);
-    for (const std::string& problem : schemaViolations(
-             nlohmann::json::parse(readText(MFGLIST_SCHEMA_FILE)), document))
+    for (const std::string& problem :
+         schemaViolations(nlohmann::json::parse(readText(MFGLIST_SCHEMA_FILE)), document))
         ADD_FAILURE() << problem;
     EXPECT_EQ(document["command"], "lint");
     EXPECT_EQ(document["files"].size(), 3u);
@@ -164,7 +168,8 @@ TEST_F(LintCommand, JsonFollowsTheSchemaAndSarifIsVersion2_1_0) {
     const nlohmann::json error = nlohmann::json::parse(bad.out);
     EXPECT_EQ(error["command"], "lint");
     EXPECT_EQ(error["status"], "error");
-    EXPECT_TRUE(schemaViolations(nlohmann::json::parse(readText(MFGLIST_SCHEMA_FILE)), error).empty());
+    EXPECT_TRUE(
+        schemaViolations(nlohmann::json::parse(readText(MFGLIST_SCHEMA_FILE)), error).empty());
 
     const Outcome sarif = runTool({"lint", cdrom().string(), "--cdrom", "--sarif"});
     const nlohmann::json log = nlohmann::json::parse(sarif.out);

@@ -12,8 +12,8 @@ namespace {
 class PreviewProblems : public ToolTest {
 protected:
     void expectSchema(const nlohmann::json& document) {
-        for (const std::string& problem : schemaViolations(
-                 nlohmann::json::parse(readText(MFGLIST_SCHEMA_FILE)), document))
+        for (const std::string& problem :
+             schemaViolations(nlohmann::json::parse(readText(MFGLIST_SCHEMA_FILE)), document))
             ADD_FAILURE() << problem;
     }
 };
@@ -21,7 +21,8 @@ protected:
 TEST_F(PreviewProblems, AMissingCdromFileOfTheListKindHasItsOwnStatus) {
     const std::string ids = (examples() / "ids.txt").string();
     fs::remove(cdrom() / "DrvProc.ini");
-    const std::vector<std::string> run = {"preview", cdrom().string(), "--cdrom", "--ids-file", ids};
+    const std::vector<std::string> run = {"preview", cdrom().string(), "--cdrom", "--ids-file",
+                                          ids};
     const Outcome text = runTool(run);
     EXPECT_EQ(text.status, 6) << text.err;
     EXPECT_NE(text.err.find("DrvProc.ini is missing from"), std::string::npos) << text.err;
@@ -57,9 +58,10 @@ TEST_F(PreviewProblems, EntriesAHostCannotRunAreMarkedAndListed) {
     EXPECT_EQ(text.status, 0) << text.err;
     for (const char* mark : {"  0  ", "  1!  ", "  2!  ", "  3!  "})
         EXPECT_NE(text.out.find(mark), std::string::npos) << mark << "\n" << text.out;
-    const nlohmann::json document = nlohmann::json::parse(
-        runTool({"preview", folder.string(), "--json", "--ids-file", (scratch / "ids.txt").string()})
-            .out);
+    const nlohmann::json document =
+        nlohmann::json::parse(runTool({"preview", folder.string(), "--json", "--ids-file",
+                                       (scratch / "ids.txt").string()})
+                                  .out);
     expectSchema(document);
     EXPECT_EQ(document["problems"],
               nlohmann::json::array(
@@ -98,9 +100,8 @@ TEST_F(PreviewProblems, ExplainAdvisesOnlyOptionsTheModeTakes) {
     // A header a lookup by name cannot find is not called the group's
     // settings section as if it were read.
     const std::string file = readText(factory() / "MfgProc.ini");
-    writeText(factory() / "MfgProc.ini",
-              file.substr(0, file.find("[PRELOAD]")) + "[PRELOAD]]" +
-                  file.substr(file.find("[PRELOAD]") + 9));
+    writeText(factory() / "MfgProc.ini", file.substr(0, file.find("[PRELOAD]")) + "[PRELOAD]]" +
+                                             file.substr(file.find("[PRELOAD]") + 9));
     EXPECT_NE(runTool({"explain", factory().string()})
                   .out.find("[PRELOAD]  left out: no GROUP: named as group PRELOAD's settings "
                             "section, but the library reads none of its settings from it"),

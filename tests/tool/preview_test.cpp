@@ -92,8 +92,10 @@ TEST_F(ToolPreview, WindowsChoiceReachesTheLinuxMachine) {
 TEST_F(ToolPreview, ShowsTheListInInstallOrderWithinTheTerminalWidth) {
     // Into a file or pipe the table is cut only to a width given.
     const Outcome uncut = preview({factory().string()});
-    EXPECT_NE(uncut.out.find("C:\\FACTORY\\DRIVERS\\DISPLAY\\RELEASE\\2008\\BOARD\\C0DE0101\\VGA\\SETUP.EXE"),
-              std::string::npos) << uncut.out;
+    EXPECT_NE(uncut.out.find(
+                  "C:\\FACTORY\\DRIVERS\\DISPLAY\\RELEASE\\2008\\BOARD\\C0DE0101\\VGA\\SETUP.EXE"),
+              std::string::npos)
+        << uncut.out;
     const Outcome outcome = preview({factory().string(), "--width", "90"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const std::vector<std::string> shown = lines(outcome.out);
@@ -219,8 +221,7 @@ TEST_F(ToolPreview, IdsFromStandardInput) {
     fs::remove(scratch / "record.txt");
     writeText(scratch / "canned.ini", kCannedList);
     const Outcome outcome = runTool({"preview", cdrom().string(), "--cdrom", "--ids-file", "-",
-                                     "--allow-empty", "--library",
-                                     recordingLibraryFile().string()},
+                                     "--allow-empty", "--library", recordingLibraryFile().string()},
                                     {{"MFGLIST_FAKE_RECORD", (scratch / "record.txt").string()}},
                                     "1A2B0001C0DE0101\n# not an ID\nACPI0003\n");
     EXPECT_EQ(outcome.status, 0) << outcome.err;
@@ -246,13 +247,15 @@ TEST_F(ToolPreview, NamesTheSectionEachEntryCameFrom) {
          {"MfgProc.ini:95 [MEDIAPLAYER]", "MfgProc.ini:106 [BACKUP]"}},
         {"complete software list",
          {factory().string(), "--kind", "all-software"},
-         {"MfgProc.ini:95 [MEDIAPLAYER]", "MfgProc.ini:106 [BACKUP]", "MfgProc.ini:117 [RECOVERY]"}},
+         {"MfgProc.ini:95 [MEDIAPLAYER]", "MfgProc.ini:106 [BACKUP]",
+          "MfgProc.ini:117 [RECOVERY]"}},
         {"CD-ROM driver list, kept",
-         {cdrom().string(), "--cdrom", "--ids-file", ids, "--output", (scratch / "kept.ini").string()},
-         {"DrvProc.ini:30 [HOTFIX_USB]", "DrvProc.ini:108 [HOTFIX_SATA]", "DrvProc.ini:41 [CHIPSET]",
-          "DrvProc.ini:51 [VGA_C0DE]", "DrvProc.ini:62 [LAN]", "DrvProc.ini:18 [AUDIO]",
-          "DrvProc.ini:117 [POWER]", "DrvProc.ini:98 [CARDREADER]", "DrvCofg.ini:4 [HOTKEYS]",
-          "DrvCofg.ini:14 [IME_PATCH]", "DrvCofg.ini:31 [BATTERY]"}},
+         {cdrom().string(), "--cdrom", "--ids-file", ids, "--output",
+          (scratch / "kept.ini").string()},
+         {"DrvProc.ini:30 [HOTFIX_USB]", "DrvProc.ini:108 [HOTFIX_SATA]",
+          "DrvProc.ini:41 [CHIPSET]", "DrvProc.ini:51 [VGA_C0DE]", "DrvProc.ini:62 [LAN]",
+          "DrvProc.ini:18 [AUDIO]", "DrvProc.ini:117 [POWER]", "DrvProc.ini:98 [CARDREADER]",
+          "DrvCofg.ini:4 [HOTKEYS]", "DrvCofg.ini:14 [IME_PATCH]", "DrvCofg.ini:31 [BATTERY]"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -296,8 +299,8 @@ TEST_F(ToolPreview, ListsThatDisagreeGetNoSources) {
 // With the real library: a group without entries gives a list without
 // entries, whether or not the library writes a SYSTEM section for it.
 TEST_F(ToolPreview, RealLibraryGroupWithoutEntries) {
-    const Outcome outcome = runTool(
-        {"preview", factory().string(), "--group", "NOSUCHGROUP", "--allow-empty"});
+    const Outcome outcome =
+        runTool({"preview", factory().string(), "--group", "NOSUCHGROUP", "--allow-empty"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_NE(outcome.out.find("the list has no entries"), std::string::npos) << outcome.out;
     // The build tree's file by its plain name (on Linux libmfglist.so, the

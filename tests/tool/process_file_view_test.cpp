@@ -25,8 +25,8 @@ public:
         std::string text = pick({"", "; header comment", "stray text", "\xEF\xBB\xBF"}) + lineEnd();
         const int sections = below(8);
         for (int s = 0; s < sections; ++s) {
-            text += pick({"", " ", "\t"}) + "[" + pick({"A", "a", " B ", "VGA", "LAN]x", ""}) + "]" +
-                    pick({"", " ; note", " trailing"}) + lineEnd();
+            text += pick({"", " ", "\t"}) + "[" + pick({"A", "a", " B ", "VGA", "LAN]x", ""}) +
+                    "]" + pick({"", " ; note", " trailing"}) + lineEnd();
             const int lines = below(9);
             for (int l = 0; l < lines; ++l) text += line(names) + lineEnd();
         }
@@ -42,41 +42,53 @@ private:
     std::string keyName(std::vector<std::string>& names) {
         std::string name;
         switch (below(4)) {
-        case 0:
-            name = mfg::items::keyName(
-                static_cast<mfg::items::Key>(below(static_cast<int>(mfg::items::Key::count))));
-            break;
-        case 1:
-            name = pick({"exepath", "Group", "TYPE", "NAME"});
-            break;
-        case 2:
-            name = pick({"K", "EXEPTAH", ";K", "A B"});
-            break;
-        default:
-            name = "K" + std::to_string(below(5));
-            break;
+            case 0:
+                name = mfg::items::keyName(
+                    static_cast<mfg::items::Key>(below(static_cast<int>(mfg::items::Key::count))));
+                break;
+            case 1:
+                name = pick({"exepath", "Group", "TYPE", "NAME"});
+                break;
+            case 2:
+                name = pick({"K", "EXEPTAH", ";K", "A B"});
+                break;
+            default:
+                name = "K" + std::to_string(below(5));
+                break;
         }
         names.push_back(name);
         return pick({"", " ", "\t"}) + name + pick({"", " ", "\t"});
     }
     std::string value() {
         switch (below(7)) {
-            case 0: return "";
-            case 1: return "\"quoted\"";
-            case 2: return "'a'  ";
-            case 3: return std::string("a\0b", 3);
-            case 4: return std::string(200 + below(400), 'V');
-            case 5: return " $TESTDIR\\X -Y ";
-            default: return "v" + std::to_string(below(100));
+            case 0:
+                return "";
+            case 1:
+                return "\"quoted\"";
+            case 2:
+                return "'a'  ";
+            case 3:
+                return std::string("a\0b", 3);
+            case 4:
+                return std::string(200 + below(400), 'V');
+            case 5:
+                return " $TESTDIR\\X -Y ";
+            default:
+                return "v" + std::to_string(below(100));
         }
     }
     std::string line(std::vector<std::string>& names) {
         switch (below(8)) {
-            case 0: return "";
-            case 1: return "; comment=1";
-            case 2: return "no equals here";
-            case 3: return "[not a header";
-            default: return keyName(names) + "=" + value();
+            case 0:
+                return "";
+            case 1:
+                return "; comment=1";
+            case 2:
+                return "no equals here";
+            case 3:
+                return "[not a header";
+            default:
+                return keyName(names) + "=" + value();
         }
     }
     std::mt19937 random_;
@@ -102,8 +114,7 @@ TEST(ProcessFileView, EverySectionIsWhatTheReaderReads) {
             EXPECT_EQ(section.name, reader->GetSectionName());
             EXPECT_EQ(section.line, reader->sectionLine());
             EXPECT_EQ(section.text, reader->sectionText());
-            for (const KeyLine& key : section.keys)
-                names.push_back(key.name);
+            for (const KeyLine& key : section.keys) names.push_back(key.name);
             for (const std::string& name : names)
                 EXPECT_EQ(section.value(name, cp), reader->wholeValue(name)) << name;
         }

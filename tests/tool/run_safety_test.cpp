@@ -35,8 +35,7 @@ protected:
         std::vector<std::string> args = {"host", "--command-line",
                                          "SETUP.EXE -P " + forLibrary(factory()), "--output",
                                          forLibrary(list)};
-        if (const auto drives = hostDrives(scratch))
-            args.insert(args.end(), {"--drives", *drives});
+        if (const auto drives = hostDrives(scratch)) args.insert(args.end(), {"--drives", *drives});
         return runTool(args);
     }
 
@@ -103,8 +102,8 @@ TEST_F(ToolRunSafety, AFailedRunFailsEveryCommandAndLeavesTheListAsItWas) {
 }
 
 // Every line the library traces when something went wrong is one the reason
-// finder knows (and keeps from a run's trace), read from the library's sources so that a new one cannot slip
-// by; a list folder that is missing explains a missing list, it is no failure.
+// finder knows (and keeps from a run's trace), read from the library's sources so that a new one
+// cannot slip by; a list folder that is missing explains a missing list, it is no failure.
 TEST(ToolReasonFinder, KnowsEveryFailureLineTheLibraryTraces) {
     const mfgtool::NativePath noDrives = [](const std::string&) { return std::nullopt; };
     const std::regex traced(

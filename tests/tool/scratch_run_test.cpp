@@ -17,9 +17,11 @@ TEST(ToolRunVerdict, AParsedListWithoutEntriesSaysWhy) {
         std::optional<std::string> noList;
         bool empty;
     } cases[] = {
-        {"[SYSTEM]\r\nCOUNT=1\r\n[0]\r\nNAME=A\r\n", true, false, std::nullopt, 1, std::nullopt, false},
+        {"[SYSTEM]\r\nCOUNT=1\r\n[0]\r\nNAME=A\r\n", true, false, std::nullopt, 1, std::nullopt,
+         false},
         {"[SYSTEM]\r\nCOUNT=0\r\n", true, false, std::nullopt, 0, "the list has no entries", true},
-        {"[0]\r\nNAME=A\r\n", true, false, std::nullopt, 0, "the list file has no SYSTEM section", false},
+        {"[0]\r\nNAME=A\r\n", true, false, std::nullopt, 0, "the list file has no SYSTEM section",
+         false},
         // The trace's reason wins, with the folder named as on every run.
         {"[SYSTEM]\r\nCOUNT=0\r\n", true, false, "CANNOT OPEN P:\\MEDIA\\DrvProc.ini", 0,
          "CANNOT OPEN <folder>\\DrvProc.ini", false},

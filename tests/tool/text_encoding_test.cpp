@@ -37,9 +37,9 @@ TEST(ToolText, NaturalOrder) {
         int order;  // naturalCompare(a, b)
     } cases[] = {
         {"aio-e20-2", "aio-e20-10", -1},
-        {"e-05", "e-5", 0},         // leading zeros aside
+        {"e-05", "e-5", 0},  // leading zeros aside
         {"Model-9", "model-10", -1},
-        {"a", "a-1", -1},           // a prefix first
+        {"a", "a-1", -1},  // a prefix first
         {"a1b", "a1", 1},
         {"x99999999999999999999", "x100000000000000000000", -1},  // past any integer type
         {"", "", 0},
@@ -63,9 +63,12 @@ TEST(ToolText, CodePagesToUtf8AndBack) {
     } cases[] = {
         {1252, "r\xE9seau \x80", "r\xC3\xA9seau \xE2\x82\xAC", true},
         {1252, "a\x81z", "a\xEF\xBF\xBDz", false},  // 0x81 is no character in 1252
-        {932, "\x83h\x83\x89\x83" "C\x83o", "\xE3\x83\x89\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x90", true},
-        {932, "\xB1", "\xEF\xBD\xB1", true},        // half-width katakana, one byte
-        {932, "A\x83", "A\xEF\xBF\xBD", false},      // a lead byte without its second byte
+        {932,
+         "\x83h\x83\x89\x83"
+         "C\x83o",
+         "\xE3\x83\x89\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x90", true},
+        {932, "\xB1", "\xEF\xBD\xB1", true},     // half-width katakana, one byte
+        {932, "A\x83", "A\xEF\xBF\xBD", false},  // a lead byte without its second byte
         {936, "\xD6\xD0\xCE\xC4", "\xE4\xB8\xAD\xE6\x96\x87", true},
         {949, "\xC7\xD1", "\xED\x95\x9C", true},
         {950, "\xA4\xA4", "\xE4\xB8\xAD", true},

@@ -78,33 +78,26 @@ int main(int argc, char** argv) {
     // One row per command, in the order --help lists them; each command's
     // file adds its options and help.
     const std::vector<Command> commands = {
-        addPreviewCommand(app),
-        addExplainCommand(app),
-        addHostCommand(app),
-        addDiffCommand(app),
-        addLintCommand(app),
-        addIdsCommand(app),
-        addMatrixCommand(app),
-        addImpactCommand(app),
-        addCompletionsCommand(app),
-        addModelWorkerCommand(app),
-        addManPageCommand(app),
+        addPreviewCommand(app),     addExplainCommand(app), addHostCommand(app),
+        addDiffCommand(app),        addLintCommand(app),    addIdsCommand(app),
+        addMatrixCommand(app),      addImpactCommand(app),  addCompletionsCommand(app),
+        addModelWorkerCommand(app), addManPageCommand(app),
     };
     app.footer("\nSee " + commandNames(commands, "and", helpCall) + ".\n" + kExitStatusHelp);
 
     const bool json = wantsJson(argc, argv);
     const std::string first = argc > 1 ? argv[1] : "";
-    const bool known = std::any_of(commands.begin(), commands.end(), [&](const Command& c) {
-        return c.parser->get_name() == first;
-    });
+    const bool known = std::any_of(commands.begin(), commands.end(),
+                                   [&](const Command& c) { return c.parser->get_name() == first; });
     const std::string command = known ? first : "mfglist";
     if (argc < 2)
         return fail(json, command, kExitBadUse,
-                    "choose a command, " + commandNames(commands, "or", plainName) + "; see 'mfglist --help'");
+                    "choose a command, " + commandNames(commands, "or", plainName) +
+                        "; see 'mfglist --help'");
     if (!first.empty() && first[0] != '-' && command == "mfglist")
         return fail(json, command, kExitBadUse,
-                    "unknown command " + first +
-                        "; choose " + commandNames(commands, "or", plainName) + ", see 'mfglist --help'");
+                    "unknown command " + first + "; choose " +
+                        commandNames(commands, "or", plainName) + ", see 'mfglist --help'");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -57,8 +57,8 @@ int faultyUnlink(const char* path) {
 }  // namespace
 
 void installFaultyFileCalls() {
-    fileCalls = {faultyOpen,  faultyRead,  faultyWrite,   faultyFsync,   faultyRename, faultyClose,
-                 faultyStat,  faultyLstat, faultyOpendir, faultyReaddir, faultyUnlink};
+    fileCalls = {faultyOpen, faultyRead,  faultyWrite,   faultyFsync,   faultyRename, faultyClose,
+                 faultyStat, faultyLstat, faultyOpendir, faultyReaddir, faultyUnlink};
 }
 
 void restoreSystemFileCalls() { fileCalls = systemFileCalls; }

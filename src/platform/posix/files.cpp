@@ -27,9 +27,8 @@ int systemStat(const char* path, struct stat* st) { return ::stat(path, st); }
 int systemLstat(const char* path, struct stat* st) { return ::lstat(path, st); }
 }  // namespace
 
-const FileCalls systemFileCalls = {systemOpen,  ::read,      ::write,    ::fsync,
-                                   ::rename,    ::close,     systemStat, systemLstat,
-                                   ::opendir,   ::readdir,   ::unlink};
+const FileCalls systemFileCalls = {systemOpen, ::read,      ::write,   ::fsync,   ::rename, ::close,
+                                   systemStat, systemLstat, ::opendir, ::readdir, ::unlink};
 FileCalls fileCalls = systemFileCalls;
 
 }  // namespace posix
@@ -69,8 +68,8 @@ int openRegularFile(const std::string& native, std::string* error) {
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (error) *error = S_ISDIR(st.st_mode) ? "a folder of that name exists"
-                                                : "not a regular file";
+        if (error)
+            *error = S_ISDIR(st.st_mode) ? "a folder of that name exists" : "not a regular file";
         fileCalls.close(fd);
         return -1;
     }
@@ -235,9 +234,12 @@ bool replaceFileAtomically(std::string_view path, std::string_view head, std::st
     // Each step's own error is the reason: a later call must not report an
     // errno left over from an earlier one.
     std::string why;
-    if (!writeAll(fd, head) || !writeAll(fd, tail)) why = "cannot write the new file: " + errorText(errno);
-    else if (::fchmod(fd, mode) != 0) why = "cannot write the new file: " + errorText(errno);
-    else if (fileCalls.fsync(fd) != 0) why = "cannot flush the new file: " + errorText(errno);
+    if (!writeAll(fd, head) || !writeAll(fd, tail))
+        why = "cannot write the new file: " + errorText(errno);
+    else if (::fchmod(fd, mode) != 0)
+        why = "cannot write the new file: " + errorText(errno);
+    else if (fileCalls.fsync(fd) != 0)
+        why = "cannot flush the new file: " + errorText(errno);
     if (fileCalls.close(fd) != 0 && why.empty())
         why = "cannot close the new file: " + errorText(errno);
     if (why.empty() && fileCalls.rename(temp.c_str(), native->c_str()) != 0)
@@ -259,7 +261,8 @@ bool replaceFileAtomically(std::string_view path, std::string_view head, std::st
 bool deleteFile(std::string_view path) {
     const auto native = resolvePath(path);
     struct stat st {};
-    if (!native || fileCalls.lstat(native->c_str(), &st) != 0 || S_ISDIR(st.st_mode) || isReadOnly(st))
+    if (!native || fileCalls.lstat(native->c_str(), &st) != 0 || S_ISDIR(st.st_mode) ||
+        isReadOnly(st))
         return false;
     return fileCalls.unlink(native->c_str()) == 0;
 }
@@ -271,8 +274,7 @@ bool appendText(std::string_view path, std::string_view text) {
     struct stat st {};
     if (fileCalls.stat(native->c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || isReadOnly(st)))
         return false;
-    const int fd =
-        fileCalls.open(native->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = fileCalls.open(native->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     std::string translated;
     translated.reserve(text.size() + 16);

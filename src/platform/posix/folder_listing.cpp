@@ -4,8 +4,8 @@
 #include <time.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <atomic>
+#include <cerrno>
 #include <mutex>
 #include <unordered_map>
 #include <unordered_set>
@@ -55,8 +55,8 @@ std::int64_t nanoseconds(const timespec& t) {
 // never are; exFAT keeps 10 ms, FAT and some network shares whole seconds.
 std::int64_t timeStepNs(const struct stat& folderStat) {
     std::int64_t step = 1'000'000'000;
-    while (step > 1 && (folderStat.st_mtim.tv_nsec % step != 0 ||
-                        folderStat.st_ctim.tv_nsec % step != 0))
+    while (step > 1 &&
+           (folderStat.st_mtim.tv_nsec % step != 0 || folderStat.st_ctim.tv_nsec % step != 0))
         step /= 10;
     return step;
 }
@@ -91,7 +91,8 @@ bool list(const std::string& folder, const struct stat& folderStat, Listing& lis
         const std::string name(entry->d_name);
         if (name == "." || name == "..") continue;
         listing.names.insert(name);
-        auto [at, added] = listing.byFoldedName.try_emplace(foldedAscii(name), Listing::Spellings{name});
+        auto [at, added] =
+            listing.byFoldedName.try_emplace(foldedAscii(name), Listing::Spellings{name});
         if (added) continue;
         at->second.several = true;
         if (name < at->second.first) at->second.first = name;
@@ -158,7 +159,8 @@ std::optional<std::string> findNoCase(const std::string& folder, const struct st
     return match->second.first;
 }
 
-KeptAnswer findInKeptListing(const std::string& folder, std::string& name, FolderState* answeredAt) {
+KeptAnswer findInKeptListing(const std::string& folder, std::string& name,
+                             FolderState* answeredAt) {
     std::lock_guard<std::mutex> lock(g_mutex);
     auto& cache = listings();
     const auto at = cache.find(folder);

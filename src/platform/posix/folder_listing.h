@@ -32,7 +32,8 @@ struct FolderState {
         return device == folderStat.st_dev && inode == folderStat.st_ino &&
                modified.tv_sec == folderStat.st_mtim.tv_sec &&
                modified.tv_nsec == folderStat.st_mtim.tv_nsec &&
-               changed.tv_sec == folderStat.st_ctim.tv_sec && changed.tv_nsec == folderStat.st_ctim.tv_nsec;
+               changed.tv_sec == folderStat.st_ctim.tv_sec &&
+               changed.tv_nsec == folderStat.st_ctim.tv_nsec;
     }
 };
 

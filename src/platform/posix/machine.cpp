@@ -47,14 +47,14 @@ bool matchComponent(const std::string& folder, std::string& name,
     FolderState answeredAt;
     if (keptAnswerAt) keptAnswerAt->reset();
     switch (findInKeptListing(folder, name, &answeredAt)) {
-    case KeptAnswer::found:
-        if (keptAnswerAt) *keptAnswerAt = answeredAt;
-        return true;
-    case KeptAnswer::missing:
-        if (keptAnswerAt) *keptAnswerAt = answeredAt;
-        return false;
-    case KeptAnswer::unknown:
-        break;
+        case KeptAnswer::found:
+            if (keptAnswerAt) *keptAnswerAt = answeredAt;
+            return true;
+        case KeptAnswer::missing:
+            if (keptAnswerAt) *keptAnswerAt = answeredAt;
+            return false;
+        case KeptAnswer::unknown:
+            break;
     }
     struct stat entry {};
     countResolverCall();
@@ -62,7 +62,8 @@ bool matchComponent(const std::string& folder, std::string& name,
     if (errno != ENOENT) return false;  // not a folder, or not one we may search
     struct stat folderStat {};
     countResolverCall();
-    if (fileCalls.stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
+    if (fileCalls.stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode))
+        return false;
     const std::optional<std::string> match = findNoCase(folder, folderStat, name);
     if (!match) return false;
     name = *match;
@@ -93,8 +94,11 @@ void forEachComponent(std::string_view rest, const text::CodePage& cp, Use use) 
 // the held settings, so only the name itself is searched for again.  A run
 // uses a few such paths in turn (flag, log, temporary section files).
 struct RootPathMemo {
-    RootPathMemo(std::string path, bool isPlaced, std::string folderOrFile, std::string nameInFolder)
-        : windowsPath(std::move(path)), placed(isPlaced), folder(std::move(folderOrFile)),
+    RootPathMemo(std::string path, bool isPlaced, std::string folderOrFile,
+                 std::string nameInFolder)
+        : windowsPath(std::move(path)),
+          placed(isPlaced),
+          folder(std::move(folderOrFile)),
           name(std::move(nameInFolder)) {}
 
     std::string windowsPath;
@@ -114,7 +118,8 @@ struct RootPathMemo {
         if (!answeredAt) return false;
         struct stat folderStat;  // filled by the call, read only when it succeeds
         countResolverCall();
-        return fileCalls.stat(folder.c_str(), &folderStat) == 0 && answeredAt->describes(folderStat);
+        return fileCalls.stat(folder.c_str(), &folderStat) == 0 &&
+               answeredAt->describes(folderStat);
     }
 };
 constexpr std::size_t kRootPathMemos = 4;
@@ -182,9 +187,9 @@ bool driveFolder(char letter, std::string& folder) {
 }
 
 bool sameWithoutCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return upperAscii(x) == upperAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return upperAscii(x) == upperAscii(y);
+           });
 }
 
 // The native file MFGLIST_FILES places `windowsPath` at, if it names it (a
@@ -248,8 +253,8 @@ std::vector<DriveMapping> driveMap() {
         map.push_back({letter, std::string(folder)});
         stripTrailingSlashes(map.back().folder);
     });
-    const bool hasZ = std::any_of(map.begin(), map.end(),
-                                  [](const DriveMapping& m) { return m.letter == 'Z'; });
+    const bool hasZ =
+        std::any_of(map.begin(), map.end(), [](const DriveMapping& m) { return m.letter == 'Z'; });
     if (!hasZ) map.push_back({'Z', "/"});
     return map;
 }
@@ -261,7 +266,8 @@ std::optional<std::string> resolvePath(std::string_view windowsPath) {
 }
 
 std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool nativeIfMissing) {
-    windowsPath = std::string_view(windowsPath.data(), ::strnlen(windowsPath.data(), windowsPath.size()));
+    windowsPath =
+        std::string_view(windowsPath.data(), ::strnlen(windowsPath.data(), windowsPath.size()));
     if (windowsPath.empty()) return std::nullopt;
     RunHold& hold = t_runHold;  // one look-up of the thread's own
     const bool held = hold.depth > 0;
@@ -270,7 +276,9 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool
         if (remembered) return remembered;
     }
     if (const std::optional<std::string_view> placed = placedFile(windowsPath)) {
-        if (held) t_runHold.remember(RootPathMemo(std::string(windowsPath), true, std::string(*placed), {}));
+        if (held)
+            t_runHold.remember(
+                RootPathMemo(std::string(windowsPath), true, std::string(*placed), {}));
         return ResolvedPath{std::string(*placed), false};
     }
 
@@ -292,7 +300,8 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool
         if (part == ".") return;
         if (part == "..") {
             const std::size_t lastSlash = folder.rfind('/');
-            folder.resize(lastSlash == std::string::npos ? rootSize : std::max(rootSize, lastSlash));
+            folder.resize(lastSlash == std::string::npos ? rootSize
+                                                         : std::max(rootSize, lastSlash));
             folderExists = true;
             return;
         }
@@ -315,7 +324,8 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool
         // this machine is always the drive's root.
         forEachComponent(windowsPath.substr(2), cp, step);
         if (held && steps == 1 && lastPart != "." && lastPart != "..")
-            t_runHold.remember(RootPathMemo(std::string(windowsPath), false, root, std::string(lastPart)));
+            t_runHold.remember(
+                RootPathMemo(std::string(windowsPath), false, root, std::string(lastPart)));
     } else if (windowsPath[0] == '\\' || windowsPath[0] == '/') {
         if (windowsPath.size() >= 2 && (windowsPath[1] == '\\' || windowsPath[1] == '/'))
             return std::nullopt;  // network paths do not exist on this machine
@@ -343,10 +353,10 @@ std::string toWindowsPath(const std::string& nativePath) {
     const DriveMapping* best = nullptr;
     std::vector<DriveMapping> map = driveMap();
     for (const DriveMapping& m : map) {
-        const bool holds = m.folder == "/" ||
-                           nativePath == m.folder ||
-                           (nativePath.compare(0, m.folder.size(), m.folder) == 0 &&
-                            nativePath.size() > m.folder.size() && nativePath[m.folder.size()] == '/');
+        const bool holds =
+            m.folder == "/" || nativePath == m.folder ||
+            (nativePath.compare(0, m.folder.size(), m.folder) == 0 &&
+             nativePath.size() > m.folder.size() && nativePath[m.folder.size()] == '/');
         if (holds && (!best || m.folder.size() > best->folder.size())) best = &m;
     }
     if (!best) return "Z:" + nativePath;
@@ -370,7 +380,8 @@ RunSettingsHeld::RunSettingsHeld() {
     const char* files = std::getenv("MFGLIST_FILES");
     hold.settings.files = files ? std::optional<std::string>(files) : std::nullopt;
     const char* debugTarget = std::getenv("MFGLIST_DEBUG_OUTPUT");
-    hold.settings.debugOutput = debugTarget ? std::optional<std::string>(debugTarget) : std::nullopt;
+    hold.settings.debugOutput =
+        debugTarget ? std::optional<std::string>(debugTarget) : std::nullopt;
     hold.settings.codePage = posix::codePageOfEnvironment();
 }
 

@@ -18,8 +18,8 @@ struct DriveMapping {
 // What a run reads once (platform::RunSettingsHeld); null when no run on
 // this thread holds them.
 struct HeldRunSettings {
-    std::optional<std::string> drives;  // MFGLIST_DRIVES, unset when absent
-    std::optional<std::string> files;   // MFGLIST_FILES, unset when absent
+    std::optional<std::string> drives;       // MFGLIST_DRIVES, unset when absent
+    std::optional<std::string> files;        // MFGLIST_FILES, unset when absent
     std::optional<std::string> debugOutput;  // MFGLIST_DEBUG_OUTPUT, unset when absent
     unsigned codePage = 1252;
 };

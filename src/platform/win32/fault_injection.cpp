@@ -13,12 +13,18 @@ using win32::systemFileCalls;
 // The system error a Windows call fails with for an errno value of a test.
 DWORD systemErrorOf(int error) {
     switch (error) {
-    case EIO: return ERROR_READ_FAULT;
-    case ENOSPC: return ERROR_DISK_FULL;
-    case EXDEV: return ERROR_NOT_SAME_DEVICE;
-    case EACCES: return ERROR_ACCESS_DENIED;
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    default: return ERROR_GEN_FAILURE;
+        case EIO:
+            return ERROR_READ_FAULT;
+        case ENOSPC:
+            return ERROR_DISK_FULL;
+        case EXDEV:
+            return ERROR_NOT_SAME_DEVICE;
+        case EACCES:
+            return ERROR_ACCESS_DENIED;
+        case ENOENT:
+            return ERROR_FILE_NOT_FOUND;
+        default:
+            return ERROR_GEN_FAILURE;
     }
 }
 
@@ -31,9 +37,9 @@ bool failNow(FileCallKind kind) {
 
 HANDLE WINAPI faultyCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                                DWORD disposition, DWORD flags, HANDLE model) {
-    return failNow(kOpenCall) ? INVALID_HANDLE_VALUE
-                              : systemFileCalls.createFile(name, access, share, sa, disposition,
-                                                           flags, model);
+    return failNow(kOpenCall)
+               ? INVALID_HANDLE_VALUE
+               : systemFileCalls.createFile(name, access, share, sa, disposition, flags, model);
 }
 UINT WINAPI faultyGetTempFileName(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name) {
     return failNow(kOpenCall) ? 0 : systemFileCalls.getTempFileName(folder, prefix, unique, name);
@@ -76,9 +82,9 @@ BOOL WINAPI faultyDeleteFile(LPCSTR name) {
 }  // namespace
 
 void installFaultyFileCalls() {
-    fileCalls = {faultyCreateFile,       faultyGetTempFileName, faultyReadFile,
-                 faultyWriteFile,        faultyFlushFileBuffers, faultyMoveFileEx,
-                 faultyCloseHandle,      faultyGetFileAttributes, faultyFindFirstFile,
+    fileCalls = {faultyCreateFile,  faultyGetTempFileName,   faultyReadFile,
+                 faultyWriteFile,   faultyFlushFileBuffers,  faultyMoveFileEx,
+                 faultyCloseHandle, faultyGetFileAttributes, faultyFindFirstFile,
                  faultyDeleteFile};
 }
 

@@ -37,11 +37,10 @@ HANDLE WINAPI systemFindFirstFile(LPCSTR name, LPWIN32_FIND_DATAA data) {
 BOOL WINAPI systemDeleteFile(LPCSTR name) { return DeleteFileA(name); }
 }  // namespace
 
-const FileCalls systemFileCalls = {systemCreateFile,       systemGetTempFileName,
-                                   systemReadFile,         systemWriteFile,
-                                   systemFlushFileBuffers, systemMoveFileEx,
-                                   systemCloseHandle,      systemGetFileAttributes,
-                                   systemFindFirstFile,    systemDeleteFile};
+const FileCalls systemFileCalls = {systemCreateFile,  systemGetTempFileName,   systemReadFile,
+                                   systemWriteFile,   systemFlushFileBuffers,  systemMoveFileEx,
+                                   systemCloseHandle, systemGetFileAttributes, systemFindFirstFile,
+                                   systemDeleteFile};
 FileCalls fileCalls = systemFileCalls;
 
 }  // namespace win32
@@ -64,7 +63,8 @@ bool writeAll(HANDLE file, std::string_view content) {
     while (left > 0) {
         const DWORD chunk = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
         DWORD written = 0;
-        if (!fileCalls.writeFile(file, data, chunk, &written, nullptr) || written == 0) return false;
+        if (!fileCalls.writeFile(file, data, chunk, &written, nullptr) || written == 0)
+            return false;
         data += written;
         left -= written;
     }
@@ -91,7 +91,7 @@ void setError(std::string* error, const std::string& text) {
 // console or a device), and never a folder.
 HANDLE openDiskFile(const std::string& path, std::string* error) {
     const HANDLE file = fileCalls.createFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         setError(error, errorCodeText(GetLastError()));
         return file;
@@ -117,8 +117,8 @@ public:
     }
     bool seek(std::uint64_t offset) override {
         LONG high = static_cast<LONG>(offset >> 32);
-        const DWORD low = SetFilePointer(file_, static_cast<LONG>(offset & 0xFFFFFFFFu), &high,
-                                         FILE_BEGIN);
+        const DWORD low =
+            SetFilePointer(file_, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN);
         const DWORD code = GetLastError();
         if (low == INVALID_SET_FILE_POINTER && code != NO_ERROR) {
             error_ = errorCodeText(code);
@@ -191,12 +191,11 @@ bool followLink(std::string& path, std::string* error) {
     const auto finalPathName = kernel ? reinterpret_cast<FinalPathName>(reinterpret_cast<void*>(
                                             GetProcAddress(kernel, "GetFinalPathNameByHandleA")))
                                       : nullptr;
-    const HANDLE file = finalPathName ? fileCalls.createFile(path.c_str(), 0,
-                                                    FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                                        FILE_SHARE_DELETE,
-                                                    nullptr, OPEN_EXISTING,
-                                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr)
-                                      : INVALID_HANDLE_VALUE;
+    const HANDLE file =
+        finalPathName ? fileCalls.createFile(
+                            path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                      : INVALID_HANDLE_VALUE;
     char target[MAX_PATH + 8];
     DWORD size = 0;
     if (file != INVALID_HANDLE_VALUE) {
@@ -240,8 +239,8 @@ bool replaceFileAtomically(std::string_view path, std::string_view head, std::st
     if (!fileCalls.getTempFileName(folder.c_str(), "mfg", 0, tempName))
         return fail(lastErrorText("cannot create the new file"));
     const std::string temp = tempName;
-    const HANDLE file = fileCalls.createFile(temp.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = fileCalls.createFile(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+                                             TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const std::string why = lastErrorText("cannot create the new file");
         fileCalls.deleteFile(temp.c_str());
@@ -251,7 +250,7 @@ bool replaceFileAtomically(std::string_view path, std::string_view head, std::st
     std::string why = ok ? std::string() : lastErrorText("cannot write the new file");
     fileCalls.closeHandle(file);
     if (ok && !fileCalls.moveFileEx(temp.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ok = false;
         why = lastErrorText("cannot replace the file");
     }
@@ -285,8 +284,8 @@ std::unique_ptr<RewritableFile> createForRewriting(std::string_view path) {
     // access of ours, and every kind of sharing for theirs.
     const HANDLE file =
         fileCalls.createFile(target.c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32RewritableFile>(file);
 }

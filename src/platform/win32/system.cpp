@@ -17,9 +17,9 @@ bool systemDirectory(std::string& dir) {
 
 bool moduleFileName(std::string& path) {
     HMODULE self = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&moduleFileName), &self))
+    if (!GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&moduleFileName), &self))
         return false;
     char buffer[MAX_PATH] = {};
     const DWORD n = GetModuleFileNameA(self, buffer, MAX_PATH);

@@ -29,8 +29,7 @@ void ChildProcess::start(const std::string& program, const std::vector<std::stri
     if (streamFiles_) {
         const std::filesystem::path folder = streamFiles_->hostFolder();
         const std::string in = folder / kInput, out = folder / kOutput, err = folder / kError;
-        if (setup_.input)
-            ::posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+        if (setup_.input) ::posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
         if (setup_.keepOutput)
             ::posix_spawn_file_actions_addopen(&actions, 1, out.c_str(),
                                                O_WRONLY | O_CREAT | O_TRUNC, 0600);

@@ -8,9 +8,8 @@
 
 namespace mfg::test {
 
-std::string readProfileString(std::string_view section, std::string_view key,
-                              std::string_view def, std::size_t bufferSize,
-                              std::string_view file) {
+std::string readProfileString(std::string_view section, std::string_view key, std::string_view def,
+                              std::size_t bufferSize, std::string_view file) {
     std::string text;
     platform::readWholeFile(file, text);  // a missing file reads as no file: the default
     const std::string defaultText(def);
@@ -18,8 +17,8 @@ std::string readProfileString(std::string_view section, std::string_view key,
                               text::CodePage::active());
 }
 
-bool writeProfileString(std::string_view section, std::string_view key,
-                        std::string_view value, std::string_view file) {
+bool writeProfileString(std::string_view section, std::string_view key, std::string_view value,
+                        std::string_view file) {
     if (section.empty() && section.data() == nullptr) return false;
     std::string text;
     platform::readWholeFile(file, text);

@@ -29,11 +29,13 @@ public:
         }
         if (schema.contains("type")) {
             bool any = false;
-            for (const Json& type : schema["type"].is_array() ? schema["type"] : Json::array({schema["type"]}))
+            for (const Json& type :
+                 schema["type"].is_array() ? schema["type"] : Json::array({schema["type"]}))
                 any = any || hasType(value, type);
             if (!any) return fail("not " + schema["type"].dump());
         }
-        if (schema.contains("const") && value != schema["const"]) fail("not " + schema["const"].dump());
+        if (schema.contains("const") && value != schema["const"])
+            fail("not " + schema["const"].dump());
         if (schema.contains("enum")) {
             bool found = false;
             for (const Json& option : schema["enum"]) found = found || option == value;
@@ -55,7 +57,8 @@ public:
         if (value.is_array() && schema.contains("items"))
             for (std::size_t i = 0; i < value.size(); ++i)
                 check(schema["items"], value[i], where + "/" + std::to_string(i), out);
-        for (const Json& part : schema.value("allOf", Json::array())) check(part, value, where, out);
+        for (const Json& part : schema.value("allOf", Json::array()))
+            check(part, value, where, out);
         for (const char* kind : {"anyOf", "oneOf"}) {
             if (!schema.contains(kind)) continue;
             std::size_t passed = 0;

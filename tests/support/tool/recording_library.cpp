@@ -69,7 +69,8 @@ void record(const std::string& line) {
 
 void finish(const char* output) {
     if (flagRaised()) appendTrace("ORVANTIS == : RECORDED LIST RUN\r\n");
-    const std::optional<std::string> text = mfg::test::readWholeFile(environment("MFGLIST_FAKE_LIST"));
+    const std::optional<std::string> text =
+        mfg::test::readWholeFile(environment("MFGLIST_FAKE_LIST"));
     if (!text) return;
     std::ofstream(nativePath(output), std::ios::binary) << *text;
 }

@@ -12,7 +12,9 @@ fs::path recordingLibraryFile() { return MFGLIST_RECORDING_LIBRARY_FILE; }
 fs::path partialLibraryFile() { return MFGLIST_PARTIAL_LIBRARY_FILE; }
 fs::path examplesFolder() { return MFGLIST_EXAMPLES_FOLDER; }
 
-std::string readText(const fs::path& file) { return mfg::test::readWholeFile(file).value_or(std::string()); }
+std::string readText(const fs::path& file) {
+    return mfg::test::readWholeFile(file).value_or(std::string());
+}
 
 void writeText(const fs::path& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;

@@ -44,7 +44,6 @@ std::string readText(const fs::path& file);  // "" when missing
 void writeText(const fs::path& file, const std::string& text);
 std::vector<std::string> lines(const std::string& text);
 
-
 // ---- per platform ----------------------------------------------------------
 
 // How `preview` names the process-file folder on the command line it builds.

@@ -15,10 +15,9 @@ namespace {
 // An inheritable handle on a stream file; null when none is asked for.
 HANDLE streamHandle(const std::string& path, bool write) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE h = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                 write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr);
+    const HANDLE h = CreateFileA(
+        path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        &inherit, write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return h == INVALID_HANDLE_VALUE ? nullptr : h;
 }
 

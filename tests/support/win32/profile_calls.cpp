@@ -5,9 +5,8 @@
 
 namespace mfg::test {
 
-std::string readProfileString(std::string_view section, std::string_view key,
-                              std::string_view def, std::size_t bufferSize,
-                              std::string_view file) {
+std::string readProfileString(std::string_view section, std::string_view key, std::string_view def,
+                              std::size_t bufferSize, std::string_view file) {
     if (bufferSize == 0) return std::string();
     std::string buffer(bufferSize, '\0');
     const DWORD n = GetPrivateProfileStringA(

@@ -33,7 +33,8 @@ TEST_F(ToolCatalogueNames, NamesTheFilesItRefuses) {
         {"two names in different case",
          [&] { fs::copy_file(catalogue() / "tower-t20.ids", catalogue() / "Tower-T20.txt"); },
          {"Tower-T20.txt", "tower-t20.ids", "both give the model name"}},
-        {"a dangling link", [&] { fs::create_symlink("gone.ids", catalogue() / "link.ids"); },
+        {"a dangling link",
+         [&] { fs::create_symlink("gone.ids", catalogue() / "link.ids"); },
          {"link.ids", "a link to gone.ids, which does not exist"}},
         {"a dangling ignore file",
          [&] {

@@ -27,8 +27,7 @@ public:
     void fill() const {
         std::ofstream filler(at_ / "filler", std::ios::binary);
         const std::string block(4096, '\0');
-        while (filler.write(block.data(), block.size()) && filler.flush()) {
-        }
+        while (filler.write(block.data(), block.size()) && filler.flush()) {}
     }
     // Every file under the mount with its bytes, but the filler.
     std::map<std::string, std::string> files() const {
@@ -45,8 +44,8 @@ private:
     bool mounted_ = false;
 };
 
-#define REQUIRE_MOUNTED(disk)                                                             \
-    if (!(disk).mounted())                                                               \
+#define REQUIRE_MOUNTED(disk)                                                              \
+    if (!(disk).mounted())                                                                 \
     GTEST_SKIP() << "cannot mount a tmpfs here (not root?); the injected write faults of " \
                     "ToolFileWrites cover the same rule"
 
@@ -60,7 +59,8 @@ TEST_F(ToolFullDisk, AFullDiskKeepsEveryOutputAsItWasAndIsStatusOne) {
     REQUIRE_MOUNTED(disk);
     const fs::path full = scratch / "full";
     fs::create_directory(full / "lists");
-    for (const char* name : {"list.ini", "report.html", "baseline.json", "ids.txt", "lists/kiosk-k1.ini"})
+    for (const char* name :
+         {"list.ini", "report.html", "baseline.json", "ids.txt", "lists/kiosk-k1.ini"})
         writeText(full / name, std::string("old ") + name + "\n");
     disk.fill();
     const auto before = disk.files();
@@ -69,15 +69,21 @@ TEST_F(ToolFullDisk, AFullDiskKeepsEveryOutputAsItWasAndIsStatusOne) {
         const char* what;
         std::vector<std::string> args;
     } cases[] = {
-        {"preview --output", {"preview", factory().string(), "--output", (full / "list.ini").string()}},
-        {"explain --output", {"explain", factory().string(), "--output", (full / "list.ini").string()}},
+        {"preview --output",
+         {"preview", factory().string(), "--output", (full / "list.ini").string()}},
+        {"explain --output",
+         {"explain", factory().string(), "--output", (full / "list.ini").string()}},
         {"matrix --html",
-         {"matrix", cd, "--cdrom", "--models", catalogue, "--html", (full / "report.html").string()}},
-        {"matrix --lists", {"matrix", cd, "--cdrom", "--models", catalogue, "--lists", (full / "lists").string()}},
+         {"matrix", cd, "--cdrom", "--models", catalogue, "--html",
+          (full / "report.html").string()}},
+        {"matrix --lists",
+         {"matrix", cd, "--cdrom", "--models", catalogue, "--lists", (full / "lists").string()}},
         {"impact --html",
-         {"impact", cd, cd, "--cdrom", "--models", catalogue, "--html", (full / "report.html").string()}},
+         {"impact", cd, cd, "--cdrom", "--models", catalogue, "--html",
+          (full / "report.html").string()}},
         {"lint --write-baseline",
-         {"lint", factory().string(), "--baseline", (full / "baseline.json").string(), "--write-baseline"}},
+         {"lint", factory().string(), "--baseline", (full / "baseline.json").string(),
+          "--write-baseline"}},
         {"ids -o", {"ids", "--root", MFGLIST_SYSFS_FOLDER, "-o", (full / "ids.txt").string()}},
     };
     for (const auto& c : cases) {
@@ -103,9 +109,13 @@ TEST_F(ToolFullDisk, AFullOrMissingTmpdirIsStatusOneNamingItOnEveryRun) {
     } cases[] = {
         {"preview", {"preview", factory().string(), "--allow-empty"}, tmpdir, tmpdir + " (TMPDIR)"},
         {"preview", {"preview", factory().string()}, tmpdir, tmpdir + " (TMPDIR)"},
-        {"matrix", {"matrix", cdrom().string(), "--cdrom", "--models", models().string()}, tmpdir,
+        {"matrix",
+         {"matrix", cdrom().string(), "--cdrom", "--models", models().string()},
+         tmpdir,
          tmpdir + " (TMPDIR)"},
-        {"missing", {"preview", factory().string()}, (scratch / "gone").string(),
+        {"missing",
+         {"preview", factory().string()},
+         (scratch / "gone").string(),
          "TMPDIR names " + (scratch / "gone").string()},
     };
     for (const auto& c : cases) {

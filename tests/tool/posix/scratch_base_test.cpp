@@ -46,8 +46,8 @@ TEST(ToolScratchBase, ANamedTemporaryFolderWinsElseMemoryWhenItHasRoom) {
         TmpdirFor tmpdir(named.hostFolder().string());
         EXPECT_EQ(scratchBase(), named.hostFolder());
     }
-    for (const std::optional<std::string>& unnamed : {std::optional<std::string>(),
-                                                      std::optional<std::string>("")}) {
+    for (const std::optional<std::string>& unnamed :
+         {std::optional<std::string>(), std::optional<std::string>("")}) {
         TmpdirFor tmpdir(unnamed);
         EXPECT_EQ(scratchBase(), memoryHasRoom() ? std::filesystem::path("/dev/shm")
                                                  : std::filesystem::temp_directory_path());

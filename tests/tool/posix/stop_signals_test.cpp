@@ -38,7 +38,8 @@ public:
         posix_spawnattr_init(&attributes);
         posix_spawnattr_setpgroup(&attributes, 0);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-        started_ = posix_spawn(&pid_, all[0].c_str(), nullptr, &attributes, argv.data(), envp.data()) == 0;
+        started_ =
+            posix_spawn(&pid_, all[0].c_str(), nullptr, &attributes, argv.data(), envp.data()) == 0;
         posix_spawnattr_destroy(&attributes);
     }
     bool started() const { return started_; }
@@ -46,7 +47,8 @@ public:
 
     // Waits until the run's scratch folders number at least `folders`.
     bool waitForFolders(std::size_t folders) const {
-        for (auto until = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < until;) {
+        for (auto until = std::chrono::steady_clock::now() + 30s;
+             std::chrono::steady_clock::now() < until;) {
             if (folderCount() >= folders) return true;
             std::this_thread::sleep_for(2ms);
         }
@@ -88,7 +90,8 @@ public:
     // none of the workers'): the workers clean up as they stop.
     void expectNothingLeft(bool butTheParents) const {
         for (auto until = std::chrono::steady_clock::now() + 20s;
-             std::chrono::steady_clock::now() < until && (processesLeft() || folderCount(butTheParents));)
+             std::chrono::steady_clock::now() < until &&
+             (processesLeft() || folderCount(butTheParents));)
             std::this_thread::sleep_for(20ms);
         EXPECT_EQ(processesLeft(), 0u);
         EXPECT_EQ(folderCount(butTheParents), 0u);
@@ -113,7 +116,9 @@ protected:
         fs::create_directory(tmpdir);
     }
     std::vector<std::string> matrix() const {
-        return {"matrix", factory().string(), "--models", (examples() / "models").string(), "--jobs", "2"};
+        return {"matrix",   factory().string(),
+                "--models", (examples() / "models").string(),
+                "--jobs",   "2"};
     }
     const fs::path tmpdir = scratch / "tmp";
 };

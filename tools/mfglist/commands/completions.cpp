@@ -23,7 +23,8 @@ Command addCompletionsCommand(CLI::App& app) {
     return {command, [shell, root](std::ostream& out) {
                 const std::string script = completionScript(*root, *shell);
                 if (script.empty())
-                    throw UsageError("no completions for the shell " + *shell + "; give bash, zsh or fish");
+                    throw UsageError("no completions for the shell " + *shell +
+                                     "; give bash, zsh or fish");
                 out << script;
                 return kExitOk;
             }};

@@ -104,7 +104,8 @@ int runDiff(const DiffOptions& options, std::ostream& out) {
     }
 
     if (diff.equal()) {
-        out << "The lists are the same: " << after.entries.size() << " entries in the same order.\n";
+        out << "The lists are the same: " << after.entries.size()
+            << " entries in the same order.\n";
         return status;
     }
     out << "Entries: " << before.entries.size() << " before, " << after.entries.size()

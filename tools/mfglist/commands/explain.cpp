@@ -39,8 +39,9 @@ const char* const kExplainFooter =
 
 int runExplain(const ExplainOptions& options, std::ostream& out) {
     if (options.library)
-        throw UsageError("--library is for preview: explain runs the library's core linked "
-                         "into mfglist");
+        throw UsageError(
+            "--library is for preview: explain runs the library's core linked "
+            "into mfglist");
     Plan plan = planRun(options);
     if (options.output) planOutput(plan, *options.output);
     ExplainJournal journal(plan.ids);
@@ -55,7 +56,12 @@ int runExplain(const ExplainOptions& options, std::ostream& out) {
 
     const RunVerdict verdict = verdictOf(run, options.allowEmpty);
     const IdNames names(options.idNames);  // read only for the IDs shown
-    const ReportContext context{plan, run, kInProcessCoreName, options.trace, {}, std::nullopt,
+    const ReportContext context{plan,
+                                run,
+                                kInProcessCoreName,
+                                options.trace,
+                                {},
+                                std::nullopt,
                                 nullptr,
                                 listCoverage(plan, run.list, ignoreEntries(plan, options.ignore)),
                                 &names};

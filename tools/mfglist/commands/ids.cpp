@@ -33,7 +33,7 @@ struct IdsOptions {
     std::optional<std::string> model;
     std::optional<std::string> form;  // compact (default) or pnp
     std::vector<std::string> templates;
-    std::optional<std::string> root;  // a copied sysfs tree instead of this machine
+    std::optional<std::string> root;     // a copied sysfs tree instead of this machine
     std::optional<std::string> idNames;  // pci.ids and usb.ids, for the devices' names
 };
 
@@ -41,7 +41,8 @@ const char* const kIdsFooter =
     "Writes the hardware IDs of this machine as an ID file of the model catalogue: a header of\n"
     "'# key: value' comments (model, form, templates, captured, host, tool), then each device\n"
     "as a comment naming its bus, location, class and (from pci.ids and usb.ids) its vendor\n"
-    "and device, followed by its IDs, most specific first.  Devices are in the order of their first IDs; an ID an earlier device gave is not\n"
+    "and device, followed by its IDs, most specific first.  Devices are in the order of their "
+    "first IDs; an ID an earlier device gave is not\n"
     "written again.  Linux reads sysfs (PCI, USB, ACPI); Windows asks SetupAPI for every\n"
     "present device.  --root reads a sysfs tree copied from another machine (with its links).\n"
     "\n"

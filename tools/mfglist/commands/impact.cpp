@@ -60,13 +60,15 @@ const char* const kImpactFooter =
 
 int runImpact(const ImpactOptions& options, std::ostream& out) {
     if (options.git ? options.folders.size() != 1 : options.folders.size() != 2)
-        throw UsageError(options.git ? "with --git give one folder, the new one: impact --git REV "
-                                       "FOLDER --models DIR"
-                                     : "give two folders, OLD and NEW, or --git REV and one folder");
+        throw UsageError(options.git
+                             ? "with --git give one folder, the new one: impact --git REV "
+                               "FOLDER --models DIR"
+                             : "give two folders, OLD and NEW, or --git REV and one folder");
     if (options.json && options.markdown)
         throw UsageError("--json and --markdown are two outputs; choose one");
     if (options.summary && (options.json || options.markdown))
-        throw UsageError("--summary is for the text; --json and --markdown carry the summary anyway");
+        throw UsageError(
+            "--summary is for the text; --json and --markdown carry the summary anyway");
     if (options.lists) throw UsageError("--lists is for matrix; impact keeps no lists");
     const std::string newFolder = options.folders.back();
     ScratchFolder scratch;

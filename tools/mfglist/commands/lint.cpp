@@ -10,9 +10,9 @@
 #include "common/options.h"
 #include "common/text_encoding.h"
 #include "ids/id_names.h"
-#include "lint/lint.h"
-#include "lint/rules.h"
 #include "lint/baseline.h"
+#include "lint/lint_folder.h"
+#include "lint/rules.h"
 #include "present/lint_report.h"
 
 namespace mfgtool {
@@ -64,8 +64,7 @@ lint::LintOptions lintOptionsOf(const LintCommandOptions& options) {
         throw UsageError("give --format once (--json and --sarif are its other spellings)");
     if (options.format && *options.format != "text" && *options.format != "json" &&
         *options.format != "sarif" && *options.format != "codeclimate")
-        throw UsageError("--format takes text, json, sarif or codeclimate, not " +
-                         *options.format);
+        throw UsageError("--format takes text, json, sarif or codeclimate, not " + *options.format);
     if (options.writeBaseline && !options.baseline)
         throw UsageError("--write-baseline needs --baseline FILE: the file to write");
     lint::LintOptions lintOptions;
@@ -138,7 +137,8 @@ int runLint(const LintCommandOptions& options, std::ostream& out) {
         for (const char* name : {"MfgProc.ini", "DrvProc.ini", "DrvCofg.ini", "SoftProc.ini"})
             reads.push_back({std::filesystem::path(options.folder) / name, "the process file"});
         refuseOutputOverInput(*options.baseline, "--baseline", reads);
-        replaceFileWhole(*options.baseline, baselineJson(result, lintOptions.codePage).dump(2) + '\n');
+        replaceFileWhole(*options.baseline,
+                         baselineJson(result, lintOptions.codePage).dump(2) + '\n');
         run.known = result.findings.size();
         result.findings.clear();
     } else if (options.baseline) {
@@ -153,8 +153,9 @@ int runLint(const LintCommandOptions& options, std::ostream& out) {
     run.options = &lintOptions;
     run.strict = options.strict;
     run.exitStatus = fails ? kExitLintFindings : kExitOk;
-    const std::string format =
-        options.json ? "json" : options.sarif ? "sarif" : options.format.value_or("text");
+    const std::string format = options.json    ? "json"
+                               : options.sarif ? "sarif"
+                                               : options.format.value_or("text");
     const auto dump = [&out](const Json& json) {
         out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
     };

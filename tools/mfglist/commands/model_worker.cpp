@@ -1,6 +1,6 @@
 // `mfglist model-worker`: the hidden command that `matrix` and `impact`
-// start once per job, each with a share of the models (line/share_run.h); not for people, so it has no
-// help of its own.
+// start once per job, each with a share of the models (line/share_run.h); not for people, so it has
+// no help of its own.
 #include "commands.h"
 
 #include <memory>

@@ -9,8 +9,8 @@
 
 #include "common/errors.h"
 #include "common/options.h"
-#include "ids/id_names.h"
 #include "common/system.h"
+#include "ids/id_names.h"
 #include "present/report.h"
 #include "run/id_file_check.h"
 #include "run/library.h"
@@ -25,7 +25,7 @@ namespace {
 
 struct PreviewOptions : RunOptions, ListOutputOptions {
     std::optional<int> width;
-    bool allowMissing = false;  // a CD-ROM file of the list kind may be missing
+    bool allowMissing = false;           // a CD-ROM file of the list kind may be missing
     std::optional<std::string> idNames;  // pci.ids and usb.ids, for the devices' names
 };
 
@@ -68,7 +68,8 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     // the list's bytes; the list is parsed only after it, so that the parsed
     // list and that run's own list are never held at once.
     LibraryRun run = runInScratchMachine(
-        plan, library, RunNeeds{/*trace=*/true, /*parsedList=*/false, /*traceLines=*/options.trace});
+        plan, library,
+        RunNeeds{/*trace=*/true, /*parsedList=*/false, /*traceLines=*/options.trace});
     ListSources sources;
     if (!run.failed) sources = listSources(plan, run);
     takeParsedList(run);
@@ -83,7 +84,8 @@ int runPreview(const PreviewOptions& options, std::ostream& out) {
     for (const std::string& note : run.notes) std::cerr << "mfglist: note: " << note << '\n';
     if (sources.note) std::cerr << "mfglist: note: " << *sources.note << '\n';
 
-    const RunVerdict verdict = previewVerdict(run, problems, options.allowEmpty, options.allowMissing);
+    const RunVerdict verdict =
+        previewVerdict(run, problems, options.allowEmpty, options.allowMissing);
     const IdNames names(options.idNames);  // read only for the IDs shown
     const ReportContext context{plan,
                                 run,

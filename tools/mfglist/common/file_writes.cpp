@@ -76,8 +76,7 @@ void replaceFileWhole(const fs::path& target, std::string_view bytes) {
         throw RunError("cannot " + doing + " " + target.string() + ": " + ec.message() + where +
                        kept);
     };
-    if (!step(ec, [&] { handle = createNewFile(temporary, ec); }))
-        failed("write");
+    if (!step(ec, [&] { handle = createNewFile(temporary, ec); })) failed("write");
     created = open = true;
     // In pieces, so that a disk that fills part-way is met where it fills.
     constexpr std::size_t kPiece = std::size_t{1} << 20;
@@ -113,8 +112,8 @@ void refuseOutputOverInput(const fs::path& output, const std::string& option,
     for (const ReadFile& input : inputs)
         if (isSameFile(output, input.path))
             throw UsageError(option + " " + output.string() + " is " + input.role + " " +
-                             input.path.string() +
-                             " that this run reads; give another file for " + option);
+                             input.path.string() + " that this run reads; give another file for " +
+                             option);
 }
 
 }  // namespace mfgtool

@@ -95,8 +95,10 @@ std::string parseErrorMessage(const CLI::ParseError& error) {
     if (dynamic_cast<const CLI::ConversionError*>(&error) ||
         dynamic_cast<const CLI::ValidationError*>(&error))
         return "a value is not a number where one is needed (" + text + ")";
-    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error)) return "an option lacks its value (" + text + ")";
-    if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error))
+        return "an option lacks its value (" + text + ")";
+    if (!text.empty())
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     return text;
 }
 

@@ -40,14 +40,16 @@ std::optional<std::string> unusableProcessFileText(const FoundProcessFile& file,
     const std::string named = file.path.filename().string() + " in " + folderShown;
     switch (file.state) {
         case ProcessFileState::readable:
-        case ProcessFileState::missing: return std::nullopt;
+        case ProcessFileState::missing:
+            return std::nullopt;
         case ProcessFileState::folder:
             return named + " is a folder, not a file: the library reads nothing from it";
         case ProcessFileState::notRegular:
             return named + " is not a regular file: the library reads nothing from it";
         case ProcessFileState::unreadable:
-            return named + " cannot be read (no permission, or a read error): the library "
-                           "reads nothing from it";
+            return named +
+                   " cannot be read (no permission, or a read error): the library "
+                   "reads nothing from it";
     }
     return std::nullopt;
 }

@@ -42,7 +42,8 @@ void readSection(SectionView& section, const mfg::text::CodePage& cp, const synt
     while (cursor.next(span)) {
         const std::string_view content = text.substr(span.begin, span.contentEnd - span.begin);
         const std::uint64_t lineHere = line;
-        line += syntax::countEditorLineEnds(text.substr(span.contentEnd, span.end - span.contentEnd));
+        line +=
+            syntax::countEditorLineEnds(text.substr(span.contentEnd, span.end - span.contentEnd));
         const syntax::LineInfo info = syntax::classify(content, chars);
         if (header) {
             header = false;
@@ -54,10 +55,13 @@ void readSection(SectionView& section, const mfg::text::CodePage& cp, const synt
             key.name = std::string(info.name);
             key.folded = syntax::fold(info.name, chars);
             key.line = lineHere;
-            key.column = columnOf(content, content.size() - syntax::trimProfileBlanksLeft(content).size(), cp);
-            key.valueColumn = columnOf(content, static_cast<std::size_t>(info.value.data() - content.data()), cp);
+            key.column = columnOf(
+                content, content.size() - syntax::trimProfileBlanksLeft(content).size(), cp);
+            key.valueColumn =
+                columnOf(content, static_cast<std::size_t>(info.value.data() - content.data()), cp);
             key.comment = isComment(content);
-            const auto [first, added] = section.firstOfName.emplace(key.folded, section.keys.size());
+            const auto [first, added] =
+                section.firstOfName.emplace(key.folded, section.keys.size());
             key.first = added;
             if (added) {
                 oneKey.assign("[]\n").append(content);
@@ -69,8 +73,10 @@ void readSection(SectionView& section, const mfg::text::CodePage& cp, const synt
             }
             section.keys.push_back(std::move(key));
         } else if (info.kind == syntax::LineKind::other && !isComment(content)) {
-            const std::size_t start = content.size() - syntax::trimProfileBlanksLeft(content).size();
-            section.stray.push_back({lineHere, columnOf(content, start, cp), content[start] == '['});
+            const std::size_t start =
+                content.size() - syntax::trimProfileBlanksLeft(content).size();
+            section.stray.push_back(
+                {lineHere, columnOf(content, start, cp), content[start] == '['});
         }
     }
 }
@@ -80,13 +86,15 @@ void readSection(SectionView& section, const mfg::text::CodePage& cp, const synt
 std::uint64_t columnOf(std::string_view line, std::size_t offset, const mfg::text::CodePage& cp) {
     const syntax::Chars chars(cp);
     std::uint64_t column = 1;
-    for (std::size_t at = 0; at < offset && at < line.size(); at += chars.length(line, at)) ++column;
+    for (std::size_t at = 0; at < offset && at < line.size(); at += chars.length(line, at))
+        ++column;
     return column;
 }
 
 const KeyLine* SectionView::find(std::string_view key, const mfg::text::CodePage& cp) const {
     const syntax::Chars chars(cp);
-    const std::string wanted = syntax::fold(syntax::trimProfileBlanks(syntax::cutAtNul(key), chars), chars);
+    const std::string wanted =
+        syntax::fold(syntax::trimProfileBlanks(syntax::cutAtNul(key), chars), chars);
     const auto first = firstOfName.find(wanted);
     return first == firstOfName.end() ? nullptr : &keys[first->second];
 }

@@ -18,14 +18,14 @@ namespace mfgtool {
 enum class FileEncoding { ansi, utf8Bom, utf16Le, utf16Be };
 
 struct KeyLine {
-    std::string name;        // as the line spells it, trimmed of the profile's blanks
-    std::string folded;      // the form under which names match
-    std::string value;       // what the reader answers for this name (the first key wins)
+    std::string name;    // as the line spells it, trimmed of the profile's blanks
+    std::string folded;  // the form under which names match
+    std::string value;   // what the reader answers for this name (the first key wins)
     std::uint64_t line = 0;
     std::uint64_t column = 0;       // where the name starts on its line
     std::uint64_t valueColumn = 0;  // where the value starts on its line
-    bool first = true;       // no key of the same name stands before it
-    bool comment = false;    // a ';' line that holds '=': a key no one asks for
+    bool first = true;              // no key of the same name stands before it
+    bool comment = false;           // a ';' line that holds '=': a key no one asks for
 };
 
 // A line of a section that is neither a key, blank, nor a ';' comment.
@@ -53,7 +53,7 @@ struct SectionView {
 
 struct ProcessFileView {
     FileEncoding encoding = FileEncoding::ansi;
-    std::string text;  // decoded; empty for an encoding the library cannot read
+    std::string text;                 // decoded; empty for an encoding the library cannot read
     std::size_t unrepresentable = 0;  // UTF-16 characters read as '?'
     std::vector<SectionView> sections;
 };

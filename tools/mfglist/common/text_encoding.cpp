@@ -21,7 +21,6 @@ bool isLeadByte(unsigned char byte, int codePage) {
     return byte >= 0x81 && byte <= 0xFE;  // 936, 949, 950
 }
 
-
 // The code point at `at`, advancing `at`; nullopt on a malformed sequence
 // (`at` then advances by one byte).
 std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& at) {
@@ -65,9 +64,9 @@ std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& at) {
 std::size_t columnsOf(char32_t c) {
     if ((c >= 0x0300 && c <= 0x036F) || (c >= 0x200B && c <= 0x200F)) return 0;
     static constexpr char32_t kWide[][2] = {
-        {0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF}, {0x3400, 0x4DBF},
-        {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
-        {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
+        {0x1100, 0x115F},   {0x2E80, 0x303E}, {0x3041, 0x33FF}, {0x3400, 0x4DBF},
+        {0x4E00, 0x9FFF},   {0xA000, 0xA4CF}, {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
+        {0xFE30, 0xFE4F},   {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
         {0x20000, 0x3FFFD},
     };
     for (const auto& range : kWide)
@@ -123,7 +122,8 @@ DecodedText decodeCodePage(std::string_view bytes, int codePage) {
         // Nearly all of a list is ASCII, which is its own UTF-8: a run of
         // it goes over in one piece.
         std::size_t asciiEnd = at;
-        while (asciiEnd < bytes.size() && static_cast<unsigned char>(bytes[asciiEnd]) < 0x80) ++asciiEnd;
+        while (asciiEnd < bytes.size() && static_cast<unsigned char>(bytes[asciiEnd]) < 0x80)
+            ++asciiEnd;
         if (asciiEnd > at) {
             decoded.utf8.append(bytes.substr(at, asciiEnd - at));
             at = asciiEnd;
@@ -133,8 +133,10 @@ DecodedText decodeCodePage(std::string_view bytes, int codePage) {
         std::optional<char32_t> c;
         std::size_t length = 1;
         if (codePage == 1252) {
-            if (byte >= 0xA0) c = byte;
-            else if (kWindows1252High[byte - 0x80] != kNone) c = kWindows1252High[byte - 0x80];
+            if (byte >= 0xA0)
+                c = byte;
+            else if (kWindows1252High[byte - 0x80] != kNone)
+                c = kWindows1252High[byte - 0x80];
         } else {
             // A lead byte without its second byte is not a character.
             length = characterLength(bytes, at, codePage);
@@ -238,8 +240,9 @@ std::string lowerAscii(std::string text) {
 }
 
 std::size_t findIgnoringAsciiCase(std::string_view text, std::string_view part) {
-    const auto found = std::search(text.begin(), text.end(), part.begin(), part.end(),
-                                   [](char a, char b) { return upperAsciiChar(a) == upperAsciiChar(b); });
+    const auto found =
+        std::search(text.begin(), text.end(), part.begin(), part.end(),
+                    [](char a, char b) { return upperAsciiChar(a) == upperAsciiChar(b); });
     return found == text.end() && !part.empty() ? std::string_view::npos
                                                 : static_cast<std::size_t>(found - text.begin());
 }

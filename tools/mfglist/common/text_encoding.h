@@ -23,8 +23,8 @@ bool isSupportedCodePage(int codePage);
 int libraryCodePage();
 
 struct DecodedText {
-    std::string utf8;    // bytes not valid in the code page become U+FFFD
-    bool valid = true;   // false when any byte had to be replaced
+    std::string utf8;   // bytes not valid in the code page become U+FFFD
+    bool valid = true;  // false when any byte had to be replaced
 };
 
 DecodedText decodeCodePage(std::string_view bytes, int codePage);

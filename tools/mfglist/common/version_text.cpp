@@ -19,7 +19,8 @@ std::vector<unsigned long> versionParts(const std::string& version) {
             continue;
         }
         std::size_t end = at;
-        while (end < version.size() && std::isdigit(static_cast<unsigned char>(version[end]))) ++end;
+        while (end < version.size() && std::isdigit(static_cast<unsigned char>(version[end])))
+            ++end;
         parts.push_back(std::strtoul(version.substr(at, std::min<std::size_t>(end - at, 9)).c_str(),
                                      nullptr, 10));
         digits.push_back(end - at);

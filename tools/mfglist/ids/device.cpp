@@ -43,10 +43,14 @@ Bus busOf(std::string_view enumerator) {
 
 const char* busName(Bus bus) {
     switch (bus) {
-        case Bus::pci: return "PCI";
-        case Bus::usb: return "USB";
-        case Bus::acpi: return "ACPI";
-        case Bus::other: break;
+        case Bus::pci:
+            return "PCI";
+        case Bus::usb:
+            return "USB";
+        case Bus::acpi:
+            return "ACPI";
+        case Bus::other:
+            break;
     }
     return "other";
 }

@@ -68,36 +68,36 @@ std::vector<IdDevice> idFileDevices(std::string_view bytes, int codePage, const 
         const std::string_view line = trimmedLine(std::string_view(text).substr(at, end - at));
         at = end + 1;
         switch (kindOf(line)) {
-        case LineKind::blank:
-            // A blank line ends the header (blank lines above it do not).
-            if (headerLines > 0) inHeader = false;
-            block = kNoBlock;
-            comment.reset();
-            break;
-        case LineKind::comment:
-            block = kNoBlock;
-            if (inHeader) {
-                ++headerLines;
-                break;
-            }
-            {
-                const std::string words(trimmedLine(line.substr(1)));
-                comment = unicode ? words : decodeCodePage(words, codePage).utf8;
-            }
-            break;
-        case LineKind::id:
-            inHeader = false;
-            if (comment) {
-                block = devices.size();
-                devices.push_back(IdDevice{std::move(*comment), {}});
+            case LineKind::blank:
+                // A blank line ends the header (blank lines above it do not).
+                if (headerLines > 0) inHeader = false;
+                block = kNoBlock;
                 comment.reset();
-            }
-            if (block != kNoBlock)
-                devices[block].ids.push_back(ids[nextId]);
-            else
-                addByFamily(devices, families, ids[nextId], cp);
-            ++nextId;
-            break;
+                break;
+            case LineKind::comment:
+                block = kNoBlock;
+                if (inHeader) {
+                    ++headerLines;
+                    break;
+                }
+                {
+                    const std::string words(trimmedLine(line.substr(1)));
+                    comment = unicode ? words : decodeCodePage(words, codePage).utf8;
+                }
+                break;
+            case LineKind::id:
+                inHeader = false;
+                if (comment) {
+                    block = devices.size();
+                    devices.push_back(IdDevice{std::move(*comment), {}});
+                    comment.reset();
+                }
+                if (block != kNoBlock)
+                    devices[block].ids.push_back(ids[nextId]);
+                else
+                    addByFamily(devices, families, ids[nextId], cp);
+                ++nextId;
+                break;
         }
     }
     return devices;
@@ -119,8 +119,8 @@ std::optional<std::filesystem::path> ignoreFile(const std::filesystem::path& fol
         for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
             if (lowerAscii(it->path().filename().string()) != kIgnoreFileName) continue;
             if (file)
-                throw UsageError("the catalogue holds two ignore files, " + file->string() + " and " +
-                                 it->path().string() + "; keep one");
+                throw UsageError("the catalogue holds two ignore files, " + file->string() +
+                                 " and " + it->path().string() + "; keep one");
             file = it->path();
         }
     }
@@ -133,7 +133,8 @@ std::optional<std::filesystem::path> ignoreFile(const std::filesystem::path& fol
 
 std::vector<std::string> DeviceCoverage::uncoveredIds() const {
     std::vector<std::string> ids;
-    for (const IdDevice& device : uncovered) ids.insert(ids.end(), device.ids.begin(), device.ids.end());
+    for (const IdDevice& device : uncovered)
+        ids.insert(ids.end(), device.ids.begin(), device.ids.end());
     return ids;
 }
 
@@ -178,7 +179,8 @@ std::vector<IdDevice> shownDevices(const std::vector<IdDevice>& devices, int cod
     std::vector<IdDevice> shown;
     for (const IdDevice& device : devices) {
         IdDevice one{device.comment, {}};
-        for (const std::string& id : device.ids) one.ids.push_back(decodeCodePage(id, codePage).utf8);
+        for (const std::string& id : device.ids)
+            one.ids.push_back(decodeCodePage(id, codePage).utf8);
         shown.push_back(std::move(one));
     }
     return shown;
@@ -192,7 +194,8 @@ std::vector<std::optional<std::string>> deviceNames(const std::vector<IdDevice>&
     return named;
 }
 
-Json devicesJson(const std::vector<IdDevice>& shown, const std::vector<std::optional<std::string>>& names) {
+Json devicesJson(const std::vector<IdDevice>& shown,
+                 const std::vector<std::optional<std::string>>& names) {
     Json devices = Json::array();
     for (std::size_t d = 0; d < shown.size(); ++d) {
         Json device = {{"comment", shown[d].comment}, {"ids", shown[d].ids}};

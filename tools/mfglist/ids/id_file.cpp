@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <iostream>
-#include <iostream>
 #include <iterator>
 
 #include "common/errors.h"
@@ -49,8 +48,7 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
         }
         if (c >= 0xD800 && c < 0xE000)
             throw IdsTextError("line " + std::to_string(line) + ": a lone UTF-16 surrogate " +
-                               hexUnit(c) +
-                               " (half of a character whose other half is missing)");
+                               hexUnit(c) + " (half of a character whose other half is missing)");
         if (c == '\n') ++line;
         text += c;
     }
@@ -198,7 +196,8 @@ std::string idFileBytes(const std::filesystem::path& file, const std::string& wh
     checkIsFile(file, what);
     std::optional<std::string> bytes = readFileWhole(file);
     if (!bytes) throw UsageError("cannot read " + what + " " + file.string());
-    const std::size_t ids = idsFromText(*bytes, IdLines::tidy, codePage, what + " " + file.string()).size();
+    const std::size_t ids =
+        idsFromText(*bytes, IdLines::tidy, codePage, what + " " + file.string()).size();
     if (idCount) *idCount = ids;
     return std::move(*bytes);
 }

@@ -29,9 +29,9 @@ std::size_t templateLength(std::string_view pattern) {
                    {"{SUBDEV}", 4}, {"{REV}", 2}, {"{CLASS}", 6}};
     std::size_t length = 0;
     for (std::size_t i = 0; i < pattern.size();) {
-        const auto* field = std::find_if(std::begin(kFields), std::end(kFields), [&](const auto& f) {
-            return pattern.substr(i, f.field.size()) == f.field;
-        });
+        const auto* field = std::find_if(
+            std::begin(kFields), std::end(kFields),
+            [&](const auto& f) { return pattern.substr(i, f.field.size()) == f.field; });
         if (field != std::end(kFields)) {
             length += field->digits;
             i += field->field.size();
@@ -59,14 +59,22 @@ IdFileHeader readIdFileHeader(std::string_view text) {
         if (colon == std::string_view::npos) continue;
         const std::string key = lowered(trimmed(body.substr(0, colon)));
         const std::string value(trimmed(body.substr(colon + 1)));
-        if (key == "model") header.model = value;
-        else if (key == "windows") header.windows = lowered(value);
-        else if (key == "kind") header.kind = lowered(value);
-        else if (key == "form") header.form = lowered(value);
-        else if (key == "template") header.templates.push_back(value);
-        else if (key == "captured") header.captured = value;
-        else if (key == "host") header.host = value;
-        else if (key == "tool") header.tool = value;
+        if (key == "model")
+            header.model = value;
+        else if (key == "windows")
+            header.windows = lowered(value);
+        else if (key == "kind")
+            header.kind = lowered(value);
+        else if (key == "form")
+            header.form = lowered(value);
+        else if (key == "template")
+            header.templates.push_back(value);
+        else if (key == "captured")
+            header.captured = value;
+        else if (key == "host")
+            header.host = value;
+        else if (key == "tool")
+            header.tool = value;
     }
     return header;
 }
@@ -95,10 +103,11 @@ std::vector<std::size_t> formIdLengths(const IdFileHeader& header) {
     return lengths;
 }
 
-std::string formMismatch(const IdFileHeader& header, const std::vector<std::size_t>& hardIdLengths) {
-    const bool onlyHexLengths = !hardIdLengths.empty() &&
-                                std::all_of(hardIdLengths.begin(), hardIdLengths.end(),
-                                            [](std::size_t n) { return n == 8 || n == 16; });
+std::string formMismatch(const IdFileHeader& header,
+                         const std::vector<std::size_t>& hardIdLengths) {
+    const bool onlyHexLengths =
+        !hardIdLengths.empty() && std::all_of(hardIdLengths.begin(), hardIdLengths.end(),
+                                              [](std::size_t n) { return n == 8 || n == 16; });
     if (header.form == "pnp") {
         if (!onlyHexLengths) return {};
         return "captured in form pnp: Windows' ID strings (PCI\\VEN_...&DEV_...) cannot match "
@@ -115,7 +124,8 @@ std::string formMismatch(const IdFileHeader& header, const std::vector<std::size
     };
     if (std::any_of(hardIdLengths.begin(), hardIdLengths.end(), matchable)) return {};
     return "captured in form " + header.form +
-           ": its IDs have none of the lengths of the process files' HARDIDs, so no entry can match";
+           ": its IDs have none of the lengths of the process files' HARDIDs, so no entry can "
+           "match";
 }
 
 }  // namespace mfgtool

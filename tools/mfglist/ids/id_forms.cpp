@@ -22,7 +22,7 @@ bool hasSubsystem(const Device& device) {
            (*device.subVendor != 0 || *device.subDevice != 0);
 }
 
-constexpr std::string_view kFieldNames[] = {"VEN", "DEV", "SUBSYS", "SUBVEN",
+constexpr std::string_view kFieldNames[] = {"VEN",    "DEV", "SUBSYS", "SUBVEN",
                                             "SUBDEV", "REV", "CLASS"};
 
 bool isField(std::string_view name) {
@@ -124,9 +124,12 @@ std::vector<std::string> pnpIds(const Device& d) {
 
 const char* formName(FormKind kind) {
     switch (kind) {
-        case FormKind::compact: return "compact";
-        case FormKind::pnp: return "pnp";
-        case FormKind::templates: break;
+        case FormKind::compact:
+            return "compact";
+        case FormKind::pnp:
+            return "pnp";
+        case FormKind::templates:
+            break;
     }
     return "template";
 }

@@ -41,8 +41,8 @@ public:
                                           ? "\t\t" + hex(*subVendor) + " " + hex(*subDevice)
                                           : std::string();
         bool inDevice = false;
-        for (at = nextLine(at); at < text_.size() && text_[at] != '\n' &&
-                                (text_[at] == '\t' || text_[at] == '#');
+        for (at = nextLine(at);
+             at < text_.size() && text_[at] != '\n' && (text_[at] == '\t' || text_[at] == '#');
              at = nextLine(at)) {
             if (text_[at] == '#') continue;
             if (text_.compare(at, 2, "\t\t") != 0) {
@@ -62,7 +62,8 @@ private:
     static std::string hex(std::uint16_t value) {
         static const char digits[] = "0123456789abcdef";
         std::string text(4, '0');
-        for (int i = 3; i >= 0; --i, value >>= 4) text[static_cast<std::size_t>(i)] = digits[value & 15];
+        for (int i = 3; i >= 0; --i, value >>= 4)
+            text[static_cast<std::size_t>(i)] = digits[value & 15];
         return text;
     }
 
@@ -97,11 +98,13 @@ private:
         loaded_ = true;
         text_ = fileBytes(file_);
         for (std::size_t at = 0; at < text_.size(); at = nextLine(at)) {
-            if (text_[at] == '#' || text_[at] == '\t' || text_[at] == '\n' || text_[at] == '\r') continue;
+            if (text_[at] == '#' || text_[at] == '\t' || text_[at] == '\n' || text_[at] == '\r')
+                continue;
             if (at + 6 > text_.size() || !isHexDigit(text_[at]) || !isHexDigit(text_[at + 1]) ||
                 !isHexDigit(text_[at + 2]) || !isHexDigit(text_[at + 3]) || text_[at + 4] != ' ')
                 break;  // the classes and the other tables that follow the vendors
-            vendors_.emplace(static_cast<std::uint16_t>(std::stoul(text_.substr(at, 4), nullptr, 16)), at);
+            vendors_.emplace(
+                static_cast<std::uint16_t>(std::stoul(text_.substr(at, 4), nullptr, 16)), at);
         }
     }
 

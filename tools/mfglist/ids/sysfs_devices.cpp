@@ -6,8 +6,8 @@
 #include <iterator>
 #include <optional>
 
-#include "device_inventory.h"
 #include "common/file_reads.h"
+#include "device_inventory.h"
 
 namespace fs = std::filesystem;
 
@@ -58,7 +58,8 @@ std::optional<fs::path> inTree(const SysTree& tree, const fs::path& path) {
             const fs::path inSys = target.lexically_relative("/sys");
             if (inSys.empty() || *inSys.begin() == "..") return std::nullopt;
             reached.clear();
-            for (const fs::path& p : tree.sysFolder.lexically_relative(tree.root)) reached.push_back(p);
+            for (const fs::path& p : tree.sysFolder.lexically_relative(tree.root))
+                reached.push_back(p);
             for (const fs::path& p : inSys) parts.push_back(p);
         } else {
             for (const fs::path& p : target) parts.push_back(p);

@@ -25,7 +25,8 @@ bool isNoteName(const std::string& stem) {
     const std::string lower = lowerAscii(stem);
     for (const std::string word : {"readme", "notes"})
         if (lower.compare(0, word.size(), word) == 0 &&
-            (lower.size() == word.size() || !std::isalnum(static_cast<unsigned char>(lower[word.size()]))))
+            (lower.size() == word.size() ||
+             !std::isalnum(static_cast<unsigned char>(lower[word.size()]))))
             return true;
     return false;
 }
@@ -62,7 +63,9 @@ std::vector<CatalogueModel> readCatalogue(const fs::path& folder, int codePage,
         if (catalogueRole(it->path().filename().string()) == CatalogueRole::model &&
             !(ignore && sameFile(it->path(), *ignore)))
             files.push_back(it->path());
-    if (ec) throw UsageError("cannot list the catalogue folder " + folder.string() + ": " + ec.message());
+    if (ec)
+        throw UsageError("cannot list the catalogue folder " + folder.string() + ": " +
+                         ec.message());
     std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
         return naturalLess(a.stem().string(), b.stem().string()) ||
                (a.stem() == b.stem() && a.filename() < b.filename());

@@ -22,7 +22,8 @@ const OutcomeWords kOutcomes[] = {
     {SectionOutcome::shadowed, "shadowed", "shadowed"},
     {SectionOutcome::replaced, "replaced", "replaced"},
     {SectionOutcome::otherGroup, "other-group", "another group"},
-    {SectionOutcome::otherKind, "other-kind", "another list kind: not SOFTWARE, in a software list"},
+    {SectionOutcome::otherKind, "other-kind",
+     "another list kind: not SOFTWARE, in a software list"},
     {SectionOutcome::softwareInDriverList, "software-in-driver-list", "SOFTWARE in a driver list"},
     {SectionOutcome::notRead, "not-read", "not read"},
 };
@@ -36,28 +37,28 @@ const OutcomeWords& wordsOf(SectionOutcome outcome) {
 
 SectionOutcome outcomeOf(const SectionRecord& record) {
     switch (record.fate) {
-    case Fate::listed:
-        return SectionOutcome::listed;
-    case Fate::passed:
-        return SectionOutcome::unwritten;
-    case Fate::replaced:
-        return SectionOutcome::replaced;
-    case Fate::refused:
-        // A held 16-character entry of the device stands for this family
-        // entry; the same ID held makes this one a copy in its shadow.
-        return record.placement == Placement::refusedDeviceHeld ? SectionOutcome::replaced
-                                                                : SectionOutcome::shadowed;
-    case Fate::leftOut:
-        switch (record.leftOut) {
-        case LeftOut::otherGroup:
-            return SectionOutcome::otherGroup;
-        case LeftOut::softwareInDriverList:
-            return SectionOutcome::softwareInDriverList;
-        case LeftOut::notSoftwareInSoftwareList:
-            return SectionOutcome::otherKind;
-        case LeftOut::noIdMatched:
-            return SectionOutcome::noDevice;
-        }
+        case Fate::listed:
+            return SectionOutcome::listed;
+        case Fate::passed:
+            return SectionOutcome::unwritten;
+        case Fate::replaced:
+            return SectionOutcome::replaced;
+        case Fate::refused:
+            // A held 16-character entry of the device stands for this family
+            // entry; the same ID held makes this one a copy in its shadow.
+            return record.placement == Placement::refusedDeviceHeld ? SectionOutcome::replaced
+                                                                    : SectionOutcome::shadowed;
+        case Fate::leftOut:
+            switch (record.leftOut) {
+                case LeftOut::otherGroup:
+                    return SectionOutcome::otherGroup;
+                case LeftOut::softwareInDriverList:
+                    return SectionOutcome::softwareInDriverList;
+                case LeftOut::notSoftwareInSoftwareList:
+                    return SectionOutcome::otherKind;
+                case LeftOut::noIdMatched:
+                    return SectionOutcome::noDevice;
+            }
     }
     return SectionOutcome::notRead;
 }
@@ -72,14 +73,14 @@ SectionOutcome outcomeNamed(const std::string& name) {
 
 bool isCandidate(SectionOutcome outcome) {
     switch (outcome) {
-    case SectionOutcome::listed:
-    case SectionOutcome::unwritten:
-    case SectionOutcome::noDevice:
-    case SectionOutcome::shadowed:
-    case SectionOutcome::replaced:
-        return true;
-    default:
-        return false;
+        case SectionOutcome::listed:
+        case SectionOutcome::unwritten:
+        case SectionOutcome::noDevice:
+        case SectionOutcome::shadowed:
+        case SectionOutcome::replaced:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -98,7 +99,8 @@ EntryVerdict entryVerdict(const std::vector<SectionOutcome>& outcomes,
         verdict.text = wordsOf(outcome).text;
         // Every model with the device: those shadowed or replaced alike.
         for (std::size_t m = 0; m < outcomes.size() && m < others.size(); ++m)
-            if ((outcomes[m] == SectionOutcome::shadowed || outcomes[m] == SectionOutcome::replaced) &&
+            if ((outcomes[m] == SectionOutcome::shadowed ||
+                 outcomes[m] == SectionOutcome::replaced) &&
                 !others[m].empty() &&
                 std::find(verdict.by.begin(), verdict.by.end(), others[m]) == verdict.by.end())
                 verdict.by.push_back(others[m]);

@@ -73,7 +73,8 @@ std::vector<TreeEntry> treeEntries(const std::string& listing) {
 // `target` (a link's text) read from the folder `base` of the repository,
 // made a path from the repository's top; nullopt when it leaves the
 // repository or is absolute.
-std::optional<std::string> resolvedInRepository(const std::string& base, const std::string& target) {
+std::optional<std::string> resolvedInRepository(const std::string& base,
+                                                const std::string& target) {
     if (target.empty() || target[0] == '/' || target[0] == '\\' ||
         (target.size() > 1 && target[1] == ':'))
         return std::nullopt;
@@ -109,20 +110,24 @@ std::string parentOf(const std::string& path) {
 // The bytes of the file `name` of the folder (at `path` from the top of the
 // repository): a symbolic link is read through its target in the same
 // revision, never through the working tree.
-std::string fileBytesAt(const Git& git, const std::string& name, std::string path, TreeEntry entry) {
+std::string fileBytesAt(const Git& git, const std::string& name, std::string path,
+                        TreeEntry entry) {
     const std::string refused = name + " of revision " + git.revision;
     for (int links = 0; entry.mode == "120000"; ++links) {
         if (links == kMostLinks)
-            throw UsageError(refused + " is a symbolic link that leads round in a loop; "
+            throw UsageError(refused +
+                             " is a symbolic link that leads round in a loop; "
                              "--git reads a link only through its target in the revision");
-        const std::string target = git.run({"cat-file", "blob", entry.object}, "git cannot give " + refused);
+        const std::string target =
+            git.run({"cat-file", "blob", entry.object}, "git cannot give " + refused);
         const std::optional<std::string> resolved = resolvedInRepository(parentOf(path), target);
         if (!resolved)
             throw UsageError(refused + " is a symbolic link to " + target +
                              ", outside the repository; --git reads a link only through its "
                              "target in the revision");
-        const std::vector<TreeEntry> found = treeEntries(git.run(
-            {"ls-tree", "--full-tree", git.revision, "--", *resolved}, "git cannot give " + refused));
+        const std::vector<TreeEntry> found =
+            treeEntries(git.run({"ls-tree", "--full-tree", git.revision, "--", *resolved},
+                                "git cannot give " + refused));
         if (found.empty())
             throw UsageError(refused + " is a symbolic link to " + target +
                              ", which the revision does not hold");
@@ -136,13 +141,15 @@ std::string fileBytesAt(const Git& git, const std::string& name, std::string pat
 
 }  // namespace
 
-void checkOutRevision(const std::string& folder, const std::string& revision, const fs::path& into) {
+void checkOutRevision(const std::string& folder, const std::string& revision,
+                      const fs::path& into) {
     if (revision.empty() || revision[0] == '-')
         throw UsageError("--git needs a revision, such as origin/main");
     const Git git{folder, revision};
     const std::string what = "no revision " + revision + " of the folder " + folder;
     std::string prefix = git.run({"rev-parse", "--show-prefix"}, what);
-    while (!prefix.empty() && (prefix.back() == '\n' || prefix.back() == '\r' || prefix.back() == '/'))
+    while (!prefix.empty() &&
+           (prefix.back() == '\n' || prefix.back() == '\r' || prefix.back() == '/'))
         prefix.pop_back();
     std::size_t files = 0;
     for (const TreeEntry& entry :

@@ -24,7 +24,8 @@ ComparedList listOf(const ModelRun& run) {
     if (!prefix.empty())
         for (KeyValues& entry : list.entries)
             for (auto& [key, value] : entry)
-                for (std::size_t at; (at = findIgnoringAsciiCase(value, prefix)) != std::string::npos;)
+                for (std::size_t at;
+                     (at = findIgnoringAsciiCase(value, prefix)) != std::string::npos;)
                     value.replace(at, prefix.size(), "<folder>\\");
     list.sections.assign(list.entries.size(), "");
     for (const SectionFate& fate : run.sections)
@@ -77,11 +78,11 @@ std::vector<std::optional<std::size_t>> replacements(const ModelImpact& model) {
 void collectChanges(LineImpact& impact) {
     std::map<std::string, std::size_t> known;
     const auto add = [&](SectionChange change, std::size_t model) {
-        std::string identity = std::string(sectionChangeKind(change.kind)) + '\n' +
-                               upperAscii(change.section) + '\n' + change.name + '\n' + change.key +
-                               '\n' + change.before.value_or("\x01") + '\n' + change.after.value_or("\x01") +
-                               '\n' + change.replaces + '\n' + change.replacedVersion.value_or("\x01") + '\n' +
-                               change.version.value_or("\x01");
+        std::string identity =
+            std::string(sectionChangeKind(change.kind)) + '\n' + upperAscii(change.section) + '\n' +
+            change.name + '\n' + change.key + '\n' + change.before.value_or("\x01") + '\n' +
+            change.after.value_or("\x01") + '\n' + change.replaces + '\n' +
+            change.replacedVersion.value_or("\x01") + '\n' + change.version.value_or("\x01");
         const auto [at, isNew] = known.emplace(std::move(identity), impact.changes.size());
         if (isNew) impact.changes.push_back(std::move(change));
         impact.changes[at->second].models.push_back(model);
@@ -132,7 +133,9 @@ void collectChanges(LineImpact& impact) {
     }
 }
 
-std::string rowKey(const LineRow& row) { return upperAscii(row.file) + '\n' + upperAscii(row.section); }
+std::string rowKey(const LineRow& row) {
+    return upperAscii(row.file) + '\n' + upperAscii(row.section);
+}
 
 // A section's keys as the reader answers them, by the name they match under.
 std::map<std::string, std::pair<std::string, std::string>> sectionKeys(const SectionView& section) {
@@ -163,7 +166,8 @@ const SectionView* sectionAt(std::map<std::string, IndexedFile>& files, const fs
         file = files.emplace(path, std::move(indexed)).first;
     }
     const auto found = file->second.byLine.find(row.fileLine);
-    return found == file->second.byLine.end() ? nullptr : &file->second.view.sections[found->second];
+    return found == file->second.byLine.end() ? nullptr
+                                              : &file->second.view.sections[found->second];
 }
 
 // Entries that no model gets any more, or that some model gets again; and
@@ -231,7 +235,8 @@ std::vector<IdDevice> newlyUncovered(const ModelRun& was, const ModelRun& now) {
     return devices;
 }
 
-bool versionGoesDown(const std::optional<std::string>& before, const std::optional<std::string>& after) {
+bool versionGoesDown(const std::optional<std::string>& before,
+                     const std::optional<std::string>& after) {
     return before && after && isNewerVersion(*before, *after);
 }
 
@@ -241,11 +246,16 @@ bool versionGoesDown(const KeyChange& change) {
 
 const char* sectionChangeKind(SectionChange::Kind kind) {
     switch (kind) {
-        case SectionChange::Kind::added: return "added";
-        case SectionChange::Kind::removed: return "removed";
-        case SectionChange::Kind::moved: return "moved";
-        case SectionChange::Kind::changed: return "changed";
-        case SectionChange::Kind::unseen: return "unseen";
+        case SectionChange::Kind::added:
+            return "added";
+        case SectionChange::Kind::removed:
+            return "removed";
+        case SectionChange::Kind::moved:
+            return "moved";
+        case SectionChange::Kind::changed:
+            return "changed";
+        case SectionChange::Kind::unseen:
+            return "unseen";
     }
     return "";
 }
@@ -265,7 +275,8 @@ LineImpact compareLineRuns(const LineRun& before, const LineRun& after) {
         model.gainedDrivers = newlyUncovered(*model.after, *model.before);
         // A device that loses its driver is a change of the model's line
         // even where its list reads the same.
-        model.changed = !model.diff.equal() || model.before->listWritten != model.after->listWritten ||
+        model.changed = !model.diff.equal() ||
+                        model.before->listWritten != model.after->listWritten ||
                         !model.lostDrivers.empty() || !model.gainedDrivers.empty();
         if (model.changed) ++impact.changed;
     }

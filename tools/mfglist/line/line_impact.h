@@ -35,7 +35,8 @@ struct ModelImpact {
 
 // A VERSION that goes down, of an entry changed in place or of one that
 // takes the place of another for the same device.
-bool versionGoesDown(const std::optional<std::string>& before, const std::optional<std::string>& after);
+bool versionGoesDown(const std::optional<std::string>& before,
+                     const std::optional<std::string>& after);
 // A key of a listed entry changed in place: its VERSION goes down.
 bool versionGoesDown(const KeyChange& change);
 
@@ -61,16 +62,16 @@ const char* sectionChangeKind(SectionChange::Kind kind);
 // An entry section that no model gets any more (dead), or that some model
 // gets again.
 struct EntryLifeChange {
-    const LineRow* row = nullptr;     // in the NEW run
+    const LineRow* row = nullptr;  // in the NEW run
     bool nowDead = false;
     bool isNew = false;               // a section OLD did not have
     std::vector<std::size_t> models;  // dead: those that listed it; live: those that list it now
 };
 
 struct LineImpact {
-    std::vector<ModelImpact> models;  // in the catalogue's order
-    std::size_t changed = 0;          // models whose list changes
-    std::vector<SectionChange> changes;    // by section in the order NEW lists them
+    std::vector<ModelImpact> models;           // in the catalogue's order
+    std::size_t changed = 0;                   // models whose list changes
+    std::vector<SectionChange> changes;        // by section in the order NEW lists them
     std::vector<EntryLifeChange> lifeChanges;  // in file order
 };
 

@@ -11,16 +11,16 @@
 #include "common/file_reads.h"
 #include "common/file_writes.h"
 #include "common/options.h"
+#include "common/process_file_view.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
-#include "common/process_file_view.h"
-#include "share_run.h"
-#include "worker_protocol.h"
 #include "run/library.h"
 #include "run/list_coverage.h"
 #include "run/plan.h"
 #include "run/scratch_run.h"
 #include "run/self_process.h"
+#include "share_run.h"
+#include "worker_protocol.h"
 
 namespace fs = std::filesystem;
 
@@ -31,9 +31,9 @@ namespace {
 std::vector<std::string> workerArgs(const LineOptions& options, const std::string& folder,
                                     const std::optional<fs::path>& ignore, const fs::path& share,
                                     const fs::path& result) {
-    std::vector<std::string> args = {kModelWorkerCommand, folder, "--share", share.string(),
-                                     "--result", result.string(), "--parent",
-                                     std::to_string(processId())};
+    std::vector<std::string> args = {
+        kModelWorkerCommand, folder,          "--share",  share.string(),
+        "--result",          result.string(), "--parent", std::to_string(processId())};
     if (options.cdrom) args.push_back("--cdrom");
     if (options.group) args.insert(args.end(), {"--group", *options.group});
     if (options.callFactory) args.push_back("--callfactory");
@@ -51,8 +51,8 @@ constexpr std::size_t kModelsPerWorker = 8;
 
 unsigned defaultJobs(std::size_t models) {
     const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    return static_cast<unsigned>(
-        std::max<std::size_t>(1, std::min(cores, (models + kModelsPerWorker - 1) / kModelsPerWorker)));
+    return static_cast<unsigned>(std::max<std::size_t>(
+        1, std::min(cores, (models + kModelsPerWorker - 1) / kModelsPerWorker)));
 }
 
 // Each worker's share of the models, dealt in turn: neighbours in the
@@ -68,11 +68,12 @@ std::string rowId(const std::string& file, std::uint64_t line, const std::string
     return file + ":" + std::to_string(line) + ":" + section;
 }
 
-[[noreturn]] void throwWorkerError(const CatalogueModel& model, int status, const ModelResult* result) {
-    const std::string message =
-        "model " + model.name + ": " +
-        (result ? result->error
-                : "its worker process stopped with status " + std::to_string(status) + " and no result");
+[[noreturn]] void throwWorkerError(const CatalogueModel& model, int status,
+                                   const ModelResult* result) {
+    const std::string message = "model " + model.name + ": " +
+                                (result ? result->error
+                                        : "its worker process stopped with status " +
+                                              std::to_string(status) + " and no result");
     if (status == kExitBadUse) throw UsageError(message);
     if (status == kExitLibraryProblem) throw LibraryError(message);
     throw RunError(message);
@@ -110,12 +111,12 @@ ModelRun modelRunFrom(const CatalogueModel& model, ModelResult&& result, const s
         fate.position = section.position;
         fate.reason = std::move(section.reason);
         fate.outcome = section.outcome;
-        if (section.other) fate.otherId = rowId(section.other->file, section.other->line, section.other->section);
+        if (section.other)
+            fate.otherId = rowId(section.other->file, section.other->line, section.other->section);
         run.sections.push_back(std::move(fate));
     }
     if (run.listWritten) run.listFile = list;
-    if (model.idCount == 0 && run.idsMatched)
-        run.warnings.push_back("the ID file holds no IDs");
+    if (model.idCount == 0 && run.idsMatched) run.warnings.push_back("the ID file holds no IDs");
     if (!result.sameAsCore)
         run.warnings.push_back(
             "the core linked into mfglist wrote a different list than the loaded library; the "
@@ -128,7 +129,8 @@ std::optional<WorkerResult> readWorkerResult(const fs::path& file) {
     const std::optional<std::string> bytes = readFileWhole(file);
     if (!bytes) return std::nullopt;
     const Json json = Json::parse(*bytes, nullptr, false);
-    if (json.is_discarded()) throw RunError("the worker's result " + file.string() + " is not JSON");
+    if (json.is_discarded())
+        throw RunError("the worker's result " + file.string() + " is not JSON");
     WorkerResult result;
     try {
         fromJson(json, result);
@@ -148,7 +150,8 @@ void keepList(ModelRun& run, const fs::path& folder) {
     if (run.listFile.empty()) {
         std::error_code ec;
         if (fs::remove(kept, ec); ec)
-            throw RunError("cannot remove the earlier run's list " + kept.string() + ": " + ec.message());
+            throw RunError("cannot remove the earlier run's list " + kept.string() + ": " +
+                           ec.message());
         return;
     }
     replaceFileWhole(kept, fileBytes(run.listFile));
@@ -167,7 +170,8 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
         for (const SectionFate& fate : models[m].sections) {
             auto file = std::find(fileOrder.begin(), fileOrder.end(), fate.file);
             if (file == fileOrder.end()) file = fileOrder.insert(fileOrder.end(), fate.file);
-            const auto key = std::make_pair(static_cast<std::size_t>(file - fileOrder.begin()), fate.fileLine);
+            const auto key =
+                std::make_pair(static_cast<std::size_t>(file - fileOrder.begin()), fate.fileLine);
             auto found = rows.find(key);
             if (found == rows.end()) {
                 LineRow row;
@@ -199,13 +203,16 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
     for (auto& [key, row] : rows) {
         auto view = views.find(row.file);
         if (view == views.end()) {
-            view = views.emplace(row.file, IndexedView{viewProcessFile(fileBytes(folder / row.file), cp), {}})
+            view = views
+                       .emplace(row.file,
+                                IndexedView{viewProcessFile(fileBytes(folder / row.file), cp), {}})
                        .first;
             for (const SectionView& section : view->second.view.sections)
                 view->second.byLine[section.line] = &section;
         }
         bool entry = false;
-        if (const auto found = view->second.byLine.find(row.fileLine); found != view->second.byLine.end()) {
+        if (const auto found = view->second.byLine.find(row.fileLine);
+            found != view->second.byLine.end()) {
             const SectionView& section = *found->second;
             const auto value = [&](const char* k) {
                 return decodeCodePage(section.value(k, cp), codePage).utf8;
@@ -255,7 +262,8 @@ void requireWholeRuns(const LineRun& line, const std::string& which) {
         if (status == kExitListRunFailed)
             throw FailedRunError(model + "run failed: " + run.noList.value_or("no reason given"));
         std::string files;
-        for (const std::string& file : run.missingFiles) files += (files.empty() ? "" : ", ") + file;
+        for (const std::string& file : run.missingFiles)
+            files += (files.empty() ? "" : ", ") + file;
         const std::string message = model + "the media lacks " + files +
                                     ", a CD-ROM file of the list kind; the lists compared would "
                                     "not be the line's";
@@ -265,8 +273,9 @@ void requireWholeRuns(const LineRun& line, const std::string& which) {
 }
 
 void addRequireRunnableOption(CLI::App& command, bool& requireRunnable) {
-    command.add_flag("--require-runnable", requireRunnable,
-                     "Status 1 when a listed entry has nothing a host can run (as preview marks it)");
+    command.add_flag(
+        "--require-runnable", requireRunnable,
+        "Status 1 when a listed entry has nothing a host can run (as preview marks it)");
 }
 
 bool hasUnrunnableEntries(const LineRun& line) {
@@ -290,11 +299,13 @@ EntryVerdict LineRow::verdict() const { return entryVerdict(outcomes, others); }
 void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
     if (withFolder)
         command
-            .add_option("FOLDER", options.folder,
-                        "Folder of the process files (MfgProc.ini, or the CD-ROM files with --cdrom)")
+            .add_option(
+                "FOLDER", options.folder,
+                "Folder of the process files (MfgProc.ini, or the CD-ROM files with --cdrom)")
             ->required();
-    command.add_option("--models", options.models,
-                       "The model catalogue: a folder of ID files, one per model (MODEL.ids)")
+    command
+        .add_option("--models", options.models,
+                    "The model catalogue: a folder of ID files, one per model (MODEL.ids)")
         ->required();
     addRunModeOptions(command, options);
     command.add_option("--kind", options.kind,
@@ -316,9 +327,9 @@ void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
                        "Keep each model's list file in this folder, as MODEL.ini");
 }
 
-LineRun runLine(const LineOptions& options, const std::string& folder,
-                const fs::path& listFolder) {
-    if (options.jobs && *options.jobs == 0) throw UsageError("--jobs 0 runs nothing; give 1 or more");
+LineRun runLine(const LineOptions& options, const std::string& folder, const fs::path& listFolder) {
+    if (options.jobs && *options.jobs == 0)
+        throw UsageError("--jobs 0 runs nothing; give 1 or more");
     RunOptions base = options;
     base.folder = folder;
     base.ids.clear();
@@ -380,12 +391,14 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
         for (std::size_t m : shares[w]) workerStatus[m] = statuses[w];
         const fs::path file = exchange.path() / ("result-" + std::to_string(w) + ".json");
         std::optional<WorkerResult> result = readWorkerResult(file);
-        if (!result || (statuses[w] != kExitOk && result->models.size() != shares[w].size())) continue;
+        if (!result || (statuses[w] != kExitOk && result->models.size() != shares[w].size()))
+            continue;
         if (result->models.size() != shares[w].size())
             throw RunError("the worker's result " + file.string() + " holds " +
                            std::to_string(result->models.size()) + " models for a share of " +
                            std::to_string(shares[w].size()));
-        for (std::size_t i = 0; i < shares[w].size(); ++i) resultOf[shares[w][i]] = std::move(result->models[i]);
+        for (std::size_t i = 0; i < shares[w].size(); ++i)
+            resultOf[shares[w][i]] = std::move(result->models[i]);
     }
     LineRun line;
     line.folder = absoluteFolder;
@@ -407,7 +420,8 @@ LineRun runLine(const LineOptions& options, const std::string& folder,
             hardIdLengths.push_back(row.hardId.size());
     for (ModelRun& run : line.models)
         if (run.kind == "driver" && run.idsMatched)
-            if (std::string mismatch = formMismatch(run.model.header, hardIdLengths); !mismatch.empty())
+            if (std::string mismatch = formMismatch(run.model.header, hardIdLengths);
+                !mismatch.empty())
                 run.warnings.insert(run.warnings.begin(), mismatch);
     return line;
 }

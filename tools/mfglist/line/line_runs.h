@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "catalogue.h"
-#include "entry_verdict.h"
-#include "common/run_options.h"
 #include "common/json.h"
+#include "common/run_options.h"
+#include "entry_verdict.h"
 
 namespace mfgtool {
 
@@ -29,7 +29,7 @@ void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder);
 struct SectionFate {
     std::string file;
     std::string section;
-    std::uint64_t fileLine = 0;  // where the section starts in its file
+    std::uint64_t fileLine = 0;   // where the section starts in its file
     std::optional<int> position;  // in this model's list
     std::string reason;           // what explain says of it
     SectionOutcome outcome = SectionOutcome::notRead;
@@ -91,7 +91,8 @@ struct LineRun {
 
 // Checks the options (UsageError, LibraryError as preview would), then runs
 // every model over `folder`.  Lists are written into `listFolder`, named
-// MODEL.ini; each model's list of an earlier run there is removed first.  Throws the error of the first model that failed, named.
+// MODEL.ini; each model's list of an earlier run there is removed first.  Throws the error of the
+// first model that failed, named.
 LineRun runLine(const LineOptions& options, const std::string& folder,
                 const std::filesystem::path& listFolder);
 

@@ -1,13 +1,13 @@
 #include "share_run.h"
 
 #include "catalogue.h"
-#include "entry_verdict.h"
 #include "common/errors.h"
 #include "common/file_reads.h"
 #include "common/file_writes.h"
 #include "common/stop_signals.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
+#include "entry_verdict.h"
 #include "ids/id_file.h"
 #include "run/in_process_core.h"
 #include "run/library.h"
@@ -55,7 +55,8 @@ ModelResult modelRun(const ModelWorkerOptions& options, const ModelInShare& mode
     again.output.reset();
     RunNeeds coreNeeds{/*trace=*/false, /*parsedList=*/false};
     coreNeeds.compareWith = &run.listBytes;
-    const LibraryRun core = runInScratchMachine(again, inProcessCore(journal, CoreTrace::none), coreNeeds);
+    const LibraryRun core =
+        runInScratchMachine(again, inProcessCore(journal, CoreTrace::none), coreNeeds);
     const auto text = [&](const std::string& bytes) {
         return decodeCodePage(bytes, plan.codePage).utf8;
     };
@@ -77,7 +78,8 @@ ModelResult modelRun(const ModelWorkerOptions& options, const ModelInShare& mode
         if (!problems.entryProblems[i].empty())
             result.entryProblems.emplace_back(static_cast<int>(i), problems.entryProblems[i]);
     result.windows = windowsName(run.windows);
-    result.sameAsCore = core.list.written ? run.list.written && core.sameAsCompared : !run.list.written;
+    result.sameAsCore =
+        core.list.written ? run.list.written && core.sameAsCompared : !run.list.written;
     // On Windows the library names the real folder, which differs between
     // two folders compared; impact writes it "<folder>\" as the JSON does.
     result.folderForLibrary = text(run.folderForLibrary);
@@ -102,7 +104,8 @@ ModelResult modelRun(const ModelWorkerOptions& options, const ModelInShare& mode
             shown.ignored = coverage->ignored;
             shown.uncoveredDevices = shownDevices(coverage->uncovered, plan.codePage);
             for (const IdDevice& device : shown.uncoveredDevices)
-                shown.uncoveredIds.insert(shown.uncoveredIds.end(), device.ids.begin(), device.ids.end());
+                shown.uncoveredIds.insert(shown.uncoveredIds.end(), device.ids.begin(),
+                                          device.ids.end());
             result.coverage = std::move(shown);
         }
     return result;
@@ -162,9 +165,10 @@ int runModelWorker(const ModelWorkerOptions& options) {
     for (const ModelInShare& model : models) {
         ModelResult result;
         std::string error = setupError;
-        const int status = setupStatus != kExitOk
-                               ? setupStatus
-                               : statusOf([&] { result = modelRun(options, model, *library, ignore); }, error);
+        const int status =
+            setupStatus != kExitOk
+                ? setupStatus
+                : statusOf([&] { result = modelRun(options, model, *library, ignore); }, error);
         if (status != kExitOk) result = ModelResult{};
         result.exitStatus = status;
         result.error = status != kExitOk ? error : std::string();

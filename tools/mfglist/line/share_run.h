@@ -9,17 +9,17 @@
 
 #include <string>
 
-#include "worker_protocol.h"
 #include "common/run_options.h"
+#include "worker_protocol.h"
 
 namespace mfgtool {
 
 // --kind, --windows, --id and --ids-file are not used; --ignore is the
 // catalogue's ignore file.
 struct ModelWorkerOptions : RunOptions {
-    std::string share;                  // the worker's models: a WorkerShare's JSON file
-    std::string result;                 // where it writes its WorkerResult's JSON
-    unsigned parent = 0;                // the process that started it; 0: none named
+    std::string share;    // the worker's models: a WorkerShare's JSON file
+    std::string result;   // where it writes its WorkerResult's JSON
+    unsigned parent = 0;  // the process that started it; 0: none named
 };
 
 // What a model's run came to: its list written with entries, written

@@ -47,9 +47,10 @@ public:
             fits = value_.get<std::uint64_t>() <= most;
         } else {
             const std::int64_t value = value_.get<std::int64_t>();
-            fits = value < 0 ? std::is_signed_v<Number> &&
-                                   value >= static_cast<std::int64_t>(std::numeric_limits<Number>::min())
-                             : static_cast<std::uint64_t>(value) <= most;
+            fits = value < 0
+                       ? std::is_signed_v<Number> &&
+                             value >= static_cast<std::int64_t>(std::numeric_limits<Number>::min())
+                       : static_cast<std::uint64_t>(value) <= most;
         }
         if (!fits) fail("is out of range");
         return value_.get<Number>();
@@ -100,15 +101,18 @@ private:
 };
 
 Json modelJson(const ModelResult& model, SharedTexts& shared) {
-    if (model.exitStatus != kExitOk) return {{"exit_status", model.exitStatus}, {"error", model.error}};
+    if (model.exitStatus != kExitOk)
+        return {{"exit_status", model.exitStatus}, {"error", model.error}};
     Json entryProblems = Json::array();
-    for (const auto& [position, why] : model.entryProblems) entryProblems.push_back(Json::array({position, why}));
+    for (const auto& [position, why] : model.entryProblems)
+        entryProblems.push_back(Json::array({position, why}));
     Json sections = Json::array();
     for (const SectionInRun& section : model.sections)
-        sections.push_back(Json::array(
-            {shared.placeIndex(section.place), section.position ? Json(*section.position) : Json(nullptr),
-             shared.reasonIndex(section.reason), outcomeName(section.outcome),
-             section.other ? Json(shared.placeIndex(*section.other)) : Json(nullptr)}));
+        sections.push_back(
+            Json::array({shared.placeIndex(section.place),
+                         section.position ? Json(*section.position) : Json(nullptr),
+                         shared.reasonIndex(section.reason), outcomeName(section.outcome),
+                         section.other ? Json(shared.placeIndex(*section.other)) : Json(nullptr)}));
     Json json = {{"exit_status", model.exitStatus},
                  {"windows", model.windows},
                  {"list_written", model.listWritten},
@@ -133,10 +137,12 @@ Json modelJson(const ModelResult& model, SharedTexts& shared) {
 
 SectionPlace placeFrom(const Member& places, const Member& index) {
     const std::size_t at = index.number<std::size_t>();
-    if (at >= places.items()) index.fail("names no place: the share has " + std::to_string(places.items()));
+    if (at >= places.items())
+        index.fail("names no place: the share has " + std::to_string(places.items()));
     const Member place = places.item(at);
     place.items(3);
-    return SectionPlace{place.item(0).text(), place.item(1).text(), place.item(2).number<std::uint64_t>()};
+    return SectionPlace{place.item(0).text(), place.item(1).text(),
+                        place.item(2).number<std::uint64_t>()};
 }
 
 SectionInRun sectionFrom(const Member& json, const Member& places, const Member& reasons) {
@@ -145,11 +151,13 @@ SectionInRun sectionFrom(const Member& json, const Member& places, const Member&
     section.place = placeFrom(places, json.item(0));
     if (!json.item(1).isNull()) section.position = json.item(1).number<int>();
     const std::size_t reason = json.item(2).number<std::size_t>();
-    if (reason >= reasons.items()) json.item(2).fail("names no reason: the share has " + std::to_string(reasons.items()));
+    if (reason >= reasons.items())
+        json.item(2).fail("names no reason: the share has " + std::to_string(reasons.items()));
     section.reason = reasons.item(reason).text();
     const std::string outcome = json.item(3).text();
     section.outcome = outcomeNamed(outcome);
-    if (outcomeName(section.outcome) != outcome) json.item(3).fail("names no outcome: \"" + outcome + "\"");
+    if (outcomeName(section.outcome) != outcome)
+        json.item(3).fail("names no outcome: \"" + outcome + "\"");
     if (!json.item(4).isNull()) section.other = placeFrom(places, json.item(4));
     return section;
 }
@@ -171,7 +179,8 @@ ModelResult modelFrom(const Member& json, const Member& places, const Member& re
     const Member problems = json["entry_problems"];
     for (std::size_t i = 0, n = problems.items(); i < n; ++i) {
         problems.item(i).items(2);
-        model.entryProblems.emplace_back(problems.item(i).item(0).number<int>(), problems.item(i).item(1).text());
+        model.entryProblems.emplace_back(problems.item(i).item(0).number<int>(),
+                                         problems.item(i).item(1).text());
     }
     model.sameAsCore = json["same_as_core"].boolean();
     model.folderForLibrary = json["folder_for_library"].text();
@@ -186,7 +195,8 @@ ModelResult modelFrom(const Member& json, const Member& places, const Member& re
         shown.ignored = coverage["ignored"].number<std::size_t>();
         const Member devices = coverage["uncovered_devices"];
         for (std::size_t i = 0, n = devices.items(); i < n; ++i)
-            shown.uncoveredDevices.push_back(IdDevice{devices.item(i)["comment"].text(), devices.item(i)["ids"].texts()});
+            shown.uncoveredDevices.push_back(
+                IdDevice{devices.item(i)["comment"].text(), devices.item(i)["ids"].texts()});
         shown.uncoveredIds = coverage["uncovered_ids"].texts();
         model.coverage = std::move(shown);
     }

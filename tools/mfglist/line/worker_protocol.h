@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "entry_verdict.h"
 #include "common/errors.h"
 #include "common/json.h"
+#include "entry_verdict.h"
 #include "ids/id_devices.h"
 
 namespace mfgtool {
@@ -39,9 +39,9 @@ struct WorkerShare {
 
 // A section as one model's run saw it, its texts UTF-8.
 struct SectionInRun {
-    SectionPlace place;            // the file named within the folder
-    std::optional<int> position;   // in the model's list
-    std::string reason;            // what explain says of it
+    SectionPlace place;           // the file named within the folder
+    std::optional<int> position;  // in the model's list
+    std::string reason;           // what explain says of it
     SectionOutcome outcome = SectionOutcome::notRead;
     std::optional<SectionPlace> other;  // the entry in its way, when one was
 };

@@ -43,8 +43,8 @@ std::vector<std::string> findingIdentities(const std::vector<lint::Finding>& fin
     std::vector<std::string> identities;
     std::map<std::string, std::size_t> seen;
     for (const lint::Finding& f : findings) {
-        std::string identity = f.rule + "|" + fileInIdentity(f.file) + "|[" + utf8Of(f.section, codePage) + "]|" +
-                               utf8Of(f.key, codePage);
+        std::string identity = f.rule + "|" + fileInIdentity(f.file) + "|[" +
+                               utf8Of(f.section, codePage) + "]|" + utf8Of(f.key, codePage);
         const std::size_t count = ++seen[identity];
         if (count > 1) identity += "#" + std::to_string(count);
         identities.push_back(std::move(identity));
@@ -80,7 +80,8 @@ std::size_t dropKnownFindings(lint::LintResult& result, const std::string& basel
     if (baseline.is_discarded() || !baseline.is_object() ||
         baseline.value("format", "") != kBaselineFormat || !baseline.contains("findings") ||
         !baseline["findings"].is_array())
-        throw UsageError(baselineFile + " is not a lint baseline (write one with --write-baseline)");
+        throw UsageError(baselineFile +
+                         " is not a lint baseline (write one with --write-baseline)");
     std::set<std::string> known;
     for (const Json& identity : baseline["findings"])
         if (identity.is_string()) known.insert(withoutFolder(identity.get<std::string>()));

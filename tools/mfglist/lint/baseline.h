@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "lint/lint.h"
 #include "common/json.h"
+#include "lint/lint_folder.h"
 
 namespace mfgtool {
 

@@ -94,11 +94,10 @@ void checkCdromOrder(FileCheck& check) {
         if (sysPatchDevice != sysPatchDeviceOfFamily.end()) {
             const Driver& device = drivers[sysPatchDevice->second];
             check.report(d.section->line, 1, "family-superseded",
-                         sectionLabel(*d.section) + " (family " + d.id + ") is never listed: " +
-                             sectionLabel(*device.section) + " (line " +
-                             std::to_string(device.section->line) +
-                             ") is a SYSPATCH for device " + device.id +
-                             " of that family and always takes its place",
+                         sectionLabel(*d.section) + " (family " + d.id +
+                             ") is never listed: " + sectionLabel(*device.section) + " (line " +
+                             std::to_string(device.section->line) + ") is a SYSPATCH for device " +
+                             device.id + " of that family and always takes its place",
                          "remove one of the two", Severity::warning);
             continue;
         }
@@ -108,8 +107,8 @@ void checkCdromOrder(FileCheck& check) {
         check.report(d.section->line, 1, "family-superseded",
                      sectionLabel(*d.section) + " (family " + d.id + ") gives way to " +
                          sectionLabel(*dev.section) + " (line " +
-                         std::to_string(dev.section->line) + ") on machines with device " +
-                         dev.id + ", even for other devices of the family they have",
+                         std::to_string(dev.section->line) + ") on machines with device " + dev.id +
+                         ", even for other devices of the family they have",
                      "if a machine can carry two devices of this family, give each its "
                      "16-character entry");
     }

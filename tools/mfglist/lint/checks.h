@@ -10,7 +10,7 @@
 #include "common/process_file_view.h"
 #include "finding.h"
 #include "items/keys.h"
-#include "lint.h"
+#include "lint_folder.h"
 #include "text/codepage.h"
 
 namespace mfgtool::lint {

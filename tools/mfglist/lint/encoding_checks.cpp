@@ -3,9 +3,9 @@
 #include <string>
 
 #include "checks.h"
-#include "rules.h"
 #include "profile/profile_syntax.h"
 #include "reader/section_scanner.h"
+#include "rules.h"
 #include "text/mbstring.h"
 
 namespace mfgtool::lint {
@@ -47,7 +47,8 @@ void readDisableComment(FileCheck& check, std::string_view content, std::uint64_
 
 void checkByteOrderMark(FileCheck& check) {
     switch (check.view.encoding) {
-        case FileEncoding::ansi: break;
+        case FileEncoding::ansi:
+            break;
         case FileEncoding::utf8Bom:
             check.report(1, 1, "byte-order-mark",
                          "UTF-8 byte-order mark: this library skips it, but the Windows profile "
@@ -64,11 +65,11 @@ void checkByteOrderMark(FileCheck& check) {
                              "save the file in the code page, with characters it holds",
                              Severity::warning);
             } else {
-                check.report(1, 1, "byte-order-mark",
-                             "UTF-16 file: read converted to code page " +
-                                 std::to_string(check.cp.id()),
-                             "save the file in the code page to read it as the factory tools do",
-                             Severity::note);
+                check.report(
+                    1, 1, "byte-order-mark",
+                    "UTF-16 file: read converted to code page " + std::to_string(check.cp.id()),
+                    "save the file in the code page to read it as the factory tools do",
+                    Severity::note);
             }
             break;
         case FileEncoding::utf16Be:
@@ -115,7 +116,8 @@ void checkUtf8WithoutMark(FileCheck& check) {
     while (cursor.next(span)) {
         const std::string_view content = text.substr(span.begin, span.contentEnd - span.begin);
         const std::uint64_t here = line;
-        line += syntax::countEditorLineEnds(text.substr(span.contentEnd, span.end - span.contentEnd));
+        line +=
+            syntax::countEditorLineEnds(text.substr(span.contentEnd, span.end - span.contentEnd));
         if (isAscii(content)) continue;
         ++lines;
         if (first != 0) continue;
@@ -129,7 +131,8 @@ void checkUtf8WithoutMark(FileCheck& check) {
     const std::string meant = check.options.utf8Meaning(shown).value_or(std::string(shown));
     check.report(first, 1, "utf8-read-as-ansi",
                  "the file is UTF-8 without a byte-order mark, but the library reads it in code "
-                 "page " + std::to_string(check.cp.id()) + ": \"" + meant +
+                 "page " +
+                     std::to_string(check.cp.id()) + ": \"" + meant +
                      "\" as the file means it, the list gets \"" + std::string(shown) + "\"" +
                      (lines > 1 ? " (" + std::to_string(lines) + " lines hold such text)" : ""),
                  "save the file in code page " + std::to_string(check.cp.id()) + " (ANSI)");
@@ -157,8 +160,8 @@ void checkEncoding(FileCheck& check) {
     checkByteOrderMark(check);
     checkUtf8WithoutMark(check);
     if (check.view.encoding == FileEncoding::utf16Be) return;
-    const bool checkBytes = check.options.isValidCharacter &&
-                            check.view.encoding != FileEncoding::utf16Le;
+    const bool checkBytes =
+        check.options.isValidCharacter && check.view.encoding != FileEncoding::utf16Le;
     const std::uint64_t firstHeader =
         check.view.sections.empty() ? 0 : check.view.sections.front().line;
     const std::string_view text = check.view.text;
@@ -170,7 +173,8 @@ void checkEncoding(FileCheck& check) {
     while (cursor.next(span)) {
         const std::string_view content = text.substr(span.begin, span.contentEnd - span.begin);
         const std::uint64_t here = line;
-        line += syntax::countEditorLineEnds(text.substr(span.contentEnd, span.end - span.contentEnd));
+        line +=
+            syntax::countEditorLineEnds(text.substr(span.contentEnd, span.end - span.contentEnd));
         readDisableComment(check, content, here);
 
         const std::size_t nul = content.find('\0');
@@ -182,11 +186,11 @@ void checkEncoding(FileCheck& check) {
         if (checkBytes) {
             const std::size_t bad = firstInvalidCharacter(check, content, chars);
             if (bad != std::string_view::npos) {
-                check.report(here, columnOf(content, bad, check.cp), "invalid-byte",
-                             "bytes that are not a character of code page " +
-                                 std::to_string(check.cp.id()),
-                             "save the file in the code page the factory machines use "
-                             "(MFGLIST_CODEPAGE or --codepage names it here)");
+                check.report(
+                    here, columnOf(content, bad, check.cp), "invalid-byte",
+                    "bytes that are not a character of code page " + std::to_string(check.cp.id()),
+                    "save the file in the code page the factory machines use "
+                    "(MFGLIST_CODEPAGE or --codepage names it here)");
             }
         }
         const std::string_view trimmed = syntax::trimProfileBlanksLeft(content);

@@ -44,13 +44,13 @@ bool FileCheck::isSoftware(const SectionView& section) const {
 
 bool FileCheck::isListable(const SectionView& section) const {
     switch (role) {
-    case FileRole::mfgProc:
-        return !value(section, mfg::items::Key::group).empty();
-    case FileRole::softProc:
-        return isSoftware(section) && !value(section, mfg::items::Key::group).empty();
-    case FileRole::drvProc:
-    case FileRole::drvCofg:
-        return !isSoftware(section);
+        case FileRole::mfgProc:
+            return !value(section, mfg::items::Key::group).empty();
+        case FileRole::softProc:
+            return isSoftware(section) && !value(section, mfg::items::Key::group).empty();
+        case FileRole::drvProc:
+        case FileRole::drvCofg:
+            return !isSoftware(section);
     }
     return false;
 }

@@ -12,9 +12,9 @@ enum class Severity { note, warning, error };
 const char* severityName(Severity severity);
 
 struct Finding {
-    std::string file;         // the path as the user named the folder, then the file
-    std::uint64_t line = 0;   // from 1, as an editor numbers lines
-    std::uint64_t column = 0; // from 1, in characters of the code page
+    std::string file;          // the path as the user named the folder, then the file
+    std::uint64_t line = 0;    // from 1, as an editor numbers lines
+    std::uint64_t column = 0;  // from 1, in characters of the code page
     Severity severity = Severity::warning;
     std::string rule;
     std::string message;

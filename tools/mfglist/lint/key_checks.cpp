@@ -14,12 +14,30 @@ namespace {
 // The keys a section is read for: an entry's (ReadItem) and a group's
 // settings (the SYSTEM section).
 constexpr Key kReadKeys[] = {
-    Key::logFile,     Key::hotKey,         Key::debug,          Key::languageId,
-    Key::runBeginTest, Key::runEndTest,    Key::group,          Key::name,
-    Key::id,          Key::description,    Key::hardId,         Key::exePath,
-    Key::exePathVista32, Key::exePathVista64, Key::packetName,  Key::type,
-    Key::timeout,     Key::rebootCount,    Key::firstTimeout,   Key::firstRebootCount,
-    Key::resultValue, Key::version,        Key::commandLine,    Key::entryLogFile,
+    Key::logFile,
+    Key::hotKey,
+    Key::debug,
+    Key::languageId,
+    Key::runBeginTest,
+    Key::runEndTest,
+    Key::group,
+    Key::name,
+    Key::id,
+    Key::description,
+    Key::hardId,
+    Key::exePath,
+    Key::exePathVista32,
+    Key::exePathVista64,
+    Key::packetName,
+    Key::type,
+    Key::timeout,
+    Key::rebootCount,
+    Key::firstTimeout,
+    Key::firstRebootCount,
+    Key::resultValue,
+    Key::version,
+    Key::commandLine,
+    Key::entryLogFile,
     Key::selectPath,
 };
 
@@ -52,8 +70,7 @@ void checkKeyName(FileCheck& check, const KeyLine& key) {
     check.report(key.line, key.column, "unknown-key",
                  "unknown key " + key.name + (near.empty() ? "" : " (did you mean " + near + "?)") +
                      ": the library never reads it",
-                 near.empty() ? "remove it, or make it a comment with ';'"
-                              : "rename it " + near);
+                 near.empty() ? "remove it, or make it a comment with ';'" : "rename it " + near);
 }
 
 }  // namespace
@@ -68,8 +85,8 @@ void checkKeys(FileCheck& check) {
                 const KeyLine* first = &section.keys[section.firstOfName.at(key.folded)];
                 check.report(key.line, key.column, "duplicate-key",
                              key.name + " is given again in " + sectionLabel(section) +
-                                 ": the first, on line " + std::to_string(first->line) +
-                                 " (\"" + first->value + "\"), wins",
+                                 ": the first, on line " + std::to_string(first->line) + " (\"" +
+                                 first->value + "\"), wins",
                              "remove one of the two");
                 continue;
             }
@@ -83,9 +100,10 @@ void checkKeys(FileCheck& check) {
                          "write KEY=VALUE, or start the line with ';'");
         }
         if (!anyKey) {
-            check.report(section.line, 1, "empty-section",
-                         "section " + sectionLabel(section) + " has no keys",
-                         "fill it in or remove it (a header without keys still counts as a section)");
+            check.report(
+                section.line, 1, "empty-section",
+                "section " + sectionLabel(section) + " has no keys",
+                "fill it in or remove it (a header without keys still counts as a section)");
         }
     }
 }

@@ -8,9 +8,12 @@ namespace mfgtool::lint {
 
 const char* severityName(Severity severity) {
     switch (severity) {
-        case Severity::note: return "note";
-        case Severity::warning: return "warning";
-        case Severity::error: return "error";
+        case Severity::note:
+            return "note";
+        case Severity::warning:
+            return "warning";
+        case Severity::error:
+            return "error";
     }
     return "error";
 }

@@ -66,26 +66,27 @@ void checkGroups(FileCheck& check) {
     for (const auto& [name, use] : groups) {
         if (sectionsByName.count(name)) continue;
         const std::string near = closestName(use.spelled, settingsNames);
-        check.report(use.firstGroupKey->line, use.firstGroupKey->valueColumn,
-                     "group-without-settings",
-                     "group " + use.spelled + " (" + std::to_string(use.entries) +
-                         (use.entries == 1 ? " entry" : " entries") +
-                         ") has no settings section [" + use.spelled + "]" +
-                         (near.empty() ? "" : "; did you mean " + near + "?"),
-                     near.empty() ? "add a section [" + use.spelled + "] with its LOG_FILE"
-                                  : "write GROUP=" + near);
+        check.report(
+            use.firstGroupKey->line, use.firstGroupKey->valueColumn, "group-without-settings",
+            "group " + use.spelled + " (" + std::to_string(use.entries) +
+                (use.entries == 1 ? " entry" : " entries") + ") has no settings section [" +
+                use.spelled + "]" + (near.empty() ? "" : "; did you mean " + near + "?"),
+            near.empty() ? "add a section [" + use.spelled + "] with its LOG_FILE"
+                         : "write GROUP=" + near);
     }
     std::vector<std::string> asked = check.options.groups;
     if (asked.empty()) asked.push_back("PRELOAD");
     for (const std::string& group : asked) {
         const std::string folded = mfg::text::toUpperAscii(group, cp);
         if (!groups.count(folded)) {
-            check.report(1, 1, "group-without-entries",
-                         "no entry" +
-                             std::string(check.role == FileRole::softProc ? " of TYPE SOFTWARE" : "") +
-                             " has GROUP=" + group + ": its list is empty",
-                         "set GROUP=" + group + " in the entries of that list, or lint the group "
-                         "the line runs (--group)");
+            check.report(
+                1, 1, "group-without-entries",
+                "no entry" +
+                    std::string(check.role == FileRole::softProc ? " of TYPE SOFTWARE" : "") +
+                    " has GROUP=" + group + ": its list is empty",
+                "set GROUP=" + group +
+                    " in the entries of that list, or lint the group "
+                    "the line runs (--group)");
         }
         if (!sectionsByName.count(folded)) {
             check.report(1, 1, "group-without-settings",
@@ -106,7 +107,8 @@ void checkEntriesWithoutGroup(FileCheck& check) {
         const std::string group = check.value(section, Key::group);
         if (!group.empty()) groupNames.insert(mfg::text::toUpperAscii(group, check.cp));
     }
-    const std::string asked = check.options.groups.empty() ? "PRELOAD" : check.options.groups.front();
+    const std::string asked =
+        check.options.groups.empty() ? "PRELOAD" : check.options.groups.front();
     for (const SectionView& section : check.view.sections) {
         if (!check.value(section, Key::group).empty() ||
             groupNames.count(mfg::text::toUpperAscii(section.trimmedName, check.cp)))
@@ -138,7 +140,7 @@ void checkPrograms(FileCheck& check) {
                              (check.role == FileRole::mfgProc ? std::string("every Windows")
                                                               : std::string(windows)) +
                              " it is listed without a program to run",
-                         std::string("add ") + keyName(k) + "=", 
+                         std::string("add ") + keyName(k) + "=",
                          asked ? Severity::error : Severity::warning);
         }
     }

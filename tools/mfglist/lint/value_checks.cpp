@@ -52,17 +52,17 @@ constexpr FieldWidth kFieldWidths[] = {
     {Key::runEndTest, sizeof(mfg::SYSTEMINFO::runEndTest)},
 };
 
-constexpr Key kNumberKeys[] = {Key::id, Key::timeout, Key::rebootCount, Key::firstTimeout,
-                               Key::firstRebootCount, Key::resultValue};
+constexpr Key kNumberKeys[] = {Key::id,           Key::timeout,          Key::rebootCount,
+                               Key::firstTimeout, Key::firstRebootCount, Key::resultValue};
 
 // Values whose path macros are expanded.
-constexpr Key kExpandedKeys[] = {Key::name, Key::description, Key::exePath, Key::exePathVista32,
-                                 Key::exePathVista64, Key::commandLine, Key::entryLogFile,
-                                 Key::logFile, Key::runBeginTest, Key::runEndTest};
+constexpr Key kExpandedKeys[] = {
+    Key::name,        Key::description,  Key::exePath, Key::exePathVista32, Key::exePathVista64,
+    Key::commandLine, Key::entryLogFile, Key::logFile, Key::runBeginTest,   Key::runEndTest};
 
 // Values that are a path a command line is made of.
-constexpr Key kPathKeys[] = {Key::exePath, Key::exePathVista32, Key::exePathVista64,
-                             Key::entryLogFile, Key::selectPath, Key::logFile,
+constexpr Key kPathKeys[] = {Key::exePath,      Key::exePathVista32, Key::exePathVista64,
+                             Key::entryLogFile, Key::selectPath,     Key::logFile,
                              Key::runBeginTest, Key::runEndTest};
 
 constexpr Key kMacros[] = {Key::testDirMacro, Key::mfgProcPathMacro, Key::sectorNameMacro,
@@ -149,7 +149,8 @@ void checkType(FileCheck& check, const KeyLine& key) {
 }
 
 bool isHexId(std::string_view id) {
-    return std::all_of(id.begin(), id.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+    return std::all_of(id.begin(), id.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
 }
 
 // A PCI or USB ID begins with its vendor.  A vendor that neither database
@@ -163,14 +164,15 @@ void checkHardIdVendor(FileCheck& check, const KeyLine& key) {
     if (check.options.idName(part(0), std::nullopt)) return;
     // Written the other way round, it names a device the databases list.
     const std::optional<std::string> swapped = check.options.idName(part(4), part(0));
-    check.report(key.line, key.valueColumn, "unknown-vendor",
-                 "HARDID " + key.value + " begins with vendor " + key.value.substr(0, 4) +
-                     ", which neither pci.ids nor usb.ids knows" +
-                     (swapped ? "; " + key.value.substr(4, 4) + key.value.substr(0, 4) + " is " + *swapped
-                              : ""),
-                 swapped ? "vendor and device are written the wrong way round: write HARDID=" +
-                               key.value.substr(4, 4) + key.value.substr(0, 4) + key.value.substr(8)
-                         : "check the ID against the device's own (mfglist ids on the machine)");
+    check.report(
+        key.line, key.valueColumn, "unknown-vendor",
+        "HARDID " + key.value + " begins with vendor " + key.value.substr(0, 4) +
+            ", which neither pci.ids nor usb.ids knows" +
+            (swapped ? "; " + key.value.substr(4, 4) + key.value.substr(0, 4) + " is " + *swapped
+                     : ""),
+        swapped ? "vendor and device are written the wrong way round: write HARDID=" +
+                      key.value.substr(4, 4) + key.value.substr(0, 4) + key.value.substr(8)
+                : "check the ID against the device's own (mfglist ids on the machine)");
 }
 
 void checkHardId(FileCheck& check, const SectionView& section) {
@@ -182,8 +184,9 @@ void checkHardId(FileCheck& check, const SectionView& section) {
         if (!sysPatch) {
             check.report(key ? key->line : section.line, key ? key->valueColumn : 1,
                          "hardid-length",
-                         sectionLabel(section) + " has no HARDID and is not a SYSPATCH: it "
-                                                 "matches no machine and is never listed",
+                         sectionLabel(section) +
+                             " has no HARDID and is not a SYSPATCH: it "
+                             "matches no machine and is never listed",
                          "give it the hardware ID it is for", Severity::error);
         }
         return;
@@ -240,7 +243,8 @@ void checkPercents(FileCheck& check, const KeyLine& key, const std::string& gets
             check.report(key.line, key.valueColumn + at, "percent-name",
                          value.substr(at, close - at + 1) + " in " + key.name +
                              " is not expanded (only %WINDIR% is): the library drops every '%': "
-                             "the list gets " + gets,
+                             "the list gets " +
+                             gets,
                          "write the folder itself, or a path below $TESTDIR or WINDIR");
         }
         at = close;
@@ -327,8 +331,9 @@ void checkDash(FileCheck& check, const KeyLine& key) {
     for (std::size_t at = 1; at < value.size(); ++at) {
         if (value[at] != '-' || (value[at - 1] != ' ' && value[at - 1] != '\t')) continue;
         check.report(key.line, key.valueColumn + at, "dash-in-path",
-                     key.name + " has a '-' after a blank: a command line that carries this path "
-                                "is cut there, and the rest is taken for an option",
+                     key.name +
+                         " has a '-' after a blank: a command line that carries this path "
+                         "is cut there, and the rest is taken for an option",
                      "rename the folder or file without \" -\" (a command's own options belong "
                      "in COMMANDLINE)");
         return;

@@ -29,13 +29,12 @@ std::string identity(const KeyValues& entry) {
 // Every other pair moved.
 std::vector<bool> keptOrder(const std::vector<std::pair<std::size_t, std::size_t>>& pairs) {
     const std::size_t n = pairs.size();
-    std::vector<std::size_t> tails;   // index into pairs of the smallest tail per length
+    std::vector<std::size_t> tails;  // index into pairs of the smallest tail per length
     std::vector<std::size_t> parent(n, n);
     for (std::size_t i = 0; i < n; ++i) {
-        const auto at = std::lower_bound(tails.begin(), tails.end(), pairs[i].second,
-                                         [&](std::size_t t, std::size_t v) {
-                                             return pairs[t].second < v;
-                                         });
+        const auto at =
+            std::lower_bound(tails.begin(), tails.end(), pairs[i].second,
+                             [&](std::size_t t, std::size_t v) { return pairs[t].second < v; });
         if (at != tails.begin()) parent[i] = *(at - 1);
         if (at == tails.end())
             tails.push_back(i);
@@ -69,21 +68,22 @@ ListDiff compareLists(const ComparedList& before, const ComparedList& after) {
     std::vector<bool> taken(after.entries.size(), false);
     // Pairs the entries left over whose key (empty: none) is the same, the
     // k-th of a key before with the k-th after.
-    const auto pairBy = [&](const std::function<std::string(const ComparedList&, std::size_t)>& key) {
-        std::map<std::string, std::vector<std::size_t>> waiting;
-        for (std::size_t j = after.entries.size(); j-- > 0;)
-            if (!taken[j])
-                if (std::string k = key(after, j); !k.empty()) waiting[k].push_back(j);
-        for (std::size_t i = 0; i < before.entries.size(); ++i) {
-            if (partner[i] != none) continue;
-            const std::string k = key(before, i);
-            auto found = k.empty() ? waiting.end() : waiting.find(k);
-            if (found == waiting.end() || found->second.empty()) continue;
-            partner[i] = found->second.back();
-            taken[partner[i]] = true;
-            found->second.pop_back();
-        }
-    };
+    const auto pairBy =
+        [&](const std::function<std::string(const ComparedList&, std::size_t)>& key) {
+            std::map<std::string, std::vector<std::size_t>> waiting;
+            for (std::size_t j = after.entries.size(); j-- > 0;)
+                if (!taken[j])
+                    if (std::string k = key(after, j); !k.empty()) waiting[k].push_back(j);
+            for (std::size_t i = 0; i < before.entries.size(); ++i) {
+                if (partner[i] != none) continue;
+                const std::string k = key(before, i);
+                auto found = k.empty() ? waiting.end() : waiting.find(k);
+                if (found == waiting.end() || found->second.empty()) continue;
+                partner[i] = found->second.back();
+                taken[partner[i]] = true;
+                found->second.pop_back();
+            }
+        };
     // 1. The entry of the same process-file section.
     pairBy([](const ComparedList& list, std::size_t i) {
         return i < list.sections.size() ? upperAscii(list.sections[i]) : std::string();

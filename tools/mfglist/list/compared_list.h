@@ -33,8 +33,8 @@ struct KeyChange {
 struct EntryChange {
     std::size_t before = 0;  // positions
     std::size_t after = 0;
-    std::string name;        // NAME after, else before
-    bool moved = false;      // its place in the install order changed
+    std::string name;    // NAME after, else before
+    bool moved = false;  // its place in the install order changed
     std::vector<KeyChange> keys;
 };
 
@@ -43,7 +43,9 @@ struct ListDiff {
     std::vector<std::size_t> removed;  // positions in the first list
     std::vector<EntryChange> matched;  // moved or changed only
     std::vector<KeyChange> system;     // COUNT left out: the entries say it
-    bool equal() const { return added.empty() && removed.empty() && matched.empty() && system.empty(); }
+    bool equal() const {
+        return added.empty() && removed.empty() && matched.empty() && system.empty();
+    }
 };
 
 std::vector<KeyChange> compareKeys(const KeyValues& before, const KeyValues& after);

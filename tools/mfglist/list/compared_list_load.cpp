@@ -53,7 +53,8 @@ ComparedList fromPreviewJson(const Json& json, const std::string& file) {
         const std::string where = "entry " + std::to_string(compared.entries.size());
         compared.entries.push_back(keysOf(entry, where));
         const Json source = entry.is_object() ? entry.value("source", Json()) : Json();
-        compared.sections.push_back(source.is_object() && source.value("section", Json()).is_string()
+        compared.sections.push_back(source.is_object() &&
+                                            source.value("section", Json()).is_string()
                                         ? source["section"].get<std::string>()
                                         : std::string());
     }
@@ -62,20 +63,25 @@ ComparedList fromPreviewJson(const Json& json, const std::string& file) {
 
 }  // namespace
 
-ComparedList comparedListFromBytes(const std::string& bytes, int codePage, const std::string& file) {
+ComparedList comparedListFromBytes(const std::string& bytes, int codePage,
+                                   const std::string& file) {
     IniDocument document = parseIni(bytes);
-    const bool anyNumbered = std::any_of(document.sections().begin(), document.sections().end(),
-                                         [](const IniSection& s) { return isEntrySectionName(s.name); });
+    const bool anyNumbered =
+        std::any_of(document.sections().begin(), document.sections().end(),
+                    [](const IniSection& s) { return isEntrySectionName(s.name); });
     InstallList list = installListFrom(std::move(document));
     if (!list.system && !anyNumbered)
-        throw UsageError(file + " is not an install list: it has no [SYSTEM] section and no "
-                                "numbered entry sections; " + kWhatDiffTakes);
+        throw UsageError(file +
+                         " is not an install list: it has no [SYSTEM] section and no "
+                         "numbered entry sections; " +
+                         kWhatDiffTakes);
     if (!list.problems.empty())
         throw UsageError(file + " is not a whole install list: " + list.problems.front() +
                          "; compare lists as the library wrote them");
     // ASCII is its own UTF-8: only a text with other bytes is decoded.
     const auto toUtf8 = [&](std::string& text) {
-        if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        if (std::any_of(text.begin(), text.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
             text = decodeCodePage(text, codePage).utf8;
     };
     const auto decoded = [&](KeyValues keys) {
@@ -124,8 +130,8 @@ ComparedList loadComparedList(const std::string& file) {
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     if (in.bad()) throw UsageError("cannot read " + file);
     const std::size_t first = bytes.find_first_not_of(" \t\r\n");
-    const bool json = first != std::string::npos && bytes[first] == '{' &&
-                      bytes.find('\0') == std::string::npos;
+    const bool json =
+        first != std::string::npos && bytes[first] == '{' && bytes.find('\0') == std::string::npos;
     // Anything else is refused before the rest of a large file is read.
     if (!json && !headCanBeList(bytes))
         throw UsageError(file + " is not an install list: " +
@@ -139,7 +145,8 @@ ComparedList loadComparedList(const std::string& file) {
     bytes = std::move(*whole);
     if (json) {
         const Json document = Json::parse(bytes, nullptr, false);
-        if (document.is_discarded()) throw UsageError(file + " is not valid JSON; " + kWhatDiffTakes);
+        if (document.is_discarded())
+            throw UsageError(file + " is not valid JSON; " + kWhatDiffTakes);
         return fromPreviewJson(document, file);
     }
     return comparedListFromBytes(bytes, libraryCodePage(), file);

@@ -1,9 +1,9 @@
 #include "install_list.h"
 
-#include <cstdint>
 #include <algorithm>
-#include <utility>
+#include <cstdint>
 #include <unordered_set>
+#include <utility>
 
 #include "common/file_reads.h"
 #include "common/text_encoding.h"
@@ -20,7 +20,6 @@ std::string_view trim(std::string_view text) {
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
     return text;
 }
-
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -133,7 +132,8 @@ IniDocument parseIni(std::string_view text) {
         if (!current || eq == std::string_view::npos) continue;
         const std::string_view key = trim(line.substr(0, eq));
         if (!currentKeys.insert(key).second) continue;
-        current->keys.emplace_back(std::string(key), std::string(unquote(trim(line.substr(eq + 1)))));
+        current->keys.emplace_back(std::string(key),
+                                   std::string(unquote(trim(line.substr(eq + 1)))));
     }
     return document;
 }

@@ -4,9 +4,7 @@
 
 namespace mfgtool {
 
-DeviceScan scanThisMachine() {
-    return readSysfs("/");
-}
+DeviceScan scanThisMachine() { return readSysfs("/"); }
 
 std::string thisMachineName() {
     char name[256] = {};

@@ -38,7 +38,8 @@ std::map<char, fs::path> parseDriveMap(const std::string& map) {
         std::size_t end = map.find(';', at);
         if (end == std::string::npos) end = map.size();
         const std::string item = map.substr(at, end - at);
-        if (item.size() >= 2 && item[1] == '=') drives.emplace(upperLetter(item[0]), item.substr(2));
+        if (item.size() >= 2 && item[1] == '=')
+            drives.emplace(upperLetter(item[0]), item.substr(2));
         at = end + 1;
     }
     return drives;
@@ -66,9 +67,8 @@ std::optional<fs::path> resolve(const std::map<char, fs::path>& drives, const st
             for (fs::directory_iterator it(native, ec), stop; !ec && it != stop; it.increment(ec)) {
                 const std::string name = it->path().filename().string();
                 if (name.size() == part.size() &&
-                    std::equal(name.begin(), name.end(), part.begin(), [](char a, char b) {
-                        return upperLetter(a) == upperLetter(b);
-                    })) {
+                    std::equal(name.begin(), name.end(), part.begin(),
+                               [](char a, char b) { return upperLetter(a) == upperLetter(b); })) {
                     next = it->path();
                     break;
                 }
@@ -113,8 +113,7 @@ public:
         char letter = preferredDrive;
         if (drives_.count(letter)) {
             // Z: stays the library's view of "/", as without a drive map.
-            for (letter = 'E'; letter < 'Z' && drives_.count(letter); ++letter) {
-            }
+            for (letter = 'E'; letter < 'Z' && drives_.count(letter); ++letter) {}
             if (letter == 'Z') throw RunError("no free drive letter left for " + native.string());
         }
         drives_[letter] = native;
@@ -153,7 +152,8 @@ public:
         std::string files;
         for (const auto& [windowsPath, native] :
              {std::pair{std::string("C:\\vrelDebug.flg"), fixedFile('C', "vrelDebug.flg")},
-              std::pair{std::string("D:\\ombrix_drvinst.log"), fixedFile('D', "ombrix_drvinst.log")},
+              std::pair{std::string("D:\\ombrix_drvinst.log"),
+                        fixedFile('D', "ombrix_drvinst.log")},
               std::pair{std::string("D:\\temp.ini"), fixedFile('D', "temp.ini")},
               std::pair{std::string(1, system) + ":\\Temp.ini", fixedFile(system, "Temp.ini")}}) {
             if (!files.empty()) files += ';';

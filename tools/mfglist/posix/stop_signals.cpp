@@ -45,8 +45,7 @@ void installHandlers() {
     ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
     std::thread([set] {
         int signal = 0;
-        while (::sigwait(&set, &signal) != 0) {
-        }
+        while (::sigwait(&set, &signal) != 0) {}
         stopRun(128 + signal);
     }).detach();
 }

@@ -74,7 +74,8 @@ void writeStdout(const std::string& utf8) {
                 std::size_t inLeft = text.size();
                 char* at = out.data();
                 std::size_t outLeft = out.size();
-                while (inLeft && ::iconv(cd, &in, &inLeft, &at, &outLeft) == static_cast<size_t>(-1)) {
+                while (inLeft &&
+                       ::iconv(cd, &in, &inLeft, &at, &outLeft) == static_cast<size_t>(-1)) {
                     if (!outLeft) break;
                     *at++ = '?';
                     --outLeft;

@@ -126,7 +126,8 @@ std::string fishScript(const std::vector<CommandReference>& commands) {
         for (const OptionReference& option : command.options)
             for (const std::string& name : option.names) {
                 out << "complete -c mfglist -n " << when
-                    << (name.rfind("--", 0) == 0 ? " -l " + name.substr(2) : " -s " + name.substr(1));
+                    << (name.rfind("--", 0) == 0 ? " -l " + name.substr(2)
+                                                 : " -s " + name.substr(1));
                 if (!option.value.empty()) out << " -r";
                 out << " -d " << quoted(firstLine(option.help)) << '\n';
             }
@@ -140,7 +141,8 @@ std::vector<CommandReference> commandReference(const CLI::App& app) {
     std::vector<CommandReference> commands;
     for (const CLI::App* sub : app.get_subcommands({})) {
         if (sub->get_group().empty()) continue;
-        CommandReference command{sub->get_name(), sub->get_description(), sub->get_footer(), {}, {}};
+        CommandReference command{
+            sub->get_name(), sub->get_description(), sub->get_footer(), {}, {}};
         for (const CLI::Option* option : sub->get_options()) {
             if (!option->nonpositional()) {
                 command.positionals.push_back(option->get_name(true));
@@ -159,7 +161,8 @@ std::vector<CommandReference> commandReference(const CLI::App& app) {
     return commands;
 }
 
-std::string manPage(const CLI::App& app, const std::string& version, const std::string& exitStatus) {
+std::string manPage(const CLI::App& app, const std::string& version,
+                    const std::string& exitStatus) {
     std::ostringstream out;
     out << ".TH MFGLIST 1 \"\" \"mfglist " << roff(version) << "\" \"User Commands\"\n"
         << ".SH NAME\nmfglist \\- " << roff(app.get_description()) << '\n'
@@ -183,7 +186,8 @@ std::string manPage(const CLI::App& app, const std::string& version, const std::
         }
         if (!command.footer.empty()) out << ".PP\n.nf\n" << roff(command.footer) << "\n.fi\n";
     }
-    out << ".SH \"EXIT STATUS\"\n.nf\n" << roff(exitStatus) << "\n.fi\n"
+    out << ".SH \"EXIT STATUS\"\n.nf\n"
+        << roff(exitStatus) << "\n.fi\n"
         << ".SH \"SEE ALSO\"\nThe README and docs/ in /usr/share/doc/mfglist.\n";
     return out.str();
 }

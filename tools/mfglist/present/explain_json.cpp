@@ -13,27 +13,38 @@ namespace {
 
 const char* fateName(Fate fate) {
     switch (fate) {
-    case Fate::listed: return "listed";
-    case Fate::leftOut: return "left-out";
-    case Fate::replaced: return "replaced";
-    case Fate::refused: return "refused";
-    case Fate::passed: return "selected";
+        case Fate::listed:
+            return "listed";
+        case Fate::leftOut:
+            return "left-out";
+        case Fate::replaced:
+            return "replaced";
+        case Fate::refused:
+            return "refused";
+        case Fate::passed:
+            return "selected";
     }
     return "";
 }
 
 const char* leftOutReason(LeftOut leftOut) {
     switch (leftOut) {
-    case LeftOut::otherGroup: return "other-group";
-    case LeftOut::softwareInDriverList: return "software-in-driver-list";
-    case LeftOut::notSoftwareInSoftwareList: return "not-software-in-software-list";
-    case LeftOut::noIdMatched: return "no-id-matched";
+        case LeftOut::otherGroup:
+            return "other-group";
+        case LeftOut::softwareInDriverList:
+            return "software-in-driver-list";
+        case LeftOut::notSoftwareInSoftwareList:
+            return "not-software-in-software-list";
+        case LeftOut::noIdMatched:
+            return "no-id-matched";
     }
     return "";
 }
 
 Json sectionRecordJson(const SectionRecord& record, const ExplainText& shown, const Plan& plan) {
-    const auto sectionJson = [&](const SectionPlace& at) { return placeJson(shown.shownPlace(at)); };
+    const auto sectionJson = [&](const SectionPlace& at) {
+        return placeJson(shown.shownPlace(at));
+    };
     Json item = sectionJson(record.place);
     item["fate"] = fateName(record.fate);
     if (record.listSection) item["position"] = *record.listSection;
@@ -44,8 +55,8 @@ Json sectionRecordJson(const SectionRecord& record, const ExplainText& shown, co
     if (record.fate == Fate::leftOut) {
         item["reason"] = leftOutReason(record.leftOut);
     } else if (record.fate == Fate::refused) {
-        item["reason"] = record.placement == Placement::refusedSameId ? "same-hardid"
-                                                                      : "device-driver-held";
+        item["reason"] =
+            record.placement == Placement::refusedSameId ? "same-hardid" : "device-driver-held";
     }
     if (record.fate == Fate::leftOut || record.matchedId || record.fate == Fate::refused)
         item["compared"] = shown.text(record.compared);

@@ -5,9 +5,9 @@
 
 #include "explain_report.h"
 #include "ids/id_names.h"
-#include "run/section_words.h"
 #include "items/keys.h"
 #include "mfglist/mfglist.h"
+#include "run/section_words.h"
 
 namespace mfgtool {
 namespace {
@@ -25,7 +25,8 @@ std::string settingFile(const ExplainText& shown, const SettingRecord& setting) 
 // hardware IDs and the databases know it.
 std::optional<std::string> nameOfShownId(const ReportContext& context,
                                          const std::optional<std::string>& id) {
-    if (!context.names || !id || id->empty() || context.plan.listKind == LIST_SOFTWARE) return std::nullopt;
+    if (!context.names || !id || id->empty() || context.plan.listKind == LIST_SOFTWARE)
+        return std::nullopt;
     return context.names->nameOfId(*id);
 }
 
@@ -36,8 +37,10 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
     const Plan& plan = context.plan;
     const LibraryRun& run = context.run;
     const ExplainText shown(context.plan, context.run, journal);
-    out << "Explain: " << (plan.allSoftware ? "complete software list"
-                           : plan.listKind == LIST_SOFTWARE ? "software list" : "driver list")
+    out << "Explain: "
+        << (plan.allSoftware                 ? "complete software list"
+            : plan.listKind == LIST_SOFTWARE ? "software list"
+                                             : "driver list")
         << " of group " << shown.text(run.group) << " for Windows " << windowsName(run.windows)
         << (plan.cdrom ? ", CD-ROM mode" : ", process-file mode")
         << (plan.callFactory ? ", CALLFACTORY" : "") << settingsOrigin(plan) << '\n';
@@ -60,14 +63,17 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
     const std::string what = plan.listKind == LIST_SOFTWARE ? "Package names" : "Host IDs";
     if (!runMatchesIds(plan)) {
         out << "IDs: this list matches no IDs"
-            << (plan.ids.empty() ? "" : "; the " + std::to_string(plan.ids.size()) + " given are not used")
+            << (plan.ids.empty()
+                    ? ""
+                    : "; the " + std::to_string(plan.ids.size()) + " given are not used")
             << '\n';
     } else {
         const std::vector<std::string> unmatched = journal.unmatchedIds();
         out << what << " that matched no section:" << (unmatched.empty() ? " none" : "") << '\n';
         for (const std::string& id : unmatched) {
             out << "  \"" << shown.text(id) << '"';
-            if (const std::optional<std::string> device = nameOfShownId(context, id)) out << "  " << *device;
+            if (const std::optional<std::string> device = nameOfShownId(context, id))
+                out << "  " << *device;
             out << '\n';
         }
     }
@@ -75,9 +81,10 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
 
     out << '\n';
     if (journal.settings().empty()) {
-        out << "Settings: " << (plan.cdrom && !plan.allSoftware && plan.listKind == LIST_DRIVER
-                                    ? "the CD-ROM driver list takes no group settings"
-                                    : "none read")
+        out << "Settings: "
+            << (plan.cdrom && !plan.allSoftware && plan.listKind == LIST_DRIVER
+                    ? "the CD-ROM driver list takes no group settings"
+                    : "none read")
             << '\n';
     } else {
         out << "Settings of group " << shown.text(run.group) << ":\n";
@@ -87,8 +94,8 @@ void printExplainText(const ReportContext& context, const ExplainJournal& journa
                 out << " not set in [" << shown.text(setting.group) << "] of "
                     << settingFile(shown, setting);
             else
-                out << " = " << shown.text(setting.value) << "  (from [" << shown.text(setting.group)
-                    << "] of " << settingFile(shown, setting) << ")";
+                out << " = " << shown.text(setting.value) << "  (from ["
+                    << shown.text(setting.group) << "] of " << settingFile(shown, setting) << ")";
             for (const std::size_t kept : setting.cutTo) out << "; cut to " << kept << " bytes";
             out << '\n';
         }

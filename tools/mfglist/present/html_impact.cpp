@@ -74,11 +74,12 @@ std::string link(const std::string& anchor, const std::string& html) {
 std::string code(const std::string& text) { return "<code>" + escapeHtml(text) + "</code>"; }
 
 // A table of rows already made into cells (HTML); nothing when no row.
-std::string table(const char* kind, const std::string& caption, const std::vector<const char*>& headers,
+std::string table(const char* kind, const std::string& caption,
+                  const std::vector<const char*>& headers,
                   const std::vector<std::vector<std::string>>& rows) {
     if (rows.empty()) return {};
-    std::string html = "<h3>" + caption + " (" + std::to_string(rows.size()) + ")</h3>\n<table class=\"" +
-                       kind + "\"><thead><tr>";
+    std::string html = "<h3>" + caption + " (" + std::to_string(rows.size()) +
+                       ")</h3>\n<table class=\"" + kind + "\"><thead><tr>";
     for (const char* header : headers) html += "<th scope=\"col\">" + std::string(header) + "</th>";
     html += "</tr></thead><tbody>\n";
     for (const std::vector<std::string>& cells : rows) {
@@ -90,31 +91,37 @@ std::string table(const char* kind, const std::string& caption, const std::vecto
 }
 
 std::string modelLabel(const ModelImpactRow& row) {
-    return row.displayName == row.name ? escapeHtml(row.name)
-                                       : escapeHtml(row.displayName) + " (" + escapeHtml(row.name) + ")";
+    return row.displayName == row.name
+               ? escapeHtml(row.name)
+               : escapeHtml(row.displayName) + " (" + escapeHtml(row.name) + ")";
 }
 
 std::string summaryTable(const ImpactReport& report) {
     if (report.summary.empty()) return {};
-    std::string html = "<div class=\"wide\"><table class=\"impact-summary\" id=\"summary\"><thead><tr><th scope=\"col\">Model</th>"
-                       "<th scope=\"col\">Entries</th>";
+    std::string html =
+        "<div class=\"wide\"><table class=\"impact-summary\" id=\"summary\"><thead><tr><th "
+        "scope=\"col\">Model</th>"
+        "<th scope=\"col\">Entries</th>";
     for (const ImpactFigure& figure : impactFigures())
-        html += "<th scope=\"col\" data-member=\"" + std::string(figure.member) + "\">" + figure.heading + "</th>";
+        html += "<th scope=\"col\" data-member=\"" + std::string(figure.member) + "\">" +
+                figure.heading + "</th>";
     html += "</tr></thead><tbody>\n";
     for (const std::size_t m : report.summary) {
         const ModelImpactRow& row = report.models[m];
         html += "<tr data-model=\"" + escapeHtml(row.name) + "\"" +
                 (row.needsAttention() ? " class=\"attention\"" : "") + "><th scope=\"row\">" +
                 link(modelAnchor(m), escapeHtml(row.displayName)) +
-                (row.displayName == row.name ? "" : "<span class=\"model-name\">" + escapeHtml(row.name) + "</span>") +
-                "</th><td>" +
-                escapeHtml(impactEntriesText(row, " \u2192 ")) + "</td>";
+                (row.displayName == row.name
+                     ? ""
+                     : "<span class=\"model-name\">" + escapeHtml(row.name) + "</span>") +
+                "</th><td>" + escapeHtml(impactEntriesText(row, " \u2192 ")) + "</td>";
         for (const ImpactFigure& figure : impactFigures()) {
             const std::size_t value = figure.of(row);
             const std::string member = figure.member;
             const bool alarm = member == "lost_drivers" || member == "entry_problems";
-            html += "<td class=\"figure" + std::string(alarm ? " alarm" : "") + (value ? "" : " zero") +
-                    "\" data-member=\"" + member + "\">" + std::to_string(value) + "</td>";
+            html += "<td class=\"figure" + std::string(alarm ? " alarm" : "") +
+                    (value ? "" : " zero") + "\" data-member=\"" + member + "\">" +
+                    std::to_string(value) + "</td>";
         }
         html += "</tr>\n";
     }
@@ -124,7 +131,8 @@ std::string summaryTable(const ImpactReport& report) {
 std::string modelLinks(const ImpactReport& report, const std::vector<std::size_t>& models) {
     if (models.empty()) return "no model's list shows it";
     std::string html = std::to_string(models.size()) + ":";
-    for (const std::size_t m : models) html += " " + link(modelAnchor(m), escapeHtml(report.models[m].name));
+    for (const std::size_t m : models)
+        html += " " + link(modelAnchor(m), escapeHtml(report.models[m].name));
     return html;
 }
 
@@ -135,14 +143,16 @@ std::string changeView(const ImpactReport& report) {
     std::string html;
     const std::vector<SectionChange>& changes = report.impact->changes;
     if (!changes.empty()) {
-        html += "<section class=\"by-change\"><h2>By change (" + std::to_string(changes.size()) +
-                ")</h2>\n<table class=\"changes\"><thead><tr><th scope=\"col\">Change</th>"
-                "<th scope=\"col\">Section</th><th scope=\"col\">NAME</th><th scope=\"col\">What</th>"
-                "<th scope=\"col\">Models</th></tr></thead><tbody>\n";
+        html +=
+            "<section class=\"by-change\"><h2>By change (" + std::to_string(changes.size()) +
+            ")</h2>\n<table class=\"changes\"><thead><tr><th scope=\"col\">Change</th>"
+            "<th scope=\"col\">Section</th><th scope=\"col\">NAME</th><th scope=\"col\">What</th>"
+            "<th scope=\"col\">Models</th></tr></thead><tbody>\n";
         for (std::size_t c = 0; c < changes.size(); ++c) {
             const SectionChange& change = changes[c];
-            html += "<tr id=\"" + changeAnchor(c) + "\"" + (change.downgrade ? " class=\"downgrade\"" : "") +
-                    "><td>" + sectionChangeKind(change.kind) + "</td><td>" + escapeHtml(change.section) +
+            html += "<tr id=\"" + changeAnchor(c) + "\"" +
+                    (change.downgrade ? " class=\"downgrade\"" : "") + "><td>" +
+                    sectionChangeKind(change.kind) + "</td><td>" + escapeHtml(change.section) +
                     "</td><td>" + escapeHtml(change.name) + "</td><td>" +
                     escapeHtml(changeDetail(change, " \u2192 ")) + "</td><td class=\"models\">" +
                     modelLinks(report, change.models) + "</td></tr>\n";
@@ -156,14 +166,16 @@ std::string changeView(const ImpactReport& report) {
                 rows.push_back({escapeHtml(life.row->file), std::to_string(life.row->fileLine),
                                 escapeHtml(life.row->section), escapeHtml(life.row->name),
                                 modelLinks(report, life.models)});
-        html += table(dead ? "now-dead" : "live-again",
-                      dead ? "Entries no model gets any more" : "Entries some model gets again",
-                      {"File", "Line", "Section", "NAME", dead ? "Listed before by" : "Listed now by"}, rows);
+        html += table(
+            dead ? "now-dead" : "live-again",
+            dead ? "Entries no model gets any more" : "Entries some model gets again",
+            {"File", "Line", "Section", "NAME", dead ? "Listed before by" : "Listed now by"}, rows);
     }
     return html;
 }
 
-std::string devicesTable(const char* kind, const char* caption, const std::vector<IdDevice>& devices) {
+std::string devicesTable(const char* kind, const char* caption,
+                         const std::vector<IdDevice>& devices) {
     std::vector<std::vector<std::string>> rows;
     for (const IdDevice& device : devices) {
         std::string ids;
@@ -174,9 +186,10 @@ std::string devicesTable(const char* kind, const char* caption, const std::vecto
 }
 
 std::string changedModel(const ImpactReport& report, const ModelImpactRow& row) {
-    std::string html = "<section class=\"model changed\" id=\"" + modelAnchor(row.model) + "\"><h2>" +
-                       escapeHtml(row.displayName);
-    if (row.displayName != row.name) html += " <span class=\"model-name\">" + escapeHtml(row.name) + "</span>";
+    std::string html = "<section class=\"model changed\" id=\"" + modelAnchor(row.model) +
+                       "\"><h2>" + escapeHtml(row.displayName);
+    if (row.displayName != row.name)
+        html += " <span class=\"model-name\">" + escapeHtml(row.name) + "</span>";
     html += row.changed ? "<span class=\"mark changed-mark\">changes</span>" : "";
     html += row.needsAttention() ? "<span class=\"mark attention-mark\">needs a look</span>" : "";
     html += "</h2>\n<p>Entries: " + escapeHtml(impactEntriesText(row, " \u2192 ")) + "</p>\n";
@@ -189,29 +202,38 @@ std::string changedModel(const ImpactReport& report, const ModelImpactRow& row) 
         }
         html += "</p>\n";
     }
-    const auto versionMark = [](bool down) { return down ? " <span class=\"mark\">VERSION goes down</span>" : ""; };
+    const auto versionMark = [](bool down) {
+        return down ? " <span class=\"mark\">VERSION goes down</span>" : "";
+    };
     std::vector<std::vector<std::string>> added, removed, moved, fields, system, problems;
     for (const ImpactEntry& e : row.added)
-        added.push_back({std::to_string(e.position), escapeHtml(e.section), escapeHtml(e.name), code(e.hardId),
+        added.push_back({std::to_string(e.position), escapeHtml(e.section), escapeHtml(e.name),
+                         code(e.hardId),
                          e.replaces ? escapeHtml(*e.replaces) + versionMark(e.downgrade) : ""});
     for (const ImpactEntry& e : row.removed)
-        removed.push_back({std::to_string(e.position), escapeHtml(e.section), escapeHtml(e.name), code(e.hardId)});
+        removed.push_back({std::to_string(e.position), escapeHtml(e.section), escapeHtml(e.name),
+                           code(e.hardId)});
     for (const ImpactMove& e : row.moved)
-        moved.push_back({escapeHtml(e.section), escapeHtml(e.name), std::to_string(e.from), std::to_string(e.to)});
+        moved.push_back({escapeHtml(e.section), escapeHtml(e.name), std::to_string(e.from),
+                         std::to_string(e.to)});
     for (const ImpactField& e : row.fields)
         fields.push_back({std::to_string(e.position), escapeHtml(e.section), escapeHtml(e.name),
                           escapeHtml(e.change.key) + versionMark(e.downgrade),
                           code(shownValue(e.change.before)), code(shownValue(e.change.after))});
     for (const KeyChange& e : row.system)
-        system.push_back({escapeHtml(e.key), code(shownValue(e.before)), code(shownValue(e.after))});
+        system.push_back(
+            {escapeHtml(e.key), code(shownValue(e.before)), code(shownValue(e.after))});
     for (const auto& [position, why] : row.entryProblems())
         problems.push_back({std::to_string(position), escapeHtml(why)});
     html += devicesTable("lost-drivers", "Devices that lose their driver", row.lostDrivers());
-    html += table("entry-problems", "Listed entries a host cannot run", {"Position", "Why"}, problems);
-    html += table("added", "Added", {"Position", "Section", "NAME", "HARDID", "In place of"}, added);
+    html +=
+        table("entry-problems", "Listed entries a host cannot run", {"Position", "Why"}, problems);
+    html +=
+        table("added", "Added", {"Position", "Section", "NAME", "HARDID", "In place of"}, added);
     html += table("removed", "Removed", {"Position", "Section", "NAME", "HARDID"}, removed);
     html += table("moved", "Moved in the install order", {"Section", "NAME", "From", "To"}, moved);
-    html += table("changed-fields", "Fields changed", {"Position", "Section", "NAME", "Key", "Old", "New"}, fields);
+    html += table("changed-fields", "Fields changed",
+                  {"Position", "Section", "NAME", "Key", "Old", "New"}, fields);
     html += table("system", "SYSTEM changed", {"Key", "Old", "New"}, system);
     html += devicesTable("gained-drivers", "Devices that gain a driver", row.gainedDrivers());
     return html + "</section>\n";
@@ -229,16 +251,19 @@ std::string renderImpactHtml(const ImpactReport& report) {
     body += changeView(report);
     for (const std::size_t m : report.summary) body += changedModel(report, report.models[m]);
     if (!report.unchanged.empty()) {
-        body += "<details class=\"unchanged\" id=\"unchanged\"><summary>" + std::to_string(report.unchanged.size()) +
-                (report.unchanged.size() == 1 ? " model" : " models") + " unchanged</summary>\n<ul>\n";
+        body += "<details class=\"unchanged\" id=\"unchanged\"><summary>" +
+                std::to_string(report.unchanged.size()) +
+                (report.unchanged.size() == 1 ? " model" : " models") +
+                " unchanged</summary>\n<ul>\n";
         for (const std::size_t m : report.unchanged) {
             const ModelImpactRow& row = report.models[m];
-            body += "<li id=\"" + modelAnchor(m) + "\">" + modelLabel(row) + ": " + std::to_string(row.newEntries) +
-                    " entries</li>\n";
+            body += "<li id=\"" + modelAnchor(m) + "\">" + modelLabel(row) + ": " +
+                    std::to_string(row.newEntries) + " entries</li>\n";
         }
         body += "</ul></details>\n";
     }
-    return renderHtmlPage({"mfglist impact: " + report.summaryText, kImpactStyle, body, kImpactScript});
+    return renderHtmlPage(
+        {"mfglist impact: " + report.summaryText, kImpactStyle, body, kImpactScript});
 }
 
 }  // namespace mfgtool

@@ -53,17 +53,27 @@ std::string escapeHtml(std::string_view text) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default:
-            if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F ||
-                (byte >= 0x80 && !utf8))
-                out += kReplacement;
-            else
-                out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F ||
+                    (byte >= 0x80 && !utf8))
+                    out += kReplacement;
+                else
+                    out += c;
         }
     }
     return out;
@@ -106,8 +116,8 @@ std::string htmlRunList(const Json& run) {
     if (run.is_object())
         for (const auto& [key, value] : run.items())
             if (value.is_primitive())
-                html += "<div><dt>" + escapeHtml(key) + "</dt><dd>" + htmlText(value) +
-                        "</dd></div>";
+                html +=
+                    "<div><dt>" + escapeHtml(key) + "</dt><dd>" + htmlText(value) + "</dd></div>";
     return html + "</dl>\n";
 }
 
@@ -116,23 +126,26 @@ std::string renderHtmlPage(const HtmlPage& page) {
     html.reserve(page.body.size() + page.style.size() + page.script.size() + 4096);
     html += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     html += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
-    html += "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
-            "style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n";
+    html +=
+        "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+        "style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n";
     html += "<title>" + escapeHtml(page.title) + "</title>\n<style>";
     html += kSharedStyle;
     html += page.style;
     html += "</style>\n</head>\n<body>\n";
     html += page.body;
-    html += "<script>\n"
-            "window.addEventListener(\"error\", function (event) {\n"
-            "  document.body.dataset.error = String(event.message);\n"
-            "});\n"
-            "try {\n(function () {\n\"use strict\";\n";
+    html +=
+        "<script>\n"
+        "window.addEventListener(\"error\", function (event) {\n"
+        "  document.body.dataset.error = String(event.message);\n"
+        "});\n"
+        "try {\n(function () {\n\"use strict\";\n";
     html += page.script;
-    html += "\n})();\ndocument.body.dataset.ready = \"1\";\n"
-            "} catch (error) {\n"
-            "  document.body.dataset.error = String(error && error.stack || error);\n"
-            "}\n</script>\n</body>\n</html>\n";
+    html +=
+        "\n})();\ndocument.body.dataset.ready = \"1\";\n"
+        "} catch (error) {\n"
+        "  document.body.dataset.error = String(error && error.stack || error);\n"
+        "}\n</script>\n</body>\n</html>\n";
     return html;
 }
 

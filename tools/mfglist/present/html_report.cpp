@@ -302,7 +302,8 @@ struct PageModel {
 PageModel pageModel(const ModelRun& run) {
     PageModel model{escapeHtml(run.model.name), escapeHtml(run.displayName), {}};
     if (model.display.empty()) model.display = model.name;
-    model.label = model.display == model.name ? model.name : model.display + " (" + model.name + ")";
+    model.label =
+        model.display == model.name ? model.name : model.display + " (" + model.name + ")";
     return model;
 }
 
@@ -374,12 +375,15 @@ std::string totalsHtml(const LineReport& report) {
                        ": " +
                        flagged(t.modelsNeedingAttention,
                                std::to_string(t.modelsNeedingAttention) + " need attention");
-    if (t.failedModels) html += " (" + flagged(t.failedModels, std::to_string(t.failedModels) + " failed") + ")";
+    if (t.failedModels)
+        html += " (" + flagged(t.failedModels, std::to_string(t.failedModels) + " failed") + ")";
     html += " \u00B7 " + plural(t.entries, "entry", "entries") + ", " +
             flagged(t.deadEntries, plural(t.deadEntries, "dead", "dead")) + " \u00B7 " +
-            flagged(t.uncoveredDevices, plural(t.uncoveredDevices, "uncovered device", "uncovered devices")) +
+            flagged(t.uncoveredDevices,
+                    plural(t.uncoveredDevices, "uncovered device", "uncovered devices")) +
             " \u00B7 " +
-            flagged(t.entryProblems, plural(t.entryProblems, "entry", "entries") + " with nothing to run") +
+            flagged(t.entryProblems,
+                    plural(t.entryProblems, "entry", "entries") + " with nothing to run") +
             " \u00B7 " + flagged(t.warnings, plural(t.warnings, "warning", "warnings")) +
             " \u00B7 status " + escapeHtml(report.status) + "</p>\n";
     return html;
@@ -392,12 +396,18 @@ std::string summaryRow(const LineReport& report, const ModelSummary& s, const Pa
         return std::string(count ? "<td class=\"bad\">" : "<td>") + std::to_string(count) + more +
                "</td>";
     };
-    std::string html = "<tr class=\"" + std::string(s.failed ? "failed" : s.needsAttention() ? "attention" : "fine") +
-                       "\" data-model=\"" + model.name + "\"><th scope=\"row\"><a href=\"#col-" + c +
-                       "\">" + model.label + "</a></th>";
-    html += std::string(s.entries == 0 ? "<td class=\"bad\">" : "<td>") + std::to_string(s.entries) + "</td>";
-    html += run.idsMatched ? figure(s.uncoveredDevices, "<small> of " + std::to_string(s.checkedDevices) + "</small>")
-                           : "<td title=\"the list matches no IDs\">" + std::to_string(s.uncoveredDevices) + "</td>";
+    std::string html = "<tr class=\"" +
+                       std::string(s.failed             ? "failed"
+                                   : s.needsAttention() ? "attention"
+                                                        : "fine") +
+                       "\" data-model=\"" + model.name + "\"><th scope=\"row\"><a href=\"#col-" +
+                       c + "\">" + model.label + "</a></th>";
+    html += std::string(s.entries == 0 ? "<td class=\"bad\">" : "<td>") +
+            std::to_string(s.entries) + "</td>";
+    html += run.idsMatched ? figure(s.uncoveredDevices,
+                                    "<small> of " + std::to_string(s.checkedDevices) + "</small>")
+                           : "<td title=\"the list matches no IDs\">" +
+                                 std::to_string(s.uncoveredDevices) + "</td>";
     html += figure(s.entryProblems) + figure(s.warnings);
     return html + "<td class=\"outcome\"><a href=\"#model-" + c + "\">" + outcomeHtml(run, s) +
            "</a></td></tr>\n";
@@ -407,8 +417,10 @@ std::string summaryRow(const LineReport& report, const ModelSummary& s, const Pa
 // away when there are many.
 std::string summaryTables(const LineReport& report, const std::vector<PageModel>& models) {
     const std::string head =
-        "<table class=\"summary\"><thead><tr><th>Model</th><th>Entries</th><th>Uncovered devices</th>"
-        "<th>Entries with nothing to run</th><th>Warnings</th><th>Outcome</th></tr></thead><tbody>\n";
+        "<table class=\"summary\"><thead><tr><th>Model</th><th>Entries</th><th>Uncovered "
+        "devices</th>"
+        "<th>Entries with nothing to "
+        "run</th><th>Warnings</th><th>Outcome</th></tr></thead><tbody>\n";
     std::string attention, fine;
     std::size_t fineCount = 0;
     for (const ModelSummary& s : report.summary) {
@@ -444,7 +456,8 @@ constexpr const char* kControls =
 
 std::string headerRow(const LineReport& report, const std::vector<PageModel>& models,
                       const std::vector<std::size_t>& groupOf) {
-    std::string html = "<thead><tr><th scope=\"col\" class=\"entry\" data-sort=\"section\">Entry</th>";
+    std::string html =
+        "<thead><tr><th scope=\"col\" class=\"entry\" data-sort=\"section\">Entry</th>";
     for (std::size_t c = 0; c < models.size(); ++c) {
         const PageModel& model = models[c];
         const ModelRun& run = report.line->models[c];
@@ -469,20 +482,23 @@ std::string headerRow(const LineReport& report, const std::vector<PageModel>& mo
     return html + "</tr></thead>\n";
 }
 
-std::string entryRow(const LineReport& report, const LineRow& row, std::size_t r, TextIndex& texts) {
+std::string entryRow(const LineReport& report, const LineRow& row, std::size_t r,
+                     TextIndex& texts) {
     const std::string order = std::to_string(r);
     const std::string section = escapeHtml(row.section), name = escapeHtml(row.name);
     const auto device = report.idNames.find(row.hardId);
-    std::string html = "<tr class=\"entry" + std::string(row.dead() ? " dead" : "") + "\" id=\"entry-" +
-                       order + "\" data-order=\"" + order + "\" data-id=\"" + escapeHtml(row.id) +
-                       "\" data-s=\"" + section + "\" data-f=\"" + escapeHtml(row.file) +
-                       "\" data-l=\"" + std::to_string(row.fileLine) + "\" data-n=\"" + name +
-                       "\" data-t=\"" + escapeHtml(row.type) + "\" data-h=\"" + escapeHtml(row.hardId) + "\"";
+    std::string html = "<tr class=\"entry" + std::string(row.dead() ? " dead" : "") +
+                       "\" id=\"entry-" + order + "\" data-order=\"" + order + "\" data-id=\"" +
+                       escapeHtml(row.id) + "\" data-s=\"" + section + "\" data-f=\"" +
+                       escapeHtml(row.file) + "\" data-l=\"" + std::to_string(row.fileLine) +
+                       "\" data-n=\"" + name + "\" data-t=\"" + escapeHtml(row.type) +
+                       "\" data-h=\"" + escapeHtml(row.hardId) + "\"";
     if (device != report.idNames.end()) html += " data-dev=\"" + escapeHtml(device->second) + "\"";
     html += " data-r=\"";
     for (std::size_t m = 0; m < row.reasons.size(); ++m)
         html += (m ? " " : "") + std::to_string(texts.of(row.reasons[m]));
-    html += "\"><th scope=\"row\" class=\"entry\"><b>" + section + "</b><span class=\"nm\">" + name + "</span>";
+    html += "\"><th scope=\"row\" class=\"entry\"><b>" + section + "</b><span class=\"nm\">" +
+            name + "</span>";
     std::string more = escapeHtml(row.file) + ":" + std::to_string(row.fileLine) + " \u00B7 TYPE " +
                        escapeHtml(row.type) + " \u00B7 HARDID " + namedId(report, row.hardId);
     if (row.dead()) {
@@ -491,8 +507,10 @@ std::string entryRow(const LineReport& report, const LineRow& row, std::size_t r
     }
     html += "<span class=\"more\">" + more + "</span></th>";
     for (std::size_t m = 0; m < report.line->models.size(); ++m) {
-        const std::optional<int>& position = m < row.positions.size() ? row.positions[m] : std::nullopt;
-        const std::string* problem = position ? report.line->models[m].problemAt(*position) : nullptr;
+        const std::optional<int>& position =
+            m < row.positions.size() ? row.positions[m] : std::nullopt;
+        const std::string* problem =
+            position ? report.line->models[m].problemAt(*position) : nullptr;
         html += problem ? "<td class=\"p\" data-p=\"" + std::to_string(texts.of(*problem)) + "\">"
                         : std::string("<td>");
         html += (position ? std::to_string(*position) : std::string()) + "</td>";
@@ -511,19 +529,20 @@ std::string uncoveredTable(const LineReport& report, const std::vector<PageModel
             lacking.push_back(c);
         }
     if (byIds.empty()) return {};
-    std::string html = "<table class=\"uncovered\" id=\"uncovered-devices\"><caption>Devices no "
-                       "listed entry claims</caption><thead><tr><th>Device</th><th>Models that "
-                       "have it</th></tr></thead><tbody>\n";
+    std::string html =
+        "<table class=\"uncovered\" id=\"uncovered-devices\"><caption>Devices no "
+        "listed entry claims</caption><thead><tr><th>Device</th><th>Models that "
+        "have it</th></tr></thead><tbody>\n";
     for (const auto& [ids, found] : byIds) {
         const auto& [device, lacking] = found;
         std::string which, list;
         for (const std::size_t c : lacking) {
             which += (which.empty() ? "" : " ") + std::to_string(c);
-            list += (list.empty() ? "" : ", ") + ("<a href=\"#model-" + std::to_string(c) + "\">" +
-                                                  models[c].label + "</a>");
+            list += (list.empty() ? "" : ", ") +
+                    ("<a href=\"#model-" + std::to_string(c) + "\">" + models[c].label + "</a>");
         }
-        html += "<tr data-models=\"" + which + "\"><th scope=\"row\">" + deviceHtml(report, *device) +
-                "</th><td>" + list + "</td></tr>\n";
+        html += "<tr data-models=\"" + which + "\"><th scope=\"row\">" +
+                deviceHtml(report, *device) + "</th><td>" + list + "</td></tr>\n";
     }
     return html + "</tbody></table>\n";
 }
@@ -531,13 +550,15 @@ std::string uncoveredTable(const LineReport& report, const std::vector<PageModel
 // Models as rows, each with its list in install order.
 std::string byModelTable(const LineReport& report, const std::vector<PageModel>& models,
                          const std::vector<std::size_t>& groupOf) {
-    std::string html = "<table class=\"by-model\" id=\"by-model\"><thead><tr><th>Model</th>"
-                       "<th>Outcome</th><th>The list in install order</th></tr></thead><tbody>\n";
+    std::string html =
+        "<table class=\"by-model\" id=\"by-model\"><thead><tr><th>Model</th>"
+        "<th>Outcome</th><th>The list in install order</th></tr></thead><tbody>\n";
     for (std::size_t c = 0; c < models.size(); ++c) {
         const ModelRun& run = report.line->models[c];
         std::vector<std::pair<int, const LineRow*>> listed;
         for (const LineRow& row : report.line->rows)
-            if (c < row.positions.size() && row.positions[c]) listed.emplace_back(*row.positions[c], &row);
+            if (c < row.positions.size() && row.positions[c])
+                listed.emplace_back(*row.positions[c], &row);
         std::sort(listed.begin(), listed.end(),
                   [](const auto& a, const auto& b) { return a.first < b.first; });
         html += "<tr id=\"row-" + std::to_string(c) + "\"><th scope=\"row\"><a href=\"#model-" +
@@ -550,24 +571,26 @@ std::string byModelTable(const LineReport& report, const std::vector<PageModel>&
         }
         html += "</th><td>" + outcomeHtml(run, report.summaryOf(c)) + "</td><td><ol>";
         for (const auto& [position, row] : listed)
-            html += "<li><i>" + std::to_string(position) + "</i>" + escapeHtml(row->section) + "</li>";
+            html +=
+                "<li><i>" + std::to_string(position) + "</i>" + escapeHtml(row->section) + "</li>";
         html += "</ol></td></tr>\n";
     }
     return html + "</tbody></table>\n";
 }
 
 std::string modelsTable(const LineReport& report, const std::vector<PageModel>& models) {
-    std::string html = "<h2 id=\"models\">Each model</h2>\n<table class=\"models\"><thead><tr>"
-                       "<th>Model</th><th>File</th><th>Windows</th><th>Kind</th><th>Entries</th>"
-                       "<th>Outcome</th><th>Uncovered devices</th><th>Nothing to run, warnings</th>"
-                       "</tr></thead>\n<tbody>\n";
+    std::string html =
+        "<h2 id=\"models\">Each model</h2>\n<table class=\"models\"><thead><tr>"
+        "<th>Model</th><th>File</th><th>Windows</th><th>Kind</th><th>Entries</th>"
+        "<th>Outcome</th><th>Uncovered devices</th><th>Nothing to run, warnings</th>"
+        "</tr></thead>\n<tbody>\n";
     for (std::size_t c = 0; c < models.size(); ++c) {
         const ModelRun& run = report.line->models[c];
         html += "<tr id=\"model-" + std::to_string(c) + "\"><th scope=\"row\">" + models[c].label +
                 "</th><td>" + escapeHtml(run.model.file.filename().string()) + "</td><td>" +
                 escapeHtml(run.windows) + "</td><td>" + escapeHtml(run.kind) + "</td><td>" +
-                std::to_string(run.entryCount) + "</td><td>" + outcomeHtml(run, report.summaryOf(c)) +
-                "</td><td>";
+                std::to_string(run.entryCount) + "</td><td>" +
+                outcomeHtml(run, report.summaryOf(c)) + "</td><td>";
         if (!run.uncoveredDevices.empty()) {
             html += "<ul>";
             for (const IdDevice& device : run.uncoveredDevices)
@@ -579,7 +602,8 @@ std::string modelsTable(const LineReport& report, const std::vector<PageModel>& 
             html += "<ul>";
             for (const auto& [position, why] : run.entryProblems)
                 html += "<li>#" + std::to_string(position) + ": " + escapeHtml(why) + "</li>";
-            for (const std::string& warning : run.warnings) html += "<li>" + escapeHtml(warning) + "</li>";
+            for (const std::string& warning : run.warnings)
+                html += "<li>" + escapeHtml(warning) + "</li>";
             html += "</ul>";
         }
         html += "</td></tr>\n";
@@ -611,7 +635,8 @@ std::string renderMatrixHtml(const LineReport& report) {
     for (std::size_t g = 0; g < report.identicalLists.size(); ++g)
         for (const std::size_t m : report.identicalLists[g]) groupOf[m] = g;
 
-    std::string body = "<h1>mfglist matrix</h1>\n" + htmlRunList(lineRunJson(*report.options, line.folder));
+    std::string body =
+        "<h1>mfglist matrix</h1>\n" + htmlRunList(lineRunJson(*report.options, line.folder));
     body += totalsHtml(report) + summaryTables(report, models);
     body += "<h2 id=\"grid\">Entries by model</h2>\n" + std::string(kControls);
     body += "<div id=\"grid-view\"><table class=\"matrix\" id=\"matrix\">\n" +
@@ -621,14 +646,16 @@ std::string renderMatrixHtml(const LineReport& report) {
         if (line.rows[r].candidate()) body += entryRow(report, line.rows[r], r, texts);
     body += "</tbody>\n</table></div>\n";
     body += "<div id=\"models-view\" hidden>" + byModelTable(report, models, groupOf) + "</div>\n";
-    body += uncoveredTable(report, models) + modelsTable(report, models) + notCandidatesSection(line);
+    body +=
+        uncoveredTable(report, models) + modelsTable(report, models) + notCandidatesSection(line);
     body += "<script type=\"application/json\" id=\"reasons\">" + texts.json() + "</script>\n";
-    body += "<aside class=\"panel\" id=\"panel\" hidden><button type=\"button\" id=\"panel-close\">"
-            "Close</button><h3 id=\"panel-title\"></h3><p id=\"panel-reason\"></p>"
-            "<p id=\"panel-problem\" class=\"bad\"></p><a id=\"panel-model\" href=\"#models\">the "
-            "model's detail</a></aside>\n";
-    return renderHtmlPage({"mfglist matrix: " + lineFolderName(line.folder), kMatrixStyle, body,
-                           kMatrixScript});
+    body +=
+        "<aside class=\"panel\" id=\"panel\" hidden><button type=\"button\" id=\"panel-close\">"
+        "Close</button><h3 id=\"panel-title\"></h3><p id=\"panel-reason\"></p>"
+        "<p id=\"panel-problem\" class=\"bad\"></p><a id=\"panel-model\" href=\"#models\">the "
+        "model's detail</a></aside>\n";
+    return renderHtmlPage(
+        {"mfglist matrix: " + lineFolderName(line.folder), kMatrixStyle, body, kMatrixScript});
 }
 
 }  // namespace mfgtool

@@ -41,17 +41,20 @@ ModelImpactRow rowOf(const ModelImpact& impact, std::size_t model) {
         if (const auto r = a < impact.replaces.size() ? impact.replaces[a] : std::nullopt) {
             const std::size_t old = diff.removed[*r];
             entry.replaces = sectionAt(impact.oldList, old);
-            entry.downgrade = versionGoesDown(valueOrNone(impact.oldList.entries[old], "VERSION"),
-                                              valueOrNone(impact.newList.entries[diff.added[a]], "VERSION"));
+            entry.downgrade =
+                versionGoesDown(valueOrNone(impact.oldList.entries[old], "VERSION"),
+                                valueOrNone(impact.newList.entries[diff.added[a]], "VERSION"));
         }
         row.added.push_back(std::move(entry));
     }
     for (const std::size_t i : diff.removed) row.removed.push_back(entryAt(impact.oldList, i));
     for (const EntryChange& change : diff.matched) {
         const ImpactEntry entry = entryAt(impact.newList, change.after);
-        if (change.moved) row.moved.push_back({entry.section, entry.name, change.before, change.after});
+        if (change.moved)
+            row.moved.push_back({entry.section, entry.name, change.before, change.after});
         for (const KeyChange& key : change.keys)
-            row.fields.push_back({entry.section, entry.name, change.after, key, versionGoesDown(key)});
+            row.fields.push_back(
+                {entry.section, entry.name, change.after, key, versionGoesDown(key)});
     }
     if (row.oldListWritten && row.newListWritten) row.system = diff.system;
     return row;
@@ -77,14 +80,16 @@ ImpactReport buildImpactReport(const LineOptions& options, const LineImpact& imp
     for (const EntryLifeChange& life : impact.lifeChanges)
         for (const std::size_t m : life.models)
             if (m < report.models.size())
-                (life.nowDead ? report.models[m].nowDead : report.models[m].liveAgain).push_back(life.row->id);
+                (life.nowDead ? report.models[m].nowDead : report.models[m].liveAgain)
+                    .push_back(life.row->id);
 
     ImpactTotals& totals = report.totals;
     totals.models = report.models.size();
     totals.changed = impact.changed;
     totals.sectionChanges = impact.changes.size();
     for (const SectionChange& change : impact.changes) totals.downgrades += change.downgrade;
-    for (const EntryLifeChange& life : impact.lifeChanges) ++(life.nowDead ? totals.nowDead : totals.liveAgain);
+    for (const EntryLifeChange& life : impact.lifeChanges)
+        ++(life.nowDead ? totals.nowDead : totals.liveAgain);
     for (const ModelImpactRow& row : report.models) {
         totals.needingAttention += row.needsAttention();
         totals.lostDrivers += row.lostDrivers().size();
@@ -95,20 +100,23 @@ ImpactReport buildImpactReport(const LineOptions& options, const LineImpact& imp
         else
             report.unchanged.push_back(row.model);
     }
-    std::stable_sort(report.summary.begin(), report.summary.end(), [&](std::size_t a, std::size_t b) {
-        return report.models[a].needsAttention() && !report.models[b].needsAttention();
-    });
+    std::stable_sort(
+        report.summary.begin(), report.summary.end(), [&](std::size_t a, std::size_t b) {
+            return report.models[a].needsAttention() && !report.models[b].needsAttention();
+        });
     // The consequences a reviewer must not miss go into the one line that
     // heads every output.
     const auto count = [](std::size_t n, const char* one, const char* many) {
         return ", " + std::to_string(n) + " " + (n == 1 ? one : many);
     };
-    report.summaryText = std::to_string(totals.changed) + " of " + std::to_string(totals.models) +
-                         " models change";
+    report.summaryText =
+        std::to_string(totals.changed) + " of " + std::to_string(totals.models) + " models change";
     if (totals.lostDrivers)
-        report.summaryText += count(totals.lostDrivers, "device loses its driver", "devices lose their driver");
+        report.summaryText +=
+            count(totals.lostDrivers, "device loses its driver", "devices lose their driver");
     if (totals.gainedDrivers)
-        report.summaryText += count(totals.gainedDrivers, "device gains a driver", "devices gain a driver");
+        report.summaryText +=
+            count(totals.gainedDrivers, "device gains a driver", "devices gain a driver");
     return report;
 }
 
@@ -117,9 +125,12 @@ const std::vector<ImpactFigure>& impactFigures() {
         {"Added", "ADDED", "added", [](const ModelImpactRow& r) { return r.added.size(); }},
         {"Removed", "REMOVED", "removed", [](const ModelImpactRow& r) { return r.removed.size(); }},
         {"Moved", "MOVED", "moved", [](const ModelImpactRow& r) { return r.moved.size(); }},
-        {"Changed keys", "KEYS", "changed_fields", [](const ModelImpactRow& r) { return r.fields.size(); }},
-        {"Devices losing a driver", "LOSE DRIVER", "lost_drivers", [](const ModelImpactRow& r) { return r.lostDrivers().size(); }},
-        {"Devices gaining one", "GAIN DRIVER", "gained_drivers", [](const ModelImpactRow& r) { return r.gainedDrivers().size(); }},
+        {"Changed keys", "KEYS", "changed_fields",
+         [](const ModelImpactRow& r) { return r.fields.size(); }},
+        {"Devices losing a driver", "LOSE DRIVER", "lost_drivers",
+         [](const ModelImpactRow& r) { return r.lostDrivers().size(); }},
+        {"Devices gaining one", "GAIN DRIVER", "gained_drivers",
+         [](const ModelImpactRow& r) { return r.gainedDrivers().size(); }},
         {"Entries a host cannot run", "CANNOT RUN", "entry_problems",
          [](const ModelImpactRow& r) { return r.entryProblems().size(); }},
     };
@@ -140,7 +151,8 @@ std::string changeDetail(const SectionChange& change, const std::string& arrow) 
             return version && !version->empty();
         };
         if (given(change.replacedVersion) || given(change.version))
-            detail += ", VERSION " + shownValue(change.replacedVersion) + arrow + shownValue(change.version);
+            detail += ", VERSION " + shownValue(change.replacedVersion) + arrow +
+                      shownValue(change.version);
     }
     if (change.downgrade) detail += "  VERSION GOES DOWN";
     return detail;

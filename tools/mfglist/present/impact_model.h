@@ -53,7 +53,7 @@ struct ModelImpactRow {
     // so this holds SYSTEM's keys only when both lists were written.
     std::vector<KeyChange> system;
     std::vector<std::string> nowDead, liveAgain;  // LineRow ids of LineImpact::lifeChanges
-    std::vector<std::size_t> changes;  // places in LineImpact::changes its list shows
+    std::vector<std::size_t> changes;             // places in LineImpact::changes its list shows
 
     const std::vector<IdDevice>& lostDrivers() const { return impact->lostDrivers; }
     const std::vector<IdDevice>& gainedDrivers() const { return impact->gainedDrivers; }
@@ -85,7 +85,7 @@ struct ImpactReport {
     std::string status;     // "changed" or "unchanged"
     int exitStatus = 0;
     ImpactTotals totals;
-    std::string summaryText;  // "2 of 6 models change"
+    std::string summaryText;             // "2 of 6 models change"
     std::vector<ModelImpactRow> models;  // in the catalogue's order
     // The summary table's rows (places in `models`): every model that
     // changes or needs attention, those needing attention first, each part

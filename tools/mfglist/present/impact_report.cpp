@@ -53,9 +53,9 @@ Json changeJson(const SectionChange& change, const ImpactReport& report) {
 }
 
 Json lifeJson(const EntryLifeChange& life, const ImpactReport& report) {
-    Json json = {{"id", life.row->id},           {"file", life.row->file}, {"line", life.row->fileLine},
-                 {"section", life.row->section}, {"name", life.row->name},
-                 {"models", modelNames(report, life.models)}};
+    Json json = {{"id", life.row->id},         {"file", life.row->file},
+                 {"line", life.row->fileLine}, {"section", life.row->section},
+                 {"name", life.row->name},     {"models", modelNames(report, life.models)}};
     if (life.nowDead) json["new"] = life.isNew;
     return json;
 }
@@ -69,8 +69,8 @@ Json modelJson(const ModelImpactRow& row) {
     model["new_list_written"] = row.newListWritten;
     model["old_entry_count"] = row.oldEntries;
     model["new_entry_count"] = row.newEntries;
-    Json added = Json::array(), removed = Json::array(), moved = Json::array(), fields = Json::array(),
-         system = Json::array(), problems = Json::array();
+    Json added = Json::array(), removed = Json::array(), moved = Json::array(),
+         fields = Json::array(), system = Json::array(), problems = Json::array();
     for (const ImpactEntry& entry : row.added) {
         Json json = entryJson(entry);
         json["replaces"] = optionalText(entry.replaces);
@@ -79,9 +79,11 @@ Json modelJson(const ModelImpactRow& row) {
     }
     for (const ImpactEntry& entry : row.removed) removed.push_back(entryJson(entry));
     for (const ImpactMove& move : row.moved)
-        moved.push_back({{"section", move.section}, {"name", move.name}, {"from", move.from}, {"to", move.to}});
+        moved.push_back(
+            {{"section", move.section}, {"name", move.name}, {"from", move.from}, {"to", move.to}});
     for (const ImpactField& field : row.fields) {
-        Json json = {{"section", field.section}, {"name", field.name}, {"position", field.position}};
+        Json json = {
+            {"section", field.section}, {"name", field.name}, {"position", field.position}};
         json.update(keyJson(field.change));
         json["downgrade"] = field.downgrade;
         fields.push_back(json);
@@ -108,7 +110,8 @@ std::string joined(const std::vector<std::string>& names) {
     return text;
 }
 
-std::vector<std::string> namesOf(const ImpactReport& report, const std::vector<std::size_t>& models) {
+std::vector<std::string> namesOf(const ImpactReport& report,
+                                 const std::vector<std::size_t>& models) {
     std::vector<std::string> names;
     for (const std::size_t m : models) names.push_back(report.models[m].name);
     return names;
@@ -122,11 +125,16 @@ std::string modelsText(const ImpactReport& report, const std::vector<std::size_t
 
 const char* changeMark(SectionChange::Kind kind) {
     switch (kind) {
-        case SectionChange::Kind::added: return "+";
-        case SectionChange::Kind::removed: return "-";
-        case SectionChange::Kind::moved: return "~";
-        case SectionChange::Kind::unseen: return "?";
-        case SectionChange::Kind::changed: break;
+        case SectionChange::Kind::added:
+            return "+";
+        case SectionChange::Kind::removed:
+            return "-";
+        case SectionChange::Kind::moved:
+            return "~";
+        case SectionChange::Kind::unseen:
+            return "?";
+        case SectionChange::Kind::changed:
+            break;
     }
     return "*";
 }
@@ -139,21 +147,25 @@ std::string entryText(const std::string& section, const std::string& name) {
 
 std::string impactEntriesText(const ModelImpactRow& row, const char* arrow) {
     std::string text = std::to_string(row.oldEntries) + arrow + std::to_string(row.newEntries);
-    if (row.oldListWritten != row.newListWritten) text += row.newListWritten ? " (new list)" : " (no list)";
+    if (row.oldListWritten != row.newListWritten)
+        text += row.newListWritten ? " (new list)" : " (no list)";
     return text;
 }
 
 std::vector<std::string> impactTotalsText(const ImpactTotals& totals) {
     const auto n = [](std::size_t value) { return std::to_string(value); };
-    return {"section changes: " + n(totals.sectionChanges) + " (VERSION going down: " + n(totals.downgrades) + ")",
+    return {"section changes: " + n(totals.sectionChanges) +
+                " (VERSION going down: " + n(totals.downgrades) + ")",
             "entries now dead: " + n(totals.nowDead) + ", live again: " + n(totals.liveAgain),
-            "devices losing their driver: " + n(totals.lostDrivers) + ", gaining one: " + n(totals.gainedDrivers),
+            "devices losing their driver: " + n(totals.lostDrivers) +
+                ", gaining one: " + n(totals.gainedDrivers),
             "listed entries a host cannot run: " + n(totals.entryProblems)};
 }
 
 std::string impactTotalsLine(const ImpactTotals& totals) {
     std::string line;
-    for (const std::string& part : impactTotalsText(totals)) line += (line.empty() ? "" : "; ") + part;
+    for (const std::string& part : impactTotalsText(totals))
+        line += (line.empty() ? "" : "; ") + part;
     return line + ".";
 }
 
@@ -161,19 +173,21 @@ namespace {
 
 std::string unchangedText(const ImpactReport& report) {
     const std::size_t count = report.unchanged.size();
-    return std::to_string(count) + (count == 1 ? " model" : " models") + " unchanged: " +
-           joined(namesOf(report, report.unchanged));
+    return std::to_string(count) + (count == 1 ? " model" : " models") +
+           " unchanged: " + joined(namesOf(report, report.unchanged));
 }
 
 void printSummaryTable(const ImpactReport& report, std::ostream& out) {
     std::vector<TableColumn> columns = {{"MODEL", false, true}, {"NAME", false, true}, {"ENTRIES"}};
-    for (const ImpactFigure& figure : impactFigures()) columns.push_back({figure.shortHeading, true});
+    for (const ImpactFigure& figure : impactFigures())
+        columns.push_back({figure.shortHeading, true});
     std::vector<std::vector<std::string>> rows;
     for (const std::size_t m : report.summary) {
         const ModelImpactRow& row = report.models[m];
-        std::vector<std::string> cells = {(row.needsAttention() ? "! " : "  ") + row.name, row.displayName,
-                                          impactEntriesText(row, " -> ")};
-        for (const ImpactFigure& figure : impactFigures()) cells.push_back(std::to_string(figure.of(row)));
+        std::vector<std::string> cells = {(row.needsAttention() ? "! " : "  ") + row.name,
+                                          row.displayName, impactEntriesText(row, " -> ")};
+        for (const ImpactFigure& figure : impactFigures())
+            cells.push_back(std::to_string(figure.of(row)));
         rows.push_back(std::move(cells));
     }
     for (const std::string& line : renderTable(columns, rows, static_cast<std::size_t>(-1)))
@@ -188,7 +202,9 @@ void printLifeChanges(const ImpactReport& report, std::ostream& out,
         bool any = false;
         for (const EntryLifeChange& life : report.impact->lifeChanges) {
             if (life.nowDead != dead) continue;
-            if (!any) out << (dead ? "\nEntries no model gets any more:\n" : "\nEntries some model gets again:\n");
+            if (!any)
+                out << (dead ? "\nEntries no model gets any more:\n"
+                             : "\nEntries some model gets again:\n");
             any = true;
             out << lineOf(life) << '\n';
         }
@@ -196,13 +212,16 @@ void printLifeChanges(const ImpactReport& report, std::ostream& out,
 }
 
 void printModelDetail(const ModelImpactRow& row, std::ostream& out) {
-    out << '\n' << row.name << " (" << row.displayName << "): " << impactEntriesText(row, " -> ") << " entries\n";
+    out << '\n'
+        << row.name << " (" << row.displayName << "): " << impactEntriesText(row, " -> ")
+        << " entries\n";
     const auto entry = [](const auto& e) { return entryText(e.section, e.name); };
-    for (const ImpactEntry& e : row.removed) out << "  - removed  #" << e.position << "  " << entry(e) << '\n';
+    for (const ImpactEntry& e : row.removed)
+        out << "  - removed  #" << e.position << "  " << entry(e) << '\n';
     for (const ImpactEntry& e : row.added)
         out << "  + added    #" << e.position << "  " << entry(e)
-            << (e.replaces ? "  in place of " + *e.replaces : "") << (e.downgrade ? "  VERSION GOES DOWN" : "")
-            << '\n';
+            << (e.replaces ? "  in place of " + *e.replaces : "")
+            << (e.downgrade ? "  VERSION GOES DOWN" : "") << '\n';
     for (const ImpactMove& e : row.moved)
         out << "  ~ moved    #" << e.from << " -> #" << e.to << "  " << entry(e) << '\n';
     for (const ImpactField& e : row.fields)
@@ -210,7 +229,8 @@ void printModelDetail(const ModelImpactRow& row, std::ostream& out) {
             << shownValue(e.change.before) << " -> " << shownValue(e.change.after)
             << (e.downgrade ? "  VERSION GOES DOWN" : "") << '\n';
     for (const KeyChange& e : row.system)
-        out << "  * SYSTEM   " << e.key << ": " << shownValue(e.before) << " -> " << shownValue(e.after) << '\n';
+        out << "  * SYSTEM   " << e.key << ": " << shownValue(e.before) << " -> "
+            << shownValue(e.after) << '\n';
     for (const std::string& id : row.nowDead) out << "  ! now dead   " << id << '\n';
     for (const std::string& id : row.liveAgain) out << "  ! live again " << id << '\n';
     if (!row.lostDrivers().empty()) {
@@ -231,16 +251,34 @@ std::string escapeMarkdown(const std::string& text) {
     std::string escaped;
     for (const char c : text) {
         switch (c) {
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '&': escaped += "&amp;"; break;
-            case '\\': case '`': case '*': case '_': case '[': case ']': case '|': case '~':
-            case '#': case '!':
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '\\':
+            case '`':
+            case '*':
+            case '_':
+            case '[':
+            case ']':
+            case '|':
+            case '~':
+            case '#':
+            case '!':
                 escaped += '\\';
                 escaped += c;
                 break;
-            case '\n': case '\r': escaped += ' '; break;
-            default: escaped += c;
+            case '\n':
+            case '\r':
+                escaped += ' ';
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -268,7 +306,8 @@ Json impactJson(const ImpactReport& report) {
     for (const ModelImpactRow& row : report.models) models.push_back(modelJson(row));
     json["models"] = models;
     Json changes = Json::array();
-    for (const SectionChange& change : report.impact->changes) changes.push_back(changeJson(change, report));
+    for (const SectionChange& change : report.impact->changes)
+        changes.push_back(changeJson(change, report));
     json["changes"] = changes;
     Json nowDead = Json::array(), liveAgain = Json::array();
     for (const EntryLifeChange& life : report.impact->lifeChanges)
@@ -298,8 +337,8 @@ void printImpactText(const ImpactReport& report, bool summaryOnly, std::ostream&
             << "\n      " << modelsText(report, change.models) << '\n';
     }
     printLifeChanges(report, out, [&](const EntryLifeChange& life) {
-        std::string line = "  " + life.row->file + ":" + std::to_string(life.row->fileLine) + " [" + life.row->section +
-                           "]  " + life.row->name;
+        std::string line = "  " + life.row->file + ":" + std::to_string(life.row->fileLine) + " [" +
+                           life.row->section + "]  " + life.row->name;
         if (life.nowDead && life.isNew)
             line += "  (a new section)";
         else if (!life.models.empty())
@@ -320,8 +359,8 @@ void printImpactMarkdown(const ImpactReport& report, std::ostream& out) {
     out << "### mfglist impact: " << text(report.summaryText) << "\n\n";
     const LineOptions& options = *report.options;
     out << text(lineFolderName(report.newFolder)) << " against " << text(report.oldName) << ", "
-        << (options.cdrom ? "cdrom" : "process-file") << " " << text(options.kind) << " lists of group "
-        << text(options.group.value_or("PRELOAD")) << ".\n\n"
+        << (options.cdrom ? "cdrom" : "process-file") << " " << text(options.kind)
+        << " lists of group " << text(options.group.value_or("PRELOAD")) << ".\n\n"
         << text(impactTotalsLine(report.totals)) << "\n";
     if (report.totals.changed == 0) out << "\nNo model's list changes.\n";
     if (!report.summary.empty()) {
@@ -342,23 +381,28 @@ void printImpactMarkdown(const ImpactReport& report, std::ostream& out) {
         out << "\n| Change | Section | Name | What | Models |\n|---|---|---|---|---|\n";
         for (const SectionChange& change : report.impact->changes)
             out << "| " << sectionChangeKind(change.kind) << " | " << text(change.section) << " | "
-                << text(change.name) << " | " << escapeMarkdown(changeDetail(change, " → ")) << " | "
-                << (change.models.empty() ? std::string("none")
-                                          : std::to_string(change.models.size()) + ": " +
-                                                escapeMarkdown(joined(namesOf(report, change.models))))
+                << text(change.name) << " | " << escapeMarkdown(changeDetail(change, " → "))
+                << " | "
+                << (change.models.empty()
+                        ? std::string("none")
+                        : std::to_string(change.models.size()) + ": " +
+                              escapeMarkdown(joined(namesOf(report, change.models))))
                 << " |\n";
     }
     printLifeChanges(report, out, [&](const EntryLifeChange& life) {
-        return "- " + text(life.row->file) + ":" + std::to_string(life.row->fileLine) + " " + text(life.row->section) +
-               " (" + text(life.row->name) + ")";
+        return "- " + text(life.row->file) + ":" + std::to_string(life.row->fileLine) + " " +
+               text(life.row->section) + " (" + text(life.row->name) + ")";
     });
     const auto entry = [](const auto& e) { return escapeMarkdown(entryText(e.section, e.name)); };
-    const auto value = [](const std::optional<std::string>& v) { return escapeMarkdown(shownValue(v)); };
+    const auto value = [](const std::optional<std::string>& v) {
+        return escapeMarkdown(shownValue(v));
+    };
     for (const std::size_t m : report.summary) {
         const ModelImpactRow& row = report.models[m];
         // HTML, not Markdown, inside the summary.
         out << "\n<details><summary>" << escapeHtml(row.name) << "</summary>\n\n";
-        for (const ImpactEntry& e : row.removed) out << "- removed #" << e.position << " " << entry(e) << "\n";
+        for (const ImpactEntry& e : row.removed)
+            out << "- removed #" << e.position << " " << entry(e) << "\n";
         for (const ImpactEntry& e : row.added)
             out << "- added #" << e.position << " " << entry(e)
                 << (e.replaces ? " in place of " + text(*e.replaces) : "")
@@ -366,17 +410,19 @@ void printImpactMarkdown(const ImpactReport& report, std::ostream& out) {
         for (const ImpactMove& e : row.moved)
             out << "- moved #" << e.from << " → #" << e.to << " " << entry(e) << "\n";
         for (const ImpactField& e : row.fields)
-            out << "- changed #" << e.position << " " << entry(e) << ": " << text(e.change.key) << " "
-                << value(e.change.before) << " → " << value(e.change.after)
+            out << "- changed #" << e.position << " " << entry(e) << ": " << text(e.change.key)
+                << " " << value(e.change.before) << " → " << value(e.change.after)
                 << (e.downgrade ? " **VERSION goes down**" : "") << "\n";
         for (const KeyChange& e : row.system)
-            out << "- SYSTEM " << text(e.key) << " " << value(e.before) << " → " << value(e.after) << "\n";
+            out << "- SYSTEM " << text(e.key) << " " << value(e.before) << " → " << value(e.after)
+                << "\n";
         for (const IdDevice& device : row.lostDrivers())
-            out << "- **loses its driver**: " << text(device.comment.empty() ? "IDs" : device.comment) << " "
+            out << "- **loses its driver**: "
+                << text(device.comment.empty() ? "IDs" : device.comment) << " "
                 << text(joined(device.ids)) << "\n";
         for (const IdDevice& device : row.gainedDrivers())
-            out << "- gains a driver: " << text(device.comment.empty() ? "IDs" : device.comment) << " "
-                << text(joined(device.ids)) << "\n";
+            out << "- gains a driver: " << text(device.comment.empty() ? "IDs" : device.comment)
+                << " " << text(joined(device.ids)) << "\n";
         for (const auto& [position, why] : row.entryProblems())
             out << "- **cannot run** #" << position << ": " << text(why) << "\n";
         out << "\n</details>\n";

@@ -73,8 +73,8 @@ std::string TextForJson::operator()(const std::string& bytes) const {
 
 bool isNumberKey(const std::string& key) {
     static const char* const kNumbers[] = {
-        "INDEX",   "COUNT",         "INSTALLSTATUS",      "DEBUG",         "ID",
-        "TIMEOUT", "FIRST_TIMEOUT", "RESULTVALUE",        "REBOOT_COUNT",  "FIRST_REBOOT_COUNT",
+        "INDEX",        "COUNT",         "INSTALLSTATUS", "DEBUG",        "ID",
+        "TIMEOUT",      "FIRST_TIMEOUT", "RESULTVALUE",   "REBOOT_COUNT", "FIRST_REBOOT_COUNT",
         "REDAYINSTALL",
     };
     for (const char* number : kNumbers)

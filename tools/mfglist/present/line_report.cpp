@@ -46,8 +46,8 @@ std::vector<std::vector<std::size_t>> identicalListsOf(const LineRun& line) {
         std::vector<std::optional<int>> positions;
         positions.reserve(line.rows.size());
         for (const LineRow& row : line.rows) positions.push_back(row.positions[m]);
-        const auto [at, fresh] =
-            groupOf.emplace(std::make_pair(line.models[m].outcome, std::move(positions)), groups.size());
+        const auto [at, fresh] = groupOf.emplace(
+            std::make_pair(line.models[m].outcome, std::move(positions)), groups.size());
         if (fresh) groups.emplace_back();
         groups[at->second].push_back(m);
     }
@@ -70,8 +70,7 @@ void nameIds(const LineRun& line, const IdNames& names, LineReport& report) {
 }  // namespace
 
 bool ModelSummary::needsAttention() const {
-    return failed || uncoveredDevices > 0 || entryProblems > 0 || warnings > 0 ||
-           entries == 0;
+    return failed || uncoveredDevices > 0 || entryProblems > 0 || warnings > 0 || entries == 0;
 }
 
 const ModelSummary& LineReport::summaryOf(std::size_t model) const {

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "common/text_encoding.h"
-#include "lint/rules.h"
 #include "lint/baseline.h"
+#include "lint/rules.h"
 
 namespace mfgtool {
 
@@ -72,9 +72,12 @@ struct Counts {
 Counts countOf(const lint::LintResult& result) {
     Counts counts;
     for (const Finding& f : result.findings) {
-        if (f.severity == Severity::error) ++counts.errors;
-        else if (f.severity == Severity::warning) ++counts.warnings;
-        else ++counts.notes;
+        if (f.severity == Severity::error)
+            ++counts.errors;
+        else if (f.severity == Severity::warning)
+            ++counts.warnings;
+        else
+            ++counts.notes;
     }
     return counts;
 }
@@ -102,7 +105,8 @@ std::string lintText(const lint::LintResult& result, const LintRun& run) {
 }
 
 Json lintJson(const lint::LintResult& result, const LintRun& run) {
-    Json json = jsonDocument("lint", result.findings.empty() ? "clean" : "findings", run.exitStatus);
+    Json json =
+        jsonDocument("lint", result.findings.empty() ? "clean" : "findings", run.exitStatus);
     const lint::LintOptions& options = *run.options;
     json["code_page"] = options.codePage;
     Json groups = Json::array();
@@ -116,7 +120,8 @@ Json lintJson(const lint::LintResult& result, const LintRun& run) {
                    {"disabled", options.disabled}};
     json["files"] = result.files;
     const Counts counts = countOf(result);
-    json["summary"] = {{"errors", counts.errors}, {"warnings", counts.warnings}, {"notes", counts.notes}};
+    json["summary"] = {
+        {"errors", counts.errors}, {"warnings", counts.warnings}, {"notes", counts.notes}};
     Json findings = Json::array();
     for (const Finding& f : result.findings) {
         findings.push_back({{"file", f.file},
@@ -153,12 +158,12 @@ Json lintSarif(const lint::LintResult& result, const LintRun& run) {
              {"ruleIndex", ruleIndex},
              {"level", lint::severityName(f.severity)},
              {"message", {{"text", utf8(f.message, run) + " (" + utf8(f.hint, run) + ")"}}},
-             {"partialFingerprints",
-              {{kFingerprintName, identityFingerprint(identities[i])}}},
+             {"partialFingerprints", {{kFingerprintName, identityFingerprint(identities[i])}}},
              {"locations",
-              Json::array({{{"physicalLocation",
-                             {{"artifactLocation", artifactLocation(f.file)},
-                              {"region", {{"startLine", f.line}, {"startColumn", f.column}}}}}}})}});
+              Json::array(
+                  {{{"physicalLocation",
+                     {{"artifactLocation", artifactLocation(f.file)},
+                      {"region", {{"startLine", f.line}, {"startColumn", f.column}}}}}}})}});
     }
     Json artifacts = Json::array();
     for (const std::string& file : result.files)
@@ -169,9 +174,7 @@ Json lintSarif(const lint::LintResult& result, const LintRun& run) {
     sarif["runs"] = Json::array(
         {{{"tool",
            {{"driver",
-             {{"name", "mfglist lint"},
-              {"version", MFGLIST_VERSION},
-              {"rules", rules}}}}},
+             {{"name", "mfglist lint"}, {"version", MFGLIST_VERSION}, {"rules", rules}}}}},
           {"originalUriBaseIds", {{kSourceRoot, {{"uri", sourceRootUri()}}}}},
           {"artifacts", artifacts},
           {"results", results},
@@ -195,9 +198,7 @@ Json lintCodeClimate(const lint::LintResult& result, const LintRun& run) {
                           {"categories", Json::array({"Bug Risk"})},
                           {"severity", severity},
                           {"fingerprint", identityFingerprint(identities[i])},
-                          {"location",
-                           {{"path", f.file},
-                            {"lines", {{"begin", f.line}}}}}});
+                          {"location", {{"path", f.file}, {"lines", {{"begin", f.line}}}}}});
     }
     return issues;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "lint/lint.h"
+#include "lint/lint_folder.h"
 #include "present/json_contract.h"
 
 namespace mfgtool {

@@ -4,10 +4,10 @@
 #include <unordered_map>
 
 #include "common/text_encoding.h"
+#include "ids/id_devices.h"
 #include "json_contract.h"
 #include "line/share_run.h"
 #include "report.h"
-#include "ids/id_devices.h"
 #include "table.h"
 
 namespace mfgtool {
@@ -23,8 +23,11 @@ Json positionJson(const std::optional<int>& position) {
 void printMatrixTable(const LineRun& line, std::size_t width, std::ostream& out) {
     const std::size_t limit = width ? width : static_cast<std::size_t>(-1);
     std::vector<TableColumn> entryColumns = {
-        {"", false, false}, {"SECTION", false, true, false, 12}, {"FILE:LINE", false, false},
-        {"NAME", false, true, false, 16}, {"TYPE", false, true, false, 8},
+        {"", false, false},
+        {"SECTION", false, true, false, 12},
+        {"FILE:LINE", false, false},
+        {"NAME", false, true, false, 16},
+        {"TYPE", false, true, false, 8},
         {"HARDID", false, false}};  // an ID cut short names another device
     std::vector<std::vector<std::string>> entryCells;
     std::vector<const LineRow*> shown;
@@ -50,11 +53,13 @@ void printMatrixTable(const LineRun& line, std::size_t width, std::ostream& out)
         perBlock = 0;
         while (perBlock < line.models.size() && (perBlock == 0 || used + need(perBlock) <= width))
             used += need(perBlock++);
-        const std::size_t blocks = (line.models.size() + perBlock - 1) / std::max<std::size_t>(perBlock, 1);
+        const std::size_t blocks =
+            (line.models.size() + perBlock - 1) / std::max<std::size_t>(perBlock, 1);
         perBlock = (line.models.size() + blocks - 1) / std::max<std::size_t>(blocks, 1);
     }
     for (std::size_t first = 0; first < line.models.size();) {
-        const std::size_t last = std::min(first + std::max<std::size_t>(perBlock, 1), line.models.size());
+        const std::size_t last =
+            std::min(first + std::max<std::size_t>(perBlock, 1), line.models.size());
         std::vector<TableColumn> columns = entryColumns;
         std::vector<std::vector<std::string>> rows = entryCells;
         for (std::size_t m = first; m < last; ++m) {
@@ -82,7 +87,8 @@ std::string outcomeText(const ModelRun& run) {
         text += " (preview's status " + std::to_string(run.outcomeStatus) + ")";
     } else if (run.noList) {
         text += ": " + *run.noList;
-        if (run.outcomeStatus != 0) text += " (preview's status " + std::to_string(run.outcomeStatus) + ")";
+        if (run.outcomeStatus != 0)
+            text += " (preview's status " + std::to_string(run.outcomeStatus) + ")";
     }
     return text;
 }
@@ -184,9 +190,14 @@ Json matrixJson(const LineReport& report) {
     for (const LineRow& row : line.rows) {
         if (!row.candidate()) {
             const EntryVerdict verdict = row.verdict();
-            notCandidates.push_back({{"id", row.id}, {"file", row.file}, {"section", row.section},
-                                     {"line", row.fileLine}, {"name", row.name}, {"type", row.type},
-                                     {"hardid", row.hardId}, {"reason", verdict.reason},
+            notCandidates.push_back({{"id", row.id},
+                                     {"file", row.file},
+                                     {"section", row.section},
+                                     {"line", row.fileLine},
+                                     {"name", row.name},
+                                     {"type", row.type},
+                                     {"hardid", row.hardId},
+                                     {"reason", verdict.reason},
                                      {"text", verdict.text}});
             continue;
         }
@@ -204,13 +215,15 @@ Json matrixJson(const LineReport& report) {
         entry["dead_reason"] = nullptr;
         if (row.dead()) {
             const EntryVerdict verdict = row.verdict();
-            entry["dead_reason"] = {{"reason", verdict.reason}, {"by", verdict.by}, {"text", verdict.text}};
+            entry["dead_reason"] = {
+                {"reason", verdict.reason}, {"by", verdict.by}, {"text", verdict.text}};
         }
         Json cells = Json::array();
         for (std::size_t m = 0; m < line.models.size(); ++m) {
             const std::string* problem = nullptr;
             if (row.positions[m])
-                if (const auto found = problemsOf[m].find(*row.positions[m]); found != problemsOf[m].end())
+                if (const auto found = problemsOf[m].find(*row.positions[m]);
+                    found != problemsOf[m].end())
                     problem = found->second;
             cells.push_back({{"position", positionJson(row.positions[m])},
                              {"reason", row.reasons[m]},
@@ -244,18 +257,18 @@ void printTotals(const LineTotals& totals, std::ostream& out) {
         << " dead (no model gets it), " << totals.notCandidates << " not for this list\n";
     out << "Gaps:    " << countOf(totals.uncoveredDevices, "uncovered device", "uncovered devices")
         << " (" << countOf(totals.uncoveredIds, "ID", "IDs") << "), "
-        << countOf(totals.entryProblems, "listed entry", "listed entries") << " with nothing to run, "
-        << countOf(totals.warnings, "warning", "warnings") << '\n';
+        << countOf(totals.entryProblems, "listed entry", "listed entries")
+        << " with nothing to run, " << countOf(totals.warnings, "warning", "warnings") << '\n';
 }
 
 // One row per model in the report's order, those a person must look at
 // first and marked with "!".
 void printSummaryTable(const LineReport& report, std::size_t width, std::ostream& out) {
     const std::vector<TableColumn> columns = {
-        {"", false, false},          {"MODEL", false, false},  // a name cut short names no model
-        {"WINDOWS", false, false},   {"ENTRIES", true, false},
-        {"UNCOVERED", true, false},  {"NOTHING TO RUN", true, false},
-        {"WARNINGS", true, false},   {"OUTCOME", false, true, false, 20}};
+        {"", false, false},         {"MODEL", false, false},  // a name cut short names no model
+        {"WINDOWS", false, false},  {"ENTRIES", true, false},
+        {"UNCOVERED", true, false}, {"NOTHING TO RUN", true, false},
+        {"WARNINGS", true, false},  {"OUTCOME", false, true, false, 20}};
     std::vector<std::vector<std::string>> rows;
     bool unchecked = false;
     for (const ModelSummary& row : report.summary) {
@@ -270,9 +283,11 @@ void printSummaryTable(const LineReport& report, std::size_t width, std::ostream
                         std::to_string(row.entries), uncovered, std::to_string(row.entryProblems),
                         std::to_string(row.warnings), outcomeText(run)});
     }
-    for (const std::string& text : renderTable(columns, rows, width ? width : static_cast<std::size_t>(-1)))
+    for (const std::string& text :
+         renderTable(columns, rows, width ? width : static_cast<std::size_t>(-1)))
         out << text << '\n';
-    out << "! needs attention; UNCOVERED counts devices of the model's ID file no listed entry claims";
+    out << "! needs attention; UNCOVERED counts devices of the model's ID file no listed entry "
+           "claims";
     if (unchecked) out << " (- : the run gave no list to check, or the list matches no IDs)";
     out << '\n';
 }
@@ -299,8 +314,8 @@ void printMatrixText(const LineReport& report, std::size_t width, bool summaryOn
     std::size_t dead = 0;
     for (const LineRow& row : line.rows)
         if (row.dead()) {
-            out << (dead++ ? "" : "\n") << "  " << row.file << ":" << row.fileLine << " [" << row.section
-                << "]  " << row.name << "\n      " << row.verdict().text << '\n';
+            out << (dead++ ? "" : "\n") << "  " << row.file << ":" << row.fileLine << " ["
+                << row.section << "]  " << row.name << "\n      " << row.verdict().text << '\n';
         }
     if (!dead) out << " none\n";
     // Shown apart, never as dead: nothing is wrong with them.
@@ -309,8 +324,8 @@ void printMatrixText(const LineReport& report, std::size_t width, bool summaryOn
         if (!row.candidate()) {
             if (!anyOther) out << "\nNot for this list (never dead):\n";
             anyOther = true;
-            out << "  " << row.file << ":" << row.fileLine << " [" << row.section << "]  " << row.name
-                << "  (" << row.verdict().text << ")\n";
+            out << "  " << row.file << ":" << row.fileLine << " [" << row.section << "]  "
+                << row.name << "  (" << row.verdict().text << ")\n";
         }
 
     bool anyOutcome = false;
@@ -324,7 +339,8 @@ void printMatrixText(const LineReport& report, std::size_t width, bool summaryOn
     for (std::size_t m = 0; m < line.models.size(); ++m) {
         const ModelRun& run = line.models[m];
         if (run.uncoveredDevices.empty()) continue;
-        if (!anyUncovered) out << "\nUncovered devices (no listed entry claims any of their IDs):\n";
+        if (!anyUncovered)
+            out << "\nUncovered devices (no listed entry claims any of their IDs):\n";
         anyUncovered = true;
         out << "  " << run.model.name << ":\n";
         printUncoveredDevices(run.uncoveredDevices, "    ", out, report.deviceNames[m]);

@@ -146,8 +146,8 @@ TableColumn sourceColumn(const ReportContext& context) {
             kept = std::max(kept, displayWidth(parts.name + parts.line));
             whole = std::max(whole, displayWidth(placeText(*source)) - displayWidth(parts.folder));
         }
-    TableColumn column{"SOURCE", false, true, true, std::min(whole, kLongestKept),
-                       std::min(kept, kLongestKept)};
+    TableColumn column{
+        "SOURCE", false, true, true, std::min(whole, kLongestKept), std::min(kept, kLongestKept)};
     column.cut = [&context](std::size_t entry, std::size_t fit) {
         return entry < context.sources.size() && context.sources[entry]
                    ? fitPlaceText(*context.sources[entry], fit)
@@ -166,10 +166,14 @@ void printEntries(const ReportContext& context, std::size_t width, std::ostream&
     }
     out << "Entries in install order: " << run.list.entries.size() << '\n';
     std::vector<TableColumn> columns = {
-        {"#", true, false, false, 0},       {"NAME", false, true, false, 16},
-        {"TYPE", false, true, false, 9},    {"HARDID", false, false, false, 0},  // never cut: a cut ID names another device
-        {"ID", true, false, false, 0},      {"EXEPATH", false, true, true, 20},
-        {"TIMEOUT", true, false, false, 0}, {"REBOOT_COUNT", true, false, false, 0},
+        {"#", true, false, false, 0},
+        {"NAME", false, true, false, 16},
+        {"TYPE", false, true, false, 9},
+        {"HARDID", false, false, false, 0},  // never cut: a cut ID names another device
+        {"ID", true, false, false, 0},
+        {"EXEPATH", false, true, true, 20},
+        {"TIMEOUT", true, false, false, 0},
+        {"REBOOT_COUNT", true, false, false, 0},
     };
     const bool sourced = !context.sources.empty();
     if (sourced) columns.push_back(sourceColumn(context));
@@ -181,7 +185,8 @@ void printEntries(const ReportContext& context, std::size_t width, std::ostream&
         const bool broken = context.problems && i < context.problems->brokenEntries.size() &&
                             context.problems->brokenEntries[i];
         std::vector<std::string> cells = {std::to_string(i) + (broken ? "!" : "")};
-        for (const char* key : {"NAME", "TYPE", "HARDID", "ID", "EXEPATH", "TIMEOUT", "REBOOT_COUNT"})
+        for (const char* key :
+             {"NAME", "TYPE", "HARDID", "ID", "EXEPATH", "TIMEOUT", "REBOOT_COUNT"})
             cells.push_back(shownText(plan, valueOf(entry, key)));
         if (sourced && i < context.sources.size() && context.sources[i])
             cells.push_back(placeText(*context.sources[i]));
@@ -208,7 +213,8 @@ void printTrace(const ReportContext& context, std::ostream& out) {
 void printPreviewText(const ReportContext& context, std::size_t width, std::ostream& out) {
     if (width == 0) width = std::numeric_limits<std::size_t>::max() / 2;
     printRunSettings(context, width, out);
-    if (context.run.list.system) printSystemSection(context.plan, *context.run.list.system, width, out);
+    if (context.run.list.system)
+        printSystemSection(context.plan, *context.run.list.system, width, out);
     out << '\n';
     printEntries(context, width, out);
     if (context.showTrace) printTrace(context, out);
@@ -257,7 +263,8 @@ Json previewJson(const ReportContext& context, const std::string& status, int ex
                 const std::string from = decodeCodePage(prefix, plan.codePage).utf8;
                 std::size_t at = 0;
                 while (!from.empty() && at <= shown.size()) {
-                    const std::size_t found = findIgnoringAsciiCase(std::string_view(shown).substr(at), from);
+                    const std::size_t found =
+                        findIgnoringAsciiCase(std::string_view(shown).substr(at), from);
                     if (found == std::string_view::npos) break;
                     shown.replace(at + found, from.size(), name);
                     at += found + name.size();
@@ -292,7 +299,8 @@ std::string deviceText(const IdDevice& device, const std::optional<std::string>&
 }
 
 void printUncoveredDevices(const std::vector<IdDevice>& devices, const std::string& indent,
-                           std::ostream& out, const std::vector<std::optional<std::string>>& names) {
+                           std::ostream& out,
+                           const std::vector<std::optional<std::string>>& names) {
     for (std::size_t d = 0; d < devices.size(); ++d)
         out << indent << deviceText(devices[d], d < names.size() ? names[d] : std::nullopt) << '\n';
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/run_options.h"
-#include "json_contract.h"
 #include "ids/id_devices.h"
+#include "json_contract.h"
 #include "run/plan.h"
 #include "run/scratch_run.h"
 #include "run/shown_place.h"
@@ -51,7 +51,8 @@ std::string settingsOrigin(const Plan& plan);
 // A device in words: its name when known (unless its comment, as `mfglist
 // ids` writes it with the databases at hand, names it already), its comment
 // ("IDs" when it has none), then its IDs.
-std::string deviceText(const IdDevice& device, const std::optional<std::string>& name = std::nullopt);
+std::string deviceText(const IdDevice& device,
+                       const std::optional<std::string>& name = std::nullopt);
 
 // Each device on a line of its own, as deviceText gives it, with its name
 // from `names` (one per device, when known).  `devices` as shownDevices

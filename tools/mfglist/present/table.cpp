@@ -74,8 +74,9 @@ void streamTable(const std::vector<TableColumn>& columns, std::size_t rowCount,
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const std::string& text = c < cells.size() ? cells[c] : std::string();
             const bool cutByColumn = row && columns[c].cut && displayWidth(text) > widths[c];
-            const std::string cell = cutByColumn ? columns[c].cut(*row, widths[c])
-                                                 : fitCell(text, widths[c], columns[c].keepEnd && row);
+            const std::string cell = cutByColumn
+                                         ? columns[c].cut(*row, widths[c])
+                                         : fitCell(text, widths[c], columns[c].keepEnd && row);
             const std::string pad(widths[c] - displayWidth(cell), ' ');
             if (c) out.append(kGap, ' ');
             out += columns[c].alignRight ? pad + cell : cell + pad;

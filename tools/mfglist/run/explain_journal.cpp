@@ -55,7 +55,8 @@ void ExplainJournal::driverPlaced(const SectionAt& at, mfg::items::Placement pla
     entry.orderKey = std::make_pair(rank, id);
     std::optional<SectionPlace> otherPlace;
     if (other)
-        otherPlace = SectionPlace{std::string(other->file), std::string(other->section), other->line};
+        otherPlace =
+            SectionPlace{std::string(other->file), std::string(other->section), other->line};
     entry.other = otherPlace;
     using mfg::items::Placement;
     if (placement == Placement::refusedSameId || placement == Placement::refusedDeviceHeld) {
@@ -87,9 +88,8 @@ void ExplainJournal::fieldCut(mfg::items::FieldOwner owner, std::string_view, st
                               std::size_t keptBytes) {
     if (owner == mfg::items::FieldOwner::settings) {
         for (SettingRecord& setting : settings_)
-            if (setting.key == key &&
-                std::find(setting.cutTo.begin(), setting.cutTo.end(), keptBytes) ==
-                    setting.cutTo.end())
+            if (setting.key == key && std::find(setting.cutTo.begin(), setting.cutTo.end(),
+                                                keptBytes) == setting.cutTo.end())
                 setting.cutTo.push_back(keptBytes);
         return;
     }
@@ -125,7 +125,8 @@ char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a
 // small forms of 0xC0-0xDE): the library upper-cases ASCII only, so these
 // differ to it.
 unsigned char foldWide(unsigned char c, int codePage) {
-    if (codePage == 1252 && c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 0x20);
+    if (codePage == 1252 && c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        return static_cast<unsigned char>(c - 0x20);
     return static_cast<unsigned char>(upperAscii(static_cast<char>(c)));
 }
 

@@ -39,7 +39,7 @@ struct SectionRecord {
     Fate fate = Fate::passed;
     std::optional<int> listSection;
     mfg::listjob::LeftOut leftOut = mfg::listjob::LeftOut::otherGroup;
-    std::string compared;   // the value a filter left it out on
+    std::string compared;                            // the value a filter left it out on
     std::optional<mfg::items::Placement> placement;  // a CD-ROM matched driver
     std::optional<SectionPlace> other;  // replaced by / refused because of / took the place of
     std::optional<std::pair<int, std::int32_t>> orderKey;  // rank, ID of a CD-ROM driver
@@ -52,7 +52,7 @@ struct SectionRecord {
 struct SettingRecord {
     std::string key;
     std::string value;
-    std::string file;   // the process file read, "" when none
+    std::string file;  // the process file read, "" when none
     std::string group;
     std::vector<std::size_t> cutTo;  // bytes kept, once per cut
 };
@@ -89,7 +89,7 @@ private:
     std::vector<bool> hostIdMatched_ = std::vector<bool>(hostIds_.size(), false);
     std::vector<SectionRecord> sections_;
     std::map<std::pair<std::string, std::uint64_t>, std::size_t> index_;  // file, line
-    std::size_t current_ = 0;  // the section being read
+    std::size_t current_ = 0;                                             // the section being read
     std::vector<SettingRecord> settings_;
 };
 

@@ -25,7 +25,7 @@ public:
     std::vector<std::string> lines() const;
 
 private:
-    std::optional<ScratchFolder> side_;     // removed after the capture ends
+    std::optional<ScratchFolder> side_;  // removed after the capture ends
     std::optional<TraceCapture> capture_;
 };
 

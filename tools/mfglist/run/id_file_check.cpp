@@ -4,10 +4,10 @@
 #include <cctype>
 #include <set>
 
-#include "ids/id_file.h"
-#include "ids/id_file_header.h"
 #include "common/file_reads.h"
 #include "common/process_file_view.h"
+#include "ids/id_file.h"
+#include "ids/id_file_header.h"
 #include "listjob/cdrom_files.h"
 #include "mfglist/mfglist.h"
 

@@ -33,7 +33,8 @@ public:
     void entryWritten(const mfg::listjob::SectionAt& at, int listSection) override {
         listed(at, listSection);
     }
-    void driverListed(const mfg::listjob::SectionAt& at, int listSection, int, std::int32_t) override {
+    void driverListed(const mfg::listjob::SectionAt& at, int listSection, int,
+                      std::int32_t) override {
         listed(at, listSection);
     }
 
@@ -72,12 +73,13 @@ ListSources listSources(const Plan& plan, const LibraryRun& loaded) {
     try {
         RunNeeds needs{/*trace=*/false, /*parsedList=*/false};
         needs.compareWith = &loaded.listBytes;
-        const LibraryRun core = runInScratchMachine(again, inProcessCore(listed, CoreTrace::none), needs);
+        const LibraryRun core =
+            runInScratchMachine(again, inProcessCore(listed, CoreTrace::none), needs);
         same = core.list.written && core.sameAsCompared;
         folderForCore = core.folderForLibrary;
     } catch (const std::exception& error) {
-        sources.note = std::string("no sources: the library's core could not repeat the run: ") +
-                       error.what();
+        sources.note =
+            std::string("no sources: the library's core could not repeat the run: ") + error.what();
         return sources;
     }
     if (!same) {
@@ -93,9 +95,9 @@ ListSources listSources(const Plan& plan, const LibraryRun& loaded) {
     sources.places.resize(places.size());
     for (std::size_t i = 0; i < places.size(); ++i)
         if (places[i])
-            sources.places[i] = ShownPlace{shownFiles[places[i]->file],
-                                           decodeCodePage(places[i]->section, plan.codePage).utf8,
-                                           places[i]->line};
+            sources.places[i] =
+                ShownPlace{shownFiles[places[i]->file],
+                           decodeCodePage(places[i]->section, plan.codePage).utf8, places[i]->line};
     return sources;
 }
 

@@ -84,9 +84,10 @@ void planProcessFiles(Plan& plan, const RunOptions& options) {
             "off; leave it out");
     plan.cdrom = options.cdrom;
     plan.callFactory = options.callFactory;
-    for (const std::string& name : options.cdrom ? kCdromFiles : std::vector<std::string>{kProcessFile})
-        plan.reads.push_back({fileInFolder(plan.folder, name).value_or(plan.folder / name),
-                              "the process file"});
+    for (const std::string& name :
+         options.cdrom ? kCdromFiles : std::vector<std::string>{kProcessFile})
+        plan.reads.push_back(
+            {fileInFolder(plan.folder, name).value_or(plan.folder / name), "the process file"});
     if (options.group) {
         if (options.group->empty()) throw UsageError("--group needs a group name, such as PRELOAD");
         requireOptionSafe(*options.group, "the group name");
@@ -133,7 +134,8 @@ void planKind(Plan& plan, const RunOptions& options, const IdFileHeader& header,
     }
     // A model whose header asks for the complete software list takes no
     // IDs, as the line runs it; only IDs asked for in options are refused.
-    const bool idsAsked = !options.ids.empty() || (options.idsFile && plan.kindFrom != "ids-file header");
+    const bool idsAsked =
+        !options.ids.empty() || (options.idsFile && plan.kindFrom != "ids-file header");
     if (plan.allSoftware && idsAsked)
         throw UsageError(
             "--kind all-software lists every software entry of the group and takes no "
@@ -167,7 +169,8 @@ void planWindows(Plan& plan, const RunOptions& options, const IdFileHeader& head
 void planIds(Plan& plan, const RunOptions& options, const std::string& idsBytes) {
     for (const std::string& id : options.ids)
         plan.ids.push_back(argumentForLibrary(id, plan.codePage, "the ID"));
-    if (options.idsFile && *options.idsFile != "-") plan.reads.push_back({*options.idsFile, "the IDs file"});
+    if (options.idsFile && *options.idsFile != "-")
+        plan.reads.push_back({*options.idsFile, "the IDs file"});
     if (options.idsFile && !plan.allSoftware) {
         const std::string name = idsFileName(*options.idsFile);
         std::vector<std::string> more = idsFromText(idsBytes, IdLines::tidy, plan.codePage, name);

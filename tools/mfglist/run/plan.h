@@ -20,12 +20,12 @@ struct Plan {
     bool cdrom = false;
     int listKind = 0;  // LIST_DRIVER or LIST_SOFTWARE
     bool allSoftware = false;
-    std::string kind;  // driver, software, all-software
+    std::string kind;                  // driver, software, all-software
     std::optional<std::string> group;  // in the library's code page
     bool callFactory = false;
-    std::vector<std::string> ids;      // in the library's code page
-    bool idsFileEmpty = false;         // --ids-file named a file without IDs
-    std::vector<IdDevice> devices;     // the IDs by device (id_devices.h)
+    std::vector<std::string> ids;                  // in the library's code page
+    bool idsFileEmpty = false;                     // --ids-file named a file without IDs
+    std::vector<IdDevice> devices;                 // the IDs by device (id_devices.h)
     std::optional<std::filesystem::path> idsFile;  // --ids-file, unless standard input
     // Where the list kind and Windows came from: "option", "ids-file header"
     // (a model file's "# kind:" / "# windows:"), or "default".

@@ -58,9 +58,9 @@ PreviewProblems findPreviewProblems(const Plan& plan, const InstallList& list,
             found.problems.push_back(name + " is missing from " + folder + ": the " +
                                      (name == files.front() && files.size() > 1
                                           ? "list has none of its matched drivers"
-                                          : files.size() > 1 ? "list has none of its drivers "
-                                                               "for every machine"
-                                                             : "software list has no entries"));
+                                      : files.size() > 1 ? "list has none of its drivers "
+                                                           "for every machine"
+                                                         : "software list has no entries"));
         }
     }
     if (plan.idsFileEmpty)
@@ -73,9 +73,10 @@ PreviewProblems findPreviewProblems(const Plan& plan, const InstallList& list,
         found.brokenEntries.push_back(!problem.empty());
         found.entryProblems.push_back(decodeCodePage(problem, plan.codePage).utf8);
         if (problem.empty()) continue;
-        found.problems.push_back("entry " + std::to_string(i) + " (" +
-                                 decodeCodePage(valueOf(list.entries[i], "NAME"), plan.codePage).utf8 +
-                                 "): " + decodeCodePage(problem, plan.codePage).utf8);
+        found.problems.push_back(
+            "entry " + std::to_string(i) + " (" +
+            decodeCodePage(valueOf(list.entries[i], "NAME"), plan.codePage).utf8 +
+            "): " + decodeCodePage(problem, plan.codePage).utf8);
     }
     return found;
 }

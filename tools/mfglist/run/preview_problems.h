@@ -14,13 +14,13 @@
 namespace mfgtool {
 
 struct PreviewProblems {
-    std::vector<std::string> problems;    // one line each, UTF-8
-    std::vector<bool> brokenEntries;      // by list position
+    std::vector<std::string> problems;  // one line each, UTF-8
+    std::vector<bool> brokenEntries;    // by list position
     // Why each broken entry's program cannot run as the list names it,
     // UTF-8, by list position; "" for an entry that can run.
     std::vector<std::string> entryProblems;
-    std::vector<std::string> missingFiles;  // CD-ROM files of the list kind not on the media
-    std::vector<std::string> unusableFiles; // process files the library cannot read, said why
+    std::vector<std::string> missingFiles;   // CD-ROM files of the list kind not on the media
+    std::vector<std::string> unusableFiles;  // process files the library cannot read, said why
 };
 
 PreviewProblems findPreviewProblems(const Plan& plan, const InstallList& list,

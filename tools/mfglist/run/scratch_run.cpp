@@ -183,7 +183,8 @@ LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, Run
     // A run that came to no list may have been let down by a full scratch
     // folder, which is this machine's fault and is said so.
     if (!run.list.written || run.failed || problem) scratch.requireRoom();
-    if (plan.output && run.list.written && !run.failed) replaceFileWhole(*plan.output, run.listBytes);
+    if (plan.output && run.list.written && !run.failed)
+        replaceFileWhole(*plan.output, run.listBytes);
     if (run.noList) nameFolder(run, *run.noList);
     if (needs.parsedList) takeParsedList(run);
     return run;
@@ -213,10 +214,9 @@ RunVerdict verdictOf(const LibraryRun& run, bool allowEmpty) {
 std::string verdictLine(const LibraryRun& run, const RunVerdict& verdict,
                         const std::string& folder) {
     if (verdict.status == kExitOk) return "";
-    std::string line = std::string("mfglist: ") + (run.failed ? "run failed: " : "no list: ") +
-                       *run.noList;
-    if (run.noList->find("<folder>") != std::string::npos)
-        line += " (<folder> is " + folder + ")";
+    std::string line =
+        std::string("mfglist: ") + (run.failed ? "run failed: " : "no list: ") + *run.noList;
+    if (run.noList->find("<folder>") != std::string::npos) line += " (<folder> is " + folder + ")";
     if (run.empty) line += "; --allow-empty accepts a list without entries";
     return line + "\n";
 }

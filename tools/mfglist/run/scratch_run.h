@@ -41,18 +41,18 @@ private:
 };
 
 struct LibraryRun {
-    std::string commandLine;       // as passed to MFG_InitMfgList
-    std::string folderForLibrary;  // the previewed folder as the library names it
+    std::string commandLine;           // as passed to MFG_InitMfgList
+    std::string folderForLibrary;      // the previewed folder as the library names it
     std::string listFolderForLibrary;  // the list file's folder as the library names it
     std::string group;
     Windows windows = Windows::xp;
     InstallList list;
-    std::string listBytes;  // the list file as written, "" when none (or only compared)
-    bool sameAsCompared = false;  // with RunNeeds::compareWith: the list is those bytes
-    std::vector<std::string> trace;  // this run's lines of the library's trace log
+    std::string listBytes;              // the list file as written, "" when none (or only compared)
+    bool sameAsCompared = false;        // with RunNeeds::compareWith: the list is those bytes
+    std::vector<std::string> trace;     // this run's lines of the library's trace log
     std::optional<std::string> noList;  // why the list is missing or empty
-    bool empty = false;  // no entries, and nothing worse (--allow-empty accepts it)
-    bool failed = false;  // the library traced a failed run; noList says why
+    bool empty = false;                 // no entries, and nothing worse (--allow-empty accepts it)
+    bool failed = false;                // the library traced a failed run; noList says why
     // What the trace says went wrong in a run that did not fail (it explains
     // a list without entries).
     std::optional<std::string> tracedReason;
@@ -97,7 +97,6 @@ void takeParsedList(LibraryRun& run);
 // With `needs.trace` a missing list is explained from the library's trace
 // (the lines are shown only when asked for); without it the reason is the
 // general one.
-LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library,
-                               RunNeeds needs = {});
+LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, RunNeeds needs = {});
 
 }  // namespace mfgtool

@@ -21,28 +21,31 @@ ExplainText::ExplainText(const Plan& plan, const LibraryRun& run, const ExplainJ
 
 std::string ExplainText::fate(const SectionRecord& record) const {
     switch (record.fate) {
-    case Fate::listed: {
-        std::string line = "listed at position " + std::to_string(*record.listSection);
-        if (record.orderKey && !record.configDriver)
-            line += ", rank " + std::to_string(record.orderKey->first) + ", ID key " +
-                    std::to_string(record.orderKey->second);
-        if (record.configDriver) line += " (DrvCofg.ini: every machine, after the matched drivers)";
-        return line + matchText(record);
-    }
-    case Fate::leftOut:
-        return "left out: " + leftOutText(record);
-    case Fate::replaced:
-        return "replaced by " + place(*record.other) +
-               ": its 16-character HARDID takes the place of this 8-character one";
-    case Fate::refused:
-        if (record.placement == Placement::refusedSameId)
-            return "refused: " + (record.other ? place(*record.other) : std::string("a held entry")) +
-                   " holds the same HARDID " + text(record.compared);
-        return "refused: " + (record.other ? place(*record.other) : std::string("a held entry")) +
-               " holds a 16-character HARDID beginning with this 8-character HARDID " +
-               text(record.compared);
-    case Fate::passed:
-        break;
+        case Fate::listed: {
+            std::string line = "listed at position " + std::to_string(*record.listSection);
+            if (record.orderKey && !record.configDriver)
+                line += ", rank " + std::to_string(record.orderKey->first) + ", ID key " +
+                        std::to_string(record.orderKey->second);
+            if (record.configDriver)
+                line += " (DrvCofg.ini: every machine, after the matched drivers)";
+            return line + matchText(record);
+        }
+        case Fate::leftOut:
+            return "left out: " + leftOutText(record);
+        case Fate::replaced:
+            return "replaced by " + place(*record.other) +
+                   ": its 16-character HARDID takes the place of this 8-character one";
+        case Fate::refused:
+            if (record.placement == Placement::refusedSameId)
+                return "refused: " +
+                       (record.other ? place(*record.other) : std::string("a held entry")) +
+                       " holds the same HARDID " + text(record.compared);
+            return "refused: " +
+                   (record.other ? place(*record.other) : std::string("a held entry")) +
+                   " holds a 16-character HARDID beginning with this 8-character HARDID " +
+                   text(record.compared);
+        case Fate::passed:
+            break;
     }
     return "selected, but no list was written" + matchText(record);
 }
@@ -60,26 +63,26 @@ std::string ExplainText::matchText(const SectionRecord& record) const {
 std::string ExplainText::leftOutText(const SectionRecord& record) const {
     const std::string value = text(record.compared);
     switch (record.leftOut) {
-    case LeftOut::otherGroup:
-        if (value.empty() && upperAscii(record.place.section) == upperAscii(run_.group))
-            return groupSettingsRead_
-                       ? "no GROUP: the settings section of group " + text(run_.group)
-                       : "no GROUP: named as group " + text(run_.group) +
-                             "'s settings section, but the library reads none of its "
-                             "settings from it (a lookup by name does not find its header; "
-                             "mfglist lint says why)";
-        if (value.empty()) return "no GROUP (the run's group is " + text(run_.group) + ")";
-        return "GROUP " + value + " is not the run's group " + text(run_.group);
-    case LeftOut::softwareInDriverList:
-        return "TYPE " + value + " in a driver list";
-    case LeftOut::notSoftwareInSoftwareList:
-        return (value.empty() ? std::string("no TYPE") : "TYPE " + value) +
-               " in a software list, which takes SOFTWARE only";
-    case LeftOut::noIdMatched:
-        if (value.empty()) return "no " + idKey() + " to match";
-        return "no " + std::string(plan_.listKind == LIST_SOFTWARE
-                                       ? "package name" : "host ID") +
-               " matched " + idKey() + " " + value;
+        case LeftOut::otherGroup:
+            if (value.empty() && upperAscii(record.place.section) == upperAscii(run_.group))
+                return groupSettingsRead_
+                           ? "no GROUP: the settings section of group " + text(run_.group)
+                           : "no GROUP: named as group " + text(run_.group) +
+                                 "'s settings section, but the library reads none of its "
+                                 "settings from it (a lookup by name does not find its header; "
+                                 "mfglist lint says why)";
+            if (value.empty()) return "no GROUP (the run's group is " + text(run_.group) + ")";
+            return "GROUP " + value + " is not the run's group " + text(run_.group);
+        case LeftOut::softwareInDriverList:
+            return "TYPE " + value + " in a driver list";
+        case LeftOut::notSoftwareInSoftwareList:
+            return (value.empty() ? std::string("no TYPE") : "TYPE " + value) +
+                   " in a software list, which takes SOFTWARE only";
+        case LeftOut::noIdMatched:
+            if (value.empty()) return "no " + idKey() + " to match";
+            return "no " +
+                   std::string(plan_.listKind == LIST_SOFTWARE ? "package name" : "host ID") +
+                   " matched " + idKey() + " " + value;
     }
     return {};
 }

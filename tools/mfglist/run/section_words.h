@@ -9,8 +9,8 @@
 #include <string>
 
 #include "common/text_encoding.h"
-#include "mfglist/mfglist.h"
 #include "explain_journal.h"
+#include "mfglist/mfglist.h"
 #include "plan.h"
 #include "scratch_run.h"
 #include "shown_place.h"

@@ -13,9 +13,9 @@ int libraryCodePage() {
 
 std::optional<char32_t> decodeDoubleByteCharacter(std::string_view character, int codePage) {
     wchar_t wide[4] = {};
-    const int n = MultiByteToWideChar(static_cast<UINT>(codePage), MB_ERR_INVALID_CHARS,
-                                      character.data(), static_cast<int>(character.size()), wide,
-                                      4);
+    const int n =
+        MultiByteToWideChar(static_cast<UINT>(codePage), MB_ERR_INVALID_CHARS, character.data(),
+                            static_cast<int>(character.size()), wide, 4);
     if (n == 1) return static_cast<char32_t>(wide[0]);
     if (n == 2 && wide[0] >= 0xD800 && wide[0] < 0xDC00)
         return 0x10000 + ((static_cast<char32_t>(wide[0]) - 0xD800) << 10) + (wide[1] - 0xDC00);

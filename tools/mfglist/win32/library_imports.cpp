@@ -79,11 +79,10 @@ UINT WINAPI systemDirectory(LPSTR buffer, UINT size) {
     return static_cast<UINT>(dir.size());
 }
 void WINAPI debugOutput(LPCSTR text) {
-    if (!g_redirect.quietDebugger)
-        original("OutputDebugStringA", &OutputDebugStringA)(text);
+    if (!g_redirect.quietDebugger) original("OutputDebugStringA", &OutputDebugStringA)(text);
 }
 FILE* __cdecl openStream(const char* path, const char* mode) {
-    using Open = FILE* (__cdecl*)(const char*, const char*);
+    using Open = FILE*(__cdecl*)(const char*, const char*);
     return original("fopen", static_cast<Open>(&std::fopen))(redirected(path), mode);
 }
 
@@ -119,8 +118,8 @@ void redirectLibraryImports(HMODULE library, const ImportRedirect& redirect) {
     for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
          module->Name; ++module) {
         // The name table stays as linked; the address table holds what is called.
-        const DWORD names = module->OriginalFirstThunk ? module->OriginalFirstThunk
-                                                       : module->FirstThunk;
+        const DWORD names =
+            module->OriginalFirstThunk ? module->OriginalFirstThunk : module->FirstThunk;
         auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + names);
         auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
         for (; name->u1.AddressOfData; ++name, ++slot) {
@@ -130,11 +129,10 @@ void redirectLibraryImports(HMODULE library, const ImportRedirect& redirect) {
             const auto found = replacements.find(reinterpret_cast<const char*>(byName->Name));
             if (found == replacements.end()) continue;
             // Only what the slot held before any redirect is the real function.
-            const auto mine = std::find_if(replacements.begin(), replacements.end(),
-                                           [&](const auto& r) {
-                                               return reinterpret_cast<ULONG_PTR>(r.second) ==
-                                                      slot->u1.Function;
-                                           });
+            const auto mine =
+                std::find_if(replacements.begin(), replacements.end(), [&](const auto& r) {
+                    return reinterpret_cast<ULONG_PTR>(r.second) == slot->u1.Function;
+                });
             if (mine == replacements.end())
                 g_original.emplace(found->first, reinterpret_cast<void*>(slot->u1.Function));
             DWORD old = 0;

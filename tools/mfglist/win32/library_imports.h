@@ -18,7 +18,7 @@ struct ImportRedirect {
     std::map<std::string, std::string> files;
     std::optional<std::pair<DWORD, DWORD>> version;  // major, minor of a workstation
     std::string systemDirectory;                     // empty: the real one
-    bool quietDebugger = false;  // the library's debugger output goes nowhere
+    bool quietDebugger = false;                      // the library's debugger output goes nowhere
 };
 
 // Installs `redirect` for `library` for the rest of the process.  `library`

@@ -88,8 +88,8 @@ std::vector<int> runSelfInParallel(const std::vector<std::vector<std::string>>& 
     std::size_t next = 0;
     while (next < argLists.size() || !handles.empty()) {
         while (next < argLists.size() && handles.size() < most) {
-            if (HANDLE process =
-                    start(self.c_str(), commandLineOf(self, argLists[next]), nullptr, nullptr, true)) {
+            if (HANDLE process = start(self.c_str(), commandLineOf(self, argLists[next]), nullptr,
+                                       nullptr, true)) {
                 stopChildWithRun(reinterpret_cast<std::intptr_t>(process));
                 handles.push_back(process);
                 indexes.push_back(next);
@@ -137,7 +137,8 @@ int runCapturing(const std::string& program, const std::vector<std::string>& arg
     // The standard error read on a thread of its own beside the output: a
     // child that fills one pipe while the other is read would wait for ever.
     Drain errorDrain{errorRead, errors};
-    HANDLE errorThread = errors ? CreateThread(nullptr, 0, drainThread, &errorDrain, 0, nullptr) : nullptr;
+    HANDLE errorThread =
+        errors ? CreateThread(nullptr, 0, drainThread, &errorDrain, 0, nullptr) : nullptr;
     Drain outputDrain{readEnd, &output};
     drainThread(&outputDrain);
     if (errors && !errorThread) drainThread(&errorDrain);  // no thread: after the output

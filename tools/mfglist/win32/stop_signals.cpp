@@ -17,13 +17,13 @@ CRITICAL_SECTION& listSection() {
 BOOL WINAPI onConsoleEvent(DWORD event) {
     // The handler runs on a thread of its own, where cleaning up is safe.
     switch (event) {
-    case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-        stopping::stopRun(128 + 2);  // as SIGINT ends a run on POSIX
-    case CTRL_CLOSE_EVENT:
-        stopping::stopRun(128 + 1);  // as SIGHUP
-    default:
-        return FALSE;
+        case CTRL_C_EVENT:
+        case CTRL_BREAK_EVENT:
+            stopping::stopRun(128 + 2);  // as SIGINT ends a run on POSIX
+        case CTRL_CLOSE_EVENT:
+            stopping::stopRun(128 + 1);  // as SIGHUP
+        default:
+            return FALSE;
     }
 }
 

@@ -56,11 +56,10 @@ void writeStdout(const std::string& utf8) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
     if (GetConsoleMode(out, &mode)) {
-        const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                          nullptr, 0);
+        const int n =
+            MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
         std::wstring wide(static_cast<std::size_t>(n), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                            n);
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
         DWORD written = 0;
         std::cout << std::flush;
         WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
