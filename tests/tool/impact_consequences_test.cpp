@@ -3,7 +3,12 @@
 // cannot run, on changes crafted to the CD-ROM example for a catalogue in
 // the form `mfglist ids` writes.
 #include <nlohmann/json.hpp>
+#include <sstream>
 
+#include "ids/id_names.h"
+#include "present/html_report.h"
+#include "present/impact_model.h"
+#include "present/impact_report.h"
 #include "support/tool/json_schema_check.h"
 #include "support/tool/tool_fixture.h"
 
@@ -150,6 +155,48 @@ TEST_F(ToolImpactConsequences, RequireRunnableFailsAnUnchangedLineWithEntriesAHo
     EXPECT_NE(gated.out.find("! cannot run #"), std::string::npos) << gated.out;
     writeText(catalogue() / "desk-d1.ids", desk("Desk D1", "xp"));
     EXPECT_EQ(impact(before(), before(), {"--require-runnable"}).status, 0);
+}
+
+}  // namespace
+}  // namespace mfgtool::test
+
+namespace mfgtool::test {
+namespace {
+
+// A device that loses its driver is named from the ID databases where they
+// know it, in every format impact writes; without them it keeps its comment.
+TEST(ImpactReportNames, ALostDeviceIsNamedFromTheDatabasesWhenTheyKnowIt) {
+#ifdef MFGLIST_ID_DATABASE_FOLDER
+    const IdNames names(std::string(MFGLIST_ID_DATABASE_FOLDER));
+    if (!names.has(Bus::pci)) GTEST_SKIP() << "no pci.ids in " << MFGLIST_ID_DATABASE_FOLDER;
+    LineOptions options;
+    ModelRun before, after;
+    after.model.name = "desk-d1";
+    LineImpact impact;
+    impact.models.resize(1);
+    impact.models[0].before = &before;
+    impact.models[0].after = &after;
+    impact.models[0].lostDrivers = {{"PCI 0000:02:00.0, LAN", {"10EC8168"}},
+                                    {"Made up", {"NOT-AN-ID"}}};
+    const ImpactReport named = buildImpactReport(options, impact, "old", "new", 1, &names);
+    const ImpactReport bare = buildImpactReport(options, impact, "old", "new", 1, nullptr);
+    ASSERT_EQ(named.models[0].lostNames.size(), 2u);
+    ASSERT_TRUE(named.models[0].lostNames[0].has_value());
+    EXPECT_NE(named.models[0].lostNames[0]->find("Realtek"), std::string::npos);
+    EXPECT_FALSE(named.models[0].lostNames[1].has_value()) << "an ID of no known form";
+    EXPECT_EQ(bare.models[0].lostNames, (std::vector<std::optional<std::string>>{{}, {}}));
+
+    const Json json = Json::parse(impactJson(named).dump());
+    EXPECT_NE(json["models"][0]["lost_drivers"][0]["name"].get<std::string>().find("Realtek"),
+              std::string::npos);
+    std::ostringstream text, markdown;
+    printImpactText(named, false, text);
+    printImpactMarkdown(named, markdown);
+    for (const std::string& shown : {text.str(), markdown.str(), renderImpactHtml(named)})
+        EXPECT_NE(shown.find("Realtek"), std::string::npos) << shown;
+#else
+    GTEST_SKIP() << "the ID databases' folder is not known to this build";
+#endif
 }
 
 }  // namespace

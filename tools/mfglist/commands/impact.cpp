@@ -13,6 +13,7 @@
 #include "common/file_writes.h"
 #include "common/options.h"
 #include "common/text_encoding.h"
+#include "ids/id_names.h"
 #include "line/git_revision.h"
 #include "line/line_impact.h"
 #include "line/line_runs.h"
@@ -33,6 +34,7 @@ struct ImpactOptions : LineOptions {
     bool markdown = false;
     bool summary = false;
     bool requireRunnable = false;
+    std::optional<std::string> idNames;  // pci.ids and usb.ids, for the devices' names
 };
 
 const char* const kImpactFooter =
@@ -94,7 +96,10 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
     const LineImpact impact = compareLineRuns(before, after);
     const bool unrunnable = options.requireRunnable && hasUnrunnableEntries(after);
     const int status = impact.changed || unrunnable ? kExitImpact : kExitOk;
-    const ImpactReport report = buildImpactReport(options, impact, oldName, newFolder, status);
+    // The databases are read only for the devices the report shows.
+    const IdNames names(options.idNames);
+    const ImpactReport report =
+        buildImpactReport(options, impact, oldName, newFolder, status, &names);
     if (options.html) replaceFileWhole(*options.html, renderImpactHtml(report));
     if (options.json)
         out << impactJson(report).dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
@@ -120,6 +125,7 @@ Command addImpactCommand(CLI::App& app) {
                       "Print only the totals and the summary table (for a CI log)");
     command->add_option("--html", options->html, "Write the report as one HTML file");
     addRequireRunnableOption(*command, options->requireRunnable);
+    addIdNamesOption(*command, options->idNames);
     command->footer(std::string("\n") + kImpactFooter);
     return {command, [options](std::ostream& out) { return runImpact(*options, out); }};
 }

@@ -12,6 +12,7 @@
 #include "html_report.h"
 #include "impact_report.h"
 #include "matrix_report.h"
+#include "report.h"
 
 namespace mfgtool {
 namespace {
@@ -175,12 +176,13 @@ std::string changeView(const ImpactReport& report) {
 }
 
 std::string devicesTable(const char* kind, const char* caption,
-                         const std::vector<IdDevice>& devices) {
+                         const std::vector<IdDevice>& devices,
+                         const std::vector<std::optional<std::string>>& names) {
     std::vector<std::vector<std::string>> rows;
-    for (const IdDevice& device : devices) {
+    for (std::size_t d = 0; d < devices.size(); ++d) {
         std::string ids;
-        for (const std::string& id : device.ids) ids += (ids.empty() ? "" : " ") + id;
-        rows.push_back({escapeHtml(device.comment), code(ids)});
+        for (const std::string& id : devices[d].ids) ids += (ids.empty() ? "" : " ") + id;
+        rows.push_back({escapeHtml(deviceLabel(devices[d], names[d])), code(ids)});
     }
     return table(kind, caption, {"Device", "IDs"}, rows);
 }
@@ -225,7 +227,8 @@ std::string changedModel(const ImpactReport& report, const ModelImpactRow& row) 
             {escapeHtml(e.key), code(shownValue(e.before)), code(shownValue(e.after))});
     for (const auto& [position, why] : row.entryProblems())
         problems.push_back({std::to_string(position), escapeHtml(why)});
-    html += devicesTable("lost-drivers", "Devices that lose their driver", row.lostDrivers());
+    html += devicesTable("lost-drivers", "Devices that lose their driver", row.lostDrivers(),
+                         row.lostNames);
     html +=
         table("entry-problems", "Listed entries a host cannot run", {"Position", "Why"}, problems);
     html +=
@@ -235,7 +238,8 @@ std::string changedModel(const ImpactReport& report, const ModelImpactRow& row) 
     html += table("changed-fields", "Fields changed",
                   {"Position", "Section", "NAME", "Key", "Old", "New"}, fields);
     html += table("system", "SYSTEM changed", {"Key", "Old", "New"}, system);
-    html += devicesTable("gained-drivers", "Devices that gain a driver", row.gainedDrivers());
+    html += devicesTable("gained-drivers", "Devices that gain a driver", row.gainedDrivers(),
+                         row.gainedNames);
     return html + "</section>\n";
 }
 

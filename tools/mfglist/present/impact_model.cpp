@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ids/id_devices.h"
+
 namespace mfgtool {
 namespace {
 
@@ -64,7 +66,7 @@ ModelImpactRow rowOf(const ModelImpact& impact, std::size_t model) {
 
 ImpactReport buildImpactReport(const LineOptions& options, const LineImpact& impact,
                                const std::string& oldName, const std::string& newFolder,
-                               int exitStatus) {
+                               int exitStatus, const IdNames* names) {
     ImpactReport report;
     report.options = &options;
     report.impact = &impact;
@@ -72,8 +74,13 @@ ImpactReport buildImpactReport(const LineOptions& options, const LineImpact& imp
     report.newFolder = newFolder;
     report.status = impact.changed ? "changed" : "unchanged";
     report.exitStatus = exitStatus;
-    for (std::size_t m = 0; m < impact.models.size(); ++m)
+    for (std::size_t m = 0; m < impact.models.size(); ++m) {
         report.models.push_back(rowOf(impact.models[m], m));
+        // The databases are read only for the devices shown.
+        ModelImpactRow& row = report.models.back();
+        row.lostNames = deviceNames(row.lostDrivers(), names);
+        row.gainedNames = deviceNames(row.gainedDrivers(), names);
+    }
     for (std::size_t c = 0; c < impact.changes.size(); ++c)
         for (const std::size_t m : impact.changes[c].models)
             if (m < report.models.size()) report.models[m].changes.push_back(c);

@@ -16,6 +16,8 @@
 
 namespace mfgtool {
 
+class IdNames;
+
 // An entry added to or removed from a model's list, where it stands there.
 struct ImpactEntry {
     std::size_t position = 0;
@@ -54,6 +56,10 @@ struct ModelImpactRow {
     std::vector<KeyChange> system;
     std::vector<std::string> nowDead, liveAgain;  // LineRow ids of LineImpact::lifeChanges
     std::vector<std::size_t> changes;             // places in LineImpact::changes its list shows
+
+    // The name of each device of lostDrivers() and gainedDrivers(), one per
+    // device, from the ID databases (none where they do not know it).
+    std::vector<std::optional<std::string>> lostNames, gainedNames;
 
     const std::vector<IdDevice>& lostDrivers() const { return impact->lostDrivers; }
     const std::vector<IdDevice>& gainedDrivers() const { return impact->gainedDrivers; }
@@ -107,9 +113,10 @@ struct ImpactFigure {
 const std::vector<ImpactFigure>& impactFigures();
 
 // `options` and `impact` must outlive the report.
+// `names` may be null: no device is then named.
 ImpactReport buildImpactReport(const LineOptions& options, const LineImpact& impact,
                                const std::string& oldName, const std::string& newFolder,
-                               int exitStatus);
+                               int exitStatus, const IdNames* names = nullptr);
 
 // What a change changed, after its section's name: the key and its two
 // values, or the entry an added one takes the place of; a VERSION that goes

@@ -98,8 +98,8 @@ Json modelJson(const ModelImpactRow& row) {
     model["system"] = system;
     model["now_dead"] = row.nowDead;
     model["live_again"] = row.liveAgain;
-    model["lost_drivers"] = devicesJson(row.lostDrivers());
-    model["gained_drivers"] = devicesJson(row.gainedDrivers());
+    model["lost_drivers"] = devicesJson(row.lostDrivers(), row.lostNames);
+    model["gained_drivers"] = devicesJson(row.gainedDrivers(), row.gainedNames);
     model["entry_problems"] = problems;
     return model;
 }
@@ -235,11 +235,11 @@ void printModelDetail(const ModelImpactRow& row, std::ostream& out) {
     for (const std::string& id : row.liveAgain) out << "  ! live again " << id << '\n';
     if (!row.lostDrivers().empty()) {
         out << "  ! devices losing their driver:\n";
-        printUncoveredDevices(row.lostDrivers(), "      ", out);
+        printUncoveredDevices(row.lostDrivers(), "      ", out, row.lostNames);
     }
     if (!row.gainedDrivers().empty()) {
         out << "  devices gaining a driver:\n";
-        printUncoveredDevices(row.gainedDrivers(), "      ", out);
+        printUncoveredDevices(row.gainedDrivers(), "      ", out, row.gainedNames);
     }
     for (const auto& [position, why] : row.entryProblems())
         out << "  ! cannot run #" << position << ": " << why << '\n';
@@ -416,13 +416,14 @@ void printImpactMarkdown(const ImpactReport& report, std::ostream& out) {
         for (const KeyChange& e : row.system)
             out << "- SYSTEM " << text(e.key) << " " << value(e.before) << " → " << value(e.after)
                 << "\n";
-        for (const IdDevice& device : row.lostDrivers())
+        for (std::size_t d = 0; d < row.lostDrivers().size(); ++d)
             out << "- **loses its driver**: "
-                << text(device.comment.empty() ? "IDs" : device.comment) << " "
-                << text(joined(device.ids)) << "\n";
-        for (const IdDevice& device : row.gainedDrivers())
-            out << "- gains a driver: " << text(device.comment.empty() ? "IDs" : device.comment)
-                << " " << text(joined(device.ids)) << "\n";
+                << text(deviceLabel(row.lostDrivers()[d], row.lostNames[d])) << " "
+                << text(joined(row.lostDrivers()[d].ids)) << "\n";
+        for (std::size_t d = 0; d < row.gainedDrivers().size(); ++d)
+            out << "- gains a driver: "
+                << text(deviceLabel(row.gainedDrivers()[d], row.gainedNames[d])) << " "
+                << text(joined(row.gainedDrivers()[d].ids)) << "\n";
         for (const auto& [position, why] : row.entryProblems())
             out << "- **cannot run** #" << position << ": " << text(why) << "\n";
         out << "\n</details>\n";

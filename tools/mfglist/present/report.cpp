@@ -287,13 +287,16 @@ std::string settingsOrigin(const Plan& plan) {
     return text + " from the IDs file's header)";
 }
 
-std::string deviceText(const IdDevice& device, const std::optional<std::string>& name) {
-    const std::string comment = device.comment.empty() ? "IDs" : device.comment;
-    std::string text;
+std::string deviceLabel(const IdDevice& device, const std::optional<std::string>& name) {
+    // A comment `mfglist ids` wrote with the databases at hand names the
+    // device already.
     if (!name || device.comment.find(*name) != std::string::npos)
-        text = comment + ":";
-    else
-        text = *name + (device.comment.empty() ? "" : " (" + device.comment + ")") + ":";
+        return device.comment.empty() ? "IDs" : device.comment;
+    return *name + (device.comment.empty() ? "" : " (" + device.comment + ")");
+}
+
+std::string deviceText(const IdDevice& device, const std::optional<std::string>& name) {
+    std::string text = deviceLabel(device, name) + ":";
     for (const std::string& id : device.ids) text += ' ' + id;
     return text;
 }

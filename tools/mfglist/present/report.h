@@ -53,6 +53,8 @@ std::string settingsOrigin(const Plan& plan);
 // ("IDs" when it has none), then its IDs.
 std::string deviceText(const IdDevice& device,
                        const std::optional<std::string>& name = std::nullopt);
+// deviceText without the IDs: the name and the comment, or the comment.
+std::string deviceLabel(const IdDevice& device, const std::optional<std::string>& name);
 
 // Each device on a line of its own, as deviceText gives it, with its name
 // from `names` (one per device, when known).  `devices` as shownDevices
