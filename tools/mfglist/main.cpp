@@ -33,6 +33,7 @@ bool wantsJson(int argc, char** argv) {
 // One failure, told the way the caller asked: a line on standard error, or
 // a JSON document on standard output.
 int fail(bool json, const std::string& command, int status, const std::string& message) {
+    waitForAnyStop();
     if (json)
         writeStdout(jsonError(command, status, message)
                         .dump(2, ' ', false, Json::error_handler_t::replace) +
@@ -127,6 +128,7 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         return fail(json, command, kExitRunFailed, e.what());
     }
+    waitForAnyStop();
     writeStdout(out.str());
     return status;
 }

@@ -59,11 +59,13 @@ fs::path linkedFile(const fs::path& path) {
 void replaceFileWhole(const fs::path& target, std::string_view bytes) {
     const fs::path file = linkedFile(target);
     const fs::path temporary = temporaryBeside(file);
-    const RemovedIfStopped removedIfStopped(temporary);
     std::error_code ec;
     NativeFile handle = 0;
     bool created = false;
     bool open = false;
+    bool made = false;
+    const RemovedIfStopped removedIfStopped(
+        temporary, [&] { made = step(ec, [&] { handle = createNewFile(temporary, ec); }); });
     // Where the disk is full or closed to this user, the folder is the
     // place to look, so the message names it.
     const std::string where = " in the folder " + file.parent_path().string();
@@ -76,7 +78,7 @@ void replaceFileWhole(const fs::path& target, std::string_view bytes) {
         throw RunError("cannot " + doing + " " + target.string() + ": " + ec.message() + where +
                        kept);
     };
-    if (!step(ec, [&] { handle = createNewFile(temporary, ec); })) failed("write");
+    if (!made) failed("write");
     created = open = true;
     // In pieces, so that a disk that fills part-way is met where it fills.
     constexpr std::size_t kPiece = std::size_t{1} << 20;

@@ -1,6 +1,7 @@
 #include "stop_signals.h"
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
 #include <system_error>
 #include <vector>
@@ -14,6 +15,9 @@ struct StopList {
     std::vector<fs::path> paths;
     std::vector<std::intptr_t> children;
 };
+
+// Set as a stop begins; from then on the process ends with the stop.
+std::atomic<bool> g_stopBegun{false};
 
 StopList& stopList() {
     // Never destroyed: a signal may come while static objects go away.
@@ -42,10 +46,12 @@ void removeNow(const fs::path& path) {
 
 void handleStopSignals() { stopping::installHandlers(); }
 
-RemovedIfStopped::RemovedIfStopped(fs::path path) : path_(std::move(path)) {
+RemovedIfStopped::RemovedIfStopped(fs::path path, const std::function<void()>& make)
+    : path_(std::move(path)) {
     StopList& list = stopList();
     const ListHeld held;
     list.paths.push_back(path_);
+    make();
 }
 
 RemovedIfStopped::~RemovedIfStopped() {
@@ -53,6 +59,15 @@ RemovedIfStopped::~RemovedIfStopped() {
     const ListHeld held;
     const auto at = std::find(list.paths.rbegin(), list.paths.rend(), path_);
     if (at != list.paths.rend()) list.paths.erase(std::next(at).base());
+}
+
+void waitForAnyStop() {
+    // A signal sent to the whole group reaches the workers too: they end
+    // with their stop, and the run sees them fail before its own handler
+    // has taken up its signal.
+    while (g_stopBegun || stopping::stopAsked()) stopping::sleepAWhile();
+    // A stop holds the list until the process ends.
+    const ListHeld held;
 }
 
 void stopChildWithRun(std::intptr_t child) {
@@ -71,6 +86,7 @@ void forgetChild(std::intptr_t child) {
 namespace stopping {
 
 void stopRun(int status) {
+    g_stopBegun = true;
     StopList& list = stopList();
     // Held to the end: nothing new is registered, so nothing new is made.
     stopping::lockList();

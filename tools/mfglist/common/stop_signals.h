@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 
 namespace mfgtool {
 
@@ -19,11 +20,12 @@ void handleStopSignals();
 void stopWithParent(unsigned parent);
 
 // While one lives, `path` (a folder with everything in it, or a file) is
-// removed when the run is stopped.  Made before the folder or file itself:
-// a run being stopped makes nothing new.
+// removed when the run is stopped.  `make` makes it while no stop can begin:
+// a stop then finds it made and removes it, or holds the run before it is
+// made, so that a stop between the two never leaves it behind.
 class RemovedIfStopped {
 public:
-    explicit RemovedIfStopped(std::filesystem::path path);
+    RemovedIfStopped(std::filesystem::path path, const std::function<void()>& make);
     ~RemovedIfStopped();
     RemovedIfStopped(const RemovedIfStopped&) = delete;
     RemovedIfStopped& operator=(const RemovedIfStopped&) = delete;
@@ -31,6 +33,11 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Called as the run ends by itself, before it says anything: a run that a
+// stop has begun to clean up waits there for the stop to end it, with the
+// stop's status, whatever the cleanup made the run itself fail with.
+void waitForAnyStop();
 
 // A child process (a process id, or a process handle on Windows) stopped
 // with the run, and waited for so that it can clean up after itself, until
@@ -50,6 +57,10 @@ void stopChild(std::intptr_t child);       // asks it to stop and waits a while
 // no std::mutex).
 void lockList();
 void unlockList();
+// Whether a stop was asked for that the platform's handler has not yet taken
+// up (a signal still pending for the process).
+bool stopAsked();
+void sleepAWhile();
 }  // namespace stopping
 
 }  // namespace mfgtool

@@ -93,7 +93,9 @@ public:
         (void)ownWinver();
         std::error_code ec;
         for (const char* name : {"c", "d"}) {
-            fs::create_directories(scratch / name, ec);
+            // Never the scratch folder itself again: a stopped run may have
+            // removed it.
+            fs::create_directory(scratch / name, ec);
             if (ec)
                 throw RunError("cannot make the scratch drive " + (scratch / name).string() + ": " +
                                ec.message());

@@ -67,6 +67,16 @@ void stopChild(std::intptr_t child) {
 
 void endProcess(int status) { ::_exit(status); }
 
+bool stopAsked() {
+    sigset_t pending;
+    if (::sigpending(&pending) != 0) return false;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        if (::sigismember(&pending, signal) == 1) return true;
+    return false;
+}
+
+void sleepAWhile() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
+
 void lockList() { listMutex().lock(); }
 
 void unlockList() { listMutex().unlock(); }

@@ -74,8 +74,10 @@ ScratchFolder::ScratchFolder() {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         fs::path candidate =
             base / ("mfglist-" + std::to_string(processId()) + "-" + std::to_string(next++));
-        auto removedIfStopped = std::make_unique<RemovedIfStopped>(candidate);
-        if (fs::create_directory(candidate, ec)) {
+        bool made = false;
+        auto removedIfStopped = std::make_unique<RemovedIfStopped>(
+            candidate, [&] { made = fs::create_directory(candidate, ec); });
+        if (made) {
             removedIfStopped_ = std::move(removedIfStopped);
             path_ = candidate;
             try {

@@ -30,7 +30,9 @@ public:
     explicit Win32Machine(const fs::path& scratch) : scratch_(scratch) {
         std::error_code ec;
         for (const char* name : {"c", "d"}) {
-            fs::create_directories(scratch / name, ec);
+            // Never the scratch folder itself again: a stopped run may have
+            // removed it.
+            fs::create_directory(scratch / name, ec);
             if (ec)
                 throw RunError("cannot make the scratch folder " + (scratch / name).string() +
                                ": " + ec.message());

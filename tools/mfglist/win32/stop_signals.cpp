@@ -47,6 +47,12 @@ void stopChild(std::intptr_t child) {
 
 void endProcess(int status) { ExitProcess(static_cast<UINT>(status)); }
 
+// The console's events come to a thread of their own, which begins the
+// stop at once: none waits untaken.
+bool stopAsked() { return false; }
+
+void sleepAWhile() { Sleep(10); }
+
 void lockList() { EnterCriticalSection(&listSection()); }
 
 void unlockList() { LeaveCriticalSection(&listSection()); }
