@@ -232,6 +232,37 @@ std::optional<ResolvedPath> rememberedPath(RunHold& hold, std::string_view windo
     return std::nullopt;
 }
 
+// A path's components walked from a root folder.  Each is searched in the
+// folder the ones before it name; below a name that does not exist nothing
+// does.  No name holds a '/', so ".." goes back to the last one, never above
+// the root.  Every path a run uses comes through here, the trace's flag file
+// before every message: nothing is allocated per component that need not be.
+struct ComponentWalk {
+    std::string folder;  // the root and the names resolved so far
+    std::size_t rootSize = 0;
+    bool folderExists = true;
+    int steps = 0;  // every component, "." and ".." included
+    std::string_view lastPart;
+    std::string name;  // the component being searched, its room kept
+
+    void step(std::string_view part) {
+        ++steps;
+        lastPart = part;
+        if (part == ".") return;
+        if (part == "..") {
+            const std::size_t lastSlash = folder.rfind('/');
+            folder.resize(lastSlash == std::string::npos ? rootSize
+                                                         : std::max(rootSize, lastSlash));
+            folderExists = true;
+            return;
+        }
+        name.assign(part);
+        folderExists = folderExists && matchComponent(folder, name);
+        if (folder != "/") folder += '/';
+        folder += name;
+    }
+};
+
 std::string currentDirectory() {
     std::vector<char> buffer(4096);
     if (::getcwd(buffer.data(), buffer.size())) return buffer.data();
@@ -282,60 +313,33 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool
         return ResolvedPath{std::string(*placed), false};
     }
 
-    // Each component is searched in the folder the ones before it name;
-    // below a name that does not exist nothing does.  `folder` is the root
-    // and the names resolved so far; no name holds a '/', so ".." goes back
-    // to the last one, never above the root.  Every path a run uses comes
-    // through here, the trace's flag file before every message: nothing is
-    // allocated per component that need not be.
-    std::string folder;
-    std::size_t rootSize = 0;
-    bool folderExists = true;
-    std::string name;
-    int steps = 0;  // every component, "." and ".." included
-    std::string_view lastPart;
-    const auto step = [&](std::string_view part) {
-        ++steps;
-        lastPart = part;
-        if (part == ".") return;
-        if (part == "..") {
-            const std::size_t lastSlash = folder.rfind('/');
-            folder.resize(lastSlash == std::string::npos ? rootSize
-                                                         : std::max(rootSize, lastSlash));
-            folderExists = true;
-            return;
-        }
-        name.assign(part);
-        folderExists = folderExists && matchComponent(folder, name);
-        if (folder != "/") folder += '/';
-        folder += name;
-    };
-
+    ComponentWalk walk;
+    const auto step = [&walk](std::string_view part) { walk.step(part); };
     const text::CodePage cp = text::CodePage::active();
     const bool hasDrive = windowsPath.size() >= 2 && windowsPath[1] == ':' &&
                           std::isalpha(static_cast<unsigned char>(windowsPath[0]));
     if (hasDrive) {
         // One allocation for the root and every name after it.
-        folder.reserve(windowsPath.size() + 128);
-        if (!driveFolder(windowsPath[0], folder)) return std::nullopt;
-        rootSize = folder.size();
-        const std::string root = held ? folder : std::string();
+        walk.folder.reserve(windowsPath.size() + 128);
+        if (!driveFolder(windowsPath[0], walk.folder)) return std::nullopt;
+        walk.rootSize = walk.folder.size();
+        const std::string root = held ? walk.folder : std::string();
         // "C:name" is relative to the drive's current directory, which on
         // this machine is always the drive's root.
         forEachComponent(windowsPath.substr(2), cp, step);
-        if (held && steps == 1 && lastPart != "." && lastPart != "..")
+        if (held && walk.steps == 1 && walk.lastPart != "." && walk.lastPart != "..")
             t_runHold.remember(
-                RootPathMemo(std::string(windowsPath), false, root, std::string(lastPart)));
+                RootPathMemo(std::string(windowsPath), false, root, std::string(walk.lastPart)));
     } else if (windowsPath[0] == '\\' || windowsPath[0] == '/') {
         if (windowsPath.size() >= 2 && (windowsPath[1] == '\\' || windowsPath[1] == '/'))
             return std::nullopt;  // network paths do not exist on this machine
         const std::string cwd = toWindowsPath(currentDirectory());
-        if (!driveFolder(cwd[0], folder)) return std::nullopt;
-        rootSize = folder.size();
+        if (!driveFolder(cwd[0], walk.folder)) return std::nullopt;
+        walk.rootSize = walk.folder.size();
         forEachComponent(windowsPath, cp, step);
     } else {
-        folder = "/";
-        rootSize = 1;
+        walk.folder = "/";
+        walk.rootSize = 1;
         // Components of the current directory are native already: resolving
         // them again is harmless, since their exact spelling exists.
         const std::string cwd = currentDirectory();
@@ -344,8 +348,8 @@ std::optional<ResolvedPath> resolvePathNoting(std::string_view windowsPath, bool
     }
 
     ResolvedPath path;
-    path.native = std::move(folder);
-    path.knownMissing = !folderExists;
+    path.native = std::move(walk.folder);
+    path.knownMissing = !walk.folderExists;
     return path;
 }
 
