@@ -306,28 +306,51 @@ bool Document::putOverLoadedKey(std::string_view key, std::string_view value, bo
     if (!isPlainKeyName(key)) return false;
     if (!valueOnOneLine(value, plainValue)) return false;
     Section& section = sections_[loaded_.number];
-    std::vector<LoadedSection::Name>& names = loaded_.names;
-    auto nameOf = [&](const LoadedSection::Name& name) {
-        return std::string_view(name.added ? section.added : text_).substr(name.at, name.size);
-    };
-    if (loaded_.lastPatched && names.back().size == key.size() &&
-        matchesIgnoringAsciiCase(nameOf(names.back()), key)) {
+    if (repeatsLastPatchedKey(section, key)) {
         // NAME twice in a row (an entry shown by its package name).
-        Patch& last = patches_.back();
-        patchValues_.resize(patches_.size() > 1 ? patches_[patches_.size() - 2].valueEnd : 0);
-        patchValues_ += value;
-        last.valueEnd = patchValues_.size();
+        replaceLastPatchValue(value);
         return true;
     }
     const std::uint64_t bit = nameBit(key);
-    if ((loaded_.bitsSeen & bit) != 0) {
-        for (const LoadedSection::Name& passed : names)
-            if (passed.bit == bit && matchesIgnoringAsciiCase(nameOf(passed), key)) return false;
-    }
+    if (walkPassedKey(section, key, bit)) return false;
     // Each name the walk passes is compared with every later key of its
     // bit: a section of very many keys is left to the key index.
-    if (names.size() >= kWalkedNamesLimit) return false;
+    if (loaded_.names.size() >= kWalkedNamesLimit) return false;
     loaded_.lastPatched = false;
+    if (!patchNextKeyLine(section, key, bit, value)) appendLoadedKey(section, key, bit, value);
+    return true;
+}
+
+std::string_view Document::loadedName(const Section& section,
+                                      const LoadedSection::Name& name) const {
+    return std::string_view(name.added ? section.added : text_).substr(name.at, name.size);
+}
+
+bool Document::repeatsLastPatchedKey(const Section& section, std::string_view key) const {
+    const std::vector<LoadedSection::Name>& names = loaded_.names;
+    return loaded_.lastPatched && names.back().size == key.size() &&
+           matchesIgnoringAsciiCase(loadedName(section, names.back()), key);
+}
+
+void Document::replaceLastPatchValue(std::string_view value) {
+    Patch& last = patches_.back();
+    patchValues_.resize(patches_.size() > 1 ? patches_[patches_.size() - 2].valueEnd : 0);
+    patchValues_ += value;
+    last.valueEnd = patchValues_.size();
+}
+
+bool Document::walkPassedKey(const Section& section, std::string_view key,
+                             std::uint64_t bit) const {
+    if ((loaded_.bitsSeen & bit) == 0) return false;
+    for (const LoadedSection::Name& passed : loaded_.names)
+        if (passed.bit == bit && matchesIgnoringAsciiCase(loadedName(section, passed), key))
+            return true;
+    return false;
+}
+
+bool Document::patchNextKeyLine(Section& section, std::string_view key, std::uint64_t bit,
+                                std::string_view value) {
+    std::vector<LoadedSection::Name>& names = loaded_.names;
     // Lines as LineCursor cuts them: the walk is always where a line begins,
     // after the line ends of the one before.
     const std::string_view body(text_.data(), section.bodyEnd);
@@ -367,18 +390,22 @@ bool Document::putOverLoadedKey(std::string_view key, std::string_view value, bo
         loaded_.lastPatched = true;
         return true;
     }
-    // No line of the section holds the key: its line goes after the
-    // section's last line, as its write would put it.
+    return false;
+}
+
+// No line of the section holds the key: its line goes after the section's
+// last line, as its write would put it.
+void Document::appendLoadedKey(Section& section, std::string_view key, std::uint64_t bit,
+                               std::string_view value) {
     loaded_.walked = section.bodyEnd;
     if (!section.bodyEndsLine) section.bodyLineEndAdded = true;
-    names.push_back({section.added.size(), key.size(), bit, true});
+    loaded_.names.push_back({section.added.size(), key.size(), bit, true});
     loaded_.bitsSeen |= bit;
     section.added.reserve(section.added.size() + key.size() + value.size() + 3);
     section.added += key;
     section.added += '=';
     section.added += value;
     section.added += "\r\n";
-    return true;
 }
 
 void Document::patchesToReplaced(Section& section) {

@@ -151,6 +151,16 @@ private:
     // beginSection for a section of the loaded text, and addKey for it.
     bool openLoadedSection(std::size_t sectionNumber);
     bool putOverLoadedKey(std::string_view key, std::string_view value, bool plainValue);
+    // The parts of putOverLoadedKey: the key it put last put again, a key
+    // whose line the walk has passed, the walk on to the key's next line
+    // (false: the section holds none), and the key's line added at the end.
+    bool repeatsLastPatchedKey(const Section& section, std::string_view key) const;
+    void replaceLastPatchValue(std::string_view value);
+    bool walkPassedKey(const Section& section, std::string_view key, std::uint64_t bit) const;
+    bool patchNextKeyLine(Section& section, std::string_view key, std::uint64_t bit,
+                          std::string_view value);
+    void appendLoadedKey(Section& section, std::string_view key, std::uint64_t bit,
+                         std::string_view value);
     // The walk's patches of `section` go to replaced_, where writes one by
     // one find them.
     void patchesToReplaced(Section& section);
@@ -249,6 +259,8 @@ private:
         bool lastPatched = false;
     };
     LoadedSection loaded_;
+    // A name the walk passed, as the section holds it.
+    std::string_view loadedName(const Section& section, const LoadedSection::Name& name) const;
 };
 
 }  // namespace mfg::profile

@@ -77,6 +77,39 @@ TEST(LineReport, ModelsWithTheSameOutcomeAndPositionsShareAGroup) {
               (std::vector<std::vector<std::size_t>>{{0, 1, 2, 5}, {3}, {4}, {6}}));
 }
 
+// Three models: lists in an order of their own, a device two of them lack
+// (with another comment in the second), and a problem at one position.
+TEST(LineReport, ListsInInstallOrderDevicesOnceAndProblemsByPosition) {
+    const IdDevice lan{"LAN", {"8086ABCD"}}, lanAgain{"other", {"8086ABCD"}}, usb{"", {"1A2B0009"}};
+    const LineRun line = craftedLine({{"a", 2, {lan}},
+                                      {"b", 2, {}, kOutcomeWritten, {{1, "EXEPATH is empty"}}},
+                                      {"c", 1, {usb, lanAgain}}},
+                                     {craftedRow("VGA", 10, "1A2B0001", {1, 0, out}),
+                                      craftedRow("LAN", 20, "1A2B0002", {out, out, out}),
+                                      craftedRow("AUDIO", 30, "1A2B0003", {0, 1, 0})});
+    const LineOptions options = mediaOptions();
+    const LineReport report = buildLineReport(options, line, "gaps", 0, nullptr);
+    using Listed = std::vector<std::pair<int, std::size_t>>;
+    EXPECT_EQ(report.installOrder,
+              (std::vector<Listed>{{{0, 2}, {1, 0}}, {{0, 0}, {1, 2}}, {{0, 2}}}));
+
+    ASSERT_EQ(report.uncoveredAcrossModels.size(), 2u);
+    const UncoveredDevice& first = report.uncoveredAcrossModels[0];
+    EXPECT_EQ(first.device->ids, usb.ids);
+    EXPECT_EQ(first.models, (std::vector<std::size_t>{2}));
+    const UncoveredDevice& shared = report.uncoveredAcrossModels[1];
+    EXPECT_EQ(shared.device, &line.models[0].uncoveredDevices[0]) << "as the first model has it";
+    EXPECT_EQ(shared.models, (std::vector<std::size_t>{0, 2}));
+
+    ASSERT_NE(report.entryProblem(1, 1), nullptr);
+    EXPECT_EQ(*report.entryProblem(1, 1), "EXEPATH is empty");
+    EXPECT_EQ(report.entryProblem(1, 0), nullptr);
+    EXPECT_EQ(report.entryProblem(0, 1), nullptr) << "another model's problem";
+    const Json json = matrixJson(report);
+    EXPECT_EQ(json["entries"][2]["cells"][1]["problem"], "EXEPATH is empty");
+    EXPECT_EQ(json["entries"][0]["cells"][1]["problem"], nullptr);
+}
+
 TEST(LineReport, TheJsonsTotalsAndSummaryAreTheReports) {
     const LineRun line = sevenModels();
     const LineOptions options = mediaOptions();

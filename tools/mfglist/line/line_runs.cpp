@@ -232,12 +232,6 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
 
 bool ModelRun::hasGap() const { return outcome != kOutcomeWritten || !uncoveredDevices.empty(); }
 
-const std::string* ModelRun::problemAt(int position) const {
-    for (const auto& [at, why] : entryProblems)
-        if (at == position) return &why;
-    return nullptr;
-}
-
 int lineOutcomeStatus(const LineRun& line, std::string& label) {
     const auto first = [&](const char* outcome) {
         return std::find_if(line.models.begin(), line.models.end(),

@@ -63,8 +63,6 @@ struct ModelRun {
 
     // Anything but a list with entries, or a device no entry claims.
     bool hasGap() const;
-    // Why the entry at `position` of the list cannot run (nullptr: it can).
-    const std::string* problemAt(int position) const;
 };
 
 struct LineRow {

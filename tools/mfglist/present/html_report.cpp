@@ -509,8 +509,7 @@ std::string entryRow(const LineReport& report, const LineRow& row, std::size_t r
     for (std::size_t m = 0; m < report.line->models.size(); ++m) {
         const std::optional<int>& position =
             m < row.positions.size() ? row.positions[m] : std::nullopt;
-        const std::string* problem =
-            position ? report.line->models[m].problemAt(*position) : nullptr;
+        const std::string* problem = position ? report.entryProblem(m, *position) : nullptr;
         html += problem ? "<td class=\"p\" data-p=\"" + std::to_string(texts.of(*problem)) + "\">"
                         : std::string("<td>");
         html += (position ? std::to_string(*position) : std::string()) + "</td>";
@@ -521,28 +520,20 @@ std::string entryRow(const LineReport& report, const LineRow& row, std::size_t r
 // One row per device no entry claims, with the models that have it: a
 // device several models lack shows once.
 std::string uncoveredTable(const LineReport& report, const std::vector<PageModel>& models) {
-    std::map<std::vector<std::string>, std::pair<const IdDevice*, std::vector<std::size_t>>> byIds;
-    for (std::size_t c = 0; c < models.size(); ++c)
-        for (const IdDevice& device : report.line->models[c].uncoveredDevices) {
-            auto& [first, lacking] = byIds[device.ids];
-            if (!first) first = &device;
-            lacking.push_back(c);
-        }
-    if (byIds.empty()) return {};
+    if (report.uncoveredAcrossModels.empty()) return {};
     std::string html =
         "<table class=\"uncovered\" id=\"uncovered-devices\"><caption>Devices no "
         "listed entry claims</caption><thead><tr><th>Device</th><th>Models that "
         "have it</th></tr></thead><tbody>\n";
-    for (const auto& [ids, found] : byIds) {
-        const auto& [device, lacking] = found;
+    for (const UncoveredDevice& uncovered : report.uncoveredAcrossModels) {
         std::string which, list;
-        for (const std::size_t c : lacking) {
+        for (const std::size_t c : uncovered.models) {
             which += (which.empty() ? "" : " ") + std::to_string(c);
             list += (list.empty() ? "" : ", ") +
                     ("<a href=\"#model-" + std::to_string(c) + "\">" + models[c].label + "</a>");
         }
         html += "<tr data-models=\"" + which + "\"><th scope=\"row\">" +
-                deviceHtml(report, *device) + "</th><td>" + list + "</td></tr>\n";
+                deviceHtml(report, *uncovered.device) + "</th><td>" + list + "</td></tr>\n";
     }
     return html + "</tbody></table>\n";
 }
@@ -555,12 +546,6 @@ std::string byModelTable(const LineReport& report, const std::vector<PageModel>&
         "<th>Outcome</th><th>The list in install order</th></tr></thead><tbody>\n";
     for (std::size_t c = 0; c < models.size(); ++c) {
         const ModelRun& run = report.line->models[c];
-        std::vector<std::pair<int, const LineRow*>> listed;
-        for (const LineRow& row : report.line->rows)
-            if (c < row.positions.size() && row.positions[c])
-                listed.emplace_back(*row.positions[c], &row);
-        std::sort(listed.begin(), listed.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
         html += "<tr id=\"row-" + std::to_string(c) + "\"><th scope=\"row\"><a href=\"#model-" +
                 std::to_string(c) + "\">" + models[c].label + "</a>";
         const std::vector<std::size_t>& group = report.identicalLists[groupOf[c]];
@@ -570,9 +555,9 @@ std::string byModelTable(const LineReport& report, const std::vector<PageModel>&
             html += "</span>";
         }
         html += "</th><td>" + outcomeHtml(run, report.summaryOf(c)) + "</td><td><ol>";
-        for (const auto& [position, row] : listed)
-            html +=
-                "<li><i>" + std::to_string(position) + "</i>" + escapeHtml(row->section) + "</li>";
+        for (const auto& [position, row] : report.installOrder[c])
+            html += "<li><i>" + std::to_string(position) + "</i>" +
+                    escapeHtml(report.line->rows[row].section) + "</li>";
         html += "</ol></td></tr>\n";
     }
     return html + "</tbody></table>\n";

@@ -67,6 +67,35 @@ void nameIds(const LineRun& line, const IdNames& names, LineReport& report) {
     for (const LineRow& row : line.rows) name(row.hardId);
 }
 
+// Each model's listed entries, found in one pass over the rows, sorted
+// into install order.
+std::vector<std::vector<std::pair<int, std::size_t>>> installOrderOf(const LineRun& line) {
+    std::vector<std::vector<std::pair<int, std::size_t>>> lists(line.models.size());
+    for (std::size_t r = 0; r < line.rows.size(); ++r) {
+        const std::vector<std::optional<int>>& positions = line.rows[r].positions;
+        for (std::size_t m = 0; m < std::min(positions.size(), lists.size()); ++m)
+            if (positions[m]) lists[m].emplace_back(*positions[m], r);
+    }
+    for (auto& list : lists)
+        std::sort(list.begin(), list.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+    return lists;
+}
+
+std::vector<UncoveredDevice> uncoveredAcrossModelsOf(const LineRun& line) {
+    std::map<std::vector<std::string>, UncoveredDevice> byIds;
+    for (std::size_t m = 0; m < line.models.size(); ++m)
+        for (const IdDevice& device : line.models[m].uncoveredDevices) {
+            UncoveredDevice& gathered = byIds[device.ids];
+            if (!gathered.device) gathered.device = &device;
+            gathered.models.push_back(m);
+        }
+    std::vector<UncoveredDevice> devices;
+    devices.reserve(byIds.size());
+    for (auto& [ids, gathered] : byIds) devices.push_back(std::move(gathered));
+    return devices;
+}
+
 }  // namespace
 
 bool ModelSummary::needsAttention() const {
@@ -75,6 +104,12 @@ bool ModelSummary::needsAttention() const {
 
 const ModelSummary& LineReport::summaryOf(std::size_t model) const {
     return summary[summaryRowOf[model]];
+}
+
+const std::string* LineReport::entryProblem(std::size_t model, int position) const {
+    const std::unordered_map<int, const std::string*>& problems = entryProblemIndex[model];
+    const auto found = problems.find(position);
+    return found == problems.end() ? nullptr : found->second;
 }
 
 LineReport buildLineReport(const LineOptions& options, const LineRun& line,
@@ -86,8 +121,11 @@ LineReport buildLineReport(const LineOptions& options, const LineRun& line,
     report.exitStatus = exitStatus;
     LineTotals& totals = report.totals;
     totals.models = line.models.size();
+    report.entryProblemIndex.resize(line.models.size());
     for (std::size_t m = 0; m < line.models.size(); ++m) {
         const ModelRun& run = line.models[m];
+        for (const auto& [position, why] : run.entryProblems)
+            report.entryProblemIndex[m].emplace(position, &why);
         report.summary.push_back(summarize(run, m));
         const ModelSummary& summary = report.summary.back();
         totals.modelsNeedingAttention += summary.needsAttention();
@@ -110,6 +148,8 @@ LineReport buildLineReport(const LineOptions& options, const LineRun& line,
     for (std::size_t at = 0; at < report.summary.size(); ++at)
         report.summaryRowOf[report.summary[at].model] = at;
     report.identicalLists = identicalListsOf(line);
+    report.installOrder = installOrderOf(line);
+    report.uncoveredAcrossModels = uncoveredAcrossModelsOf(line);
     report.deviceNames.resize(line.models.size());
     if (names) nameIds(line, *names, report);
     for (std::size_t m = 0; m < line.models.size(); ++m)

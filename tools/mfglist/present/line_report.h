@@ -1,6 +1,8 @@
 // What a line's run comes to for a person, worked out once: the line's
 // totals, one summary row per model with the problems first, the models
-// whose lists are identical, and the names of the devices shown.  The text,
+// whose lists are identical, each model's list in install order and why
+// its entries cannot run, the uncovered devices gathered across the
+// models, and the names of the devices shown.  The text,
 // the JSON and the page of `matrix` render this; none of them counts or
 // sorts anything of its own, so the three can never disagree.
 #pragma once
@@ -9,6 +11,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "line/line_runs.h"
@@ -45,6 +49,13 @@ struct LineTotals {
     std::size_t warnings = 0;
 };
 
+// A device no listed entry claims, once however many models have it: the
+// same IDs are the same device.
+struct UncoveredDevice {
+    const IdDevice* device = nullptr;  // as the first model that has it holds it
+    std::vector<std::size_t> models;   // every model that has it, in the catalogue's order
+};
+
 struct LineReport {
     const LineOptions* options = nullptr;
     const LineRun* line = nullptr;
@@ -66,8 +77,19 @@ struct LineReport {
     // Per model, per uncovered device (ModelRun::uncoveredDevices): its name
     // from the first of its IDs the databases know, else none.
     std::vector<std::vector<std::optional<std::string>>> deviceNames;
+    // Per model, its list in install order: each listed entry's position
+    // and its place in LineRun::rows.
+    std::vector<std::vector<std::pair<int, std::size_t>>> installOrder;
+    // Every uncovered device of every model once, in the order of their IDs.
+    std::vector<UncoveredDevice> uncoveredAcrossModels;
+    // Per model, ModelRun::entryProblems by list position: a cell of the
+    // grid finds its problem without a walk of its model's problems.
+    std::vector<std::unordered_map<int, const std::string*>> entryProblemIndex;
 
     const ModelSummary& summaryOf(std::size_t model) const;
+    // Why the entry at `position` of the model's list cannot run (nullptr:
+    // it can).
+    const std::string* entryProblem(std::size_t model, int position) const;
 };
 
 // `line` and `options` must outlive the report.  `names` may be null: no

@@ -1,7 +1,6 @@
 #include "matrix_report.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "common/text_encoding.h"
 #include "ids/id_devices.h"
@@ -105,18 +104,6 @@ Json lineRunJson(const LineOptions& options, const std::string& folder) {
     return run;
 }
 
-namespace {
-
-// Why each entry of the model's list cannot run, by list position: looked
-// up once per cell, so found without a walk of the model's problems.
-std::unordered_map<int, const std::string*> problemsByPosition(const ModelRun& run) {
-    std::unordered_map<int, const std::string*> problems;
-    for (const auto& [at, why] : run.entryProblems) problems.emplace(at, &why);
-    return problems;
-}
-
-}  // namespace
-
 Json matrixJson(const LineReport& report) {
     const LineOptions& options = *report.options;
     const LineRun& line = *report.line;
@@ -182,8 +169,6 @@ Json matrixJson(const LineReport& report) {
         models.push_back(std::move(model));
     }
     json["models"] = std::move(models);
-    std::vector<std::unordered_map<int, const std::string*>> problemsOf;
-    for (const ModelRun& run : line.models) problemsOf.push_back(problemsByPosition(run));
     Json entries = Json::array();
     Json dead = Json::array();
     Json notCandidates = Json::array();
@@ -220,11 +205,8 @@ Json matrixJson(const LineReport& report) {
         }
         Json cells = Json::array();
         for (std::size_t m = 0; m < line.models.size(); ++m) {
-            const std::string* problem = nullptr;
-            if (row.positions[m])
-                if (const auto found = problemsOf[m].find(*row.positions[m]);
-                    found != problemsOf[m].end())
-                    problem = found->second;
+            const std::string* problem =
+                row.positions[m] ? report.entryProblem(m, *row.positions[m]) : nullptr;
             cells.push_back({{"position", positionJson(row.positions[m])},
                              {"reason", row.reasons[m]},
                              {"problem", problem ? Json(*problem) : Json(nullptr)}});
