@@ -85,6 +85,11 @@ TEST(ScratchDriveFolders, MadeByLetterAndNamedWhereOneCannotBe) {
     EXPECT_TRUE(failed.error);
     EXPECT_EQ(failed.failed, root.hostFolder() / "blocked" / "c");
     EXPECT_TRUE(failed.drives.empty());
+
+    // A folder that is gone (a stopped run removed it) stays gone.
+    const scratch::DriveFolders gone = scratch::makeDriveFolders(root.hostFolder() / "gone", "C");
+    EXPECT_TRUE(gone.error);
+    EXPECT_FALSE(fs::exists(root.hostFolder() / "gone"));
 }
 
 }  // namespace

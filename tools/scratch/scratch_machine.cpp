@@ -34,7 +34,9 @@ DriveFolders makeDriveFolders(const fs::path& root, std::string_view letters) {
     DriveFolders made;
     for (const char letter : letters) {
         const fs::path folder = driveFolder(root, letter);
-        fs::create_directories(folder, made.error);
+        // Never `root` itself: the tool's run folder may have been removed
+        // by a stopped run, and must not come back.
+        fs::create_directory(folder, made.error);
         if (made.error) {
             made.failed = folder;
             break;

@@ -43,9 +43,9 @@ std::filesystem::path driveFolder(const std::filesystem::path& root, char letter
 // The drives as MFGLIST_DRIVES names them: "C=/x/c;D=/x/d".
 std::string driveMapText(const DriveMap& drives);
 
-// Makes the folder of each of `letters` in `root`.  On a failure `error`
-// says why and `failed` names the folder; the drives made before it are in
-// `drives`.
+// Makes the folder of each of `letters` in `root`, which must be there (it
+// is never made again).  On a failure `error` says why and `failed` names
+// the folder; the drives made before it are in `drives`.
 struct DriveFolders {
     DriveMap drives;
     std::filesystem::path failed;
