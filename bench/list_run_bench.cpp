@@ -2,7 +2,6 @@
 // writes would cost made key by key through the platform's profile writer,
 // which rewrites the whole list file for every key.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,6 +13,7 @@
 #include "output/list_file.h"
 #include "platform/platform.h"
 #include "reader/parse_ini_file.h"
+#include "scratch/scratch_machine.h"
 #include "support/profile_calls.h"
 
 namespace {
@@ -21,32 +21,15 @@ namespace {
 namespace fs = std::filesystem;
 
 // A machine of its own: drives C: and D: in a temporary folder.
-class BenchMachine {
-public:
-    BenchMachine() {
-        char pattern[] = "/tmp/mfglist-bench-XXXXXX";
-        root_ = ::mkdtemp(pattern);
-        fs::create_directories(root_ + "/c");
-        fs::create_directories(root_ + "/d");
-        ::setenv("MFGLIST_DRIVES", ("C=" + root_ + "/c;D=" + root_ + "/d").c_str(), 1);
-    }
-    ~BenchMachine() {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    std::string host(const std::string& name) const { return root_ + "/c/" + name; }
-
-private:
-    std::string root_;
-};
-
-const BenchMachine& machine() {
-    static BenchMachine m;
+const mfg::scratch::ScratchMachine& machine() {
+    static mfg::scratch::ScratchMachine m("bench");
     return m;
 }
 
+std::string hostFile(const std::string& name) { return machine().native("C:\\" + name); }
+
 void writeProcessFile(int entries) {
-    std::ofstream out(machine().host("MfgProc.ini"), std::ios::binary | std::ios::trunc);
+    std::ofstream out(hostFile("MfgProc.ini"), std::ios::binary | std::ios::trunc);
     out << "[PRELOAD]\r\nLOG_FILE=$TESTDIR\\install.log\r\n";
     for (int i = 0; i < entries; ++i) {
         out << "[E" << i << "]\r\nGROUP=PRELOAD\r\nNAME=Driver " << i << "\r\nID=" << i
@@ -65,7 +48,7 @@ void BM_WriteAsYouGo(benchmark::State& state) {
     const int entries = static_cast<int>(state.range(0));
     writeProcessFile(entries);
     for (auto _ : state) {
-        fs::remove(machine().host("LIST.INI"));
+        fs::remove(hostFile("LIST.INI"));
         runList("C:\\LIST.INI");
     }
     state.SetItemsProcessed(state.iterations() * entries);
@@ -82,7 +65,7 @@ void BM_KeyByKeyWrites(benchmark::State& state) {
     runList("C:\\JOURNAL.INI");
     mfg::output::ListFile::recordWritesForTesting(nullptr);
     for (auto _ : state) {
-        fs::remove(machine().host("KEYS.INI"));
+        fs::remove(hostFile("KEYS.INI"));
         for (const auto& w : journal)
             mfg::test::writeProfileString(w.section, w.key, w.value, "C:\\KEYS.INI");
     }

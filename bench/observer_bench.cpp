@@ -5,7 +5,6 @@
 // runs write a file per section, so on a busy machine give
 // --benchmark_repetitions=5 and read the means.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -19,6 +18,7 @@
 #include "listjob/decision_observer.h"
 #include "listjob/mfg_list.h"
 #include "mfglist/mfglist.h"
+#include "scratch/scratch_machine.h"
 
 namespace {
 
@@ -31,21 +31,15 @@ constexpr int kHostIds = 1000;
 class Drives {
 public:
     Drives() {
-        char pattern[] = "/tmp/mfglist-observer-bench-XXXXXX";
-        root_ = ::mkdtemp(pattern);
-        for (const char* drive : {"/c/PF", "/c/CD", "/d"}) fs::create_directories(root_ + drive);
-        ::setenv("MFGLIST_DRIVES", ("C=" + root_ + "/c;D=" + root_ + "/d").c_str(), 1);
-    }
-    ~Drives() {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
+        for (const char* folder : {"C:\\PF", "C:\\CD"})
+            fs::create_directories(machine_.native(folder));
     }
     void write(const std::string& path, const std::string& text) const {
-        std::ofstream(root_ + "/c/" + path, std::ios::binary | std::ios::trunc) << text;
+        std::ofstream(machine_.native("C:\\" + path), std::ios::binary | std::ios::trunc) << text;
     }
 
 private:
-    std::string root_;
+    mfg::scratch::ScratchMachine machine_{"observer-bench"};
 };
 
 std::string hostId(int i) {
@@ -107,9 +101,9 @@ private:
 const Drives& drives() {
     static const Drives made;
     static const bool written = [] {
-        made.write("PF/MfgProc.ini", processFile(false));
-        made.write("CD/DrvProc.ini", processFile(true));
-        made.write("CD/DrvCofg.ini", "");
+        made.write("PF\\MfgProc.ini", processFile(false));
+        made.write("CD\\DrvProc.ini", processFile(true));
+        made.write("CD\\DrvCofg.ini", "");
         return true;
     }();
     (void)written;

@@ -1,7 +1,6 @@
 #include "workload.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -206,31 +205,21 @@ const char* caseName(ListCase c) {
     return "";
 }
 
-BenchMachine::BenchMachine() {
-#ifdef _WIN32
-    root_.clear();  // the library sees the real drives: native paths are its own
-#else
-    char pattern[] = "/tmp/mfglist-bench-XXXXXX";
-    root_ = ::mkdtemp(pattern);
-    fs::create_directories(root_ + "/c");
-    fs::create_directories(root_ + "/d");
-    ::setenv("MFGLIST_DRIVES", ("C=" + root_ + "/c;D=" + root_ + "/d").c_str(), 1);
-#endif
+BenchMachine::BenchMachine() : machine_("bench") {
+    if (!machine_.problem().empty())
+        std::fprintf(stderr, "the benchmark's machine is missing: %s\n",
+                     machine_.problem().c_str());
 }
 
+// On Windows the machine is the real drives: only the benchmark's own
+// folder goes.
 BenchMachine::~BenchMachine() {
     std::error_code ec;
-    if (!root_.empty())
-        fs::remove_all(root_, ec);
-    else
-        fs::remove_all(native("C:\\MFGBENCH"), ec);
+    fs::remove_all(native("C:\\MFGBENCH"), ec);
 }
 
 std::string BenchMachine::native(std::string_view windowsPath) const {
-    if (root_.empty()) return std::string(windowsPath);
-    std::string path = root_ + "/" + static_cast<char>(std::tolower(windowsPath[0]));
-    for (char ch : windowsPath.substr(2)) path += ch == '\\' ? '/' : ch;
-    return path;
+    return machine_.native(windowsPath);
 }
 
 const BenchMachine& machine() {

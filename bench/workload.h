@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scratch/scratch_machine.h"
+
 namespace bench {
 
 // softwareList: a software list from a process file, every entry's
@@ -33,8 +35,8 @@ const char* caseName(ListCase c);
 enum class OldList { none, same, tenth, tenTimes, otherOrder, extraKeys };
 const char* oldListName(OldList shape);
 
-// Scratch drives C: and D: for the library and the native paths that the
-// floor uses for the same files.
+// Scratch drives C: and D: for the library (scratch_machine.h) and the
+// native paths that the floor uses for the same files.
 class BenchMachine {
 public:
     BenchMachine();
@@ -44,7 +46,7 @@ public:
     std::string native(std::string_view windowsPath) const;
 
 private:
-    std::string root_;
+    mfg::scratch::ScratchMachine machine_;
 };
 const BenchMachine& machine();
 

@@ -4,7 +4,9 @@
 #                   platform implementations > text > platform
 #   tools/mfglist/  main.cpp > commands > present > line >
 #                   posix, win32 > run > list > lint > ids > common,
-#                   and under all of them the library's core (any folder of src/)
+#                   and under all of them the scratch machine (tools/scratch/)
+#                   and the library's core (any folder of src/)
+#   tools/scratch/  posix, win32 > its top; nothing of the tool or the core
 #   cmake -DROOT=<repo> -P check_include_order.cmake
 # An include without a folder must name a file of the including file's own
 # folder, so that a file cannot reach past the order through the include path.
@@ -23,14 +25,22 @@ endif()
 set(src_order api listjob output items reader profile trace platform/posix platform/win32 text
     platform)
 set(tool_order . commands present line posix win32 run list lint ids common)
+# The scratch machine is included by its folder's name ("scratch/...") from
+# its own files too, so its folders are named with it.
+set(scratch_order scratch/posix scratch/win32 scratch)
 
 set(violations "")
 set(checked 0)
 
 # Checks every file under `tree` against `order`; a header in a folder of
-# `below` (a tree under this one) may be included from anywhere.
+# `below` (a tree under this one) may be included from anywhere.  With a
+# fourth argument only the files of that folder of `tree` are checked.
 function(check_tree tree order below)
-    file(GLOB_RECURSE sources RELATIVE ${tree} ${tree}/*.cpp ${tree}/*.h)
+    set(only ${tree})
+    if(ARGC GREATER 3)
+        set(only ${tree}/${ARGV3})
+    endif()
+    file(GLOB_RECURSE sources RELATIVE ${tree} ${only}/*.cpp ${only}/*.h)
     list(LENGTH sources count)
     if(count EQUAL 0)
         message(FATAL_ERROR "${tree} holds no source file")
@@ -131,7 +141,8 @@ function(check_definitions tree order)
 endfunction()
 
 check_tree(${ROOT}/src "${src_order}" "")
-check_tree(${ROOT}/tools/mfglist "${tool_order}" "${src_order}")
+check_tree(${ROOT}/tools/mfglist "${tool_order}" "${src_order};scratch")
+check_tree(${ROOT}/tools "${scratch_order}" "" scratch)
 check_definitions(${ROOT}/src "${src_order}")
 check_definitions(${ROOT}/tools/mfglist "${tool_order}")
 

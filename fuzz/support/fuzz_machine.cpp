@@ -1,7 +1,5 @@
 #include "support/fuzz_machine.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -25,30 +23,11 @@ FuzzMachine& FuzzMachine::get() {
     return machine;
 }
 
-FuzzMachine::FuzzMachine() {
-    for (const char* name : {"MFGLIST_DRIVES", "MFGLIST_SYSTEM_DIR", "MFGLIST_WINVER",
-                             "MFGLIST_CODEPAGE", "MFGLIST_DEBUG_OUTPUT"})
-        ::unsetenv(name);
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/mfglist-fuzz-XXXXXX";
-    if (!::mkdtemp(pattern.data())) fail("cannot make the fuzz machine's folder", pattern);
-    root_ = pattern;
-    std::string drives;
-    for (const char* d = kDrives; *d; ++d) {
-        fs::create_directories(folder(*d));
-        drives += std::string(drives.empty() ? "" : ";") + *d + "=" + folder(*d);
-    }
-    ::setenv("MFGLIST_DRIVES", drives.c_str(), 1);
+FuzzMachine::FuzzMachine() : machine_("fuzz", kDrives) {
+    if (!machine_.problem().empty()) fail("the fuzz machine is missing", machine_.problem());
 }
 
-FuzzMachine::~FuzzMachine() {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-}
-
-std::string FuzzMachine::folder(char drive) const {
-    return root_ + "/" + static_cast<char>(drive | 0x20);
-}
+std::string FuzzMachine::folder(char drive) const { return machine_.folder(drive); }
 
 void FuzzMachine::writeFile(char drive, std::string_view name, std::string_view bytes) const {
     std::ofstream out(folder(drive) + "/" + std::string(name), std::ios::binary | std::ios::trunc);

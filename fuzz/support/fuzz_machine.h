@@ -1,12 +1,15 @@
 // The POSIX machine the fuzz targets run on: drives C: and D: (the library's
 // scratch: temporary section file, lookup copy, debug flag, trace log), P:
 // (the process files) and L: (the list), each a folder of its own under one
-// temporary folder made at the first use and removed when the program ends.
+// temporary folder made at the first use and removed when the program ends
+// (scratch_machine.h).
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "scratch/scratch_machine.h"
 
 namespace mfg::fuzz {
 
@@ -27,11 +30,9 @@ public:
     // Raises or lowers the debug flag, and empties the trace log.
     void trace(bool on) const;
 
-    ~FuzzMachine();
-
 private:
     FuzzMachine();
-    std::string root_;
+    scratch::ScratchMachine machine_;
 };
 
 }  // namespace mfg::fuzz

@@ -1,6 +1,5 @@
 #include "support/machine.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -36,19 +35,7 @@ void makeFolder(std::string_view windowsPath) {
     fs::create_directories(hostPath(windowsPath), ec);
 }
 
-namespace {
-
-void removeHostTree(const fs::path& root) {
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
-         it.increment(ec))
-        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
-    fs::remove_all(root, ec);
-}
-
-}  // namespace
-
-void removeTree(std::string_view windowsPath) { removeHostTree(hostPath(windowsPath)); }
+void removeTree(std::string_view windowsPath) { scratch::removeTree(hostPath(windowsPath)); }
 
 void setReadOnly(std::string_view windowsPath, bool readOnly) {
     std::error_code ec;
@@ -72,19 +59,14 @@ ScratchFolder::ScratchFolder(std::string_view hint, ScratchPlace place) {
         host_ = (host / "").string();
         path_ = windowsPathOfHost(host.string()) + "\\";
     }
-    removeHostTree(host_);
+    scratch::removeTree(host_);
     std::error_code ec;
     fs::create_directories(host_, ec);
 }
 
 fs::path ScratchFolder::hostFolder() const { return withoutClosingSlash(host_); }
 
-ScratchFolder::~ScratchFolder() { removeHostTree(host_); }
-
-std::optional<std::string> environment(const std::string& name) {
-    const char* value = std::getenv(name.c_str());
-    return value ? std::optional<std::string>(value) : std::nullopt;
-}
+ScratchFolder::~ScratchFolder() { scratch::removeTree(host_); }
 
 ScopedEnv::ScopedEnv(const char* name, std::optional<std::string> value)
     : name_(name), saved_(environment(name)) {

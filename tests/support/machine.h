@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "scratch/scratch_machine.h"
+
 namespace mfg::test {
 
 // The path the test program's own file functions use for a Windows path.
@@ -57,16 +59,11 @@ private:
     std::string host_;
 };
 
-// The variables that shape the machine the POSIX library sees: a test
-// program starts without the developer's own.
-inline constexpr const char* kMachineVariables[] = {"MFGLIST_DRIVES",       "MFGLIST_SYSTEM_DIR",
-                                                    "MFGLIST_WINVER",       "MFGLIST_CODEPAGE",
-                                                    "MFGLIST_DEBUG_OUTPUT", "MFGLIST_FILES"};
-
-// The environment: a variable's value (nullopt when it is not set), and a
-// change of it for the life of an object (nullopt removes it).  Used for the
-// POSIX machine's variables.
-std::optional<std::string> environment(const std::string& name);
+// The machine variables and the environment come from the scratch machine's
+// home, for both test programs; ScopedEnv changes a variable for the life of
+// an object (nullopt removes it).
+using scratch::environment;
+using scratch::setEnvironment;
 
 class ScopedEnv {
 public:
@@ -92,6 +89,5 @@ std::string programFolder();
 // Per-platform pieces behind the helpers above.
 unsigned currentProcessId();
 std::string windowsPathOfHost(const std::string& hostPath);
-void setEnvironment(const std::string& name, const std::optional<std::string>& value);
 
 }  // namespace mfg::test

@@ -1,7 +1,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/posix/machine.h"
@@ -20,13 +19,6 @@ std::string windowsPathOfHost(const std::string& hostPath) {
 }
 
 unsigned currentProcessId() { return static_cast<unsigned>(::getpid()); }
-
-void setEnvironment(const std::string& name, const std::optional<std::string>& value) {
-    if (value)
-        ::setenv(name.c_str(), value->c_str(), 1);
-    else
-        ::unsetenv(name.c_str());
-}
 
 std::string programFolder() {
     return std::filesystem::canonical("/proc/self/exe").parent_path().string();

@@ -8,8 +8,7 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    for (const char* name : mfg::test::kMachineVariables)
-        mfgtool::test::setEnvironment(name, std::nullopt);
+    mfg::scratch::clearMachineVariables();
     mfgtool::test::setEnvironment("COLUMNS", std::nullopt);
     mfgtool::test::setEnvironment("MFGLIST_ID_NAMES", "");
     return RUN_ALL_TESTS();

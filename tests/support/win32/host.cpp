@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "support/machine.h"
 
 namespace mfg::test {
@@ -11,11 +9,6 @@ std::string hostPath(std::string_view windowsPath) { return std::string(windowsP
 std::string windowsPathOfHost(const std::string& hostPath) { return hostPath; }
 
 unsigned currentProcessId() { return static_cast<unsigned>(GetCurrentProcessId()); }
-
-void setEnvironment(const std::string& name, const std::optional<std::string>& value) {
-    SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
-    _putenv((name + "=" + (value ? *value : std::string())).c_str());
-}
 
 std::string programFolder() {
     char buffer[MAX_PATH] = {};

@@ -1,20 +1,18 @@
 #include "run/machine.h"
 
-#include <cstdlib>
 #include <map>
 #include <system_error>
 
 #include "common/errors.h"
+#include "scratch/scratch_machine.h"
 
 namespace fs = std::filesystem;
 
 namespace mfgtool {
 namespace {
 
-std::optional<std::string> environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::optional<std::string>(value) : std::nullopt;
-}
+using mfg::scratch::environment;
+using mfg::scratch::setEnvironment;
 
 char upperLetter(char letter) {
     return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
@@ -91,17 +89,11 @@ class PosixMachine : public LibraryMachine {
 public:
     explicit PosixMachine(const fs::path& scratch) {
         (void)ownWinver();
-        std::error_code ec;
-        for (const char* name : {"c", "d"}) {
-            // Never the scratch folder itself again: a stopped run may have
-            // removed it.
-            fs::create_directory(scratch / name, ec);
-            if (ec)
-                throw RunError("cannot make the scratch drive " + (scratch / name).string() + ": " +
-                               ec.message());
-        }
-        drives_['C'] = scratch / "c";
-        drives_['D'] = scratch / "d";
+        mfg::scratch::DriveFolders made = mfg::scratch::makeDriveFolders(scratch, "CD");
+        if (made.error)
+            throw RunError("cannot make the scratch drive " + made.failed.string() + ": " +
+                           made.error.message());
+        drives_ = std::move(made.drives);
         const char system = systemDrive();
         if (!drives_.count(system)) drives_[system] = scratch / "c";
     }
@@ -140,12 +132,7 @@ public:
     }
 
     void publish(const DynamicModule&) override {
-        std::string map;
-        for (const auto& [letter, folder] : drives_) {
-            if (!map.empty()) map += ';';
-            map += std::string(1, letter) + "=" + folder.string();
-        }
-        ::setenv("MFGLIST_DRIVES", map.c_str(), 1);
+        setEnvironment("MFGLIST_DRIVES", mfg::scratch::driveMapText(drives_));
         // No file of the user's is placed in this machine.  The library's own
         // fixed files are, at the very files its drives lead to: the same
         // files, without resolving the path name by name (and checking the
@@ -161,11 +148,8 @@ public:
             if (!files.empty()) files += ';';
             files += windowsPath + "=" + native.string();
         }
-        ::setenv("MFGLIST_FILES", files.c_str(), 1);
-        if (const std::optional<std::string>& winver = winver_ ? winver_ : ownWinver())
-            ::setenv("MFGLIST_WINVER", winver->c_str(), 1);
-        else
-            ::unsetenv("MFGLIST_WINVER");
+        setEnvironment("MFGLIST_FILES", files);
+        setEnvironment("MFGLIST_WINVER", winver_ ? winver_ : ownWinver());
     }
 
     std::vector<std::string> notes() const override { return {}; }
@@ -189,8 +173,8 @@ void applyHostMachine(const std::optional<std::string>& drives,
                       const std::optional<std::string>& winver) {
     if (drives) checkDriveMap(*drives);
     if (winver) checkWinver(*winver);
-    if (drives) ::setenv("MFGLIST_DRIVES", drives->c_str(), 1);
-    if (winver) ::setenv("MFGLIST_WINVER", winver->c_str(), 1);
+    if (drives) setEnvironment("MFGLIST_DRIVES", drives);
+    if (winver) setEnvironment("MFGLIST_WINVER", winver);
 }
 
 void traceIntoSideFiles(const DynamicModule&, const fs::path& flag, const fs::path& log) {
@@ -199,8 +183,8 @@ void traceIntoSideFiles(const DynamicModule&, const fs::path& flag, const fs::pa
     const std::optional<std::string> placed = environment("MFGLIST_FILES");
     std::string files = placed ? *placed + ";" : std::string();
     files += "C:\\vrelDebug.flg=" + flag.string() + ";D:\\ombrix_drvinst.log=" + log.string();
-    ::setenv("MFGLIST_FILES", files.c_str(), 1);
-    ::unsetenv("MFGLIST_DEBUG_OUTPUT");
+    setEnvironment("MFGLIST_FILES", files);
+    setEnvironment("MFGLIST_DEBUG_OUTPUT", std::nullopt);
 }
 
 std::optional<fs::path> hostNativePath(const std::string& path, std::string& why) {

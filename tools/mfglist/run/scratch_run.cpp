@@ -12,6 +12,7 @@
 #include "common/text_encoding.h"
 #include "mfglist/mfglist.h"
 #include "no_list.h"
+#include "scratch/scratch_machine.h"
 #include "trace_capture.h"
 
 namespace fs = std::filesystem;
@@ -116,10 +117,7 @@ void ScratchFolder::requireRoom() const {
                        " has no room or no write access for a run; " + kOtherScratch);
 }
 
-ScratchFolder::~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
+ScratchFolder::~ScratchFolder() { mfg::scratch::removeTree(path_); }
 
 LibraryRun runInScratchMachine(const Plan& plan, const ListLibrary& library, RunNeeds needs) {
     ScratchFolder scratch;

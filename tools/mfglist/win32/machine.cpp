@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "library_imports.h"
 #include "run/library.h"
+#include "scratch/scratch_machine.h"
 
 namespace fs = std::filesystem;
 
@@ -28,15 +29,10 @@ constexpr char kPreviewSystemDirectory[] = "C:\\WINDOWS\\system32";
 class Win32Machine : public LibraryMachine {
 public:
     explicit Win32Machine(const fs::path& scratch) : scratch_(scratch) {
-        std::error_code ec;
-        for (const char* name : {"c", "d"}) {
-            // Never the scratch folder itself again: a stopped run may have
-            // removed it.
-            fs::create_directory(scratch / name, ec);
-            if (ec)
-                throw RunError("cannot make the scratch folder " + (scratch / name).string() +
-                               ": " + ec.message());
-        }
+        const mfg::scratch::DriveFolders made = mfg::scratch::makeDriveFolders(scratch, "CD");
+        if (made.error)
+            throw RunError("cannot make the scratch folder " + made.failed.string() + ": " +
+                           made.error.message());
         redirect_.files = {
             {"c:\\vreldebug.flg", fixedFile('C', "vrelDebug.flg").string()},
             {"d:\\ombrix_drvinst.log", fixedFile('D', "ombrix_drvinst.log").string()},
@@ -56,7 +52,7 @@ public:
     }
 
     fs::path fixedFile(char drive, const std::string& name) const override {
-        return scratch_ / (drive == 'D' ? "d" : "c") / name;
+        return mfg::scratch::driveFolder(scratch_, drive == 'D' ? 'D' : 'C') / name;
     }
 
     std::optional<fs::path> nativePath(const std::string& path) const override {

@@ -1,13 +1,15 @@
 #include "support/tool/run_tool.h"
 
+#include "scratch/scratch_machine.h"
+
 namespace mfgtool::test {
 
 std::string previewFolderForLibrary(const fs::path&) { return "P:\\"; }
 
 std::optional<std::string> hostDrives(const fs::path& root) {
-    fs::create_directories(root / "c");
-    fs::create_directories(root / "d");
-    return "C=" + (root / "c").string() + ";D=" + (root / "d").string() + ";E=" + root.string();
+    mfg::scratch::DriveMap drives = mfg::scratch::makeDriveFolders(root, "CD").drives;
+    drives['E'] = root;
+    return mfg::scratch::driveMapText(drives);
 }
 
 std::string hostPathForLibrary(const fs::path& native, const fs::path& root) {
