@@ -14,7 +14,8 @@ namespace mfgtool::test {
 namespace {
 
 // A database in pci.ids' form: comments, a vendor's devices and their
-// subsystems, and the class table that follows the vendors.
+// subsystems (one subsystem under two devices), a device ID given twice (the
+// first line names it), and the class table that follows the vendors.
 const char* const kPciIds =
     "# comment line\n"
     "1a2b  Example Vendor\n"
@@ -22,6 +23,8 @@ const char* const kPciIds =
     "\t\t0101 c0de  Example Board\n"
     "# a comment inside a vendor's block\n"
     "\t0002  Network Adapter\n"
+    "\t\t0101 c0de  Network Board\n"
+    "\t0001  A second line of an ID already named\n"
     "8086  Intel Corporation\n"
     "\t1234  Some Device\n"
     "C 02  Network controller\n"
@@ -38,6 +41,7 @@ TEST(IdNames, NamesVendorDeviceAndSubsystemFromTheDatabase) {
         {"1A2B0001C0DE0101", "Example Vendor Display Adapter (Example Board)"},
         {"1A2B0001", "Example Vendor Display Adapter"},
         {"1a2b0002", "Example Vendor Network Adapter"},
+        {"1A2B0002C0DE0101", "Example Vendor Network Adapter (Network Board)"},
         {"1A2B0003", "Example Vendor device 0003"},  // a device the vendor lacks
         {"PCI\\VEN_8086&DEV_1234&SUBSYS_00000000", "Intel Corporation Some Device"},
         {"0002ffff", std::nullopt},  // no such vendor

@@ -11,6 +11,7 @@
 
 #include "common/errors.h"
 #include "common/file_writes.h"
+#include "common/json_text.h"
 #include "common/options.h"
 #include "common/text_encoding.h"
 #include "ids/id_names.h"
@@ -102,7 +103,7 @@ int runImpact(const ImpactOptions& options, std::ostream& out) {
         buildImpactReport(options, impact, oldName, newFolder, status, &names);
     if (options.html) replaceFileWhole(*options.html, renderImpactHtml(report));
     if (options.json)
-        out << impactJson(report).dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+        out << jsonText(impactJson(report), 2) << '\n';
     else if (options.markdown)
         printImpactMarkdown(report, out);
     else

@@ -11,6 +11,7 @@
 
 #include "common/errors.h"
 #include "common/file_writes.h"
+#include "common/json_text.h"
 #include "common/options.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
@@ -119,7 +120,7 @@ int runMatrix(const MatrixOptions& options, std::ostream& out) {
     const LineReport report = buildLineReport(options, line, label, status, &names);
     if (options.html) replaceFileWhole(*options.html, renderMatrixHtml(report));
     if (options.json) {
-        out << matrixJson(report).dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+        out << jsonText(matrixJson(report), 2) << '\n';
         return status;
     }
     std::size_t width = 0;

@@ -32,30 +32,27 @@ public:
     std::optional<std::string> device(std::uint16_t vendorId, std::uint16_t deviceId,
                                       std::optional<std::uint16_t> subVendor,
                                       std::optional<std::uint16_t> subDevice) const {
-        std::size_t at = vendorLine(vendorId);
-        if (at == std::string::npos) return std::nullopt;
-        const std::string vendorName = nameOn(at, 4);
-        std::optional<std::string> deviceName, subsystemName;
-        const std::string wanted = "\t" + hex(deviceId);
+        const std::size_t vendorAt = vendorLine(vendorId);
+        if (vendorAt == std::string::npos) return std::nullopt;
+        const std::unordered_map<std::uint16_t, std::size_t>& devices = devicesOf(vendorId);
+        const auto found = devices.find(deviceId);
+        if (found == devices.end()) return std::nullopt;
+        std::size_t at = found->second;
+        const std::string deviceName = nameOn(at, 5);
+        std::optional<std::string> subsystemName;
         const std::string wantedSub = subVendor && subDevice
                                           ? "\t\t" + hex(*subVendor) + " " + hex(*subDevice)
                                           : std::string();
-        bool inDevice = false;
-        for (at = nextLine(at);
-             at < text_.size() && text_[at] != '\n' && (text_[at] == '\t' || text_[at] == '#');
-             at = nextLine(at)) {
+        // The device's subsystem lines follow it; the last one that names
+        // the subsystem wins.
+        for (at = nextLine(at); !wantedSub.empty() && inVendorBlock(at); at = nextLine(at)) {
             if (text_[at] == '#') continue;
-            if (text_.compare(at, 2, "\t\t") != 0) {
-                if (inDevice) break;
-                inDevice = text_.compare(at, wanted.size(), wanted) == 0;
-                if (inDevice) deviceName = nameOn(at, wanted.size());
-            } else if (inDevice && !wantedSub.empty() &&
-                       text_.compare(at, wantedSub.size(), wantedSub) == 0) {
+            if (text_.compare(at, 2, "\t\t") != 0) break;
+            if (text_.compare(at, wantedSub.size(), wantedSub) == 0)
                 subsystemName = nameOn(at, wantedSub.size());
-            }
         }
-        if (!deviceName) return std::nullopt;
-        return vendorName + " " + *deviceName + (subsystemName ? " (" + *subsystemName + ")" : "");
+        return nameOn(vendorAt, 4) + " " + deviceName +
+               (subsystemName ? " (" + *subsystemName + ")" : "");
     }
 
 private:
@@ -92,6 +89,33 @@ private:
         return found == vendors_.end() ? std::string::npos : found->second;
     }
 
+    // A vendor's block goes on while its lines start with a tab or '#'.
+    bool inVendorBlock(std::size_t at) const {
+        return at < text_.size() && (text_[at] == '\t' || text_[at] == '#');
+    }
+
+    // The line of each device of the vendor ("\tdddd  Name", the first of
+    // an ID), indexed when the vendor is first asked for: a line of many
+    // rows asks for the devices of a few vendors whose blocks run to
+    // thousands of lines.
+    const std::unordered_map<std::uint16_t, std::size_t>& devicesOf(std::uint16_t vendorId) const {
+        const auto [devices, added] = devices_.try_emplace(vendorId);
+        if (!added) return devices->second;
+        for (std::size_t at = nextLine(vendors_.at(vendorId)); inVendorBlock(at);
+             at = nextLine(at)) {
+            if (text_[at] == '#' || text_.compare(at, 2, "\t\t") == 0) continue;
+            std::uint16_t id = 0;
+            bool lowerHex = at + 5 <= text_.size();
+            for (std::size_t i = at + 1; lowerHex && i < at + 5; ++i) {
+                const char c = text_[i];
+                lowerHex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+                id = static_cast<std::uint16_t>(id * 16 + (c <= '9' ? c - '0' : c - 'a' + 10));
+            }
+            if (lowerHex) devices->second.emplace(id, at);
+        }
+        return devices->second;
+    }
+
     // Reads the file and indexes its vendor lines, once.
     void load() const {
         if (loaded_) return;
@@ -112,6 +136,8 @@ private:
     mutable bool loaded_ = false;
     mutable std::string text_;
     mutable std::unordered_map<std::uint16_t, std::size_t> vendors_;
+    mutable std::unordered_map<std::uint16_t, std::unordered_map<std::uint16_t, std::size_t>>
+        devices_;
 };
 
 namespace {

@@ -148,26 +148,10 @@ std::map<std::string, std::pair<std::string, std::string>> sectionKeys(const Sec
     return keys;
 }
 
-// A process file read once, its sections found by their header's line.
-struct IndexedFile {
-    ProcessFileView view;
-    std::unordered_map<std::uint64_t, std::size_t> byLine;
-};
-
-const SectionView* sectionAt(std::map<std::string, IndexedFile>& files, const fs::path& folder,
-                             const LineRow& row) {
-    const std::string path = (folder / row.file).string();
-    auto file = files.find(path);
-    if (file == files.end()) {
-        const mfg::text::CodePage cp(static_cast<unsigned>(libraryCodePage()));
-        IndexedFile indexed{viewProcessFile(fileBytes(path), cp), {}};
-        for (std::size_t i = 0; i < indexed.view.sections.size(); ++i)
-            indexed.byLine.emplace(indexed.view.sections[i].line, i);
-        file = files.emplace(path, std::move(indexed)).first;
-    }
-    const auto found = file->second.byLine.find(row.fileLine);
-    return found == file->second.byLine.end() ? nullptr
-                                              : &file->second.view.sections[found->second];
+// The folder's sections as its line's rows read them; a line made without
+// them reads its files here.
+std::shared_ptr<FolderSections> sectionsOf(const LineRun& line) {
+    return line.sections ? line.sections : std::make_shared<FolderSections>(line.folder);
 }
 
 // Entries that no model gets any more, or that some model gets again; and
@@ -177,7 +161,8 @@ void collectRowChanges(LineImpact& impact, const LineRun& before, const LineRun&
     for (const LineRow& row : before.rows) old.emplace(rowKey(row), &row);
     std::map<std::string, bool> shown;  // sections some change names
     for (const SectionChange& change : impact.changes) shown[upperAscii(change.section)] = true;
-    std::map<std::string, IndexedFile> files;
+    const std::shared_ptr<FolderSections> oldSections = sectionsOf(before),
+                                          newSections = sectionsOf(after);
     for (const LineRow& row : after.rows) {
         const auto found = old.find(rowKey(row));
         const LineRow* was = found == old.end() ? nullptr : found->second;
@@ -195,8 +180,8 @@ void collectRowChanges(LineImpact& impact, const LineRun& before, const LineRun&
             impact.lifeChanges.push_back(std::move(life));
         }
         if (!was || shown.count(upperAscii(row.section))) continue;
-        const SectionView* oldSection = sectionAt(files, before.folder, *was);
-        const SectionView* newSection = sectionAt(files, after.folder, row);
+        const SectionView* oldSection = oldSections->at(was->file, was->fileLine);
+        const SectionView* newSection = newSections->at(row.file, row.fileLine);
         if (!oldSection || !newSection) continue;
         const auto oldKeys = sectionKeys(*oldSection), newKeys = sectionKeys(*newSection);
         if (oldKeys == newKeys) continue;

@@ -161,7 +161,7 @@ void keepList(ModelRun& run, const fs::path& folder) {
 // The rows: every section a run read that is an entry (it has a NAME, an
 // ID or a program) or that some model lists, in the order of the files as
 // first read and of their lines.
-std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path& folder) {
+std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, FolderSections& sections) {
     const int codePage = libraryCodePage();
     const mfg::text::CodePage cp(static_cast<unsigned>(codePage));
     std::vector<std::string> fileOrder;
@@ -191,29 +191,11 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
             found->second.others[m] = fate.otherId;
         }
     }
-    // Each file read once and its sections found by their header's line: a
-    // walk of the file per row made the line's cost grow with the square of
-    // the media.
-    struct IndexedView {
-        ProcessFileView view;
-        std::unordered_map<std::uint64_t, const SectionView*> byLine;
-    };
-    std::map<std::string, IndexedView> views;
     std::vector<LineRow> entries;
     for (auto& [key, row] : rows) {
-        auto view = views.find(row.file);
-        if (view == views.end()) {
-            view = views
-                       .emplace(row.file,
-                                IndexedView{viewProcessFile(fileBytes(folder / row.file), cp), {}})
-                       .first;
-            for (const SectionView& section : view->second.view.sections)
-                view->second.byLine[section.line] = &section;
-        }
         bool entry = false;
-        if (const auto found = view->second.byLine.find(row.fileLine);
-            found != view->second.byLine.end()) {
-            const SectionView& section = *found->second;
+        if (const SectionView* found = sections.at(row.file, row.fileLine)) {
+            const SectionView& section = *found;
             const auto value = [&](const char* k) {
                 return decodeCodePage(section.value(k, cp), codePage).utf8;
             };
@@ -229,6 +211,23 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, const fs::path&
 }
 
 }  // namespace
+
+const SectionView* FolderSections::at(const std::string& file, std::uint64_t line) {
+    // Each file read once and its sections found by their header's line: a
+    // walk of the file per row made the line's cost grow with the square of
+    // the media.
+    auto found = files_.find(file);
+    if (found == files_.end()) {
+        const mfg::text::CodePage cp(static_cast<unsigned>(libraryCodePage()));
+        IndexedFile indexed{viewProcessFile(fileBytes(folder_ / file), cp), {}};
+        for (std::size_t i = 0; i < indexed.view.sections.size(); ++i)
+            indexed.byLine.emplace(indexed.view.sections[i].line, i);
+        found = files_.emplace(file, std::move(indexed)).first;
+    }
+    const auto section = found->second.byLine.find(line);
+    return section == found->second.byLine.end() ? nullptr
+                                                 : &found->second.view.sections[section->second];
+}
 
 bool ModelRun::hasGap() const { return outcome != kOutcomeWritten || !uncoveredDevices.empty(); }
 
@@ -321,6 +320,94 @@ void addLineOptions(CLI::App& command, LineOptions& options, bool withFolder) {
                        "Keep each model's list file in this folder, as MODEL.ini");
 }
 
+namespace {
+
+// What each model's worker is told, and where its list is written.
+struct ModelsToRun {
+    std::vector<std::string> kinds;
+    std::vector<fs::path> lists;
+    std::vector<ModelInShare> inShare;
+};
+
+ModelsToRun modelsToRun(const LineOptions& options, const std::vector<CatalogueModel>& models,
+                        const fs::path& listFolder, const std::vector<ReadFile>& reads,
+                        const ScratchFolder& exchange) {
+    ModelsToRun run;
+    for (const CatalogueModel& model : models) {
+        run.kinds.push_back(model.header.kind.value_or(options.kind));
+        refuseOutputOverInput(listFolder / (model.name + ".ini"), "--lists", reads);
+        run.lists.push_back(exchange.path() /
+                            ("list-" + std::to_string(run.inShare.size()) + ".ini"));
+        ModelInShare item;
+        item.kind = run.kinds.back();
+        item.windows = model.header.windows ? model.header.windows : options.windows;
+        // The complete software list takes no IDs.
+        if (item.kind != "all-software") item.idsFile = model.file.string();
+        item.list = run.lists.back().string();
+        run.inShare.push_back(std::move(item));
+    }
+    return run;
+}
+
+// Each model's result from the workers, one worker per job, each loading
+// the library once for its share; none for a model whose worker stopped
+// before writing its results or before reading its share, and the status
+// that worker ended with in `workerStatus`.
+std::vector<std::optional<ModelResult>> workerResults(const LineOptions& options,
+                                                      const std::string& absoluteFolder,
+                                                      const std::optional<fs::path>& ignore,
+                                                      const std::vector<ModelInShare>& inShare,
+                                                      const ScratchFolder& exchange,
+                                                      std::vector<int>& workerStatus) {
+    const std::size_t models = inShare.size();
+    const unsigned jobs = options.jobs.value_or(defaultJobs(models));
+    const std::vector<std::vector<std::size_t>> shares =
+        sharesOf(models, static_cast<unsigned>(std::min<std::size_t>(jobs, models)));
+    std::vector<std::vector<std::string>> argLists;
+    for (std::size_t w = 0; w < shares.size(); ++w) {
+        std::vector<ModelInShare> share;
+        for (std::size_t m : shares[w]) share.push_back(inShare[m]);
+        const fs::path shareFile = exchange.path() / ("share-" + std::to_string(w) + ".json");
+        replaceFileWhole(shareFile, toJson(WorkerShare{share}).dump());
+        argLists.push_back(workerArgs(options, absoluteFolder, ignore, shareFile,
+                                      exchange.path() / ("result-" + std::to_string(w) + ".json")));
+    }
+    const std::vector<int> statuses = runSelfInParallel(argLists, jobs);
+
+    std::vector<std::optional<ModelResult>> resultOf(models);
+    workerStatus.assign(models, kExitOk);
+    for (std::size_t w = 0; w < shares.size(); ++w) {
+        for (std::size_t m : shares[w]) workerStatus[m] = statuses[w];
+        const fs::path file = exchange.path() / ("result-" + std::to_string(w) + ".json");
+        std::optional<WorkerResult> result = readWorkerResult(file);
+        if (!result || (statuses[w] != kExitOk && result->models.size() != shares[w].size()))
+            continue;
+        if (result->models.size() != shares[w].size())
+            throw RunError("the worker's result " + file.string() + " holds " +
+                           std::to_string(result->models.size()) + " models for a share of " +
+                           std::to_string(shares[w].size()));
+        for (std::size_t i = 0; i < shares[w].size(); ++i)
+            resultOf[shares[w][i]] = std::move(result->models[i]);
+    }
+    return resultOf;
+}
+
+// A capture form that cannot match the process files' HARDIDs.
+void warnOfFormMismatches(LineRun& line) {
+    std::vector<std::size_t> hardIdLengths;
+    for (const LineRow& row : line.rows)
+        if (!row.hardId.empty() && std::find(hardIdLengths.begin(), hardIdLengths.end(),
+                                             row.hardId.size()) == hardIdLengths.end())
+            hardIdLengths.push_back(row.hardId.size());
+    for (ModelRun& run : line.models)
+        if (run.kind == "driver" && run.idsMatched)
+            if (std::string mismatch = formMismatch(run.model.header, hardIdLengths);
+                !mismatch.empty())
+                run.warnings.insert(run.warnings.begin(), mismatch);
+}
+
+}  // namespace
+
 LineRun runLine(const LineOptions& options, const std::string& folder, const fs::path& listFolder) {
     if (options.jobs && *options.jobs == 0)
         throw UsageError("--jobs 0 runs nothing; give 1 or more");
@@ -343,57 +430,14 @@ LineRun runLine(const LineOptions& options, const std::string& folder, const fs:
 
     std::error_code ec;
     const std::string absoluteFolder = fs::absolute(folder, ec).string();
-    std::vector<std::string> kinds;
-    std::vector<fs::path> lists;
-    std::vector<ModelInShare> inShare;
     // The workers write each list under a plain name of their own folder:
     // a model's name may hold what the library takes for a folder (a
     // backslash).  keepList gives it the model's name afterwards.
     ScratchFolder exchange;
-    for (const CatalogueModel& model : models) {
-        kinds.push_back(model.header.kind.value_or(options.kind));
-        refuseOutputOverInput(listFolder / (model.name + ".ini"), "--lists", reads);
-        lists.push_back(exchange.path() / ("list-" + std::to_string(inShare.size()) + ".ini"));
-        ModelInShare item;
-        item.kind = kinds.back();
-        item.windows = model.header.windows ? model.header.windows : options.windows;
-        // The complete software list takes no IDs.
-        if (item.kind != "all-software") item.idsFile = model.file.string();
-        item.list = lists.back().string();
-        inShare.push_back(std::move(item));
-    }
-    // One worker per job, each loading the library once for its share.
-    const unsigned jobs = options.jobs.value_or(defaultJobs(models.size()));
-    const std::vector<std::vector<std::size_t>> shares =
-        sharesOf(models.size(), static_cast<unsigned>(std::min<std::size_t>(jobs, models.size())));
-    std::vector<std::vector<std::string>> argLists;
-    for (std::size_t w = 0; w < shares.size(); ++w) {
-        std::vector<ModelInShare> share;
-        for (std::size_t m : shares[w]) share.push_back(inShare[m]);
-        const fs::path shareFile = exchange.path() / ("share-" + std::to_string(w) + ".json");
-        replaceFileWhole(shareFile, toJson(WorkerShare{share}).dump());
-        argLists.push_back(workerArgs(options, absoluteFolder, ignore, shareFile,
-                                      exchange.path() / ("result-" + std::to_string(w) + ".json")));
-    }
-    const std::vector<int> statuses = runSelfInParallel(argLists, jobs);
-
-    // Each model's result; a worker that stopped before writing its
-    // results, or before reading its share, fails its models.
-    std::vector<std::optional<ModelResult>> resultOf(models.size());
-    std::vector<int> workerStatus(models.size(), kExitOk);
-    for (std::size_t w = 0; w < shares.size(); ++w) {
-        for (std::size_t m : shares[w]) workerStatus[m] = statuses[w];
-        const fs::path file = exchange.path() / ("result-" + std::to_string(w) + ".json");
-        std::optional<WorkerResult> result = readWorkerResult(file);
-        if (!result || (statuses[w] != kExitOk && result->models.size() != shares[w].size()))
-            continue;
-        if (result->models.size() != shares[w].size())
-            throw RunError("the worker's result " + file.string() + " holds " +
-                           std::to_string(result->models.size()) + " models for a share of " +
-                           std::to_string(shares[w].size()));
-        for (std::size_t i = 0; i < shares[w].size(); ++i)
-            resultOf[shares[w][i]] = std::move(result->models[i]);
-    }
+    const ModelsToRun toRun = modelsToRun(options, models, listFolder, reads, exchange);
+    std::vector<int> workerStatus;
+    std::vector<std::optional<ModelResult>> resultOf =
+        workerResults(options, absoluteFolder, ignore, toRun.inShare, exchange, workerStatus);
     LineRun line;
     line.folder = absoluteFolder;
     for (std::size_t m = 0; m < models.size(); ++m) {
@@ -402,21 +446,13 @@ LineRun runLine(const LineOptions& options, const std::string& folder, const fs:
                            : workerStatus[m] == kExitOk ? kExitRunFailed
                                                         : workerStatus[m];
         if (status != kExitOk) throwWorkerError(models[m], status, result ? &*result : nullptr);
-        line.models.push_back(modelRunFrom(models[m], std::move(*result), kinds[m], lists[m]));
+        line.models.push_back(
+            modelRunFrom(models[m], std::move(*result), toRun.kinds[m], toRun.lists[m]));
     }
     for (ModelRun& run : line.models) keepList(run, listFolder);
-    line.rows = rowsOf(line.models, absoluteFolder);
-    // A capture form that cannot match the process files' HARDIDs.
-    std::vector<std::size_t> hardIdLengths;
-    for (const LineRow& row : line.rows)
-        if (!row.hardId.empty() && std::find(hardIdLengths.begin(), hardIdLengths.end(),
-                                             row.hardId.size()) == hardIdLengths.end())
-            hardIdLengths.push_back(row.hardId.size());
-    for (ModelRun& run : line.models)
-        if (run.kind == "driver" && run.idsMatched)
-            if (std::string mismatch = formMismatch(run.model.header, hardIdLengths);
-                !mismatch.empty())
-                run.warnings.insert(run.warnings.begin(), mismatch);
+    line.sections = std::make_shared<FolderSections>(absoluteFolder);
+    line.rows = rowsOf(line.models, *line.sections);
+    warnOfFormMismatches(line);
     return line;
 }
 

@@ -9,6 +9,8 @@
 #include <CLI/CLI.hpp>
 #include <cstdint>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,6 +18,7 @@
 
 #include "catalogue.h"
 #include "common/json.h"
+#include "common/process_file_view.h"
 #include "common/run_options.h"
 #include "entry_verdict.h"
 
@@ -81,10 +84,32 @@ struct LineRow {
     EntryVerdict verdict() const;               // for a row no model lists
 };
 
+// The process files of a folder, each read when a row first asks for one of
+// its sections and then kept, its sections found by their header's line:
+// the rows take their NAME, TYPE and HARDID from it, and impact compares
+// the sections of two folders' rows without reading the files again.
+class FolderSections {
+public:
+    explicit FolderSections(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    // The section whose header is on `line` of `file` (named within the
+    // folder); nullptr when none is.
+    const SectionView* at(const std::string& file, std::uint64_t line);
+
+private:
+    struct IndexedFile {
+        ProcessFileView view;
+        std::unordered_map<std::uint64_t, std::size_t> byLine;
+    };
+    std::filesystem::path folder_;
+    std::map<std::string, IndexedFile> files_;
+};
+
 struct LineRun {
     std::string folder;  // the process files', absolute
     std::vector<ModelRun> models;
     std::vector<LineRow> rows;  // the entry sections, in file order
+    // The folder's files as the rows read them; none for a line made by hand.
+    std::shared_ptr<FolderSections> sections;
 };
 
 // Checks the options (UsageError, LibraryError as preview would), then runs

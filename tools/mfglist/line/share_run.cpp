@@ -4,6 +4,7 @@
 #include "common/errors.h"
 #include "common/file_reads.h"
 #include "common/file_writes.h"
+#include "common/json_text.h"
 #include "common/stop_signals.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
@@ -32,14 +33,57 @@ const char* modelOutcome(const RunVerdict& verdict, const PreviewProblems& probl
     return kOutcomeNoList;
 }
 
-ModelResult modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
-                     const ListLibrary& library, const std::vector<std::string>& ignore) {
+Plan modelPlan(const ModelWorkerOptions& options, const ModelInShare& model) {
     RunOptions runOptions = options;
     runOptions.kind = model.kind;
     runOptions.windows = model.windows;
     runOptions.idsFile = model.idsFile;
     Plan plan = planRun(runOptions);
     planOutput(plan, model.list);
+    return plan;
+}
+
+// Each section the core's run read, with the place of the entry that stood
+// in its way, from the journal's own data for the line's dead entries.
+std::vector<SectionInRun> sectionsOf(const Plan& plan, const LibraryRun& core,
+                                     const ExplainJournal& journal) {
+    const auto shownPlace = [&](const SectionPlace& place) {
+        return SectionPlace{fileInFolder(place.file, core.folderForLibrary, plan.codePage),
+                            decodeCodePage(place.section, plan.codePage).utf8, place.line};
+    };
+    std::vector<SectionInRun> sections;
+    sections.reserve(journal.sections().size());
+    for (const SectionRecord& record : journal.sections()) {
+        SectionInRun section;
+        section.place = shownPlace(record.place);
+        if (record.fate == Fate::listed) section.position = record.listSection;
+        section.reason = sectionFateText(plan, core, journal, record);
+        section.outcome = outcomeOf(record);
+        if (record.other && record.fate != Fate::listed) section.other = shownPlace(*record.other);
+        sections.push_back(std::move(section));
+    }
+    return sections;
+}
+
+// The model's devices no listed entry claims.  A failed run's list is none
+// at all: its devices are not uncovered, the run is what went wrong.
+std::optional<ShownCoverage> shownCoverage(const Plan& plan, const LibraryRun& run,
+                                           const std::vector<std::string>& ignore) {
+    if (run.failed) return std::nullopt;
+    const std::optional<DeviceCoverage> coverage = listCoverage(plan, run.list, ignore);
+    if (!coverage) return std::nullopt;
+    ShownCoverage shown;
+    shown.devices = coverage->devices;
+    shown.ignored = coverage->ignored;
+    shown.uncoveredDevices = shownDevices(coverage->uncovered, plan.codePage);
+    for (const IdDevice& device : shown.uncoveredDevices)
+        shown.uncoveredIds.insert(shown.uncoveredIds.end(), device.ids.begin(), device.ids.end());
+    return shown;
+}
+
+ModelResult modelRun(const ModelWorkerOptions& options, const ModelInShare& model,
+                     const ListLibrary& library, const std::vector<std::string>& ignore) {
+    const Plan plan = modelPlan(options, model);
     LibraryRun run = runInScratchMachine(
         plan, library, RunNeeds{/*trace=*/true, /*parsedList=*/true, /*traceLines=*/false});
     // What preview would say of this run, and the status it would give.
@@ -57,13 +101,6 @@ ModelResult modelRun(const ModelWorkerOptions& options, const ModelInShare& mode
     coreNeeds.compareWith = &run.listBytes;
     const LibraryRun core =
         runInScratchMachine(again, inProcessCore(journal, CoreTrace::none), coreNeeds);
-    const auto text = [&](const std::string& bytes) {
-        return decodeCodePage(bytes, plan.codePage).utf8;
-    };
-    const auto shownPlace = [&](const SectionPlace& place) {
-        return SectionPlace{fileInFolder(place.file, core.folderForLibrary, plan.codePage),
-                            text(place.section), place.line};
-    };
 
     ModelResult result;
     result.listWritten = run.list.written;
@@ -82,32 +119,10 @@ ModelResult modelRun(const ModelWorkerOptions& options, const ModelInShare& mode
         core.list.written ? run.list.written && core.sameAsCompared : !run.list.written;
     // On Windows the library names the real folder, which differs between
     // two folders compared; impact writes it "<folder>\" as the JSON does.
-    result.folderForLibrary = text(run.folderForLibrary);
-    // Each section with the place of the entry that stood in its way, from
-    // the journal's own data for the line's dead entries.
-    for (const SectionRecord& record : journal.sections()) {
-        SectionInRun section;
-        section.place = shownPlace(record.place);
-        if (record.fate == Fate::listed) section.position = record.listSection;
-        section.reason = sectionFateText(plan, core, journal, record);
-        section.outcome = outcomeOf(record);
-        if (record.other && record.fate != Fate::listed) section.other = shownPlace(*record.other);
-        result.sections.push_back(std::move(section));
-    }
+    result.folderForLibrary = decodeCodePage(run.folderForLibrary, plan.codePage).utf8;
+    result.sections = sectionsOf(plan, core, journal);
     result.idsMatched = runMatchesIds(plan);
-    // A failed run's list is none at all: its devices are not uncovered,
-    // the run is what went wrong.
-    if (!run.failed)
-        if (const std::optional<DeviceCoverage> coverage = listCoverage(plan, run.list, ignore)) {
-            ShownCoverage shown;
-            shown.devices = coverage->devices;
-            shown.ignored = coverage->ignored;
-            shown.uncoveredDevices = shownDevices(coverage->uncovered, plan.codePage);
-            for (const IdDevice& device : shown.uncoveredDevices)
-                shown.uncoveredIds.insert(shown.uncoveredIds.end(), device.ids.begin(),
-                                          device.ids.end());
-            result.coverage = std::move(shown);
-        }
+    result.coverage = shownCoverage(plan, run, ignore);
     return result;
 }
 
@@ -175,8 +190,7 @@ int runModelWorker(const ModelWorkerOptions& options) {
         if (firstStatus == kExitOk) firstStatus = status;
         results.models.push_back(std::move(result));
     }
-    replaceFileWhole(options.result,
-                     toJson(results).dump(-1, ' ', false, Json::error_handler_t::replace));
+    replaceFileWhole(options.result, jsonText(toJson(results)));
     return firstStatus;
 }
 

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <tuple>
 #include <type_traits>
+#include <unordered_map>
 
 namespace mfgtool {
 namespace {
@@ -81,9 +83,9 @@ Json placeJson(const SectionPlace& place) {
 class SharedTexts {
 public:
     std::size_t placeIndex(const SectionPlace& place) {
-        Json json = placeJson(place);
-        const auto [at, added] = placeIndexes_.emplace(json.dump(), places_.size());
-        if (added) places_.push_back(std::move(json));
+        const auto [at, added] = placeIndexes_.emplace(
+            std::forward_as_tuple(place.file, place.section, place.line), places_.size());
+        if (added) places_.push_back(placeJson(place));
         return at->second;
     }
     std::size_t reasonIndex(const std::string& reason) {
@@ -95,7 +97,8 @@ public:
     Json& reasons() { return reasons_; }
 
 private:
-    std::map<std::string, std::size_t> placeIndexes_, reasonIndexes_;
+    std::map<std::tuple<std::string, std::string, std::uint64_t>, std::size_t> placeIndexes_;
+    std::unordered_map<std::string, std::size_t> reasonIndexes_;
     Json places_ = Json::array();
     Json reasons_ = Json::array();
 };
