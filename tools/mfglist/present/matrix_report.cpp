@@ -104,25 +104,25 @@ Json lineRunJson(const LineOptions& options, const std::string& folder) {
     return run;
 }
 
-Json matrixJson(const LineReport& report) {
-    const LineOptions& options = *report.options;
-    const LineRun& line = *report.line;
-    const LineTotals& totals = report.totals;
-    Json json = jsonDocument("matrix", report.status, report.exitStatus);
-    json["run"] = lineRunJson(options, options.folder);
-    json["totals"] = {{"models", totals.models},
-                      {"models_needing_attention", totals.modelsNeedingAttention},
-                      {"failed_models", totals.failedModels},
-                      {"entries", totals.entries},
-                      {"dead_entries", totals.deadEntries},
-                      {"not_candidates", totals.notCandidates},
-                      {"uncovered_devices", totals.uncoveredDevices},
-                      {"uncovered_ids", totals.uncoveredIds},
-                      {"entry_problems", totals.entryProblems},
-                      {"warnings", totals.warnings}};
+namespace {
+
+Json totalsJson(const LineTotals& totals) {
+    return {{"models", totals.models},
+            {"models_needing_attention", totals.modelsNeedingAttention},
+            {"failed_models", totals.failedModels},
+            {"entries", totals.entries},
+            {"dead_entries", totals.deadEntries},
+            {"not_candidates", totals.notCandidates},
+            {"uncovered_devices", totals.uncoveredDevices},
+            {"uncovered_ids", totals.uncoveredIds},
+            {"entry_problems", totals.entryProblems},
+            {"warnings", totals.warnings}};
+}
+
+Json summaryJson(const LineReport& report) {
     Json summary = Json::array();
     for (const ModelSummary& row : report.summary) {
-        const ModelRun& run = line.models[row.model];
+        const ModelRun& run = report.line->models[row.model];
         summary.push_back({{"model", run.model.name},
                            {"needs_attention", row.needsAttention()},
                            {"failed", row.failed},
@@ -133,86 +133,108 @@ Json matrixJson(const LineReport& report) {
                            {"entry_problems", row.entryProblems},
                            {"warnings", row.warnings}});
     }
-    json["summary"] = summary;
+    return summary;
+}
+
+Json identicalListsJson(const LineReport& report) {
     Json identical = Json::array();
     for (const std::vector<std::size_t>& group : report.identicalLists) {
         Json names = Json::array();
-        for (const std::size_t m : group) names.push_back(line.models[m].model.name);
+        for (const std::size_t m : group) names.push_back(report.line->models[m].model.name);
         identical.push_back(names);
     }
-    json["identical_lists"] = identical;
-    Json models = Json::array();
-    for (std::size_t m = 0; m < line.models.size(); ++m) {
-        const ModelRun& run = line.models[m];
-        Json model = Json::object();
-        model["name"] = run.model.name;
-        model["display_name"] = run.displayName;
-        model["file"] = run.model.file.filename().string();
-        model["windows"] = run.windows;
-        model["kind"] = run.kind;
-        model["list_written"] = run.listWritten;
-        model["entry_count"] = run.entryCount;
-        model["no_list"] = run.noList ? Json(*run.noList) : Json(nullptr);
-        model["outcome"] = run.outcome;
-        model["outcome_status"] = run.outcomeStatus;
-        model["missing_files"] = run.missingFiles;
-        model["ids_matched"] = run.idsMatched;
-        model["devices"] = run.devices;
-        model["ignored_devices"] = run.ignoredDevices;
-        model["uncovered_devices"] = devicesJson(run.uncoveredDevices, report.deviceNames[m]);
-        model["uncovered_ids"] = run.uncoveredIds;
-        model["warnings"] = run.warnings;
-        Json problems = Json::array();
-        for (const auto& [position, why] : run.entryProblems)
-            problems.push_back({{"position", position}, {"problem", why}});
-        model["entry_problems"] = std::move(problems);
-        models.push_back(std::move(model));
+    return identical;
+}
+
+Json modelJson(const ModelRun& run, const std::vector<std::optional<std::string>>& deviceNames) {
+    Json model = Json::object();
+    model["name"] = run.model.name;
+    model["display_name"] = run.displayName;
+    model["file"] = run.model.file.filename().string();
+    model["windows"] = run.windows;
+    model["kind"] = run.kind;
+    model["list_written"] = run.listWritten;
+    model["entry_count"] = run.entryCount;
+    model["no_list"] = run.noList ? Json(*run.noList) : Json(nullptr);
+    model["outcome"] = run.outcome;
+    model["outcome_status"] = run.outcomeStatus;
+    model["missing_files"] = run.missingFiles;
+    model["ids_matched"] = run.idsMatched;
+    model["devices"] = run.devices;
+    model["ignored_devices"] = run.ignoredDevices;
+    model["uncovered_devices"] = devicesJson(run.uncoveredDevices, deviceNames);
+    model["uncovered_ids"] = run.uncoveredIds;
+    model["warnings"] = run.warnings;
+    Json problems = Json::array();
+    for (const auto& [position, why] : run.entryProblems)
+        problems.push_back({{"position", position}, {"problem", why}});
+    model["entry_problems"] = std::move(problems);
+    return model;
+}
+
+// A section that is no entry of this list kind, and why.
+Json notCandidateJson(const LineRow& row) {
+    const EntryVerdict verdict = row.verdict();
+    return {{"id", row.id},         {"file", row.file},         {"section", row.section},
+            {"line", row.fileLine}, {"name", row.name},         {"type", row.type},
+            {"hardid", row.hardId}, {"reason", verdict.reason}, {"text", verdict.text}};
+}
+
+// An entry with its fate in every model.
+Json entryJson(const LineRow& row, const LineReport& report) {
+    Json entry = Json::object();
+    entry["id"] = row.id;
+    entry["file"] = row.file;
+    entry["section"] = row.section;
+    entry["line"] = row.fileLine;
+    entry["name"] = row.name;
+    entry["type"] = row.type;
+    entry["hardid"] = row.hardId;
+    if (const auto named = report.idNames.find(row.hardId); named != report.idNames.end())
+        entry["hardid_name"] = named->second;
+    entry["dead"] = row.dead();
+    entry["dead_reason"] = nullptr;
+    if (row.dead()) {
+        const EntryVerdict verdict = row.verdict();
+        entry["dead_reason"] = {
+            {"reason", verdict.reason}, {"by", verdict.by}, {"text", verdict.text}};
     }
+    Json cells = Json::array();
+    for (std::size_t m = 0; m < report.line->models.size(); ++m) {
+        const std::string* problem =
+            row.positions[m] ? report.entryProblem(m, *row.positions[m]) : nullptr;
+        cells.push_back({{"position", positionJson(row.positions[m])},
+                         {"reason", row.reasons[m]},
+                         {"problem", problem ? Json(*problem) : Json(nullptr)}});
+    }
+    entry["cells"] = std::move(cells);
+    return entry;
+}
+
+}  // namespace
+
+Json matrixJson(const LineReport& report) {
+    const LineOptions& options = *report.options;
+    const LineRun& line = *report.line;
+    const LineTotals& totals = report.totals;
+    Json json = jsonDocument("matrix", report.status, report.exitStatus);
+    json["run"] = lineRunJson(options, options.folder);
+    json["totals"] = totalsJson(totals);
+    json["summary"] = summaryJson(report);
+    json["identical_lists"] = identicalListsJson(report);
+    Json models = Json::array();
+    for (std::size_t m = 0; m < line.models.size(); ++m)
+        models.push_back(modelJson(line.models[m], report.deviceNames[m]));
     json["models"] = std::move(models);
     Json entries = Json::array();
     Json dead = Json::array();
     Json notCandidates = Json::array();
     for (const LineRow& row : line.rows) {
         if (!row.candidate()) {
-            const EntryVerdict verdict = row.verdict();
-            notCandidates.push_back({{"id", row.id},
-                                     {"file", row.file},
-                                     {"section", row.section},
-                                     {"line", row.fileLine},
-                                     {"name", row.name},
-                                     {"type", row.type},
-                                     {"hardid", row.hardId},
-                                     {"reason", verdict.reason},
-                                     {"text", verdict.text}});
+            notCandidates.push_back(notCandidateJson(row));
             continue;
         }
-        Json entry = Json::object();
-        entry["id"] = row.id;
-        entry["file"] = row.file;
-        entry["section"] = row.section;
-        entry["line"] = row.fileLine;
-        entry["name"] = row.name;
-        entry["type"] = row.type;
-        entry["hardid"] = row.hardId;
-        if (const auto named = report.idNames.find(row.hardId); named != report.idNames.end())
-            entry["hardid_name"] = named->second;
-        entry["dead"] = row.dead();
-        entry["dead_reason"] = nullptr;
-        if (row.dead()) {
-            const EntryVerdict verdict = row.verdict();
-            entry["dead_reason"] = {
-                {"reason", verdict.reason}, {"by", verdict.by}, {"text", verdict.text}};
-        }
-        Json cells = Json::array();
-        for (std::size_t m = 0; m < line.models.size(); ++m) {
-            const std::string* problem =
-                row.positions[m] ? report.entryProblem(m, *row.positions[m]) : nullptr;
-            cells.push_back({{"position", positionJson(row.positions[m])},
-                             {"reason", row.reasons[m]},
-                             {"problem", problem ? Json(*problem) : Json(nullptr)}});
-        }
-        entry["cells"] = std::move(cells);
-        entries.push_back(std::move(entry));
+        entries.push_back(entryJson(row, report));
         if (row.dead()) dead.push_back(row.id);
     }
     // Moved, never copied: a line of 160,000 sections holds as many entries.
