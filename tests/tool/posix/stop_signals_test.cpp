@@ -64,6 +64,16 @@ public:
             if (!butTheParents || it->path().filename().string().rfind(parents, 0) != 0) ++n;
         return n;
     }
+    // Workers' result files anywhere in TMPDIR: a worker writes its result
+    // only when it has run its whole share.
+    std::size_t workerResults() const {
+        std::size_t n = 0;
+        std::error_code ec;
+        for (fs::recursive_directory_iterator it(tmpdir_, ec), end; !ec && it != end;
+             it.increment(ec))
+            if (it->path().filename().string().rfind("result-", 0) == 0) ++n;
+        return n;
+    }
     int waitForExit() {
         int waited = 0;
         if (::waitpid(pid_, &waited, 0) != pid_) return -1;
@@ -154,6 +164,8 @@ TEST_F(ToolStopped, EachStopEndsTheRunWithItsStatusAndLeavesNothing) {
             ::kill(c.group ? -run.pid() : run.pid(), c.signal);
             EXPECT_EQ(run.waitForExit(), 128 + c.signal);
             run.expectNothingLeft(c.signal == SIGKILL);
+            // Nor did a worker finish its share once its parent was gone.
+            EXPECT_EQ(run.workerResults(), 0u);
             fs::remove_all(tmpdir);
             fs::create_directory(tmpdir);
         }
