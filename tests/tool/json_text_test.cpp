@@ -85,13 +85,16 @@ TEST(JsonText, TheWriterWritesWhatTheSerializerWrites) {
          Json::array({Json::parse(R"({"a": [1, {"b": []}], "c": {}, "d": {"a": [1, {"b": []}],
                                       "c": {}}})"),
                       nested})},
+        {"more text than the writer's first room",
+         [](JsonWriter& w) { w.value(std::vector<std::string>(2000, "twelve bytes")); },
+         std::vector<std::string>(2000, "twelve bytes")},
     };
     for (const int indent : {-1, 0, 2, 4})
         for (const auto& c : cases) {
-            std::string text;
-            JsonWriter writer(text, indent);
+            JsonWriter writer(indent);
             c.write(writer);
-            EXPECT_EQ(text, c.tree.dump(indent, ' ', false, Json::error_handler_t::replace))
+            EXPECT_EQ(writer.take(),
+                      c.tree.dump(indent, ' ', false, Json::error_handler_t::replace))
                 << c.name << ", indent " << indent;
         }
 }

@@ -5,9 +5,9 @@
 namespace mfgtool {
 
 std::string jsonText(const Json& value, int indent) {
-    std::string out;
-    JsonWriter(out, indent).value(value);
-    return out;
+    JsonWriter writer(indent);
+    writer.value(value);
+    return writer.take();
 }
 
 }  // namespace mfgtool

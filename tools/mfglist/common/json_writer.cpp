@@ -1,5 +1,6 @@
 #include "json_writer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -44,39 +45,49 @@ bool copiedAsItIs(std::string_view text) {
     return true;
 }
 
-// `text` as a JSON string, quoted and escaped as the serializer's `replace`
-// does it (invalid UTF-8 as U+FFFD), then `after`.
-void appendQuoted(std::string& out, std::string_view text, std::string_view after = {}) {
+}  // namespace
+
+JsonWriter::JsonWriter(int indent) : indent_(indent) {}
+
+std::string JsonWriter::take() {
+    out_.resize(used_);
+    used_ = 0;
+    return std::move(out_);
+}
+
+void JsonWriter::grow(std::size_t size) {
+    out_.resize(std::max(out_.size() * 2, used_ + size + kFirstRoom));
+}
+
+void JsonWriter::put(std::string_view text) {
+    if (!text.empty()) std::memcpy(room(text.size()), text.data(), text.size());
+}
+
+void JsonWriter::putQuoted(std::string_view text, std::string_view after) {
     if (!copiedAsItIs(text)) {
         // Escapes and UTF-8 checks are the serializer's own, so that they
         // never differ from a dump.
-        out += Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
-        out += after;
+        put(Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace));
+        put(after);
         return;
     }
-    // One growth of the text rather than an append a piece: most of a line's
-    // document is its short strings and keys.
-    const std::size_t at = out.size();
-    out.resize(at + text.size() + 2 + after.size(), '"');
-    char* const place = out.data() + at;
+    char* const place = room(text.size() + 2 + after.size());
+    place[0] = '"';
     if (!text.empty()) std::memcpy(place + 1, text.data(), text.size());
+    place[text.size() + 1] = '"';
     if (!after.empty()) std::memcpy(place + text.size() + 2, after.data(), after.size());
 }
 
-}  // namespace
-
-JsonWriter::JsonWriter(std::string& out, int indent) : out_(out), indent_(indent) {}
-
 void JsonWriter::breakLine(bool comma, std::size_t depth) {
     if (!pretty()) {
-        if (comma) out_ += ',';
+        if (comma) put(",");
         return;
     }
     // The comma, the line's end and its indentation in one piece, cut from a
     // text of spaces grown to the deepest level yet.
     const std::size_t spaces = depth * static_cast<std::size_t>(indent_);
     if (breaks_.size() < spaces + 2) breaks_.resize(spaces + 2, ' ');
-    out_.append(breaks_.data() + (comma ? 0 : 1), spaces + (comma ? 2 : 1));
+    put(std::string_view(breaks_).substr(comma ? 0 : 1, spaces + (comma ? 2 : 1)));
 }
 
 void JsonWriter::nextItem() {
@@ -95,7 +106,7 @@ void JsonWriter::beforeValue() {
 
 JsonWriter& JsonWriter::open(char bracket) {
     beforeValue();
-    out_ += bracket;
+    *room(1) = bracket;
     emptyLevels_.push_back(true);
     return *this;
 }
@@ -104,26 +115,26 @@ JsonWriter& JsonWriter::close(char bracket) {
     const bool empty = emptyLevels_.back();
     emptyLevels_.pop_back();
     if (!empty) breakLine(false, emptyLevels_.size());
-    out_ += bracket;
+    *room(1) = bracket;
     return *this;
 }
 
 JsonWriter& JsonWriter::key(std::string_view name) {
     nextItem();
-    appendQuoted(out_, name, pretty() ? ": " : ":");
+    putQuoted(name, pretty() ? ": " : ":");
     afterKey_ = true;
     return *this;
 }
 
 JsonWriter& JsonWriter::raw(std::string_view text) {
     beforeValue();
-    out_ += text;
+    put(text);
     return *this;
 }
 
 JsonWriter& JsonWriter::value(std::string_view text) {
     beforeValue();
-    appendQuoted(out_, text);
+    putQuoted(text, {});
     return *this;
 }
 

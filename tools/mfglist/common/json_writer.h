@@ -6,6 +6,7 @@
 // order written, empty containers as "{}" and "[]", invalid UTF-8 replaced.
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -20,8 +21,10 @@ namespace mfgtool {
 class JsonWriter {
 public:
     // `indent` as jsonText's: below 0 the compact form, else pretty with that
-    // many spaces a level.  The text is appended to `out`.
-    JsonWriter(std::string& out, int indent);
+    // many spaces a level.
+    explicit JsonWriter(int indent);
+    // The text written, handed over; the writer starts again empty.
+    std::string take();
 
     JsonWriter& beginObject() { return open('{'); }
     JsonWriter& endObject() { return close('}'); }
@@ -39,7 +42,9 @@ public:
         typename Number,
         std::enable_if_t<std::is_integral_v<Number> && !std::is_same_v<Number, bool>, int> = 0>
     JsonWriter& value(Number number) {
-        return raw(std::to_string(number));
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, number);
+        return raw(std::string_view(digits, static_cast<std::size_t>(written.ptr - digits)));
     }
     template <typename Held>
     JsonWriter& value(const std::optional<Held>& held) {
@@ -76,8 +81,24 @@ private:
     JsonWriter& open(char bracket);
     JsonWriter& close(char bracket);
     JsonWriter& raw(std::string_view text);
+    // `size` bytes more of the text, to be filled; the text grows by
+    // doubling, so that a large document is not copied an append at a time.
+    char* room(std::size_t size) {
+        if (out_.size() - used_ < size) grow(size);
+        char* const place = out_.data() + used_;
+        used_ += size;
+        return place;
+    }
+    void grow(std::size_t size);
+    void put(std::string_view text);
+    // `text` as a JSON string, quoted and escaped as the serializer's
+    // `replace` does it (invalid UTF-8 as U+FFFD), then `after`.
+    void putQuoted(std::string_view text, std::string_view after);
 
-    std::string& out_;
+    static constexpr std::size_t kFirstRoom = 4096;
+
+    std::string out_;
+    std::size_t used_ = 0;  // the bytes of `out_` that are text; the rest is room
     int indent_;
     std::vector<bool> emptyLevels_;  // one per open container: nothing in it yet
     bool afterKey_ = false;

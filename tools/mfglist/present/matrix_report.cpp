@@ -229,8 +229,7 @@ std::string matrixJsonText(const LineReport& report) {
     const LineOptions& options = *report.options;
     const LineRun& line = *report.line;
     const LineTotals& totals = report.totals;
-    std::string text;
-    JsonWriter json(text, 2);
+    JsonWriter json(2);
     json.beginObject().members(jsonDocument("matrix", report.status, report.exitStatus));
     json.member("run", lineRunJson(options, options.folder))
         .member("totals", totalsJson(totals))
@@ -256,7 +255,7 @@ std::string matrixJsonText(const LineReport& report) {
         .member("uncovered_devices", totals.uncoveredDevices)
         .member("entry_problems", totals.entryProblems)
         .endObject();
-    return text;
+    return json.take();
 }
 
 namespace {
