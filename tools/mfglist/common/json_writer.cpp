@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace mfgtool {
 namespace {
@@ -52,7 +53,7 @@ JsonWriter::JsonWriter(int indent) : indent_(indent) {}
 std::string JsonWriter::take() {
     out_.resize(used_);
     used_ = 0;
-    return std::move(out_);
+    return std::exchange(out_, {});
 }
 
 void JsonWriter::grow(std::size_t size) {

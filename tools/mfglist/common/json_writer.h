@@ -23,7 +23,7 @@ public:
     // `indent` as jsonText's: below 0 the compact form, else pretty with that
     // many spaces a level.
     explicit JsonWriter(int indent);
-    // The text written, handed over; the writer starts again empty.
+    // The text written, handed over once the document is whole.
     std::string take();
 
     JsonWriter& beginObject() { return open('{'); }
