@@ -105,7 +105,7 @@ TEST(LineReport, ListsInInstallOrderDevicesOnceAndProblemsByPosition) {
     EXPECT_EQ(*report.entryProblem(1, 1), "EXEPATH is empty");
     EXPECT_EQ(report.entryProblem(1, 0), nullptr);
     EXPECT_EQ(report.entryProblem(0, 1), nullptr) << "another model's problem";
-    const Json json = matrixJson(report);
+    const Json json = Json::parse(matrixJsonText(report));
     EXPECT_EQ(json["entries"][2]["cells"][1]["problem"], "EXEPATH is empty");
     EXPECT_EQ(json["entries"][0]["cells"][1]["problem"], nullptr);
 }
@@ -114,7 +114,7 @@ TEST(LineReport, TheJsonsTotalsAndSummaryAreTheReports) {
     const LineRun line = sevenModels();
     const LineOptions options = mediaOptions();
     const LineReport report = buildLineReport(options, line, "gaps", 0, nullptr);
-    const Json json = matrixJson(report);
+    const Json json = Json::parse(matrixJsonText(report));
     const Json& totals = json["totals"];
     std::size_t uncovered = 0, problems = 0, warnings = 0;
     for (const Json& model : json["models"]) {
@@ -182,7 +182,7 @@ TEST(LineReport, NamesOnlyTheIdsADatabaseKnows) {
     ASSERT_EQ(report.deviceNames.size(), 1u);
     EXPECT_EQ(report.deviceNames[0], (std::vector<std::optional<std::string>>{
                                          std::nullopt, "Example Vendor Display Adapter"}));
-    const Json json = matrixJson(report);
+    const Json json = Json::parse(matrixJsonText(report));
     EXPECT_FALSE(json["models"][0]["uncovered_devices"][0].contains("name"));
     EXPECT_EQ(json["models"][0]["uncovered_devices"][1]["name"], "Example Vendor Display Adapter");
     EXPECT_EQ(json["entries"][0]["hardid_name"], "Example Vendor Display Adapter");

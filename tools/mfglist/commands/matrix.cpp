@@ -11,7 +11,6 @@
 
 #include "common/errors.h"
 #include "common/file_writes.h"
-#include "common/json_text.h"
 #include "common/options.h"
 #include "common/system.h"
 #include "common/text_encoding.h"
@@ -120,7 +119,7 @@ int runMatrix(const MatrixOptions& options, std::ostream& out) {
     const LineReport report = buildLineReport(options, line, label, status, &names);
     if (options.html) replaceFileWhole(*options.html, renderMatrixHtml(report));
     if (options.json) {
-        out << jsonText(matrixJson(report), 2) << '\n';
+        out << matrixJsonText(report) << '\n';
         return status;
     }
     std::size_t width = 0;

@@ -2,7 +2,8 @@
 // Json::dump(indent, ' ', false, Json::error_handler_t::replace) gives, at a
 // fraction of its cost for the large documents of a line (a text of plain
 // ASCII, the most of any document, is copied whole rather than decoded a
-// byte at a time).
+// byte at a time).  Written by JsonWriter (json_writer.h), which also
+// writes a document without its tree.
 #pragma once
 
 #include <string>

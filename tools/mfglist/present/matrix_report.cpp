@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/json_writer.h"
 #include "common/text_encoding.h"
 #include "ids/id_devices.h"
 #include "json_contract.h"
@@ -11,10 +12,6 @@
 
 namespace mfgtool {
 namespace {
-
-Json positionJson(const std::optional<int>& position) {
-    return position ? Json(*position) : Json(nullptr);
-}
 
 // The entry columns, then one narrow column per model.  When the models do
 // not fit beside the entries, they are split into blocks, each a table of
@@ -172,79 +169,93 @@ Json modelJson(const ModelRun& run, const std::vector<std::optional<std::string>
     return model;
 }
 
-// A section that is no entry of this list kind, and why.
-Json notCandidateJson(const LineRow& row) {
-    const EntryVerdict verdict = row.verdict();
-    return {{"id", row.id},         {"file", row.file},         {"section", row.section},
-            {"line", row.fileLine}, {"name", row.name},         {"type", row.type},
-            {"hardid", row.hardId}, {"reason", verdict.reason}, {"text", verdict.text}};
+// The members that name a row's section, first in an entry and in a
+// section that is none.
+void writeSectionMembers(const LineRow& row, JsonWriter& json) {
+    json.member("id", row.id)
+        .member("file", row.file)
+        .member("section", row.section)
+        .member("line", row.fileLine)
+        .member("name", row.name)
+        .member("type", row.type)
+        .member("hardid", row.hardId);
 }
 
-// An entry with its fate in every model.
-Json entryJson(const LineRow& row, const LineReport& report) {
-    Json entry = Json::object();
-    entry["id"] = row.id;
-    entry["file"] = row.file;
-    entry["section"] = row.section;
-    entry["line"] = row.fileLine;
-    entry["name"] = row.name;
-    entry["type"] = row.type;
-    entry["hardid"] = row.hardId;
+// A section that is no entry of this list kind, and why.
+void writeNotCandidate(const LineRow& row, JsonWriter& json) {
+    const EntryVerdict verdict = row.verdict();
+    json.beginObject();
+    writeSectionMembers(row, json);
+    json.member("reason", verdict.reason).member("text", verdict.text).endObject();
+}
+
+// An entry with its fate in every model.  Written straight into the text:
+// a line of 160,000 sections holds as many entries, each with a cell per
+// model.
+void writeEntry(const LineRow& row, const LineReport& report, JsonWriter& json) {
+    json.beginObject();
+    writeSectionMembers(row, json);
     if (const auto named = report.idNames.find(row.hardId); named != report.idNames.end())
-        entry["hardid_name"] = named->second;
-    entry["dead"] = row.dead();
-    entry["dead_reason"] = nullptr;
+        json.member("hardid_name", named->second);
+    json.member("dead", row.dead()).key("dead_reason");
     if (row.dead()) {
         const EntryVerdict verdict = row.verdict();
-        entry["dead_reason"] = {
-            {"reason", verdict.reason}, {"by", verdict.by}, {"text", verdict.text}};
+        json.beginObject()
+            .member("reason", verdict.reason)
+            .member("by", verdict.by)
+            .member("text", verdict.text)
+            .endObject();
+    } else {
+        json.value(nullptr);
     }
-    Json cells = Json::array();
+    json.key("cells").beginArray();
     for (std::size_t m = 0; m < report.line->models.size(); ++m) {
         const std::string* problem =
             row.positions[m] ? report.entryProblem(m, *row.positions[m]) : nullptr;
-        cells.push_back({{"position", positionJson(row.positions[m])},
-                         {"reason", row.reasons[m]},
-                         {"problem", problem ? Json(*problem) : Json(nullptr)}});
+        json.beginObject().member("position", row.positions[m]).member("reason", row.reasons[m]);
+        json.key("problem");
+        if (problem)
+            json.value(*problem);
+        else
+            json.value(nullptr);
+        json.endObject();
     }
-    entry["cells"] = std::move(cells);
-    return entry;
+    json.endArray().endObject();
 }
 
 }  // namespace
 
-Json matrixJson(const LineReport& report) {
+std::string matrixJsonText(const LineReport& report) {
     const LineOptions& options = *report.options;
     const LineRun& line = *report.line;
     const LineTotals& totals = report.totals;
-    Json json = jsonDocument("matrix", report.status, report.exitStatus);
-    json["run"] = lineRunJson(options, options.folder);
-    json["totals"] = totalsJson(totals);
-    json["summary"] = summaryJson(report);
-    json["identical_lists"] = identicalListsJson(report);
-    Json models = Json::array();
+    JsonWriter json(2);
+    json.beginObject().members(jsonDocument("matrix", report.status, report.exitStatus));
+    json.member("run", lineRunJson(options, options.folder))
+        .member("totals", totalsJson(totals))
+        .member("summary", summaryJson(report))
+        .member("identical_lists", identicalListsJson(report));
+    json.key("models").beginArray();
     for (std::size_t m = 0; m < line.models.size(); ++m)
-        models.push_back(modelJson(line.models[m], report.deviceNames[m]));
-    json["models"] = std::move(models);
-    Json entries = Json::array();
-    Json dead = Json::array();
-    Json notCandidates = Json::array();
-    for (const LineRow& row : line.rows) {
-        if (!row.candidate()) {
-            notCandidates.push_back(notCandidateJson(row));
-            continue;
-        }
-        entries.push_back(entryJson(row, report));
-        if (row.dead()) dead.push_back(row.id);
-    }
-    // Moved, never copied: a line of 160,000 sections holds as many entries.
-    json["entries"] = std::move(entries);
-    json["dead_entries"] = std::move(dead);
-    json["not_candidates"] = std::move(notCandidates);
-    json["uncovered"] = totals.uncoveredIds;
-    json["uncovered_devices"] = totals.uncoveredDevices;
-    json["entry_problems"] = totals.entryProblems;
-    return json;
+        json.value(modelJson(line.models[m], report.deviceNames[m]));
+    json.endArray();
+    json.key("entries").beginArray();
+    for (const LineRow& row : line.rows)
+        if (row.candidate()) writeEntry(row, report, json);
+    json.endArray();
+    json.key("dead_entries").beginArray();
+    for (const LineRow& row : line.rows)
+        if (row.candidate() && row.dead()) json.value(row.id);
+    json.endArray();
+    json.key("not_candidates").beginArray();
+    for (const LineRow& row : line.rows)
+        if (!row.candidate()) writeNotCandidate(row, json);
+    json.endArray();
+    json.member("uncovered", totals.uncoveredIds)
+        .member("uncovered_devices", totals.uncoveredDevices)
+        .member("entry_problems", totals.entryProblems)
+        .endObject();
+    return json.take();
 }
 
 namespace {

@@ -18,7 +18,8 @@ namespace mfgtool {
 // The "run" member of matrix and impact: mode, kind, group, windows, folder.
 Json lineRunJson(const LineOptions& options, const std::string& folder);
 
-Json matrixJson(const LineReport& report);
+// The document of `matrix --json`, as jsonText(..., 2) writes one.
+std::string matrixJsonText(const LineReport& report);
 
 // `width` in terminal columns; 0 = no limit.  `summaryOnly`: the totals and
 // the row per model, nothing else (what a CI log wants).
