@@ -154,9 +154,6 @@ TEST(ProcessFileView, ScannedLookupAnswersAsTheReadKeys) {
         for (std::size_t s = 0; s < view.sections.size(); ++s) {
             SectionView section = scanned.sections[s];
             SCOPED_TRACE(std::to_string(page) + " [" + section.name + "]");
-            EXPECT_EQ(section.line, view.sections[s].line);
-            EXPECT_EQ(section.text, view.sections[s].text);
-            EXPECT_TRUE(section.keys.empty());
             lookup.index(section.text);
             readSectionKeys(section, cp);
             EXPECT_EQ(section.keys.size(), view.sections[s].keys.size());
