@@ -11,8 +11,10 @@
 
 #include "common/process_file_view.h"
 #include "items/keys.h"
+#include "profile/profile_text.h"
 #include "reader/parse_ini_file.h"
 #include "support/machine.h"
+#include "text/mbstring.h"
 
 namespace mfgtool::test {
 namespace {
@@ -104,6 +106,7 @@ TEST(ProcessFileView, EverySectionIsWhatTheReaderReads) {
         SCOPED_TRACE(testing::PrintToString(bytes));
         mfg::test::writeFile(dir / "P.INI", bytes);
         const ProcessFileView view = viewProcessFile(bytes, cp);
+        SectionLookup lookup(cp);
 
         mfg::CParseIniFile* reader = mfg::CParseIniFile::GetInstance();
         ASSERT_EQ(reader->OpenFile(dir / "P.INI"), 1);
@@ -115,12 +118,52 @@ TEST(ProcessFileView, EverySectionIsWhatTheReaderReads) {
             EXPECT_EQ(section.line, reader->sectionLine());
             EXPECT_EQ(section.text, reader->sectionText());
             for (const KeyLine& key : section.keys) names.push_back(key.name);
-            for (const std::string& name : names)
+            lookup.index(section.text);
+            for (const std::string& name : names) {
                 EXPECT_EQ(section.value(name, cp), reader->wholeValue(name)) << name;
+                EXPECT_EQ(lookup.value(name), reader->wholeValue(name)) << name;
+            }
         }
         EXPECT_EQ(index, view.sections.size());
         reader->CloseFile();
         mfg::CParseIniFile::ReleaseInstance();
+    }
+}
+
+// The rows look up a few values of a scanned section; lint and impact read
+// its keys whole.  Both must give the reader's answer, in a double-byte page
+// too, where a trail byte may be a ']' or a letter that is never folded.
+TEST(ProcessFileView, ScannedLookupAnswersAsTheReadKeys) {
+    const std::string text =
+        "; before the first section\r\n"
+        "[A]\r\nNAME=first\r\nname=second\r\n Type = spaced value \r\n"
+        ";HARDID=commented\r\nHARDID=10DE0001\r\n[not a header\r\nEXEPATH\r\n"
+        "[B]x ; note\r\nPACKETNAME=' quoted '\r\n\tTYPE\t=\t\"q\"\r\nK\x82\x61=dbcs a\r\n"
+        "K\x82\x41=dbcs A\r\n\x83\x5D]=trail bracket\r\n[not]header=1\r\n"
+        "[]\nEXEPATH=\n\nNAME = \n[C\x83\x5D]\r\nNAME=dbcs section\r\n";
+    const std::vector<std::string> keys = {"NAME",        "name",      " NAME ",    "TYPE",
+                                           "HARDID",      ";HARDID",   "EXEPATH",   "PACKETNAME",
+                                           "K\x82\x61",   "K\x82\x41", "k\x82\x61", "\x83\x5D]",
+                                           "[not]header", "MISSING",   ""};
+    for (const unsigned page : {1252u, 932u}) {
+        const mfg::text::CodePage cp(page);
+        const ProcessFileView scanned = scanProcessFile(text, cp);
+        const ProcessFileView view = viewProcessFile(text, cp);
+        ASSERT_EQ(scanned.sections.size(), view.sections.size()) << page;
+        SectionLookup lookup(cp);
+        for (std::size_t s = 0; s < view.sections.size(); ++s) {
+            SectionView section = scanned.sections[s];
+            SCOPED_TRACE(std::to_string(page) + " [" + section.name + "]");
+            lookup.index(section.text);
+            readSectionKeys(section, cp);
+            EXPECT_EQ(section.keys.size(), view.sections[s].keys.size());
+            for (const std::string& key : keys) {
+                const std::string expected = mfg::profile::getSectionString(
+                    section.text, key, "", section.text.size() + 2, cp);
+                EXPECT_EQ(lookup.value(key), mfg::text::trimAsciiSpace(expected)) << key;
+                EXPECT_EQ(section.value(key, cp), lookup.value(key)) << key;
+            }
+        }
     }
 }
 

@@ -27,12 +27,24 @@ bool isComment(std::string_view content) {
     return !trimmed.empty() && trimmed[0] == ';';
 }
 
-// The keys and stray lines of one section text whose header is on `line`.
-void readSection(SectionView& section, const mfg::text::CodePage& cp, const syntax::Chars& chars) {
+}  // namespace
+
+void SectionLookup::index(std::string_view text) {
+    keys_.index(text);
+    // As the reader asks: no value is longer than the section that holds it.
+    bufferSize_ = text.size() + 2;
+}
+
+std::string_view SectionLookup::value(std::string_view key) const {
+    return mfg::text::trimAsciiSpace(keys_.view(key, "", bufferSize_));
+}
+
+void readSectionKeys(SectionView& section, const mfg::text::CodePage& cp) {
     // The reader answers for the first key of a name with that key's own
     // line: each first key is looked up in a text of its line alone, so the
     // section costs no more than its size however many keys it holds.
-    mfg::profile::SectionKeys lookups(cp);
+    const syntax::Chars chars(cp);
+    SectionLookup lookup(cp);
     std::string oneKey;
     const std::string_view text = section.text;
     syntax::LineCursor cursor(text);
@@ -65,9 +77,8 @@ void readSection(SectionView& section, const mfg::text::CodePage& cp, const synt
             key.first = added;
             if (added) {
                 oneKey.assign("[]\n").append(content);
-                lookups.index(oneKey);
-                key.value = std::string(
-                    mfg::text::trimAsciiSpace(lookups.get(key.name, "", text.size() + 2)));
+                lookup.index(oneKey);
+                key.value = std::string(lookup.value(key.name));
             } else {
                 key.value = section.keys[first->second].value;
             }
@@ -80,8 +91,6 @@ void readSection(SectionView& section, const mfg::text::CodePage& cp, const synt
         }
     }
 }
-
-}  // namespace
 
 std::uint64_t columnOf(std::string_view line, std::size_t offset, const mfg::text::CodePage& cp) {
     const syntax::Chars chars(cp);
@@ -105,6 +114,12 @@ std::string SectionView::value(std::string_view key, const mfg::text::CodePage& 
 }
 
 ProcessFileView viewProcessFile(std::string_view bytes, const mfg::text::CodePage& cp) {
+    ProcessFileView view = scanProcessFile(bytes, cp);
+    for (SectionView& section : view.sections) readSectionKeys(section, cp);
+    return view;
+}
+
+ProcessFileView scanProcessFile(std::string_view bytes, const mfg::text::CodePage& cp) {
     ProcessFileView view;
     view.encoding = encodingOf(bytes);
     if (!mfg::profile::decodeFileText(bytes, cp, view.text, view.unrepresentable)) {
@@ -121,7 +136,6 @@ ProcessFileView viewProcessFile(std::string_view bytes, const mfg::text::CodePag
             return true;
         },
         cp);
-    const syntax::Chars chars(cp);
     std::string sectionText;
     while (scanner.next(sectionText)) {
         SectionView section;
@@ -129,7 +143,6 @@ ProcessFileView viewProcessFile(std::string_view bytes, const mfg::text::CodePag
         section.line = scanner.sectionLine();
         section.name = mfg::reader::sectionNameOf(section.text, cp);
         section.trimmedName = std::string(mfg::text::trimAsciiSpace(section.name));
-        readSection(section, cp, chars);
         view.sections.push_back(std::move(section));
         sectionText.clear();
     }

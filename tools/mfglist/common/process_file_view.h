@@ -3,6 +3,11 @@
 // and in each section the keys a lookup finds, with the value the reader
 // answers.  Nothing here parses on its own: sections come from the reader's
 // SectionScanner, lines from the profile syntax, values from SectionKeys.
+//
+// A file can be scanned only (its sections cut, no key read) and a
+// section's keys read later, or a few of its values looked up as the
+// reader looks them up (SectionLookup): what asks for a few values of
+// many sections pays for no key's columns and no stray line.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "profile/profile_text.h"
 #include "text/codepage.h"
 
 namespace mfgtool {
@@ -40,6 +46,7 @@ struct SectionView {
     std::string trimmedName;  // without surrounding white space, as entries use it
     std::uint64_t line = 0;   // the header's line
     std::string text;         // the text the scanner cut
+    // The rest is empty until readSectionKeys reads the section.
     std::vector<KeyLine> keys;
     std::vector<StrayLine> stray;
     // The first key of each folded name, by its place in `keys`: a lookup
@@ -60,6 +67,31 @@ struct ProcessFileView {
 
 // Reads `bytes` (a whole process file) the way the reader walks it.
 ProcessFileView viewProcessFile(std::string_view bytes, const mfg::text::CodePage& cp);
+
+// The same, but only cut into sections: each section's name, header line
+// and text, its keys left unread.
+ProcessFileView scanProcessFile(std::string_view bytes, const mfg::text::CodePage& cp);
+
+// The keys and stray lines of a section that scanProcessFile cut.
+void readSectionKeys(SectionView& section, const mfg::text::CodePage& cp);
+
+// The reader's answers for the keys of one section text, looked up as the
+// reader looks them up: one walk of the text, then a look through its keys
+// for each name asked.  For a few values of many sections; the view's
+// value() answers the same.
+class SectionLookup {
+public:
+    explicit SectionLookup(const mfg::text::CodePage& cp) : keys_(cp) {}
+    // `text` (a section text the scanner cut) must stay alive and unchanged
+    // while values are asked.
+    void index(std::string_view text);
+    // What the reader answers for `key`: "" for a key the section lacks.
+    std::string_view value(std::string_view key) const;
+
+private:
+    mfg::profile::SectionKeys keys_;
+    std::size_t bufferSize_ = 0;
+};
 
 // The column, from 1, of byte `offset` of `line`, counted in characters.
 std::uint64_t columnOf(std::string_view line, std::size_t offset, const mfg::text::CodePage& cp);

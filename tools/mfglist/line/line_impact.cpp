@@ -183,6 +183,11 @@ void collectRowChanges(LineImpact& impact, const LineRun& before, const LineRun&
         const SectionView* oldSection = oldSections->at(was->file, was->fileLine);
         const SectionView* newSection = newSections->at(row.file, row.fileLine);
         if (!oldSection || !newSection) continue;
+        // The same text holds the same keys: most sections of a change are
+        // untouched, and theirs are never read.
+        if (oldSection->text == newSection->text) continue;
+        oldSection = oldSections->withKeys(was->file, was->fileLine);
+        newSection = newSections->withKeys(row.file, row.fileLine);
         const auto oldKeys = sectionKeys(*oldSection), newKeys = sectionKeys(*newSection);
         if (oldKeys == newKeys) continue;
         SectionChange change;

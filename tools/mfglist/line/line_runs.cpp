@@ -192,12 +192,13 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, FolderSections&
         }
     }
     std::vector<LineRow> entries;
+    SectionLookup lookup(cp);
     for (auto& [key, row] : rows) {
         bool entry = false;
-        if (const SectionView* found = sections.at(row.file, row.fileLine)) {
-            const SectionView& section = *found;
+        if (const SectionView* section = sections.at(row.file, row.fileLine)) {
+            lookup.index(section->text);
             const auto value = [&](const char* k) {
-                return decodeCodePage(section.value(k, cp), codePage).utf8;
+                return decodeCodePage(lookup.value(k), codePage).utf8;
             };
             row.name = value("NAME");
             row.type = value("TYPE");
@@ -212,21 +213,38 @@ std::vector<LineRow> rowsOf(const std::vector<ModelRun>& models, FolderSections&
 
 }  // namespace
 
-const SectionView* FolderSections::at(const std::string& file, std::uint64_t line) {
+FolderSections::Found FolderSections::find(const std::string& file, std::uint64_t line) {
     // Each file read once and its sections found by their header's line: a
     // walk of the file per row made the line's cost grow with the square of
     // the media.
     auto found = files_.find(file);
     if (found == files_.end()) {
         const mfg::text::CodePage cp(static_cast<unsigned>(libraryCodePage()));
-        IndexedFile indexed{viewProcessFile(fileBytes(folder_ / file), cp), {}};
+        IndexedFile indexed{scanProcessFile(fileBytes(folder_ / file), cp), {}, {}};
         for (std::size_t i = 0; i < indexed.view.sections.size(); ++i)
             indexed.byLine.emplace(indexed.view.sections[i].line, i);
+        indexed.keysRead.assign(indexed.view.sections.size(), false);
         found = files_.emplace(file, std::move(indexed)).first;
     }
     const auto section = found->second.byLine.find(line);
-    return section == found->second.byLine.end() ? nullptr
-                                                 : &found->second.view.sections[section->second];
+    if (section == found->second.byLine.end()) return {};
+    return {&found->second, section->second};
+}
+
+const SectionView* FolderSections::at(const std::string& file, std::uint64_t line) {
+    const Found found = find(file, line);
+    return found.file ? &found.file->view.sections[found.section] : nullptr;
+}
+
+const SectionView* FolderSections::withKeys(const std::string& file, std::uint64_t line) {
+    const Found found = find(file, line);
+    if (!found.file) return nullptr;
+    SectionView& section = found.file->view.sections[found.section];
+    if (!found.file->keysRead[found.section]) {
+        readSectionKeys(section, mfg::text::CodePage(static_cast<unsigned>(libraryCodePage())));
+        found.file->keysRead[found.section] = true;
+    }
+    return &section;
 }
 
 bool ModelRun::hasGap() const { return outcome != kOutcomeWritten || !uncoveredDevices.empty(); }

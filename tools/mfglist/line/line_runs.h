@@ -87,19 +87,30 @@ struct LineRow {
 // The process files of a folder, each read when a row first asks for one of
 // its sections and then kept, its sections found by their header's line:
 // the rows take their NAME, TYPE and HARDID from it, and impact compares
-// the sections of two folders' rows without reading the files again.
+// the sections of two folders' rows without reading the files again.  The
+// files are only cut into sections; a section's keys are read when first
+// asked for (impact reads those of the sections that changed).
 class FolderSections {
 public:
     explicit FolderSections(std::filesystem::path folder) : folder_(std::move(folder)) {}
     // The section whose header is on `line` of `file` (named within the
-    // folder); nullptr when none is.
+    // folder), its keys read only if withKeys read them; nullptr when none
+    // is.
     const SectionView* at(const std::string& file, std::uint64_t line);
+    // The same section with its keys read.
+    const SectionView* withKeys(const std::string& file, std::uint64_t line);
 
 private:
     struct IndexedFile {
         ProcessFileView view;
         std::unordered_map<std::uint64_t, std::size_t> byLine;
+        std::vector<bool> keysRead;  // one per section
     };
+    struct Found {
+        IndexedFile* file = nullptr;
+        std::size_t section = 0;
+    };
+    Found find(const std::string& file, std::uint64_t line);
     std::filesystem::path folder_;
     std::map<std::string, IndexedFile> files_;
 };
