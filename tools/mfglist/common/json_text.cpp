@@ -5,7 +5,7 @@ namespace {
 
 // Text the serializer would copy unchanged: no byte to escape and none that
 // begins a UTF-8 sequence, which it checks (and may replace).
-bool copiedAsItIs(const std::string& text) {
+bool copiedAsItIs(std::string_view text) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte >= 0x80 || c == '"' || c == '\\') return false;
@@ -87,21 +87,23 @@ private:
         }
         out_ += bracket;
     }
-    void text(const std::string& value) {
-        if (!copiedAsItIs(value)) {
-            out_ += Json(value).dump(-1, ' ', false, Json::error_handler_t::replace);
-            return;
-        }
-        out_ += '"';
-        out_ += value;
-        out_ += '"';
-    }
+    void text(const std::string& value) { appendJsonString(out_, value); }
 
     std::string& out_;
     int indent_;
 };
 
 }  // namespace
+
+void appendJsonString(std::string& out, std::string_view text) {
+    if (!copiedAsItIs(text)) {
+        out += Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
+        return;
+    }
+    out += '"';
+    out += text;
+    out += '"';
+}
 
 std::string jsonText(const Json& value, int indent) {
     std::string out;
