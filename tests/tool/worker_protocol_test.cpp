@@ -6,6 +6,7 @@
 #include <functional>
 #include <tuple>
 
+#include "common/json_text.h"
 #include "line/worker_protocol.h"
 
 namespace mfgtool::test {
@@ -71,12 +72,51 @@ WorkerResult sampleResult() {
     return WorkerResult{{model, second, failed}};
 }
 
+// `text` with the first `from` made `to`.
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// `text` refused, the complaint naming `named`.
+void expectRefused(const std::string& text, const char* what, const char* named) {
+    try {
+        readWorkerResult(text);
+        ADD_FAILURE() << what << ": read without complaint";
+    } catch (const ProtocolError& e) {
+        EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << what << ": " << e.what();
+    }
+}
+
+// The values another writer may spell otherwise, each read as what it
+// stands for.
+TEST(ToolWorkerProtocol, ReadsEachSpellingOfAValue) {
+    const std::string text = workerResultText(sampleResult());
+    const struct {
+        const char* spelled;  // the first reason
+        std::string reason;
+    } cases[] = {
+        {R"("\b\f\n\r\t\/\"\\")", "\b\f\n\r\t/\"\\"},
+        {R"("\u0041\u00e9\u20AC\ud83d\ude00")", "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {R"("\u0000x")", std::string("\0x", 2)},
+    };
+    for (const auto& c : cases) {
+        const WorkerResult got = readWorkerResult(replaced(text, "\"listed\"", c.spelled));
+        EXPECT_EQ(got.models[0].sections[0].reason, c.reason) << c.spelled;
+    }
+    const WorkerResult got =
+        readWorkerResult(replaced(text, "{\"exit_status\":0,", "{ \"exit_status\" : -0 ,"));
+    EXPECT_EQ(std::tie(got.models[0].exitStatus, got.models[0].windows),
+              std::make_tuple(0, std::string("vista")));
+}
+
 TEST(ToolWorkerProtocol, ResultSurvivesTheTripThroughText) {
     const WorkerResult sent = sampleResult();
-    const Json json = toJson(sent);
-    EXPECT_EQ(json["places"].size(), 2u) << "each place written once per share";
-    WorkerResult got;
-    fromJson(Json::parse(json.dump()), got);
+    const std::string text = workerResultText(sent);
+    EXPECT_EQ(jsonText(Json::parse(text)), text) << "compact, members in the written order";
+    EXPECT_EQ(Json::parse(text)["places"].size(), 2u) << "each place written once per share";
+    const WorkerResult got = readWorkerResult(text);
     ASSERT_EQ(got.models.size(), sent.models.size());
     for (std::size_t m = 0; m < sent.models.size(); ++m) {
         SCOPED_TRACE(m);
@@ -128,22 +168,77 @@ TEST(ToolWorkerProtocol, RefusesAMessageNamingTheMember) {
          "the message: lacks the member \"places\""},
     };
     for (const auto& c : cases) {
-        Json json = toJson(sampleResult());
+        Json json = Json::parse(workerResultText(sampleResult()));
         c.spoil(json);
-        WorkerResult got;
-        try {
-            fromJson(json, got);
-            ADD_FAILURE() << c.what << ": read without complaint";
-        } catch (const ProtocolError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos)
-                << c.what << ": " << e.what();
-        }
+        expectRefused(json.dump(), c.what, c.named);
     }
     WorkerShare share;
     EXPECT_THROW(fromJson(Json{{"models", {{{"kind", "driver"}}}}}, share), ProtocolError);
     EXPECT_THROW(
         fromJson(Json{{"models", {{{"kind", "driver"}, {"list", "x"}, {"windows", 1}}}}}, share),
         ProtocolError);
+}
+
+// A writer other than ours may order members otherwise, add some, space
+// them out and escape what it likes: the message reads the same.
+TEST(ToolWorkerProtocol, ReadsAnyOrderSpacingEscapesAndUnknownMembers) {
+    WorkerResult sent = sampleResult();
+    sent.models[1].sections[0].reason = "shadowed by \xF0\x9F\x98\x80 \"VGA\"\\\n";
+    const Json written = Json::parse(workerResultText(sent));
+    Json json = {{"models", written["models"]},
+                 {"extra", {{"deep", {1, -2.5e3, nullptr, true, "\\"}}}},
+                 {"reasons", written["reasons"]},
+                 {"places", written["places"]}};
+    const Json status = json["models"][0]["exit_status"];
+    json["models"][0].erase("exit_status");
+    json["models"][0]["exit_status"] = status;
+    std::string text = replaced(json.dump(2), "\"VGA_\xC3\x9C\"", "\"VGA_\\u00dC\"");
+    text = replaced(text, "\xF0\x9F\x98\x80", "\\ud83d\\uDE00");
+    const WorkerResult got = readWorkerResult(text);
+    ASSERT_EQ(got.models.size(), sent.models.size());
+    for (std::size_t m = 0; m < sent.models.size(); ++m) {
+        SCOPED_TRACE(m);
+        expectSame(sent.models[m], got.models[m]);
+    }
+}
+
+// Text cut short or not JSON is refused naming where, never read past its
+// end.
+TEST(ToolWorkerProtocol, RefusesTextThatIsNoMessage) {
+    const std::string text = workerResultText(sampleResult());
+    for (std::size_t size = 0; size < text.size(); ++size)
+        EXPECT_THROW(readWorkerResult(text.substr(0, size)), ProtocolError) << size;
+    const struct {
+        const char* what;
+        std::string text;
+        const char* named;
+    } cases[] = {
+        {"bad escape", replaced(text, "\"listed\"", "\"list\\qed\""),
+         "reasons[0]: is not JSON: \\q is no escape"},
+        {"lone surrogate", replaced(text, "\"listed\"", "\"\\ud800listed\""),
+         "reasons[0]: is not JSON: a high surrogate lacks its low one"},
+        {"raw control character", replaced(text, "\"listed\"", "\"list\ted\""),
+         "reasons[0]: is not JSON: a control character is not escaped"},
+        {"bytes not UTF-8", replaced(text, "\"listed\"", "\"list\xC3(\""),
+         "reasons[0]: is not JSON: a byte is not UTF-8"},
+        {"index beyond any number", replaced(text, "[[0,0,0,", "[[18446744073709551616,0,0,"),
+         "models[0].sections[0][0]: is out of range"},
+        {"index past the table", replaced(text, "[[0,0,0,", "[[4000000000,0,0,"),
+         "models[0].sections[0][0]: names no place"},
+        {"status beyond a whole number's range",
+         replaced(text, "{\"exit_status\":0,", "{\"exit_status\":2147483648,"),
+         "models[0].exit_status: is out of range"},
+        {"fraction", replaced(text, "\"entry_count\":3,", "\"entry_count\":3.0,"),
+         "models[0].entry_count: is not a whole number"},
+        {"member given twice",
+         replaced(text, "\"windows\":\"vista\"", "\"windows\":\"vista\",\"windows\":\"xp\""),
+         "models[0].windows: is given twice"},
+        {"too deep",
+         replaced(text, "{\"places\"", "{\"x\":" + std::string(100, '[') + ",\"places\""),
+         "the message: is not JSON: values nest too deep"},
+        {"text after it", text + " {}", "the message: is not JSON: text follows the message's end"},
+    };
+    for (const auto& c : cases) expectRefused(c.text, c.what, c.named);
 }
 
 }  // namespace

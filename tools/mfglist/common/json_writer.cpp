@@ -1,5 +1,7 @@
 #include "json_writer.h"
 
+#include "json_text.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -46,7 +48,23 @@ bool copiedAsItIs(std::string_view text) {
     return true;
 }
 
+// A string the serializer escapes: its escapes and UTF-8 checks are the
+// serializer's own, so that they never differ from a dump.
+std::string escapedByTheSerializer(std::string_view text) {
+    return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 }  // namespace
+
+void appendJsonString(std::string& out, std::string_view text) {
+    if (!copiedAsItIs(text)) {
+        out += escapedByTheSerializer(text);
+        return;
+    }
+    out += '"';
+    out += text;
+    out += '"';
+}
 
 JsonWriter::JsonWriter(int indent) : indent_(indent) {}
 
@@ -66,9 +84,7 @@ void JsonWriter::put(std::string_view text) {
 
 void JsonWriter::putQuoted(std::string_view text, std::string_view after) {
     if (!copiedAsItIs(text)) {
-        // Escapes and UTF-8 checks are the serializer's own, so that they
-        // never differ from a dump.
-        put(Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace));
+        put(escapedByTheSerializer(text));
         put(after);
         return;
     }

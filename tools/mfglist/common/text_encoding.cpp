@@ -21,8 +21,8 @@ bool isLeadByte(unsigned char byte, int codePage) {
     return byte >= 0x81 && byte <= 0xFE;  // 936, 949, 950
 }
 
-// The code point at `at`, advancing `at`; nullopt on a malformed sequence
-// (`at` then advances by one byte).
+}  // namespace
+
 std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& at) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char first = byte(at);
@@ -60,6 +60,8 @@ std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& at) {
     at += length;
     return c;
 }
+
+namespace {
 
 std::size_t columnsOf(char32_t c) {
     if ((c >= 0x0300 && c <= 0x036F) || (c >= 0x200B && c <= 0x200F)) return 0;

@@ -38,6 +38,10 @@ std::optional<std::string> encodeCodePage(std::string_view utf8, int codePage);
 
 bool isValidUtf8(std::string_view text);
 
+// The code point at `at`, advancing `at`; nullopt on a malformed sequence
+// (`at` then advances by one byte).
+std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& at);
+
 // Appends the character as UTF-8.
 void appendUtf8(std::string& out, char32_t c);
 

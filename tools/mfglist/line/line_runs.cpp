@@ -125,19 +125,14 @@ ModelRun modelRunFrom(const CatalogueModel& model, ModelResult&& result, const s
 }
 
 // A worker's result; none when the worker wrote none.
-std::optional<WorkerResult> readWorkerResult(const fs::path& file) {
+std::optional<WorkerResult> readResultFile(const fs::path& file) {
     const std::optional<std::string> bytes = readFileWhole(file);
     if (!bytes) return std::nullopt;
-    const Json json = Json::parse(*bytes, nullptr, false);
-    if (json.is_discarded())
-        throw RunError("the worker's result " + file.string() + " is not JSON");
-    WorkerResult result;
     try {
-        fromJson(json, result);
+        return readWorkerResult(*bytes);
     } catch (const ProtocolError& e) {
         throw RunError("the worker's result " + file.string() + " cannot be read: " + e.what());
     }
-    return result;
 }
 
 // The model's list written whole over `folder`/MODEL.ini (through a link,
@@ -397,7 +392,7 @@ std::vector<std::optional<ModelResult>> workerResults(const LineOptions& options
     for (std::size_t w = 0; w < shares.size(); ++w) {
         for (std::size_t m : shares[w]) workerStatus[m] = statuses[w];
         const fs::path file = exchange.path() / ("result-" + std::to_string(w) + ".json");
-        std::optional<WorkerResult> result = readWorkerResult(file);
+        std::optional<WorkerResult> result = readResultFile(file);
         if (!result || (statuses[w] != kExitOk && result->models.size() != shares[w].size()))
             continue;
         if (result->models.size() != shares[w].size())

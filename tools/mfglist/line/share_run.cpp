@@ -190,7 +190,7 @@ int runModelWorker(const ModelWorkerOptions& options) {
         if (firstStatus == kExitOk) firstStatus = status;
         results.models.push_back(std::move(result));
     }
-    replaceFileWhole(options.result, jsonText(toJson(results)));
+    replaceFileWhole(options.result, workerResultText(results));
     return firstStatus;
 }
 

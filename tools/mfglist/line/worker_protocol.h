@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -88,7 +89,10 @@ void fromJson(const Json& json, WorkerShare& share);
 // so each section's place ([file, section, line]) and reason are written
 // once per share and named by their index.  A section is [place, position
 // or null, reason, outcome name, place of the entry in its way or null].
-Json toJson(const WorkerResult& result);
-void fromJson(const Json& json, WorkerResult& result);
+// Written straight as compact text, and read straight back: members in
+// any order, ones not known skipped, anything else amiss (text that is not
+// JSON or cut short among it) a ProtocolError naming where.
+std::string workerResultText(const WorkerResult& result);
+WorkerResult readWorkerResult(std::string_view text);
 
 }  // namespace mfgtool
