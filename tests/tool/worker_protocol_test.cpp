@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <tuple>
 
 #include "common/json_text.h"
@@ -121,6 +122,96 @@ TEST(ToolWorkerProtocol, ResultSurvivesTheTripThroughText) {
     for (std::size_t m = 0; m < sent.models.size(); ++m) {
         SCOPED_TRACE(m);
         expectSame(sent.models[m], got.models[m]);
+    }
+}
+
+// Results of many shapes, their texts full of what a JSON string must
+// escape or carry as UTF-8 of every length, and places and reasons shared
+// between sections and models as a real share's are.
+class RandomResults {
+public:
+    explicit RandomResults(unsigned seed) : random_(seed) {}
+
+    WorkerResult next() {
+        WorkerResult result;
+        const std::vector<SectionPlace> places = {{text(), text(), number()},
+                                                  {"DrvProc.ini", text(), number()}};
+        const std::vector<std::string> reasons = {text(), text(), "listed"};
+        for (std::size_t m = pick(4); m-- > 0;) {
+            ModelResult model;
+            if (pick(5) == 0) {
+                model.exitStatus = 1 + static_cast<int>(pick(6));
+                model.error = text();
+                result.models.push_back(std::move(model));
+                continue;
+            }
+            model.windows = text();
+            model.listWritten = pick(2);
+            model.entryCount = number();
+            if (pick(2)) model.noList = text();
+            model.outcome = text();
+            model.outcomeStatus = static_cast<int>(pick(7));
+            for (std::size_t i = pick(3); i-- > 0;) model.missingFiles.push_back(text());
+            for (std::size_t i = pick(3); i-- > 0;)
+                model.entryProblems.emplace_back(static_cast<int>(number()), text());
+            model.sameAsCore = pick(2);
+            model.folderForLibrary = text();
+            for (std::size_t i = pick(6); i-- > 0;) {
+                SectionInRun section{places[pick(2)], std::nullopt, reasons[pick(3)],
+                                     static_cast<SectionOutcome>(pick(9)), std::nullopt};
+                if (pick(2)) section.position = static_cast<int>(number());
+                if (pick(2)) section.other = places[pick(2)];
+                model.sections.push_back(std::move(section));
+            }
+            model.idsMatched = pick(2);
+            if (pick(2))
+                model.coverage =
+                    ShownCoverage{number(), number(), {{text(), {text(), text()}}}, {text()}};
+            result.models.push_back(std::move(model));
+        }
+        return result;
+    }
+
+private:
+    std::size_t pick(std::size_t below) { return random_() % below; }
+    std::uint64_t number() { return pick(2) ? pick(100) : random_() % 4000000000u; }
+    std::string text() {
+        static const char* const pieces[] = {"a",
+                                             "Z",
+                                             " ",
+                                             "\"",
+                                             "\\",
+                                             "/",
+                                             "\n",
+                                             "\t",
+                                             "\x01",
+                                             "\x7f",
+                                             "\xc3\xbc",
+                                             "\xe2\x82\xac",
+                                             "\xf0\x9f\x98\x80",
+                                             "\\u0041",
+                                             "[]",
+                                             "{}",
+                                             ",:"};
+        std::string out;
+        for (std::size_t i = pick(8); i-- > 0;) out += pieces[pick(std::size(pieces))];
+        return out;
+    }
+
+    std::mt19937 random_;
+};
+
+TEST(ToolWorkerProtocol, ResultsOfEveryShapeSurviveTheTrip) {
+    RandomResults results(2026);
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        const WorkerResult sent = results.next();
+        const std::string text = workerResultText(sent);
+        ASSERT_EQ(jsonText(Json::parse(text)), text);
+        const WorkerResult got = readWorkerResult(text);
+        ASSERT_EQ(got.models.size(), sent.models.size());
+        for (std::size_t m = 0; m < sent.models.size(); ++m)
+            expectSame(sent.models[m], got.models[m]);
     }
 }
 
