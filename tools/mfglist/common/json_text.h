@@ -7,7 +7,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "json.h"
 
@@ -16,9 +15,5 @@ namespace mfgtool {
 // `indent` as dump's: below 0 the compact form, else pretty with that many
 // spaces a level.
 std::string jsonText(const Json& value, int indent = -1);
-
-// `text` as a JSON string, as jsonText writes one, appended to `out`: for
-// the messages written straight as text, with no Json value between.
-void appendJsonString(std::string& out, std::string_view text);
 
 }  // namespace mfgtool

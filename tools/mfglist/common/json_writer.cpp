@@ -1,7 +1,5 @@
 #include "json_writer.h"
 
-#include "json_text.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -55,16 +53,6 @@ std::string escapedByTheSerializer(std::string_view text) {
 }
 
 }  // namespace
-
-void appendJsonString(std::string& out, std::string_view text) {
-    if (!copiedAsItIs(text)) {
-        out += escapedByTheSerializer(text);
-        return;
-    }
-    out += '"';
-    out += text;
-    out += '"';
-}
 
 JsonWriter::JsonWriter(int indent) : indent_(indent) {}
 

@@ -66,6 +66,10 @@ public:
     }
     // Each member of `object` as a member of the open object.
     JsonWriter& members(const Json& object);
+    // A value another compact writer wrote, spliced in as it stands: for a
+    // part of the text that is written apart and placed before the parts
+    // that made it (a table whose items the rest names by index).
+    JsonWriter& written(std::string_view compactText) { return raw(compactText); }
 
 private:
     bool pretty() const { return indent_ >= 0; }

@@ -7,11 +7,13 @@
 #include <type_traits>
 #include <unordered_map>
 
-#include "common/json_text.h"
+#include "common/json_writer.h"
 #include "message_reader.h"
 
 namespace mfgtool {
 namespace {
+
+constexpr int kCompact = -1;  // the message is read by a program, not a person
 
 // A value of a message being read and where it sits in it, so that every
 // complaint names the member.
@@ -47,24 +49,6 @@ private:
     std::string path_;
 };
 
-template <typename Number>
-void appendNumber(std::string& out, Number number) {
-    char digits[24];
-    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, number);
-    out.append(digits, written.ptr);
-}
-
-void appendFlag(std::string& out, bool flag) { out += flag ? "true" : "false"; }
-
-void appendTexts(std::string& out, const std::vector<std::string>& texts) {
-    out += '[';
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (i > 0) out += ',';
-        appendJsonString(out, texts[i]);
-    }
-    out += ']';
-}
-
 // A place as the results being written hold it.
 struct PlaceKey {
     std::string_view file;
@@ -88,143 +72,94 @@ struct PlaceKeyHash {
 // table and named by its index everywhere else.  The results outlive it.
 class SharedTexts {
 public:
+    SharedTexts() {
+        places_.beginArray();
+        reasons_.beginArray();
+    }
+
     std::size_t placeIndex(const SectionPlace& place) {
         const auto [at, added] = placeIndexes_.emplace(
             PlaceKey{place.file, place.section, place.line}, placeIndexes_.size());
-        if (added) {
-            if (at->second > 0) places_ += ',';
-            places_ += '[';
-            appendJsonString(places_, place.file);
-            places_ += ',';
-            appendJsonString(places_, place.section);
-            places_ += ',';
-            appendNumber(places_, place.line);
-            places_ += ']';
-        }
+        if (added)
+            places_.beginArray()
+                .value(place.file)
+                .value(place.section)
+                .value(place.line)
+                .endArray();
         return at->second;
     }
     std::size_t reasonIndex(const std::string& reason) {
         const auto [at, added] = reasonIndexes_.emplace(reason, reasonIndexes_.size());
-        if (added) {
-            if (at->second > 0) reasons_ += ',';
-            appendJsonString(reasons_, reason);
-        }
+        if (added) reasons_.value(reason);
         return at->second;
     }
 
     // The message, its tables before the models that name their items.
-    std::string message(const std::string& models) const {
-        std::string text;
-        text.reserve(places_.size() + reasons_.size() + models.size() + 48);
-        text += "{\"places\":[";
-        text += places_;
-        text += "],\"reasons\":[";
-        text += reasons_;
-        text += "],\"models\":";
-        text += models;
-        text += '}';
-        return text;
+    std::string message(JsonWriter& models) {
+        JsonWriter text(kCompact);
+        text.beginObject();
+        text.key("places").written(places_.endArray().take());
+        text.key("reasons").written(reasons_.endArray().take());
+        text.key("models").written(models.take());
+        return text.endObject().take();
     }
 
 private:
     std::unordered_map<PlaceKey, std::size_t, PlaceKeyHash> placeIndexes_;
     std::unordered_map<std::string_view, std::size_t> reasonIndexes_;
-    std::string places_;   // the table's items
-    std::string reasons_;  // the table's items
+    JsonWriter places_{kCompact}, reasons_{kCompact};  // the tables
 };
 
-void appendSections(std::string& out, const std::vector<SectionInRun>& sections,
-                    SharedTexts& shared) {
-    out += '[';
-    for (std::size_t i = 0; i < sections.size(); ++i) {
-        const SectionInRun& section = sections[i];
-        out += i > 0 ? ",[" : "[";
-        appendNumber(out, shared.placeIndex(section.place));
-        out += ',';
-        if (section.position)
-            appendNumber(out, *section.position);
-        else
-            out += "null";
-        out += ',';
-        appendNumber(out, shared.reasonIndex(section.reason));
-        out += ',';
-        appendJsonString(out, outcomeName(section.outcome));
-        out += ',';
+void writeSections(JsonWriter& out, const std::vector<SectionInRun>& sections,
+                   SharedTexts& shared) {
+    out.beginArray();
+    for (const SectionInRun& section : sections) {
+        out.beginArray().value(shared.placeIndex(section.place)).value(section.position);
+        out.value(shared.reasonIndex(section.reason)).value(outcomeName(section.outcome));
         if (section.other)
-            appendNumber(out, shared.placeIndex(*section.other));
+            out.value(shared.placeIndex(*section.other));
         else
-            out += "null";
-        out += ']';
+            out.value(nullptr);
+        out.endArray();
     }
-    out += ']';
+    out.endArray();
 }
 
-void appendCoverage(std::string& out, const ShownCoverage& coverage) {
-    out += "{\"devices\":";
-    appendNumber(out, coverage.devices);
-    out += ",\"ignored\":";
-    appendNumber(out, coverage.ignored);
-    out += ",\"uncovered_devices\":[";
-    for (std::size_t d = 0; d < coverage.uncoveredDevices.size(); ++d) {
-        out += d > 0 ? ",{\"comment\":" : "{\"comment\":";
-        appendJsonString(out, coverage.uncoveredDevices[d].comment);
-        out += ",\"ids\":";
-        appendTexts(out, coverage.uncoveredDevices[d].ids);
-        out += '}';
-    }
-    out += "],\"uncovered_ids\":";
-    appendTexts(out, coverage.uncoveredIds);
-    out += '}';
+void writeCoverage(JsonWriter& out, const ShownCoverage& coverage) {
+    out.beginObject().member("devices", coverage.devices).member("ignored", coverage.ignored);
+    out.key("uncovered_devices").beginArray();
+    for (const IdDevice& device : coverage.uncoveredDevices)
+        out.beginObject().member("comment", device.comment).member("ids", device.ids).endObject();
+    out.endArray().member("uncovered_ids", coverage.uncoveredIds).endObject();
 }
 
-void appendModel(std::string& out, const ModelResult& model, SharedTexts& shared) {
-    out += "{\"exit_status\":";
-    appendNumber(out, model.exitStatus);
+void writeModel(JsonWriter& out, const ModelResult& model, SharedTexts& shared) {
+    out.beginObject().member("exit_status", model.exitStatus);
     if (model.exitStatus != kExitOk) {
-        out += ",\"error\":";
-        appendJsonString(out, model.error);
-        out += '}';
+        out.member("error", model.error).endObject();
         return;
     }
-    out += ",\"windows\":";
-    appendJsonString(out, model.windows);
-    out += ",\"list_written\":";
-    appendFlag(out, model.listWritten);
-    out += ",\"entry_count\":";
-    appendNumber(out, model.entryCount);
-    out += ",\"no_list\":";
-    if (model.noList)
-        appendJsonString(out, *model.noList);
-    else
-        out += "null";
-    out += ",\"outcome\":";
-    appendJsonString(out, model.outcome);
-    out += ",\"outcome_status\":";
-    appendNumber(out, model.outcomeStatus);
-    out += ",\"missing_files\":";
-    appendTexts(out, model.missingFiles);
-    out += ",\"entry_problems\":[";
-    for (std::size_t i = 0; i < model.entryProblems.size(); ++i) {
-        out += i > 0 ? ",[" : "[";
-        appendNumber(out, model.entryProblems[i].first);
-        out += ',';
-        appendJsonString(out, model.entryProblems[i].second);
-        out += ']';
-    }
-    out += "],\"same_as_core\":";
-    appendFlag(out, model.sameAsCore);
-    out += ",\"folder_for_library\":";
-    appendJsonString(out, model.folderForLibrary);
-    out += ",\"sections\":";
-    appendSections(out, model.sections, shared);
-    out += ",\"ids_matched\":";
-    appendFlag(out, model.idsMatched);
-    out += ",\"coverage\":";
+    out.member("windows", model.windows)
+        .member("list_written", model.listWritten)
+        .member("entry_count", model.entryCount)
+        .member("no_list", model.noList)
+        .member("outcome", model.outcome)
+        .member("outcome_status", model.outcomeStatus)
+        .member("missing_files", model.missingFiles);
+    out.key("entry_problems").beginArray();
+    for (const auto& [position, why] : model.entryProblems)
+        out.beginArray().value(position).value(why).endArray();
+    out.endArray();
+    out.member("same_as_core", model.sameAsCore)
+        .member("folder_for_library", model.folderForLibrary);
+    out.key("sections");
+    writeSections(out, model.sections, shared);
+    out.member("ids_matched", model.idsMatched).key("coverage");
     if (model.coverage)
-        appendCoverage(out, *model.coverage);
+        writeCoverage(out, *model.coverage);
     else
-        out += "null";
-    out += '}';
+        out.value(nullptr);
+    out.endObject();
 }
 
 // The reader's side: each object's members by name, and the tables a
@@ -497,12 +432,10 @@ void fromJson(const Json& json, WorkerShare& share) {
 
 std::string workerResultText(const WorkerResult& result) {
     SharedTexts shared;
-    std::string models = "[";
-    for (std::size_t m = 0; m < result.models.size(); ++m) {
-        if (m > 0) models += ',';
-        appendModel(models, result.models[m], shared);
-    }
-    models += ']';
+    JsonWriter models(kCompact);
+    models.beginArray();
+    for (const ModelResult& model : result.models) writeModel(models, model, shared);
+    models.endArray();
     return shared.message(models);
 }
 
