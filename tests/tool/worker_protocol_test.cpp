@@ -174,7 +174,7 @@ public:
 
 private:
     std::size_t pick(std::size_t below) { return random_() % below; }
-    std::uint64_t number() { return pick(2) ? pick(100) : random_() % 4000000000u; }
+    std::size_t number() { return pick(2) ? pick(100) : random_() % 4000000000u; }
     std::string text() {
         static const char* const pieces[] = {"a",
                                              "Z",
