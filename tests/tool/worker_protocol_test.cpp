@@ -218,8 +218,7 @@ TEST(ToolWorkerProtocol, ResultsOfEveryShapeSurviveTheTrip) {
 TEST(ToolWorkerProtocol, ShareSurvivesTheTripThroughText) {
     const WorkerShare sent{{{"software", "xp", "A.ids", "/tmp/list-0.ini"},
                             {"all-software", std::nullopt, std::nullopt, "/tmp/list-1.ini"}}};
-    WorkerShare got;
-    fromJson(Json::parse(toJson(sent).dump()), got);
+    const WorkerShare got = readWorkerShare(workerShareText(sent));
     ASSERT_EQ(got.models.size(), 2u);
     for (std::size_t m = 0; m < 2; ++m)
         EXPECT_EQ(std::tie(got.models[m].kind, got.models[m].windows, got.models[m].idsFile,
@@ -263,11 +262,9 @@ TEST(ToolWorkerProtocol, RefusesAMessageNamingTheMember) {
         c.spoil(json);
         expectRefused(json.dump(), c.what, c.named);
     }
-    WorkerShare share;
-    EXPECT_THROW(fromJson(Json{{"models", {{{"kind", "driver"}}}}}, share), ProtocolError);
-    EXPECT_THROW(
-        fromJson(Json{{"models", {{{"kind", "driver"}, {"list", "x"}, {"windows", 1}}}}}, share),
-        ProtocolError);
+    EXPECT_THROW(readWorkerShare(R"({"models":[{"kind":"driver"}]})"), ProtocolError);
+    EXPECT_THROW(readWorkerShare(R"({"models":[{"kind":"driver","list":"x","windows":1}]})"),
+                 ProtocolError);
 }
 
 // A writer other than ours may order members otherwise, add some, space

@@ -381,7 +381,7 @@ std::vector<std::optional<ModelResult>> workerResults(const LineOptions& options
         std::vector<ModelInShare> share;
         for (std::size_t m : shares[w]) share.push_back(inShare[m]);
         const fs::path shareFile = exchange.path() / ("share-" + std::to_string(w) + ".json");
-        replaceFileWhole(shareFile, toJson(WorkerShare{share}).dump());
+        replaceFileWhole(shareFile, workerShareText(WorkerShare{share}));
         argLists.push_back(workerArgs(options, absoluteFolder, ignore, shareFile,
                                       exchange.path() / ("result-" + std::to_string(w) + ".json")));
     }

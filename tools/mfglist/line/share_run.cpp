@@ -146,15 +146,11 @@ int statusOf(Action action, std::string& error) {
 }
 
 std::vector<ModelInShare> readShare(const std::string& file) {
-    const Json json = Json::parse(fileBytes(file), nullptr, false);
-    if (json.is_discarded()) throw RunError("the worker's share " + file + " cannot be read");
-    WorkerShare share;
     try {
-        fromJson(json, share);
+        return readWorkerShare(fileBytes(file)).models;
     } catch (const ProtocolError& e) {
         throw RunError("the worker's share " + file + " cannot be read: " + e.what());
     }
-    return std::move(share.models);
 }
 
 }  // namespace

@@ -15,40 +15,6 @@ namespace {
 
 constexpr int kCompact = -1;  // the message is read by a program, not a person
 
-// A value of a message being read and where it sits in it, so that every
-// complaint names the member.
-class Member {
-public:
-    Member(const Json& value, std::string path) : value_(value), path_(std::move(path)) {}
-
-    [[noreturn]] void fail(const std::string& what) const {
-        throw ProtocolError((path_.empty() ? std::string("the message") : path_) + ": " + what);
-    }
-
-    Member operator[](const char* name) const {
-        if (!value_.is_object()) fail("is not an object");
-        const auto found = value_.find(name);
-        if (found == value_.end()) fail(std::string("lacks the member \"") + name + "\"");
-        return Member(*found, path_.empty() ? name : path_ + "." + name);
-    }
-    Member item(std::size_t index) const {
-        return Member(value_.at(index), path_ + "[" + std::to_string(index) + "]");
-    }
-    bool has(const char* name) const { return value_.is_object() && value_.contains(name); }
-    std::string text() const {
-        if (!value_.is_string()) fail("is not text");
-        return value_.get<std::string>();
-    }
-    std::size_t items() const {
-        if (!value_.is_array()) fail("is not an array");
-        return value_.size();
-    }
-
-private:
-    const Json& value_;
-    std::string path_;
-};
-
 // A place as the results being written hold it.
 struct PlaceKey {
     std::string_view file;
@@ -320,6 +286,25 @@ ShownCoverage coverageRead(MessageReader& in, const MessagePlace& at) {
     return shown;
 }
 
+constexpr std::array<const char*, 1> kShareMembers = {"models"};
+constexpr std::array<const char*, 4> kShareModelMembers = {"kind", "list", "windows", "ids_file"};
+
+// A model of a share: its Windows and ID file are optional.
+ModelInShare shareModelRead(MessageReader& in, const MessagePlace& at) {
+    ModelInShare model;
+    const auto seen =
+        in.members(at, kShareModelMembers, [&](std::size_t member, const MessagePlace& value) {
+            std::string text = in.text(value);
+            if (member == 0) model.kind = std::move(text);
+            if (member == 1) model.list = std::move(text);
+            if (member == 2) model.windows = std::move(text);
+            if (member == 3) model.idsFile = std::move(text);
+            return true;
+        });
+    requireMembers(in, at, kShareModelMembers, seen, 0, 2);
+    return model;
+}
+
 // A model that could not run holds its exit status and error only; what
 // else it holds is skipped, as for one that ran its error is.
 ModelResult modelRead(MessageReader& in, const MessagePlace& at, const SharedTables& tables) {
@@ -405,29 +390,34 @@ ModelResult modelRead(MessageReader& in, const MessagePlace& at, const SharedTab
 }
 }  // namespace
 
-Json toJson(const WorkerShare& share) {
-    Json models = Json::array();
+std::string workerShareText(const WorkerShare& share) {
+    JsonWriter json(kCompact);
+    json.beginObject().key("models").beginArray();
     for (const ModelInShare& model : share.models) {
-        Json item = {{"kind", model.kind}, {"list", model.list}};
-        if (model.windows) item["windows"] = *model.windows;
-        if (model.idsFile) item["ids_file"] = *model.idsFile;
-        models.push_back(std::move(item));
+        json.beginObject().member("kind", model.kind).member("list", model.list);
+        if (model.windows) json.member("windows", *model.windows);
+        if (model.idsFile) json.member("ids_file", *model.idsFile);
+        json.endObject();
     }
-    return {{"models", std::move(models)}};
+    return json.endArray().endObject().take();
 }
 
-void fromJson(const Json& json, WorkerShare& share) {
-    const Member models = Member(json, "")["models"];
-    share.models.clear();
-    for (std::size_t i = 0, n = models.items(); i < n; ++i) {
-        const Member entry = models.item(i);
-        ModelInShare model;
-        model.kind = entry["kind"].text();
-        model.list = entry["list"].text();
-        if (entry.has("windows")) model.windows = entry["windows"].text();
-        if (entry.has("ids_file")) model.idsFile = entry["ids_file"].text();
-        share.models.push_back(std::move(model));
-    }
+WorkerShare readWorkerShare(std::string_view text) {
+    MessageReader in(text);
+    const MessagePlace message;
+    WorkerShare share;
+    const auto seen =
+        in.members(message, kShareMembers, [&](std::size_t, const MessagePlace& models) {
+            in.items(models, [&](std::size_t, const MessagePlace& model) {
+                share.models.push_back(shareModelRead(in, model));
+            });
+            return true;
+        });
+    // Checked by hand: GCC 12 warns of requireMembers's loop over an array
+    // of one (a known false -Warray-bounds).
+    if (!seen[0]) in.fail(message, "lacks the member \"models\"");
+    in.end(message);
+    return share;
 }
 
 std::string workerResultText(const WorkerResult& result) {

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "common/errors.h"
-#include "common/json.h"
 #include "entry_verdict.h"
 #include "ids/id_devices.h"
 
@@ -80,9 +79,10 @@ struct WorkerResult {
     std::vector<ModelResult> models;  // one per model of the share, in its order
 };
 
-// The share as {"models": [{"kind", "list", "windows"?, "ids_file"?}]}.
-Json toJson(const WorkerShare& share);
-void fromJson(const Json& json, WorkerShare& share);
+// The share as {"models": [{"kind", "list", "windows"?, "ids_file"?}]},
+// written and read as the result is below.
+std::string workerShareText(const WorkerShare& share);
+WorkerShare readWorkerShare(std::string_view text);
 
 // The result as {"places", "reasons", "models"}: a share of 50 models over
 // 300 sections would name every place 50 times and most reasons as often,
